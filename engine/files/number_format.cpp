@@ -1,0 +1,252 @@
+#include "files/number_format.h"
+
+#include <array>
+#include <charconv>
+#include <climits>
+#include <cmath>
+#include <cstdint>
+
+namespace dezadiravevava {
+
+namespace {
+
+__extension__ typedef unsigned __int128 Uint128;
+
+constexpr double kInfLimit = 100000000.0;
+
+// 0.5 * 10^-d for d = 0..17.
+constexpr std::array<double, 18> kHalfUnit = {
+    0.5,   0.05,  5e-3,  5e-4,  5e-5,  5e-6,  5e-7,  5e-8,  5e-9,
+    5e-10, 5e-11, 5e-12, 5e-13, 5e-14, 5e-15, 5e-16, 5e-17, 5e-18,
+};
+
+constexpr std::array<std::uint64_t, 18> kPow10 = {
+    1ULL,
+    10ULL,
+    100ULL,
+    1000ULL,
+    10000ULL,
+    100000ULL,
+    1000000ULL,
+    10000000ULL,
+    100000000ULL,
+    1000000000ULL,
+    10000000000ULL,
+    100000000000ULL,
+    1000000000000ULL,
+    10000000000000ULL,
+    100000000000000ULL,
+    1000000000000000ULL,
+    10000000000000000ULL,
+    100000000000000000ULL,
+};
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+void AppendUnsigned(std::string& out, std::uint64_t value) {
+    char buffer[24];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    out.append(buffer, result.ptr);
+}
+
+// floor(fraction * 10^decimals) for 0 <= fraction < 1, exactly: the fraction
+// is M * 2^e with a 53-bit integer M, and M * 10^decimals fits 128 bits.
+std::uint64_t TruncatedDecimals(double fraction, int decimals) {
+    if (fraction <= 0.0) {
+        return 0;
+    }
+    int exponent = 0;
+    const double mantissa = std::frexp(fraction, &exponent); // fraction = mantissa * 2^exponent
+    const auto m = static_cast<std::uint64_t>(std::ldexp(mantissa, 53));
+    const int shift = 53 - exponent; // fraction = m * 2^-shift, shift > 53
+    if (shift >= 128) {
+        return 0;
+    }
+    const Uint128 product = static_cast<Uint128>(m) * kPow10[static_cast<std::size_t>(decimals)];
+    return static_cast<std::uint64_t>(product >> shift);
+}
+
+} // namespace
+
+void AppendInteger(std::string& out, long long value) {
+    char buffer[24];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    out.append(buffer, result.ptr);
+}
+
+void AppendFixedPoint(std::string& out, double value, int decimals) {
+    if (decimals < 0) {
+        decimals = 0;
+    } else if (decimals > 17) {
+        decimals = 17;
+    }
+    if (std::isnan(value)) {
+        out += "NAN";
+        return;
+    }
+    if (value < 0.0) {
+        out += '-';
+        value = -value;
+    }
+    if (value > kInfLimit) {
+        out += "INF";
+        return;
+    }
+    const double rounded = value + kHalfUnit[static_cast<std::size_t>(decimals)];
+    const double integer_part = std::trunc(rounded);
+    AppendUnsigned(out, static_cast<std::uint64_t>(integer_part));
+    out += '.';
+    if (decimals == 0) {
+        return;
+    }
+    // rounded - integer_part is exact (both share the binade or the result is
+    // the low bits of `rounded`), so the decimals are those of `rounded` itself.
+    const std::uint64_t digits = TruncatedDecimals(rounded - integer_part, decimals);
+    char buffer[24];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, digits);
+    const auto length = static_cast<int>(result.ptr - buffer);
+    out.append(static_cast<std::size_t>(decimals - length), '0');
+    out.append(buffer, result.ptr);
+}
+
+std::string FixedPoint(double value, int decimals) {
+    std::string out;
+    AppendFixedPoint(out, value, decimals);
+    return out;
+}
+
+void AppendCFixed(std::string& out, double value, int decimals) {
+    char buffer[400];
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+    if (result.ec != std::errc()) {
+        out += value < 0 ? "-inf" : "inf";
+        return;
+    }
+    out.append(buffer, result.ptr);
+}
+
+std::string CFixed(double value, int decimals) {
+    std::string out;
+    AppendCFixed(out, value, decimals);
+    return out;
+}
+
+std::string CScientific7(double value) {
+    if (!std::isfinite(value)) {
+        return std::isnan(value) ? "+nan" : (value < 0 ? "-inf" : "+inf");
+    }
+    char buffer[64];
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, 7);
+    std::string_view text(buffer, static_cast<std::size_t>(result.ptr - buffer));
+    const std::size_t e = text.find('e');
+    std::string out;
+    if (text.front() != '-') {
+        out += '+';
+    }
+    out.append(text.substr(0, e + 2)); // mantissa, 'e' and the exponent sign
+    std::string_view exponent_digits = text.substr(e + 2);
+    out.append(exponent_digits.size() < 3 ? 3 - exponent_digits.size() : 0, '0');
+    out.append(exponent_digits);
+    return out;
+}
+
+int ReadPointNumber(std::string_view field) {
+    std::size_t i = 0;
+    while (i < field.size() && IsBlank(field[i])) {
+        ++i;
+    }
+    bool negative = false;
+    if (i < field.size() && (field[i] == '+' || field[i] == '-')) {
+        negative = field[i] == '-';
+        ++i;
+    }
+    long long value = 0;
+    for (; i < field.size() && IsDigit(field[i]); ++i) {
+        value = value * 10 + (field[i] - '0');
+        if (value > static_cast<long long>(INT_MAX) + 1) {
+            value = static_cast<long long>(INT_MAX) + 1;
+        }
+    }
+    if (negative) {
+        value = -value;
+    }
+    if (value > INT_MAX) {
+        return INT_MAX;
+    }
+    return static_cast<int>(value);
+}
+
+std::size_t DecimalPrefixLength(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && IsBlank(text[i])) {
+        ++i;
+    }
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        ++i;
+    }
+    std::size_t digits = 0;
+    while (i < text.size() && IsDigit(text[i])) {
+        ++i;
+        ++digits;
+    }
+    if (i < text.size() && text[i] == '.') {
+        ++i;
+        while (i < text.size() && IsDigit(text[i])) {
+            ++i;
+            ++digits;
+        }
+    }
+    if (digits == 0) {
+        return 0;
+    }
+    // An exponent counts only when at least one digit follows it.
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+        std::size_t j = i + 1;
+        if (j < text.size() && (text[j] == '+' || text[j] == '-')) {
+            ++j;
+        }
+        if (j < text.size() && IsDigit(text[j])) {
+            while (j < text.size() && IsDigit(text[j])) {
+                ++j;
+            }
+            i = j;
+        }
+    }
+    return i;
+}
+
+double ReadDecimal(std::string_view field) {
+    const std::size_t length = DecimalPrefixLength(field);
+    if (length == 0) {
+        return 0.0;
+    }
+    std::size_t start = 0;
+    while (IsBlank(field[start])) {
+        ++start;
+    }
+    bool negative = false;
+    if (field[start] == '+' || field[start] == '-') {
+        negative = field[start] == '-';
+        ++start;
+    }
+    double value = 0.0;
+    const auto result = std::from_chars(field.data() + start, field.data() + length, value);
+    if (result.ec == std::errc::result_out_of_range) {
+        // from_chars leaves the value alone on overflow and underflow; decide
+        // which from the exponent's sign.
+        const std::string_view text = field.substr(start, length - start);
+        const std::size_t e = text.find_first_of("eE");
+        const bool tiny = e != std::string_view::npos && e + 1 < text.size() && text[e + 1] == '-';
+        value = tiny ? 0.0 : HUGE_VAL;
+    }
+    return negative ? -value : value;
+}
+
+} // namespace dezadiravevava

@@ -1,0 +1,47 @@
+// Number text of the engine's files: its own fixed-point writer, the C formats
+// of the original platform, and the readers, side by side.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace dezadiravevava {
+
+// --- Writers -------------------------------------------------------------
+
+// Point number: optional minus sign and the decimal digits.
+void AppendInteger(std::string& out, long long value);
+
+// The engine's fixed-point writer. A negative value writes "-" and continues
+// with its magnitude; a magnitude above 100000000 writes "INF" and nothing else;
+// otherwise the magnitude is rounded half up at the d-th decimal (0.5e-d is
+// added, the digits are then taken by truncation) and written as integer
+// digits (a single 0 below 1), a full stop and exactly d decimals. With d = 0
+// the full stop is still written: zone 30 reads "30.". NaN writes "NAN".
+void AppendFixedPoint(std::string& out, double value, int decimals);
+std::string FixedPoint(double value, int decimals);
+
+// C "%.<d>f": correctly rounded, locale-independent ("." always).
+void AppendCFixed(std::string& out, double value, int decimals);
+std::string CFixed(double value, int decimals);
+
+// C "%+.7e" as the original platform's C library writes it: sign always, seven
+// decimals, three-digit exponent (9.39e-06 is "+9.3900000e-006").
+std::string CScientific7(double value);
+
+// --- Readers -------------------------------------------------------------
+
+// Point number: leading blanks and a sign allowed, then decimal digits;
+// anything not starting with digits reads as 0. Saturates at the int range.
+int ReadPointNumber(std::string_view field);
+
+// Decimal floating-point text with "." and an optional exponent, after
+// optional leading blanks; reading stops at the first character that cannot
+// continue the number ("12,5" reads 12). No number at all reads 0.
+double ReadDecimal(std::string_view field);
+
+// Length of the longest prefix of `text` (after leading blanks, which count)
+// that ReadDecimal would consume; 0 when no number starts there.
+std::size_t DecimalPrefixLength(std::string_view text);
+
+} // namespace dezadiravevava

@@ -1,0 +1,254 @@
+// The models, the national parameter set and the per-point transformation.
+#include "geodesy/models.h"
+#include "geodesy/transform.h"
+#include "geodesy/utm.h"
+#include "support/reference_table.h"
+
+#include <cmath>
+#include <gtest/gtest.h>
+
+namespace dezadiravevava {
+namespace {
+
+constexpr int kEd50 = kDatumEd50;
+constexpr int kEtrs = kDatumEtrs89;
+
+ParameterSet National(int direction) {
+    ParameterSet set;
+    SetSpainParameters(direction, set);
+    return set;
+}
+
+CoordTriple Transform(const CoordTriple& p, int da, int pa, double za, int db, int pb, double zb,
+                      const ParameterSet& set, int model, double* zone_used = nullptr) {
+    double out_zone = zb;
+    const CoordTriple out = TransformPoint(p, da, pa, za, db, pb, zb, set, model, out_zone);
+    if (zone_used) {
+        *zone_used = out_zone;
+    }
+    return out;
+}
+
+// ED50 -> ETRS89 against PROJ's EPSG:1632 (position-vector Helmert on WGS 84).
+TEST(NationalTransformation, MatchesEpsg1632) {
+    const quillon_test::ReferenceTable t("national_epsg1632.tsv");
+    const ParameterSet forward = National(kDirectionEd50ToEtrs89);
+    const ParameterSet reverse = National(kDirectionEtrs89ToEd50);
+    for (const auto& r : t.rows()) {
+        const CoordTriple geodetic(r[t.Column("ed50_lon")], r[t.Column("ed50_lat")],
+                                   r[t.Column("ed50_h")]);
+        // Geocentric.
+        CoordTriple out = Transform(geodetic, kEd50, 1, 0, kEtrs, 3, 0, forward, 0);
+        EXPECT_NEAR(out.c1, r[t.Column("etrs_X")], 2e-3);
+        EXPECT_NEAR(out.c2, r[t.Column("etrs_Y")], 2e-3);
+        EXPECT_NEAR(out.c3, r[t.Column("etrs_Z")], 2e-3);
+        // Geodetic.
+        out = Transform(geodetic, kEd50, 1, 0, kEtrs, 1, 0, forward, 0);
+        EXPECT_NEAR(out.c1, r[t.Column("etrs_lon")], 2e-8);
+        EXPECT_NEAR(out.c2, r[t.Column("etrs_lat")], 2e-8);
+        EXPECT_NEAR(out.c3, r[t.Column("etrs_h")], 2e-3);
+        // UTM zone 30, extended.
+        out = Transform(geodetic, kEd50, 1, 0, kEtrs, 2, 30, forward, 0);
+        EXPECT_NEAR(out.c1, r[t.Column("etrs_utm30_x")], 2e-3);
+        EXPECT_NEAR(out.c2, r[t.Column("etrs_utm30_y")], 2e-3);
+        // UTM in the natural zone, chosen per point.
+        double zone = 0.0;
+        out = Transform(geodetic, kEd50, 1, 0, kEtrs, 2, 0, forward, 0, &zone);
+        EXPECT_EQ(zone, r[t.Column("etrs_zone")]);
+        EXPECT_NEAR(out.c1, r[t.Column("etrs_utm_x")], 2e-3);
+        EXPECT_NEAR(out.c2, r[t.Column("etrs_utm_y")], 2e-3);
+        // And back with the reverse set.
+        const CoordTriple etrs_xyz(r[t.Column("etrs_X")], r[t.Column("etrs_Y")],
+                                   r[t.Column("etrs_Z")]);
+        out = Transform(etrs_xyz, kEtrs, 3, 0, kEd50, 3, 0, reverse, 0);
+        EXPECT_NEAR(out.c1, r[t.Column("ed50_X")], 5e-3);
+        EXPECT_NEAR(out.c2, r[t.Column("ed50_Y")], 5e-3);
+        EXPECT_NEAR(out.c3, r[t.Column("ed50_Z")], 5e-3);
+    }
+}
+
+// The published vertex SERVILLETA: ED50 UTM 30 -> ETRS89 UTM 30. With the
+// rotations applied in the wrong convention it lands 11 m off.
+TEST(NationalTransformation, PublishedVertexServilleta) {
+    const CoordTriple out = Transform(CoordTriple(298569.727, 4295339.009, 520.6), kEd50, 2, 30,
+                                      kEtrs, 2, 30, National(0), 0);
+    EXPECT_LT(std::hypot(out.c1 - 298459.472, out.c2 - 4295133.070), 0.10);
+}
+
+TEST(NationalTransformation, StoredSetsAndCentroids) {
+    const ParameterSet f = National(kDirectionEd50ToEtrs89);
+    EXPECT_EQ(f.params[0], 9.39e-06);
+    // Rotations stored in the coordinate-frame sign of ApplyHelmert.
+    EXPECT_EQ(f.params[1], 6.031082193002628e-06);
+    EXPECT_EQ(f.params[2], 9.69627362219072e-08);
+    EXPECT_EQ(f.params[3], 5.546268511893092e-06);
+    EXPECT_EQ(f.params[4], -131.0);
+    EXPECT_EQ(f.source_centroid.ellipsoid().a, 6378388.0);
+    EXPECT_EQ(f.target_centroid.ellipsoid().a, 6378137.0);
+    EXPECT_EQ(f.source_centroid.geodetic().c3, 0.0);
+    const ParameterSet r = National(kDirectionEtrs89ToEd50);
+    EXPECT_EQ(r.params[0], -9.38994e-06);
+    EXPECT_EQ(r.params[1], -6.030969468973632e-06);
+    EXPECT_EQ(r.params[6], 163.3990579);
+    EXPECT_EQ(r.source_centroid.ellipsoid().a, 6378137.0);
+    EXPECT_EQ(DirectionOf(kEtrs, kEd50), kDirectionEtrs89ToEd50);
+    EXPECT_EQ(DirectionOf(kEd50, kEtrs), kDirectionEd50ToEtrs89);
+    EXPECT_EQ(DirectionOf(kEtrs, kEtrs), kDirectionEd50ToEtrs89);
+}
+
+TEST(Helmert, GeocentricOutputIsTheFormulaWithZeroCentroids) {
+    const ParameterSet set = National(0);
+    const double x = 5047344.4296, y = -428168.4639, z = 3865411.0328;
+    const CoordTriple out = Transform(CoordTriple(x, y, z), kEd50, 3, 0, kEtrs, 3, 0, set, 0);
+    const auto& p = set.params;
+    EXPECT_DOUBLE_EQ(out.c1, (1 + p[0]) * x + p[3] * y - p[2] * z + p[4]);
+    EXPECT_DOUBLE_EQ(out.c2, -p[3] * x + (1 + p[0]) * y + p[1] * z + p[5]);
+    EXPECT_DOUBLE_EQ(out.c3, p[2] * x - p[1] * y + (1 + p[0]) * z + p[6]);
+}
+
+TEST(Helmert, ReducesToCentroids) {
+    ParameterSet set;
+    set.source_centroid.SetGeocentric(100.0, 200.0, 300.0);
+    set.target_centroid.SetGeocentric(1000.0, 2000.0, 3000.0);
+    set.params = {1e-6, 0.0, 0.0, 1e-5, 1.0, 2.0, 3.0};
+    const CoordTriple out = ApplyHelmert(CoordTriple(100.0, 1200.0, 300.0), set);
+    EXPECT_DOUBLE_EQ(out.c1, 1000.0 + 1e-5 * 1000.0 + 1.0);
+    EXPECT_DOUBLE_EQ(out.c2, 2000.0 + (1 + 1e-6) * 1000.0 + 2.0);
+    EXPECT_DOUBLE_EQ(out.c3, 3003.0);
+}
+
+TEST(Molodensky, ShiftsMatchTheFormulasAtTheCentroid) {
+    // At the centroid itself (all differences zero) only the cos and the -a/N
+    // terms survive: phi' = phit + dZ/M, lambda' = lambdat + dY/N, h' = ht + dX - da.
+    ParameterSet set;
+    set.source_centroid.set_ellipsoid(EllipsoidRow(kEd50));
+    set.source_centroid.SetGeodetic(-0.07, 0.65, 10.0);
+    set.target_centroid.set_ellipsoid(EllipsoidRow(kEtrs));
+    set.target_centroid.SetGeodetic(-0.0701, 0.6499, 50.0);
+    const Ellipsoid& e = EllipsoidRow(kEd50);
+    set.params = {-100.0, -120.0, -150.0, -251.0, -1.4e-5, e.a, e.f};
+    const CoordTriple out = ApplyMolodensky(CoordTriple(-0.07, 0.65, 10.0), set);
+    const double m = e.a * (1 - e.e2());
+    EXPECT_NEAR(out.c2, 0.6499 - 150.0 / m, 1e-15);
+    EXPECT_NEAR(out.c1, -0.0701 - 120.0 / e.a, 1e-15);
+    EXPECT_NEAR(out.c3, 50.0 - 100.0 + 251.0, 1e-9);
+}
+
+TEST(Affine2D, AppliesSixParametersAroundCentroids) {
+    ParameterSet set;
+    set.source_centroid.SetGeocentric(1000.0, 2000.0, 0.0);
+    set.target_centroid.SetGeocentric(900.0, 1800.0, 0.0);
+    set.params = {1e-3, 2e-3, 3e-3, 4e-3, 5.0, 6.0, 0.0};
+    const CoordTriple out = ApplyAffine2D(CoordTriple(1100.0, 2200.0, 77.0), set);
+    EXPECT_DOUBLE_EQ(out.c1, 900.0 + 1.001 * 100.0 - 2e-3 * 200.0 + 5.0);
+    EXPECT_DOUBLE_EQ(out.c2, 1800.0 + 3e-3 * 100.0 + 1.004 * 200.0 + 6.0);
+    EXPECT_EQ(out.c3, 0.0);
+}
+
+TEST(TransformPoint, SameDatumOnlyReexpresses) {
+    const ParameterSet set = National(0);
+    // ED50 UTM 30 -> ED50 geodetic: the inverse projection only.
+    const CoordTriple out =
+        Transform(CoordTriple(400000.0, 4100000.0, 0.0), kEd50, 2, 30, kEd50, 1, 0, set, 0);
+    const GeodeticAngles g = UtmToGeodetic(400000.0, 4100000.0, EllipsoidRow(kEd50), 30.0);
+    EXPECT_NEAR(out.c1, g.lambda * kDegreesPerRadian, 1e-13);
+    EXPECT_NEAR(out.c2, g.phi * kDegreesPerRadian, 1e-13);
+}
+
+TEST(TransformPoint, UtmToUtmWith3DModelGivesTheEllipsoidalHeightOfH0) {
+    // The 3D models enter a UTM point with h = 0, whatever its H.
+    const ParameterSet set = National(0);
+    const CoordTriple a =
+        Transform(CoordTriple(400000.0, 4100000.0, 900.0), kEd50, 2, 30, kEtrs, 2, 30, set, 0);
+    const CoordTriple b =
+        Transform(CoordTriple(400000.0, 4100000.0, 0.0), kEd50, 2, 30, kEtrs, 2, 30, set, 0);
+    EXPECT_EQ(a.c3, b.c3);
+    EXPECT_GT(a.c3, 30.0); // ETRS89 ellipsoid lies below the ED50 one here
+}
+
+TEST(TransformPoint, ZoneChosenPerPointThroughOutZone) {
+    const ParameterSet set = National(0);
+    double zone = 0.0;
+    Transform(CoordTriple(-6.5, 37.0, 0.0), kEd50, 1, 0, kEtrs, 2, 0, set, 0, &zone);
+    EXPECT_EQ(zone, 29.0);
+    Transform(CoordTriple(-1.0, 37.0, 0.0), kEd50, 1, 0, kEtrs, 2, 0, set, 0, &zone);
+    EXPECT_EQ(zone, 30.0);
+    // A zone left in the caller's variable is reused by a 3D model.
+    double kept = 29.0;
+    const CoordTriple p =
+        TransformPoint(CoordTriple(-1.0, 37.0, 0.0), kEd50, 1, 0, kEtrs, 2, 0, set, 0, kept);
+    EXPECT_EQ(kept, 29.0);
+    EXPECT_GT(p.c1, 900000.0);
+}
+
+// An affine set that shifts by (-110, -205) m, as ED50 -> ETRS89 roughly does.
+ParameterSet ShiftAffine() {
+    ParameterSet set;
+    set.source_centroid.SetGeocentric(300000.0, 4100000.0, 0.0);
+    set.target_centroid.SetGeocentric(299890.0, 4099795.0, 0.0);
+    set.params = {0, 0, 0, 0, 0, 0, 0};
+    return set;
+}
+
+TEST(TransformPoint, AffineCarriesTheInputHeight) {
+    const ParameterSet set = ShiftAffine();
+    // UTM in zone 30, UTM out in zone 30: no projection, H carried.
+    double zone = 30.0;
+    CoordTriple out = Transform(CoordTriple(310000.0, 4110000.0, 812.5), kEd50, 2, 30, kEtrs, 2, 30,
+                                set, 2, &zone);
+    EXPECT_DOUBLE_EQ(out.c1, 309890.0);
+    EXPECT_DOUBLE_EQ(out.c2, 4109795.0);
+    EXPECT_EQ(out.c3, 812.5);
+    EXPECT_EQ(zone, 30.0);
+    // Geodetic in and out: h carried.
+    out = Transform(CoordTriple(-4.5, 37.2, 641.25), kEd50, 1, 0, kEtrs, 1, 0, set, 2);
+    EXPECT_EQ(out.c3, 641.25);
+    // Geocentric in: its ellipsoidal height is carried, and geocentric out is
+    // built with it.
+    DatumPoint p(EllipsoidRow(kEd50));
+    p.SetGeodetic(-4.5 * kRadiansPerDegree, 37.2 * kRadiansPerDegree, 641.25);
+    const CoordTriple xyz = p.geocentric();
+    out = Transform(xyz, kEd50, 3, 0, kEtrs, 1, 0, set, 2);
+    EXPECT_NEAR(out.c3, 641.25, 1e-6);
+    out = Transform(xyz, kEd50, 3, 0, kEtrs, 3, 0, set, 2);
+    DatumPoint q(EllipsoidRow(kEtrs));
+    q.SetGeocentric(out.c1, out.c2, out.c3);
+    EXPECT_NEAR(q.geodetic().c3, 641.25, 1e-6);
+}
+
+TEST(TransformPoint, AffineReprojectsOtherZonesThroughZone30) {
+    const ParameterSet set = ShiftAffine();
+    // A zone-29 point is carried into zone 30 before the affine step.
+    const Ellipsoid& ed50 = EllipsoidRow(kEd50);
+    const GeodeticAngles g = UtmToGeodetic(700000.0, 4150000.0, ed50, 29.0);
+    double zone30 = 30.0;
+    const PlanePoint in30 = GeodeticToUtm(g.lambda, g.phi, ed50, zone30);
+    double zone = 0.0;
+    const CoordTriple out =
+        Transform(CoordTriple(700000.0, 4150000.0, 5.0), kEd50, 2, 29, kEtrs, 2, 30, set, 2, &zone);
+    EXPECT_NEAR(out.c1, in30.x - 110.0, 1e-6);
+    EXPECT_NEAR(out.c2, in30.y - 205.0, 1e-6);
+    EXPECT_EQ(zone, 30.0);
+    // Output zone per point: the natural zone of the transformed longitude.
+    Transform(CoordTriple(700000.0, 4150000.0, 5.0), kEd50, 2, 29, kEtrs, 2, 0, set, 2, &zone);
+    EXPECT_EQ(zone, 29.0);
+}
+
+TEST(TransformPoint, AffineBetweenEqualDatumsAppliesNoParameters) {
+    const ParameterSet set = ShiftAffine();
+    // Through geodetic and back: the series round trip costs some 30 micrometres.
+    CoordTriple out =
+        Transform(CoordTriple(310000.0, 4110000.0, 12.0), kEd50, 2, 30, kEd50, 2, 30, set, 2);
+    EXPECT_NEAR(out.c1, 310000.0, 1e-4);
+    EXPECT_NEAR(out.c2, 4110000.0, 1e-4);
+    EXPECT_EQ(out.c3, 12.0);
+    // Re-expressed as geodetic, it is the plain inverse projection.
+    out = Transform(CoordTriple(310000.0, 4110000.0, 12.0), kEd50, 2, 30, kEd50, 1, 0, set, 2);
+    const GeodeticAngles g = UtmToGeodetic(310000.0, 4110000.0, EllipsoidRow(kEd50), 30.0);
+    EXPECT_NEAR(out.c1, g.lambda * kDegreesPerRadian, 1e-13);
+    EXPECT_NEAR(out.c2, g.phi * kDegreesPerRadian, 1e-13);
+    EXPECT_EQ(out.c3, 12.0);
+}
+
+} // namespace
+} // namespace dezadiravevava

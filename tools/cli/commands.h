@@ -1,0 +1,12 @@
+// Sub-commands of quillon-cli. Each takes the arguments after its own name and
+// returns the process exit status; a UsageError escapes to main.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace quillon_cli {
+
+int RunPunto(const std::vector<std::string>& args);
+
+} // namespace quillon_cli

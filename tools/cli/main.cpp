@@ -1,0 +1,53 @@
+// quillon-cli: the command-line host of the Dezadiravevava engine.
+#include "commands.h"
+#include "options.h"
+
+#include <iostream>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr const char* kHelp =
+    R"(Uso: quillon-cli ORDEN [OPCIONES]
+
+Transformación de coordenadas entre ED50 y ETRS89 para Andalucía.
+
+Órdenes:
+  punto     convierte puntos sueltos con los parámetros nacionales
+
+"quillon-cli ORDEN --help" describe cada orden.
+)";
+
+struct Command {
+    const char* name;
+    int (*run)(const std::vector<std::string>&);
+};
+
+constexpr Command kCommands[] = {
+    {"punto", quillon_cli::RunPunto},
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::ios::sync_with_stdio(false);
+    if (argc < 2 || std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h") {
+        std::cout << kHelp;
+        return argc < 2 ? 2 : 0;
+    }
+    const std::string name = argv[1];
+    const std::vector<std::string> args(argv + 2, argv + argc);
+    for (const Command& command : kCommands) {
+        if (name == command.name) {
+            try {
+                return command.run(args);
+            } catch (const quillon_cli::UsageError& error) {
+                std::cerr << "quillon-cli " << name << ": " << error.message << '\n';
+                return 2;
+            }
+        }
+    }
+    std::cerr << "quillon-cli: orden desconocida: " << name << " (vea quillon-cli --help)\n";
+    return 2;
+}

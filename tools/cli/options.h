@@ -1,0 +1,60 @@
+// Command-line options shared by the sub-commands of quillon-cli.
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quillon_cli {
+
+// A failure to report on stderr as one line; the sub-command exits non-zero.
+struct UsageError {
+    std::string message;
+};
+
+// Options of the form "--name value" plus positional arguments, in order.
+class Arguments {
+public:
+    // `known` lists the accepted option names (without "--"); `flags` those
+    // that take no value. Throws UsageError on an unknown option or a missing
+    // value.
+    Arguments(const std::vector<std::string>& args, const std::vector<std::string_view>& known,
+              const std::vector<std::string_view>& flags = {});
+
+    std::optional<std::string> Get(std::string_view name) const;
+    bool Has(std::string_view name) const { return values_.count(std::string(name)) != 0; }
+    std::string Require(std::string_view name) const;
+    const std::vector<std::string>& positional() const { return positional_; }
+
+private:
+    std::map<std::string, std::string> values_;
+    std::vector<std::string> positional_;
+};
+
+// One side of a conversion: datum code, coordinate kind and zone (0 = per point).
+struct Side {
+    int datum = 0;
+    int kind = 0;
+    double zone = 0.0;
+    bool has_zone = false;
+};
+
+// Reads --datum-<s>, --tipo-<s> and --huso-<s>; the datum and kind are required.
+Side ReadSide(const Arguments& args, std::string_view suffix);
+
+// Datum and kind names of the command line.
+int ParseDatum(std::string_view text);
+int ParseKind(std::string_view text);
+std::string_view KindName(int kind);
+
+// A whole-field decimal number ("12,5" is not a number here).
+std::optional<double> ParseNumber(std::string_view text);
+// A UTM zone 1..60 written as a whole number.
+std::optional<double> ParseZone(std::string_view text);
+
+// Splits a point on blanks, tabs and commas (runs of separators count once).
+std::vector<std::string> SplitFields(std::string_view line);
+
+} // namespace quillon_cli
