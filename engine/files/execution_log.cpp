@@ -1,0 +1,169 @@
+#include "files/execution_log.h"
+
+#include "files/number_format.h"
+#include "files/output_file.h"
+#include "geodesy/ellipsoid.h"
+#include "geodesy/parameter_set.h"
+
+namespace dezadiravevava {
+
+namespace {
+
+const char* DatumName(int datum) {
+    switch (datum) {
+    case kDatumEd50:
+        return "ED 1950";
+    case kDatumEtrs89:
+        return "ETRS 1989";
+    default:
+        return nullptr;
+    }
+}
+
+const char* KindName(int kind) {
+    switch (kind) {
+    case kKindPlane:
+        return "PROYECCIÓN PLANA";
+    case kKindGeodetic:
+        return "COORDENADAS GEODÉSICAS";
+    case kKindUtm:
+        return "UTM";
+    case kKindGeocentric:
+        return "COORDENADAS GEOCÉNTRICAS";
+    default:
+        return nullptr;
+    }
+}
+
+// One side of the header: file, datum, kind and, for UTM, the zone.
+void AppendSide(std::string& out, const char* file_label, const std::string& file,
+                const char* datum_label, int datum, const char* kind_label, int kind,
+                const char* zone_label, double zone) {
+    out += file_label;
+    out += file;
+    out += '\n';
+    if (const char* name = DatumName(datum)) {
+        out += datum_label;
+        out += name;
+        out += '\n';
+    }
+    if (const char* name = KindName(kind)) {
+        out += kind_label;
+        out += name;
+        out += '\n';
+        if (kind == kKindUtm) {
+            out += zone_label;
+            out += zone >= 1.0 ? CFixed(zone, 0) : std::string("INDICADO EN CADA PUNTO");
+            out += '\n';
+        }
+    }
+    out += '\n';
+}
+
+std::string Origin(const RunArguments& run) {
+    return "Punto de origen.......: (" + CFixed(run.x, 3) + " ; " + CFixed(run.y, 3) + " ; " +
+           CFixed(run.z, 3) + ")\n";
+}
+
+} // namespace
+
+std::string RunHeader(const RunArguments& run) {
+    std::string out = "QUILLON. ARCHIVO LOG DE EJECUCIONES.\n"
+                      "=======================================\n\n"
+                      "Información de entrada\n"
+                      "========================\n\n";
+    AppendSide(out, "Archivo de entrada....: ", run.entrada, "Datum de entrada......: ", run.da,
+               "Proyección de entrada.: ", run.pa, "Huso de entrada.......: ", run.h_entrada);
+    AppendSide(out, "Archivo de salida.....: ", run.salida, "Datum de salida.......: ", run.db,
+               "Proyección de salida..: ", run.pb, "Huso de salida........: ", run.h_salida);
+    switch (run.model) {
+    case kModelHelmert:
+        out += "Tipo de transformación: TRANSFORMACIÓN 3D DE HELMERT\n";
+        break;
+    case kModelMolodensky:
+        out += "Tipo de transformación: TRANSFORMACIÓN 3D DE MOLODENSKY\n";
+        break;
+    case kModelAffine2D:
+        out += "Tipo de transformación: TRANSFORMACIÓN 2D AFIN\n";
+        break;
+    default:
+        break;
+    }
+    switch (run.parametros) {
+    case 0:
+        out += "Elección de parámetros: USAR PARÁMETROS VÁLIDOS PARA ESPAÑA\n";
+        break;
+    case 1:
+        out += "Tipo de transformación: USAR PARÁMETROS VÁLIDOS PARA ANDALUCÍA\n";
+        break;
+    case 2:
+        out += "Tipo de transformación: USAR PUNTOS A MENOR DISTANCIA\n";
+        out += "Distancia máxima......: " + CFixed(run.selec_param, 3) + "\n";
+        out += Origin(run);
+        break;
+    case 3:
+        out += "Tipo de transformación: USAR LOS N PUNTOS MÁS CERCANOS\n";
+        out += "Número de puntos......: " + CFixed(run.selec_param, 0) + "\n";
+        out += Origin(run);
+        break;
+    default:
+        break;
+    }
+    out += '\n';
+    return out;
+}
+
+bool WriteRunHeader(const std::string& log_path, const RunArguments& run) {
+    OutputFile log;
+    if (!log.Open(log_path, OutputFile::Mode::kTruncate)) {
+        return false;
+    }
+    log.WriteText(RunHeader(run));
+    return log.Close();
+}
+
+std::string TxtSummary(long long points) {
+    return "Resumen de la conversión\n"
+           "==========================\n\n"
+           "Tipo de archivo......: TXT\n"
+           "Número de puntos.....: " +
+           std::to_string(points) + "\n";
+}
+
+std::string DxfSummary(const DxfCounts& counts) {
+    return "Resumen de la conversión\n"
+           "==========================\n\n"
+           "Tipo de archivo......: DXF\n"
+           "Número de textos.....: " +
+           std::to_string(counts.texts) +
+           "\n"
+           "Número de puntos.....: " +
+           std::to_string(counts.points) +
+           "\n"
+           "Número de líneas.....: " +
+           std::to_string(counts.lines) +
+           "\n"
+           "Número de polilíneas.: " +
+           std::to_string(counts.polylines) +
+           "\n"
+           "Número LW polilíneas.: " +
+           std::to_string(counts.lw_polylines) + "\n";
+}
+
+bool AppendToExistingLog(const std::string& log_path, std::string_view utf8) {
+    if (!FileExists(log_path)) {
+        return false;
+    }
+    return AppendToLog(log_path, utf8);
+}
+
+bool AppendToLog(const std::string& log_path, std::string_view utf8) {
+    OutputFile log;
+    if (!log.Open(log_path, OutputFile::Mode::kAppend)) {
+        return false;
+    }
+    log.WriteText(utf8);
+    return log.Close();
+}
+
+} // namespace dezadiravevava

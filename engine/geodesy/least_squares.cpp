@@ -1,0 +1,376 @@
+// Least-squares estimation of Helmert 3D, Molodensky and 2D affine parameters
+// from vertices known in both datums (Gauss-Markov model, unit weights):
+//   x = (A^T A)^-1 A^T l,  v = A x - l,  sigma0 = sqrt(v^T v / (m - u)).
+// Coordinates are reduced to the centroids of each side, so the translations
+// estimated are the small residual shifts and the normal equations stay
+// well conditioned.
+#include "geodesy/least_squares.h"
+
+#include "files/execution_log.h"
+#include "files/number_format.h"
+#include "files/text_encoding.h"
+#include "geodesy/matrix.h"
+#include "geodesy/models.h"
+#include "geodesy/transform.h"
+#include "geodesy/utm.h"
+#include "geodesy/vertex_search.h"
+
+#include <cmath>
+#include <vector>
+
+namespace dezadiravevava {
+
+namespace {
+
+constexpr double kZone30 = 30.0;
+constexpr const char* kBlockTitle = "Cálculo de los parámetros de transformación\n"
+                                    "=============================================\n\n";
+
+// Unit labels printed after the seven values, by model.
+constexpr const char* kUnits[3][7] = {
+    {"[]", "[rad]", "[rad]", "[rad]", "[m]", "[m]", "[m]"},
+    {"[m]", "[m]", "[m]", "[m]", "[]", "[m]", "[]"},
+    {"[m]", "[m]", "[m]", "[m]", "[m]", "[m]", ""},
+};
+
+void AppendParameterLines(std::string& out, const std::array<double, 7>& params, int model) {
+    out += "Parámetros de transformación: \n";
+    for (std::size_t k = 0; k < 7; ++k) {
+        out += ' ';
+        out += CScientific7(params[k]);
+        out += ' ';
+        out += kUnits[model][k];
+        out += '\n';
+    }
+}
+
+std::string TripleText(const CoordTriple& t) {
+    std::string out = "(";
+    AppendCFixed(out, t.c1, 6);
+    out += ',';
+    AppendCFixed(out, t.c2, 6);
+    out += ',';
+    AppendCFixed(out, t.c3, 6);
+    out += ")\n";
+    return out;
+}
+
+// Planimetric distance between where the national set puts a vertex's ED50
+// position and its catalogue ETRS89 position, zone 30.
+double NationalDeviation(const VertexRecord& v, const ParameterSet& national) {
+    double zone = kZone30;
+    const CoordTriple moved =
+        TransformPoint(CoordTriple(v.ed50_x, v.ed50_y, 0.0), kDatumEd50, kKindUtm, kZone30,
+                       kDatumEtrs89, kKindUtm, kZone30, national, kModelHelmert, zone);
+    return std::hypot(moved.c1 - v.etrs_x, moved.c2 - v.etrs_y);
+}
+
+// A vertex on one side: geodetic on its ellipsoid with h = 0 for the 3D
+// models (the catalogue heights are not used); the plane coordinates in the
+// geocentric triple for the affine model.
+DatumPoint VertexPoint(double x, double y, int row, int model) {
+    DatumPoint p(EllipsoidRow(row));
+    if (model == kModelAffine2D) {
+        p.SetGeocentric(x, y, 0.0);
+    } else {
+        const GeodeticAngles g = UtmToGeodetic(x, y, p.ellipsoid(), kZone30);
+        p.SetGeodetic(g.lambda, g.phi, 0.0);
+    }
+    return p;
+}
+
+// The vertex count of a "N nearest" choice: the selection truncated to an
+// integer (the search then raises it to at least 3 and caps it at 180).
+std::int32_t TruncatedCount(double selection) {
+    if (!(selection > 0.0)) {
+        return 0;
+    }
+    return selection >= 1e9 ? 1000000000 : static_cast<std::int32_t>(selection);
+}
+
+int UnknownCount(int model) {
+    return model == kModelHelmert ? 7 : model == kModelMolodensky ? 5 : 6;
+}
+
+int RowsPerVertex(int model) {
+    return model == kModelAffine2D ? 2 : 3;
+}
+
+// Fills the rows of one vertex into A and l.
+void AddObservations(Matrix& a, Matrix& l, int first_row, int model, const DatumPoint& s,
+                     const DatumPoint& s_bar, const DatumPoint& t, const DatumPoint& t_bar) {
+    const int r = first_row;
+    if (model == kModelHelmert || model == kModelAffine2D) {
+        const CoordTriple& sc = s.geocentric();
+        const CoordTriple& sb = s_bar.geocentric();
+        const CoordTriple& tc = t.geocentric();
+        const CoordTriple& tb = t_bar.geocentric();
+        const double dx = sc.c1 - sb.c1, dy = sc.c2 - sb.c2, dz = sc.c3 - sb.c3;
+        l(r, 0) = (tc.c1 - tb.c1) - dx;
+        l(r + 1, 0) = (tc.c2 - tb.c2) - dy;
+        if (model == kModelHelmert) {
+            l(r + 2, 0) = (tc.c3 - tb.c3) - dz;
+            // Columns: mu, Rx, Ry, Rz, Tx, Ty, Tz.
+            const double rows[3][7] = {
+                {dx, 0, -dz, dy, 1, 0, 0}, {dy, dz, 0, -dx, 0, 1, 0}, {dz, -dy, dx, 0, 0, 0, 1}};
+            for (int i = 0; i < 3; ++i) {
+                for (int j = 0; j < 7; ++j) {
+                    a(r + i, j) = rows[i][j];
+                }
+            }
+        } else {
+            // Columns: p0 .. p5.
+            const double rows[2][6] = {{dx, -dy, 0, 0, 1, 0}, {0, 0, dx, dy, 0, 1}};
+            for (int i = 0; i < 2; ++i) {
+                for (int j = 0; j < 6; ++j) {
+                    a(r + i, j) = rows[i][j];
+                }
+            }
+        }
+        return;
+    }
+    // Molodensky: rows latitude, longitude, height; columns dX, dY, dZ, da, df.
+    const CoordTriple& sg = s.geodetic();
+    const CoordTriple& sb = s_bar.geodetic();
+    const CoordTriple& tg = t.geodetic();
+    const CoordTriple& tb = t_bar.geodetic();
+    const double dlambda = sg.c1 - sb.c1, dphi = sg.c2 - sb.c2, dh = sg.c3 - sb.c3;
+    const MolodenskyRows rows =
+        MolodenskyDesign(dlambda, dphi, dh, s.ellipsoid().a, s.ellipsoid().f);
+    for (int j = 0; j < 5; ++j) {
+        a(r, j) = rows.phi[j];
+        a(r + 1, j) = rows.lambda[j];
+        a(r + 2, j) = rows.h[j];
+    }
+    l(r, 0) = (tg.c2 - tb.c2) - dphi;
+    l(r + 1, 0) = (tg.c1 - tb.c1) - dlambda;
+    l(r + 2, 0) = (tg.c3 - tb.c3) - dh;
+}
+
+// The least-squares solution: each step that yields nothing names itself.
+struct Solution {
+    Matrix x;
+    double vtv = 0.0;
+    const char* failure = nullptr;
+};
+
+Solution Solve(const Matrix& a, const Matrix& l) {
+    Solution s;
+    const auto at = a.Transpose();
+    if (!at) {
+        s.failure = "Imposible calcular A traspuesta\n";
+        return s;
+    }
+    const auto n = at->Multiply(a);
+    if (!n) {
+        s.failure = "Imposible calcular N\n";
+        return s;
+    }
+    const auto d = at->Multiply(l);
+    if (!d) {
+        s.failure = "Imposible calcular d\n";
+        return s;
+    }
+    const auto n_inverse = n->Inverse();
+    if (!n_inverse) {
+        s.failure = "Imposible calcular N Inversa\n";
+        return s;
+    }
+    auto x = n_inverse->Multiply(*d);
+    if (!x) {
+        s.failure = "Imposible calcular x estimados\n";
+        return s;
+    }
+    const auto ax = a.Multiply(*x);
+    if (!ax) {
+        s.failure = "Imposible calcular Ax\n";
+        return s;
+    }
+    const auto v = ax->Subtract(l);
+    if (!v) {
+        s.failure = "Imposible calcular residuos\n";
+        return s;
+    }
+    const auto vt = v->Transpose();
+    const auto vtv = vt ? vt->Multiply(*v) : std::nullopt;
+    if (!vtv) {
+        s.failure = "Imposible calcular sigma a posteriori\n";
+        return s;
+    }
+    s.x = std::move(*x);
+    s.vtv = (*vtv)(0, 0);
+    return s;
+}
+
+// Writes the block when asked; an estimation that could not report fails.
+bool Finish(bool write_log, const std::string& log_path, const std::string& block, bool result) {
+    if (write_log && !AppendToLog(log_path, block)) {
+        return false;
+    }
+    return result;
+}
+
+} // namespace
+
+bool AdjustParameters(const std::vector<DatumPoint>& source, const std::vector<DatumPoint>& target,
+                      int model, ParameterSet& set, std::string& report) {
+    const int n = static_cast<int>(source.size());
+    if (model < kModelHelmert || model > kModelAffine2D || target.size() != source.size()) {
+        return false;
+    }
+    const int per_vertex = RowsPerVertex(model);
+    const int unknowns = UnknownCount(model);
+    const int observations = per_vertex * n;
+    Matrix a(observations, unknowns);
+    Matrix l(observations, 1);
+    if (a.empty() || l.empty()) {
+        report += "Imposible calcular A traspuesta\n";
+        return false;
+    }
+    for (int i = 0; i < n; ++i) {
+        const auto k = static_cast<std::size_t>(i);
+        AddObservations(a, l, i * per_vertex, model, source[k], set.source_centroid, target[k],
+                        set.target_centroid);
+    }
+    const Solution solution = Solve(a, l);
+    if (solution.failure) {
+        report += solution.failure;
+        return false;
+    }
+
+    set.params = {};
+    for (int j = 0; j < unknowns; ++j) {
+        set.params[static_cast<std::size_t>(j)] = solution.x(j, 0);
+    }
+    if (model == kModelMolodensky) {
+        // The source side's centroid ellipsoid.
+        const Ellipsoid& e = set.source_centroid.ellipsoid();
+        set.params[5] = e.a;
+        set.params[6] = e.f;
+    }
+
+    AppendParameterLines(report, set.params, model);
+    const int redundancy = observations - unknowns;
+    if (redundancy > 0) {
+        report +=
+            "Error ajuste:  " + CScientific7(std::sqrt(solution.vtv / redundancy)) + " [m]\n\n";
+    } else {
+        // As many observations as unknowns: the fit is exact and says nothing
+        // of the adjustment error.
+        report += "Error ajuste:  indeterminado (redundancia nula)\n\n";
+    }
+    return true;
+}
+
+bool SetSpainParametersWithLog(int direction, ParameterSet& set, const std::string& log_path,
+                               bool write_log) {
+    SetSpainParameters(direction, set);
+    if (!write_log) {
+        return true;
+    }
+    std::string block = kBlockTitle;
+    block += "Número de puntos utilizados: 0\n"
+             "Centroide origen:  Geodésicas   (0,0,-a)\n"
+             "                   Geocéntricas (0,0,0)\n"
+             "Centroide destino: Geodésicas   (0,0,-a)\n"
+             "                   Geocéntricas (0,0,0)\n";
+    AppendParameterLines(block, set.params, kModelHelmert);
+    block += "Error ajuste:  1 [m]\n\n";
+    return AppendToLog(log_path, block);
+}
+
+bool EstimateParameters(const std::string& log_path, ParameterSet& set, int model, int direction,
+                        bool write_log) {
+    if (model < kModelHelmert || model > kModelAffine2D) {
+        return false;
+    }
+    std::string block = kBlockTitle;
+
+    // Screen out blunders: vertices whose two positions disagree with the
+    // national transformation by more than kBlunderLimit.
+    ParameterSet national;
+    SetSpainParameters(kDirectionEd50ToEtrs89, national);
+    const FoundVertexList& found = FoundVertices();
+    std::vector<VertexRecord> kept;
+    std::string discarded;
+    for (std::int32_t i = 0; i < found.count; ++i) {
+        const VertexRecord& v = found.entries[static_cast<std::size_t>(i)];
+        const double deviation = NationalDeviation(v, national);
+        if (deviation > kBlunderLimit) {
+            discarded += "Vértice descartado por error grosero: " + Cp1252ToUtf8(v.name) + " (" +
+                         std::to_string(v.number) + "), desviación " + CFixed(deviation, 3) +
+                         " m\n";
+        } else {
+            kept.push_back(v);
+        }
+    }
+    const int n = static_cast<int>(kept.size());
+    block += "Número de puntos utilizados: " + std::to_string(n) + "\n";
+    block += discarded;
+    if (n < 3) {
+        block += "Imposible calcular: menos de 3 vértices válidos\n";
+        return Finish(write_log, log_path, block, false);
+    }
+
+    // Both sides of every vertex, and their centroids.
+    std::vector<DatumPoint> ed50, etrs;
+    ed50.reserve(kept.size());
+    etrs.reserve(kept.size());
+    double sum_ed50[3] = {0, 0, 0}, sum_etrs[3] = {0, 0, 0};
+    for (const VertexRecord& v : kept) {
+        ed50.push_back(VertexPoint(v.ed50_x, v.ed50_y, kDatumEd50, model));
+        etrs.push_back(VertexPoint(v.etrs_x, v.etrs_y, kDatumEtrs89, model));
+        const CoordTriple& e = ed50.back().geocentric();
+        const CoordTriple& t = etrs.back().geocentric();
+        sum_ed50[0] += e.c1, sum_ed50[1] += e.c2, sum_ed50[2] += e.c3;
+        sum_etrs[0] += t.c1, sum_etrs[1] += t.c2, sum_etrs[2] += t.c3;
+    }
+    DatumPoint ed50_centroid(EllipsoidRow(kDatumEd50));
+    ed50_centroid.SetGeocentric(sum_ed50[0] / n, sum_ed50[1] / n, sum_ed50[2] / n);
+    DatumPoint etrs_centroid(EllipsoidRow(kEllipsoidGrs80));
+    etrs_centroid.SetGeocentric(sum_etrs[0] / n, sum_etrs[1] / n, sum_etrs[2] / n);
+
+    const bool reverse = direction == kDirectionEtrs89ToEd50;
+    const std::vector<DatumPoint>& source = reverse ? etrs : ed50;
+    const std::vector<DatumPoint>& target = reverse ? ed50 : etrs;
+    set.source_centroid = reverse ? etrs_centroid : ed50_centroid;
+    set.target_centroid = reverse ? ed50_centroid : etrs_centroid;
+
+    block += "Centroide origen:  Geodésicas   " + TripleText(set.source_centroid.geodetic());
+    block += "                   Geocéntricas " + TripleText(set.source_centroid.geocentric());
+    block += "Centroide destino: Geodésicas   " + TripleText(set.target_centroid.geodetic());
+    block += "                   Geocéntricas " + TripleText(set.target_centroid.geocentric());
+
+    const bool adjusted = AdjustParameters(source, target, model, set, block);
+    return Finish(write_log, log_path, block, adjusted);
+}
+
+bool PrepareParameters(int datum_in, int kind_in, int datum_out, int& model, int parametros,
+                       double selec_param, double c1, double c2, double c3, double zone,
+                       ParameterSet& set, const std::string& log_path, bool write_log,
+                       bool centre_is_catalogue) {
+    const int direction = DirectionOf(datum_in, datum_out);
+    switch (parametros) {
+    case kParametersSpain:
+        model = kModelHelmert;
+        return SetSpainParametersWithLog(direction, set, log_path, write_log);
+    case kParametersAndalusia:
+        SearchByDistance(1e300, c1, c2, c3, zone, datum_in, kind_in, true);
+        break;
+    case kParametersByDistance:
+        SearchByDistance(selec_param, c1, c2, c3, zone, datum_in, kind_in, centre_is_catalogue);
+        break;
+    case kParametersByNumber:
+        SearchByNumber(TruncatedCount(selec_param), c1, c2, c3, zone, datum_in, kind_in,
+                       centre_is_catalogue);
+        break;
+    default:
+        return true; // no choice known: the set is left as it is
+    }
+    if (FoundVertices().count < 3) {
+        return false;
+    }
+    return EstimateParameters(log_path, set, model, direction, write_log);
+}
+
+} // namespace dezadiravevava

@@ -1,0 +1,51 @@
+// Preparing the parameter set of a run: the national set, or a set estimated by
+// least squares from catalogue vertices, with its report in the execution log.
+#pragma once
+
+#include "geodesy/parameter_set.h"
+
+#include <string>
+#include <vector>
+
+namespace dezadiravevava {
+
+// Parameter choices.
+inline constexpr int kParametersSpain = 0;
+inline constexpr int kParametersAndalusia = 1;
+inline constexpr int kParametersByDistance = 2;
+inline constexpr int kParametersByNumber = 3;
+
+// A vertex whose national transformation lands farther than this from its
+// catalogue ETRS89 position is a blunder and takes no part in an estimation.
+inline constexpr double kBlunderLimit = 10.0; // metres, planimetric
+
+// Builds the run's parameter set. `model` is replaced by Helmert for the
+// national set. (c1, c2, c3, zone) is the search centre, in datum_in / kind_in
+// unless centre_is_catalogue (then ED50 UTM zone 30). With write_log, the
+// report block is appended to the log (created when missing). False when fewer
+// than 3 vertices are found, the estimation fails or the log cannot be written.
+bool PrepareParameters(int datum_in, int kind_in, int datum_out, int& model, int parametros,
+                       double selec_param, double c1, double c2, double c3, double zone,
+                       ParameterSet& set, const std::string& log_path, bool write_log,
+                       bool centre_is_catalogue);
+
+// Estimates a set of the given model from the current found vertices.
+// direction: kDirectionEtrs89ToEd50 or kDirectionEd50ToEtrs89.
+bool EstimateParameters(const std::string& log_path, ParameterSet& set, int model, int direction,
+                        bool write_log);
+
+// The adjustment on points already placed on their ellipsoids (geodetic with
+// h = 0 for the 3D models, plane coordinates in the geocentric triple for the
+// affine model), vertex k being source[k] -> target[k]. The centroids of `set`
+// must already be the centroids of the two sides. Fills set.params and appends
+// the parameter lines and the adjustment error, or the line naming the step
+// that failed, to `report`.
+bool AdjustParameters(const std::vector<DatumPoint>& source, const std::vector<DatumPoint>& target,
+                      int model, ParameterSet& set, std::string& report);
+
+// Loads the national set of a direction and, with write_log, appends its
+// report block; false when that block cannot be written.
+bool SetSpainParametersWithLog(int direction, ParameterSet& set, const std::string& log_path,
+                               bool write_log);
+
+} // namespace dezadiravevava

@@ -1,0 +1,57 @@
+// Searches of the vertex catalogue around a centre, and the found-vertex list.
+#pragma once
+
+#include "geodesy/utm.h"
+#include "geodesy/vertex_catalogue.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <span>
+
+namespace dezadiravevava {
+
+// The vertices of the last search. One list for the whole process: every
+// search empties it and refills it; the estimation and the automation
+// interface read it.
+struct FoundVertexList {
+    std::array<VertexRecord, kCatalogueSize> entries{};
+    std::int32_t count = 0;
+};
+
+FoundVertexList& FoundVertices();
+
+// The search centre in catalogue coordinates (ED50 UTM zone 30). An ETRS89
+// centre (datum 19) is carried to ED50 with the national set; any other datum
+// is taken as ED50. Geodetic centres are (longitude, latitude) in radians; a
+// UTM centre is used as it stands whatever its zone. A kind outside 1..3 has no
+// conversion: nothing is returned.
+std::optional<PlanePoint> SearchCentreToEd50Utm(double c1, double c2, double c3, double zone,
+                                                int datum, int kind);
+
+// Every vertex strictly closer than dist_max metres (planimetric, ED50) to
+// the centre, in catalogue order. With centre_is_catalogue, (c1, c2) are
+// already ED50 UTM zone 30.
+void SearchByDistance(double dist_max, double c1, double c2, double c3, double zone, int datum,
+                      int kind, bool centre_is_catalogue);
+
+// The n nearest vertices (n clamped to 3..180), nearest first; equal distances
+// keep the order of an exchange sort over the catalogue order.
+void SearchByNumber(std::int32_t n, double c1, double c2, double c3, double zone, int datum,
+                    int kind, bool centre_is_catalogue);
+
+// A catalogue entry with its distance from a search centre.
+struct VertexDistance {
+    const VertexRecord* vertex = nullptr;
+    double distance = 0.0;
+};
+
+// Exchange sort by distance, ascending: position p is compared with every later
+// q and the two are exchanged whenever p is strictly farther. Not stable: this
+// rule, not catalogue order, decides the order of equal distances.
+void ExchangeSortByDistance(std::span<VertexDistance> entries);
+
+// Entry `index` of the found list, or nothing outside 0..count-1.
+std::optional<VertexRecord> GetFoundVertex(std::int32_t index);
+
+} // namespace dezadiravevava

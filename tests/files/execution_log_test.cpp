@@ -1,0 +1,124 @@
+// Whole execution logs, byte for byte, against files written by hand.
+#include "files/execution_log.h"
+#include "geodesy/least_squares.h"
+#include "support/run_command.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+namespace dezadiravevava {
+namespace {
+
+using quillon_test::ReadWhole;
+using quillon_test::TempDir;
+
+std::string Expected(const std::string& name) {
+    return ReadWhole(std::string(QUILLON_REFERENCE_DIR) + "/logs/" + name);
+}
+
+// The log writers in the order a file run calls them: header, parameter
+// report, and the summary when the parameters are ready.
+bool LogRun(const std::string& log, const RunArguments& run, long long points) {
+    if (!WriteRunHeader(log, run)) {
+        return false;
+    }
+    ParameterSet set;
+    int model = run.model;
+    if (!PrepareParameters(run.da, run.pa, run.db, model, run.parametros, run.selec_param, run.x,
+                           run.y, run.z, run.h_entrada, set, log, true, true)) {
+        return false;
+    }
+    return AppendToExistingLog(log, TxtSummary(points));
+}
+
+RunArguments Arguments(std::string entrada, std::string salida) {
+    RunArguments run;
+    run.entrada = std::move(entrada);
+    run.salida = std::move(salida);
+    run.da = kDatumEd50;
+    run.db = kDatumEtrs89;
+    return run;
+}
+
+TEST(ExecutionLog, NationalRun) {
+    TempDir dir;
+    RunArguments run = Arguments("/datos/obra 7/puntos.txt", "/datos/obra 7/salida.txt");
+    run.pa = kKindUtm;
+    run.h_entrada = 30;
+    run.pb = kKindGeodetic;
+    run.model = kModelMolodensky; // the header names the model asked for
+    run.parametros = kParametersSpain;
+    ASSERT_TRUE(LogRun(dir.File("log"), run, 12));
+    EXPECT_EQ(ReadWhole(dir.File("log")), Expected("national_run.log"));
+}
+
+TEST(ExecutionLog, RegionalRun) {
+    TempDir dir;
+    RunArguments run = Arguments("/home/topógrafo/campaña.txt", "/home/topógrafo/campaña_etrs.txt");
+    run.pa = kKindUtm;
+    run.pb = kKindUtm;
+    run.model = kModelHelmert;
+    run.parametros = kParametersAndalusia;
+    ASSERT_TRUE(LogRun(dir.File("log"), run, 3));
+    EXPECT_EQ(ReadWhole(dir.File("log")), Expected("regional_run.log"));
+}
+
+TEST(ExecutionLog, FailedLocalRunEndsWithTheReason) {
+    TempDir dir;
+    RunArguments run = Arguments("/tmp/temp_a", "/tmp/temp_b");
+    run.pa = kKindUtm;
+    run.h_entrada = 30;
+    run.pb = kKindGeocentric;
+    run.parametros = kParametersByNumber;
+    run.selec_param = 3;
+    run.x = 212903.466; // SAN FERNANDO GPS 1995, a blunder
+    run.y = 4040539.144;
+    EXPECT_FALSE(LogRun(dir.File("log"), run, 0));
+    EXPECT_EQ(ReadWhole(dir.File("log")), Expected("failed_local_run.log"));
+}
+
+TEST(ExecutionLog, DistanceChoiceAndUnknownCodes) {
+    RunArguments run = Arguments("a", "b");
+    run.da = 7; // no datum line
+    run.pa = 9; // no kind line
+    run.db = kDatumEd50;
+    run.pb = kKindPlane;
+    run.model = 5; // no model line
+    run.parametros = kParametersByDistance;
+    run.selec_param = 25000;
+    run.x = 1.5;
+    run.y = -2;
+    const std::string header = RunHeader(run);
+    EXPECT_NE(header.find("Archivo de entrada....: a\n\nArchivo de salida.....: b\n"
+                          "Datum de salida.......: ED 1950\n"
+                          "Proyección de salida..: PROYECCIÓN PLANA\n\n"
+                          "Tipo de transformación: USAR PUNTOS A MENOR DISTANCIA\n"
+                          "Distancia máxima......: 25000.000\n"
+                          "Punto de origen.......: (1.500 ; -2.000 ; 0.000)\n\n"),
+              std::string::npos)
+        << header;
+}
+
+TEST(ExecutionLog, EachRunRewritesTheLogAndSummariesNeedIt) {
+    TempDir dir;
+    const std::string log = dir.File("log");
+    EXPECT_FALSE(AppendToExistingLog(log, TxtSummary(1))); // no log yet
+    RunArguments first = Arguments("primero", "x");
+    ASSERT_TRUE(WriteRunHeader(log, first));
+    ASSERT_TRUE(AppendToExistingLog(log, TxtSummary(1)));
+    ASSERT_TRUE(WriteRunHeader(log, Arguments("segundo", "x")));
+    const std::string text = ReadWhole(log);
+    EXPECT_EQ(text.find("primero"), std::string::npos);
+    EXPECT_NE(text.find("segundo"), std::string::npos);
+    EXPECT_FALSE(WriteRunHeader(dir.File("no/such/folder/log"), first));
+    const std::string dxf = DxfSummary({1, 2, 3, 4, 5});
+    EXPECT_EQ(dxf.substr(dxf.find("Tipo")), "Tipo de archivo......: DXF\n"
+                                            "Número de textos.....: 1\n"
+                                            "Número de puntos.....: 2\n"
+                                            "Número de líneas.....: 3\n"
+                                            "Número de polilíneas.: 4\n"
+                                            "Número LW polilíneas.: 5\n");
+}
+
+} // namespace
+} // namespace dezadiravevava

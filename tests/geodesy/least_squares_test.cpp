@@ -1,0 +1,253 @@
+// Parameter sets estimated from catalogue vertices.
+#include "files/text_encoding.h"
+#include "geodesy/least_squares.h"
+#include "geodesy/models.h"
+#include "geodesy/transform.h"
+#include "geodesy/vertex_search.h"
+#include "support/run_command.h"
+#include "support/temp_dir.h"
+
+#include <cmath>
+#include <gtest/gtest.h>
+#include <numeric>
+#include <string>
+
+namespace dezadiravevava {
+namespace {
+
+using quillon_test::ReadWhole;
+using quillon_test::TempDir;
+
+const VertexRecord& ByNumber(std::int32_t number) {
+    for (const VertexRecord& v : VertexCatalogue()) {
+        if (v.number == number) {
+            return v;
+        }
+    }
+    throw std::runtime_error("no vertex");
+}
+
+bool IsBlunder(const VertexRecord& v) {
+    return v.number == 96065 || v.number == 106899;
+}
+
+// Horizontal error of a set on one vertex, ED50 UTM 30 -> ETRS89 UTM 30.
+double ErrorOn(const VertexRecord& v, const ParameterSet& set, int model) {
+    double zone = 30.0;
+    const CoordTriple out =
+        TransformPoint(CoordTriple(v.ed50_x, v.ed50_y, 0.0), kDatumEd50, kKindUtm, 30, kDatumEtrs89,
+                       kKindUtm, 30, set, model, zone);
+    return std::hypot(out.c1 - v.etrs_x, out.c2 - v.etrs_y);
+}
+
+// The log as this platform's text: UTF-8 with LF line ends.
+std::string LogText(const std::string& path) {
+    std::string text = Cp1252ToUtf8(ReadWhole(path));
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+double AdjustmentError(const std::string& report) {
+    const std::string key = "Error ajuste:  ";
+    return std::stod(report.substr(report.find(key) + key.size()));
+}
+
+// Target points made from the source points with a known linearised Helmert
+// set: the adjustment must give the set's scale and rotations back.
+TEST(AdjustParameters, RecoversAKnownHelmertSet) {
+    ParameterSet known;
+    known.params = {9.39e-06, 6.03e-06, 9.7e-08, 5.55e-06, -131.0, -100.3, -163.4};
+    std::vector<DatumPoint> source, target;
+    double sum_s[3] = {0, 0, 0}, sum_t[3] = {0, 0, 0};
+    for (std::size_t i = 0; i < VertexCatalogue().size(); i += 9) {
+        const VertexRecord& v = VertexCatalogue()[i];
+        DatumPoint s(EllipsoidRow(kDatumEd50));
+        const GeodeticAngles g = UtmToGeodetic(v.ed50_x, v.ed50_y, s.ellipsoid(), 30);
+        s.SetGeodetic(g.lambda, g.phi, 0.0);
+        const CoordTriple moved = ApplyHelmert(s.geocentric(), known);
+        DatumPoint t(EllipsoidRow(kDatumEtrs89));
+        t.SetGeocentric(moved.c1, moved.c2, moved.c3);
+        for (int k = 0; k < 3; ++k) {
+            sum_s[k] += (&s.geocentric().c1)[k];
+            sum_t[k] += (&t.geocentric().c1)[k];
+        }
+        source.push_back(s);
+        target.push_back(t);
+    }
+    const double n = static_cast<double>(source.size());
+    ParameterSet set;
+    set.source_centroid.set_ellipsoid(EllipsoidRow(kDatumEd50));
+    set.source_centroid.SetGeocentric(sum_s[0] / n, sum_s[1] / n, sum_s[2] / n);
+    set.target_centroid.set_ellipsoid(EllipsoidRow(kEllipsoidGrs80));
+    set.target_centroid.SetGeocentric(sum_t[0] / n, sum_t[1] / n, sum_t[2] / n);
+    std::string report;
+    ASSERT_TRUE(AdjustParameters(source, target, kModelHelmert, set, report)) << report;
+    for (std::size_t k = 0; k < 4; ++k) {
+        EXPECT_NEAR(set.params[k], known.params[k], 1e-9) << k;
+    }
+    for (std::size_t k = 4; k < 7; ++k) {
+        EXPECT_NEAR(set.params[k], 0.0, 1e-3) << k; // absorbed by the centroids
+    }
+    EXPECT_LT(AdjustmentError(report), 1e-3);
+}
+
+TEST(EstimateParameters, RegionalHelmertScreensTheBlundersAndFitsTheRest) {
+    TempDir dir;
+    const std::string log = dir.File("log");
+    ParameterSet set;
+    int model = kModelHelmert;
+    ASSERT_TRUE(PrepareParameters(kDatumEd50, kKindUtm, kDatumEtrs89, model, kParametersAndalusia,
+                                  0, 0, 0, 0, 0, set, log, true, true));
+    double sum = 0.0;
+    int count = 0;
+    for (const VertexRecord& v : VertexCatalogue()) {
+        if (!IsBlunder(v)) {
+            sum += ErrorOn(v, set, model);
+            ++count;
+        }
+    }
+    EXPECT_EQ(count, 178);
+    EXPECT_LT(sum / count, 0.75);
+    const std::string text = LogText(log);
+    EXPECT_NE(text.find("Número de puntos utilizados: 178\n"
+                        "Vértice descartado por error grosero: CABEZAS 1 (96065), desviación "),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find("Vértice descartado por error grosero: SAN FERNANDO GPS 1995 (106899), "
+                        "desviación "),
+              std::string::npos);
+    // The found list itself is the search's: all 180.
+    EXPECT_EQ(FoundVertices().count, 180);
+}
+
+TEST(EstimateParameters, LocalFitNextToABlunder) {
+    TempDir dir;
+    const std::string log = dir.File("log");
+    const VertexRecord& centre = ByNumber(106899);
+    ParameterSet set;
+    int model = kModelHelmert;
+    ASSERT_TRUE(PrepareParameters(kDatumEd50, kKindUtm, kDatumEtrs89, model, kParametersByNumber, 5,
+                                  centre.ed50_x, centre.ed50_y, 0, 30, set, log, true, true));
+    const std::string text = LogText(log);
+    EXPECT_NE(text.find("Número de puntos utilizados: 4\n"), std::string::npos) << text;
+    for (std::int32_t i = 0; i < FoundVertices().count; ++i) {
+        const VertexRecord& v = FoundVertices().entries[static_cast<std::size_t>(i)];
+        if (!IsBlunder(v)) {
+            EXPECT_LT(ErrorOn(v, set, model), 0.3) << v.name;
+        }
+    }
+}
+
+TEST(EstimateParameters, FewerThanThreeSoundVerticesFail) {
+    TempDir dir;
+    const std::string log = dir.File("log");
+    const VertexRecord& centre = ByNumber(106899);
+    ParameterSet set;
+    int model = kModelHelmert;
+    EXPECT_FALSE(PrepareParameters(kDatumEd50, kKindUtm, kDatumEtrs89, model, kParametersByNumber,
+                                   3, centre.ed50_x, centre.ed50_y, 0, 30, set, log, true, true));
+    const std::string text = LogText(log);
+    EXPECT_NE(text.find("Número de puntos utilizados: 2\n"), std::string::npos) << text;
+    const std::string last = "Imposible calcular: menos de 3 vértices válidos\n";
+    EXPECT_EQ(text.substr(text.size() - last.size()), last);
+}
+
+TEST(PrepareParameters, NumberChoiceTruncatesThenClamps) {
+    TempDir dir;
+    const std::string log = dir.File("log");
+    const VertexRecord& centre = ByNumber(98555);
+    ParameterSet set;
+    int model = kModelHelmert;
+    ASSERT_TRUE(PrepareParameters(kDatumEd50, kKindUtm, kDatumEtrs89, model, kParametersByNumber,
+                                  2.7, centre.ed50_x, centre.ed50_y, 0, 30, set, log, true, true));
+    EXPECT_EQ(FoundVertices().count, 3);
+    EXPECT_NE(LogText(log).find("Número de puntos utilizados: 3\n"), std::string::npos);
+}
+
+TEST(PrepareParameters, TooFewFoundWritesNothing) {
+    TempDir dir;
+    const std::string log = dir.File("log");
+    const VertexRecord& centre = ByNumber(98555);
+    ParameterSet set;
+    int model = kModelHelmert;
+    // 1 m around a vertex encloses that vertex alone.
+    EXPECT_FALSE(PrepareParameters(kDatumEd50, kKindUtm, kDatumEtrs89, model, kParametersByDistance,
+                                   1.0, centre.ed50_x, centre.ed50_y, 0, 30, set, log, true, true));
+    EXPECT_EQ(FoundVertices().count, 1);
+    EXPECT_FALSE(std::filesystem::exists(log));
+}
+
+TEST(PrepareParameters, NationalSetForcesHelmertAndReportsNoVertex) {
+    TempDir dir;
+    const std::string log = dir.File("log");
+    ParameterSet set;
+    int model = kModelMolodensky;
+    ASSERT_TRUE(PrepareParameters(kDatumEtrs89, kKindUtm, kDatumEd50, model, kParametersSpain, 0, 0,
+                                  0, 0, 0, set, log, true, true));
+    EXPECT_EQ(model, kModelHelmert);
+    EXPECT_EQ(set.params[0], -9.38994e-06);
+    EXPECT_NE(LogText(log).find("Número de puntos utilizados: 0\n"), std::string::npos);
+}
+
+TEST(PrepareParameters, UnwritableLogFails) {
+    TempDir dir;
+    const std::string log = dir.File("missing-folder/log");
+    ParameterSet set;
+    int model = kModelHelmert;
+    EXPECT_FALSE(PrepareParameters(kDatumEd50, kKindUtm, kDatumEtrs89, model, kParametersSpain, 0,
+                                   0, 0, 0, 0, set, log, true, true));
+    EXPECT_FALSE(PrepareParameters(kDatumEd50, kKindUtm, kDatumEtrs89, model, kParametersAndalusia,
+                                   0, 0, 0, 0, 0, set, log, true, true));
+    // Without a log nothing is written and the set is ready.
+    EXPECT_TRUE(PrepareParameters(kDatumEd50, kKindUtm, kDatumEtrs89, model, kParametersAndalusia,
+                                  0, 0, 0, 0, 0, set, "", false, true));
+}
+
+TEST(EstimateParameters, ReverseMolodenskyStoresTheSourceEllipsoid) {
+    TempDir dir;
+    const std::string log = dir.File("log");
+    ParameterSet set;
+    int model = kModelMolodensky;
+    ASSERT_TRUE(PrepareParameters(kDatumEtrs89, kKindUtm, kDatumEd50, model, kParametersAndalusia,
+                                  0, 0, 0, 0, 0, set, log, true, true));
+    EXPECT_EQ(set.params[5], 6378137.0);
+    EXPECT_EQ(set.params[6], 1.0 / 298.257222101);
+    EXPECT_EQ(set.source_centroid.ellipsoid().f, 1.0 / 298.257222101);
+    EXPECT_EQ(set.target_centroid.ellipsoid().a, 6378388.0);
+    // The source centroid printed first is the ETRS89 one: for vertices set on
+    // each ellipsoid's surface, the ETRS89 X lies some 150 m below the ED50 X.
+    const std::string text = LogText(log);
+    const std::string key = "Geocéntricas (";
+    const std::size_t first = text.find(key);
+    const std::size_t second = text.find(key, first + 1);
+    ASSERT_NE(second, std::string::npos) << text;
+    const double source_x = std::stod(text.substr(first + key.size()));
+    const double target_x = std::stod(text.substr(second + key.size()));
+    EXPECT_GT(target_x - source_x, 100.0);
+    EXPECT_LT(target_x - source_x, 200.0);
+}
+
+TEST(EstimateParameters, AffineFromThreeVerticesHasNoRedundancy) {
+    TempDir dir;
+    const std::string log = dir.File("log");
+    const VertexRecord& centre = ByNumber(98555);
+    ParameterSet set;
+    int model = kModelAffine2D;
+    ASSERT_TRUE(PrepareParameters(kDatumEd50, kKindUtm, kDatumEtrs89, model, kParametersByNumber, 3,
+                                  centre.ed50_x, centre.ed50_y, 0, 30, set, log, true, true));
+    const std::string text = LogText(log);
+    const std::string tail = "Error ajuste:  indeterminado (redundancia nula)\n\n";
+    EXPECT_EQ(text.substr(text.size() - tail.size()), tail) << text;
+    // Exact through its three vertices.
+    for (std::int32_t i = 0; i < 3; ++i) {
+        EXPECT_LT(ErrorOn(FoundVertices().entries[static_cast<std::size_t>(i)], set, model), 1e-6);
+    }
+}
+
+} // namespace
+} // namespace dezadiravevava
