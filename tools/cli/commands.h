@@ -8,5 +8,10 @@
 namespace quillon_cli {
 
 int RunPunto(const std::vector<std::string>& args);
+int RunBuscar(const std::vector<std::string>& args);
+int RunParametros(const std::vector<std::string>& args);
+
+// True when the arguments ask for the sub-command's help.
+bool WantsHelp(const std::vector<std::string>& args);
 
 } // namespace quillon_cli

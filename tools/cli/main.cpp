@@ -14,7 +14,9 @@ constexpr const char* kHelp =
 Transformación de coordenadas entre ED50 y ETRS89 para Andalucía.
 
 Órdenes:
-  punto     convierte puntos sueltos con los parámetros nacionales
+  punto       convierte puntos sueltos con los parámetros nacionales
+  buscar      busca vértices del catálogo alrededor de un centro
+  parametros  prepara un juego de parámetros y muestra su bloque del registro
 
 "quillon-cli ORDEN --help" describe cada orden.
 )";
@@ -26,9 +28,20 @@ struct Command {
 
 constexpr Command kCommands[] = {
     {"punto", quillon_cli::RunPunto},
+    {"buscar", quillon_cli::RunBuscar},
+    {"parametros", quillon_cli::RunParametros},
 };
 
 } // namespace
+
+bool quillon_cli::WantsHelp(const std::vector<std::string>& args) {
+    for (const auto& arg : args) {
+        if (arg == "--help" || arg == "-h") {
+            return true;
+        }
+    }
+    return false;
+}
 
 int main(int argc, char** argv) {
     std::ios::sync_with_stdio(false);

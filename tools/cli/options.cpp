@@ -14,9 +14,14 @@ using namespace dezadiravevava;
 Arguments::Arguments(const std::vector<std::string>& args,
                      const std::vector<std::string_view>& known,
                      const std::vector<std::string_view>& flags) {
+    bool options_ended = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        if (arg.size() > 2 && arg.compare(0, 2, "--") == 0) {
+        if (arg == "--" && !options_ended) {
+            options_ended = true; // everything after "--" is positional
+            continue;
+        }
+        if (!options_ended && arg.size() > 2 && arg.compare(0, 2, "--") == 0) {
             std::string name = arg.substr(2);
             std::optional<std::string> inline_value;
             if (const auto eq = name.find('='); eq != std::string::npos) {
@@ -97,6 +102,48 @@ std::string_view KindName(int kind) {
     default:
         return "plana";
     }
+}
+
+int ParseModel(std::string_view text) {
+    if (text == "helmert") {
+        return kModelHelmert;
+    }
+    if (text == "molodensky") {
+        return kModelMolodensky;
+    }
+    if (text == "afin") {
+        return kModelAffine2D;
+    }
+    throw UsageError{"modelo desconocido: " + std::string(text) + " (helmert, molodensky o afin)"};
+}
+
+int ParseChoice(std::string_view text) {
+    constexpr std::string_view kNames[] = {"nacionales", "regionales", "distancia", "vecinos"};
+    for (int i = 0; i < 4; ++i) {
+        if (text == kNames[i]) {
+            return i;
+        }
+    }
+    throw UsageError{"elección de parámetros desconocida: " + std::string(text) +
+                     " (nacionales, regionales, distancia o vecinos)"};
+}
+
+std::vector<double> ParseNumbers(std::string_view text, std::size_t min_count,
+                                 std::size_t max_count, std::string_view what) {
+    const auto fields = SplitFields(text);
+    if (fields.size() < min_count || fields.size() > max_count) {
+        throw UsageError{std::string(what) +
+                         ": número de valores incorrecto: " + std::string(text)};
+    }
+    std::vector<double> values;
+    for (const auto& field : fields) {
+        const auto value = ParseNumber(field);
+        if (!value) {
+            throw UsageError{std::string(what) + ": valor no numérico: " + field};
+        }
+        values.push_back(*value);
+    }
+    return values;
 }
 
 std::optional<double> ParseNumber(std::string_view text) {

@@ -49,6 +49,14 @@ int ParseDatum(std::string_view text);
 int ParseKind(std::string_view text);
 std::string_view KindName(int kind);
 
+// Model and parameter-choice names of the command line.
+int ParseModel(std::string_view text);
+int ParseChoice(std::string_view text);
+
+// "x,y[,z]" as two or three numbers.
+std::vector<double> ParseNumbers(std::string_view text, std::size_t min_count,
+                                 std::size_t max_count, std::string_view what);
+
 // A whole-field decimal number ("12,5" is not a number here).
 std::optional<double> ParseNumber(std::string_view text);
 // A UTM zone 1..60 written as a whole number.

@@ -89,11 +89,9 @@ bool ConvertPoint(const std::vector<std::string>& fields, const std::string& lab
 } // namespace
 
 int RunPunto(const std::vector<std::string>& args) {
-    for (const auto& arg : args) {
-        if (arg == "--help" || arg == "-h") {
-            std::cout << kPuntoHelp;
-            return 0;
-        }
+    if (WantsHelp(args)) {
+        std::cout << kPuntoHelp;
+        return 0;
     }
     const Arguments parsed(args, {"datum-a", "tipo-a", "huso-a", "datum-b", "tipo-b", "huso-b"});
     const Side a = ReadSide(parsed, "a");

@@ -1,0 +1,115 @@
+// quillon-cli parametros: prepares a parameter set and shows its log block.
+#include "commands.h"
+#include "files/text_encoding.h"
+#include "geodesy/least_squares.h"
+#include "options.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace quillon_cli {
+
+using namespace dezadiravevava;
+
+namespace {
+
+constexpr const char* kParametrosHelp =
+    R"(Uso: quillon-cli parametros --datum-a ED50|ETRS89 --datum-b ED50|ETRS89
+                           --parametros nacionales|regionales|distancia|vecinos
+                           [--modelo helmert|molodensky|afin] [--seleccion V] [--origen X,Y]
+
+Prepara el juego de parámetros de una transformación de A a B y muestra el bloque
+que el motor escribe en el registro de ejecución.
+
+  --parametros    nacionales: los parámetros fijos para España (siempre Helmert 3D)
+                  regionales: estimados con los 180 vértices del catálogo
+                  distancia:  estimados con los vértices a menos de V metros del origen
+                  vecinos:    estimados con los V vértices más cercanos al origen
+  --modelo        modelo de los parámetros estimados (por defecto helmert)
+  --seleccion V   distancia en metros o número de vértices
+  --origen X,Y    origen de la búsqueda en ED50 UTM huso 30 (distancia y vecinos)
+
+Los vértices cuya transformación nacional se aparta más de 10 m de su posición ETRS89
+se descartan como errores groseros y se nombran en el bloque. Termina con estado 1 si
+no se ha podido preparar el juego (por ejemplo, menos de 3 vértices válidos).
+)";
+
+// A temporary file of our own, removed when done.
+class TemporaryFile {
+public:
+    TemporaryFile() {
+        const char* dir = std::getenv("TMPDIR");
+        std::string pattern = std::string(dir && *dir ? dir : "/tmp") + "/quillon-XXXXXX";
+        std::vector<char> buffer(pattern.begin(), pattern.end());
+        buffer.push_back('\0');
+        const int fd = ::mkstemp(buffer.data());
+        if (fd < 0) {
+            throw UsageError{"no se puede crear un archivo temporal"};
+        }
+        ::close(fd);
+        path_ = buffer.data();
+    }
+    ~TemporaryFile() { std::remove(path_.c_str()); }
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+// The log as this platform's text: UTF-8 with LF line ends.
+std::string ReadLogText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    std::string text = Cp1252ToUtf8(bytes.str());
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+int RunParametros(const std::vector<std::string>& args) {
+    if (WantsHelp(args)) {
+        std::cout << kParametrosHelp;
+        return 0;
+    }
+    const Arguments parsed(args,
+                           {"datum-a", "datum-b", "modelo", "parametros", "seleccion", "origen"});
+    if (!parsed.positional().empty()) {
+        throw UsageError{"argumento de más: " + parsed.positional()[0]};
+    }
+    const int datum_a = ParseDatum(parsed.Require("datum-a"));
+    const int datum_b = ParseDatum(parsed.Require("datum-b"));
+    const int choice = ParseChoice(parsed.Require("parametros"));
+    int model = parsed.Has("modelo") ? ParseModel(*parsed.Get("modelo")) : kModelHelmert;
+    double selection = 0.0;
+    std::vector<double> origin = {0.0, 0.0};
+    if (choice == kParametersByDistance || choice == kParametersByNumber) {
+        selection = ParseNumbers(parsed.Require("seleccion"), 1, 1, "--seleccion")[0];
+        origin = ParseNumbers(parsed.Require("origen"), 2, 2, "--origen");
+    }
+    TemporaryFile log;
+    ParameterSet set;
+    const bool ready =
+        PrepareParameters(datum_a, kKindUtm, datum_b, model, choice, selection, origin[0],
+                          origin[1], 0.0, 30.0, set, log.path(), true, true);
+    std::cout << ReadLogText(log.path());
+    if (!ready) {
+        std::cerr << "quillon-cli parametros: no se ha podido preparar el juego de parámetros"
+                  << (choice >= kParametersByDistance ? " (¿menos de 3 vértices?)" : "") << '\n';
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace quillon_cli
