@@ -380,5 +380,9 @@ export function drawMap() {
     ctx.fill();
   }
 
+  // The program paints this as the window's background: no pixel may be see-through.
+  const rgba = ctx.getImageData(0, 0, MAP.width, MAP.height).data;
+  for (let i = 3; i < rgba.length; i += 4) check(rgba[i] === 255, `pixel ${(i - 3) / 4} is not opaque`);
+
   return { canvas, capitals: CAPITALS.map(({ name, u, v }) => ({ name, u, v })) };
 }
