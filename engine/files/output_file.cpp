@@ -2,6 +2,8 @@
 
 #include "files/text_encoding.h"
 
+#include <filesystem>
+
 namespace dezadiravevava {
 
 OutputFile::~OutputFile() {
@@ -62,6 +64,17 @@ bool FileExists(const std::string& path) {
     }
     std::fclose(file);
     return true;
+}
+
+} // namespace dezadiravevava
+
+namespace dezadiravevava {
+
+void RemoveIncompleteFile(const std::string& path) {
+    std::error_code error;
+    if (std::filesystem::is_regular_file(path, error)) {
+        std::filesystem::remove(path, error);
+    }
 }
 
 } // namespace dezadiravevava

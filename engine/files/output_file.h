@@ -43,4 +43,8 @@ private:
 // True when the file can be opened for reading.
 bool FileExists(const std::string& path);
 
+// Removes a file the engine created but could not complete, so that it cannot
+// pass for a finished one. Only regular files are removed (never a device).
+void RemoveIncompleteFile(const std::string& path);
+
 } // namespace dezadiravevava

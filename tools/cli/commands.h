@@ -10,6 +10,10 @@ namespace quillon_cli {
 int RunPunto(const std::vector<std::string>& args);
 int RunBuscar(const std::vector<std::string>& args);
 int RunParametros(const std::vector<std::string>& args);
+int RunTxt(const std::vector<std::string>& args);
+int RunDxf(const std::vector<std::string>& args);
+int RunCentroide(const std::vector<std::string>& args);
+int RunTxtToDxf(const std::vector<std::string>& args);
 
 // True when the arguments ask for the sub-command's help.
 bool WantsHelp(const std::vector<std::string>& args);

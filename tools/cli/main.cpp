@@ -17,6 +17,10 @@ Transformación de coordenadas entre ED50 y ETRS89 para Andalucía.
   punto       convierte puntos sueltos con los parámetros nacionales
   buscar      busca vértices del catálogo alrededor de un centro
   parametros  prepara un juego de parámetros y muestra su bloque del registro
+  txt         transforma un archivo de puntos TXT
+  dxf         transforma un dibujo DXF
+  centroide   centroide y rectángulo de un archivo de puntos o de un dibujo
+  txt-a-dxf   convierte un archivo de puntos TXT en un dibujo DXF de puntos
 
 "quillon-cli ORDEN --help" describe cada orden.
 )";
@@ -30,6 +34,10 @@ constexpr Command kCommands[] = {
     {"punto", quillon_cli::RunPunto},
     {"buscar", quillon_cli::RunBuscar},
     {"parametros", quillon_cli::RunParametros},
+    {"txt", quillon_cli::RunTxt},
+    {"dxf", quillon_cli::RunDxf},
+    {"centroide", quillon_cli::RunCentroide},
+    {"txt-a-dxf", quillon_cli::RunTxtToDxf},
 };
 
 } // namespace

@@ -1,0 +1,18 @@
+// A minimal DXF R12 drawing of the points of a TXT point file.
+#pragma once
+
+#include "files/progress.h"
+
+#include <string>
+
+namespace dezadiravevava {
+
+// One POINT entity per line after the title, at (field 1, field 2, field 3),
+// handles from 3e8 upwards. kind 1, 2 or 3 says the file holds geodetic
+// (longitude, latitude in degrees), UTM or geocentric coordinates; any other
+// value writes an empty entities section. Returns 1, or 0 when the input
+// cannot be read or the drawing cannot be written completely.
+int ConvertirTXTaDXF(const std::string& entrada, const std::string& salida, int kind,
+                     ProgressSink* progress);
+
+} // namespace dezadiravevava

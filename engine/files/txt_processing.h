@@ -1,0 +1,43 @@
+// TXT point files: transforming every point of a file, and the centroid and
+// bounding rectangle of a file's points in catalogue coordinates.
+#pragma once
+
+#include "files/execution_log.h"
+#include "files/progress.h"
+
+#include <string>
+
+namespace dezadiravevava {
+
+// Centroid, bounding rectangle and point count, ED50 UTM zone 30.
+struct CentroidResult {
+    double x = 0.0;
+    double y = 0.0;
+    double x_min = 1e30;
+    double x_max = -1e30;
+    double y_min = 1e30;
+    double y_max = -1e30;
+    long long count = 0;
+};
+
+// Transforms the points of run.entrada into run.salida and writes the
+// execution log `log_path`. Returns 1 on success, 0 on failure (the log says
+// why once it exists).
+int ProcesarTXT(const std::string& log_path, const RunArguments& run, ProgressSink* progress);
+
+// Centroid and rectangle of the points of a file, transformed to ED50 UTM
+// zone 30 with the national set. Returns 1, or 0 when the file cannot be read
+// or its coordinates cannot be transformed (the result keeps its start values).
+int CentroideTXT(const std::string& entrada, int datum, int kind, double zone,
+                 CentroidResult& result, ProgressSink* progress);
+
+// Shared by the file processors: checks the codes of a run, returning the log
+// line that names the first bad one, or an empty string.
+std::string InvalidRunArguments(const RunArguments& run);
+
+// Widens the rectangle and adds to the sums of a centroid.
+void AccumulateCentroid(CentroidResult& result, double x, double y, double& sum_x, double& sum_y);
+// Turns the sums into the centroid.
+void FinishCentroid(CentroidResult& result, double sum_x, double sum_y);
+
+} // namespace dezadiravevava

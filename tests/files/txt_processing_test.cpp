@@ -1,0 +1,257 @@
+// TXT point files end to end: output bytes, log summary and failures.
+#include "files/line_reader.h"
+#include "files/number_format.h"
+#include "files/text_encoding.h"
+#include "files/txt_processing.h"
+#include "geodesy/least_squares.h"
+#include "geodesy/parameter_set.h"
+#include "support/recording_progress.h"
+#include "support/run_command.h"
+#include "support/temp_dir.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+
+namespace dezadiravevava {
+namespace {
+
+using quillon_test::ReadWhole;
+using quillon_test::RecordingProgress;
+using quillon_test::TempDir;
+using quillon_test::WriteWhole;
+
+class TxtProcessing : public ::testing::Test {
+protected:
+    // Runs ProcesarTXT on `input` and keeps the output and the log.
+    int Process(const std::string& input, RunArguments run, ProgressSink* progress = nullptr) {
+        WriteWhole(dir_.File("in.txt"), input);
+        run.entrada = dir_.File("in.txt");
+        if (run.salida.empty()) {
+            run.salida = dir_.File("out.txt");
+        }
+        const int result = ProcesarTXT(dir_.File("log"), run, progress);
+        output_ = std::filesystem::is_regular_file(run.salida) ? ReadWhole(run.salida) : "";
+        log_ = Cp1252ToUtf8(ReadWhole(dir_.File("log")));
+        return result;
+    }
+
+    static RunArguments Run(int da, int pa, double h_in, int db, int pb, double h_out) {
+        RunArguments run;
+        run.da = da;
+        run.pa = pa;
+        run.h_entrada = h_in;
+        run.db = db;
+        run.pb = pb;
+        run.h_salida = h_out;
+        return run;
+    }
+
+    bool LogEndsWith(const std::string& tail) const {
+        return log_.size() >= tail.size() && log_.substr(log_.size() - tail.size()) == tail;
+    }
+
+    TempDir dir_;
+    std::string output_;
+    std::string log_;
+};
+
+const RunArguments kUtmToUtm = [] {
+    RunArguments run;
+    run.da = kDatumEd50;
+    run.pa = kKindUtm;
+    run.h_entrada = 30;
+    run.db = kDatumEtrs89;
+    run.pb = kKindUtm;
+    run.h_salida = 30;
+    return run;
+}();
+
+TEST_F(TxtProcessing, TitleOnlyWithAndWithoutLineFeed) {
+    EXPECT_EQ(Process("Solo título\n", kUtmToUtm), 1);
+    EXPECT_EQ(output_, "Solo título\r\n");
+    EXPECT_TRUE(LogEndsWith("Número de puntos.....: 0\r\n"));
+    EXPECT_EQ(Process("Solo título", kUtmToUtm), 1);
+    EXPECT_EQ(output_, "Solo título");
+    EXPECT_EQ(log_.find("Resumen"), std::string::npos);
+}
+
+TEST_F(TxtProcessing, SkippedLinesAndHeightsKeptUtmToUtm) {
+    // Point 0, a blank line and a line without a number are not points.
+    const std::string input = "Título\r\n"
+                              "7\t298569.727\t4295339.009\t520.6456\t30\r\n"
+                              "0\t298569.727\t4295339.009\t1\t30\r\n"
+                              "\r\n"
+                              "P3\t298569.727\t4295339.009\t1\t30\r\n"
+                              "-2\t298569.727\t4295339.009\t1\t30\n"
+                              "9\t281035.667\t3998752.728\t-0.0004\t29"; // zone field ignored
+    ASSERT_EQ(Process(input, kUtmToUtm), 1);
+    EXPECT_EQ(output_, "Título\r\n"
+                       "7\t298459.538\t4295133.070\t520.646\t30.\r\n"
+                       "9\t280923.327\t3998547.762\t-0.000\t30.\r\n");
+    EXPECT_TRUE(LogEndsWith("Tipo de archivo......: TXT\r\nNúmero de puntos.....: 2\r\n"));
+}
+
+TEST_F(TxtProcessing, ZoneChosenPerPointAcrossSixDegreesWest) {
+    // ED50 geodetic -> ED50 UTM, natural zone: PROJ gives 765384.5241,
+    // 4121315.5474 in zone 29 and 234615.4759, 4121315.5474 in zone 30.
+    const std::string input = "t\n1\t-6.01\t37.2\t100\n2\t-5.99\t37.2\t100\n";
+    ASSERT_EQ(Process(input, Run(kDatumEd50, kKindGeodetic, 0, kDatumEd50, kKindUtm, 0)), 1);
+    EXPECT_EQ(output_, "t\r\n1\t765384.524\t4121315.547\t100.000\t29.\r\n"
+                       "2\t234615.476\t4121315.547\t100.000\t30.\r\n");
+    EXPECT_NE(log_.find("Huso de salida........: INDICADO EN CADA PUNTO\r\n"), std::string::npos);
+}
+
+TEST_F(TxtProcessing, GeodeticOutputCarriesHeights) {
+    // A UTM input keeps its H; a geodetic input its transformed h.
+    ASSERT_EQ(Process("t\n1\t298569.727\t4295339.009\t520.6\t30\n",
+                      Run(kDatumEd50, kKindUtm, 0, kDatumEtrs89, kKindGeodetic, 0)),
+              1);
+    EXPECT_NE(output_.find("\t520.600000000000\r\n"), std::string::npos) << output_;
+    // ED50 (-4.8488175670, 37.5333968230, 1386.316) -> ETRS89 h 1466.9872 (PROJ).
+    ASSERT_EQ(Process("t\n1\t-4.8488175670\t37.5333968230\t1386.3160\n",
+                      Run(kDatumEd50, kKindGeodetic, 0, kDatumEtrs89, kKindGeodetic, 0)),
+              1);
+    ASSERT_EQ(output_.substr(0, 5), "t\r\n1\t");
+    const std::string line = output_.substr(3);
+    const TabFields fields(line); // number, longitude, latitude, h
+    EXPECT_NEAR(ReadDecimal(fields[1]), -4.8501286621, 2e-8);
+    EXPECT_NEAR(ReadDecimal(fields[2]), 37.5321379133, 2e-8);
+    EXPECT_NEAR(ReadDecimal(fields[3]), 1466.9872, 2e-3);
+    EXPECT_EQ(fields[3].size(), std::string("1466.987200000000\r\n").size()) << output_;
+}
+
+TEST_F(TxtProcessing, HugeValuesAreWrittenInf) {
+    ASSERT_EQ(Process("t\n1\t2e8\t0\t0\n",
+                      Run(kDatumEd50, kKindGeocentric, 0, kDatumEd50, kKindGeocentric, 0)),
+              1);
+    EXPECT_EQ(output_, "t\r\n1\tINF\t0.000\t0.000\r\n");
+}
+
+TEST_F(TxtProcessing, PlaneCoordinatesAreRefused) {
+    EXPECT_EQ(
+        Process("t\n1\t1\t2\t3\n", Run(kDatumEd50, kKindPlane, 0, kDatumEtrs89, kKindUtm, 30)), 0);
+    EXPECT_EQ(output_, "");
+    EXPECT_TRUE(LogEndsWith("\r\n\r\nNo se puede transformar la proyección plana\r\n")) << log_;
+    EXPECT_EQ(Process("t\n1\t1\t2\t3\t30\n", Run(kDatumEd50, kKindUtm, 0, kDatumEtrs89, 0, 0)), 0);
+    EXPECT_TRUE(LogEndsWith("No se puede transformar la proyección plana\r\n"));
+}
+
+TEST_F(TxtProcessing, UtmPointsWithoutAZoneAreLeftOutAndReported) {
+    const RunArguments run = Run(kDatumEd50, kKindUtm, 0, kDatumEtrs89, kKindUtm, 30);
+    ASSERT_EQ(Process("t\n1\t298569.727\t4295339.009\t0\n2\t298569.727\t4295339.009\t0\t30\n", run),
+              1);
+    EXPECT_EQ(output_, "t\r\n2\t298459.538\t4295133.070\t0.000\t30.\r\n");
+    EXPECT_TRUE(LogEndsWith("Número de puntos.....: 1\r\nAdvertencia: 1 puntos UTM sin huso "
+                            "válido (1 a 60) no se han transformado\r\n"))
+        << log_;
+}
+
+TEST_F(TxtProcessing, LongLinesAreReadWhole) {
+    // A title of 5000 characters and a point line whose fifth field is 3000
+    // characters long: cut into pieces, the tail would read as point 12.
+    const std::string title(5000, 'T');
+    std::string tail = "\t30\t";
+    while (tail.size() < 3000) {
+        tail += "12\t300000\t4100000\t0\t30 ";
+    }
+    ASSERT_EQ(Process(title + "\n1\t298569.727\t4295339.009\t5" + tail + "\n", kUtmToUtm), 1);
+    EXPECT_EQ(output_, title + "\r\n1\t298459.538\t4295133.070\t5.000\t30.\r\n");
+}
+
+TEST_F(TxtProcessing, WriteFailureIsAFailure) {
+    if (!std::filesystem::exists("/dev/full")) {
+        GTEST_SKIP() << "no /dev/full on this system";
+    }
+    RunArguments run = kUtmToUtm;
+    run.salida = "/dev/full";
+    EXPECT_EQ(Process("t\n1\t298569.727\t4295339.009\t5\t30\n", run), 0);
+    EXPECT_TRUE(LogEndsWith("Error al escribir el archivo de salida: /dev/full\r\n")) << log_;
+    EXPECT_TRUE(std::filesystem::exists("/dev/full"));
+}
+
+TEST_F(TxtProcessing, FailuresBeforeAnyPoint) {
+    RunArguments run = kUtmToUtm;
+    run.entrada = dir_.File("missing.txt");
+    run.salida = dir_.File("out.txt");
+    EXPECT_EQ(ProcesarTXT(dir_.File("log"), run, nullptr), 0);
+    EXPECT_FALSE(std::filesystem::exists(dir_.File("log")));
+    EXPECT_FALSE(std::filesystem::exists(dir_.File("out.txt")));
+    // Fewer than 3 vertices in reach: header only, empty output.
+    run.parametros = kParametersByDistance;
+    run.selec_param = 10;
+    EXPECT_EQ(Process("t\n1\t298569.727\t4295339.009\t5\t30\n", run), 0);
+    EXPECT_EQ(output_, "");
+    EXPECT_TRUE(LogEndsWith("Punto de origen.......: (0.000 ; 0.000 ; 0.000)\r\n\r\n"));
+    // An unknown parameter choice is refused, not run with whatever set.
+    run.parametros = 4;
+    EXPECT_EQ(Process("t\n", run), 0);
+    EXPECT_TRUE(LogEndsWith("Elección de parámetros no admitida: 4\r\n"));
+}
+
+TEST_F(TxtProcessing, ProgressWindowAboveFiftyThousandBytes) {
+    // A title line pads the file to an exact size.
+    auto input_of_size = [](std::size_t size) {
+        const std::string point = "1\t298569.727\t4295339.009\t5\t30\n";
+        return std::string(size - point.size() - 1, 'x') + "\n" + point;
+    };
+    RecordingProgress small;
+    ASSERT_EQ(Process(input_of_size(50000), kUtmToUtm, &small), 1);
+    EXPECT_TRUE(small.events.empty());
+    RecordingProgress large;
+    ASSERT_EQ(Process(input_of_size(50001), kUtmToUtm, &large), 1);
+    EXPECT_EQ(large.events, (std::vector<std::string>{"Open Transformando 50001", "Close"}));
+    EXPECT_EQ(large.steps, std::vector<std::uint64_t>{50001});
+    // Closed on a failure after opening, too.
+    RecordingProgress failed;
+    RunArguments run = kUtmToUtm;
+    run.parametros = kParametersByDistance;
+    run.selec_param = 1;
+    EXPECT_EQ(Process(input_of_size(60000), run, &failed), 0);
+    EXPECT_EQ(failed.open, 1);
+    EXPECT_EQ(failed.close, 1);
+}
+
+TEST(CentroideTXT, CentroidRectangleAndCount) {
+    TempDir dir;
+    const std::string path = dir.File("in.txt");
+    WriteWhole(path, "t\n1\t300100\t4100200\t0\n2\t300300\t4100600\t0\n0\t9999\t9999\t0\n"
+                     "3\t300200\t4100100\t0\n");
+    CentroidResult result;
+    RecordingProgress progress;
+    ASSERT_EQ(CentroideTXT(path, kDatumEd50, kKindUtm, 30, result, &progress), 1);
+    EXPECT_EQ(result.count, 3);
+    // ED50 UTM 30 in and out, through geodetic and back: within 0.1 mm.
+    EXPECT_NEAR(result.x, 300200.0, 1e-4);
+    EXPECT_NEAR(result.y, 4100300.0, 1e-4);
+    EXPECT_NEAR(result.x_min, 300100.0, 1e-4);
+    EXPECT_NEAR(result.x_max, 300300.0, 1e-4);
+    EXPECT_NEAR(result.y_min, 4100100.0, 1e-4);
+    EXPECT_NEAR(result.y_max, 4100600.0, 1e-4);
+    EXPECT_TRUE(progress.events.empty());
+    // ETRS89 input is carried to ED50 with the national set.
+    WriteWhole(path, "t\n1\t298459.472\t4295133.07\t0\t30\n");
+    ASSERT_EQ(CentroideTXT(path, kDatumEtrs89, kKindUtm, 0, result, nullptr), 1);
+    EXPECT_NEAR(result.x, 298569.727, 0.2);
+    EXPECT_NEAR(result.y, 4295339.009, 0.2);
+}
+
+TEST(CentroideTXT, StartValuesWhenNothingCounts) {
+    TempDir dir;
+    CentroidResult result;
+    EXPECT_EQ(CentroideTXT(dir.File("missing"), kDatumEd50, kKindUtm, 30, result, nullptr), 0);
+    EXPECT_EQ(result.x_min, 1e30);
+    EXPECT_EQ(result.x_max, -1e30);
+    WriteWhole(dir.File("t"), "solo título\n\n0\t1\t2\t3\n");
+    ASSERT_EQ(CentroideTXT(dir.File("t"), kDatumEd50, kKindUtm, 30, result, nullptr), 1);
+    EXPECT_EQ(result.count, 0);
+    EXPECT_EQ(result.x, 0.0);
+    EXPECT_EQ(result.y_min, 1e30);
+    EXPECT_EQ(result.y_max, -1e30);
+    WriteWhole(dir.File("p"), "t\n1\t1\t2\t3\n");
+    EXPECT_EQ(CentroideTXT(dir.File("p"), kDatumEd50, kKindPlane, 30, result, nullptr), 0);
+    EXPECT_EQ(result.count, 0);
+    EXPECT_EQ(result.x_min, 1e30);
+}
+
+} // namespace
+} // namespace dezadiravevava

@@ -1,0 +1,214 @@
+// quillon-cli txt, dxf, centroide and txt-a-dxf: the engine's file operations.
+#include "commands.h"
+#include "files/dxf_processing.h"
+#include "files/dxf_writer.h"
+#include "files/number_format.h"
+#include "files/txt_processing.h"
+#include "geodesy/least_squares.h"
+#include "options.h"
+
+#include <cstdio>
+#include <iostream>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace quillon_cli {
+
+using namespace dezadiravevava;
+
+namespace {
+
+constexpr const char* kFileHelp =
+    R"(Uso: quillon-cli txt|dxf ENTRADA SALIDA
+           --datum-a ED50|ETRS89 --tipo-a geocentricas|geodesicas|utm [--huso-a N]
+           --datum-b ED50|ETRS89 --tipo-b geocentricas|geodesicas|utm [--huso-b N]
+           [--modelo helmert|molodensky|afin]
+           [--parametros nacionales|regionales|distancia|vecinos]
+           [--seleccion V] [--origen X,Y] [--log RUTA]
+
+Transforma un archivo de puntos TXT (txt) o un dibujo DXF (dxf) del sistema A al B.
+
+  --huso-a N     huso de toda la entrada; sin él, el de cada punto (campo 5 del TXT).
+                 Un dibujo UTM necesita --huso-a.
+  --huso-b N     huso de salida; sin él, el huso natural de cada punto
+  --modelo       modelo de los parámetros estimados (por defecto helmert; los
+                 parámetros nacionales son siempre Helmert 3D)
+  --parametros   nacionales (por defecto), regionales (los 180 vértices del catálogo),
+                 distancia (vértices a menos de V metros del origen) o
+                 vecinos (los V vértices más cercanos al origen)
+  --seleccion V  la distancia en metros o el número de vértices
+  --origen X,Y   origen de la búsqueda de vértices en ED50 UTM huso 30; por defecto,
+                 el centro del rectángulo que encuadra los datos
+  --log RUTA     registro de ejecución; por defecto SALIDA seguido de ".log"
+
+Archivo TXT: una línea de título y un punto por línea, campos separados por
+tabuladores: número, c1, c2, c3 y, para UTM, el huso. Termina con estado 0 si la
+transformación ha tenido éxito; si no, con estado 1 y un mensaje que nombra el registro.
+)";
+
+constexpr const char* kCentroideHelp =
+    R"(Uso: quillon-cli centroide ENTRADA --datum-a ED50|ETRS89
+                      --tipo-a geocentricas|geodesicas|utm [--huso-a N]
+
+Centroide, rectángulo que encuadra y número de puntos de un archivo TXT (o de las
+coordenadas de un dibujo, si ENTRADA termina en ".dxf"), en ED50 UTM huso 30
+calculados con los parámetros nacionales.
+)";
+
+constexpr const char* kTxtToDxfHelp =
+    R"(Uso: quillon-cli txt-a-dxf ENTRADA SALIDA --tipo geocentricas|geodesicas|utm
+
+Convierte un archivo de puntos TXT en un dibujo DXF R12 con una entidad POINT por
+punto, con las coordenadas tal como están en el archivo.
+)";
+
+// A progress bar on a terminal.
+class TerminalProgress : public ProgressSink {
+public:
+    void Open(std::string_view caption, std::uint64_t size) override {
+        caption_ = caption;
+        size_ = size;
+        Step(0);
+    }
+    void Step(std::uint64_t position) override {
+        const int percent = size_ ? static_cast<int>(position * 100 / size_) : 100;
+        const int filled = percent * 30 / 100;
+        std::fprintf(stderr, "\r%s [%s%s] %3d%%", caption_.c_str(),
+                     std::string(static_cast<std::size_t>(filled), '#').c_str(),
+                     std::string(static_cast<std::size_t>(30 - filled), ' ').c_str(), percent);
+        std::fflush(stderr);
+    }
+    void Close() override { std::fprintf(stderr, "\r%*s\r", 50, ""); }
+
+private:
+    std::string caption_;
+    std::uint64_t size_ = 0;
+};
+
+ProgressSink* TerminalSink() {
+    static TerminalProgress sink;
+    return ::isatty(STDERR_FILENO) ? &sink : nullptr;
+}
+
+bool IsDrawing(const std::string& path) {
+    return path.size() >= 4 && (path.compare(path.size() - 4, 4, ".dxf") == 0 ||
+                                path.compare(path.size() - 4, 4, ".DXF") == 0);
+}
+
+int Centroid(const std::string& path, const Side& a, CentroidResult& result) {
+    return IsDrawing(path) ? CentroideDXF(path, a.datum, a.kind, a.zone, result, TerminalSink())
+                           : CentroideTXT(path, a.datum, a.kind, a.zone, result, TerminalSink());
+}
+
+int RunFile(const std::vector<std::string>& args, bool drawing) {
+    const Arguments parsed(args, {"datum-a", "tipo-a", "huso-a", "datum-b", "tipo-b", "huso-b",
+                                  "modelo", "parametros", "seleccion", "origen", "log"});
+    if (parsed.positional().size() != 2) {
+        throw UsageError{"hacen falta ENTRADA y SALIDA"};
+    }
+    const std::string& input = parsed.positional()[0];
+    const std::string& output = parsed.positional()[1];
+    const Side a = ReadSide(parsed, "a");
+    const Side b = ReadSide(parsed, "b");
+    RunArguments run;
+    run.entrada = input;
+    run.salida = output;
+    run.da = a.datum;
+    run.pa = a.kind;
+    run.h_entrada = a.zone;
+    run.db = b.datum;
+    run.pb = b.kind;
+    run.h_salida = b.zone;
+    run.model = parsed.Has("modelo") ? ParseModel(*parsed.Get("modelo")) : kModelHelmert;
+    run.parametros =
+        parsed.Has("parametros") ? ParseChoice(*parsed.Get("parametros")) : kParametersSpain;
+    if (run.parametros == kParametersByDistance || run.parametros == kParametersByNumber) {
+        run.selec_param = ParseNumbers(parsed.Require("seleccion"), 1, 1, "--seleccion")[0];
+    }
+    if (const auto origin = parsed.Get("origen")) {
+        const auto xy = ParseNumbers(*origin, 2, 2, "--origen");
+        run.x = xy[0];
+        run.y = xy[1];
+    } else {
+        // As the desktop program does: the centre of the rectangle around the data.
+        CentroidResult centroid;
+        Centroid(input, a, centroid);
+        if (centroid.count > 0) {
+            run.x = (centroid.x_min + centroid.x_max) * 0.5;
+            run.y = (centroid.y_min + centroid.y_max) * 0.5;
+        }
+    }
+    const std::string log = parsed.Get("log").value_or(output + ".log");
+    const int result =
+        drawing ? ProcesarDXF(log, run, TerminalSink()) : ProcesarTXT(log, run, TerminalSink());
+    if (result != 1) {
+        std::cerr << "quillon-cli: la transformación no ha tenido éxito; vea el registro " << log
+                  << '\n';
+        return 1;
+    }
+    std::cout << "Resultado: " << output << "\nRegistro: " << log << '\n';
+    return 0;
+}
+
+} // namespace
+
+int RunTxt(const std::vector<std::string>& args) {
+    if (WantsHelp(args)) {
+        std::cout << kFileHelp;
+        return 0;
+    }
+    return RunFile(args, false);
+}
+
+int RunDxf(const std::vector<std::string>& args) {
+    if (WantsHelp(args)) {
+        std::cout << kFileHelp;
+        return 0;
+    }
+    return RunFile(args, true);
+}
+
+int RunCentroide(const std::vector<std::string>& args) {
+    if (WantsHelp(args)) {
+        std::cout << kCentroideHelp;
+        return 0;
+    }
+    const Arguments parsed(args, {"datum-a", "tipo-a", "huso-a"});
+    if (parsed.positional().size() != 1) {
+        throw UsageError{"hace falta ENTRADA"};
+    }
+    const Side a = ReadSide(parsed, "a");
+    CentroidResult c;
+    if (Centroid(parsed.positional()[0], a, c) != 1) {
+        std::cerr << "quillon-cli: no se puede calcular el centroide de " << parsed.positional()[0]
+                  << '\n';
+        return 1;
+    }
+    std::cout << "centroide_x\t" << CFixed(c.x, 3) << "\ncentroide_y\t" << CFixed(c.y, 3)
+              << "\nx_min\t" << CFixed(c.x_min, 3) << "\nx_max\t" << CFixed(c.x_max, 3)
+              << "\ny_min\t" << CFixed(c.y_min, 3) << "\ny_max\t" << CFixed(c.y_max, 3)
+              << "\npuntos\t" << c.count << '\n';
+    return 0;
+}
+
+int RunTxtToDxf(const std::vector<std::string>& args) {
+    if (WantsHelp(args)) {
+        std::cout << kTxtToDxfHelp;
+        return 0;
+    }
+    const Arguments parsed(args, {"tipo"});
+    if (parsed.positional().size() != 2) {
+        throw UsageError{"hacen falta ENTRADA y SALIDA"};
+    }
+    const int kind = ParseKind(parsed.Require("tipo"));
+    if (ConvertirTXTaDXF(parsed.positional()[0], parsed.positional()[1], kind, TerminalSink()) !=
+        1) {
+        std::cerr << "quillon-cli: no se ha podido escribir " << parsed.positional()[1] << '\n';
+        return 1;
+    }
+    std::cout << "Dibujo: " << parsed.positional()[1] << '\n';
+    return 0;
+}
+
+} // namespace quillon_cli
