@@ -1,4 +1,6 @@
 // TXT point files end to end: output bytes, log summary and failures.
+#include "files/dxf_processing.h"
+#include "files/dxf_writer.h"
 #include "files/line_reader.h"
 #include "files/number_format.h"
 #include "files/text_encoding.h"
@@ -251,6 +253,35 @@ TEST(CentroideTXT, StartValuesWhenNothingCounts) {
     EXPECT_EQ(CentroideTXT(dir.File("p"), kDatumEd50, kKindPlane, 30, result, nullptr), 0);
     EXPECT_EQ(result.count, 0);
     EXPECT_EQ(result.x_min, 1e30);
+}
+
+} // namespace
+} // namespace dezadiravevava
+
+namespace dezadiravevava {
+namespace {
+
+// Every long operation opens its window with its own caption and closes it.
+TEST(ProgressWindow, CaptionsOfTheOtherOperations) {
+    TempDir dir;
+    const std::string big_txt = dir.File("big.txt");
+    WriteWhole(big_txt, std::string(60000, 'x') + "\n1\t300000\t4100000\t0\t30\n");
+    CentroidResult result;
+    quillon_test::RecordingProgress centroid;
+    ASSERT_EQ(CentroideTXT(big_txt, kDatumEd50, kKindUtm, 30, result, &centroid), 1);
+    EXPECT_EQ(centroid.events,
+              (std::vector<std::string>{"Open Calculando Centroide 60023", "Close"}));
+    quillon_test::RecordingProgress writer;
+    ASSERT_EQ(ConvertirTXTaDXF(big_txt, dir.File("out.dxf"), 2, &writer), 1);
+    EXPECT_EQ(writer.events, (std::vector<std::string>{"Open Transformando 60023", "Close"}));
+    const std::string big_dxf = dir.File("big.dxf");
+    WriteWhole(big_dxf, "999\n" + std::string(60000, 'x') +
+                            "\n  0\nSECTION\n  2\nENTITIES\n"
+                            "  0\nENDSEC\n  0\nEOF\n");
+    quillon_test::RecordingProgress drawing;
+    ASSERT_EQ(CentroideDXF(big_dxf, kDatumEd50, kKindUtm, 30, result, &drawing), 1);
+    EXPECT_EQ(drawing.events.front().rfind("Open Calculando Centroide", 0), 0u);
+    EXPECT_EQ(drawing.close, 1);
 }
 
 } // namespace
