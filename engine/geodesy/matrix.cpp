@@ -1,5 +1,6 @@
 #include "geodesy/matrix.h"
 
+#include <cmath>
 #include <new>
 #include <utility>
 
@@ -119,9 +120,14 @@ std::optional<Matrix> Matrix::Transpose() const {
 }
 
 // Gauss-Jordan elimination on a working copy Q with the identity as right-hand
-// side. The pivot of column i is the largest signed value on or below the
-// diagonal (not the largest magnitude); ties keep the earlier row. A pivot of
+// side, with partial pivoting: the pivot of column i is the value of largest
+// magnitude on or below the diagonal; ties keep the earlier row. A pivot of
 // exactly zero means the matrix is singular.
+//
+// Choosing the largest signed value instead, as the original routine did, picks
+// a zero pivot whenever a column's other candidates are negative, and so calls
+// invertible matrices singular: normal equations of the local estimations,
+// whose blocks hold exact zeros, failed that way for one affine fit in ten.
 std::optional<Matrix> Matrix::Inverse() const {
     if (rows_ != cols_ || empty()) {
         return std::nullopt;
@@ -139,7 +145,7 @@ std::optional<Matrix> Matrix::Inverse() const {
         std::int32_t pivot_row = i;
         double pivot = q(i, i);
         for (std::int32_t j = i + 1; j < n; ++j) {
-            if (q(j, i) > pivot) {
+            if (std::fabs(q(j, i)) > std::fabs(pivot)) {
                 pivot = q(j, i);
                 pivot_row = j;
             }

@@ -40,7 +40,8 @@ public:
     std::optional<Matrix> Subtract(const Matrix& b) const;
     std::optional<Matrix> Multiply(const Matrix& b) const;
     std::optional<Matrix> Transpose() const;
-    // Gauss-Jordan inverse; nothing for a non-square or singular matrix.
+    // Gauss-Jordan inverse with partial pivoting; nothing for a non-square or
+    // singular matrix.
     std::optional<Matrix> Inverse() const;
 
 private:

@@ -7,6 +7,7 @@
 #include "support/run_command.h"
 #include "support/temp_dir.h"
 
+#include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <numeric>
@@ -247,6 +248,41 @@ TEST(EstimateParameters, AffineFromThreeVerticesHasNoRedundancy) {
     for (std::int32_t i = 0; i < 3; ++i) {
         EXPECT_LT(ErrorOn(FoundVertices().entries[static_cast<std::size_t>(i)], set, model), 1e-6);
     }
+}
+
+} // namespace
+} // namespace dezadiravevava
+
+namespace dezadiravevava {
+namespace {
+
+// Local fits from the fewest vertices anywhere in the region: the normal
+// equations are invertible and must be inverted, whatever exact zeros their
+// blocks hold.
+TEST(EstimateParameters, EverySmallLocalFitAcrossTheRegionSucceeds) {
+    int failures = 0;
+    for (double x = 120000; x <= 600000; x += 40000) {
+        for (double y = 3990000; y <= 4290000; y += 40000) {
+            for (const int chosen : {kModelHelmert, kModelMolodensky, kModelAffine2D}) {
+                for (const double n : {3.0, 4.0}) {
+                    ParameterSet set;
+                    int model = chosen;
+                    const bool ready = PrepareParameters(kDatumEd50, kKindUtm, kDatumEtrs89, model,
+                                                         kParametersByNumber, n, x, y, 0, 30, set,
+                                                         "", false, true);
+                    const auto& found = FoundVertices();
+                    const bool blunder_found = std::any_of(
+                        found.entries.begin(), found.entries.begin() + found.count, IsBlunder);
+                    if (!ready && !blunder_found) { // too few valid vertices is a failure
+                        ++failures;
+                        ADD_FAILURE() << "model " << chosen << ", " << n << " vertices around " << x
+                                      << ", " << y;
+                    }
+                }
+            }
+        }
+    }
+    EXPECT_EQ(failures, 0);
 }
 
 } // namespace

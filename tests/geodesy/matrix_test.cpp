@@ -89,10 +89,12 @@ TEST(Matrix, InverseRejectsNonSquareAndSingular) {
     EXPECT_FALSE(Matrix().Inverse().has_value());
 }
 
-TEST(Matrix, PivotIsTheLargestSignedValue) {
-    // Column 0: diagonal -4, candidates -1 and -3 below: the signed rule takes
-    // -1 (row 1), not -4 by magnitude. The inverse is right either way.
-    const Matrix m = Make({{-4, 1, 0}, {-1, 2, 1}, {-3, 0, 5}});
+TEST(Matrix, PivotIsTheLargestMagnitude) {
+    // A zero diagonal with only negative candidates below: a pivot chosen by
+    // signed value would be the zero, and this invertible matrix would be
+    // called singular.
+    ExpectEqual(*Make({{0, 1}, {-2, 0}}).Inverse(), {{0, -0.5}, {1, 0}});
+    const Matrix m = Make({{-1, 1, 0}, {-4, 2, 1}, {-3, 0, 5}});
     const auto inverse = m.Inverse();
     ASSERT_TRUE(inverse.has_value());
     const auto product = m.Multiply(*inverse);
@@ -101,9 +103,6 @@ TEST(Matrix, PivotIsTheLargestSignedValue) {
             EXPECT_NEAR((*product)(i, j), i == j ? 1.0 : 0.0, 1e-15);
         }
     }
-    // A zero diagonal with only negative candidates below keeps the zero as
-    // pivot, and the inverse fails: signed values, not magnitudes.
-    EXPECT_FALSE(Make({{0, 1}, {-2, 0}}).Inverse().has_value());
 }
 
 } // namespace
