@@ -1,0 +1,205 @@
+// A typed C++ client of the Transf control: one member per property and
+// method, each a call through the library's dispatch interface. Header-only;
+// link against libdezadiravevava.
+#pragma once
+
+#include "dezadiravevava.h"
+
+#include <cstdint>
+#include <initializer_list>
+#include <stdexcept>
+#include <string>
+#include <utility>
+
+namespace dezadiravevava {
+
+// A call the dispatch interface refused (a programming error, not an engine
+// failure: those are the methods' 0 results).
+class TransfError : public std::runtime_error {
+public:
+    TransfError(const std::string& what, std::int32_t code)
+        : std::runtime_error(what + " (código " + std::to_string(code) + ")"), code_(code) {}
+    std::int32_t code() const { return code_; }
+
+private:
+    std::int32_t code_;
+};
+
+class TransfClient {
+public:
+    // Dispatch identifiers of the interface.
+    enum DispId : std::int32_t {
+        kXCentroide = 1,
+        kYCentroide,
+        kXMinMRE,
+        kXMaxMRE,
+        kYMinMRE,
+        kYMaxMRE,
+        kNumeroPuntosEncontrados,
+        kXED50SEL,
+        kYED50SEL,
+        kNumeroPuntosArchivo,
+        kIDSEL,
+        kNOMBRESEL,
+        kProcesarDXF,
+        kProcesarTXT,
+        kCentroideDXF,
+        kCentroideTXT,
+        kBuscarPuntosPorDistancia,
+        kBuscarPuntosPorNumero,
+        kObtenerPuntoEncontrado,
+        kConvertirTXTaDXF,
+    };
+
+    explicit TransfClient(const char* progid = "DATUMBOX.TransfCtrl.1") {
+        Check(dzv_create(progid, &control_), "dzv_create");
+    }
+    ~TransfClient() { dzv_release(control_); }
+    TransfClient(const TransfClient&) = delete;
+    TransfClient& operator=(const TransfClient&) = delete;
+
+    // --- Properties ---
+    double XCentroide() const { return GetDouble(kXCentroide); }
+    void XCentroide(double v) { PutDouble(kXCentroide, v); }
+    double YCentroide() const { return GetDouble(kYCentroide); }
+    void YCentroide(double v) { PutDouble(kYCentroide, v); }
+    double XMinMRE() const { return GetDouble(kXMinMRE); }
+    void XMinMRE(double v) { PutDouble(kXMinMRE, v); }
+    double XMaxMRE() const { return GetDouble(kXMaxMRE); }
+    void XMaxMRE(double v) { PutDouble(kXMaxMRE, v); }
+    double YMinMRE() const { return GetDouble(kYMinMRE); }
+    void YMinMRE(double v) { PutDouble(kYMinMRE, v); }
+    double YMaxMRE() const { return GetDouble(kYMaxMRE); }
+    void YMaxMRE(double v) { PutDouble(kYMaxMRE, v); }
+    std::int32_t NumeroPuntosEncontrados() const { return GetLong(kNumeroPuntosEncontrados); }
+    void NumeroPuntosEncontrados(std::int32_t v) { PutLong(kNumeroPuntosEncontrados, v); }
+    double XED50SEL() const { return GetDouble(kXED50SEL); }
+    void XED50SEL(double v) { PutDouble(kXED50SEL, v); }
+    double YED50SEL() const { return GetDouble(kYED50SEL); }
+    void YED50SEL(double v) { PutDouble(kYED50SEL, v); }
+    double NumeroPuntosArchivo() const { return GetDouble(kNumeroPuntosArchivo); }
+    void NumeroPuntosArchivo(double v) { PutDouble(kNumeroPuntosArchivo, v); }
+    std::int32_t IDSEL() const { return GetLong(kIDSEL); }
+    void IDSEL(std::int32_t v) { PutLong(kIDSEL, v); }
+    std::string NOMBRESEL() const {
+        DzvValue value{};
+        Check(dzv_get_property(control_, kNOMBRESEL, &value), "NOMBRESEL");
+        std::string text = value.v.str ? value.v.str : "";
+        dzv_value_clear(&value);
+        return text;
+    }
+    void NOMBRESEL(const std::string& v) {
+        const DzvValue value = Str(v);
+        Check(dzv_put_property(control_, kNOMBRESEL, &value), "NOMBRESEL");
+    }
+
+    // --- Methods ---
+    std::int16_t ProcesarDXF(const std::string& nlog, const std::string& entrada, std::int32_t Da,
+                             std::int32_t Pa, double hEntrada, const std::string& salida,
+                             std::int32_t Db, std::int32_t Pb, double hSalida,
+                             std::int32_t dezadiravevava, std::int32_t parametros,
+                             double selec_param, double x, double y, double z) {
+        return Short(kProcesarDXF,
+                     {Str(nlog), Str(entrada), Long(Da), Long(Pa), Double(hEntrada), Str(salida),
+                      Long(Db), Long(Pb), Double(hSalida), Long(dezadiravevava), Long(parametros),
+                      Double(selec_param), Double(x), Double(y), Double(z)});
+    }
+    std::int16_t ProcesarTXT(const std::string& nlog, const std::string& entrada, std::int32_t Da,
+                             std::int32_t Pa, double hEntrada, const std::string& salida,
+                             std::int32_t Db, std::int32_t Pb, double hSalida,
+                             std::int32_t dezadiravevava, std::int32_t parametros,
+                             double selec_param, double x, double y, double z) {
+        return Short(kProcesarTXT,
+                     {Str(nlog), Str(entrada), Long(Da), Long(Pa), Double(hEntrada), Str(salida),
+                      Long(Db), Long(Pb), Double(hSalida), Long(dezadiravevava), Long(parametros),
+                      Double(selec_param), Double(x), Double(y), Double(z)});
+    }
+    std::int16_t CentroideDXF(const std::string& entrada, std::int32_t Da, std::int32_t Pa,
+                              double hEntrada) {
+        return Short(kCentroideDXF, {Str(entrada), Long(Da), Long(Pa), Double(hEntrada)});
+    }
+    std::int16_t CentroideTXT(const std::string& entrada, std::int32_t Da, std::int32_t Pa,
+                              double hEntrada) {
+        return Short(kCentroideTXT, {Str(entrada), Long(Da), Long(Pa), Double(hEntrada)});
+    }
+    void BuscarPuntosPorDistancia(double dist_max, double x, double y, double z, double hEntrada,
+                                  std::int32_t Datum, std::int32_t Proyeccion) {
+        Call(kBuscarPuntosPorDistancia, {Double(dist_max), Double(x), Double(y), Double(z),
+                                         Double(hEntrada), Long(Datum), Long(Proyeccion)});
+    }
+    void BuscarPuntosPorNumero(std::int32_t numero, double x, double y, double z, double hEntrada,
+                               std::int32_t Datum, std::int32_t Proyeccion) {
+        Call(kBuscarPuntosPorNumero, {Long(numero), Double(x), Double(y), Double(z),
+                                      Double(hEntrada), Long(Datum), Long(Proyeccion)});
+    }
+    std::int16_t ObtenerPuntoEncontrado(std::int32_t num) {
+        return Short(kObtenerPuntoEncontrado, {Long(num)});
+    }
+    std::int16_t ConvertirTXTaDXF(const std::string& entrada, const std::string& salida,
+                                  std::int32_t Proyeccion) {
+        return Short(kConvertirTXTaDXF, {Str(entrada), Str(salida), Long(Proyeccion)});
+    }
+
+    // The host's drawing of the engine's progress window (nullptr: none).
+    void SetProgress(const DzvProgressCallbacks* callbacks) {
+        Check(dzv_set_progress(control_, callbacks), "dzv_set_progress");
+    }
+
+private:
+    static DzvValue Str(const std::string& s) {
+        DzvValue value{};
+        value.type = DZV_STR;
+        value.v.str = const_cast<char*>(s.c_str()); // arguments are only read
+        return value;
+    }
+    static DzvValue Long(std::int32_t v) {
+        DzvValue value{};
+        value.type = DZV_I4;
+        value.v.i4 = v;
+        return value;
+    }
+    static DzvValue Double(double v) {
+        DzvValue value{};
+        value.type = DZV_R8;
+        value.v.r8 = v;
+        return value;
+    }
+    static void Check(std::int32_t code, const char* what) {
+        if (code != DZV_OK) {
+            throw TransfError(std::string("Transf: ") + what, code);
+        }
+    }
+
+    DzvValue Call(std::int32_t dispid, std::initializer_list<DzvValue> args) {
+        DzvValue result{};
+        Check(dzv_invoke(control_, dispid, args.begin(), static_cast<std::int32_t>(args.size()),
+                         &result),
+              "dzv_invoke");
+        return result;
+    }
+    std::int16_t Short(std::int32_t dispid, std::initializer_list<DzvValue> args) {
+        return Call(dispid, args).v.i2;
+    }
+    double GetDouble(std::int32_t dispid) const {
+        DzvValue value{};
+        Check(dzv_get_property(control_, dispid, &value), "dzv_get_property");
+        return value.v.r8;
+    }
+    std::int32_t GetLong(std::int32_t dispid) const {
+        DzvValue value{};
+        Check(dzv_get_property(control_, dispid, &value), "dzv_get_property");
+        return value.v.i4;
+    }
+    void PutDouble(std::int32_t dispid, double v) {
+        const DzvValue value = Double(v);
+        Check(dzv_put_property(control_, dispid, &value), "dzv_put_property");
+    }
+    void PutLong(std::int32_t dispid, std::int32_t v) {
+        const DzvValue value = Long(v);
+        Check(dzv_put_property(control_, dispid, &value), "dzv_put_property");
+    }
+
+    DzvControl* control_ = nullptr;
+};
+
+} // namespace dezadiravevava

@@ -1,0 +1,142 @@
+#include "control/transf_ctrl.h"
+
+#include "files/dxf_processing.h"
+#include "files/dxf_writer.h"
+#include "files/text_encoding.h"
+#include "files/txt_processing.h"
+#include "geodesy/vertex_search.h"
+
+#include <exception>
+
+namespace dezadiravevava {
+
+namespace {
+
+RunArguments Run(const std::string& entrada, std::int32_t Da, std::int32_t Pa, double hEntrada,
+                 const std::string& salida, std::int32_t Db, std::int32_t Pb, double hSalida,
+                 std::int32_t model, std::int32_t parametros, double selec_param, double x,
+                 double y, double z) {
+    RunArguments run;
+    run.entrada = entrada;
+    run.da = Da;
+    run.pa = Pa;
+    run.h_entrada = hEntrada;
+    run.salida = salida;
+    run.db = Db;
+    run.pb = Pb;
+    run.h_salida = hSalida;
+    run.model = model;
+    run.parametros = parametros;
+    run.selec_param = selec_param;
+    run.x = x;
+    run.y = y;
+    run.z = z;
+    return run;
+}
+
+// Nothing escapes a method: an exception (memory exhausted, say) is a failure.
+template <typename Body>
+std::int16_t Guarded(Body body) noexcept {
+    try {
+        return static_cast<std::int16_t>(body() == 1 ? 1 : 0);
+    } catch (...) {
+        return 0;
+    }
+}
+
+} // namespace
+
+std::int16_t CTransfCtrl::ProcesarDXF(const std::string& nlog, const std::string& entrada,
+                                      std::int32_t Da, std::int32_t Pa, double hEntrada,
+                                      const std::string& salida, std::int32_t Db, std::int32_t Pb,
+                                      double hSalida, std::int32_t model, std::int32_t parametros,
+                                      double selec_param, double x, double y, double z) {
+    return Guarded([&] {
+        return dezadiravevava::ProcesarDXF(nlog,
+                                           Run(entrada, Da, Pa, hEntrada, salida, Db, Pb, hSalida,
+                                               model, parametros, selec_param, x, y, z),
+                                           progress_);
+    });
+}
+
+std::int16_t CTransfCtrl::ProcesarTXT(const std::string& nlog, const std::string& entrada,
+                                      std::int32_t Da, std::int32_t Pa, double hEntrada,
+                                      const std::string& salida, std::int32_t Db, std::int32_t Pb,
+                                      double hSalida, std::int32_t model, std::int32_t parametros,
+                                      double selec_param, double x, double y, double z) {
+    return Guarded([&] {
+        return dezadiravevava::ProcesarTXT(nlog,
+                                           Run(entrada, Da, Pa, hEntrada, salida, Db, Pb, hSalida,
+                                               model, parametros, selec_param, x, y, z),
+                                           progress_);
+    });
+}
+
+namespace {
+
+// The seven centroid results go to the properties after every call.
+template <typename Compute>
+std::int16_t Centroid(CTransfCtrl& control, Compute compute) {
+    CentroidResult result;
+    const std::int16_t status = Guarded([&] { return compute(result); });
+    control.XCentroide = result.x;
+    control.YCentroide = result.y;
+    control.XMinMRE = result.x_min;
+    control.XMaxMRE = result.x_max;
+    control.YMinMRE = result.y_min;
+    control.YMaxMRE = result.y_max;
+    control.NumeroPuntosArchivo = static_cast<double>(result.count);
+    return status;
+}
+
+} // namespace
+
+std::int16_t CTransfCtrl::CentroideDXF(const std::string& entrada, std::int32_t Da, std::int32_t Pa,
+                                       double hEntrada) {
+    return Centroid(*this, [&](CentroidResult& result) {
+        return dezadiravevava::CentroideDXF(entrada, Da, Pa, hEntrada, result, progress_);
+    });
+}
+
+std::int16_t CTransfCtrl::CentroideTXT(const std::string& entrada, std::int32_t Da, std::int32_t Pa,
+                                       double hEntrada) {
+    return Centroid(*this, [&](CentroidResult& result) {
+        return dezadiravevava::CentroideTXT(entrada, Da, Pa, hEntrada, result, progress_);
+    });
+}
+
+void CTransfCtrl::BuscarPuntosPorDistancia(double dist_max, double x, double y, double z,
+                                           double hEntrada, std::int32_t Datum,
+                                           std::int32_t Proyeccion) {
+    SearchByDistance(dist_max, x, y, z, hEntrada, Datum, Proyeccion, false);
+    NumeroPuntosEncontrados = FoundVertices().count;
+}
+
+void CTransfCtrl::BuscarPuntosPorNumero(std::int32_t numero, double x, double y, double z,
+                                        double hEntrada, std::int32_t Datum,
+                                        std::int32_t Proyeccion) {
+    SearchByNumber(numero, x, y, z, hEntrada, Datum, Proyeccion, false);
+    NumeroPuntosEncontrados = FoundVertices().count;
+}
+
+std::int16_t CTransfCtrl::ObtenerPuntoEncontrado(std::int32_t num) {
+    return Guarded([&] {
+        const auto vertex = GetFoundVertex(num);
+        if (!vertex) {
+            return 0;
+        }
+        IDSEL = vertex->number;
+        XED50SEL = vertex->ed50_x;
+        YED50SEL = vertex->ed50_y;
+        NOMBRESEL = Cp1252ToUtf8(vertex->name);
+        return 1;
+    });
+}
+
+std::int16_t CTransfCtrl::ConvertirTXTaDXF(const std::string& entrada, const std::string& salida,
+                                           std::int32_t Proyeccion) {
+    return Guarded(
+        [&] { return dezadiravevava::ConvertirTXTaDXF(entrada, salida, Proyeccion, progress_); });
+}
+
+} // namespace dezadiravevava

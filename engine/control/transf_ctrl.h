@@ -1,0 +1,66 @@
+// The engine as one control object: twelve result properties and eight
+// methods over the file processors, the centroid computations, the vertex
+// searches and the point-file-to-drawing conversion.
+#pragma once
+
+#include "files/progress.h"
+
+#include <cstdint>
+#include <string>
+
+namespace dezadiravevava {
+
+class CTransfCtrl {
+public:
+    // Result properties (dispatch identifiers 1 to 12). Their values before
+    // the first call that sets them are zero and empty.
+    double XCentroide = 0.0;
+    double YCentroide = 0.0;
+    double XMinMRE = 0.0;
+    double XMaxMRE = 0.0;
+    double YMinMRE = 0.0;
+    double YMaxMRE = 0.0;
+    std::int32_t NumeroPuntosEncontrados = 0;
+    double XED50SEL = 0.0;
+    double YED50SEL = 0.0;
+    double NumeroPuntosArchivo = 0.0;
+    std::int32_t IDSEL = 0;
+    std::string NOMBRESEL; // UTF-8
+
+    // Methods (13 to 20). Each returns 1 for success and 0 for failure and
+    // never throws. Strings are UTF-8 paths of any length.
+    std::int16_t ProcesarDXF(const std::string& nlog, const std::string& entrada, std::int32_t Da,
+                             std::int32_t Pa, double hEntrada, const std::string& salida,
+                             std::int32_t Db, std::int32_t Pb, double hSalida,
+                             std::int32_t dezadiravevava, std::int32_t parametros,
+                             double selec_param, double x, double y, double z);
+    std::int16_t ProcesarTXT(const std::string& nlog, const std::string& entrada, std::int32_t Da,
+                             std::int32_t Pa, double hEntrada, const std::string& salida,
+                             std::int32_t Db, std::int32_t Pb, double hSalida,
+                             std::int32_t dezadiravevava, std::int32_t parametros,
+                             double selec_param, double x, double y, double z);
+    std::int16_t CentroideDXF(const std::string& entrada, std::int32_t Da, std::int32_t Pa,
+                              double hEntrada);
+    std::int16_t CentroideTXT(const std::string& entrada, std::int32_t Da, std::int32_t Pa,
+                              double hEntrada);
+    void BuscarPuntosPorDistancia(double dist_max, double x, double y, double z, double hEntrada,
+                                  std::int32_t Datum, std::int32_t Proyeccion);
+    void BuscarPuntosPorNumero(std::int32_t numero, double x, double y, double z, double hEntrada,
+                               std::int32_t Datum, std::int32_t Proyeccion);
+    std::int16_t ObtenerPuntoEncontrado(std::int32_t num);
+    std::int16_t ConvertirTXTaDXF(const std::string& entrada, const std::string& salida,
+                                  std::int32_t Proyeccion);
+
+    // The host's drawing of the progress window; none by default.
+    void set_progress(ProgressSink* sink) { progress_ = sink; }
+
+    // A property written by the host marks the control as modified.
+    bool modified() const { return modified_; }
+    void MarkModified() { modified_ = true; }
+
+private:
+    ProgressSink* progress_ = nullptr;
+    bool modified_ = false;
+};
+
+} // namespace dezadiravevava

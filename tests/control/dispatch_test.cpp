@@ -1,0 +1,379 @@
+// The control through its C interface, as any host drives it.
+#include "dezadiravevava.h"
+#include "support/run_command.h"
+#include "support/temp_dir.h"
+#include "transf_client.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace {
+
+using quillon_test::ReadWhole;
+using quillon_test::TempDir;
+using quillon_test::WriteWhole;
+
+struct ExpectedMember {
+    std::int32_t dispid;
+    const char* name;
+    std::int32_t kind;
+    std::int32_t type;
+    std::vector<std::pair<const char*, std::int32_t>> args;
+};
+
+// The interface as published, written out by hand.
+const std::vector<std::pair<const char*, std::int32_t>> kProcessArgs = {
+    {"nlog", DZV_STR},      {"entrada", DZV_STR},
+    {"Da", DZV_I4},         {"Pa", DZV_I4},
+    {"hEntrada", DZV_R8},   {"salida", DZV_STR},
+    {"Db", DZV_I4},         {"Pb", DZV_I4},
+    {"hSalida", DZV_R8},    {"dezadiravevava", DZV_I4},
+    {"parametros", DZV_I4}, {"selec_param", DZV_R8},
+    {"x", DZV_R8},          {"y", DZV_R8},
+    {"z", DZV_R8}};
+const std::vector<std::pair<const char*, std::int32_t>> kCentroidArgs = {
+    {"entrada", DZV_STR}, {"Da", DZV_I4}, {"Pa", DZV_I4}, {"hEntrada", DZV_R8}};
+const std::vector<ExpectedMember> kInterface = {
+    {1, "XCentroide", DZV_MEMBER_PROPERTY, DZV_R8, {}},
+    {2, "YCentroide", DZV_MEMBER_PROPERTY, DZV_R8, {}},
+    {3, "XMinMRE", DZV_MEMBER_PROPERTY, DZV_R8, {}},
+    {4, "XMaxMRE", DZV_MEMBER_PROPERTY, DZV_R8, {}},
+    {5, "YMinMRE", DZV_MEMBER_PROPERTY, DZV_R8, {}},
+    {6, "YMaxMRE", DZV_MEMBER_PROPERTY, DZV_R8, {}},
+    {7, "NumeroPuntosEncontrados", DZV_MEMBER_PROPERTY, DZV_I4, {}},
+    {8, "XED50SEL", DZV_MEMBER_PROPERTY, DZV_R8, {}},
+    {9, "YED50SEL", DZV_MEMBER_PROPERTY, DZV_R8, {}},
+    {10, "NumeroPuntosArchivo", DZV_MEMBER_PROPERTY, DZV_R8, {}},
+    {11, "IDSEL", DZV_MEMBER_PROPERTY, DZV_I4, {}},
+    {12, "NOMBRESEL", DZV_MEMBER_PROPERTY, DZV_STR, {}},
+    {13, "ProcesarDXF", DZV_MEMBER_METHOD, DZV_I2, kProcessArgs},
+    {14, "ProcesarTXT", DZV_MEMBER_METHOD, DZV_I2, kProcessArgs},
+    {15, "CentroideDXF", DZV_MEMBER_METHOD, DZV_I2, kCentroidArgs},
+    {16, "CentroideTXT", DZV_MEMBER_METHOD, DZV_I2, kCentroidArgs},
+    {17,
+     "BuscarPuntosPorDistancia",
+     DZV_MEMBER_METHOD,
+     DZV_EMPTY,
+     {{"dist_max", DZV_R8},
+      {"x", DZV_R8},
+      {"y", DZV_R8},
+      {"z", DZV_R8},
+      {"hEntrada", DZV_R8},
+      {"Datum", DZV_I4},
+      {"Proyeccion", DZV_I4}}},
+    {18,
+     "BuscarPuntosPorNumero",
+     DZV_MEMBER_METHOD,
+     DZV_EMPTY,
+     {{"numero", DZV_I4},
+      {"x", DZV_R8},
+      {"y", DZV_R8},
+      {"z", DZV_R8},
+      {"hEntrada", DZV_R8},
+      {"Datum", DZV_I4},
+      {"Proyeccion", DZV_I4}}},
+    {19, "ObtenerPuntoEncontrado", DZV_MEMBER_METHOD, DZV_I2, {{"num", DZV_I4}}},
+    {20,
+     "ConvertirTXTaDXF",
+     DZV_MEMBER_METHOD,
+     DZV_I2,
+     {{"entrada", DZV_STR}, {"salida", DZV_STR}, {"Proyeccion", DZV_I4}}},
+};
+
+DzvValue Str(const std::string& s) {
+    DzvValue v{};
+    v.type = DZV_STR;
+    v.v.str = const_cast<char*>(s.c_str());
+    return v;
+}
+DzvValue I2(std::int16_t x) {
+    DzvValue v{};
+    v.type = DZV_I2;
+    v.v.i2 = x;
+    return v;
+}
+DzvValue I4(std::int32_t x) {
+    DzvValue v{};
+    v.type = DZV_I4;
+    v.v.i4 = x;
+    return v;
+}
+DzvValue R8(double x) {
+    DzvValue v{};
+    v.type = DZV_R8;
+    v.v.r8 = x;
+    return v;
+}
+
+class Control : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_EQ(dzv_create("DATUMBOX.TransfCtrl.1", &control_), DZV_OK); }
+    void TearDown() override { dzv_release(control_); }
+
+    // Every property as text, to see that a call changed none of them.
+    std::string Properties() const {
+        std::string out;
+        for (std::int32_t id = 1; id <= 12; ++id) {
+            DzvValue v{};
+            EXPECT_EQ(dzv_get_property(control_, id, &v), DZV_OK);
+            out += v.type == DZV_R8   ? std::to_string(v.v.r8)
+                   : v.type == DZV_I4 ? std::to_string(v.v.i4)
+                                      : std::string(v.v.str);
+            out += ';';
+            dzv_value_clear(&v);
+        }
+        return out;
+    }
+    std::int32_t Invoke(std::int32_t dispid, std::vector<DzvValue> args,
+                        DzvValue* result = nullptr) {
+        return dzv_invoke(control_, dispid, args.data(), static_cast<std::int32_t>(args.size()),
+                          result);
+    }
+
+    DzvControl* control_ = nullptr;
+};
+
+TEST_F(Control, InterfaceMatchesThePublishedTable) {
+    ASSERT_EQ(dzv_member_count(), static_cast<std::int32_t>(kInterface.size()));
+    for (std::size_t i = 0; i < kInterface.size(); ++i) {
+        const ExpectedMember& expected = kInterface[i];
+        const DzvMemberInfo* member = dzv_member(static_cast<std::int32_t>(i));
+        ASSERT_NE(member, nullptr);
+        EXPECT_EQ(member->dispid, expected.dispid);
+        EXPECT_STREQ(member->name, expected.name);
+        EXPECT_EQ(member->kind, expected.kind) << expected.name;
+        EXPECT_EQ(member->type, expected.type) << expected.name;
+        ASSERT_EQ(member->arg_count, static_cast<std::int32_t>(expected.args.size()));
+        for (std::size_t k = 0; k < expected.args.size(); ++k) {
+            EXPECT_STREQ(member->arg_names[k], expected.args[k].first) << expected.name;
+            EXPECT_EQ(member->arg_types[k], expected.args[k].second) << expected.name << k;
+        }
+        // Names resolve case-insensitively, as automation hosts expect.
+        std::int32_t dispid = 0;
+        EXPECT_EQ(dzv_get_dispid(control_, expected.name, &dispid), DZV_OK);
+        EXPECT_EQ(dispid, expected.dispid);
+        std::string lower = expected.name;
+        for (char& c : lower) {
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        }
+        dispid = 0;
+        EXPECT_EQ(dzv_get_dispid(control_, lower.c_str(), &dispid), DZV_OK);
+        EXPECT_EQ(dispid, expected.dispid);
+    }
+    EXPECT_EQ(dzv_member(20), nullptr);
+    EXPECT_EQ(dzv_member(-1), nullptr);
+}
+
+TEST_F(Control, BadCallsAreRefusedAndChangeNothing) {
+    std::int32_t dispid = 0;
+    EXPECT_EQ(dzv_get_dispid(control_, "ProcesarTxtX", &dispid), DZV_E_UNKNOWN_NAME);
+    Invoke(18, {I4(5), R8(298569.727), R8(4295339.009), R8(0), R8(30), I4(14), I4(2)});
+    const std::string before = Properties();
+    DzvValue result = I2(7);
+    EXPECT_EQ(Invoke(0, {}, &result), DZV_E_MEMBER_NOT_FOUND);
+    EXPECT_EQ(Invoke(21, {}, &result), DZV_E_MEMBER_NOT_FOUND);
+    EXPECT_EQ(Invoke(1, {}, &result), DZV_E_NOT_A_METHOD);
+    EXPECT_EQ(Invoke(16, {Str("/no/such/file"), I4(14), I4(2)}, &result), DZV_E_BAD_PARAM_COUNT);
+    EXPECT_EQ(Invoke(16, {I4(1), I4(14), I4(2), R8(30)}, &result), DZV_E_TYPE_MISMATCH);
+    EXPECT_EQ(Invoke(16, {Str("/x"), R8(14), I4(2), R8(30)}, &result), DZV_E_TYPE_MISMATCH);
+    DzvValue empty{};
+    EXPECT_EQ(Invoke(16, {Str("/x"), I4(14), I4(2), empty}, &result), DZV_E_TYPE_MISMATCH);
+    DzvValue null_string{};
+    null_string.type = DZV_STR;
+    EXPECT_EQ(Invoke(16, {null_string, I4(14), I4(2), R8(30)}, &result), DZV_E_TYPE_MISMATCH);
+    EXPECT_EQ(Invoke(18, {R8(3), R8(0), R8(0), R8(0), R8(30), I4(14), I4(2)}, &result),
+              DZV_E_TYPE_MISMATCH);
+    EXPECT_EQ(result.type, DZV_I2); // untouched
+    EXPECT_EQ(result.v.i2, 7);
+    EXPECT_EQ(dzv_get_property(control_, 13, &result), DZV_E_NOT_A_PROPERTY);
+    EXPECT_EQ(dzv_get_property(control_, 99, &result), DZV_E_MEMBER_NOT_FOUND);
+    const DzvValue text = Str("x");
+    EXPECT_EQ(dzv_put_property(control_, 1, &text), DZV_E_TYPE_MISMATCH);
+    const DzvValue real = R8(1.5);
+    EXPECT_EQ(dzv_put_property(control_, 7, &real), DZV_E_TYPE_MISMATCH);
+    EXPECT_EQ(dzv_invoke(nullptr, 16, nullptr, 0, nullptr), DZV_E_INVALID_ARGUMENT);
+    EXPECT_EQ(Properties(), before);
+    // The found list itself is untouched: the 5 vertices are still there.
+    EXPECT_EQ(Invoke(19, {I4(4)}, &result), DZV_OK);
+    EXPECT_EQ(result.v.i2, 1);
+    EXPECT_FALSE(dzv_is_modified(control_));
+}
+
+TEST_F(Control, ObtenerPuntoEncontradoOutOfRange) {
+    ASSERT_EQ(Invoke(18, {I2(3), R8(281035.667), R8(3998752.728), R8(0), R8(30), I4(14), I4(2)}),
+              DZV_OK); // a 16-bit count widens to the declared long
+    DzvValue value{};
+    ASSERT_EQ(dzv_get_property(control_, 7, &value), DZV_OK);
+    EXPECT_EQ(value.v.i4, 3);
+    DzvValue result{};
+    ASSERT_EQ(Invoke(19, {I4(0)}, &result), DZV_OK);
+    EXPECT_EQ(result.v.i2, 1);
+    ASSERT_EQ(dzv_get_property(control_, 12, &value), DZV_OK);
+    EXPECT_STREQ(value.v.str, "SAN GARCÍA"); // Windows-1252 in the catalogue, UTF-8 here
+    dzv_value_clear(&value);
+    const std::string before = Properties();
+    for (const std::int32_t index : {-1, 3, 180}) {
+        ASSERT_EQ(Invoke(19, {I4(index)}, &result), DZV_OK);
+        EXPECT_EQ(result.v.i2, 0) << index;
+    }
+    EXPECT_EQ(Properties(), before);
+}
+
+TEST_F(Control, PropertiesAfterAFailedCentroid) {
+    DzvValue result{};
+    ASSERT_EQ(Invoke(16, {Str("/no/such/file.txt"), I4(14), I4(2), R8(30)}, &result), DZV_OK);
+    EXPECT_EQ(result.v.i2, 0);
+    DzvValue v{};
+    dzv_get_property(control_, 3, &v);
+    EXPECT_EQ(v.v.r8, 1e30);
+    dzv_get_property(control_, 4, &v);
+    EXPECT_EQ(v.v.r8, -1e30);
+    dzv_get_property(control_, 10, &v);
+    EXPECT_EQ(v.v.r8, 0.0);
+}
+
+TEST_F(Control, WritingAPropertyChangesNothingElse) {
+    const std::string before = Properties();
+    const DzvValue value = R8(123456.5);
+    ASSERT_EQ(dzv_put_property(control_, 1, &value), DZV_OK);
+    std::string after = Properties();
+    EXPECT_EQ(after.substr(after.find(';')), before.substr(before.find(';')));
+    DzvValue read{};
+    dzv_get_property(control_, 1, &read);
+    EXPECT_EQ(read.v.r8, 123456.5);
+    EXPECT_TRUE(dzv_is_modified(control_));
+    const DzvValue name = Str("VÉRTICE");
+    ASSERT_EQ(dzv_put_property(control_, 12, &name), DZV_OK);
+    ASSERT_EQ(dzv_get_property(control_, 12, &read), DZV_OK);
+    EXPECT_STREQ(read.v.str, "VÉRTICE");
+    dzv_value_clear(&read);
+    EXPECT_EQ(read.type, DZV_EMPTY);
+}
+
+struct ProgressRecord {
+    std::vector<std::string> events;
+};
+
+TEST_F(Control, ProgressWindowThresholdThroughCallbacks) {
+    ProgressRecord record;
+    DzvProgressCallbacks callbacks{};
+    callbacks.context = &record;
+    callbacks.open = [](void* c, const char* caption, std::uint64_t size) {
+        static_cast<ProgressRecord*>(c)->events.push_back(std::string("open ") + caption + " " +
+                                                          std::to_string(size));
+    };
+    callbacks.step = [](void* c, std::uint64_t) {
+        static_cast<ProgressRecord*>(c)->events.push_back("step");
+    };
+    callbacks.close = [](void* c) { static_cast<ProgressRecord*>(c)->events.push_back("close"); };
+    ASSERT_EQ(dzv_set_progress(control_, &callbacks), DZV_OK);
+    TempDir dir;
+    const std::string point = "1\t300000\t4100000\t0\t30\n";
+    for (const std::size_t size : {50000u, 50001u}) {
+        record.events.clear();
+        WriteWhole(dir.File("in.txt"), std::string(size - point.size() - 1, 't') + "\n" + point);
+        DzvValue result{};
+        ASSERT_EQ(Invoke(16, {Str(dir.File("in.txt")), I4(14), I4(2), R8(30)}, &result), DZV_OK);
+        EXPECT_EQ(result.v.i2, 1);
+        if (size == 50000) {
+            EXPECT_TRUE(record.events.empty());
+        } else {
+            EXPECT_EQ(record.events, (std::vector<std::string>{"open Calculando Centroide 50001",
+                                                               "step", "close"}));
+        }
+    }
+    ASSERT_EQ(dzv_set_progress(control_, nullptr), DZV_OK);
+    record.events.clear();
+    DzvValue result{};
+    Invoke(16, {Str(dir.File("in.txt")), I4(14), I4(2), R8(30)}, &result);
+    EXPECT_TRUE(record.events.empty());
+}
+
+TEST(TypeLibrary, LibraryClassesAndPropertyPage) {
+    const DzvTypeLibInfo* lib = dzv_typelib();
+    EXPECT_STREQ(lib->name, "DATUM_BOXLib");
+    EXPECT_STREQ(lib->guid, "{F8E37BA5-64B3-4743-BE3F-668AD108BDA0}");
+    EXPECT_EQ(lib->major, 1);
+    EXPECT_EQ(lib->minor, 0);
+    EXPECT_EQ(lib->lcid, 0x409u);
+    EXPECT_STREQ(lib->help_string, "Transformación de Datums ActiveX Control module");
+    EXPECT_STREQ(lib->help_file, "Dezadiravevava.hlp");
+    ASSERT_EQ(dzv_type_count(), 3);
+    EXPECT_STREQ(dzv_type(0)->guid, "{483A307B-AD78-4D2A-B4A5-C392B0F2190E}");
+    EXPECT_STREQ(dzv_type(1)->help_string, "Event interface for Transf Control");
+    EXPECT_STREQ(dzv_type(2)->name, "Transf");
+    ASSERT_EQ(dzv_class_count(), 2);
+    EXPECT_STREQ(dzv_class(0)->progid, "DATUMBOX.TransfCtrl.1");
+    EXPECT_STREQ(dzv_class(0)->user_type_name, "Transf Control");
+    EXPECT_EQ(dzv_class(0)->misc_status, 0x20091u);
+    EXPECT_STREQ(dzv_class(0)->threading_model, "Apartment");
+    EXPECT_EQ(dzv_class(0)->insertable, 0);
+    EXPECT_STREQ(dzv_class(1)->clsid, "{7C617066-37B0-4932-9749-181A07B865A3}");
+    EXPECT_STREQ(dzv_class(1)->user_type_name, "Transf Property Page");
+    EXPECT_STREQ(dzv_property_page()->caption, "General");
+    EXPECT_STREQ(dzv_property_page()->text, "No hay propiedades extendidas que utilizar");
+    // Creation by class id (any case); the property page has no dispatch interface.
+    DzvControl* control = nullptr;
+    EXPECT_EQ(dzv_create("{6101ced7-87cd-4854-b939-c78932166ab0}", &control), DZV_OK);
+    dzv_release(control);
+    EXPECT_EQ(dzv_create("DATUMBOX.TransfPropPage.1", &control), DZV_E_NO_INTERFACE);
+    EXPECT_EQ(dzv_create("DATUMBOX.Otro.1", &control), DZV_E_CLASS_NOT_FOUND);
+    EXPECT_EQ(control, nullptr);
+}
+
+TEST(Registration, WritesAndRemovesTheRegistrationFiles) {
+    TempDir dir;
+    const char* saved = std::getenv("XDG_DATA_HOME");
+    const std::string restore = saved ? saved : "";
+    setenv("XDG_DATA_HOME", dir.path().c_str(), 1);
+    const std::filesystem::path folder = dir.path() / "dezadiravevava";
+    EXPECT_EQ(std::string(dzv_registration_folder()), folder.string());
+    ASSERT_EQ(dzv_register_server(), DZV_S_OK);
+    const std::string classes = ReadWhole(folder / "classes.reg");
+    EXPECT_NE(classes.find("[ProgID DATUMBOX.TransfCtrl.1]\nclsid={6101CED7-87CD-4854-B939-"
+                           "C78932166AB0}\n"),
+              std::string::npos);
+    EXPECT_NE(classes.find("libdezadiravevava.so"), std::string::npos) << classes;
+    EXPECT_NE(ReadWhole(folder / "typelib.reg").find("version=1.0\n"), std::string::npos);
+    ASSERT_EQ(dzv_unregister_server(), DZV_S_OK);
+    EXPECT_FALSE(std::filesystem::exists(folder / "classes.reg"));
+    // A class file that cannot be written: the type library step succeeded.
+    std::filesystem::create_directories(folder / "classes.reg" / "blocked");
+    EXPECT_EQ(dzv_register_server(), DZV_SELFREG_E_CLASS);
+    std::filesystem::remove_all(folder);
+    // A data folder that cannot be made: the first step fails.
+    WriteWhole(folder.string(), "a file where the folder should be");
+    EXPECT_EQ(dzv_register_server(), DZV_SELFREG_E_TYPELIB);
+    if (saved) {
+        setenv("XDG_DATA_HOME", restore.c_str(), 1);
+    } else {
+        unsetenv("XDG_DATA_HOME");
+    }
+}
+
+TEST(TransfClient, TypedMembersThroughTheDispatchInterface) {
+    TempDir dir;
+    WriteWhole(dir.File("in.txt"),
+               "t\r\n1\t298569.727\t4295339.009\t520.6\t30\r\n2\t281035.667\t3998752.728\t30.7"
+               "\t30\r\n");
+    dezadiravevava::TransfClient transf;
+    ASSERT_EQ(transf.CentroideTXT(dir.File("in.txt"), 14, 2, 0), 1);
+    EXPECT_EQ(transf.NumeroPuntosArchivo(), 2.0);
+    EXPECT_NEAR(transf.XMinMRE(), 281035.667, 1e-4);
+    EXPECT_NEAR(transf.YMaxMRE(), 4295339.009, 1e-4);
+    ASSERT_EQ(transf.ProcesarTXT(dir.File("log"), dir.File("in.txt"), 14, 2, 0, dir.File("out.txt"),
+                                 19, 2, 30, 0, 0, 0, 0, 0, 0),
+              1);
+    EXPECT_EQ(ReadWhole(dir.File("out.txt")), "t\r\n1\t298459.538\t4295133.070\t520.600\t30.\r\n"
+                                              "2\t280923.327\t3998547.762\t30.700\t30.\r\n");
+    transf.BuscarPuntosPorNumero(3, 298569.727, 4295339.009, 0, 30, 14, 2);
+    ASSERT_EQ(transf.ObtenerPuntoEncontrado(0), 1);
+    EXPECT_EQ(transf.IDSEL(), 80656);
+    EXPECT_EQ(transf.NOMBRESEL(), "SERVILLETA");
+    EXPECT_THROW(dezadiravevava::TransfClient("DATUMBOX.Nada"), dezadiravevava::TransfError);
+}
+
+} // namespace
