@@ -190,7 +190,8 @@ TEST_F(Control, BadCallsAreRefusedAndChangeNothing) {
     EXPECT_EQ(result.v.i2, 7);
     EXPECT_EQ(dzv_get_property(control_, 13, &result), DZV_E_NOT_A_PROPERTY);
     EXPECT_EQ(dzv_get_property(control_, 99, &result), DZV_E_MEMBER_NOT_FOUND);
-    const DzvValue text = Str("x");
+    const std::string x = "x";
+    const DzvValue text = Str(x);
     EXPECT_EQ(dzv_put_property(control_, 1, &text), DZV_E_TYPE_MISMATCH);
     const DzvValue real = R8(1.5);
     EXPECT_EQ(dzv_put_property(control_, 7, &real), DZV_E_TYPE_MISMATCH);
@@ -245,7 +246,8 @@ TEST_F(Control, WritingAPropertyChangesNothingElse) {
     dzv_get_property(control_, 1, &read);
     EXPECT_EQ(read.v.r8, 123456.5);
     EXPECT_TRUE(dzv_is_modified(control_));
-    const DzvValue name = Str("VÉRTICE");
+    const std::string vertex_name = "VÉRTICE";
+    const DzvValue name = Str(vertex_name);
     ASSERT_EQ(dzv_put_property(control_, 12, &name), DZV_OK);
     ASSERT_EQ(dzv_get_property(control_, 12, &read), DZV_OK);
     EXPECT_STREQ(read.v.str, "VÉRTICE");
