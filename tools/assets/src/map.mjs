@@ -29,7 +29,7 @@ const SY = (MAP.yMax - MAP.yMin) / MAP.height; // metres per pixel, down
 // Areas the program paints over: the legend (lower right) and the coordinate read-out
 // (lower left). Nothing but land and sea may go there.
 const QUIET = [
-  { name: 'legend', x0: MAP.width - 300, y0: MAP.height - 110, x1: MAP.width, y1: MAP.height },
+  { name: 'legend', x0: 345, y0: 370, x1: MAP.width, y1: MAP.height },
   { name: 'read-out', x0: 0, y0: MAP.height - 60, x1: 200, y1: MAP.height },
 ];
 
@@ -75,7 +75,6 @@ const COLOURS = {
   region: '#a79c82',
   andalusiaOutline: '#9a7f4a',
   province: '#d2c6a6',
-  marker: '#3c3c3c',
   label: '#262626',
   seaLabel: '#7497b5',
   landLabel: '#a29d90',
@@ -331,7 +330,7 @@ export function drawMap() {
 
   const areaLabels = [
     { text: 'Océano Atlántico', u: 24, v: 322, style: 'sea' },
-    { text: 'Mar Mediterráneo', u: 300, v: 400, style: 'sea' },
+    { text: 'Mar Mediterráneo', u: 440, v: 362, style: 'sea' },
     { text: 'PORTUGAL', u: 14, v: 60, style: 'land' },
     { text: 'EXTREMADURA', u: 150, v: 22, style: 'land' },
     { text: 'CASTILLA-LA MANCHA', u: 470, v: 22, style: 'land' },
@@ -368,16 +367,16 @@ export function drawMap() {
     haloText(ctx, c.name, u, v, { font: labelFont, fill: COLOURS.label });
   }
 
-  // Markers last: a dark dot in a white ring, unlike the program's own light-red circles.
+  // Markers last, as the legend's "Capital de provincia" symbol: a light-red circle of
+  // radius 3 outlined in black.
   for (const c of CAPITALS) {
     ctx.beginPath();
-    ctx.arc(c.u, c.v, 4.6, 0, 2 * Math.PI);
-    ctx.fillStyle = '#ffffff';
+    ctx.arc(c.u, c.v, 3, 0, 2 * Math.PI);
+    ctx.fillStyle = '#ff0000';
     ctx.fill();
-    ctx.beginPath();
-    ctx.arc(c.u, c.v, 3.1, 0, 2 * Math.PI);
-    ctx.fillStyle = COLOURS.marker;
-    ctx.fill();
+    ctx.lineWidth = 1;
+    ctx.strokeStyle = '#000000';
+    ctx.stroke();
   }
 
   // The program paints this as the window's background: no pixel may be see-through.

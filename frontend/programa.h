@@ -1,0 +1,91 @@
+// The desktop program as a whole: its shared state, the services through
+// which it talks to the user, the folder of its data and every window it
+// has loaded. Windows reach one another through it.
+#pragma once
+
+#include "module1.h"
+
+#include <QPixmap>
+#include <QPointer>
+#include <QString>
+#include <memory>
+
+namespace quillon {
+
+class AcercaDe;
+class Ayuda;
+class Calculo;
+class FileDialogs;
+class Mapa;
+class MessageSink;
+class Principal;
+class Splash;
+class VentanaLog;
+
+// Name of the help document in the data folder.
+inline constexpr char kHelpDocument[] = "ayudaQuillon.pdf";
+
+// The folder that holds the program's pictures and help document, found from
+// the folder of the executable: "<program>/../share/quillon" once installed,
+// the program's own folder in the build tree (the build copies the data
+// there). Empty when neither holds the map picture.
+QString FindDataFolder(const QString& programFolder);
+
+class Programa {
+public:
+    // Creates the splash window and the frame window with the transformation
+    // form. Nothing is shown yet.
+    Programa(MessageSink& messages, FileDialogs& files, QString dataFolder);
+    ~Programa();
+    Programa(const Programa&) = delete;
+    Programa& operator=(const Programa&) = delete;
+
+    ProgramState& state() { return state_; }
+    MessageSink& messages() { return messages_; }
+    FileDialogs& files() { return files_; }
+
+    const QString& dataFolder() const { return dataFolder_; }
+    // A picture of the data folder by file name; null when it is missing.
+    QPixmap Picture(const QString& fileName) const;
+    // Full path of the help document.
+    QString HelpDocumentPath() const;
+
+    // Shows the splash window, where the program starts.
+    void Start();
+    // Unloads every window and ends the program.
+    void End();
+
+    Splash* splash() const { return splash_.get(); }
+    Principal* principal() const { return principal_.get(); }
+    Calculo* calculo() const;
+
+    // The secondary windows, loaded on first use. The map and the log window
+    // are then only shown and hidden; the help window and the about box are
+    // closed completely when the user leaves them and loaded anew next time.
+    Mapa* mapa();
+    VentanaLog* ventanalog();
+    Ayuda* ayuda();
+    AcercaDe* acerca_de();
+    // The loaded window, or null.
+    Mapa* loadedMapa() const { return mapa_; }
+    VentanaLog* loadedVentanaLog() const { return ventanalog_; }
+    Ayuda* loadedAyuda() const;
+    AcercaDe* loadedAcercaDe() const;
+
+private:
+    ProgramState state_;
+    MessageSink& messages_;
+    FileDialogs& files_;
+    QString dataFolder_;
+    bool ending_ = false;
+
+    std::unique_ptr<Principal> principal_;
+    std::unique_ptr<Splash> splash_;
+    // Owned by the frame window, as its secondary windows.
+    Mapa* mapa_ = nullptr;
+    VentanaLog* ventanalog_ = nullptr;
+    QPointer<Ayuda> ayuda_;
+    QPointer<AcercaDe> acerca_de_;
+};
+
+} // namespace quillon

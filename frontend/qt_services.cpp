@@ -1,0 +1,75 @@
+#include "qt_services.h"
+
+#include "module1.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace quillon {
+
+void QtMessageSink::Show(const QString& text, const QString& title, MessageIcon icon) {
+    QString lines = text;
+    lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    lines.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    while (lines.endsWith(QLatin1Char('\n'))) {
+        lines.chop(1);
+    }
+    QMessageBox::Icon boxIcon = QMessageBox::NoIcon;
+    switch (icon) {
+    case MessageIcon::None:
+        break;
+    case MessageIcon::Critical:
+        boxIcon = QMessageBox::Critical;
+        break;
+    case MessageIcon::Exclamation:
+        boxIcon = QMessageBox::Warning;
+        break;
+    case MessageIcon::Information:
+        boxIcon = QMessageBox::Information;
+        break;
+    }
+    QMessageBox box(boxIcon, title, lines, QMessageBox::Ok, QApplication::activeWindow());
+    box.exec();
+}
+
+QString QtFileDialogs::ShowOpen(CommonDialog& dialog) {
+    return Show(dialog, false);
+}
+
+QString QtFileDialogs::ShowSave(CommonDialog& dialog) {
+    return Show(dialog, true);
+}
+
+QString QtFileDialogs::Show(CommonDialog& dialog, bool save) {
+    QFileDialog box(QApplication::activeWindow(), QString(), QDir::homePath());
+    box.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    if (save) {
+        box.setFileMode(QFileDialog::AnyFile);
+    } else {
+        box.setFileMode((dialog.flags & CommonDialog::kFileMustExist) != 0
+                            ? QFileDialog::ExistingFile
+                            : QFileDialog::AnyFile);
+    }
+    const QStringList filters = NameFilters(dialog.filter);
+    box.setNameFilters(filters);
+    if (dialog.filterIndex >= 1 && dialog.filterIndex <= filters.size()) {
+        box.selectNameFilter(filters[dialog.filterIndex - 1]);
+    }
+    if (!dialog.fileName.isEmpty()) {
+        box.selectFile(dialog.fileName);
+    }
+    if (box.exec() != QDialog::Accepted || box.selectedFiles().isEmpty()) {
+        dialog.fileName.clear();
+        return {};
+    }
+    dialog.fileName = QDir::toNativeSeparators(box.selectedFiles().constFirst());
+    const qsizetype chosen = filters.indexOf(box.selectedNameFilter());
+    if (chosen >= 0) {
+        dialog.filterIndex = static_cast<int>(chosen) + 1;
+    }
+    return dialog.fileName;
+}
+
+} // namespace quillon

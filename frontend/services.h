@@ -1,0 +1,53 @@
+// The two outside services through which the windows talk to the user
+// without owning a modal loop: message boxes and the common file dialogs.
+// The program uses the Qt implementations (qt_services.h); tests put
+// recording ones in their place and drive every handler without a modal
+// window.
+#pragma once
+
+#include <QString>
+
+namespace quillon {
+
+// Icon of a message box.
+enum class MessageIcon {
+    None,
+    Critical,
+    Exclamation,
+    Information,
+};
+
+class MessageSink {
+public:
+    virtual ~MessageSink() = default;
+    // Shows `text` in a box titled `title` and returns when the user has
+    // acknowledged it. Lines of `text` are separated by CR (as the messages
+    // are written), CR LF or LF.
+    virtual void Show(const QString& text, const QString& title, MessageIcon icon) = 0;
+};
+
+// What a common dialog is asked to show, and what it keeps between uses:
+// the filter "description|pattern|...", the 1-based filter index, the file
+// name and the flags.
+struct CommonDialog {
+    // Flag: the chosen file must exist (open dialog).
+    static constexpr int kFileMustExist = 4096;
+
+    QString filter;
+    int filterIndex = 1;
+    QString fileName;
+    int flags = 0;
+};
+
+class FileDialogs {
+public:
+    virtual ~FileDialogs() = default;
+    // Show the open (save) dialog for `dialog`. On acceptance the chosen
+    // full path goes to dialog.fileName and the chosen filter to
+    // dialog.filterIndex; on cancel dialog.fileName becomes empty. Returns
+    // the file name.
+    virtual QString ShowOpen(CommonDialog& dialog) = 0;
+    virtual QString ShowSave(CommonDialog& dialog) = 0;
+};
+
+} // namespace quillon

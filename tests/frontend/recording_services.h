@@ -1,0 +1,57 @@
+// Message sink and file dialogs for tests: they record what the program asks
+// and answer from a script, so handlers run without a modal window.
+#pragma once
+
+#include "services.h"
+
+#include <QString>
+#include <deque>
+#include <vector>
+
+namespace quillon_test {
+
+struct ShownMessage {
+    QString text;
+    QString title;
+    quillon::MessageIcon icon;
+};
+
+class RecordingMessages : public quillon::MessageSink {
+public:
+    void Show(const QString& text, const QString& title, quillon::MessageIcon icon) override {
+        shown.push_back({text, title, icon});
+    }
+    std::vector<ShownMessage> shown;
+};
+
+// Each dialog takes the next scripted answer (file name and filter index);
+// with no answer left it is cancelled.
+class ScriptedFileDialogs : public quillon::FileDialogs {
+public:
+    struct Answer {
+        QString fileName;
+        int filterIndex;
+    };
+
+    QString ShowOpen(quillon::CommonDialog& dialog) override { return Answer(dialog, opened); }
+    QString ShowSave(quillon::CommonDialog& dialog) override { return Answer(dialog, saved); }
+
+    std::deque<Answer> answers;
+    std::vector<quillon::CommonDialog> opened; // the dialogs as they were shown
+    std::vector<quillon::CommonDialog> saved;
+
+private:
+    QString Answer(quillon::CommonDialog& dialog, std::vector<quillon::CommonDialog>& log) {
+        log.push_back(dialog);
+        if (answers.empty()) {
+            dialog.fileName.clear();
+            return {};
+        }
+        dialog.fileName = answers.front().fileName;
+        dialog.filterIndex = answers.front().filterIndex;
+        answers.pop_front();
+        return dialog.fileName;
+    }
+};
+
+} // namespace quillon_test

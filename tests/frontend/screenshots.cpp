@@ -1,0 +1,133 @@
+// Takes the README's screenshots of the desktop program: run under Xvfb,
+//   xvfb-run -a -s "-screen 0 1280x900x24" quillon_screenshots <output folder>
+// It opens each window in turn, fills it with sample content where the
+// window shows the results of a run, and captures the screen area of the
+// window with ImageMagick's "import -window root".
+#include "acerca_de.h"
+#include "ayuda.h"
+#include "calculo.h"
+#include "mapa.h"
+#include "module1_widgets.h"
+#include "principal.h"
+#include "programa.h"
+#include "qt_services.h"
+#include "splash.h"
+#include "ventanalog.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QEventLoop>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <cstdio>
+
+namespace {
+
+void Settle(int milliseconds = 700) {
+    QEventLoop loop;
+    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+bool Capture(const QWidget* window, const QString& path) {
+    const QRect area = window->frameGeometry();
+    const QString crop = QStringLiteral("%1x%2+%3+%4")
+                             .arg(area.width())
+                             .arg(area.height())
+                             .arg(area.x())
+                             .arg(area.y());
+    const int status = QProcess::execute(
+        QStringLiteral("import"), {QStringLiteral("-window"), QStringLiteral("root"),
+                                   QStringLiteral("-crop"), crop, QStringLiteral("+repage"), path});
+    std::printf("%s %s -> %d\n", qPrintable(path), qPrintable(crop), status);
+    return status == 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    QApplication::setFont(quillon::SansFont(8));
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: quillon_screenshots <output folder>\n");
+        return 2;
+    }
+    const QDir out(QString::fromLocal8Bit(argv[1]));
+    const QString dataFolder = QStringLiteral(QUILLON_TEST_DATA_DIR);
+
+    quillon::QtMessageSink messages;
+    quillon::QtFileDialogs files;
+    quillon::Programa programa(messages, files, dataFolder);
+    bool ok = true;
+
+    programa.Start();
+    Settle();
+    ok &= Capture(programa.splash(), out.filePath(QStringLiteral("splash.png")));
+
+    programa.splash()->Command1->click();
+    Settle();
+    quillon::Calculo& form = *programa.calculo();
+    ok &= Capture(programa.principal(), out.filePath(QStringLiteral("frame_calculo.png")));
+
+    // The form with the local transformation and sample points and results.
+    form.Option2->setChecked(true);
+    form.Option9->setChecked(true);
+    form.Combo3->setCurrentIndex(3);
+    form.List1->addItems({QStringLiteral("P1, 37.4557947,-4.0512, 500"),
+                          QStringLiteral("P2, 37.1012345,-3.3545678, 812.5")});
+    form.List2->addItems({QStringLiteral("P1, 37.45574836,-4.05124512, 449.89"),
+                          QStringLiteral("P2, 37.10118962,-3.35461229, 762.38")});
+    form.Label8->setText(QStringLiteral("2 puntos en total"));
+    Settle();
+    ok &= Capture(programa.principal(), out.filePath(QStringLiteral("frame_local.png")));
+
+    // The map as a run leaves it: centroid, rectangle and vertices.
+    form.Command9->setEnabled(true);
+    form.Command9->click();
+    quillon::Mapa* mapa = programa.loadedMapa();
+    mapa->move(programa.principal()->x(), programa.principal()->y());
+    const double xMin = 395000, xMax = 455000, yMin = 4105000, yMax = 4150000;
+    mapa->DrawMapSymbol((xMin + xMax) / 2, (yMin + yMax) / 2, 2);
+    mapa->DrawMapEdge(xMin, yMax, xMax, yMax);
+    mapa->DrawMapEdge(xMax, yMax, xMax, yMin);
+    mapa->DrawMapEdge(xMax, yMin, xMin, yMin);
+    mapa->DrawMapEdge(xMin, yMin, xMin, yMax);
+    for (const auto& [x, y] : {std::pair{410000.0, 4120000.0}, std::pair{440000.0, 4140000.0},
+                               std::pair{430000.0, 4110000.0}, std::pair{470000.0, 4125000.0},
+                               std::pair{385000.0, 4135000.0}}) {
+        mapa->DrawMapSymbol(x, y, 3);
+    }
+    mapa->Picture1_MouseMove(350, 200);
+    Settle();
+    ok &= Capture(mapa, out.filePath(QStringLiteral("mapa.png")));
+    mapa->Command1->click();
+
+    form.Command13->setEnabled(true);
+    form.Command13->click();
+    quillon::VentanaLog* log = programa.loadedVentanaLog();
+    log->List1->addItems({QStringLiteral("Registro de operaciones"),
+                          QStringLiteral("======================="), QString(),
+                          QStringLiteral("Conversión realizada el día 07/12/2025 a las 11:30:00"),
+                          QString(), QStringLiteral("Datum de partida:  ETRS89"),
+                          QStringLiteral("Datum de llegada:  ED50")});
+    Settle();
+    ok &= Capture(log, out.filePath(QStringLiteral("ventanalog.png")));
+    log->Command1->click();
+
+    form.Command11->click();
+    Settle(1500);
+    ok &= Capture(programa.loadedAyuda(), out.filePath(QStringLiteral("ayuda.png")));
+    programa.loadedAyuda()->Command1(1)->click();
+
+    form.Command12->click();
+    Settle();
+    ok &= Capture(programa.loadedAcercaDe(), out.filePath(QStringLiteral("acerca_de.png")));
+    programa.loadedAcercaDe()->Command1->click();
+    Settle(100);
+    return ok ? 0 : 1;
+}

@@ -1,0 +1,292 @@
+#include "acerca_de.h"
+#include "ayuda.h"
+#include "mapa.h"
+#include "module1.h"
+#include "principal.h"
+#include "program_fixture.h"
+#include "splash.h"
+#include "temp_dir.h"
+#include "ventanalog.h"
+
+#include <QDir>
+#include <QFile>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QLocale>
+#include <QMdiSubWindow>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPdfDocument>
+#include <QPdfView>
+#include <QPdfWriter>
+#include <QPushButton>
+
+namespace quillon_test {
+namespace {
+
+void PressEscape(QWidget* window) {
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QCoreApplication::sendEvent(window, &escape);
+}
+
+void MovePointer(QWidget* widget, QPointF at) {
+    QMouseEvent move(QEvent::MouseMove, at, widget->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QCoreApplication::sendEvent(widget, &move);
+}
+
+// --- Splash and frame ---------------------------------------------------------
+
+using ShellTest = ProgramTest;
+
+TEST_F(ShellTest, EnterOpensTheFrameAndHidesTheSplash) {
+    programa.Start();
+    quillon::Splash* splash = programa.splash();
+    EXPECT_TRUE(splash->isVisible());
+    EXPECT_EQ(splash->Command1->text(), "&ENTRAR");
+    splash->Command1->click();
+    EXPECT_TRUE(programa.principal()->isVisible());
+    EXPECT_TRUE(programa.principal()->isEnabled());
+    EXPECT_FALSE(splash->isVisible());
+    EXPECT_FALSE(splash->isEnabled());
+}
+
+TEST_F(ShellTest, FrameHasItsTitleAndAFixedSize) {
+    quillon::Principal* frame = programa.principal();
+    frame->show();
+    EXPECT_TRUE(frame->windowTitle().startsWith(" Quillon - "));
+    EXPECT_GT(frame->windowTitle().size(), QStringLiteral(" Quillon - ").size());
+    EXPECT_EQ(frame->formWindow()->windowTitle(), "  Transformar coordenadas");
+
+    const QSize fixed = frame->size();
+    frame->resize(fixed.width() + 300, fixed.height() + 200);
+    EXPECT_EQ(frame->size(), fixed);
+    frame->resize(100, 100);
+    EXPECT_EQ(frame->size(), fixed);
+    // The form is whole inside the frame.
+    EXPECT_TRUE(frame->centralWidget()->rect().contains(frame->formWindow()->geometry()));
+}
+
+TEST(DataFolder, InstalledThenBuildTree) {
+    TempDir root;
+    const QString base = QString::fromStdString(root.path().string());
+    QDir(base).mkpath(QStringLiteral("bin"));
+    QDir(base).mkpath(QStringLiteral("share/quillon"));
+    EXPECT_EQ(quillon::FindDataFolder(base + "/bin"), QString());
+
+    QFile program(base + "/bin/mapa_andalucia.png");
+    ASSERT_TRUE(program.open(QIODevice::WriteOnly));
+    program.close();
+    EXPECT_EQ(quillon::FindDataFolder(base + "/bin"), QDir::cleanPath(base + "/bin"));
+
+    QFile installed(base + "/bin/" + QStringLiteral(QUILLON_DATA_RELATIVE) + "/mapa_andalucia.png");
+    ASSERT_TRUE(installed.open(QIODevice::WriteOnly));
+    installed.close();
+    EXPECT_EQ(quillon::FindDataFolder(base + "/bin"),
+              QDir::cleanPath(base + "/bin/" + QStringLiteral(QUILLON_DATA_RELATIVE)));
+}
+
+// --- Map window -----------------------------------------------------------------------
+
+using MapTest = ProgramTest;
+
+TEST_F(MapTest, PointerReadOutAtTheCorners) {
+    quillon::Mapa* mapa = programa.mapa();
+    mapa->show();
+    EXPECT_EQ(mapa->Label8->text(), "- - - - - - - - - - - - - ");
+    const QPointF origin = mapa->Picture1->contentsRect().topLeft();
+    MovePointer(mapa->Picture1, origin);
+    EXPECT_EQ(mapa->Label8->text(), "82482.000");
+    EXPECT_EQ(mapa->Label9->text(), "4308027.000");
+    MovePointer(mapa->Picture1, origin + QPointF(759, 484));
+    EXPECT_EQ(mapa->Label8->text(), "641448.000");
+    EXPECT_EQ(mapa->Label9->text(), "3951850.000");
+
+    QLocale::setDefault(QLocale(QLocale::Spanish, QLocale::Spain));
+    MovePointer(mapa->Picture1, origin);
+    QLocale::setDefault(QLocale::c());
+    EXPECT_EQ(mapa->Label9->text(), "4308027,000");
+}
+
+TEST_F(MapTest, LoadDrawsTheLegendOnTheRaster) {
+    quillon::Mapa* mapa = programa.mapa();
+    const QImage& picture = mapa->Picture1->image();
+    ASSERT_EQ(picture.size(), QSize(759, 484));
+    const QPointF capital = quillon::MapToPixel(346000, 3987000, 759, 484);
+    const QPointF reference = quillon::MapToPixel(346000, 4020000, 759, 484);
+    EXPECT_EQ(picture.pixel(capital.toPoint()), qRgb(255, 0, 0));
+    EXPECT_EQ(picture.pixel(reference.toPoint()), qRgb(0, 0, 0));
+    const QImage raster = DataPicture("mapa_andalucia.png").convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(picture.pixel(10, 10), raster.pixel(10, 10));
+}
+
+TEST_F(MapTest, DrawingPersistsUntilTheMapIsLoadedAgain) {
+    form.Command9->setEnabled(true);
+    form.Command9->click();
+    quillon::Mapa* mapa = programa.loadedMapa();
+    const QPointF at = quillon::MapToPixel(300000, 4100000, 759, 484);
+    const QRgb before = mapa->Picture1->image().pixel(at.toPoint());
+    mapa->DrawMapSymbol(300000, 4100000, 1);
+
+    mapa->Command1->click();
+    EXPECT_FALSE(mapa->isVisible());
+    EXPECT_FALSE(mapa->isEnabled());
+    EXPECT_TRUE(form.isEnabled());
+    form.Command9->click();
+    EXPECT_EQ(programa.loadedMapa(), mapa);
+    EXPECT_EQ(mapa->Picture1->image().pixel(at.toPoint()), qRgb(255, 0, 0));
+
+    mapa->Form_Load();
+    EXPECT_EQ(mapa->Picture1->image().pixel(at.toPoint()), before);
+}
+
+TEST_F(MapTest, EscapeAndCloseBoxEnableTheForm) {
+    form.Command9->setEnabled(true);
+    form.Command9->click();
+    PressEscape(programa.loadedMapa());
+    EXPECT_FALSE(programa.loadedMapa()->isVisible());
+    EXPECT_TRUE(form.isEnabled());
+
+    form.Command9->click();
+    programa.loadedMapa()->close();
+    EXPECT_TRUE(form.isEnabled());
+}
+
+// --- Log window ------------------------------------------------------------------------
+
+TEST_F(ShellTest, LogWindowOverTheFormAndItsClose) {
+    programa.principal()->show();
+    form.Command13->setEnabled(true);
+    form.Command13->click();
+    quillon::VentanaLog* log = programa.loadedVentanaLog();
+    ASSERT_NE(log, nullptr);
+    const QPoint formCentre = form.mapToGlobal(form.rect().center());
+    // Centred up to the window frame, which the window's position includes.
+    EXPECT_LE((log->geometry().center() - formCentre).manhattanLength(), 8);
+
+    log->Command1->click();
+    EXPECT_FALSE(log->isVisible());
+    EXPECT_TRUE(form.isEnabled());
+    form.Command13->click();
+    PressEscape(log);
+    EXPECT_FALSE(log->isVisible());
+    EXPECT_TRUE(form.isEnabled());
+}
+
+// --- Help window -------------------------------------------------------------------------
+
+// The help document of the build, or a three-page stand-in when it has not
+// been made.
+QString HelpDocument(const TempDir& folder) {
+    const QString built = QStringLiteral(QUILLON_TEST_DATA_DIR "/ayudaQuillon.pdf");
+    if (QFile::exists(built)) {
+        return built;
+    }
+    const QString path = QString::fromStdString(folder.File("ayuda.pdf"));
+    QPdfWriter writer(path);
+    QPainter painter(&writer);
+    for (int page = 1; page <= 3; ++page) {
+        if (page > 1) {
+            writer.newPage();
+        }
+        painter.drawText(QPointF(500, 500), QStringLiteral("Página %1").arg(page));
+    }
+    return path;
+}
+
+class HelpTest : public ProgramTest {
+protected:
+    HelpTest() : ayuda(new quillon::Ayuda(programa, HelpDocument(folder))) {}
+    ~HelpTest() override { delete ayuda.data(); }
+    TempDir folder;
+    QPointer<quillon::Ayuda> ayuda;
+};
+
+TEST_F(HelpTest, PageButtons) {
+    const int pages = ayuda->document()->pageCount();
+    ASSERT_GE(pages, 2);
+    EXPECT_EQ(ayuda->Command1(1)->text(), "&Salir");
+    EXPECT_EQ(ayuda->Command1(2)->text(), "&Inicio");
+    EXPECT_EQ(ayuda->Command1(3)->text(), "&Retroceder página");
+    EXPECT_EQ(ayuda->Command1(4)->text(), "&Avanzar página");
+    EXPECT_EQ(ayuda->Command1(5)->text(), "&Fin");
+    ayuda->show();
+    EXPECT_EQ(ayuda->currentPage(), 0);
+
+    ayuda->Command1(3)->click(); // nothing before the first page
+    EXPECT_EQ(ayuda->currentPage(), 0);
+    ayuda->Command1(4)->click();
+    EXPECT_EQ(ayuda->currentPage(), 1);
+    ayuda->Command1(5)->click();
+    EXPECT_EQ(ayuda->currentPage(), pages - 1);
+    ayuda->Command1(4)->click(); // nothing after the last one
+    EXPECT_EQ(ayuda->currentPage(), pages - 1);
+    ayuda->Command1(3)->click();
+    EXPECT_EQ(ayuda->currentPage(), pages - 2);
+    ayuda->Command1(2)->click();
+    EXPECT_EQ(ayuda->currentPage(), 0);
+}
+
+TEST_F(HelpTest, ButtonsFollowTheWindowsSize) {
+    ayuda->show();
+    for (const QSize size : {QSize(808, 627), QSize(1200, 900), QSize(640, 480)}) {
+        ayuda->resize(size);
+        for (int index = 1; index <= 5; ++index) {
+            EXPECT_EQ(ayuda->Command1(index)->y(), size.height() - 30);
+        }
+        EXPECT_EQ(ayuda->Pdf1->height(), size.height() - 50);
+        EXPECT_EQ(ayuda->Pdf1->width(), size.width() - 10);
+    }
+    // Buttons stay side by side without overlapping at the loaded size.
+    ayuda->resize(808, 627);
+    for (int index = 1; index < 5; ++index) {
+        EXPECT_LT(ayuda->Command1(index)->geometry().right(),
+                  ayuda->Command1(index + 1)->geometry().left());
+    }
+    EXPECT_LE(ayuda->Command1(5)->geometry().right(), 808);
+}
+
+TEST_F(HelpTest, LeavingClosesTheWindowCompletely) {
+    ayuda->show();
+    PressEscape(ayuda);
+    FlushDeletes();
+    EXPECT_TRUE(ayuda.isNull());
+}
+
+TEST_F(ProgramTest, HelpIsLoadedAnewAfterItCloses) {
+    form.Command11->click();
+    QPointer<quillon::Ayuda> first = programa.loadedAyuda();
+    ASSERT_FALSE(first.isNull());
+    EXPECT_EQ(first->windowTitle(), " Quillon - Ayuda");
+    first->Command1(1)->click();
+    FlushDeletes();
+    EXPECT_TRUE(first.isNull());
+    EXPECT_EQ(programa.loadedAyuda(), nullptr);
+    form.Command11->click();
+    EXPECT_NE(programa.loadedAyuda(), nullptr);
+}
+
+// --- About box -------------------------------------------------------------------------------
+
+TEST_F(ProgramTest, AboutBoxShowsTheBuildVersionAndCredits) {
+    form.Command12->click();
+    QPointer<quillon::AcercaDe> about = programa.loadedAcercaDe();
+    ASSERT_FALSE(about.isNull());
+    EXPECT_EQ(about->windowTitle(), "Quillon - Acerca de...");
+    EXPECT_EQ(about->Label2->text(), QStringLiteral("Versión " QUILLON_VERSION));
+    EXPECT_EQ(about->Label3->text(), "Realizado por:");
+    const QString credits = about->Label4->text();
+    EXPECT_TRUE(credits.contains("sintético"));
+    EXPECT_TRUE(credits.contains("176"));
+    EXPECT_TRUE(credits.contains("CC-BY 4.0 www.ign.es"));
+    EXPECT_TRUE(credits.contains("Natural Earth"));
+
+    PressEscape(about);
+    FlushDeletes();
+    EXPECT_TRUE(about.isNull());
+    EXPECT_TRUE(programa.principal()->isEnabled());
+}
+
+} // namespace
+} // namespace quillon_test
