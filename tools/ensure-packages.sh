@@ -16,4 +16,9 @@ ensure_packages() {
             "${missing[@]}" >/dev/null
 }
 
-BUILD_PACKAGES=(g++ cmake ninja-build libgtest-dev libgmock-dev)
+# The engine and its tests.
+ENGINE_PACKAGES=(g++ cmake ninja-build libgtest-dev libgmock-dev)
+# The desktop program: Qt 6 Widgets and Qt PDF, and the fonts its windows and
+# its help document are drawn with.
+FRONTEND_PACKAGES=(qt6-base-dev libqt6opengl6-dev qt6-pdf-dev libgl-dev fonts-dejavu-core
+    fonts-dejavu-extra)
