@@ -2,10 +2,13 @@
 
 #include "acerca_de.h"
 #include "ayuda.h"
+#include "guardar.h"
+#include "lista_puntos.h"
 #include "mapa.h"
 #include "module1.h"
 #include "module1_widgets.h"
 #include "programa.h"
+#include "transformacion.h"
 #include "ventanalog.h"
 
 #include <QCheckBox>
@@ -576,14 +579,30 @@ void Calculo::Combo4_Click() {
 // --- Point list, run and results: the point dialogs, the run and the saving
 // of results fill these in. ------------------------------------------------------------
 
-void Calculo::Command1_Click() {}
-void Calculo::Command2_Click() {}
-void Calculo::Command3_Click() {}
-void Calculo::Command4_Click() {}
-void Calculo::Command6_Click() {}
-void Calculo::Command10_Click() {}
-void Calculo::Command5_Click() {}
-void Calculo::Command8_Click() {}
+void Calculo::Command1_Click() {
+    ReadInputFile(programa_, *this);
+}
+void Calculo::Command2_Click() {
+    OpenAddDialog(programa_, *this);
+}
+void Calculo::Command3_Click() {
+    OpenEditDialog(programa_, *this);
+}
+void Calculo::Command4_Click() {
+    DeleteSelectedPoint(programa_, *this);
+}
+void Calculo::Command6_Click() {
+    DeleteAllPoints(programa_, *this);
+}
+void Calculo::Command10_Click() {
+    Transformacion(*this, programa_).Run();
+}
+void Calculo::Command5_Click() {
+    Guardado(*this, programa_).Guardar();
+}
+void Calculo::Command8_Click() {
+    Guardado(*this, programa_).GuardarComo();
+}
 
 // --- Viewers ----------------------------------------------------------------------------
 

@@ -9,6 +9,7 @@
 #pragma once
 
 #include "services.h"
+#include "transf_client.h"
 
 #include <QWidget>
 
@@ -103,6 +104,9 @@ public:
     QPushButton* Command9 = nullptr;  // "&Ver Mapa"
     QPushButton* Command13 = nullptr; // "&Ver Metadatos"
     CommonDialog CommonDialog2;       // save-file dialog
+
+    // --- The engine control, invisible on the form ---
+    dezadiravevava::TransfClient Transf1;
 
     // --- Bottom ---
     QLabel* Label12 = nullptr;       // vertex count

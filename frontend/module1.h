@@ -65,6 +65,9 @@ struct ProgramState {
     double DistanceLimit = 0.0;
 };
 
+// Title of the program's plain message boxes (those without an icon).
+inline constexpr char kProgramTitle[] = "Quillon";
+
 // Number of geodetic vertices in the engine's catalogue.
 constexpr int kCatalogueVertexCount = 180;
 

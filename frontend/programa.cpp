@@ -1,10 +1,14 @@
 #include "programa.h"
 
 #include "acerca_de.h"
+#include "apunto.h"
 #include "ayuda.h"
 #include "calculo.h"
+#include "epunto.h"
+#include "huso.h"
 #include "mapa.h"
 #include "principal.h"
+#include "progreso.h"
 #include "services.h"
 #include "splash.h"
 #include "ventanalog.h"
@@ -37,10 +41,17 @@ Programa::Programa(MessageSink& messages, FileDialogs& files, QString dataFolder
     : messages_(messages), files_(files), dataFolder_(std::move(dataFolder)) {
     principal_ = std::make_unique<Principal>(*this);
     splash_ = std::make_unique<Splash>(*this);
+    progreso_ = std::make_unique<Progreso>();
+    const DzvProgressCallbacks callbacks = progreso_->Callbacks();
+    calculo()->Transf1.SetProgress(&callbacks);
 }
 
 Programa::~Programa() {
     // The frame window owns the secondary windows.
+    if (calculo() != nullptr) {
+        calculo()->Transf1.SetProgress(nullptr);
+    }
+    progreso_.reset();
     splash_.reset();
     principal_.reset();
 }
@@ -51,6 +62,14 @@ QPixmap Programa::Picture(const QString& fileName) const {
 
 QString Programa::HelpDocumentPath() const {
     return dataFolder_ + QLatin1Char('/') + QString::fromLatin1(kHelpDocument);
+}
+
+QString Programa::TempFolder() const {
+    return temp_.isValid() ? temp_.path() : QString();
+}
+
+QString Programa::TempFile(const QString& name) const {
+    return temp_.isValid() ? temp_.filePath(name) : QString();
 }
 
 Calculo* Programa::calculo() const {
@@ -115,6 +134,27 @@ Ayuda* Programa::loadedAyuda() const {
 
 AcercaDe* Programa::loadedAcercaDe() const {
     return acerca_de_;
+}
+
+Apunto* Programa::apunto() {
+    if (apunto_ == nullptr) {
+        apunto_ = new Apunto(*this, principal_.get());
+    }
+    return apunto_;
+}
+
+Epunto* Programa::epunto() {
+    if (epunto_ == nullptr) {
+        epunto_ = new Epunto(*this, principal_.get());
+    }
+    return epunto_;
+}
+
+Huso* Programa::huso() {
+    if (huso_ == nullptr) {
+        huso_ = new Huso(*this, principal_.get());
+    }
+    return huso_;
 }
 
 } // namespace quillon

@@ -8,17 +8,22 @@
 #include <QPixmap>
 #include <QPointer>
 #include <QString>
+#include <QTemporaryDir>
 #include <memory>
 
 namespace quillon {
 
 class AcercaDe;
+class Apunto;
 class Ayuda;
 class Calculo;
+class Epunto;
 class FileDialogs;
+class Huso;
 class Mapa;
 class MessageSink;
 class Principal;
+class Progreso;
 class Splash;
 class VentanaLog;
 
@@ -50,6 +55,13 @@ public:
     // Full path of the help document.
     QString HelpDocumentPath() const;
 
+    // The program's own temporary folder: made at start-up with a unique name,
+    // readable by its owner only, removed with everything in it at exit. The
+    // run's files ("temp_a", "temp_b", "temp_log", "tempdxf", "salida.dxf")
+    // live there. Empty when it could not be made.
+    QString TempFolder() const;
+    QString TempFile(const QString& name) const;
+
     // Shows the splash window, where the program starts.
     void Start();
     // Unloads every window and ends the program.
@@ -72,12 +84,21 @@ public:
     Ayuda* loadedAyuda() const;
     AcercaDe* loadedAcercaDe() const;
 
+    // The point dialogs and the zone dialog, loaded on first use and then
+    // only shown and hidden.
+    Apunto* apunto();
+    Epunto* epunto();
+    Huso* huso();
+
 private:
     ProgramState state_;
     MessageSink& messages_;
     FileDialogs& files_;
     QString dataFolder_;
+    QTemporaryDir temp_;
     bool ending_ = false;
+    // The engine's progress window, drawn for the control of the form.
+    std::unique_ptr<Progreso> progreso_;
 
     std::unique_ptr<Principal> principal_;
     std::unique_ptr<Splash> splash_;
@@ -86,6 +107,9 @@ private:
     VentanaLog* ventanalog_ = nullptr;
     QPointer<Ayuda> ayuda_;
     QPointer<AcercaDe> acerca_de_;
+    Apunto* apunto_ = nullptr;
+    Epunto* epunto_ = nullptr;
+    Huso* huso_ = nullptr;
 };
 
 } // namespace quillon

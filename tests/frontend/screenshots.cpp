@@ -4,8 +4,11 @@
 // window shows the results of a run, and captures the screen area of the
 // window with ImageMagick's "import -window root".
 #include "acerca_de.h"
+#include "apunto.h"
 #include "ayuda.h"
 #include "calculo.h"
+#include "epunto.h"
+#include "huso.h"
 #include "mapa.h"
 #include "module1_widgets.h"
 #include "principal.h"
@@ -18,6 +21,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QEventLoop>
+#include <QLabel>
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QProcess>
@@ -128,6 +132,43 @@ int main(int argc, char** argv) {
     Settle();
     ok &= Capture(programa.loadedAcercaDe(), out.filePath(QStringLiteral("acerca_de.png")));
     programa.loadedAcercaDe()->Command1->click();
+
+    // The add-point dialog for geographic points, with its example.
+    form.List1->clear();
+    form.Command2->click();
+    quillon::Apunto* apunto = programa.apunto();
+    apunto->Text1->setText(QStringLiteral("Vértice 12"));
+    apunto->Text2->setText(QStringLiteral("37.4557947"));
+    apunto->Text3->setText(QStringLiteral("-4.0512"));
+    apunto->Text4->setText(QStringLiteral("500"));
+    Settle();
+    ok &= Capture(apunto, out.filePath(QStringLiteral("apunto.png")));
+    apunto->Text1->clear();
+    apunto->Command2->click();
+
+    // The edit-point dialog on a UTM point.
+    form.Option3->setChecked(true);
+    quillon::ProgramState& state = programa.state();
+    state.PointTable[0] = {QStringLiteral("V1"), 455000.25, 4120000.0, 0.5, 30};
+    state.pointCount = 1;
+    form.List1->addItem(QStringLiteral("V1, 455000.25, 4120000, .5, 30"));
+    form.List1->setCurrentRow(0);
+    form.Command3->setEnabled(true);
+    form.Command3->click();
+    Settle();
+    ok &= Capture(programa.epunto(), out.filePath(QStringLiteral("epunto.png")));
+    programa.epunto()->Command2->click();
+
+    // The zone dialog of a drawing.
+    state.pointCount = 0;
+    form.List1->clear();
+    form.List1->addItems(
+        {QStringLiteral("Se ha abierto el archivo:"), QStringLiteral("plano.dxf")});
+    programa.huso()->Abrir();
+    programa.huso()->Text1->setText(QStringLiteral("30"));
+    Settle();
+    ok &= Capture(programa.huso(), out.filePath(QStringLiteral("huso.png")));
+    programa.huso()->Command2->click();
     Settle(100);
     return ok ? 0 : 1;
 }
