@@ -1,6 +1,8 @@
 // The transformation run and the saving of results, end to end on the real
 // form with the real engine, offscreen.
+#include "apunto.h"
 #include "guardar.h"
+#include "huso.h"
 #include "mapa.h"
 #include "program_fixture.h"
 #include "transformacion.h"
@@ -406,6 +408,70 @@ TEST(SaveFormats, MetadataNameAndPointFileOfADrawing) {
               QByteArray("ID\tLong\tLat\tZ\r\n 1\t-4.08666666666667\t 37.7660963888889\t 500\r\n"));
     EXPECT_EQ(quillon::ResultsTextAs(results, 0, 3), QByteArray("ID,X,Y,Z\n\r\n"));
     EXPECT_EQ(quillon::ResultsText(results, 0, 1), QByteArray("ID\tLatitud\tLongitud\th\r\n"));
+}
+
+} // namespace
+} // namespace quillon_test
+
+namespace quillon_test {
+namespace {
+
+// Points typed in the add dialog, and a drawing chosen with the zone dialog.
+class TypedRunTest : public RunTest {
+protected:
+    void Type(const char* id, const char* c1, const char* c2, const char* c3,
+              const char* zone = "") {
+        quillon::Apunto* dialog = programa.apunto();
+        dialog->Text1->setText(QString::fromUtf8(id));
+        dialog->Text2->setText(QString::fromLatin1(c1));
+        dialog->Text3->setText(QString::fromLatin1(c2));
+        dialog->Text4->setText(QString::fromLatin1(c3));
+        dialog->Text5->setText(QString::fromLatin1(zone));
+        dialog->Command1->click();
+    }
+};
+
+TEST_F(TypedRunTest, TypedUtmPointsThroughTheAddDialog) {
+    Datums(0, 1);
+    form.Command2->click(); // "Añadir punto"
+    Type("SERVILLETA", "298569.727", "4295339.009", "520.6", "30");
+    Type("SAN GARCÍA", "281035.667", "3998752.728", "30.7", "30");
+    programa.apunto()->Command2->click(); // "Cerrar"
+    ASSERT_EQ(programa.state().pointCount, 2);
+    Run();
+    ASSERT_TRUE(messages.shown.empty());
+    EXPECT_EQ(Lines(form.List2), (QStringList{"SERVILLETA, 298459.538, 4295133.07, 520.6, 30",
+                                              "SAN GARCÍA, 280923.327, 3998547.762, 30.7, 30"}));
+}
+
+TEST_F(TypedRunTest, DrawingWithTheZoneDialogMatchesTheCommandLine) {
+    Datums(0, 1);
+    const QString drawing = QStringLiteral(QUILLON_SOURCE_DATA_DIR "/muestra_parcela_ed50.dxf");
+    files.answers.push_back({drawing, 3});
+    form.Command1->click(); // "Leer archivo", Autocad DXF
+    programa.huso()->Text1->setText(QStringLiteral("30"));
+    programa.huso()->Command1->click();
+    EXPECT_EQ(Lines(form.List1),
+              (QStringList{"Se ha abierto el archivo:", "muestra_parcela_ed50.dxf", "(Huso 30)"}));
+    EXPECT_TRUE(form.Check2->isChecked()); // UTM output: zone 30 ticked
+    Run();
+    ASSERT_TRUE(messages.shown.empty()) << messages.shown.front().text.toStdString();
+    EXPECT_EQ(Lines(form.List2), (QStringList{"Transformación realizada.",
+                                              "Se ha escrito el archivo:", "salida.dxf"}));
+    EXPECT_FALSE(form.Command5->isEnabled());
+    EXPECT_TRUE(form.Command8->isEnabled());
+    // Saved, it is the drawing the engine writes for the same run from the
+    // command line.
+    QTemporaryDir folder;
+    files.answers.push_back({folder.filePath("parcela.dxf"), 1});
+    form.Command8_Click();
+    QProcess cli;
+    cli.start(QStringLiteral(QUILLON_CLI_PATH),
+              {"dxf", drawing, folder.filePath("cli.dxf"), "--datum-a", "ED50", "--tipo-a", "utm",
+               "--huso-a", "30", "--datum-b", "ETRS89", "--tipo-b", "utm", "--huso-b", "30"});
+    ASSERT_TRUE(cli.waitForFinished());
+    EXPECT_EQ(ReadFile(folder.filePath("parcela.dxf")), ReadFile(folder.filePath("cli.dxf")));
+    EXPECT_TRUE(QFile::exists(folder.filePath("parcela_metadatos.txt")));
 }
 
 } // namespace

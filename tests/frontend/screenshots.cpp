@@ -13,7 +13,7 @@
 #include "module1_widgets.h"
 #include "principal.h"
 #include "programa.h"
-#include "qt_services.h"
+#include "services.h"
 #include "splash.h"
 #include "ventanalog.h"
 
@@ -29,6 +29,7 @@
 #include <QRadioButton>
 #include <QTimer>
 #include <cstdio>
+#include <utility>
 
 namespace {
 
@@ -52,6 +53,32 @@ bool Capture(const QWidget* window, const QString& path) {
     return status == 0;
 }
 
+// Messages go to the terminal instead of a modal box.
+class PrintedMessages : public quillon::MessageSink {
+public:
+    void Show(const QString& text, const QString& title, quillon::MessageIcon) override {
+        std::printf("[%s] %s\n", qPrintable(title), qPrintable(text));
+    }
+};
+
+// The open dialog chooses the sample point list ("TXT - UTM"); nothing is saved.
+class SampleDialogs : public quillon::FileDialogs {
+public:
+    explicit SampleDialogs(QString sample) : sample_(std::move(sample)) {}
+    QString ShowOpen(quillon::CommonDialog& dialog) override {
+        dialog.fileName = sample_;
+        dialog.filterIndex = 2;
+        return sample_;
+    }
+    QString ShowSave(quillon::CommonDialog& dialog) override {
+        dialog.fileName.clear();
+        return {};
+    }
+
+private:
+    QString sample_;
+};
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -64,8 +91,8 @@ int main(int argc, char** argv) {
     const QDir out(QString::fromLocal8Bit(argv[1]));
     const QString dataFolder = QStringLiteral(QUILLON_TEST_DATA_DIR);
 
-    quillon::QtMessageSink messages;
-    quillon::QtFileDialogs files;
+    PrintedMessages messages;
+    SampleDialogs files(QStringLiteral(QUILLON_SOURCE_DATA_DIR "/muestra_lista_ed50_utm.txt"));
     quillon::Programa programa(messages, files, dataFolder);
     bool ok = true;
 
@@ -78,47 +105,30 @@ int main(int argc, char** argv) {
     quillon::Calculo& form = *programa.calculo();
     ok &= Capture(programa.principal(), out.filePath(QStringLiteral("frame_calculo.png")));
 
-    // The form with the local transformation and sample points and results.
-    form.Option2->setChecked(true);
+    // A real run: the bundled sample points, ED50 UTM to ETRS89 UTM, with a
+    // local Helmert fit to the 10 vertices nearest the centre of the data.
+    form.Combo1->setCurrentIndex(0);
+    form.Combo1_Click();
+    form.Combo2->setCurrentIndex(1);
+    form.Combo2_Click();
     form.Option9->setChecked(true);
-    form.Combo3->setCurrentIndex(3);
-    form.List1->addItems({QStringLiteral("P1, 37.4557947,-4.0512, 500"),
-                          QStringLiteral("P2, 37.1012345,-3.3545678, 812.5")});
-    form.List2->addItems({QStringLiteral("P1, 37.45574836,-4.05124512, 449.89"),
-                          QStringLiteral("P2, 37.10118962,-3.35461229, 762.38")});
-    form.Label8->setText(QStringLiteral("2 puntos en total"));
+    form.Combo3->setCurrentIndex(4);
+    form.Combo3_Click();
+    form.Command1->click(); // "Leer archivo": the sample point list
+    form.Command10->click();
     Settle();
-    ok &= Capture(programa.principal(), out.filePath(QStringLiteral("frame_local.png")));
+    ok &= Capture(programa.principal(), out.filePath(QStringLiteral("frame_run.png")));
 
-    // The map as a run leaves it: centroid, rectangle and vertices.
-    form.Command9->setEnabled(true);
-    form.Command9->click();
+    form.Command9->click(); // the map as the run left it
     quillon::Mapa* mapa = programa.loadedMapa();
     mapa->move(programa.principal()->x(), programa.principal()->y());
-    const double xMin = 395000, xMax = 455000, yMin = 4105000, yMax = 4150000;
-    mapa->DrawMapSymbol((xMin + xMax) / 2, (yMin + yMax) / 2, 2);
-    mapa->DrawMapEdge(xMin, yMax, xMax, yMax);
-    mapa->DrawMapEdge(xMax, yMax, xMax, yMin);
-    mapa->DrawMapEdge(xMax, yMin, xMin, yMin);
-    mapa->DrawMapEdge(xMin, yMin, xMin, yMax);
-    for (const auto& [x, y] : {std::pair{410000.0, 4120000.0}, std::pair{440000.0, 4140000.0},
-                               std::pair{430000.0, 4110000.0}, std::pair{470000.0, 4125000.0},
-                               std::pair{385000.0, 4135000.0}}) {
-        mapa->DrawMapSymbol(x, y, 3);
-    }
     mapa->Picture1_MouseMove(350, 200);
     Settle();
     ok &= Capture(mapa, out.filePath(QStringLiteral("mapa.png")));
     mapa->Command1->click();
 
-    form.Command13->setEnabled(true);
-    form.Command13->click();
+    form.Command13->click(); // the log of the run
     quillon::VentanaLog* log = programa.loadedVentanaLog();
-    log->List1->addItems({QStringLiteral("Registro de operaciones"),
-                          QStringLiteral("======================="), QString(),
-                          QStringLiteral("Conversión realizada el día 07/12/2025 a las 11:30:00"),
-                          QString(), QStringLiteral("Datum de partida:  ETRS89"),
-                          QStringLiteral("Datum de llegada:  ED50")});
     Settle();
     ok &= Capture(log, out.filePath(QStringLiteral("ventanalog.png")));
     log->Command1->click();
