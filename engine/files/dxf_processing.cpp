@@ -214,17 +214,9 @@ std::string InvalidDrawingArguments(const RunArguments& run) {
 } // namespace
 
 int ProcesarDXF(const std::string& log_path, const RunArguments& run, ProgressSink* progress) {
-    if (!WriteRunHeader(log_path, run)) {
-        return 0;
-    }
-    if (const std::string invalid = InvalidDrawingArguments(run); !invalid.empty()) {
-        AppendToLog(log_path, invalid);
-        return 0;
-    }
     ParameterSet set;
     int model = run.model;
-    if (!PrepareParameters(run.da, run.pa, run.db, model, run.parametros, run.selec_param, run.x,
-                           run.y, run.z, run.h_entrada, set, log_path, true, true)) {
+    if (!StartRun(log_path, run, InvalidDrawingArguments(run), set, model)) {
         return 0;
     }
     LineReader input;
@@ -250,16 +242,7 @@ int ProcesarDXF(const std::string& log_path, const RunArguments& run, ProgressSi
     if (has_entities) {
         scanner.ScanEntities();
     }
-    input.Close();
-    if (input.failed()) {
-        output.Close();
-        RemoveIncompleteFile(run.salida);
-        AppendToLog(log_path, "Error al leer el archivo de entrada: " + run.entrada + "\n");
-        return 0;
-    }
-    if (!output.Close()) {
-        RemoveIncompleteFile(run.salida);
-        AppendToLog(log_path, "Error al escribir el archivo de salida: " + run.salida + "\n");
+    if (!FinishFiles(input, output, log_path, run)) {
         return 0;
     }
     if (!has_entities) {

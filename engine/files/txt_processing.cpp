@@ -55,6 +55,38 @@ std::string InvalidRunArguments(const RunArguments& run) {
     return {};
 }
 
+bool StartRun(const std::string& log_path, const RunArguments& run, const std::string& invalid,
+              ParameterSet& set, int& model) {
+    if (!WriteRunHeader(log_path, run)) {
+        return false;
+    }
+    if (!invalid.empty()) {
+        AppendToLog(log_path, invalid);
+        return false;
+    }
+    model = run.model;
+    return PrepareParameters(run.da, run.pa, run.db, model, run.parametros, run.selec_param, run.x,
+                             run.y, run.z, run.h_entrada, set, log_path, true, true);
+}
+
+bool FinishFiles(LineReader& input, OutputFile& output, const std::string& log_path,
+                 const RunArguments& run) {
+    input.Close();
+    if (input.failed()) {
+        output.Close();
+        RemoveIncompleteFile(run.salida);
+        AppendToLog(log_path, "Error al leer el archivo de entrada: " + run.entrada + "\n");
+        return false;
+    }
+    if (!output.Close()) {
+        // A full disk or a vanished folder: what was written is not the result.
+        RemoveIncompleteFile(run.salida);
+        AppendToLog(log_path, "Error al escribir el archivo de salida: " + run.salida + "\n");
+        return false;
+    }
+    return true;
+}
+
 void AccumulateCentroid(CentroidResult& result, double x, double y, double& sum_x, double& sum_y) {
     sum_x += x;
     sum_y += y;
@@ -92,17 +124,9 @@ int ProcesarTXT(const std::string& log_path, const RunArguments& run, ProgressSi
         return 0;
     }
     ProgressWindow window(progress, kCaptionTransforming, input.size());
-    if (!WriteRunHeader(log_path, run)) {
-        return 0;
-    }
-    if (const std::string invalid = InvalidRunArguments(run); !invalid.empty()) {
-        AppendToLog(log_path, invalid);
-        return 0;
-    }
     ParameterSet set;
     int model = run.model;
-    if (!PrepareParameters(run.da, run.pa, run.db, model, run.parametros, run.selec_param, run.x,
-                           run.y, run.z, run.h_entrada, set, log_path, true, true)) {
+    if (!StartRun(log_path, run, InvalidRunArguments(run), set, model)) {
         return 0;
     }
 
@@ -145,18 +169,7 @@ int ProcesarTXT(const std::string& log_path, const RunArguments& run, ProgressSi
         output.WriteRaw(out_line);
         ++points;
     }
-    input.Close();
-
-    if (input.failed()) {
-        output.Close();
-        RemoveIncompleteFile(run.salida);
-        AppendToLog(log_path, "Error al leer el archivo de entrada: " + run.entrada + "\n");
-        return 0;
-    }
-    if (!output.Close()) {
-        // A full disk or a vanished folder: what was written is not the result.
-        RemoveIncompleteFile(run.salida);
-        AppendToLog(log_path, "Error al escribir el archivo de salida: " + run.salida + "\n");
+    if (!FinishFiles(input, output, log_path, run)) {
         return 0;
     }
     std::string summary = TxtSummary(points);

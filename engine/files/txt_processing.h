@@ -3,7 +3,10 @@
 #pragma once
 
 #include "files/execution_log.h"
+#include "files/line_reader.h"
+#include "files/output_file.h"
 #include "files/progress.h"
+#include "geodesy/parameter_set.h"
 
 #include <string>
 
@@ -34,6 +37,18 @@ int CentroideTXT(const std::string& entrada, int datum, int kind, double zone,
 // Shared by the file processors: checks the codes of a run, returning the log
 // line that names the first bad one, or an empty string.
 std::string InvalidRunArguments(const RunArguments& run);
+
+// The start of a file run, shared by the processors: the log header, the
+// check of the arguments (`invalid`, the line that names a bad one, goes to
+// the log) and the parameter set, whose model may change. False ends the run.
+bool StartRun(const std::string& log_path, const RunArguments& run, const std::string& invalid,
+              ParameterSet& set, int& model);
+
+// The end of a run's files: a read error on the input or a write error on the
+// output makes the run a failure, removes the incomplete output and says so in
+// the log. True when both files are complete.
+bool FinishFiles(LineReader& input, OutputFile& output, const std::string& log_path,
+                 const RunArguments& run);
 
 // Widens the rectangle and adds to the sums of a centroid.
 void AccumulateCentroid(CentroidResult& result, double x, double y, double& sum_x, double& sum_y);
