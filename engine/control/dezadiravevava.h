@@ -104,6 +104,15 @@ typedef struct DzvProgressCallbacks {
 } DzvProgressCallbacks;
 DZV_API int32_t dzv_set_progress(DzvControl* control, const DzvProgressCallbacks* callbacks);
 
+/* Asks the method running on this control to stop. Safe to call from inside
+ * the progress callbacks and from another thread. A running ProcesarTXT,
+ * ProcesarDXF, ConvertirTXTaDXF, CentroideTXT or CentroideDXF stops between
+ * lines and returns 0; it replaces no file, and the log of a processing run
+ * ends with "Operación cancelada por el usuario". The request is forgotten
+ * when the next method starts, so a call made while no method runs has no
+ * effect. */
+DZV_API int32_t dzv_cancel(DzvControl* control);
+
 /* True (1) when a property has been written by the host since creation. */
 DZV_API int32_t dzv_is_modified(const DzvControl* control);
 

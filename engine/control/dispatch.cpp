@@ -326,6 +326,14 @@ int32_t dzv_set_progress(DzvControl* control, const DzvProgressCallbacks* callba
     return DZV_OK;
 }
 
+int32_t dzv_cancel(DzvControl* control) {
+    if (!control) {
+        return DZV_E_INVALID_ARGUMENT;
+    }
+    control->control.Cancel();
+    return DZV_OK;
+}
+
 int32_t dzv_is_modified(const DzvControl* control) {
     return control && control->control.modified() ? 1 : 0;
 }

@@ -140,6 +140,10 @@ public:
         return Short(kConvertirTXTaDXF, {Str(entrada), Str(salida), Long(Proyeccion)});
     }
 
+    // Asks the running method to stop (from a progress callback or another
+    // thread); it then returns 0 and replaces no file.
+    void Cancel() { Check(dzv_cancel(control_), "dzv_cancel"); }
+
     // The host's drawing of the engine's progress window (nullptr: none).
     void SetProgress(const DzvProgressCallbacks* callbacks) {
         Check(dzv_set_progress(control_, callbacks), "dzv_set_progress");

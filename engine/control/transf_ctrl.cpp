@@ -46,6 +46,34 @@ std::int16_t Guarded(Body body) noexcept {
 
 } // namespace
 
+void CTransfCtrl::MethodProgress::Open(std::string_view caption, std::uint64_t size) {
+    if (control_.progress_) {
+        control_.progress_->Open(caption, size);
+    }
+}
+
+void CTransfCtrl::MethodProgress::Step(std::uint64_t position) {
+    if (control_.progress_) {
+        control_.progress_->Step(position);
+    }
+}
+
+void CTransfCtrl::MethodProgress::Close() {
+    if (control_.progress_) {
+        control_.progress_->Close();
+    }
+}
+
+bool CTransfCtrl::MethodProgress::CancelRequested() {
+    return control_.cancel_requested_.load(std::memory_order_relaxed) ||
+           (control_.progress_ && control_.progress_->CancelRequested());
+}
+
+ProgressSink* CTransfCtrl::StartMethod() {
+    cancel_requested_.store(false, std::memory_order_relaxed);
+    return &method_progress_;
+}
+
 std::int16_t CTransfCtrl::ProcesarDXF(const std::string& nlog, const std::string& entrada,
                                       std::int32_t Da, std::int32_t Pa, double hEntrada,
                                       const std::string& salida, std::int32_t Db, std::int32_t Pb,
@@ -55,7 +83,7 @@ std::int16_t CTransfCtrl::ProcesarDXF(const std::string& nlog, const std::string
         return dezadiravevava::ProcesarDXF(nlog,
                                            Run(entrada, Da, Pa, hEntrada, salida, Db, Pb, hSalida,
                                                model, parametros, selec_param, x, y, z),
-                                           progress_);
+                                           StartMethod());
     });
 }
 
@@ -68,7 +96,7 @@ std::int16_t CTransfCtrl::ProcesarTXT(const std::string& nlog, const std::string
         return dezadiravevava::ProcesarTXT(nlog,
                                            Run(entrada, Da, Pa, hEntrada, salida, Db, Pb, hSalida,
                                                model, parametros, selec_param, x, y, z),
-                                           progress_);
+                                           StartMethod());
     });
 }
 
@@ -94,20 +122,21 @@ std::int16_t Centroid(CTransfCtrl& control, Compute compute) {
 std::int16_t CTransfCtrl::CentroideDXF(const std::string& entrada, std::int32_t Da, std::int32_t Pa,
                                        double hEntrada) {
     return Centroid(*this, [&](CentroidResult& result) {
-        return dezadiravevava::CentroideDXF(entrada, Da, Pa, hEntrada, result, progress_);
+        return dezadiravevava::CentroideDXF(entrada, Da, Pa, hEntrada, result, StartMethod());
     });
 }
 
 std::int16_t CTransfCtrl::CentroideTXT(const std::string& entrada, std::int32_t Da, std::int32_t Pa,
                                        double hEntrada) {
     return Centroid(*this, [&](CentroidResult& result) {
-        return dezadiravevava::CentroideTXT(entrada, Da, Pa, hEntrada, result, progress_);
+        return dezadiravevava::CentroideTXT(entrada, Da, Pa, hEntrada, result, StartMethod());
     });
 }
 
 void CTransfCtrl::BuscarPuntosPorDistancia(double dist_max, double x, double y, double z,
                                            double hEntrada, std::int32_t Datum,
                                            std::int32_t Proyeccion) {
+    StartMethod();
     SearchByDistance(dist_max, x, y, z, hEntrada, Datum, Proyeccion, false);
     NumeroPuntosEncontrados = FoundVertices().count;
 }
@@ -115,11 +144,13 @@ void CTransfCtrl::BuscarPuntosPorDistancia(double dist_max, double x, double y, 
 void CTransfCtrl::BuscarPuntosPorNumero(std::int32_t numero, double x, double y, double z,
                                         double hEntrada, std::int32_t Datum,
                                         std::int32_t Proyeccion) {
+    StartMethod();
     SearchByNumber(numero, x, y, z, hEntrada, Datum, Proyeccion, false);
     NumeroPuntosEncontrados = FoundVertices().count;
 }
 
 std::int16_t CTransfCtrl::ObtenerPuntoEncontrado(std::int32_t num) {
+    StartMethod();
     return Guarded([&] {
         const auto vertex = GetFoundVertex(num);
         if (!vertex) {
@@ -135,8 +166,9 @@ std::int16_t CTransfCtrl::ObtenerPuntoEncontrado(std::int32_t num) {
 
 std::int16_t CTransfCtrl::ConvertirTXTaDXF(const std::string& entrada, const std::string& salida,
                                            std::int32_t Proyeccion) {
-    return Guarded(
-        [&] { return dezadiravevava::ConvertirTXTaDXF(entrada, salida, Proyeccion, progress_); });
+    return Guarded([&] {
+        return dezadiravevava::ConvertirTXTaDXF(entrada, salida, Proyeccion, StartMethod());
+    });
 }
 
 } // namespace dezadiravevava

@@ -5,6 +5,7 @@
 
 #include "files/progress.h"
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -54,12 +55,36 @@ public:
     // The host's drawing of the progress window; none by default.
     void set_progress(ProgressSink* sink) { progress_ = sink; }
 
+    // Asks the method running on this control to stop; it then returns 0 and
+    // replaces no file. Safe from the progress callbacks and from any thread.
+    // The request is forgotten when the next method starts.
+    void Cancel() { cancel_requested_.store(true, std::memory_order_relaxed); }
+
     // A property written by the host marks the control as modified.
     bool modified() const { return modified_; }
     void MarkModified() { modified_ = true; }
 
 private:
+    // What the file methods see: the host's drawing, and this control's
+    // cancel request.
+    class MethodProgress : public ProgressSink {
+    public:
+        explicit MethodProgress(CTransfCtrl& control) : control_(control) {}
+        void Open(std::string_view caption, std::uint64_t size) override;
+        void Step(std::uint64_t position) override;
+        void Close() override;
+        bool CancelRequested() override;
+
+    private:
+        CTransfCtrl& control_;
+    };
+
+    // The start of every method: a new method is not cancelled.
+    ProgressSink* StartMethod();
+
     ProgressSink* progress_ = nullptr;
+    std::atomic<bool> cancel_requested_{false};
+    MethodProgress method_progress_{*this};
     bool modified_ = false;
 };
 

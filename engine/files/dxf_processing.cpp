@@ -49,6 +49,11 @@ public:
             if (line_.content.find("ENTITIES") != std::string::npos) {
                 return true;
             }
+            window_.Step(input_.position());
+            if (window_.Cancelled()) {
+                cancelled_ = true;
+                return false;
+            }
         }
         return false;
     }
@@ -58,6 +63,10 @@ public:
         while (Read()) {
             Copy();
             window_.Step(input_.position());
+            if (window_.Cancelled()) {
+                cancelled_ = true;
+                return;
+            }
             if (line_.Is("TEXT")) {
                 ++counts_.texts;
                 HandlePairs({10, 11});
@@ -82,6 +91,8 @@ public:
     const DxfCounts& counts() const { return counts_; }
     // True when the drawing ended inside an entity or a polyline.
     bool truncated() const { return truncated_; }
+    // True when the scan stopped at the user's request.
+    bool cancelled() const { return cancelled_; }
 
 private:
     bool Read() {
@@ -201,6 +212,7 @@ private:
     DxfLine line_;
     DxfCounts counts_;
     bool truncated_ = false;
+    bool cancelled_ = false;
 };
 
 std::string InvalidDrawingArguments(const RunArguments& run) {
@@ -241,6 +253,12 @@ int ProcesarDXF(const std::string& log_path, const RunArguments& run, ProgressSi
     const bool has_entities = scanner.CopyToEntities();
     if (has_entities) {
         scanner.ScanEntities();
+    }
+    if (scanner.cancelled()) {
+        output.Close();
+        RemoveIncompleteFile(run.salida);
+        AppendToLog(log_path, kCancelledLine);
+        return 0;
     }
     if (!FinishFiles(input, output, log_path, run)) {
         return 0;
@@ -285,7 +303,7 @@ int CentroideDXF(const std::string& entrada, int datum, int kind, double zone,
         return 0;
     }
     scanner.ScanEntities();
-    if (input.failed()) {
+    if (input.failed() || scanner.cancelled()) {
         result = CentroidResult();
         return 0;
     }

@@ -55,6 +55,11 @@ int ConvertirTXTaDXF(const std::string& entrada, const std::string& salida, int 
     if (input.Next(line) && input.ended_by_line_feed()) { // the title line is dropped
         while (input.Next(line)) {
             window.Step(input.position());
+            if (window.Cancelled()) {
+                output.Close();
+                RemoveIncompleteFile(salida);
+                return 0;
+            }
             if (!writes_points) {
                 continue;
             }

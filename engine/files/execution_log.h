@@ -39,6 +39,9 @@ std::string RunHeader(const RunArguments& run);
 // Rewrites the log with the run header; false when it cannot be written.
 bool WriteRunHeader(const std::string& log_path, const RunArguments& run);
 
+// The last line of the log of a run stopped at the user's request.
+inline constexpr std::string_view kCancelledLine = "Operación cancelada por el usuario\n";
+
 // Summary blocks.
 std::string TxtSummary(long long points);
 std::string DxfSummary(const DxfCounts& counts);

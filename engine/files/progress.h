@@ -17,6 +17,9 @@ public:
     virtual void Step(std::uint64_t position) = 0;
     // Removes the window.
     virtual void Close() = 0;
+    // True once the user has asked the running operation to stop. Asked at
+    // every step, whether the window is shown or not.
+    virtual bool CancelRequested() { return false; }
 };
 
 inline constexpr std::uint64_t kProgressThreshold = 50000; // bytes
@@ -27,7 +30,8 @@ inline constexpr std::string_view kCaptionCentroid = "Calculando Centroide";
 // for inputs above 50000 bytes and closed when the object goes out of scope,
 // whichever way the call returns. Steps reach the sink only when the bar moves
 // by at least a thousandth of its range, so a million-line file costs a
-// thousand repaints, not a million.
+// thousand repaints, not a million. A cancel request is asked for between
+// lines, whatever the size.
 class ProgressWindow {
 public:
     ProgressWindow(ProgressSink* sink, std::string_view caption, std::uint64_t size);
@@ -41,6 +45,8 @@ public:
         }
     }
     bool shown() const { return shown_; }
+    // True when the operation should stop: its files are then abandoned.
+    bool Cancelled() const { return sink_ && sink_->CancelRequested(); }
 
 private:
     void Forward(std::uint64_t position);

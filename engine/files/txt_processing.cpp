@@ -147,6 +147,12 @@ int ProcesarTXT(const std::string& log_path, const RunArguments& run, ProgressSi
     std::string out_line;
     while (input.Next(line)) {
         window.Step(input.position());
+        if (window.Cancelled()) {
+            output.Close();
+            RemoveIncompleteFile(run.salida);
+            AppendToLog(log_path, kCancelledLine);
+            return 0;
+        }
         const TabFields fields(line);
         const int number = ReadPointNumber(fields[0]);
         if (number <= 0) {
@@ -203,6 +209,10 @@ int CentroideTXT(const std::string& entrada, int datum, int kind, double zone,
     double sum_x = 0.0, sum_y = 0.0;
     while (input.Next(line)) {
         window.Step(input.position());
+        if (window.Cancelled()) {
+            result = CentroidResult();
+            return 0;
+        }
         const TabFields fields(line);
         const double zone_in = zone >= 1.0 ? zone : ReadDecimal(fields[4]);
         if (ReadPointNumber(fields[0]) <= 0 || (kind == kKindUtm && !IsZone(zone_in))) {

@@ -4,10 +4,13 @@
 #include "support/temp_dir.h"
 #include "transf_client.h"
 
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -294,6 +297,97 @@ TEST_F(Control, ProgressWindowThresholdThroughCallbacks) {
     EXPECT_TRUE(record.events.empty());
 }
 
+// A host whose progress callback asks for a stop once the bar passes half
+// of the file.
+struct CancelHalfway {
+    DzvControl* control = nullptr;
+    std::uint64_t size = 0;
+    std::uint64_t last = 0;
+};
+
+DzvProgressCallbacks CancelHalfwayCallbacks(CancelHalfway& state) {
+    DzvProgressCallbacks callbacks{};
+    callbacks.context = &state;
+    callbacks.open = [](void* c, const char*, std::uint64_t size) {
+        static_cast<CancelHalfway*>(c)->size = size;
+    };
+    callbacks.step = [](void* c, std::uint64_t position) {
+        auto* state = static_cast<CancelHalfway*>(c);
+        state->last = position;
+        if (position > state->size / 2) {
+            EXPECT_EQ(dzv_cancel(state->control), DZV_OK);
+        }
+    };
+    return callbacks;
+}
+
+std::string PointFile(std::size_t at_least) {
+    std::string text = "t\r\n";
+    for (int i = 1; text.size() < at_least; ++i) {
+        text += std::to_string(i) + "\t300000\t4100000\t0\t30\r\n";
+    }
+    return text;
+}
+
+TEST_F(Control, CancelFromTheProgressCallbackStopsEveryLongMethod) {
+    TempDir dir;
+    WriteWhole(dir.File("in.txt"), PointFile(60000));
+    CancelHalfway state{control_};
+    const DzvProgressCallbacks callbacks = CancelHalfwayCallbacks(state);
+    ASSERT_EQ(dzv_set_progress(control_, &callbacks), DZV_OK);
+    const std::string log_path = dir.File("log"), in = dir.File("in.txt"),
+                      out = dir.File("out.txt");
+    const std::vector<DzvValue> run = {Str(log_path), Str(in), I4(14), I4(2),  R8(30),
+                                       Str(out),      I4(19),  I4(2),  R8(30), I4(0),
+                                       I4(0),         R8(0),   R8(0),  R8(0),  R8(0)};
+    DzvValue result{};
+    ASSERT_EQ(Invoke(14, run, &result), DZV_OK);
+    EXPECT_EQ(result.v.i2, 0);
+    EXPECT_LT(state.last, state.size); // stopped, not run to the end
+    const std::string log = ReadWhole(dir.File("log"));
+    const std::string last_line = "Operaci\xf3n cancelada por el usuario\r\n";
+    ASSERT_GE(log.size(), last_line.size());
+    EXPECT_EQ(log.substr(log.size() - last_line.size()), last_line);
+
+    ASSERT_EQ(Invoke(16, {Str(dir.File("in.txt")), I4(14), I4(2), R8(30)}, &result), DZV_OK);
+    EXPECT_EQ(result.v.i2, 0);
+    DzvValue count{};
+    ASSERT_EQ(dzv_get_property(control_, 10, &count), DZV_OK);
+    EXPECT_EQ(count.v.r8, 0.0);
+    ASSERT_EQ(Invoke(20, {Str(dir.File("in.txt")), Str(dir.File("out.dxf")), I4(2)}, &result),
+              DZV_OK);
+    EXPECT_EQ(result.v.i2, 0);
+
+    // A request made while nothing runs is forgotten when the next method starts.
+    ASSERT_EQ(dzv_set_progress(control_, nullptr), DZV_OK);
+    ASSERT_EQ(dzv_cancel(control_), DZV_OK);
+    ASSERT_EQ(Invoke(14, run, &result), DZV_OK);
+    EXPECT_EQ(result.v.i2, 1);
+    EXPECT_EQ(dzv_cancel(nullptr), DZV_E_INVALID_ARGUMENT);
+}
+
+TEST_F(Control, CancelFromAnotherThread) {
+    TempDir dir;
+    WriteWhole(dir.File("in.txt"), PointFile(4000000));
+    std::atomic<bool> done{false};
+    std::thread canceller([&] {
+        while (!done.load()) {
+            dzv_cancel(control_);
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        }
+    });
+    DzvValue result{};
+    const std::int32_t status = Invoke(14,
+                                       {Str(dir.File("log")), Str(dir.File("in.txt")), I4(14),
+                                        I4(2), R8(30), Str(dir.File("out.txt")), I4(19), I4(2),
+                                        R8(30), I4(0), I4(0), R8(0), R8(0), R8(0), R8(0)},
+                                       &result);
+    done = true;
+    canceller.join();
+    ASSERT_EQ(status, DZV_OK);
+    EXPECT_EQ(result.v.i2, 0);
+}
+
 TEST(TypeLibrary, LibraryClassesAndPropertyPage) {
     const DzvTypeLibInfo* lib = dzv_typelib();
     EXPECT_STREQ(lib->name, "DATUM_BOXLib");
@@ -376,6 +470,8 @@ TEST(TransfClient, TypedMembersThroughTheDispatchInterface) {
     EXPECT_EQ(transf.IDSEL(), 80656);
     EXPECT_EQ(transf.NOMBRESEL(), "SERVILLETA");
     EXPECT_THROW(dezadiravevava::TransfClient("DATUMBOX.Nada"), dezadiravevava::TransfError);
+    transf.Cancel(); // nothing runs: forgotten by the next method
+    EXPECT_EQ(transf.CentroideTXT(dir.File("in.txt"), 14, 2, 0), 1);
 }
 
 } // namespace
