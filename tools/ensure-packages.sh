@@ -1,5 +1,7 @@
 # Installs the Debian packages named as arguments that are not installed yet.
-# Sourced by the top-level scripts; needs root or sudo when something is missing.
+# Sourced by the top-level scripts. As root it runs apt-get itself; otherwise
+# through sudo when sudo is there. Without either it names what is missing and
+# the one command an administrator should run, and stops the calling script.
 ensure_packages() {
     local missing=()
     local pkg
@@ -9,15 +11,35 @@ ensure_packages() {
     done
     [ ${#missing[@]} -eq 0 ] && return 0
     local sudo=()
-    [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+    if [ "$(id -u)" -ne 0 ]; then
+        if ! command -v sudo >/dev/null 2>&1; then
+            cat >&2 <<MESSAGE
+These Debian packages are needed and not installed: ${missing[*]}.
+This script installs them with apt-get when it runs as root or with sudo, and
+neither is available here. Ask an administrator to run, as root:
+
+    apt-get install -y --no-install-recommends ${missing[*]}
+
+then run this command again.
+MESSAGE
+            exit 1
+        fi
+        sudo=(sudo)
+    fi
     echo "Installing: ${missing[*]}" >&2
-    "${sudo[@]}" apt-get update -qq &&
-        DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
-            "${missing[@]}" >/dev/null
+    if ! { "${sudo[@]}" apt-get update -qq &&
+        DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq \
+            --no-install-recommends "${missing[@]}" >/dev/null; }; then
+        echo "apt-get could not install: ${missing[*]}" >&2
+        exit 1
+    fi
 }
 
-# The engine and its tests.
-ENGINE_PACKAGES=(g++ cmake ninja-build libgtest-dev libgmock-dev)
+# What builds the engine and quillon-cli.
+BUILD_PACKAGES=(g++ cmake ninja-build)
+# What the tests need besides: GoogleTest and GoogleMock, and the independent
+# readers that open the drawings the engine writes (ezdxf, GDAL).
+TEST_PACKAGES=(libgtest-dev libgmock-dev python3 python3-ezdxf gdal-bin)
 # The desktop program: Qt 6 Widgets and Qt PDF, and the fonts its windows and
 # its help document are drawn with.
 FRONTEND_PACKAGES=(qt6-base-dev libqt6opengl6-dev qt6-pdf-dev libgl-dev fonts-dejavu-core
