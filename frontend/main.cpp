@@ -6,8 +6,43 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+constexpr const char* kHelp =
+    "Uso: quillon [OPCIONES]\n"
+    "\n"
+    "Quillon: transformación de coordenadas entre ED50 y ETRS89 para Andalucía.\n"
+    "Abre la ventana de presentación; su botón ENTRAR muestra el formulario de\n"
+    "transformación. Para trabajar desde un terminal, vea quillon-cli --help.\n"
+    "\n"
+    "  -h, --help     muestra esta ayuda y termina\n"
+    "  -v, --version  muestra la versión y termina\n";
+
+// --help and --version are answered before any window system is touched, so
+// they work without a display.
+bool AnsweredOnTerminal(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::fputs(kHelp, stdout);
+            return true;
+        }
+        if (std::strcmp(argv[i], "--version") == 0 || std::strcmp(argv[i], "-v") == 0) {
+            std::printf("quillon %s\n", QUILLON_VERSION);
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
+    if (AnsweredOnTerminal(argc, argv)) {
+        return 0;
+    }
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillon"));
     QApplication::setApplicationVersion(QStringLiteral(QUILLON_VERSION));

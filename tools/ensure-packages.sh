@@ -38,8 +38,9 @@ MESSAGE
 # What builds the engine and quillon-cli.
 BUILD_PACKAGES=(g++ cmake ninja-build)
 # What the tests need besides: GoogleTest and GoogleMock, and the independent
-# readers that open the drawings the engine writes (ezdxf, GDAL).
-TEST_PACKAGES=(libgtest-dev libgmock-dev python3 python3-ezdxf gdal-bin)
+# readers that open the drawings the engine writes (ezdxf, GDAL), and what
+# builds and unpacks the Debian package and compiles the C example against it.
+TEST_PACKAGES=(libgtest-dev libgmock-dev python3 python3-ezdxf gdal-bin dpkg-dev file pkgconf)
 # The desktop program: Qt 6 Widgets and Qt PDF, and the fonts its windows and
 # its help document are drawn with.
 FRONTEND_PACKAGES=(qt6-base-dev libqt6opengl6-dev qt6-pdf-dev libgl-dev fonts-dejavu-core

@@ -1,0 +1,85 @@
+#!/usr/bin/env bash
+# Builds the Debian package from a configured build folder, unpacks it into a
+# throw-away root (dpkg -x: what apt-get install would put in place, without
+# touching the machine) and uses the unpacked files as a user and a developer
+# would: quillon-cli on the published vertices, the C example built with
+# pkg-config and with find_package(Dezadiravevava), and the desktop program's
+# --version and --help without a display.
+# Usage: package_test.sh BUILD_DIR SOURCE_DIR
+set -euo pipefail
+build=$(cd "$1" && pwd)
+source=$(cd "$2" && pwd)
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+(cd "$build" && cpack -G DEB -B "$work/out" >/dev/null) || fail "cpack could not build the package"
+deb=$(ls "$work"/out/quillon_*.deb)
+echo "package: $(basename "$deb")"
+dpkg-deb -I "$deb" > "$work/control"
+root=$work/root
+dpkg-deb -x "$deb" "$root"
+pc=$(find "$root/usr/lib" -name dezadiravevava.pc | head -n 1)
+[ -n "$pc" ] || fail "the package has no dezadiravevava.pc"
+libdir=$(dirname "$(dirname "$pc")")
+lib=${libdir#"$root/"}
+
+# What the package holds.
+for file in usr/bin/quillon usr/bin/quillon-cli \
+    "$lib/libdezadiravevava.so.1" "$lib/libdezadiravevava.so" \
+    usr/include/dezadiravevava/dezadiravevava.h usr/include/dezadiravevava/transf_client.h \
+    "$lib/cmake/Dezadiravevava/DezadiravevavaConfig.cmake" \
+    usr/share/man/man1/quillon-cli.1.gz usr/share/applications/quillon.desktop \
+    usr/share/icons/hicolor/scalable/apps/quillon.svg usr/share/quillon/ayudaQuillon.pdf \
+    usr/share/quillon/mapa_andalucia.png usr/share/dezadiravevava/vertex_catalogue.tsv \
+    usr/share/doc/quillon/copyright; do
+    [ -e "$root/$file" ] || fail "the package has no /$file"
+done
+for grid in "$source"/data/ign/*; do
+    [ -e "$grid" ] || continue
+    [ -e "$root/usr/share/dezadiravevava/$(basename "$grid")" ] ||
+        fail "the package has no /usr/share/dezadiravevava/$(basename "$grid")"
+done
+# Dependencies come from Debian's own packages.
+for dependency in libqt6widgets6 libstdc++6 fonts-dejavu-core; do
+    grep -q "^ Depends:.*$dependency" "$work/control" || fail "Depends does not name $dependency"
+done
+
+# quillon-cli as installed: the published vertices with the national set.
+expected=$'298459.538\t4295133.070\t520.600\t30.\n179163.242\t4172441.796\t250.200\t30.'
+got=$("$root/usr/bin/quillon-cli" punto --datum-a ED50 --tipo-a utm --huso-a 30 \
+    --datum-b ETRS89 --tipo-b utm --huso-b 30 < "$source/data/published_vertices_ed50.txt" | head -n 2)
+[ "$got" = "$expected" ] || fail "quillon-cli punto printed: $got"
+zcat "$root/usr/share/man/man1/quillon-cli.1.gz" | grep -q '^\.SS txt-a-dxf' ||
+    fail "the manual page does not describe txt-a-dxf"
+
+# The C example against the installed header and library, through pkg-config...
+export PKG_CONFIG_PATH=$libdir/pkgconfig
+flags=$(pkg-config --define-variable=prefix="$root/usr" --cflags --libs dezadiravevava)
+# shellcheck disable=SC2086
+cc -o "$work/centroide" "$source/tools/examples/centroide.c" $flags
+LD_LIBRARY_PATH=$libdir "$work/centroide" "$source/data/muestra_ed50_utm.txt" |
+    grep -q '^20 puntos, centroide ED50 UTM 30: ' || fail "the C example built with pkg-config"
+
+# ... and through find_package(Dezadiravevava).
+mkdir -p "$work/cmake-project"
+cat > "$work/cmake-project/CMakeLists.txt" <<CMAKE
+cmake_minimum_required(VERSION 3.25)
+project(centroide C)
+find_package(Dezadiravevava 1 REQUIRED)
+add_executable(centroide "$source/tools/examples/centroide.c")
+target_link_libraries(centroide PRIVATE Dezadiravevava::dezadiravevava)
+CMAKE
+cmake -S "$work/cmake-project" -B "$work/cmake-build" -DCMAKE_PREFIX_PATH="$root/usr" \
+    >/dev/null || fail "find_package(Dezadiravevava)"
+cmake --build "$work/cmake-build" >/dev/null || fail "the C example built with CMake"
+LD_LIBRARY_PATH=$libdir "$work/cmake-build/centroide" "$source/data/muestra_ed50_utm.txt" |
+    grep -q '^20 puntos, centroide ED50 UTM 30: ' || fail "the C example built with CMake"
+
+# The desktop program answers --version and --help without a display.
+version=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM LD_LIBRARY_PATH=$libdir \
+    "$root/usr/bin/quillon" --version) || fail "quillon --version"
+[[ $version == quillon\ * ]] || fail "quillon --version printed: $version"
+env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM LD_LIBRARY_PATH=$libdir \
+    "$root/usr/bin/quillon" --help | grep -q -- '--version' || fail "quillon --help"
+echo "the unpacked package works"
