@@ -4,6 +4,7 @@
 
 #include "geodesy/coord_triple.h"
 #include "geodesy/ellipsoid.h"
+#include "geodesy/geocentric.h"
 
 namespace dezadiravevava {
 
@@ -14,7 +15,7 @@ public:
     explicit DatumPoint(const Ellipsoid& ellipsoid);
 
     const Ellipsoid& ellipsoid() const { return ellipsoid_; }
-    void set_ellipsoid(const Ellipsoid& ellipsoid) { ellipsoid_ = ellipsoid; }
+    void set_ellipsoid(const Ellipsoid& ellipsoid);
 
     // (longitude, latitude) in radians, h in metres.
     const CoordTriple& geodetic() const { return geodetic_; }
@@ -27,14 +28,9 @@ public:
 
 private:
     Ellipsoid ellipsoid_;
+    EllipsoidConstants constants_; // derived from ellipsoid_ when it is set
     CoordTriple geodetic_;
     CoordTriple geocentric_;
 };
-
-// Direct conversion, geodetic (radians, metres) to geocentric.
-CoordTriple GeodeticToGeocentric(const Ellipsoid& ellipsoid, double lambda, double phi, double h);
-
-// Inverse conversion, geocentric to geodetic (longitude, latitude in radians; h).
-CoordTriple GeocentricToGeodetic(const Ellipsoid& ellipsoid, double x, double y, double z);
 
 } // namespace dezadiravevava

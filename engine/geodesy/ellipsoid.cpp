@@ -1,5 +1,7 @@
 #include "geodesy/ellipsoid.h"
 
+#include <cmath>
+
 namespace dezadiravevava {
 
 namespace {
@@ -44,6 +46,42 @@ const Ellipsoid& EllipsoidRow(int code) {
         return table[0];
     }
     return table[static_cast<std::size_t>(code)];
+}
+
+EllipsoidConstants::EllipsoidConstants(const Ellipsoid& ellipsoid)
+    : a(ellipsoid.a), f(ellipsoid.f), inv_a(1.0 / ellipsoid.a), b(ellipsoid.b()),
+      e2(ellipsoid.e2()) {
+    e2m = 1.0 - e2;
+    e4 = e2 * e2;
+    ep2 = e2 / e2m;
+
+    const double e6 = e4 * e2;
+    arc0 = 1.0 - e2 / 4.0 - 3.0 * e4 / 64.0 - 5.0 * e6 / 256.0;
+    arc[0] = -(3.0 / 8.0) * (e2 + e4 / 4.0 + 15.0 * e6 / 128.0);
+    arc[1] = (15.0 / 256.0) * (e4 + 3.0 * e6 / 4.0);
+    arc[2] = -35.0 * e6 / 3072.0;
+
+    const double root = std::sqrt(e2m);
+    const double e1 = (1.0 - root) / (1.0 + root); // equals the third flattening n
+    const double e1_2 = e1 * e1, e1_3 = e1_2 * e1, e1_4 = e1_2 * e1_2;
+    foot[0] = 3.0 * e1 / 2.0 - 27.0 * e1_3 / 32.0;
+    foot[1] = 21.0 * e1_2 / 16.0 - 55.0 * e1_4 / 32.0;
+    foot[2] = 151.0 * e1_3 / 96.0;
+    foot[3] = 1097.0 * e1_4 / 512.0;
+}
+
+const EllipsoidConstants& ConstantsOfRow(int code) {
+    static const auto constants = [] {
+        std::array<EllipsoidConstants, kEllipsoidCount> rows;
+        for (int row = 0; row < kEllipsoidCount; ++row) {
+            rows[static_cast<std::size_t>(row)] = EllipsoidConstants(EllipsoidRow(row));
+        }
+        return rows;
+    }();
+    if (code < 0 || code >= kEllipsoidCount) {
+        return constants[0];
+    }
+    return constants[static_cast<std::size_t>(code)];
 }
 
 } // namespace dezadiravevava

@@ -1,5 +1,6 @@
 #include "geodesy/transform.h"
 
+#include "geodesy/geocentric.h"
 #include "geodesy/models.h"
 #include "geodesy/utm.h"
 
@@ -14,71 +15,106 @@ bool IsNationalPair(int datum_in, int datum_out) {
            (datum_in == kDatumEtrs89 && datum_out == kDatumEd50);
 }
 
-// The input as a point on its own ellipsoid. `utm_height` is the h given to a
-// UTM input, whose H is not an ellipsoidal height.
-DatumPoint InputPoint(const CoordTriple& point, int datum, int kind, double zone,
-                      double utm_height) {
-    DatumPoint p(EllipsoidRow(datum));
+// The input as geodetic coordinates on its own ellipsoid. `utm_height` is the
+// h given to a UTM input, whose H is not an ellipsoidal height. Plane
+// coordinates are not transformed: they read as (0, 0, 0).
+GeodeticPosition GeodeticOfInput(const CoordTriple& point, const EllipsoidConstants& k, int kind,
+                                 double zone, double utm_height) {
     switch (kind) {
     case kKindGeodetic:
-        p.SetGeodetic(point.c1 * kRadiansPerDegree, point.c2 * kRadiansPerDegree, point.c3);
-        break;
+        return {point.c1 * kRadiansPerDegree, Latitude::Of(point.c2 * kRadiansPerDegree), point.c3};
     case kKindUtm: {
-        const GeodeticAngles g = UtmToGeodetic(point.c1, point.c2, p.ellipsoid(), zone);
-        p.SetGeodetic(g.lambda, g.phi, utm_height);
-        break;
+        GeodeticPosition g = UtmToGeodetic(point.c1, point.c2, k, zone);
+        g.h = utm_height;
+        return g;
     }
     case kKindGeocentric:
-        p.SetGeocentric(point.c1, point.c2, point.c3);
-        break;
+        return GeocentricToGeodetic(k, point.c1, point.c2, point.c3);
     default:
-        break; // plane coordinates are not transformed
+        return {};
     }
-    return p;
 }
 
-// The point expressed in the output kind. For UTM the zone is zone_out when it
-// is at least 1, else whatever the caller's out_zone holds (computed from the
-// longitude when that is below 1).
-CoordTriple OutputOf(const DatumPoint& p, int kind, double zone_out, double& out_zone) {
-    const CoordTriple& g = p.geodetic();
+// The input as geocentric coordinates on its own ellipsoid.
+CoordTriple GeocentricOfInput(const CoordTriple& point, const EllipsoidConstants& k, int kind,
+                              double zone, double utm_height) {
+    if (kind == kKindGeocentric) {
+        return CoordTriple(point.c1, point.c2, point.c3);
+    }
+    if (kind != kKindGeodetic && kind != kKindUtm) {
+        return CoordTriple(0.0, 0.0, 0.0);
+    }
+    const GeodeticPosition g = GeodeticOfInput(point, k, kind, zone, utm_height);
+    return GeodeticToGeocentric(k, g.lambda, g.phi, g.h);
+}
+
+// A point given geodetically on the target ellipsoid, in the output kind. For
+// UTM the zone is zone_out when it is at least 1, else whatever the caller's
+// out_zone holds (computed from the longitude when that is below 1).
+CoordTriple OutputOfGeodetic(const GeodeticPosition& g, const EllipsoidConstants& k, int kind,
+                             double zone_out, double& out_zone) {
     switch (kind) {
     case kKindGeodetic:
-        return CoordTriple(g.c1 * kDegreesPerRadian, g.c2 * kDegreesPerRadian, g.c3);
+        return CoordTriple(g.lambda * kDegreesPerRadian, g.phi.radians * kDegreesPerRadian, g.h);
     case kKindUtm: {
         if (zone_out >= 1.0) {
             out_zone = zone_out;
         }
-        const PlanePoint xy = GeodeticToUtm(g.c1, g.c2, p.ellipsoid(), out_zone);
-        return CoordTriple(xy.x, xy.y, g.c3);
+        const PlanePoint xy = GeodeticToUtm(g.lambda, g.phi, k, out_zone);
+        return CoordTriple(xy.x, xy.y, g.h);
     }
     case kKindGeocentric:
-        return p.geocentric();
+        return GeodeticToGeocentric(k, g.lambda, g.phi, g.h);
     default:
         return CoordTriple();
     }
 }
 
-// Height of the input that a 2D transformation carries through unchanged:
-// c3 of a geodetic or UTM point, the ellipsoidal height of a geocentric one.
-double InputHeight(const CoordTriple& point, int datum, int kind) {
+// A point given geocentrically on the target ellipsoid, in the output kind:
+// geocentric output needs no conversion at all.
+CoordTriple OutputOfGeocentric(const CoordTriple& xyz, const EllipsoidConstants& k, int kind,
+                               double zone_out, double& out_zone) {
     if (kind == kKindGeocentric) {
-        DatumPoint p(EllipsoidRow(datum));
-        p.SetGeocentric(point.c1, point.c2, point.c3);
-        return p.geodetic().c3;
+        return CoordTriple(xyz.c1, xyz.c2, xyz.c3);
     }
-    return point.c3;
+    if (kind != kKindGeodetic && kind != kKindUtm) {
+        return CoordTriple();
+    }
+    return OutputOfGeodetic(GeocentricToGeodetic(k, xyz.c1, xyz.c2, xyz.c3), k, kind, zone_out,
+                            out_zone);
+}
+
+// The point only re-expressed in another kind on its own ellipsoid: no
+// detour through geocentric coordinates unless one side is geocentric.
+CoordTriple Reexpress(const CoordTriple& point, const EllipsoidConstants& k, int kind_in,
+                      double zone_in, int kind_out, double zone_out, double utm_height,
+                      double& out_zone) {
+    if (kind_in != kKindGeodetic && kind_in != kKindUtm) {
+        return OutputOfGeocentric(GeocentricOfInput(point, k, kind_in, zone_in, utm_height), k,
+                                  kind_out, zone_out, out_zone);
+    }
+    return OutputOfGeodetic(GeodeticOfInput(point, k, kind_in, zone_in, utm_height), k, kind_out,
+                            zone_out, out_zone);
 }
 
 CoordTriple TransformAffine(const CoordTriple& point, int datum_in, int kind_in, double zone_in,
                             int datum_out, int kind_out, double zone_out, const ParameterSet& set,
                             double& out_zone) {
-    const double height = InputHeight(point, datum_in, kind_in);
+    const EllipsoidConstants& source = ConstantsOfRow(datum_in);
+
+    // Geodetic coordinates of a geocentric input, computed once (the zone-30
+    // step takes any kind but 1 and 2 as geocentric). A geocentric input
+    // carries its ellipsoidal height through the 2D transformation.
+    GeodeticPosition geocentric_input;
+    if (kind_in != kKindGeodetic && kind_in != kKindUtm) {
+        geocentric_input = GeocentricToGeodetic(source, point.c1, point.c2, point.c3);
+    }
+    const double height = kind_in == kKindGeocentric ? geocentric_input.h : point.c3;
 
     // Same datum: nothing to estimate or apply, the point is only re-expressed.
     if (datum_in == datum_out) {
-        const DatumPoint p = InputPoint(point, datum_in, kind_in, zone_in, height);
-        CoordTriple out = OutputOf(p, kind_out, zone_out, out_zone);
+        CoordTriple out =
+            Reexpress(point, source, kind_in, zone_in, kind_out, zone_out, height, out_zone);
         if (kind_out != kKindGeocentric) {
             out.c3 = height;
         }
@@ -86,23 +122,25 @@ CoordTriple TransformAffine(const CoordTriple& point, int datum_in, int kind_in,
     }
 
     // 1. Into zone 30 on the source ellipsoid.
-    const Ellipsoid& source = EllipsoidRow(datum_in);
     PlanePoint xy;
     if (kind_in == kKindUtm && zone_in == kZone30) {
         xy = {point.c1, point.c2};
     } else {
-        GeodeticAngles g;
+        double lambda = 0.0;
+        Latitude phi;
         if (kind_in == kKindGeodetic) {
-            g = {point.c1 * kRadiansPerDegree, point.c2 * kRadiansPerDegree};
+            lambda = point.c1 * kRadiansPerDegree;
+            phi = Latitude::Of(point.c2 * kRadiansPerDegree);
         } else if (kind_in == kKindUtm) {
-            g = UtmToGeodetic(point.c1, point.c2, source, zone_in);
-        } else { // geocentric
-            DatumPoint p(source);
-            p.SetGeocentric(point.c1, point.c2, point.c3);
-            g = {p.geodetic().c1, p.geodetic().c2};
+            const GeodeticPosition g = UtmToGeodetic(point.c1, point.c2, source, zone_in);
+            lambda = g.lambda;
+            phi = g.phi;
+        } else {
+            lambda = geocentric_input.lambda;
+            phi = geocentric_input.phi;
         }
         double zone = kZone30;
-        xy = GeodeticToUtm(g.lambda, g.phi, source, zone);
+        xy = GeodeticToUtm(lambda, phi, source, zone);
         out_zone = kZone30;
     }
 
@@ -110,25 +148,22 @@ CoordTriple TransformAffine(const CoordTriple& point, int datum_in, int kind_in,
     const CoordTriple moved = ApplyAffine2D(CoordTriple(xy.x, xy.y, 0.0), set);
 
     // 3. Out of zone 30 on the target ellipsoid.
-    const Ellipsoid& target = EllipsoidRow(datum_out);
     if (kind_out == kKindUtm && zone_out == kZone30) {
         out_zone = kZone30;
         return CoordTriple(moved.c1, moved.c2, height);
     }
-    const GeodeticAngles g = UtmToGeodetic(moved.c1, moved.c2, target, kZone30);
+    const EllipsoidConstants& target = ConstantsOfRow(datum_out);
+    const GeodeticPosition g = UtmToGeodetic(moved.c1, moved.c2, target, kZone30);
     switch (kind_out) {
     case kKindGeodetic:
-        return CoordTriple(g.lambda * kDegreesPerRadian, g.phi * kDegreesPerRadian, height);
+        return CoordTriple(g.lambda * kDegreesPerRadian, g.phi.radians * kDegreesPerRadian, height);
     case kKindUtm: {
         out_zone = zone_out;
         const PlanePoint out = GeodeticToUtm(g.lambda, g.phi, target, out_zone);
         return CoordTriple(out.x, out.y, height);
     }
-    case kKindGeocentric: {
-        DatumPoint p(target);
-        p.SetGeodetic(g.lambda, g.phi, height);
-        return p.geocentric();
-    }
+    case kKindGeocentric:
+        return GeodeticToGeocentric(target, g.lambda, g.phi, height);
     default:
         return CoordTriple();
     }
@@ -144,22 +179,29 @@ CoordTriple TransformPoint(const CoordTriple& point, int datum_in, int kind_in, 
                                set, out_zone);
     }
 
-    // 3D models. A UTM input enters with h = 0.
-    const DatumPoint source = InputPoint(point, datum_in, kind_in, zone_in, 0.0);
-    DatumPoint target(EllipsoidRow(datum_out));
-    if (datum_in == datum_out || !IsNationalPair(datum_in, datum_out)) {
-        // Re-expression only; no parameters apply (the engine knows no
-        // transformation between other datum pairs).
-        const CoordTriple& xyz = source.geocentric();
-        target.SetGeocentric(xyz.c1, xyz.c2, xyz.c3);
-    } else if (model == kModelMolodensky) {
-        const CoordTriple g = ApplyMolodensky(source.geodetic(), set);
-        target.SetGeodetic(g.c1, g.c2, g.c3);
-    } else {
-        const CoordTriple xyz = ApplyHelmert(source.geocentric(), set);
-        target.SetGeocentric(xyz.c1, xyz.c2, xyz.c3);
+    // 3D models. A UTM input enters with h = 0. Each side's ellipsoid
+    // constants come from the table, computed once for the whole run.
+    const EllipsoidConstants& source = ConstantsOfRow(datum_in);
+    const EllipsoidConstants& target = ConstantsOfRow(datum_out);
+    if (datum_in == datum_out) {
+        // Re-expression only; no parameters apply.
+        return Reexpress(point, source, kind_in, zone_in, kind_out, zone_out, 0.0, out_zone);
     }
-    return OutputOf(target, kind_out, zone_out, out_zone);
+    if (!IsNationalPair(datum_in, datum_out)) {
+        // The engine knows no transformation between other datum pairs: the
+        // geocentric coordinates are kept and read on the other ellipsoid.
+        return OutputOfGeocentric(GeocentricOfInput(point, source, kind_in, zone_in, 0.0), target,
+                                  kind_out, zone_out, out_zone);
+    }
+    if (model == kModelMolodensky) {
+        const GeodeticPosition g = GeodeticOfInput(point, source, kind_in, zone_in, 0.0);
+        const CoordTriple moved = ApplyMolodensky(CoordTriple(g.lambda, g.phi.radians, g.h), set);
+        return OutputOfGeodetic({moved.c1, Latitude::Of(moved.c2), moved.c3}, target, kind_out,
+                                zone_out, out_zone);
+    }
+    const CoordTriple moved =
+        ApplyHelmert(GeocentricOfInput(point, source, kind_in, zone_in, 0.0), set);
+    return OutputOfGeocentric(moved, target, kind_out, zone_out, out_zone);
 }
 
 } // namespace dezadiravevava

@@ -155,6 +155,21 @@ TEST(TransformPoint, SameDatumOnlyReexpresses) {
     EXPECT_NEAR(out.c2, g.phi * kDegreesPerRadian, 1e-13);
 }
 
+// Re-expression on one datum goes through geocentric coordinates only when
+// one side is geocentric: a geodetic point comes back unchanged, height
+// included (a detour through X, Y, Z cost the earlier iteration 5 um).
+TEST(TransformPoint, SameDatumGeodeticComesBackUnchanged) {
+    const ParameterSet set = National(0);
+    for (const int model : {kModelHelmert, kModelMolodensky}) {
+        const CoordTriple out =
+            Transform(CoordTriple(-4.123456789012, 37.3456789012, 812.345678901), kEd50, 1, 0,
+                      kEd50, 1, 0, set, model);
+        EXPECT_NEAR(out.c1, -4.123456789012, 1e-14);
+        EXPECT_NEAR(out.c2, 37.3456789012, 1e-14);
+        EXPECT_NEAR(out.c3, 812.345678901, 1e-12);
+    }
+}
+
 TEST(TransformPoint, UtmToUtmWith3DModelGivesTheEllipsoidalHeightOfH0) {
     // The 3D models enter a UTM point with h = 0, whatever its H.
     const ParameterSet set = National(0);
