@@ -1,0 +1,462 @@
+// Throughput of quillon-cli as a user runs it, next to PROJ on the same points.
+//
+// Writes a file of ED50 UTM zone-30 points over Andalusia and times, in one
+// run and each as a process of its own:
+//   - `quillon-cli txt` to ETRS89 UTM zone 30 with the national set;
+//   - PROJ's `cct -o FILE` (its fastest way) with the EPSG:1632 pipeline;
+//   - PROJ's `cs2cs` with the same parameters (+towgs84, position vector);
+//   - `quillon-cli dxf` on a drawing of as many POINTs.
+// Each is run --repeticiones times, interleaved, and the best time is kept;
+// peak memory is the process's own maximum resident set (wait4). The outputs
+// of quillon-cli and cct are compared point by point.
+//
+// Usage: quillon_bench [--puntos N] [--repeticiones R] [--hilos N]
+//                      [--crecimiento] [--sin-dxf] [--cli PATH] [--carpeta DIR]
+//   --crecimiento  also times quillon-cli txt on 100 000, 1 000 000 and
+//                  10 000 000 points, to show how the time grows.
+//   --hilos N      passed to quillon-cli as its thread count (the option of
+//                  its worker threads).
+//   --cli PATH     the quillon-cli to time (by default the one built with
+//                  this program), e.g. an earlier build for a before/after.
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+constexpr const char* kUsage =
+    "usage: quillon_bench [--puntos N] [--repeticiones R] [--hilos N] [--crecimiento]\n"
+    "                     [--sin-dxf] [--cli PATH] [--carpeta DIR]\n";
+
+// The EPSG:1632 transformation ("ED50 to ETRS89 (7)", position-vector
+// rotations in arc seconds, scale in ppm) between UTM zone 30 on both sides.
+constexpr std::array<const char*, 27> kCctPipeline = {
+    "+proj=pipeline",
+    "+step",
+    "+inv",
+    "+proj=utm",
+    "+zone=30",
+    "+ellps=intl",
+    "+step",
+    "+proj=cart",
+    "+ellps=intl",
+    "+step",
+    "+proj=helmert",
+    "+x=-131",
+    "+y=-100.3",
+    "+z=-163.4",
+    "+rx=-1.244",
+    "+ry=-0.020",
+    "+rz=-1.144",
+    "+s=9.39",
+    "+convention=position_vector",
+    "+step",
+    "+inv",
+    "+proj=cart",
+    "+ellps=WGS84",
+    "+step",
+    "+proj=utm",
+    "+zone=30",
+    "+ellps=WGS84",
+};
+
+struct Options {
+    long points = 1000000;
+    int repetitions = 3;
+    std::optional<int> threads;
+    bool growth = false;
+    bool drawing = true;
+    std::string cli = QUILLON_CLI_PATH;
+    fs::path folder = fs::temp_directory_path();
+};
+
+// A small linear congruential generator: the same points on every run.
+class Points {
+public:
+    double Next(double low, double high) {
+        state_ = state_ * 6364136223846793005ULL + 1442695040888963407ULL;
+        return low + (high - low) * static_cast<double>(state_ >> 11) / 9007199254740992.0;
+    }
+
+private:
+    std::uint64_t state_ = 20261207;
+};
+
+// The points in the engine's TXT layout and, when asked, in PROJ's columns.
+void WriteInputs(const fs::path& txt, const fs::path* proj, long count) {
+    std::FILE* a = std::fopen(txt.c_str(), "wb");
+    std::FILE* b = proj ? std::fopen(proj->c_str(), "wb") : nullptr;
+    if (!a || (proj && !b)) {
+        std::perror("quillon_bench: cannot write the input");
+        std::exit(1);
+    }
+    std::fputs("Puntos de prueba ED50 UTM 30\r\n", a);
+    Points random;
+    for (long i = 1; i <= count; ++i) {
+        // Andalusia in zone 30: 100 to 600 km east, 3990 to 4290 km north.
+        const double x = random.Next(100000.0, 600000.0);
+        const double y = random.Next(3990000.0, 4290000.0);
+        const double h = random.Next(0.0, 2000.0);
+        std::fprintf(a, "%ld\t%.3f\t%.3f\t%.3f\t30\r\n", i, x, y, h);
+        if (b) {
+            std::fprintf(b, "%.3f %.3f 0\n", x, y);
+        }
+    }
+    if (std::fclose(a) != 0 || (b && std::fclose(b) != 0)) {
+        std::perror("quillon_bench: cannot write the input");
+        std::exit(1);
+    }
+}
+
+struct ProcessRun {
+    double seconds = 0.0;     // wall clock
+    double cpu_seconds = 0.0; // user + system
+    long peak_kib = 0;
+    bool ok = false;
+};
+
+// Runs a program with its standard output sent to `stdout_path` (or
+// /dev/null) and its standard error to `stderr_path`; waits for it alone, so
+// that the resource usage is its own.
+ProcessRun Run(const std::vector<std::string>& argv, const fs::path& stdout_path,
+               const fs::path& stderr_path) {
+    std::vector<char*> args;
+    for (const std::string& arg : argv) {
+        args.push_back(const_cast<char*>(arg.c_str()));
+    }
+    args.push_back(nullptr);
+    const auto start = Clock::now();
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const int out = ::open(stdout_path.empty() ? "/dev/null" : stdout_path.c_str(),
+                               O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int err = ::open(stderr_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (out < 0 || err < 0 || ::dup2(out, STDOUT_FILENO) < 0 ||
+            ::dup2(err, STDERR_FILENO) < 0) {
+            std::_Exit(126);
+        }
+        ::execvp(args[0], args.data());
+        std::_Exit(127);
+    }
+    ProcessRun run;
+    if (pid < 0) {
+        return run;
+    }
+    int status = 0;
+    rusage usage{};
+    if (::wait4(pid, &status, 0, &usage) != pid) {
+        return run;
+    }
+    run.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    run.cpu_seconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                      1e-6 * static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec);
+    run.peak_kib = usage.ru_maxrss;
+    run.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    return run;
+}
+
+// The best of several runs: least wall time; the largest peak memory seen.
+struct Best {
+    double seconds = 0.0;
+    double cpu_seconds = 0.0;
+    long peak_kib = 0;
+    int runs = 0;
+
+    void Add(const ProcessRun& run) {
+        if (runs == 0 || run.seconds < seconds) {
+            seconds = run.seconds;
+            cpu_seconds = run.cpu_seconds;
+        }
+        peak_kib = std::max(peak_kib, run.peak_kib);
+        ++runs;
+    }
+};
+
+bool OnPath(const std::string& program) {
+    const char* path = std::getenv("PATH");
+    std::string dirs = path ? path : "";
+    for (std::size_t start = 0; start <= dirs.size();) {
+        const std::size_t end = std::min(dirs.find(':', start), dirs.size());
+        const fs::path candidate = fs::path(dirs.substr(start, end - start)) / program;
+        if (::access(candidate.c_str(), X_OK) == 0) {
+            return true;
+        }
+        start = end + 1;
+    }
+    return false;
+}
+
+std::string FirstLineOf(const fs::path& file) {
+    std::ifstream in(file);
+    std::string line;
+    std::getline(in, line);
+    return line;
+}
+
+// quillon-cli's arguments for a national run from ED50 UTM 30 to ETRS89 UTM 30.
+std::vector<std::string> CliRun(const Options& options, const char* command, const fs::path& in,
+                                const fs::path& out) {
+    std::vector<std::string> argv = {
+        options.cli, command, in.string(), out.string(), "--datum-a", "ED50", "--tipo-a", "utm",
+        "--huso-a",  "30",    "--datum-b", "ETRS89",     "--tipo-b",  "utm",  "--huso-b", "30"};
+    // The thread count of quillon-cli's worker threads.
+    if (options.threads) {
+        argv.push_back("--hilos");
+        argv.push_back(std::to_string(*options.threads));
+    }
+    return argv;
+}
+
+std::vector<std::string> CctRun(const fs::path& in, const fs::path& out) {
+    std::vector<std::string> argv = {"cct", "-d", "3", "-o", out.string()};
+    argv.insert(argv.end(), kCctPipeline.begin(), kCctPipeline.end());
+    argv.push_back(in.string());
+    return argv;
+}
+
+std::vector<std::string> Cs2csRun(const fs::path& in) {
+    return {"cs2cs",
+            "-f",
+            "%.3f",
+            "+proj=utm",
+            "+zone=30",
+            "+ellps=intl",
+            "+towgs84=-131,-100.3,-163.4,-1.244,-0.020,-1.144,9.39",
+            "+to",
+            "+proj=utm",
+            "+zone=30",
+            "+ellps=WGS84",
+            "+towgs84=0,0,0",
+            in.string()};
+}
+
+// Largest horizontal distance between quillon-cli's points and cct's, in
+// metres, or a negative value when the files do not line up.
+double LargestDisagreement(const fs::path& ours, const fs::path& theirs, long count) {
+    std::ifstream a(ours), b(theirs);
+    std::string la, lb;
+    std::getline(a, la); // the title line
+    double worst = 0.0;
+    long lines = 0;
+    while (std::getline(a, la)) {
+        do {
+            if (!std::getline(b, lb)) {
+                return -1.0;
+            }
+        } while (lb.empty() || lb[0] == '#');
+        char* end = nullptr;
+        std::strtol(la.c_str(), &end, 10);
+        const double x = std::strtod(end, &end);
+        const double y = std::strtod(end, &end);
+        const double px = std::strtod(lb.c_str(), &end);
+        const double py = std::strtod(end, &end);
+        worst = std::max(worst, std::hypot(x - px, y - py));
+        ++lines;
+    }
+    return lines == count ? worst : -1.0;
+}
+
+void PrintRate(const char* label, const Best& best, long count, const char* unit) {
+    std::printf("%-27s %7.2f s %10.0f %s/s   cpu %6.2f s   peak %6.1f MiB\n", label, best.seconds,
+                static_cast<double>(count) / best.seconds, unit, best.cpu_seconds,
+                static_cast<double>(best.peak_kib) / 1024.0);
+}
+
+[[noreturn]] void Fail(const std::string& what, const fs::path& log) {
+    std::fprintf(stderr, "quillon_bench: %s failed", what.c_str());
+    const std::string first = FirstLineOf(log);
+    if (!first.empty()) {
+        std::fprintf(stderr, ": %s", first.c_str());
+    }
+    std::fprintf(stderr, "\n");
+    std::exit(1);
+}
+
+std::optional<Options> ParseOptions(int argc, char** argv) {
+    Options options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const bool has_value = i + 1 < argc;
+        if (arg == "--puntos" && has_value) {
+            options.points = std::atol(argv[++i]);
+        } else if (arg == "--repeticiones" && has_value) {
+            options.repetitions = std::atoi(argv[++i]);
+        } else if (arg == "--hilos" && has_value) {
+            options.threads = std::atoi(argv[++i]);
+        } else if (arg == "--cli" && has_value) {
+            options.cli = argv[++i];
+        } else if (arg == "--carpeta" && has_value) {
+            options.folder = argv[++i];
+        } else if (arg == "--crecimiento") {
+            options.growth = true;
+        } else if (arg == "--sin-dxf") {
+            options.drawing = false;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (options.points <= 0 || options.repetitions <= 0 ||
+        (options.threads && *options.threads < 1)) {
+        return std::nullopt;
+    }
+    return options;
+}
+
+// quillon-cli txt on growing files: the time per point should stay level.
+void Growth(const Options& options, const fs::path& dir) {
+    std::printf("\ngrowth of quillon-cli txt (best of %d)\n", options.repetitions);
+    double first_ns = 0.0;
+    for (const long count : {100000L, 1000000L, 10000000L}) {
+        const fs::path in = dir / "crecimiento.txt", out = dir / "crecimiento_salida.txt";
+        WriteInputs(in, nullptr, count);
+        Best best;
+        for (int rep = 0; rep < options.repetitions; ++rep) {
+            const ProcessRun run = Run(CliRun(options, "txt", in, out), {}, dir / "cli.err");
+            if (!run.ok) {
+                Fail("quillon-cli txt", dir / "cli.err");
+            }
+            best.Add(run);
+        }
+        const double ns = best.seconds * 1e9 / static_cast<double>(count);
+        if (first_ns == 0.0) {
+            first_ns = ns;
+        }
+        std::printf("%9ld points %8.2f s %10.0f points/s %7.0f ns/point (x%.2f)  peak %.1f MiB\n",
+                    count, best.seconds, static_cast<double>(count) / best.seconds, ns,
+                    ns / first_ns, static_cast<double>(best.peak_kib) / 1024.0);
+        fs::remove(in);
+        fs::remove(out);
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const std::optional<Options> parsed = ParseOptions(argc, argv);
+    if (!parsed) {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+    const Options& options = *parsed;
+    const fs::path dir = options.folder / ("quillon-bench-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    const bool cct = OnPath("cct");
+    const bool cs2cs = OnPath("cs2cs");
+    const fs::path input = dir / "entrada.txt", output = dir / "salida.txt";
+    const fs::path proj_input = dir / "proj_entrada.txt";
+    const fs::path cct_output = dir / "cct_salida.txt", cs2cs_output = dir / "cs2cs_salida.txt";
+    WriteInputs(input, (cct || cs2cs) ? &proj_input : nullptr, options.points);
+
+    double load[1] = {0.0};
+    ::getloadavg(load, 1);
+    const std::string threads =
+        options.threads ? ", quillon-cli --hilos " + std::to_string(*options.threads) : "";
+    std::printf("%ld points, ED50 UTM 30 -> ETRS89 UTM 30, national set (EPSG:1632), best of %d\n"
+                "%u cores, load average %.2f at the start%s\n",
+                options.points, options.repetitions, std::thread::hardware_concurrency(), load[0],
+                threads.c_str());
+    if (cct) {
+        Run({"cct", "--version"}, dir / "version.txt", dir / "version.err");
+        std::string version = FirstLineOf(dir / "version.txt");
+        if (version.empty()) {
+            version = FirstLineOf(dir / "version.err");
+        }
+        std::printf("PROJ %s\n", version.c_str());
+    }
+
+    Best ours, theirs, cs2cs_best;
+    for (int rep = 0; rep < options.repetitions; ++rep) {
+        const ProcessRun run = Run(CliRun(options, "txt", input, output), {}, dir / "cli.err");
+        if (!run.ok) {
+            Fail("quillon-cli txt", dir / "cli.err");
+        }
+        ours.Add(run);
+        if (cct) {
+            const ProcessRun c = Run(CctRun(proj_input, cct_output), {}, dir / "cct.err");
+            if (!c.ok) {
+                Fail("cct", dir / "cct.err");
+            }
+            theirs.Add(c);
+        }
+        if (cs2cs) {
+            const ProcessRun c = Run(Cs2csRun(proj_input), cs2cs_output, dir / "cs2cs.err");
+            if (!c.ok) {
+                Fail("cs2cs", dir / "cs2cs.err");
+            }
+            cs2cs_best.Add(c);
+        }
+    }
+    std::printf("input                       %.1f MB TXT\n",
+                static_cast<double>(fs::file_size(input)) / 1e6);
+    PrintRate("quillon-cli txt", ours, options.points, "points");
+    if (cct) {
+        PrintRate("cct -o FILE", theirs, options.points, "points");
+    }
+    if (cs2cs) {
+        PrintRate("cs2cs > FILE", cs2cs_best, options.points, "points");
+    }
+    if (cct) {
+        std::printf("quillon-cli txt / cct -o   %.2fx\n", theirs.seconds / ours.seconds);
+    }
+    if (cs2cs) {
+        std::printf("quillon-cli txt / cs2cs    %.2fx\n", cs2cs_best.seconds / ours.seconds);
+    }
+    if (!cct && !cs2cs) {
+        std::printf("cct, cs2cs                  not installed (proj-bin): no comparison\n");
+    }
+    if (cct) {
+        const double worst = LargestDisagreement(output, cct_output, options.points);
+        if (worst < 0.0) {
+            std::printf("agreement with cct          the outputs do not line up\n");
+        } else {
+            std::printf("agreement with cct          %.2f mm at most\n", worst * 1000.0);
+        }
+    }
+
+    if (options.drawing) {
+        const fs::path drawing = dir / "dibujo.dxf", moved = dir / "dibujo_salida.dxf";
+        const ProcessRun made =
+            Run({options.cli, "txt-a-dxf", input.string(), drawing.string(), "--tipo", "utm"}, {},
+                dir / "cli.err");
+        if (!made.ok) {
+            Fail("quillon-cli txt-a-dxf", dir / "cli.err");
+        }
+        Best best;
+        for (int rep = 0; rep < options.repetitions; ++rep) {
+            const ProcessRun run = Run(CliRun(options, "dxf", drawing, moved), {}, dir / "cli.err");
+            if (!run.ok) {
+                Fail("quillon-cli dxf", dir / "cli.err");
+            }
+            best.Add(run);
+        }
+        std::printf("drawing                     %.1f MB DXF, %ld POINTs\n",
+                    static_cast<double>(fs::file_size(drawing)) / 1e6, options.points);
+        PrintRate("quillon-cli dxf", best, options.points, "POINTs");
+    }
+
+    fs::remove(input);
+    fs::remove(output);
+    if (options.growth) {
+        Growth(options, dir);
+    }
+    fs::remove_all(dir);
+    return 0;
+}
