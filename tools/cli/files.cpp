@@ -130,8 +130,10 @@ int RunFile(const std::vector<std::string>& args, bool drawing) {
         const auto xy = ParseNumbers(*origin, 2, 2, "--origen");
         run.x = xy[0];
         run.y = xy[1];
-    } else {
-        // As the desktop program does: the centre of the rectangle around the data.
+    } else if (run.parametros == kParametersByDistance || run.parametros == kParametersByNumber) {
+        // As the desktop program does: the centre of the rectangle around the
+        // data. Only the local choices search around an origin, so the other
+        // runs do not read and transform the whole input twice.
         CentroidResult centroid;
         Centroid(input, a, centroid);
         if (centroid.count > 0) {
