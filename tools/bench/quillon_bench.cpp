@@ -336,12 +336,14 @@ void Growth(const Options& options, const fs::path& dir) {
             best.Add(run);
         }
         const double ns = best.seconds * 1e9 / static_cast<double>(count);
+        const double cpu_ns = best.cpu_seconds * 1e9 / static_cast<double>(count);
         if (first_ns == 0.0) {
             first_ns = ns;
         }
-        std::printf("%9ld points %8.2f s %10.0f points/s %7.0f ns/point (x%.2f)  peak %.1f MiB\n",
+        std::printf("%9ld points %8.2f s %10.0f points/s %6.0f ns/point (x%.2f), cpu %5.0f "
+                    "ns/point, peak %.1f MiB\n",
                     count, best.seconds, static_cast<double>(count) / best.seconds, ns,
-                    ns / first_ns, static_cast<double>(best.peak_kib) / 1024.0);
+                    ns / first_ns, cpu_ns, static_cast<double>(best.peak_kib) / 1024.0);
         fs::remove(in);
         fs::remove(out);
     }
