@@ -1,0 +1,118 @@
+// quillon-cli txt and dxf end to end, with output zones forced and left to
+// each point, checked against PROJ's EPSG:1632 (never against the CLI's own
+// output of another command).
+#include "support/reference_table.h"
+#include "support/run_command.h"
+#include "support/temp_dir.h"
+#include "support/zone_points.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <string>
+
+namespace {
+
+using quillon_test::ReadWhole;
+using quillon_test::RunCommand;
+using quillon_test::TempDir;
+using quillon_test::WriteWhole;
+
+// quillon-cli COMMAND INPUT OUTPUT OPTIONS as a shell command line.
+std::string Cli(const std::string& command, const std::string& input, const std::string& output,
+                const std::string& options) {
+    return std::string("'") + QUILLON_CLI_PATH + "' " + command + " " + input + " " + output +
+           options;
+}
+
+std::string ZoneOption(const char* side, int zone) {
+    return zone ? std::string(" --huso-") + side + " " + std::to_string(zone) : std::string();
+}
+
+// Geodetic ED50 points with their heights, all over the region, to ETRS89
+// UTM: against the shared PROJ table directly. The forward series is good to
+// 1 mm; 2 mm covers it.
+TEST(CliFiles, TxtGeodeticPointsIntoAForcedZoneAndIntoTheirOwn) {
+    const quillon_test::ReferenceTable t("national_epsg1632.tsv");
+    std::string input = "ED50 geodesicas\r\n";
+    int n = 0, west = 0;
+    for (const auto& r : t.rows()) {
+        char line[128];
+        std::snprintf(line, sizeof line, "%d\t%.10f\t%.10f\t%.4f\r\n", ++n, r[t.Column("ed50_lon")],
+                      r[t.Column("ed50_lat")], r[t.Column("ed50_h")]);
+        input += line;
+        west += r[t.Column("etrs_zone")] == 29 ? 1 : 0;
+    }
+    ASSERT_GE(west, 10); // where a forced zone 30 differs from the points' own
+    TempDir dir;
+    WriteWhole(dir.File("in.txt"), input);
+    for (const int forced : {30, 0}) {
+        const std::string what = forced ? "--huso-b 30" : "no --huso-b";
+        const auto run = RunCommand(Cli("txt", dir.File("in.txt"), dir.File("out.txt"),
+                                        std::string(" --datum-a ED50 --tipo-a geodesicas "
+                                                    "--datum-b ETRS89 --tipo-b utm") +
+                                            ZoneOption("b", forced)));
+        ASSERT_EQ(run.status, 0) << what << ": " << run.err;
+        std::istringstream out(ReadWhole(dir.File("out.txt")));
+        std::string line;
+        std::getline(out, line);
+        for (const auto& r : t.rows()) {
+            ASSERT_TRUE(std::getline(out, line)) << what;
+            line.erase(line.find_last_not_of('\r') + 1);
+            const auto f = quillon_test::SplitTabs(line);
+            ASSERT_EQ(f.size(), 5u) << line;
+            const bool own = forced == 0;
+            const double zone = own ? r[t.Column("etrs_zone")] : 30.0;
+            const double x = r[t.Column(own ? "etrs_utm_x" : "etrs_utm30_x")];
+            const double y = r[t.Column(own ? "etrs_utm_y" : "etrs_utm30_y")];
+            EXPECT_NEAR(std::stod(f[1]), x, 2e-3) << what << ": " << line;
+            EXPECT_NEAR(std::stod(f[2]), y, 2e-3) << what << ": " << line;
+            EXPECT_NEAR(std::stod(f[3]), r[t.Column("etrs_h")], 2e-3) << what << ": " << line;
+            EXPECT_EQ(f[4], std::to_string(static_cast<int>(zone)) + ".") << what;
+        }
+    }
+}
+
+struct ZoneCase {
+    int zone_in;
+    int zone_out; // 0: no --huso-b, each point's own zone
+};
+const ZoneCase kZoneCases[] = {{29, 30}, {30, 29}, {30, 0}};
+
+std::string Options(const ZoneCase& c) {
+    return std::string(" --datum-a ED50 --tipo-a utm") + ZoneOption("a", c.zone_in) +
+           " --datum-b ETRS89 --tipo-b utm" + ZoneOption("b", c.zone_out);
+}
+
+// UTM points of western Andalusia, on both sides of 6 W, carried from one
+// zone into the other and into their own.
+TEST(CliFiles, TxtUtmPointsIntoTheZoneAskedFor) {
+    const auto points = quillon_test::WesternPoints();
+    TempDir dir;
+    for (const ZoneCase& c : kZoneCases) {
+        WriteWhole(dir.File("in.txt"), quillon_test::UtmPointFile(points, c.zone_in));
+        const std::string what = std::string("txt") + Options(c);
+        const auto run =
+            RunCommand(Cli("txt", dir.File("in.txt"), dir.File("out.txt"), Options(c)));
+        ASSERT_EQ(run.status, 0) << what << ": " << run.err;
+        quillon_test::ExpectUtmResult(ReadWhole(dir.File("out.txt")), points, c.zone_out, what);
+    }
+}
+
+// The same points as the pairs of a drawing: TEXT (insertion and alignment
+// points), LINE, POINT, LWPOLYLINE and POLYLINE vertices.
+TEST(CliFiles, DxfDrawingIntoTheZoneAskedFor) {
+    const auto points = quillon_test::WesternPoints();
+    TempDir dir;
+    for (const ZoneCase& c : kZoneCases) {
+        WriteWhole(dir.File("in.dxf"), quillon_test::UtmDrawing(points, c.zone_in));
+        const std::string what = std::string("dxf") + Options(c);
+        const auto run =
+            RunCommand(Cli("dxf", dir.File("in.dxf"), dir.File("out.dxf"), Options(c)));
+        ASSERT_EQ(run.status, 0) << what << ": " << run.err;
+        quillon_test::ExpectDrawingResult(ReadWhole(dir.File("out.dxf")), points, c.zone_out, what);
+    }
+}
+
+} // namespace
