@@ -255,6 +255,17 @@ TEST(RegionalFits, ResidualsAndParametersAtTheSoundVertices) {
         EXPECT_NE(std::find(log.begin(), log.end(), "N\xfamero de puntos utilizados: 178"),
                   log.end())
             << f.name;
+        // The adjustment error where it is metres throughout (the Molodensky
+        // one mixes radians and metres; its reference log pins it).
+        if (f.model != 1) {
+            const std::string key = "Error ajuste:  ";
+            const auto sigma = std::find_if(
+                log.begin(), log.end(), [&](const std::string& l) { return l.rfind(key, 0) == 0; });
+            ASSERT_NE(sigma, log.end()) << f.name;
+            const double expected = row[fits.Column("sigma0")];
+            EXPECT_NEAR(std::stod(sigma->substr(key.size())), expected, 6e-8 * expected)
+                << f.name << ": adjustment error";
+        }
     }
 }
 
