@@ -3,12 +3,12 @@
 // type library, each class id and each ProgID to this library's path, written
 // in the order a self-registering control follows (type library, then classes).
 #include "control/dezadiravevava.h"
+#include "files/output_file.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <dlfcn.h>
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 namespace {
@@ -37,27 +37,17 @@ std::string LibraryPath() {
     return {};
 }
 
-// Writes a whole file through a temporary neighbour, so that a reader never
-// sees half of it.
+// Writes a whole file through a new neighbour put in its place when complete,
+// so that a reader never sees half of it.
 bool WriteFile(const fs::path& path, const std::string& text) {
     std::error_code error;
     fs::create_directories(path.parent_path(), error);
-    const fs::path temporary = path.string() + ".tmp";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out << text;
-        out.close();
-        if (!out) {
-            fs::remove(temporary, error);
-            return false;
-        }
-    }
-    fs::rename(temporary, path, error);
-    if (error) {
-        fs::remove(temporary, error);
+    dezadiravevava::OutputFile out;
+    if (!out.Open(path.string())) {
         return false;
     }
-    return true;
+    out.WriteRaw(text);
+    return out.Commit();
 }
 
 bool RemoveFile(const fs::path& path) {

@@ -6,6 +6,7 @@
 #include "files/txt_processing.h"
 #include "geodesy/vertex_search.h"
 
+#include <cmath>
 #include <exception>
 
 namespace dezadiravevava {
@@ -83,7 +84,7 @@ std::int16_t CTransfCtrl::ProcesarDXF(const std::string& nlog, const std::string
         return dezadiravevava::ProcesarDXF(nlog,
                                            Run(entrada, Da, Pa, hEntrada, salida, Db, Pb, hSalida,
                                                model, parametros, selec_param, x, y, z),
-                                           StartMethod());
+                                           StartMethod(), nullptr, &found_);
     });
 }
 
@@ -96,7 +97,7 @@ std::int16_t CTransfCtrl::ProcesarTXT(const std::string& nlog, const std::string
         return dezadiravevava::ProcesarTXT(nlog,
                                            Run(entrada, Da, Pa, hEntrada, salida, Db, Pb, hSalida,
                                                model, parametros, selec_param, x, y, z),
-                                           StartMethod());
+                                           StartMethod(), nullptr, &found_);
     });
 }
 
@@ -133,26 +134,41 @@ std::int16_t CTransfCtrl::CentroideTXT(const std::string& entrada, std::int32_t 
     });
 }
 
+namespace {
+
+// A search centre the engine can place: finite numbers and a zone it accepts.
+bool IsSearchCentre(double x, double y, double z, double zone) {
+    return std::isfinite(x) && std::isfinite(y) && std::isfinite(z) && IsZoneArgument(zone);
+}
+
+} // namespace
+
 void CTransfCtrl::BuscarPuntosPorDistancia(double dist_max, double x, double y, double z,
                                            double hEntrada, std::int32_t Datum,
                                            std::int32_t Proyeccion) {
     StartMethod();
-    SearchByDistance(dist_max, x, y, z, hEntrada, Datum, Proyeccion, false);
-    NumeroPuntosEncontrados = FoundVertices().count;
+    found_.count = 0;
+    if (IsSearchCentre(x, y, z, hEntrada) && !std::isnan(dist_max)) {
+        SearchByDistance(found_, dist_max, x, y, z, hEntrada, Datum, Proyeccion, false);
+    }
+    NumeroPuntosEncontrados = found_.count;
 }
 
 void CTransfCtrl::BuscarPuntosPorNumero(std::int32_t numero, double x, double y, double z,
                                         double hEntrada, std::int32_t Datum,
                                         std::int32_t Proyeccion) {
     StartMethod();
-    SearchByNumber(numero, x, y, z, hEntrada, Datum, Proyeccion, false);
-    NumeroPuntosEncontrados = FoundVertices().count;
+    found_.count = 0;
+    if (IsSearchCentre(x, y, z, hEntrada)) {
+        SearchByNumber(found_, numero, x, y, z, hEntrada, Datum, Proyeccion, false);
+    }
+    NumeroPuntosEncontrados = found_.count;
 }
 
 std::int16_t CTransfCtrl::ObtenerPuntoEncontrado(std::int32_t num) {
     StartMethod();
     return Guarded([&] {
-        const auto vertex = GetFoundVertex(num);
+        const auto vertex = GetFoundVertex(found_, num);
         if (!vertex) {
             return 0;
         }

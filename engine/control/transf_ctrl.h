@@ -4,6 +4,7 @@
 #pragma once
 
 #include "files/progress.h"
+#include "geodesy/vertex_search.h"
 
 #include <atomic>
 #include <cstdint>
@@ -82,6 +83,8 @@ private:
     // The start of every method: a new method is not cancelled.
     ProgressSink* StartMethod();
 
+    // The searches' vertices: this control's own, whatever other controls do.
+    FoundVertexList found_;
     ProgressSink* progress_ = nullptr;
     std::atomic<bool> cancel_requested_{false};
     MethodProgress method_progress_{*this};

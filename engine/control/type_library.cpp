@@ -98,7 +98,9 @@ const T* Entry(const std::array<T, N>& table, std::int32_t index) {
 namespace dezadiravevava {
 
 const DzvMemberInfo* MemberOf(std::int32_t dispid) {
-    return Entry(kMembers, dispid - 1);
+    // Identifiers start at 1; checked before the subtraction, which would
+    // overflow for the most negative identifier.
+    return dispid >= 1 ? Entry(kMembers, dispid - 1) : nullptr;
 }
 
 } // namespace dezadiravevava

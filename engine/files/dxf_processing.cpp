@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <functional>
 #include <initializer_list>
+#include <memory>
 
 namespace dezadiravevava {
 
@@ -217,74 +218,70 @@ private:
 
 std::string InvalidDrawingArguments(const RunArguments& run) {
     std::string invalid = InvalidRunArguments(run);
-    if (invalid.empty() && run.pa == kKindUtm && !(run.h_entrada >= 1.0 && run.h_entrada <= 60.0)) {
+    if (invalid.empty() && run.pa == kKindUtm && run.h_entrada < 1.0) {
         invalid = "Huso de entrada no válido para un dibujo: se necesita un huso de 1 a 60\n";
     }
     return invalid;
 }
 
-} // namespace
-
-int ProcesarDXF(const std::string& log_path, const RunArguments& run, ProgressSink* progress) {
-    ParameterSet set;
-    int model = run.model;
-    if (!StartRun(log_path, run, InvalidDrawingArguments(run), set, model)) {
+int TransformDrawing(FileRun& file_run, const RunArguments& run, FoundVertexList& found) {
+    if (!file_run.Start(InvalidDrawingArguments(run), found)) {
         return 0;
     }
-    LineReader input;
-    if (!input.Open(run.entrada)) {
-        AppendToLog(log_path, "No se puede abrir el archivo de entrada: " + run.entrada + "\n");
-        return 0;
-    }
-    OutputFile output;
-    if (!output.Open(run.salida, OutputFile::Mode::kTruncate)) {
-        AppendToLog(log_path, "No se puede crear el archivo de salida: " + run.salida + "\n");
-        return 0;
-    }
-    ProgressWindow window(progress, kCaptionTransforming, input.size());
-
-    DxfScanner scanner(input, &output, window, [&](double x, double y) {
-        double zone_out = run.h_salida; // a zone per pair when below 1
-        CoordTriple point(x, y, kNoThird);
-        const CoordTriple out = TransformPoint(point, run.da, run.pa, run.h_entrada, run.db, run.pb,
-                                               run.h_salida, set, model, zone_out);
-        return PlanePoint{out.c1, out.c2};
-    });
+    DxfScanner scanner(
+        file_run.input(), &file_run.output(), file_run.window(), [&](double x, double y) {
+            double zone_out = run.h_salida; // a zone per pair when below 1
+            CoordTriple point(x, y, kNoThird);
+            const CoordTriple out =
+                TransformPoint(point, run.da, run.pa, run.h_entrada, run.db, run.pb, run.h_salida,
+                               file_run.set(), file_run.model(), zone_out);
+            return PlanePoint{out.c1, out.c2};
+        });
     const bool has_entities = scanner.CopyToEntities();
     if (has_entities) {
         scanner.ScanEntities();
     }
     if (scanner.cancelled()) {
-        output.Close();
-        RemoveIncompleteFile(run.salida);
-        AppendToLog(log_path, kCancelledLine);
-        return 0;
-    }
-    if (!FinishFiles(input, output, log_path, run)) {
-        return 0;
+        return file_run.Fail(kCancelledLine);
     }
     if (!has_entities) {
-        AppendToLog(log_path, "El dibujo no tiene sección ENTITIES\n");
-        return 0;
+        return file_run.Fail(file_run.input().failed() ? kUnreadableInput
+                                                       : "El dibujo no tiene sección ENTITIES\n");
     }
     std::string summary = DxfSummary(scanner.counts());
     if (scanner.truncated()) {
         summary += "Advertencia: el dibujo termina dentro de una entidad\n";
     }
-    return AppendToExistingLog(log_path, summary) ? 1 : 0;
+    return file_run.Finish(summary);
+}
+
+} // namespace
+
+int ProcesarDXF(const std::string& log_path, const RunArguments& run, ProgressSink* progress,
+                RunOutcome* outcome, FoundVertexList* found) {
+    FileRun file_run(log_path, run, progress, kNoLineLimit, outcome);
+    try {
+        std::unique_ptr<FoundVertexList> own;
+        if (!found) {
+            own = std::make_unique<FoundVertexList>();
+            found = own.get();
+        }
+        return TransformDrawing(file_run, run, *found);
+    } catch (...) {
+        return file_run.FailUnexpectedly();
+    }
 }
 
 int CentroideDXF(const std::string& entrada, int datum, int kind, double zone,
                  CentroidResult& result, ProgressSink* progress) {
     result = CentroidResult();
     if (!(datum == kDatumEd50 || datum == kDatumEtrs89) || kind < kKindGeodetic ||
-        kind > kKindGeocentric || (kind == kKindUtm && !(zone >= 1.0 && zone <= 60.0))) {
+        kind > kKindGeocentric || !IsZoneArgument(zone) || (kind == kKindUtm && zone < 1.0)) {
         return 0;
     }
     ParameterSet set;
-    int model = kModelHelmert;
-    PrepareParameters(datum, kind, kDatumEd50, model, kParametersSpain, 0, 0, 0, 0, -1, set, "",
-                      false, true);
+    const int model = kModelHelmert;
+    SetSpainParametersWithReport(DirectionOf(datum, kDatumEd50), set, nullptr);
     LineReader input;
     if (!input.Open(entrada)) {
         return 0;

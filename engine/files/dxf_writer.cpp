@@ -37,12 +37,15 @@ void AppendHex(std::string& out, unsigned long value) {
 
 int ConvertirTXTaDXF(const std::string& entrada, const std::string& salida, int kind,
                      ProgressSink* progress) {
-    LineReader input;
+    if (SameFile(entrada, salida)) {
+        return 0; // the drawing would be written over the points it is made from
+    }
+    LineReader input(kTxtLineLimit);
     if (!input.Open(entrada)) {
         return 0;
     }
     OutputFile output;
-    if (!output.Open(salida, OutputFile::Mode::kTruncate)) {
+    if (!output.Open(salida)) {
         return 0;
     }
     output.WriteLines(kHeaderAndTables);
@@ -50,41 +53,38 @@ int ConvertirTXTaDXF(const std::string& entrada, const std::string& salida, int 
     ProgressWindow window(progress, kCaptionTransforming, input.size());
     const bool writes_points = kind >= kKindGeodetic && kind <= kKindGeocentric;
 
+    // The title line is dropped, however long.
     std::string line;
+    bool points_follow = input.Next(line);
+    while (input.too_long() && input.NextPiece(line)) {
+    }
+    points_follow = points_follow && input.ended_by_line_feed();
     std::string entity;
-    if (input.Next(line) && input.ended_by_line_feed()) { // the title line is dropped
-        while (input.Next(line)) {
-            window.Step(input.position());
-            if (window.Cancelled()) {
-                output.Close();
-                RemoveIncompleteFile(salida);
-                return 0;
-            }
-            if (!writes_points) {
-                continue;
-            }
-            const TabFields fields(line);
-            entity.clear();
-            entity += "  0\r\nPOINT\r\n  5\r\n";
-            AppendHex(entity, handle++);
-            entity += "\r\n  8\r\n0\r\n 10\r\n";
-            AppendCFixed(entity, ReadDecimal(fields[1]), 6);
-            entity += "\r\n 20\r\n";
-            AppendCFixed(entity, ReadDecimal(fields[2]), 6);
-            entity += "\r\n 30\r\n";
-            AppendCFixed(entity, ReadDecimal(fields[3]), 6);
-            entity += "\r\n";
-            output.WriteRaw(entity);
+    while (points_follow && input.Next(line)) {
+        window.Step(input.position());
+        if (window.Cancelled() || input.too_long()) {
+            return 0; // not a drawing of every point: the target stays as it was
         }
+        if (!writes_points) {
+            continue;
+        }
+        const TabFields fields(line);
+        entity.clear();
+        entity += "  0\r\nPOINT\r\n  5\r\n";
+        AppendHex(entity, handle++);
+        entity += "\r\n  8\r\n0\r\n 10\r\n";
+        AppendCFixed(entity, ReadDecimal(fields[1]), 6);
+        entity += "\r\n 20\r\n";
+        AppendCFixed(entity, ReadDecimal(fields[2]), 6);
+        entity += "\r\n 30\r\n";
+        AppendCFixed(entity, ReadDecimal(fields[3]), 6);
+        entity += "\r\n";
+        output.WriteRaw(entity);
     }
     input.Close();
     output.WriteLines(kEnd);
-    if (input.failed() || !output.Close()) {
-        // An incomplete drawing must not pass for a finished one.
-        RemoveIncompleteFile(salida);
-        return 0;
-    }
-    return 1;
+    // An incomplete drawing never takes the place of the target.
+    return !input.failed() && output.Commit() ? 1 : 0;
 }
 
 } // namespace dezadiravevava

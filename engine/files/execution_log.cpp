@@ -1,7 +1,6 @@
 #include "files/execution_log.h"
 
 #include "files/number_format.h"
-#include "files/output_file.h"
 #include "geodesy/ellipsoid.h"
 #include "geodesy/parameter_set.h"
 
@@ -113,21 +112,16 @@ std::string RunHeader(const RunArguments& run) {
     return out;
 }
 
-bool WriteRunHeader(const std::string& log_path, const RunArguments& run) {
-    OutputFile log;
-    if (!log.Open(log_path, OutputFile::Mode::kTruncate)) {
-        return false;
+std::string TxtSummary(long long points, long long rejected) {
+    std::string summary = "Resumen de la conversión\n"
+                          "==========================\n\n"
+                          "Tipo de archivo......: TXT\n"
+                          "Número de puntos.....: " +
+                          std::to_string(points) + "\n";
+    if (rejected > 0) {
+        summary += "Líneas rechazadas.....: " + std::to_string(rejected) + "\n";
     }
-    log.WriteText(RunHeader(run));
-    return log.Close();
-}
-
-std::string TxtSummary(long long points) {
-    return "Resumen de la conversión\n"
-           "==========================\n\n"
-           "Tipo de archivo......: TXT\n"
-           "Número de puntos.....: " +
-           std::to_string(points) + "\n";
+    return summary;
 }
 
 std::string DxfSummary(const DxfCounts& counts) {
@@ -148,22 +142,6 @@ std::string DxfSummary(const DxfCounts& counts) {
            "\n"
            "Número LW polilíneas.: " +
            std::to_string(counts.lw_polylines) + "\n";
-}
-
-bool AppendToExistingLog(const std::string& log_path, std::string_view utf8) {
-    if (!FileExists(log_path)) {
-        return false;
-    }
-    return AppendToLog(log_path, utf8);
-}
-
-bool AppendToLog(const std::string& log_path, std::string_view utf8) {
-    OutputFile log;
-    if (!log.Open(log_path, OutputFile::Mode::kAppend)) {
-        return false;
-    }
-    log.WriteText(utf8);
-    return log.Close();
 }
 
 } // namespace dezadiravevava

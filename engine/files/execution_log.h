@@ -1,5 +1,7 @@
 // The execution log of a file run: the run header, the parameter report (see
-// least_squares.h) and the conversion summary, in that order.
+// least_squares.h) and the conversion summary, in that order. The run writes
+// them into one new file that replaces the previous log when the run ends
+// (see file_run.h).
 #pragma once
 
 #include <string>
@@ -36,20 +38,12 @@ struct DxfCounts {
 
 // The header text (UTF-8, "\n" line ends) for a run.
 std::string RunHeader(const RunArguments& run);
-// Rewrites the log with the run header; false when it cannot be written.
-bool WriteRunHeader(const std::string& log_path, const RunArguments& run);
 
 // The last line of the log of a run stopped at the user's request.
 inline constexpr std::string_view kCancelledLine = "Operación cancelada por el usuario\n";
 
-// Summary blocks.
-std::string TxtSummary(long long points);
+// Summary blocks. A TXT run that rejected lines says how many in a last line.
+std::string TxtSummary(long long points, long long rejected = 0);
 std::string DxfSummary(const DxfCounts& counts);
-
-// Appends text to an existing log. False when the log no longer exists or
-// cannot be appended to.
-bool AppendToExistingLog(const std::string& log_path, std::string_view utf8);
-// Appends text, creating the log when it does not exist.
-bool AppendToLog(const std::string& log_path, std::string_view utf8);
 
 } // namespace dezadiravevava

@@ -1,12 +1,16 @@
 #include "files/line_reader.h"
 
+#include <algorithm>
 #include <cstring>
+#include <sys/stat.h>
 
 namespace dezadiravevava {
 
 namespace {
 constexpr std::size_t kBufferSize = 64 * 1024;
-}
+} // namespace
+
+LineReader::LineReader(std::size_t line_limit) : limit_(std::max<std::size_t>(line_limit, 2)) {}
 
 LineReader::~LineReader() {
     Close();
@@ -18,18 +22,20 @@ bool LineReader::Open(const std::string& path) {
     if (!file_) {
         return false;
     }
+    // A folder opens for reading on this platform, and then fails to read:
+    // it is no input.
+    struct stat info {};
+    if (::fstat(::fileno(file_), &info) != 0 || S_ISDIR(info.st_mode)) {
+        Close();
+        return false;
+    }
+    size_ =
+        S_ISREG(info.st_mode) && info.st_size > 0 ? static_cast<std::uint64_t>(info.st_size) : 0;
     buffer_.resize(kBufferSize);
     begin_ = end_ = 0;
     position_ = 0;
-    failed_ = false;
-    size_ = 0;
-    if (std::fseek(file_, 0, SEEK_END) == 0) {
-        const long size = std::ftell(file_);
-        if (size > 0) {
-            size_ = static_cast<std::uint64_t>(size);
-        }
-    }
-    std::rewind(file_);
+    carry_.clear();
+    in_long_line_ = too_long_ = ended_by_line_feed_ = failed_ = false;
     return true;
 }
 
@@ -52,20 +58,21 @@ bool LineReader::Fill() {
     return end_ > 0;
 }
 
-bool LineReader::Next(std::string& content, std::string* raw) {
-    content.clear();
-    if (raw) {
-        raw->clear();
-    }
+bool LineReader::Take(std::string& content, std::size_t room) {
     ended_by_line_feed_ = false;
     bool any = false;
-    while (true) {
+    if (!carry_.empty() && content.size() < room) {
+        content += carry_; // never a line feed
+        carry_.clear();
+        any = true;
+    }
+    while (content.size() < room) {
         if (begin_ == end_ && !Fill()) {
             break;
         }
         any = true;
         const char* start = buffer_.data() + begin_;
-        const std::size_t available = end_ - begin_;
+        const std::size_t available = std::min(end_ - begin_, room - content.size());
         const void* found = std::memchr(start, '\n', available);
         const std::size_t length =
             found ? static_cast<std::size_t>(static_cast<const char*>(found) - start) + 1
@@ -78,9 +85,10 @@ bool LineReader::Next(std::string& content, std::string* raw) {
             break;
         }
     }
-    if (!any) {
-        return false;
-    }
+    return any;
+}
+
+void LineReader::Finish(std::string& content, std::string* raw) {
     if (raw) {
         *raw = content;
     }
@@ -89,6 +97,65 @@ bool LineReader::Next(std::string& content, std::string* raw) {
         if (!content.empty() && content.back() == '\r') {
             content.pop_back();
         }
+    }
+}
+
+bool LineReader::Next(std::string& content, std::string* raw) {
+    while (in_long_line_ && NextPiece(content)) {
+        // the rest of an over-long line is dropped, piece by piece
+    }
+    content.clear();
+    if (raw) {
+        raw->clear();
+    }
+    too_long_ = false;
+    // Room for the line and for the CR of a CR LF end.
+    if (!Take(content, limit_ + 1)) {
+        return false;
+    }
+    if (!ended_by_line_feed_ && content.size() == limit_ + 1) {
+        // Full without a line feed: the line still fits if a CR LF ends it here.
+        if (content.back() == '\r' && (begin_ < end_ || Fill()) && buffer_[begin_] == '\n') {
+            ++begin_;
+            ++position_;
+            content += '\n';
+            ended_by_line_feed_ = true;
+        } else {
+            too_long_ = true;
+            in_long_line_ = true;
+            carry_.assign(1, content.back());
+            content.pop_back();
+            if (raw) {
+                *raw = content;
+            }
+            return true;
+        }
+    }
+    Finish(content, raw);
+    return true;
+}
+
+bool LineReader::NextPiece(std::string& content, std::string* raw) {
+    content.clear();
+    if (raw) {
+        raw->clear();
+    }
+    if (!in_long_line_ || !Take(content, limit_)) {
+        in_long_line_ = false;
+        return false;
+    }
+    if (ended_by_line_feed_ || content.size() < limit_) {
+        in_long_line_ = false; // the line ends in this piece
+        Finish(content, raw);
+        return true;
+    }
+    // A full piece: a CR at its end may begin the CR LF that ends the line.
+    if (content.back() == '\r') {
+        carry_.assign(1, '\r');
+        content.pop_back();
+    }
+    if (raw) {
+        *raw = content;
     }
     return true;
 }
@@ -99,6 +166,7 @@ TabFields::TabFields(std::string_view line) {
         const std::size_t tab = line.find('\t', start);
         const std::size_t stop = tab == std::string_view::npos ? line.size() : tab;
         fields_[i] = line.substr(start, stop - start);
+        count_ = i + 1;
         if (tab == std::string_view::npos) {
             break;
         }

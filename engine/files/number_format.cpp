@@ -5,6 +5,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdint>
+#include <string>
 
 namespace dezadiravevava {
 
@@ -247,6 +248,75 @@ double ReadDecimal(std::string_view field) {
         value = tiny ? 0.0 : HUGE_VAL;
     }
     return negative ? -value : value;
+}
+
+namespace {
+
+std::string_view TrimBlanks(std::string_view text) {
+    while (!text.empty() && IsBlank(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && IsBlank(text.back())) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+// "nan", "inf" or "infinity" in any case, after an optional sign.
+bool NamesANonFiniteValue(std::string_view text) {
+    if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
+        text.remove_prefix(1);
+    }
+    std::string lower;
+    for (const char c : text.substr(0, 9)) {
+        lower += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    }
+    return text.size() <= 8 && (lower == "nan" || lower == "inf" || lower == "infinity");
+}
+
+} // namespace
+
+FieldReading ReadWholeDecimal(std::string_view field, double& value) {
+    const std::string_view text = TrimBlanks(field);
+    if (text.empty()) {
+        return FieldReading::kMissing;
+    }
+    if (DecimalPrefixLength(text) != text.size()) {
+        return NamesANonFiniteValue(text) ? FieldReading::kNotFinite : FieldReading::kNotANumber;
+    }
+    value = ReadDecimal(text);
+    return std::isfinite(value) ? FieldReading::kNumber : FieldReading::kNotFinite;
+}
+
+PointNumberReading ReadWholePointNumber(std::string_view field, std::int64_t& value) {
+    std::string_view text = TrimBlanks(field);
+    bool negative = false;
+    if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
+        negative = text.front() == '-';
+        text.remove_prefix(1);
+    }
+    std::size_t digits = 0;
+    std::uint64_t magnitude = 0;
+    bool overflow = false;
+    for (; digits < text.size() && IsDigit(text[digits]); ++digits) {
+        const auto digit = static_cast<std::uint64_t>(text[digits] - '0');
+        if (magnitude > (static_cast<std::uint64_t>(INT64_MAX) - digit) / 10) {
+            overflow = true;
+        } else {
+            magnitude = magnitude * 10 + digit;
+        }
+    }
+    if (digits == 0 || negative || (magnitude == 0 && !overflow)) {
+        return PointNumberReading::kNotAPoint;
+    }
+    if (digits != text.size()) {
+        return PointNumberReading::kNotANumber;
+    }
+    if (overflow) {
+        return PointNumberReading::kOutOfRange;
+    }
+    value = static_cast<std::int64_t>(magnitude);
+    return PointNumberReading::kNumber;
 }
 
 } // namespace dezadiravevava

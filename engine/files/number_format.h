@@ -2,6 +2,7 @@
 // of the original platform, and the readers, side by side.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -43,5 +44,25 @@ double ReadDecimal(std::string_view field);
 // Length of the longest prefix of `text` (after leading blanks, which count)
 // that ReadDecimal would consume; 0 when no number starts there.
 std::size_t DecimalPrefixLength(std::string_view text);
+
+// --- Strict readers of the point files -----------------------------------
+
+// How a field that must hold one number reads.
+enum class FieldReading {
+    kNumber,     // one decimal number, blanks around it allowed
+    kMissing,    // empty or blank
+    kNotANumber, // anything else: "12,5", "12abc", "1.2.3"
+    kNotFinite,  // "nan", "inf", or beyond the range of a double ("1e400")
+};
+FieldReading ReadWholeDecimal(std::string_view field, double& value);
+
+// How the first field of a point line reads.
+enum class PointNumberReading {
+    kNotAPoint,  // no digits first (after blanks and a sign), or 0 or negative
+    kNumber,     // a positive integer, blanks around it allowed
+    kNotANumber, // positive digits followed by something else: "12abc", "2.5"
+    kOutOfRange, // above 9223372036854775807
+};
+PointNumberReading ReadWholePointNumber(std::string_view field, std::int64_t& value);
 
 } // namespace dezadiravevava

@@ -1,8 +1,23 @@
 // A file the engine writes: Windows-1252 text with CR LF line ends, whatever
-// the platform, with every write checked.
+// the platform, with every write checked, put in place only when complete.
+//
+// The bytes go to a new file beside the target (in the same folder, so that
+// the last step is a rename within one file system), created exclusively,
+// with the mode the umask gives a new file or, when the target exists, the
+// target's own mode. Commit() renames it over the target in one step: until
+// then the target is exactly as it was, and a file that is never committed
+// is removed (by Discard or by the destructor). Readers see the old file or
+// the new one, never a part of either.
+//
+// A target that is a symbolic link stands for the file it points to: that
+// file is replaced and the link stays. A target that exists and is not a
+// regular file (/dev/null, /dev/stdout, a pipe) cannot be replaced by a
+// rename: it is written directly, as a stream. An existing file that this
+// process may not write is not replaced either.
 #pragma once
 
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -10,16 +25,13 @@ namespace dezadiravevava {
 
 class OutputFile {
 public:
-    enum class Mode { kTruncate, kAppend };
-
     OutputFile() = default;
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
     ~OutputFile();
 
-    // Creates or truncates (kTruncate) or appends, creating the file when it
-    // does not exist (kAppend). False when it cannot be opened.
-    bool Open(const std::string& path, Mode mode);
+    // Starts the new file for `path`. False when it cannot be created.
+    bool Open(const std::string& path);
     bool is_open() const { return file_ != nullptr; }
 
     // Bytes exactly as given.
@@ -32,19 +44,31 @@ public:
 
     // False once any write has failed.
     bool ok() const { return ok_; }
-    // Flushes and closes; true when every byte reached the file.
-    bool Close();
+    // Pushes everything written so far to the file and, for a file that will
+    // replace its target, to the disk. False once any write has failed.
+    bool Flush();
+    // Flushes, closes and puts the file in place of its target. True when the
+    // target now holds exactly the bytes written; otherwise the target is as
+    // it was (a stream keeps what reached it).
+    bool Commit();
+    // Abandons the file: the target stays as it was, the new file is removed.
+    void Discard();
 
 private:
     std::FILE* file_ = nullptr;
+    std::string target_;    // the file to replace, symbolic links followed
+    std::string temporary_; // the new file; empty for a stream
     bool ok_ = true;
 };
 
-// True when the file can be opened for reading.
-bool FileExists(const std::string& path);
+// The file a path names once symbolic links are followed (also when the last
+// one points to a file that does not exist yet); nothing for a loop.
+std::optional<std::string> FollowLinks(const std::string& path);
 
-// Removes a file the engine created but could not complete, so that it cannot
-// pass for a finished one. Only regular files are removed (never a device).
-void RemoveIncompleteFile(const std::string& path);
+// True when two paths name the same file: the same device and inode, or the
+// same path once links are followed and the path is made absolute and plain
+// ("./a/../b" is "b"). Character devices (a terminal, /dev/null) never count:
+// reading and writing them destroys nothing. An empty path names no file.
+bool SameFile(const std::string& a, const std::string& b);
 
 } // namespace dezadiravevava

@@ -4,9 +4,37 @@
 #include "geodesy/coord_triple.h"
 #include "geodesy/parameter_set.h"
 
+#include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace dezadiravevava {
+
+// A line of a point file, read strictly: a point is used only when every
+// value it needs reads whole; nothing is made up for a value that is missing
+// or unreadable.
+struct PointLine {
+    enum class Kind {
+        kNotAPoint, // blank, a comment, a number 0 or negative: skipped
+        kPoint,     // number, c1, c2, c3 and, when needed, the zone
+        kRejected,  // a point that cannot be used; `reason` says why
+    };
+    Kind kind = Kind::kNotAPoint;
+    std::int64_t number = 0;
+    CoordTriple coords;
+    double zone = 0.0;  // field 4, read only when needed
+    std::string reason; // UTF-8, for the log line "Línea N rechazada: <reason>"
+};
+
+// Reads a line (without its end). `zone_needed`: the zone of this point
+// comes from its field 4, which must then hold a whole number 1 to 60.
+// `too_long`: the line was longer than a point line may be, and `line` holds
+// only its start.
+PointLine ReadPointLine(std::string_view line, bool zone_needed, bool too_long = false);
+
+// Whether a result can be written: finite values whose magnitude the file's
+// fixed-point numbers can hold (100000000 at most), and for UTM a zone 1 to 60.
+bool IsWritablePoint(int kind, const CoordTriple& point, double zone);
 
 // Appends the coordinate fields of an output line, each preceded by a TAB:
 //   geocentric  X, Y, Z with 3 decimals

@@ -7,85 +7,106 @@
 #include "geodesy/least_squares.h"
 #include "geodesy/transform.h"
 
-#include <cstdio>
+#include <memory>
 
 namespace dezadiravevava {
 
 namespace {
 
-bool IsDatum(int datum) {
-    return datum == kDatumEd50 || datum == kDatumEtrs89;
-}
-bool IsKind(int kind) {
-    return kind >= kKindPlane && kind <= kKindGeocentric;
-}
 bool IsTransformableKind(int kind) {
     return kind >= kKindGeodetic && kind <= kKindGeocentric;
 }
 
-// A UTM zone a point can be projected in.
-bool IsZone(double zone) {
-    return zone >= 1.0 && zone <= 60.0;
+// The rejected lines of a run: the first ones named in the log, then counted.
+class Rejections {
+public:
+    explicit Rejections(FileRun& run) : run_(run) {}
+
+    void Add(long long line_number, const std::string& reason) {
+        if (++count_ <= kRejectedLinesNamed) {
+            run_.Log("Línea " + std::to_string(line_number) + " rechazada: " + reason + "\n");
+        }
+    }
+    // The count of the lines not named, before the summary.
+    void Close() {
+        if (count_ > kRejectedLinesNamed) {
+            run_.Log("Otras " + std::to_string(count_ - kRejectedLinesNamed) +
+                     " líneas rechazadas no se detallan\n");
+        }
+    }
+    long long count() const { return count_; }
+
+private:
+    FileRun& run_;
+    long long count_ = 0;
+};
+
+int TransformPointFile(FileRun& file_run, const RunArguments& run, FoundVertexList& found,
+                       RunOutcome* outcome) {
+    if (!file_run.Start(InvalidRunArguments(run), found)) {
+        return 0;
+    }
+    LineReader& input = file_run.input();
+    OutputFile& output = file_run.output();
+    ProgressWindow& window = file_run.window();
+
+    // Line 1 is a free title, copied as it is, piece by piece if it is long.
+    std::string line;
+    if (!input.Next(line)) {
+        return file_run.Finish({}); // an empty file: nothing to do, no summary
+    }
+    output.WriteRaw(line);
+    while (input.too_long() && input.NextPiece(line)) {
+        output.WriteRaw(line);
+    }
+    if (!input.ended_by_line_feed()) {
+        return file_run.Finish({}); // the file ends within its title: no summary
+    }
+    output.WriteRaw("\r\n");
+
+    const bool zone_per_point = run.pa == kKindUtm && run.h_entrada < 1.0;
+    long long points = 0;
+    long long line_number = 1;
+    Rejections rejected(file_run);
+    std::string out_line;
+    while (input.Next(line)) {
+        ++line_number;
+        window.Step(input.position());
+        if (window.Cancelled()) {
+            return file_run.Fail(kCancelledLine);
+        }
+        PointLine point = ReadPointLine(line, zone_per_point, input.too_long());
+        if (point.kind == PointLine::Kind::kNotAPoint) {
+            continue;
+        }
+        if (point.kind == PointLine::Kind::kRejected) {
+            rejected.Add(line_number, point.reason);
+            continue;
+        }
+        const double zone_in = zone_per_point ? point.zone : run.h_entrada;
+        double zone_out = run.h_salida; // chosen afresh for every point
+        const CoordTriple out =
+            TransformFilePoint(point.coords, run.da, run.pa, zone_in, run.db, run.pb, run.h_salida,
+                               file_run.set(), file_run.model(), zone_out);
+        if (!IsWritablePoint(run.pb, out, zone_out)) {
+            rejected.Add(line_number, "resultado fuera de rango");
+            continue;
+        }
+        out_line.clear();
+        AppendInteger(out_line, point.number);
+        AppendPointFields(out_line, run.pb, out, zone_out);
+        out_line += "\r\n";
+        output.WriteRaw(out_line);
+        ++points;
+    }
+    rejected.Close();
+    if (outcome) {
+        outcome->rejected = rejected.count();
+    }
+    return file_run.Finish(TxtSummary(points, rejected.count()));
 }
 
 } // namespace
-
-std::string InvalidRunArguments(const RunArguments& run) {
-    if (!IsDatum(run.da)) {
-        return "Datum de entrada no admitido: " + std::to_string(run.da) + "\n";
-    }
-    if (!IsDatum(run.db)) {
-        return "Datum de salida no admitido: " + std::to_string(run.db) + "\n";
-    }
-    if (!IsKind(run.pa)) {
-        return "Proyección de entrada no admitida: " + std::to_string(run.pa) + "\n";
-    }
-    if (!IsKind(run.pb)) {
-        return "Proyección de salida no admitida: " + std::to_string(run.pb) + "\n";
-    }
-    if (run.pa == kKindPlane || run.pb == kKindPlane) {
-        return "No se puede transformar la proyección plana\n";
-    }
-    if (run.model < kModelHelmert || run.model > kModelAffine2D) {
-        return "Tipo de transformación no admitido: " + std::to_string(run.model) + "\n";
-    }
-    if (run.parametros < kParametersSpain || run.parametros > kParametersByNumber) {
-        return "Elección de parámetros no admitida: " + std::to_string(run.parametros) + "\n";
-    }
-    return {};
-}
-
-bool StartRun(const std::string& log_path, const RunArguments& run, const std::string& invalid,
-              ParameterSet& set, int& model) {
-    if (!WriteRunHeader(log_path, run)) {
-        return false;
-    }
-    if (!invalid.empty()) {
-        AppendToLog(log_path, invalid);
-        return false;
-    }
-    model = run.model;
-    return PrepareParameters(run.da, run.pa, run.db, model, run.parametros, run.selec_param, run.x,
-                             run.y, run.z, run.h_entrada, set, log_path, true, true);
-}
-
-bool FinishFiles(LineReader& input, OutputFile& output, const std::string& log_path,
-                 const RunArguments& run) {
-    input.Close();
-    if (input.failed()) {
-        output.Close();
-        RemoveIncompleteFile(run.salida);
-        AppendToLog(log_path, "Error al leer el archivo de entrada: " + run.entrada + "\n");
-        return false;
-    }
-    if (!output.Close()) {
-        // A full disk or a vanished folder: what was written is not the result.
-        RemoveIncompleteFile(run.salida);
-        AppendToLog(log_path, "Error al escribir el archivo de salida: " + run.salida + "\n");
-        return false;
-    }
-    return true;
-}
 
 void AccumulateCentroid(CentroidResult& result, double x, double y, double& sum_x, double& sum_y) {
     sum_x += x;
@@ -114,98 +135,47 @@ void FinishCentroid(CentroidResult& result, double sum_x, double sum_y) {
     }
 }
 
-int ProcesarTXT(const std::string& log_path, const RunArguments& run, ProgressSink* progress) {
-    LineReader input;
-    if (!input.Open(run.entrada)) {
-        return 0;
-    }
-    OutputFile output;
-    if (!output.Open(run.salida, OutputFile::Mode::kTruncate)) {
-        return 0;
-    }
-    ProgressWindow window(progress, kCaptionTransforming, input.size());
-    ParameterSet set;
-    int model = run.model;
-    if (!StartRun(log_path, run, InvalidRunArguments(run), set, model)) {
-        return 0;
-    }
-
-    // Line 1 is a free title, copied as it is.
-    std::string line;
-    if (!input.Next(line)) {
-        return output.Close() ? 1 : 0;
-    }
-    output.WriteRaw(line);
-    if (!input.ended_by_line_feed()) {
-        // The file ends within its title: nothing else to do, no summary.
-        return output.Close() ? 1 : 0;
-    }
-    output.WriteRaw("\r\n");
-
-    long long points = 0;
-    long long bad_zone = 0;
-    std::string out_line;
-    while (input.Next(line)) {
-        window.Step(input.position());
-        if (window.Cancelled()) {
-            output.Close();
-            RemoveIncompleteFile(run.salida);
-            AppendToLog(log_path, kCancelledLine);
-            return 0;
+int ProcesarTXT(const std::string& log_path, const RunArguments& run, ProgressSink* progress,
+                RunOutcome* outcome, FoundVertexList* found) {
+    FileRun file_run(log_path, run, progress, kTxtLineLimit, outcome);
+    try {
+        std::unique_ptr<FoundVertexList> own;
+        if (!found) {
+            own = std::make_unique<FoundVertexList>();
+            found = own.get();
         }
-        const TabFields fields(line);
-        const int number = ReadPointNumber(fields[0]);
-        if (number <= 0) {
-            continue;
-        }
-        const double zone_in = run.h_entrada >= 1.0 ? run.h_entrada : ReadDecimal(fields[4]);
-        if (run.pa == kKindUtm && !IsZone(zone_in)) {
-            ++bad_zone; // a UTM point without a usable zone cannot be placed
-            continue;
-        }
-        double zone_out = run.h_salida; // chosen afresh for every point
-        const CoordTriple point(ReadDecimal(fields[1]), ReadDecimal(fields[2]),
-                                ReadDecimal(fields[3]));
-        const CoordTriple out = TransformFilePoint(point, run.da, run.pa, zone_in, run.db, run.pb,
-                                                   run.h_salida, set, model, zone_out);
-        out_line.clear();
-        AppendInteger(out_line, number);
-        AppendPointFields(out_line, run.pb, out, zone_out);
-        out_line += "\r\n";
-        output.WriteRaw(out_line);
-        ++points;
+        return TransformPointFile(file_run, run, *found, outcome);
+    } catch (...) {
+        return file_run.FailUnexpectedly();
     }
-    if (!FinishFiles(input, output, log_path, run)) {
-        return 0;
-    }
-    std::string summary = TxtSummary(points);
-    if (bad_zone > 0) {
-        summary += "Advertencia: " + std::to_string(bad_zone) +
-                   " puntos UTM sin huso válido (1 a 60) no se han transformado\n";
-    }
-    return AppendToExistingLog(log_path, summary) ? 1 : 0;
 }
 
 int CentroideTXT(const std::string& entrada, int datum, int kind, double zone,
                  CentroidResult& result, ProgressSink* progress) {
     result = CentroidResult();
-    if (!IsDatum(datum) || !IsTransformableKind(kind)) {
+    if (!(datum == kDatumEd50 || datum == kDatumEtrs89) || !IsTransformableKind(kind) ||
+        !IsZoneArgument(zone)) {
         return 0;
     }
-    LineReader input;
+    LineReader input(kTxtLineLimit);
     if (!input.Open(entrada)) {
         return 0;
     }
     ProgressWindow window(progress, kCaptionCentroid, input.size());
     ParameterSet set;
-    int model = kModelHelmert;
-    PrepareParameters(datum, kind, kDatumEd50, model, kParametersSpain, 0, 0, 0, 0, -1, set, "",
-                      false, true);
+    SetSpainParametersWithReport(DirectionOf(datum, kDatumEd50), set, nullptr);
 
+    // Line 1, the title, is dropped, however long.
     std::string line;
-    if (!input.Next(line) || !input.ended_by_line_feed()) {
-        return 1; // title line only
+    if (!input.Next(line)) {
+        return input.failed() ? 0 : 1;
     }
+    while (input.too_long() && input.NextPiece(line)) {
+    }
+    if (!input.ended_by_line_feed()) {
+        return input.failed() ? 0 : 1; // title line only
+    }
+    const bool zone_per_point = kind == kKindUtm && zone < 1.0;
     double sum_x = 0.0, sum_y = 0.0;
     while (input.Next(line)) {
         window.Step(input.position());
@@ -213,15 +183,14 @@ int CentroideTXT(const std::string& entrada, int datum, int kind, double zone,
             result = CentroidResult();
             return 0;
         }
-        const TabFields fields(line);
-        const double zone_in = zone >= 1.0 ? zone : ReadDecimal(fields[4]);
-        if (ReadPointNumber(fields[0]) <= 0 || (kind == kKindUtm && !IsZone(zone_in))) {
+        const PointLine point = ReadPointLine(line, zone_per_point, input.too_long());
+        if (point.kind != PointLine::Kind::kPoint) {
             continue;
         }
         double zone30 = 30.0;
-        const CoordTriple out = TransformPoint(
-            CoordTriple(ReadDecimal(fields[1]), ReadDecimal(fields[2]), ReadDecimal(fields[3])),
-            datum, kind, zone_in, kDatumEd50, kKindUtm, 30.0, set, model, zone30);
+        const CoordTriple out =
+            TransformPoint(point.coords, datum, kind, zone_per_point ? point.zone : zone,
+                           kDatumEd50, kKindUtm, 30.0, set, kModelHelmert, zone30);
         AccumulateCentroid(result, out.c1, out.c2, sum_x, sum_y);
     }
     if (input.failed()) {

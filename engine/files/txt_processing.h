@@ -3,10 +3,9 @@
 #pragma once
 
 #include "files/execution_log.h"
-#include "files/line_reader.h"
-#include "files/output_file.h"
+#include "files/file_run.h"
 #include "files/progress.h"
-#include "geodesy/parameter_set.h"
+#include "geodesy/vertex_search.h"
 
 #include <string>
 
@@ -23,32 +22,24 @@ struct CentroidResult {
     long long count = 0;
 };
 
+// Point lines named one by one in the log; those after are only counted.
+inline constexpr long long kRejectedLinesNamed = 1000;
+
 // Transforms the points of run.entrada into run.salida and writes the
 // execution log `log_path`. Returns 1 on success, 0 on failure (the log says
-// why once it exists).
-int ProcesarTXT(const std::string& log_path, const RunArguments& run, ProgressSink* progress);
+// why, when it could be written). A point line that cannot be read whole is
+// not transformed: the log names it ("Línea N rechazada: ...") and the run
+// still succeeds. `found` (when given) receives the vertices of a local
+// search; `outcome` what a caller may report.
+int ProcesarTXT(const std::string& log_path, const RunArguments& run, ProgressSink* progress,
+                RunOutcome* outcome = nullptr, FoundVertexList* found = nullptr);
 
 // Centroid and rectangle of the points of a file, transformed to ED50 UTM
-// zone 30 with the national set. Returns 1, or 0 when the file cannot be read
-// or its coordinates cannot be transformed (the result keeps its start values).
+// zone 30 with the national set; lines that are not whole points are left
+// out. Returns 1, or 0 when the file cannot be read, the arguments are not
+// valid or the user cancels (the result keeps its start values).
 int CentroideTXT(const std::string& entrada, int datum, int kind, double zone,
                  CentroidResult& result, ProgressSink* progress);
-
-// Shared by the file processors: checks the codes of a run, returning the log
-// line that names the first bad one, or an empty string.
-std::string InvalidRunArguments(const RunArguments& run);
-
-// The start of a file run, shared by the processors: the log header, the
-// check of the arguments (`invalid`, the line that names a bad one, goes to
-// the log) and the parameter set, whose model may change. False ends the run.
-bool StartRun(const std::string& log_path, const RunArguments& run, const std::string& invalid,
-              ParameterSet& set, int& model);
-
-// The end of a run's files: a read error on the input or a write error on the
-// output makes the run a failure, removes the incomplete output and says so in
-// the log. True when both files are complete.
-bool FinishFiles(LineReader& input, OutputFile& output, const std::string& log_path,
-                 const RunArguments& run);
 
 // Widens the rectangle and adds to the sums of a centroid.
 void AccumulateCentroid(CentroidResult& result, double x, double y, double& sum_x, double& sum_y);

@@ -6,7 +6,6 @@
 // well conditioned.
 #include "geodesy/least_squares.h"
 
-#include "files/execution_log.h"
 #include "files/number_format.h"
 #include "files/text_encoding.h"
 #include "geodesy/matrix.h"
@@ -15,6 +14,7 @@
 #include "geodesy/utm.h"
 #include "geodesy/vertex_search.h"
 
+#include <charconv>
 #include <cmath>
 #include <vector>
 
@@ -203,12 +203,19 @@ Solution Solve(const Matrix& a, const Matrix& l) {
     return s;
 }
 
-// Writes the block when asked; an estimation that could not report fails.
-bool Finish(bool write_log, const std::string& log_path, const std::string& block, bool result) {
-    if (write_log && !AppendToLog(log_path, block)) {
-        return false;
+// Hands the block over when asked for.
+bool Finish(std::string* report, const std::string& block, bool result) {
+    if (report) {
+        *report += block;
     }
     return result;
+}
+
+// The distance of a search as the log writes it: 10, 2500.5, 1e+300.
+std::string DistanceText(double metres) {
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, metres);
+    return std::string(buffer, result.ptr);
 }
 
 } // namespace
@@ -263,11 +270,10 @@ bool AdjustParameters(const std::vector<DatumPoint>& source, const std::vector<D
     return true;
 }
 
-bool SetSpainParametersWithLog(int direction, ParameterSet& set, const std::string& log_path,
-                               bool write_log) {
+void SetSpainParametersWithReport(int direction, ParameterSet& set, std::string* report) {
     SetSpainParameters(direction, set);
-    if (!write_log) {
-        return true;
+    if (!report) {
+        return;
     }
     std::string block = kBlockTitle;
     block += "Número de puntos utilizados: 0\n"
@@ -277,11 +283,11 @@ bool SetSpainParametersWithLog(int direction, ParameterSet& set, const std::stri
              "                   Geocéntricas (0,0,0)\n";
     AppendParameterLines(block, set.params, kModelHelmert);
     block += "Error ajuste:  1 [m]\n\n";
-    return AppendToLog(log_path, block);
+    *report += block;
 }
 
-bool EstimateParameters(const std::string& log_path, ParameterSet& set, int model, int direction,
-                        bool write_log) {
+bool EstimateParameters(const FoundVertexList& found, ParameterSet& set, int model, int direction,
+                        std::string* report) {
     if (model < kModelHelmert || model > kModelAffine2D) {
         return false;
     }
@@ -291,7 +297,6 @@ bool EstimateParameters(const std::string& log_path, ParameterSet& set, int mode
     // national transformation by more than kBlunderLimit.
     ParameterSet national;
     SetSpainParameters(kDirectionEd50ToEtrs89, national);
-    const FoundVertexList& found = FoundVertices();
     std::vector<VertexRecord> kept;
     std::string discarded;
     for (std::int32_t i = 0; i < found.count; ++i) {
@@ -310,7 +315,7 @@ bool EstimateParameters(const std::string& log_path, ParameterSet& set, int mode
     block += discarded;
     if (n < 3) {
         block += "Imposible calcular: menos de 3 vértices válidos\n";
-        return Finish(write_log, log_path, block, false);
+        return Finish(report, block, false);
     }
 
     // Both sides of every vertex, and their centroids.
@@ -343,35 +348,44 @@ bool EstimateParameters(const std::string& log_path, ParameterSet& set, int mode
     block += "                   Geocéntricas " + TripleText(set.target_centroid.geocentric());
 
     const bool adjusted = AdjustParameters(source, target, model, set, block);
-    return Finish(write_log, log_path, block, adjusted);
+    return Finish(report, block, adjusted);
 }
 
 bool PrepareParameters(int datum_in, int kind_in, int datum_out, int& model, int parametros,
                        double selec_param, double c1, double c2, double c3, double zone,
-                       ParameterSet& set, const std::string& log_path, bool write_log,
+                       FoundVertexList& found, ParameterSet& set, std::string* report,
                        bool centre_is_catalogue) {
     const int direction = DirectionOf(datum_in, datum_out);
     switch (parametros) {
     case kParametersSpain:
         model = kModelHelmert;
-        return SetSpainParametersWithLog(direction, set, log_path, write_log);
+        SetSpainParametersWithReport(direction, set, report);
+        return true;
     case kParametersAndalusia:
-        SearchByDistance(1e300, c1, c2, c3, zone, datum_in, kind_in, true);
+        SearchByDistance(found, 1e300, c1, c2, c3, zone, datum_in, kind_in, true);
         break;
     case kParametersByDistance:
-        SearchByDistance(selec_param, c1, c2, c3, zone, datum_in, kind_in, centre_is_catalogue);
+        SearchByDistance(found, selec_param, c1, c2, c3, zone, datum_in, kind_in,
+                         centre_is_catalogue);
         break;
     case kParametersByNumber:
-        SearchByNumber(TruncatedCount(selec_param), c1, c2, c3, zone, datum_in, kind_in,
+        SearchByNumber(found, TruncatedCount(selec_param), c1, c2, c3, zone, datum_in, kind_in,
                        centre_is_catalogue);
         break;
     default:
         return true; // no choice known: the set is left as it is
     }
-    if (FoundVertices().count < 3) {
-        return false;
+    if (found.count < 3) {
+        // Nothing to estimate from: the report says so, and why.
+        std::string block = kBlockTitle;
+        block += "Imposible calcular: solo " + std::to_string(found.count) + " vértices";
+        if (parametros == kParametersByDistance) {
+            block += " a menos de " + DistanceText(selec_param) + " m";
+        }
+        block += "\n";
+        return Finish(report, block, false);
     }
-    return EstimateParameters(log_path, set, model, direction, write_log);
+    return EstimateParameters(found, set, model, direction, report);
 }
 
 } // namespace dezadiravevava

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "geodesy/parameter_set.h"
+#include "geodesy/vertex_search.h"
 
 #include <string>
 #include <vector>
@@ -21,18 +22,19 @@ inline constexpr double kBlunderLimit = 10.0; // metres, planimetric
 
 // Builds the run's parameter set. `model` is replaced by Helmert for the
 // national set. (c1, c2, c3, zone) is the search centre, in datum_in / kind_in
-// unless centre_is_catalogue (then ED50 UTM zone 30). With write_log, the
-// report block is appended to the log (created when missing). False when fewer
-// than 3 vertices are found, the estimation fails or the log cannot be written.
+// unless centre_is_catalogue (then ED50 UTM zone 30); the vertices found go to
+// `found`. With a report, the block for the execution log is appended to it,
+// also when the preparation fails, so that the log says why. False when fewer
+// than 3 vertices are found or the estimation fails.
 bool PrepareParameters(int datum_in, int kind_in, int datum_out, int& model, int parametros,
                        double selec_param, double c1, double c2, double c3, double zone,
-                       ParameterSet& set, const std::string& log_path, bool write_log,
+                       FoundVertexList& found, ParameterSet& set, std::string* report,
                        bool centre_is_catalogue);
 
-// Estimates a set of the given model from the current found vertices.
+// Estimates a set of the given model from the vertices `found`.
 // direction: kDirectionEtrs89ToEd50 or kDirectionEd50ToEtrs89.
-bool EstimateParameters(const std::string& log_path, ParameterSet& set, int model, int direction,
-                        bool write_log);
+bool EstimateParameters(const FoundVertexList& found, ParameterSet& set, int model, int direction,
+                        std::string* report);
 
 // The adjustment on points already placed on their ellipsoids (geodetic with
 // h = 0 for the 3D models, plane coordinates in the geocentric triple for the
@@ -43,9 +45,8 @@ bool EstimateParameters(const std::string& log_path, ParameterSet& set, int mode
 bool AdjustParameters(const std::vector<DatumPoint>& source, const std::vector<DatumPoint>& target,
                       int model, ParameterSet& set, std::string& report);
 
-// Loads the national set of a direction and, with write_log, appends its
-// report block; false when that block cannot be written.
-bool SetSpainParametersWithLog(int direction, ParameterSet& set, const std::string& log_path,
-                               bool write_log);
+// Loads the national set of a direction and, with a report, appends its
+// block.
+void SetSpainParametersWithReport(int direction, ParameterSet& set, std::string* report);
 
 } // namespace dezadiravevava

@@ -33,11 +33,6 @@ std::optional<PlanePoint> Centre(double c1, double c2, double c3, double zone, i
 
 } // namespace
 
-FoundVertexList& FoundVertices() {
-    static FoundVertexList list;
-    return list;
-}
-
 std::optional<PlanePoint> SearchCentreToEd50Utm(double c1, double c2, double c3, double zone,
                                                 int datum, int kind) {
     if (kind < kKindGeodetic || kind > kKindGeocentric) {
@@ -76,9 +71,8 @@ std::optional<PlanePoint> SearchCentreToEd50Utm(double c1, double c2, double c3,
     }
 }
 
-void SearchByDistance(double dist_max, double c1, double c2, double c3, double zone, int datum,
-                      int kind, bool centre_is_catalogue) {
-    FoundVertexList& found = FoundVertices();
+void SearchByDistance(FoundVertexList& found, double dist_max, double c1, double c2, double c3,
+                      double zone, int datum, int kind, bool centre_is_catalogue) {
     const auto centre = Centre(c1, c2, c3, zone, datum, kind, centre_is_catalogue);
     found.count = 0;
     if (!centre) {
@@ -91,13 +85,13 @@ void SearchByDistance(double dist_max, double c1, double c2, double c3, double z
     }
 }
 
-void SearchByNumber(std::int32_t n, double c1, double c2, double c3, double zone, int datum,
-                    int kind, bool centre_is_catalogue) {
+void SearchByNumber(FoundVertexList& found, std::int32_t n, double c1, double c2, double c3,
+                    double zone, int datum, int kind, bool centre_is_catalogue) {
     n = std::min(std::max(n, 3), kCatalogueSize);
-    FoundVertexList& found = FoundVertices();
     const auto centre = Centre(c1, c2, c3, zone, datum, kind, centre_is_catalogue);
     found.count = 0;
-    if (!centre) {
+    // Distances from a centre that is not finite cannot be ordered.
+    if (!centre || !std::isfinite(centre->x) || !std::isfinite(centre->y)) {
         return;
     }
     std::array<VertexDistance, kCatalogueSize> work;
@@ -122,8 +116,7 @@ void ExchangeSortByDistance(std::span<VertexDistance> entries) {
     }
 }
 
-std::optional<VertexRecord> GetFoundVertex(std::int32_t index) {
-    const FoundVertexList& found = FoundVertices();
+std::optional<VertexRecord> GetFoundVertex(const FoundVertexList& found, std::int32_t index) {
     if (index < 0 || index >= found.count) {
         return std::nullopt;
     }

@@ -11,15 +11,13 @@
 
 namespace dezadiravevava {
 
-// The vertices of the last search. One list for the whole process: every
+// The vertices of the last search. Each control keeps its own list: every
 // search empties it and refills it; the estimation and the automation
 // interface read it.
 struct FoundVertexList {
     std::array<VertexRecord, kCatalogueSize> entries{};
     std::int32_t count = 0;
 };
-
-FoundVertexList& FoundVertices();
 
 // The search centre in catalogue coordinates (ED50 UTM zone 30). An ETRS89
 // centre (datum 19) is carried to ED50 with the national set; any other datum
@@ -30,15 +28,16 @@ std::optional<PlanePoint> SearchCentreToEd50Utm(double c1, double c2, double c3,
                                                 int datum, int kind);
 
 // Every vertex strictly closer than dist_max metres (planimetric, ED50) to
-// the centre, in catalogue order. With centre_is_catalogue, (c1, c2) are
-// already ED50 UTM zone 30.
-void SearchByDistance(double dist_max, double c1, double c2, double c3, double zone, int datum,
-                      int kind, bool centre_is_catalogue);
+// the centre, in catalogue order, into `found`. With centre_is_catalogue,
+// (c1, c2) are already ED50 UTM zone 30.
+void SearchByDistance(FoundVertexList& found, double dist_max, double c1, double c2, double c3,
+                      double zone, int datum, int kind, bool centre_is_catalogue);
 
-// The n nearest vertices (n clamped to 3..180), nearest first; equal distances
-// keep the order of an exchange sort over the catalogue order.
-void SearchByNumber(std::int32_t n, double c1, double c2, double c3, double zone, int datum,
-                    int kind, bool centre_is_catalogue);
+// The n nearest vertices (n clamped to 3..180), nearest first, into `found`;
+// equal distances keep the order of an exchange sort over the catalogue order.
+// A centre that is not finite finds nothing.
+void SearchByNumber(FoundVertexList& found, std::int32_t n, double c1, double c2, double c3,
+                    double zone, int datum, int kind, bool centre_is_catalogue);
 
 // A catalogue entry with its distance from a search centre.
 struct VertexDistance {
@@ -51,7 +50,7 @@ struct VertexDistance {
 // rule, not catalogue order, decides the order of equal distances.
 void ExchangeSortByDistance(std::span<VertexDistance> entries);
 
-// Entry `index` of the found list, or nothing outside 0..count-1.
-std::optional<VertexRecord> GetFoundVertex(std::int32_t index);
+// Entry `index` of a found list, or nothing outside 0..count-1.
+std::optional<VertexRecord> GetFoundVertex(const FoundVertexList& found, std::int32_t index);
 
 } // namespace dezadiravevava

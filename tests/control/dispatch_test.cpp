@@ -6,9 +6,11 @@
 
 #include <atomic>
 #include <chrono>
+#include <climits>
 #include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <limits>
 #include <string>
 #include <thread>
 #include <vector>
@@ -332,6 +334,8 @@ std::string PointFile(std::size_t at_least) {
 TEST_F(Control, CancelFromTheProgressCallbackStopsEveryLongMethod) {
     TempDir dir;
     WriteWhole(dir.File("in.txt"), PointFile(60000));
+    WriteWhole(dir.File("out.txt"), "anterior\r\n");
+    WriteWhole(dir.File("out.dxf"), "anterior\r\n");
     CancelHalfway state{control_};
     const DzvProgressCallbacks callbacks = CancelHalfwayCallbacks(state);
     ASSERT_EQ(dzv_set_progress(control_, &callbacks), DZV_OK);
@@ -357,6 +361,12 @@ TEST_F(Control, CancelFromTheProgressCallbackStopsEveryLongMethod) {
     ASSERT_EQ(Invoke(20, {Str(dir.File("in.txt")), Str(dir.File("out.dxf")), I4(2)}, &result),
               DZV_OK);
     EXPECT_EQ(result.v.i2, 0);
+    // The old files are intact, and no temporary file is left beside them.
+    EXPECT_EQ(ReadWhole(dir.File("out.txt")), "anterior\r\n");
+    EXPECT_EQ(ReadWhole(dir.File("out.dxf")), "anterior\r\n");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
+                            std::filesystem::directory_iterator()),
+              4); // in.txt, out.txt, out.dxf, log
 
     // A request made while nothing runs is forgotten when the next method starts.
     ASSERT_EQ(dzv_set_progress(control_, nullptr), DZV_OK);
@@ -386,6 +396,93 @@ TEST_F(Control, CancelFromAnotherThread) {
     canceller.join();
     ASSERT_EQ(status, DZV_OK);
     EXPECT_EQ(result.v.i2, 0);
+}
+
+TEST_F(Control, ExtremeDispatchIdentifiers) {
+    DzvValue value{};
+    for (const std::int32_t dispid : {INT32_MIN, INT32_MIN + 1, -1, 0, 21, INT32_MAX}) {
+        EXPECT_EQ(Invoke(dispid, {}), DZV_E_MEMBER_NOT_FOUND) << dispid;
+        EXPECT_EQ(dzv_get_property(control_, dispid, &value), DZV_E_MEMBER_NOT_FOUND) << dispid;
+        EXPECT_EQ(dzv_put_property(control_, dispid, &value), DZV_E_MEMBER_NOT_FOUND) << dispid;
+    }
+}
+
+TEST_F(Control, TheEngineChecksItsOwnArguments) {
+    // Whatever the host, a zone must be a whole number (0 or -1: one per
+    // point) and every number finite: nothing is written otherwise.
+    TempDir dir;
+    WriteWhole(dir.File("in.txt"), "t\r\n1\t298569.727\t4295339.009\t520.6\t30\r\n");
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    for (const double bad : {75.0, 30.7, 1e300, inf, nan}) {
+        SCOPED_TRACE(bad);
+        for (const std::int32_t method : {13, 14}) {
+            DzvValue result{};
+            std::filesystem::remove(dir.File("out"));
+            ASSERT_EQ(Invoke(method,
+                             {Str(dir.File("log")), Str(dir.File("in.txt")), I4(14), I4(2), R8(30),
+                              Str(dir.File("out")), I4(19), I4(2), R8(bad), I4(0), I4(0), R8(0),
+                              R8(0), R8(0), R8(0)},
+                             &result),
+                      DZV_OK);
+            EXPECT_EQ(result.v.i2, 0);
+            EXPECT_FALSE(std::filesystem::exists(dir.File("out")));
+        }
+        DzvValue result{};
+        ASSERT_EQ(Invoke(16, {Str(dir.File("in.txt")), I4(14), I4(2), R8(bad)}, &result), DZV_OK);
+        EXPECT_EQ(result.v.i2, 0);
+        ASSERT_EQ(Invoke(18, {I4(3), R8(300000), R8(4100000), R8(0), R8(bad), I4(14), I4(2)}),
+                  DZV_OK);
+        DzvValue found{};
+        ASSERT_EQ(dzv_get_property(control_, 7, &found), DZV_OK);
+        EXPECT_EQ(found.v.i4, 0);
+        ASSERT_EQ(Invoke(17, {R8(5000), R8(bad == 75.0 ? nan : inf), R8(4100000), R8(0), R8(30),
+                              I4(14), I4(2)}),
+                  DZV_OK);
+        ASSERT_EQ(dzv_get_property(control_, 7, &found), DZV_OK);
+        EXPECT_EQ(found.v.i4, 0);
+    }
+}
+
+// Two controls on two threads: each keeps the vertices of its own searches.
+TEST(TwoControls, OnTwoThreadsNeverSeeEachOthersVertices) {
+    struct Search {
+        std::int32_t count;
+        double x, y;
+        std::vector<std::int32_t> expected; // found numbers, in order
+    };
+    std::vector<Search> searches = {{3, 212903.466, 4040539.144, {}},
+                                    {7, 298569.727, 4295339.009, {}}};
+    for (Search& s : searches) {
+        dezadiravevava::TransfClient transf;
+        transf.BuscarPuntosPorNumero(s.count, s.x, s.y, 0, 30, 14, 2);
+        for (std::int32_t i = 0; i < transf.NumeroPuntosEncontrados(); ++i) {
+            transf.ObtenerPuntoEncontrado(i);
+            s.expected.push_back(transf.IDSEL());
+        }
+        ASSERT_EQ(s.expected.size(), static_cast<std::size_t>(s.count));
+    }
+    std::atomic<int> wrong{0};
+    auto loop = [&](const Search& s) {
+        dezadiravevava::TransfClient transf;
+        for (int round = 0; round < 2000; ++round) {
+            transf.BuscarPuntosPorNumero(s.count, s.x, s.y, 0, 30, 14, 2);
+            std::vector<std::int32_t> seen;
+            for (std::int32_t i = 0; i < transf.NumeroPuntosEncontrados(); ++i) {
+                if (transf.ObtenerPuntoEncontrado(i) == 1) {
+                    seen.push_back(transf.IDSEL());
+                }
+            }
+            if (seen != s.expected) {
+                ++wrong;
+            }
+        }
+    };
+    std::thread first(loop, searches[0]);
+    std::thread second(loop, searches[1]);
+    first.join();
+    second.join();
+    EXPECT_EQ(wrong.load(), 0);
 }
 
 TEST(TypeLibrary, LibraryClassesAndPropertyPage) {

@@ -1,5 +1,7 @@
 // Whole execution logs, byte for byte, against files written by hand.
 #include "files/execution_log.h"
+#include "files/output_file.h"
+#include "files/txt_processing.h"
 #include "geodesy/least_squares.h"
 #include "support/run_command.h"
 #include "support/temp_dir.h"
@@ -11,24 +13,33 @@ namespace {
 
 using quillon_test::ReadWhole;
 using quillon_test::TempDir;
+using quillon_test::WriteWhole;
 
 std::string Expected(const std::string& name) {
     return ReadWhole(std::string(QUILLON_REFERENCE_DIR) + "/logs/" + name);
 }
 
 // The log writers in the order a file run calls them: header, parameter
-// report, and the summary when the parameters are ready.
+// report, and the summary when the parameters are ready, written as a run
+// writes its log.
 bool LogRun(const std::string& log, const RunArguments& run, long long points) {
-    if (!WriteRunHeader(log, run)) {
+    OutputFile file;
+    if (!file.Open(log)) {
         return false;
     }
+    file.WriteText(RunHeader(run));
     ParameterSet set;
+    FoundVertexList found;
+    std::string report;
     int model = run.model;
-    if (!PrepareParameters(run.da, run.pa, run.db, model, run.parametros, run.selec_param, run.x,
-                           run.y, run.z, run.h_entrada, set, log, true, true)) {
-        return false;
+    const bool ready =
+        PrepareParameters(run.da, run.pa, run.db, model, run.parametros, run.selec_param, run.x,
+                          run.y, run.z, run.h_entrada, found, set, &report, true);
+    file.WriteText(report);
+    if (ready) {
+        file.WriteText(TxtSummary(points));
     }
-    return AppendToExistingLog(log, TxtSummary(points));
+    return file.Commit() && ready;
 }
 
 RunArguments Arguments(std::string entrada, std::string salida) {
@@ -99,18 +110,23 @@ TEST(ExecutionLog, DistanceChoiceAndUnknownCodes) {
         << header;
 }
 
-TEST(ExecutionLog, EachRunRewritesTheLogAndSummariesNeedIt) {
+TEST(ExecutionLog, EachRunRewritesTheLogAndRejectedLinesAreCounted) {
     TempDir dir;
-    const std::string log = dir.File("log");
-    EXPECT_FALSE(AppendToExistingLog(log, TxtSummary(1))); // no log yet
-    RunArguments first = Arguments("primero", "x");
-    ASSERT_TRUE(WriteRunHeader(log, first));
-    ASSERT_TRUE(AppendToExistingLog(log, TxtSummary(1)));
-    ASSERT_TRUE(WriteRunHeader(log, Arguments("segundo", "x")));
-    const std::string text = ReadWhole(log);
+    WriteWhole(dir.File("primero.txt"), "t\n1\t298569.727\t4295339.009\t1\n2\tx\t1\t1\n");
+    WriteWhole(dir.File("segundo.txt"), "t\n1\t298569.727\t4295339.009\t1\n");
+    RunArguments run = Arguments(dir.File("primero.txt"), dir.File("out"));
+    run.pa = run.pb = kKindUtm;
+    run.h_entrada = run.h_salida = 30;
+    ASSERT_EQ(ProcesarTXT(dir.File("log"), run, nullptr), 1);
+    EXPECT_TRUE(ReadWhole(dir.File("log"))
+                    .ends_with("N\xfamero de puntos.....: 1\r\n"
+                               "L\xedneas rechazadas.....: 1\r\n"));
+    run.entrada = dir.File("segundo.txt");
+    ASSERT_EQ(ProcesarTXT(dir.File("log"), run, nullptr), 1);
+    const std::string text = ReadWhole(dir.File("log"));
     EXPECT_EQ(text.find("primero"), std::string::npos);
     EXPECT_NE(text.find("segundo"), std::string::npos);
-    EXPECT_FALSE(WriteRunHeader(dir.File("no/such/folder/log"), first));
+    EXPECT_TRUE(text.ends_with("N\xfamero de puntos.....: 1\r\n")) << text; // none rejected
     const std::string dxf = DxfSummary({1, 2, 3, 4, 5});
     EXPECT_EQ(dxf.substr(dxf.find("Tipo")), "Tipo de archivo......: DXF\n"
                                             "Número de textos.....: 1\n"

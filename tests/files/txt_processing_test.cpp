@@ -122,11 +122,12 @@ TEST_F(TxtProcessing, GeodeticOutputCarriesHeights) {
     EXPECT_EQ(fields[3].size(), std::string("1466.987200000000\r\n").size()) << output_;
 }
 
-TEST_F(TxtProcessing, HugeValuesAreWrittenInf) {
-    ASSERT_EQ(Process("t\n1\t2e8\t0\t0\n",
+TEST_F(TxtProcessing, ValuesBeyondTheWritableRangeAreRejectedNotWrittenInf) {
+    ASSERT_EQ(Process("t\n1\t2e8\t0\t0\n2\t1e8\t0\t0\n",
                       Run(kDatumEd50, kKindGeocentric, 0, kDatumEd50, kKindGeocentric, 0)),
               1);
-    EXPECT_EQ(output_, "t\r\n1\tINF\t0.000\t0.000\r\n");
+    EXPECT_EQ(output_, "t\r\n2\t100000000.000\t0.000\t0.000\r\n");
+    EXPECT_NE(log_.find("Línea 2 rechazada: resultado fuera de rango\r\n"), std::string::npos);
 }
 
 TEST_F(TxtProcessing, PlaneCoordinatesAreRefused) {
@@ -138,14 +139,15 @@ TEST_F(TxtProcessing, PlaneCoordinatesAreRefused) {
     EXPECT_TRUE(LogEndsWith("No se puede transformar la proyección plana\r\n"));
 }
 
-TEST_F(TxtProcessing, UtmPointsWithoutAZoneAreLeftOutAndReported) {
+TEST_F(TxtProcessing, UtmPointsWithoutAZoneAreRejectedAndReported) {
     const RunArguments run = Run(kDatumEd50, kKindUtm, 0, kDatumEtrs89, kKindUtm, 30);
     ASSERT_EQ(Process("t\n1\t298569.727\t4295339.009\t0\n2\t298569.727\t4295339.009\t0\t30\n", run),
               1);
     EXPECT_EQ(output_, "t\r\n2\t298459.538\t4295133.070\t0.000\t30.\r\n");
-    EXPECT_TRUE(LogEndsWith("Número de puntos.....: 1\r\nAdvertencia: 1 puntos UTM sin huso "
-                            "válido (1 a 60) no se han transformado\r\n"))
+    EXPECT_NE(log_.find("\r\nLínea 2 rechazada: falta el huso\r\nResumen de la conversión\r\n"),
+              std::string::npos)
         << log_;
+    EXPECT_TRUE(LogEndsWith("Número de puntos.....: 1\r\nLíneas rechazadas.....: 1\r\n")) << log_;
 }
 
 TEST_F(TxtProcessing, LongLinesAreReadWhole) {
@@ -176,14 +178,19 @@ TEST_F(TxtProcessing, FailuresBeforeAnyPoint) {
     run.entrada = dir_.File("missing.txt");
     run.salida = dir_.File("out.txt");
     EXPECT_EQ(ProcesarTXT(dir_.File("log"), run, nullptr), 0);
-    EXPECT_FALSE(std::filesystem::exists(dir_.File("log")));
+    EXPECT_TRUE(Cp1252ToUtf8(ReadWhole(dir_.File("log")))
+                    .ends_with("\r\n\r\nNo se puede leer el archivo de entrada\r\n"));
     EXPECT_FALSE(std::filesystem::exists(dir_.File("out.txt")));
-    // Fewer than 3 vertices in reach: header only, empty output.
+    // Fewer than 3 vertices in reach: the log says so, no output.
     run.parametros = kParametersByDistance;
     run.selec_param = 10;
     EXPECT_EQ(Process("t\n1\t298569.727\t4295339.009\t5\t30\n", run), 0);
-    EXPECT_EQ(output_, "");
-    EXPECT_TRUE(LogEndsWith("Punto de origen.......: (0.000 ; 0.000 ; 0.000)\r\n\r\n"));
+    EXPECT_FALSE(std::filesystem::exists(dir_.File("out.txt")));
+    EXPECT_TRUE(LogEndsWith("Punto de origen.......: (0.000 ; 0.000 ; 0.000)\r\n\r\n"
+                            "Cálculo de los parámetros de transformación\r\n"
+                            "=============================================\r\n\r\n"
+                            "Imposible calcular: solo 0 vértices a menos de 10 m\r\n"))
+        << log_;
     // An unknown parameter choice is refused, not run with whatever set.
     run.parametros = 4;
     EXPECT_EQ(Process("t\n", run), 0);

@@ -16,9 +16,6 @@
 namespace dezadiravevava {
 namespace {
 
-using quillon_test::ReadWhole;
-using quillon_test::TempDir;
-
 const VertexRecord& ByNumber(std::int32_t number) {
     for (const VertexRecord& v : VertexCatalogue()) {
         if (v.number == number) {
@@ -39,18 +36,6 @@ double ErrorOn(const VertexRecord& v, const ParameterSet& set, int model) {
         TransformPoint(CoordTriple(v.ed50_x, v.ed50_y, 0.0), kDatumEd50, kKindUtm, 30, kDatumEtrs89,
                        kKindUtm, 30, set, model, zone);
     return std::hypot(out.c1 - v.etrs_x, out.c2 - v.etrs_y);
-}
-
-// The log as this platform's text: UTF-8 with LF line ends.
-std::string LogText(const std::string& path) {
-    std::string text = Cp1252ToUtf8(ReadWhole(path));
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) {
-            out += text[i];
-        }
-    }
-    return out;
 }
 
 double AdjustmentError(const std::string& report) {
@@ -98,12 +83,12 @@ TEST(AdjustParameters, RecoversAKnownHelmertSet) {
 }
 
 TEST(EstimateParameters, RegionalHelmertScreensTheBlundersAndFitsTheRest) {
-    TempDir dir;
-    const std::string log = dir.File("log");
+    FoundVertexList found;
+    std::string report;
     ParameterSet set;
     int model = kModelHelmert;
     ASSERT_TRUE(PrepareParameters(kDatumEd50, kKindUtm, kDatumEtrs89, model, kParametersAndalusia,
-                                  0, 0, 0, 0, 0, set, log, true, true));
+                                  0, 0, 0, 0, 0, found, set, &report, true));
     double sum = 0.0;
     int count = 0;
     for (const VertexRecord& v : VertexCatalogue()) {
@@ -114,7 +99,7 @@ TEST(EstimateParameters, RegionalHelmertScreensTheBlundersAndFitsTheRest) {
     }
     EXPECT_EQ(count, 178);
     EXPECT_LT(sum / count, 0.75);
-    const std::string text = LogText(log);
+    const std::string& text = report;
     EXPECT_NE(text.find("Número de puntos utilizados: 178\n"
                         "Vértice descartado por error grosero: CABEZAS 1 (96065), desviación "),
               std::string::npos)
@@ -123,21 +108,21 @@ TEST(EstimateParameters, RegionalHelmertScreensTheBlundersAndFitsTheRest) {
                         "desviación "),
               std::string::npos);
     // The found list itself is the search's: all 180.
-    EXPECT_EQ(FoundVertices().count, 180);
+    EXPECT_EQ(found.count, 180);
 }
 
 TEST(EstimateParameters, LocalFitNextToABlunder) {
-    TempDir dir;
-    const std::string log = dir.File("log");
+    FoundVertexList found;
+    std::string report;
     const VertexRecord& centre = ByNumber(106899);
     ParameterSet set;
     int model = kModelHelmert;
     ASSERT_TRUE(PrepareParameters(kDatumEd50, kKindUtm, kDatumEtrs89, model, kParametersByNumber, 5,
-                                  centre.ed50_x, centre.ed50_y, 0, 30, set, log, true, true));
-    const std::string text = LogText(log);
+                                  centre.ed50_x, centre.ed50_y, 0, 30, found, set, &report, true));
+    const std::string& text = report;
     EXPECT_NE(text.find("Número de puntos utilizados: 4\n"), std::string::npos) << text;
-    for (std::int32_t i = 0; i < FoundVertices().count; ++i) {
-        const VertexRecord& v = FoundVertices().entries[static_cast<std::size_t>(i)];
+    for (std::int32_t i = 0; i < found.count; ++i) {
+        const VertexRecord& v = found.entries[static_cast<std::size_t>(i)];
         if (!IsBlunder(v)) {
             EXPECT_LT(ErrorOn(v, set, model), 0.3) << v.name;
         }
@@ -145,84 +130,94 @@ TEST(EstimateParameters, LocalFitNextToABlunder) {
 }
 
 TEST(EstimateParameters, FewerThanThreeSoundVerticesFail) {
-    TempDir dir;
-    const std::string log = dir.File("log");
+    FoundVertexList found;
+    std::string report;
     const VertexRecord& centre = ByNumber(106899);
     ParameterSet set;
     int model = kModelHelmert;
     EXPECT_FALSE(PrepareParameters(kDatumEd50, kKindUtm, kDatumEtrs89, model, kParametersByNumber,
-                                   3, centre.ed50_x, centre.ed50_y, 0, 30, set, log, true, true));
-    const std::string text = LogText(log);
+                                   3, centre.ed50_x, centre.ed50_y, 0, 30, found, set, &report,
+                                   true));
+    const std::string& text = report;
     EXPECT_NE(text.find("Número de puntos utilizados: 2\n"), std::string::npos) << text;
     const std::string last = "Imposible calcular: menos de 3 vértices válidos\n";
     EXPECT_EQ(text.substr(text.size() - last.size()), last);
 }
 
 TEST(PrepareParameters, NumberChoiceTruncatesThenClamps) {
-    TempDir dir;
-    const std::string log = dir.File("log");
+    FoundVertexList found;
+    std::string report;
     const VertexRecord& centre = ByNumber(98555);
     ParameterSet set;
     int model = kModelHelmert;
     ASSERT_TRUE(PrepareParameters(kDatumEd50, kKindUtm, kDatumEtrs89, model, kParametersByNumber,
-                                  2.7, centre.ed50_x, centre.ed50_y, 0, 30, set, log, true, true));
-    EXPECT_EQ(FoundVertices().count, 3);
-    EXPECT_NE(LogText(log).find("Número de puntos utilizados: 3\n"), std::string::npos);
+                                  2.7, centre.ed50_x, centre.ed50_y, 0, 30, found, set, &report,
+                                  true));
+    EXPECT_EQ(found.count, 3);
+    EXPECT_NE(report.find("Número de puntos utilizados: 3\n"), std::string::npos);
 }
 
-TEST(PrepareParameters, TooFewFoundWritesNothing) {
-    TempDir dir;
-    const std::string log = dir.File("log");
+TEST(PrepareParameters, TooFewFoundSaysHowMany) {
+    FoundVertexList found;
+    std::string report;
     const VertexRecord& centre = ByNumber(98555);
     ParameterSet set;
     int model = kModelHelmert;
     // 1 m around a vertex encloses that vertex alone.
     EXPECT_FALSE(PrepareParameters(kDatumEd50, kKindUtm, kDatumEtrs89, model, kParametersByDistance,
-                                   1.0, centre.ed50_x, centre.ed50_y, 0, 30, set, log, true, true));
-    EXPECT_EQ(FoundVertices().count, 1);
-    EXPECT_FALSE(std::filesystem::exists(log));
+                                   1.0, centre.ed50_x, centre.ed50_y, 0, 30, found, set, &report,
+                                   true));
+    EXPECT_EQ(found.count, 1);
+    EXPECT_EQ(report, "Cálculo de los parámetros de transformación\n"
+                      "=============================================\n\n"
+                      "Imposible calcular: solo 1 vértices a menos de 1 m\n");
+    report.clear();
+    EXPECT_FALSE(PrepareParameters(kDatumEd50, kKindUtm, kDatumEtrs89, model, kParametersByDistance,
+                                   2500.5, 0, 0, 0, 30, found, set, &report, true));
+    EXPECT_NE(report.find("Imposible calcular: solo 0 vértices a menos de 2500.5 m\n"),
+              std::string::npos);
 }
 
 TEST(PrepareParameters, NationalSetForcesHelmertAndReportsNoVertex) {
-    TempDir dir;
-    const std::string log = dir.File("log");
+    FoundVertexList found;
+    std::string report;
     ParameterSet set;
     int model = kModelMolodensky;
     ASSERT_TRUE(PrepareParameters(kDatumEtrs89, kKindUtm, kDatumEd50, model, kParametersSpain, 0, 0,
-                                  0, 0, 0, set, log, true, true));
+                                  0, 0, 0, found, set, &report, true));
     EXPECT_EQ(model, kModelHelmert);
     EXPECT_EQ(set.params[0], -9.38994e-06);
-    EXPECT_NE(LogText(log).find("Número de puntos utilizados: 0\n"), std::string::npos);
+    EXPECT_NE(report.find("Número de puntos utilizados: 0\n"), std::string::npos);
 }
 
-TEST(PrepareParameters, UnwritableLogFails) {
-    TempDir dir;
-    const std::string log = dir.File("missing-folder/log");
+TEST(PrepareParameters, ReportsAreAppendedAndOptional) {
+    FoundVertexList found;
+    std::string report = "antes\n";
     ParameterSet set;
     int model = kModelHelmert;
-    EXPECT_FALSE(PrepareParameters(kDatumEd50, kKindUtm, kDatumEtrs89, model, kParametersSpain, 0,
-                                   0, 0, 0, 0, set, log, true, true));
-    EXPECT_FALSE(PrepareParameters(kDatumEd50, kKindUtm, kDatumEtrs89, model, kParametersAndalusia,
-                                   0, 0, 0, 0, 0, set, log, true, true));
-    // Without a log nothing is written and the set is ready.
+    EXPECT_TRUE(PrepareParameters(kDatumEd50, kKindUtm, kDatumEtrs89, model, kParametersSpain, 0, 0,
+                                  0, 0, 0, found, set, &report, true));
+    EXPECT_EQ(report.rfind("antes\nCálculo de los parámetros", 0), 0u) << report;
+    // Without a report the set is ready all the same.
     EXPECT_TRUE(PrepareParameters(kDatumEd50, kKindUtm, kDatumEtrs89, model, kParametersAndalusia,
-                                  0, 0, 0, 0, 0, set, "", false, true));
+                                  0, 0, 0, 0, 0, found, set, nullptr, true));
+    EXPECT_EQ(found.count, 180);
 }
 
 TEST(EstimateParameters, ReverseMolodenskyStoresTheSourceEllipsoid) {
-    TempDir dir;
-    const std::string log = dir.File("log");
+    FoundVertexList found;
+    std::string report;
     ParameterSet set;
     int model = kModelMolodensky;
     ASSERT_TRUE(PrepareParameters(kDatumEtrs89, kKindUtm, kDatumEd50, model, kParametersAndalusia,
-                                  0, 0, 0, 0, 0, set, log, true, true));
+                                  0, 0, 0, 0, 0, found, set, &report, true));
     EXPECT_EQ(set.params[5], 6378137.0);
     EXPECT_EQ(set.params[6], 1.0 / 298.257222101);
     EXPECT_EQ(set.source_centroid.ellipsoid().f, 1.0 / 298.257222101);
     EXPECT_EQ(set.target_centroid.ellipsoid().a, 6378388.0);
     // The source centroid printed first is the ETRS89 one: for vertices set on
     // each ellipsoid's surface, the ETRS89 X lies some 150 m below the ED50 X.
-    const std::string text = LogText(log);
+    const std::string& text = report;
     const std::string key = "Geocéntricas (";
     const std::size_t first = text.find(key);
     const std::size_t second = text.find(key, first + 1);
@@ -234,19 +229,19 @@ TEST(EstimateParameters, ReverseMolodenskyStoresTheSourceEllipsoid) {
 }
 
 TEST(EstimateParameters, AffineFromThreeVerticesHasNoRedundancy) {
-    TempDir dir;
-    const std::string log = dir.File("log");
+    FoundVertexList found;
+    std::string report;
     const VertexRecord& centre = ByNumber(98555);
     ParameterSet set;
     int model = kModelAffine2D;
     ASSERT_TRUE(PrepareParameters(kDatumEd50, kKindUtm, kDatumEtrs89, model, kParametersByNumber, 3,
-                                  centre.ed50_x, centre.ed50_y, 0, 30, set, log, true, true));
-    const std::string text = LogText(log);
+                                  centre.ed50_x, centre.ed50_y, 0, 30, found, set, &report, true));
+    const std::string& text = report;
     const std::string tail = "Error ajuste:  indeterminado (redundancia nula)\n\n";
     EXPECT_EQ(text.substr(text.size() - tail.size()), tail) << text;
     // Exact through its three vertices.
     for (std::int32_t i = 0; i < 3; ++i) {
-        EXPECT_LT(ErrorOn(FoundVertices().entries[static_cast<std::size_t>(i)], set, model), 1e-6);
+        EXPECT_LT(ErrorOn(found.entries[static_cast<std::size_t>(i)], set, model), 1e-6);
     }
 }
 
@@ -265,12 +260,12 @@ TEST(EstimateParameters, EverySmallLocalFitAcrossTheRegionSucceeds) {
         for (double y = 3990000; y <= 4290000; y += 40000) {
             for (const int chosen : {kModelHelmert, kModelMolodensky, kModelAffine2D}) {
                 for (const double n : {3.0, 4.0}) {
+                    FoundVertexList found;
                     ParameterSet set;
                     int model = chosen;
                     const bool ready = PrepareParameters(kDatumEd50, kKindUtm, kDatumEtrs89, model,
-                                                         kParametersByNumber, n, x, y, 0, 30, set,
-                                                         "", false, true);
-                    const auto& found = FoundVertices();
+                                                         kParametersByNumber, n, x, y, 0, 30, found,
+                                                         set, nullptr, true);
                     const bool blunder_found = std::any_of(
                         found.entries.begin(), found.entries.begin() + found.count, IsBlunder);
                     if (!ready && !blunder_found) { // too few valid vertices is a failure

@@ -21,10 +21,10 @@ const VertexRecord& ByNumber(std::int32_t number) {
     throw std::runtime_error("no vertex " + std::to_string(number));
 }
 
-std::vector<std::int32_t> FoundNumbers() {
+std::vector<std::int32_t> FoundNumbers(const FoundVertexList& found) {
     std::vector<std::int32_t> numbers;
-    for (std::int32_t i = 0; i < FoundVertices().count; ++i) {
-        numbers.push_back(FoundVertices().entries[static_cast<std::size_t>(i)].number);
+    for (std::int32_t i = 0; i < found.count; ++i) {
+        numbers.push_back(found.entries[static_cast<std::size_t>(i)].number);
     }
     return numbers;
 }
@@ -53,15 +53,16 @@ TEST(VertexCatalogue, PublishedRowsAndLayout) {
 }
 
 TEST(VertexSearch, ByNumberClampsAndSortsByDistance) {
+    FoundVertexList found;
     const VertexRecord& centre = ByNumber(98555); // ALCORES
-    SearchByNumber(1, centre.ed50_x, centre.ed50_y, 0, 30, kDatumEd50, kKindUtm, false);
-    ASSERT_EQ(FoundVertices().count, 3);
-    EXPECT_EQ(FoundVertices().entries[0].number, 98555);
-    SearchByNumber(500, centre.ed50_x, centre.ed50_y, 0, 30, kDatumEd50, kKindUtm, false);
-    ASSERT_EQ(FoundVertices().count, 180);
+    SearchByNumber(found, 1, centre.ed50_x, centre.ed50_y, 0, 30, kDatumEd50, kKindUtm, false);
+    ASSERT_EQ(found.count, 3);
+    EXPECT_EQ(found.entries[0].number, 98555);
+    SearchByNumber(found, 500, centre.ed50_x, centre.ed50_y, 0, 30, kDatumEd50, kKindUtm, false);
+    ASSERT_EQ(found.count, 180);
     double previous = -1.0;
     for (std::int32_t i = 0; i < 180; ++i) {
-        const VertexRecord& v = FoundVertices().entries[static_cast<std::size_t>(i)];
+        const VertexRecord& v = found.entries[static_cast<std::size_t>(i)];
         const double d = std::hypot(v.ed50_x - centre.ed50_x, v.ed50_y - centre.ed50_y);
         EXPECT_GE(d, previous);
         previous = d;
@@ -81,23 +82,24 @@ TEST(VertexSearch, ExchangeSortDecidesTheOrderOfTies) {
 }
 
 TEST(VertexSearch, ByDistanceIsStrictAndInCatalogueOrder) {
+    FoundVertexList found;
     const VertexRecord& centre = ByNumber(98555);
-    SearchByDistance(0.0, centre.ed50_x, centre.ed50_y, 0, 30, kDatumEd50, kKindUtm, false);
-    EXPECT_EQ(FoundVertices().count, 0);
-    SearchByDistance(1e300, 0, 0, 0, 30, kDatumEd50, kKindUtm, true);
-    ASSERT_EQ(FoundVertices().count, 180);
+    SearchByDistance(found, 0.0, centre.ed50_x, centre.ed50_y, 0, 30, kDatumEd50, kKindUtm, false);
+    EXPECT_EQ(found.count, 0);
+    SearchByDistance(found, 1e300, 0, 0, 0, 30, kDatumEd50, kKindUtm, true);
+    ASSERT_EQ(found.count, 180);
     for (std::size_t i = 0; i < 180; ++i) {
-        EXPECT_EQ(FoundVertices().entries[i].number, VertexCatalogue()[i].number);
+        EXPECT_EQ(found.entries[i].number, VertexCatalogue()[i].number);
     }
     // A vertex exactly at the limit is left out; a hair beyond, it is in.
     const VertexRecord& other = ByNumber(99235);
     const double d = std::hypot(other.ed50_x - centre.ed50_x, other.ed50_y - centre.ed50_y);
-    SearchByDistance(d, centre.ed50_x, centre.ed50_y, 0, 30, kDatumEd50, kKindUtm, true);
-    const auto inside = FoundNumbers();
+    SearchByDistance(found, d, centre.ed50_x, centre.ed50_y, 0, 30, kDatumEd50, kKindUtm, true);
+    const auto inside = FoundNumbers(found);
     EXPECT_EQ(std::count(inside.begin(), inside.end(), 99235), 0);
-    SearchByDistance(std::nextafter(d, 1e300), centre.ed50_x, centre.ed50_y, 0, 30, kDatumEd50,
-                     kKindUtm, true);
-    const auto wider = FoundNumbers();
+    SearchByDistance(found, std::nextafter(d, 1e300), centre.ed50_x, centre.ed50_y, 0, 30,
+                     kDatumEd50, kKindUtm, true);
+    const auto wider = FoundNumbers(found);
     EXPECT_EQ(std::count(wider.begin(), wider.end(), 99235), 1);
     EXPECT_EQ(wider.size(), inside.size() + 1);
     EXPECT_TRUE(std::is_sorted(wider.begin(), wider.end(), [](auto a, auto b) {
@@ -111,6 +113,7 @@ TEST(VertexSearch, ByDistanceIsStrictAndInCatalogueOrder) {
 }
 
 TEST(VertexSearch, CentresInEveryDatumAndKind) {
+    FoundVertexList found;
     const VertexRecord& v = ByNumber(80656); // SERVILLETA, national set good to 0.07 m here
     const Ellipsoid& etrs = EllipsoidRow(kDatumEtrs89);
     const Ellipsoid& ed50 = EllipsoidRow(kDatumEd50);
@@ -142,23 +145,28 @@ TEST(VertexSearch, CentresInEveryDatumAndKind) {
     EXPECT_EQ(c->x, 700000.0);
     EXPECT_EQ(c->y, 4100000.0);
     // The automation path: an ETRS89 geodetic centre finds the vertex itself first.
-    SearchByNumber(3, g.lambda, g.phi, 0, 0, kDatumEtrs89, kKindGeodetic, false);
-    EXPECT_EQ(FoundVertices().entries[0].number, 80656);
+    SearchByNumber(found, 3, g.lambda, g.phi, 0, 0, kDatumEtrs89, kKindGeodetic, false);
+    EXPECT_EQ(found.entries[0].number, 80656);
 }
 
 TEST(VertexSearch, CentreOfUnknownKindFindsNothing) {
-    SearchByNumber(10, 300000.0, 4100000.0, 0, 30, kDatumEd50, kKindPlane, false);
-    EXPECT_EQ(FoundVertices().count, 0);
+    FoundVertexList found;
+    SearchByNumber(found, 10, 300000.0, 4100000.0, 0, 30, kDatumEd50, kKindPlane, false);
+    EXPECT_EQ(found.count, 0);
     EXPECT_FALSE(SearchCentreToEd50Utm(1, 2, 3, 30, kDatumEd50, 7).has_value());
+    // Distances from a centre that is not finite cannot be ordered.
+    SearchByNumber(found, 10, std::nan(""), 4100000.0, 0, 30, kDatumEd50, kKindUtm, false);
+    EXPECT_EQ(found.count, 0);
 }
 
 TEST(VertexSearch, GetFoundVertexInsideTheListOnly) {
+    FoundVertexList found;
     const VertexRecord& v = ByNumber(80656);
-    SearchByNumber(4, v.ed50_x, v.ed50_y, 0, 30, kDatumEd50, kKindUtm, true);
-    EXPECT_EQ(GetFoundVertex(0)->number, 80656);
-    EXPECT_TRUE(GetFoundVertex(3).has_value());
-    EXPECT_FALSE(GetFoundVertex(4).has_value());
-    EXPECT_FALSE(GetFoundVertex(-1).has_value());
+    SearchByNumber(found, 4, v.ed50_x, v.ed50_y, 0, 30, kDatumEd50, kKindUtm, true);
+    EXPECT_EQ(GetFoundVertex(found, 0)->number, 80656);
+    EXPECT_TRUE(GetFoundVertex(found, 3).has_value());
+    EXPECT_FALSE(GetFoundVertex(found, 4).has_value());
+    EXPECT_FALSE(GetFoundVertex(found, -1).has_value());
 }
 
 } // namespace

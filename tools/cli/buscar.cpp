@@ -66,23 +66,23 @@ int RunBuscar(const std::vector<std::string>& args) {
     if (parsed.Has("distancia") == parsed.Has("numero")) {
         throw UsageError{"dé --distancia o --numero (una de las dos)"};
     }
+    FoundVertexList found;
     if (const auto distance = parsed.Get("distancia")) {
         const auto value = ParseNumber(*distance);
         if (!value || *value < 0.0) {
             throw UsageError{"distancia no válida: " + *distance};
         }
-        SearchByDistance(*value, c[0], c[1], c[2], zone, datum, kind, false);
+        SearchByDistance(found, *value, c[0], c[1], c[2], zone, datum, kind, false);
     } else {
         const std::string count = *parsed.Get("numero");
         const auto value = ParseNumber(count);
         if (!value || *value != std::floor(*value) || *value < 1.0 || *value > 1e6) {
             throw UsageError{"número de vértices no válido: " + count};
         }
-        SearchByNumber(static_cast<std::int32_t>(*value), c[0], c[1], c[2], zone, datum, kind,
-                       false);
+        SearchByNumber(found, static_cast<std::int32_t>(*value), c[0], c[1], c[2], zone, datum,
+                       kind, false);
     }
     std::cout << "numero\tnombre\ted50_x\ted50_y\tdistancia\n";
-    const FoundVertexList& found = FoundVertices();
     for (std::int32_t i = 0; i < found.count; ++i) {
         const VertexRecord& v = found.entries[static_cast<std::size_t>(i)];
         std::cout << v.number << '\t' << Cp1252ToUtf8(v.name) << '\t' << CFixed(v.ed50_x, 3) << '\t'

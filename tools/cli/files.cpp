@@ -7,6 +7,7 @@
 #include "geodesy/least_squares.h"
 #include "options.h"
 
+#include <csignal>
 #include <cstdio>
 #include <iostream>
 #include <string>
@@ -43,8 +44,14 @@ Transforma un archivo de puntos TXT (txt) o un dibujo DXF (dxf) del sistema A al
   --log RUTA     registro de ejecución; por defecto SALIDA seguido de ".log"
 
 Archivo TXT: una línea de título y un punto por línea, campos separados por
-tabuladores: número, c1, c2, c3 y, para UTM, el huso. Termina con estado 0 si la
-transformación ha tenido éxito; si no, con estado 1 y un mensaje que nombra el registro.
+tabuladores: número, c1, c2, c3 y, para UTM, el huso. Una línea cuyas coordenadas no
+se pueden leer enteras no se transforma: el registro la nombra ("Línea N rechazada").
+
+SALIDA y el registro se escriben aparte y sustituyen a los archivos anteriores sólo
+al terminar; si la transformación falla o se interrumpe, los anteriores quedan como
+estaban. Termina con estado 0 si la transformación ha tenido éxito y no hay líneas
+rechazadas; si no, con estado 1 y un mensaje que dice por qué (y nombra el registro
+si se ha escrito).
 )";
 
 constexpr const char* kCentroideHelp =
@@ -63,15 +70,40 @@ Convierte un archivo de puntos TXT en un dibujo DXF R12 con una entidad POINT po
 punto, con las coordenadas tal como están en el archivo.
 )";
 
-// A progress bar on a terminal.
+// Set by SIGINT, SIGTERM and SIGHUP: the running operation stops between lines
+// and abandons its files, so that no temporary file is left behind. A second
+// signal ends the program at once.
+volatile std::sig_atomic_t stop_requested = 0;
+
+extern "C" void RequestStop(int) {
+    stop_requested = 1;
+}
+
+void CatchStopSignals() {
+    struct sigaction action {};
+    action.sa_handler = RequestStop;
+    action.sa_flags = SA_RESETHAND; // no SA_RESTART: a blocked read ends too
+    sigemptyset(&action.sa_mask);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        ::sigaction(signal, &action, nullptr);
+    }
+}
+
+// A progress bar on a terminal, and the stop request of the signals.
 class TerminalProgress : public ProgressSink {
 public:
     void Open(std::string_view caption, std::uint64_t size) override {
+        if (!drawn_) {
+            return;
+        }
         caption_ = caption;
         size_ = size;
         Step(0);
     }
     void Step(std::uint64_t position) override {
+        if (!drawn_) {
+            return;
+        }
         const int percent = size_ ? static_cast<int>(position * 100 / size_) : 100;
         const int filled = percent * 30 / 100;
         std::fprintf(stderr, "\r%s [%s%s] %3d%%", caption_.c_str(),
@@ -79,16 +111,23 @@ public:
                      std::string(static_cast<std::size_t>(30 - filled), ' ').c_str(), percent);
         std::fflush(stderr);
     }
-    void Close() override { std::fprintf(stderr, "\r%*s\r", 50, ""); }
+    void Close() override {
+        if (drawn_) {
+            std::fprintf(stderr, "\r%*s\r", 50, "");
+        }
+    }
+    bool CancelRequested() override { return stop_requested != 0; }
 
 private:
+    bool drawn_ = ::isatty(STDERR_FILENO) != 0;
     std::string caption_;
     std::uint64_t size_ = 0;
 };
 
 ProgressSink* TerminalSink() {
     static TerminalProgress sink;
-    return ::isatty(STDERR_FILENO) ? &sink : nullptr;
+    CatchStopSignals();
+    return &sink;
 }
 
 bool IsDrawing(const std::string& path) {
@@ -142,14 +181,24 @@ int RunFile(const std::vector<std::string>& args, bool drawing) {
         }
     }
     const std::string log = parsed.Get("log").value_or(output + ".log");
-    const int result =
-        drawing ? ProcesarDXF(log, run, TerminalSink()) : ProcesarTXT(log, run, TerminalSink());
+    RunOutcome outcome;
+    const int result = drawing ? ProcesarDXF(log, run, TerminalSink(), &outcome)
+                               : ProcesarTXT(log, run, TerminalSink(), &outcome);
     if (result != 1) {
-        std::cerr << "quillon-cli: la transformación no ha tenido éxito; vea el registro " << log
+        std::cerr << "quillon-cli: la transformación no ha tenido éxito: " << outcome.failure
                   << '\n';
+        if (outcome.log_written) {
+            std::cerr << "quillon-cli: vea el registro " << log << '\n';
+        }
         return 1;
     }
     std::cout << "Resultado: " << output << "\nRegistro: " << log << '\n';
+    if (outcome.rejected > 0) {
+        // As for bad points of "punto": the rest is done, the status says not all.
+        std::cerr << "quillon-cli: " << outcome.rejected
+                  << " líneas rechazadas (no transformadas); vea el registro " << log << '\n';
+        return 1;
+    }
     return 0;
 }
 
@@ -204,6 +253,10 @@ int RunTxtToDxf(const std::vector<std::string>& args) {
         throw UsageError{"hacen falta ENTRADA y SALIDA"};
     }
     const int kind = ParseKind(parsed.Require("tipo"));
+    if (SameFile(parsed.positional()[0], parsed.positional()[1])) {
+        std::cerr << "quillon-cli: " << SameFilesMessage(SameFiles::kOutputIsInput) << '\n';
+        return 1;
+    }
     if (ConvertirTXTaDXF(parsed.positional()[0], parsed.positional()[1], kind, TerminalSink()) !=
         1) {
         std::cerr << "quillon-cli: no se ha podido escribir " << parsed.positional()[1] << '\n';

@@ -3,6 +3,7 @@
 #include "options.h"
 
 #include <iostream>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -66,6 +67,12 @@ int main(int argc, char** argv) {
             } catch (const quillon_cli::UsageError& error) {
                 std::cerr << "quillon-cli " << name << ": " << error.message << '\n';
                 return 2;
+            } catch (const std::bad_alloc&) {
+                std::cerr << "quillon-cli " << name << ": memoria insuficiente\n";
+                return 1;
+            } catch (...) {
+                std::cerr << "quillon-cli " << name << ": error inesperado\n";
+                return 1;
             }
         }
     }

@@ -1,15 +1,10 @@
 // quillon-cli parametros: prepares a parameter set and shows its log block.
 #include "commands.h"
-#include "files/text_encoding.h"
 #include "geodesy/least_squares.h"
 #include "options.h"
 
-#include <cstdlib>
-#include <fstream>
 #include <iostream>
-#include <sstream>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace quillon_cli {
@@ -39,43 +34,6 @@ se descartan como errores groseros y se nombran en el bloque. Termina con estado
 no se ha podido preparar el juego (por ejemplo, menos de 3 vértices válidos).
 )";
 
-// A temporary file of our own, removed when done.
-class TemporaryFile {
-public:
-    TemporaryFile() {
-        const char* dir = std::getenv("TMPDIR");
-        std::string pattern = std::string(dir && *dir ? dir : "/tmp") + "/quillon-XXXXXX";
-        std::vector<char> buffer(pattern.begin(), pattern.end());
-        buffer.push_back('\0');
-        const int fd = ::mkstemp(buffer.data());
-        if (fd < 0) {
-            throw UsageError{"no se puede crear un archivo temporal"};
-        }
-        ::close(fd);
-        path_ = buffer.data();
-    }
-    ~TemporaryFile() { std::remove(path_.c_str()); }
-    const std::string& path() const { return path_; }
-
-private:
-    std::string path_;
-};
-
-// The log as this platform's text: UTF-8 with LF line ends.
-std::string ReadLogText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    std::string text = Cp1252ToUtf8(bytes.str());
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) {
-            out += text[i];
-        }
-    }
-    return out;
-}
-
 } // namespace
 
 int RunParametros(const std::vector<std::string>& args) {
@@ -98,12 +56,13 @@ int RunParametros(const std::vector<std::string>& args) {
         selection = ParseNumbers(parsed.Require("seleccion"), 1, 1, "--seleccion")[0];
         origin = ParseNumbers(parsed.Require("origen"), 2, 2, "--origen");
     }
-    TemporaryFile log;
+    FoundVertexList found;
     ParameterSet set;
+    std::string report;
     const bool ready =
         PrepareParameters(datum_a, kKindUtm, datum_b, model, choice, selection, origin[0],
-                          origin[1], 0.0, 30.0, set, log.path(), true, true);
-    std::cout << ReadLogText(log.path());
+                          origin[1], 0.0, 30.0, found, set, &report, true);
+    std::cout << report;
     if (!ready) {
         std::cerr << "quillon-cli parametros: no se ha podido preparar el juego de parámetros"
                   << (choice >= kParametersByDistance ? " (¿menos de 3 vértices?)" : "") << '\n';

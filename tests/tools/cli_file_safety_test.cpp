@@ -1,0 +1,140 @@
+// quillon-cli txt, dxf, centroide and txt-a-dxf where a user could lose a
+// file: the same file named twice, folders, over-long lines, rejected lines.
+#include "support/run_command.h"
+#include "support/temp_dir.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+using quillon_test::ReadWhole;
+using quillon_test::RunCommand;
+using quillon_test::TempDir;
+using quillon_test::WriteWhole;
+
+const std::string kCli = QUILLON_CLI_PATH;
+const std::string kSides =
+    " --datum-a ED50 --tipo-a utm --huso-a 30 --datum-b ETRS89 --tipo-b utm --huso-b 30";
+const std::string kPoints = "t\r\n1\t298569.727\t4295339.009\t520.6\t30\r\n"
+                            "2\t281035.667\t3998752.728\t30.7\t30\r\n";
+const std::string kOld = "resultado anterior\r\n";
+
+std::string Quoted(const std::string& path) {
+    return "'" + path + "'";
+}
+
+TEST(CliFileSafety, TheSameFileTwiceIsRefusedAndNamed) {
+    TempDir dir;
+    const std::string a = dir.File("a.txt");
+    WriteWhole(a, kPoints);
+    auto r = RunCommand(kCli + " txt " + Quoted(a) + " " + Quoted(a) + kSides);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("El archivo de salida coincide con el de entrada"), std::string::npos)
+        << r.err;
+    EXPECT_EQ(ReadWhole(a), kPoints);
+
+    r = RunCommand(kCli + " txt " + Quoted(a) + " " + Quoted(dir.File("b.txt")) + " --log " +
+                   Quoted(a) + kSides);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("El registro coincide con el archivo de entrada"), std::string::npos)
+        << r.err;
+    EXPECT_EQ(ReadWhole(a), kPoints);
+    EXPECT_FALSE(fs::exists(dir.File("b.txt")));
+
+    // The drawing writer used to read its own output for ever, filling the
+    // disk: a size limit and a timeout keep this test from doing the same.
+    r = RunCommand("timeout 20 prlimit --fsize=10000000 " + kCli + " txt-a-dxf " + Quoted(a) + " " +
+                   Quoted(a) + " --tipo utm");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("El archivo de salida coincide con el de entrada"), std::string::npos)
+        << r.err;
+    EXPECT_EQ(ReadWhole(a), kPoints);
+}
+
+TEST(CliFileSafety, AFolderAsInputIsAFailure) {
+    TempDir dir;
+    fs::create_directories(dir.File("folder"));
+    WriteWhole(dir.File("d.txt"), kOld);
+    auto r = RunCommand(kCli + " txt " + Quoted(dir.File("folder")) + " " +
+                        Quoted(dir.File("d.txt")) + kSides);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(ReadWhole(dir.File("d.txt")), kOld);
+    EXPECT_NE(r.err.find("No se puede leer el archivo de entrada"), std::string::npos) << r.err;
+    r = RunCommand(kCli + " centroide " + Quoted(dir.File("folder")) +
+                   " --datum-a ED50 --tipo-a utm --huso-a 30");
+    EXPECT_EQ(r.status, 1);
+}
+
+TEST(CliFileSafety, TheLogIsNamedOnlyWhenWritten) {
+    TempDir dir;
+    WriteWhole(dir.File("in.txt"), kPoints);
+    WriteWhole(dir.File("out.txt"), kOld);
+    // A log in a folder that does not exist: the run fails, the output stays.
+    auto r =
+        RunCommand(kCli + " txt " + Quoted(dir.File("in.txt")) + " " + Quoted(dir.File("out.txt")) +
+                   " --log " + Quoted(dir.File("no/log")) + kSides);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err.find("vea el registro"), std::string::npos) << r.err;
+    EXPECT_EQ(ReadWhole(dir.File("out.txt")), kOld);
+    // A failure the log explains: the log is named and says why.
+    r = RunCommand(kCli + " txt " + Quoted(dir.File("in.txt")) + " " + Quoted(dir.File("out.txt")) +
+                   kSides + " --parametros distancia --seleccion 10 --origen 0,0");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("vea el registro " + dir.File("out.txt.log")), std::string::npos) << r.err;
+    EXPECT_EQ(ReadWhole(dir.File("out.txt")), kOld);
+    EXPECT_NE(ReadWhole(dir.File("out.txt.log")).find("Imposible calcular: solo 0 v"),
+              std::string::npos);
+}
+
+TEST(CliFileSafety, RejectedLinesAreCountedAndTheExitStatusIsOne) {
+    TempDir dir;
+    WriteWhole(dir.File("in.txt"), kPoints + "3\t235171,041\t4142124.422\t42\t30\r\n"
+                                             "4\tnan\t4142124.422\t42\t30\r\n");
+    const auto r = RunCommand(kCli + " txt " + Quoted(dir.File("in.txt")) + " " +
+                              Quoted(dir.File("out.txt")) + kSides);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("2 líneas rechazadas"), std::string::npos) << r.err;
+    EXPECT_NE(r.out.find("Resultado: "), std::string::npos);
+    EXPECT_EQ(ReadWhole(dir.File("out.txt")), "t\r\n1\t298459.538\t4295133.070\t520.600\t30.\r\n"
+                                              "2\t280923.327\t3998547.762\t30.700\t30.\r\n");
+}
+
+#if !defined(QUILLON_SANITIZED)
+// Under a 64 MiB address-space limit, an 80 MB line (sparse: no disk is
+// used) used to abort the program with the output cut; it is a rejected line.
+TEST(CliFileSafety, AnOverlongLineUnderAMemoryLimit) {
+    TempDir dir;
+    const std::string in = dir.File("big.txt");
+    WriteWhole(in, "t\n1\t298569.727\t4295339.009\t");
+    fs::resize_file(in, 80000000);
+    {
+        std::ofstream tail(in, std::ios::binary | std::ios::app);
+        tail << "\n2\t281035.667\t3998752.728\t30.7\t30\n";
+    }
+    WriteWhole(dir.File("out.txt"), kOld);
+    for (const std::string command : {"txt", "centroide"}) {
+        SCOPED_TRACE(command);
+        const bool txt = command == "txt";
+        const auto r =
+            RunCommand("prlimit --as=67108864 " + kCli + " " + command + " " + Quoted(in) +
+                       (txt ? " " + Quoted(dir.File("out.txt")) + kSides
+                            : " --datum-a ED50 --tipo-a utm --huso-a 30"));
+        EXPECT_EQ(r.status, txt ? 1 : 0) << r.err;
+        if (txt) {
+            EXPECT_NE(r.err.find("1 líneas rechazadas"), std::string::npos) << r.err;
+            EXPECT_EQ(ReadWhole(dir.File("out.txt")),
+                      "t\r\n2\t280923.327\t3998547.762\t30.700\t30.\r\n");
+            EXPECT_NE(ReadWhole(dir.File("out.txt.log"))
+                          .find("2 rechazada: l\xednea de m\xe1s de 65536 caracteres\r\n"),
+                      std::string::npos);
+        } else {
+            EXPECT_NE(r.out.find("puntos\t1\n"), std::string::npos) << r.out;
+        }
+    }
+}
+#endif
+
+} // namespace
