@@ -102,6 +102,34 @@ TEST(CliFileSafety, RejectedLinesAreCountedAndTheExitStatusIsOne) {
                                               "2\t280923.327\t3998547.762\t30.700\t30.\r\n");
 }
 
+// Ctrl-C or a TERM signal during a run: the run stops between lines, the old
+// files stay and no temporary file is left behind.
+TEST(CliFileSafety, AStopSignalLeavesTheOldFilesAndNoTemporary) {
+    TempDir dir;
+    {
+        std::ofstream big(dir.File("big.txt"), std::ios::binary);
+        big << "t\r\n";
+        for (int i = 1; i <= 1500000; ++i) {
+            big << i << "\t300000.000\t4100000.000\t0.000\r\n";
+        }
+    }
+    WriteWhole(dir.File("out.txt"), kOld);
+    WriteWhole(dir.File("out.txt.log"), kOld);
+    const auto r =
+        RunCommand("timeout --preserve-status -s TERM 0.5 " + kCli + " txt " +
+                   Quoted(dir.File("big.txt")) + " " + Quoted(dir.File("out.txt")) + kSides);
+    ASSERT_EQ(r.status, 1) << "the run ended before the signal came: " << r.err;
+    EXPECT_NE(r.err.find("Operación cancelada por el usuario"), std::string::npos) << r.err;
+    EXPECT_EQ(ReadWhole(dir.File("out.txt")), kOld);
+    EXPECT_NE(ReadWhole(dir.File("out.txt.log")).find("cancelada por el usuario\r\n"),
+              std::string::npos);
+    std::size_t entries = 0;
+    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(dir.path())) {
+        ++entries;
+    }
+    EXPECT_EQ(entries, 3u); // big.txt, out.txt, out.txt.log
+}
+
 #if !defined(QUILLON_SANITIZED)
 // Under a 64 MiB address-space limit, an 80 MB line (sparse: no disk is
 // used) used to abort the program with the output cut; it is a rejected line.
