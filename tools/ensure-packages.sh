@@ -45,3 +45,6 @@ TEST_PACKAGES=(libgtest-dev libgmock-dev python3 python3-ezdxf gdal-bin dpkg-dev
 # its help document are drawn with.
 FRONTEND_PACKAGES=(qt6-base-dev libqt6opengl6-dev qt6-pdf-dev libgl-dev fonts-dejavu-core
     fonts-dejavu-extra)
+# The fuzz targets (tests/fuzz): clang with its libFuzzer runtime, and the
+# Python that writes their seed corpus.
+FUZZ_PACKAGES=(clang libclang-rt-14-dev python3)

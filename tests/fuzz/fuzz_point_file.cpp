@@ -1,0 +1,86 @@
+// The desktop program's reading of point files, on any bytes. The first byte
+// chooses the layout (with or without zone) and how full the point table is
+// already. Properties:
+//  - a file cut inside a point adds nothing and says so;
+//  - otherwise every point added is whole: finite coordinates, a zone 29, 30
+//    or 31 when zones are read, and its list line is the line of that point;
+//  - the table never holds more than its capacity;
+//  - the item reader always moves on: at most one item per character.
+#include "lectura_puntos.h"
+#include "module1.h"
+#include "scratch.h"
+#include "services.h"
+
+#include <QByteArray>
+#include <QString>
+#include <cmath>
+#include <cstdint>
+
+namespace {
+
+using namespace quillon;
+using namespace quillon_fuzz;
+
+class CountingMessages : public MessageSink {
+public:
+    void Show(const QString&, const QString&, MessageIcon) override { ++shown; }
+    int shown = 0;
+};
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size < 1) {
+        return 0;
+    }
+    const bool with_zone = data[0] & 1;
+    const QByteArray bytes(reinterpret_cast<const char*>(data) + 1,
+                           static_cast<qsizetype>(size - 1));
+
+    // The item reader on its own.
+    const QString text = DecodePointFile(bytes);
+    PointItemReader reader(text);
+    QString item;
+    qsizetype items = 0;
+    while (items <= text.size() && reader.Next(item)) {
+        ++items;
+    }
+    FUZZ_CHECK(items <= text.size());
+
+    const Scratch& scratch = Scratch::Get();
+    const std::string path = scratch.File("puntos.txt");
+    Write(path, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    static ProgramState state; // its table is large: made once
+    // Already holding 0, some, or all but a few points.
+    const int before = (data[0] >> 1) % 3 == 0   ? 0
+                       : (data[0] >> 1) % 3 == 1 ? 5
+                                                 : kPointCapacity - 2;
+    state.pointCount = before;
+    CountingMessages messages;
+    const PointFileRead read =
+        ReadPointFile(QString::fromStdString(path), with_zone, state, messages);
+
+    FUZZ_CHECK(read.end != PointFileEnd::Unreadable);
+    FUZZ_CHECK(state.pointCount <= kPointCapacity);
+    FUZZ_CHECK(state.savedPointCount == before);
+    if (read.end == PointFileEnd::PointCut) {
+        FUZZ_CHECK(state.pointCount == before);
+        FUZZ_CHECK(read.lines.isEmpty());
+        FUZZ_CHECK(messages.shown >= 1);
+        return 0;
+    }
+    if (read.end == PointFileEnd::TableFull) {
+        FUZZ_CHECK(state.pointCount == kPointCapacity);
+        FUZZ_CHECK(messages.shown >= 1);
+    }
+    FUZZ_CHECK(state.pointCount == before + read.lines.size());
+    for (int i = before; i < state.pointCount; ++i) {
+        const PointRecord& point = state.PointTable[i];
+        FUZZ_CHECK(std::isfinite(point.c1) && std::isfinite(point.c2) && std::isfinite(point.c3));
+        if (with_zone) {
+            FUZZ_CHECK(point.zone == 29 || point.zone == 30 || point.zone == 31);
+        }
+        FUZZ_CHECK(read.lines[i - before] == PointLine(point, with_zone));
+    }
+    return 0;
+}
