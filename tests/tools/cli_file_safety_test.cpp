@@ -143,13 +143,13 @@ TEST(CliFileSafety, AnOverlongLineUnderAMemoryLimit) {
         tail << "\n2\t281035.667\t3998752.728\t30.7\t30\n";
     }
     WriteWhole(dir.File("out.txt"), kOld);
+    const std::string txt_arguments = std::string(" ").append(Quoted(dir.File("out.txt"))) + kSides;
+    const std::string centroid_arguments = " --datum-a ED50 --tipo-a utm --huso-a 30";
     for (const std::string command : {"txt", "centroide"}) {
         SCOPED_TRACE(command);
         const bool txt = command == "txt";
-        const auto r =
-            RunCommand("prlimit --as=67108864 " + kCli + " " + command + " " + Quoted(in) +
-                       (txt ? " " + Quoted(dir.File("out.txt")) + kSides
-                            : " --datum-a ED50 --tipo-a utm --huso-a 30"));
+        const auto r = RunCommand("prlimit --as=67108864 " + kCli + " " + command + " " +
+                                  Quoted(in) + (txt ? txt_arguments : centroid_arguments));
         EXPECT_EQ(r.status, txt ? 1 : 0) << r.err;
         if (txt) {
             EXPECT_NE(r.err.find("1 líneas rechazadas"), std::string::npos) << r.err;
