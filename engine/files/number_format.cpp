@@ -252,11 +252,17 @@ double ReadDecimal(std::string_view field) {
 
 namespace {
 
+// Blanks around a field, and the CR of the CR CR LF line ends that some
+// writers use (the desktop program's own point files end their lines so).
+bool IsFieldBlank(char c) {
+    return IsBlank(c) || c == '\r';
+}
+
 std::string_view TrimBlanks(std::string_view text) {
-    while (!text.empty() && IsBlank(text.front())) {
+    while (!text.empty() && IsFieldBlank(text.front())) {
         text.remove_prefix(1);
     }
-    while (!text.empty() && IsBlank(text.back())) {
+    while (!text.empty() && IsFieldBlank(text.back())) {
         text.remove_suffix(1);
     }
     return text;

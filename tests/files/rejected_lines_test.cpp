@@ -100,6 +100,13 @@ TEST(RejectedLines, WhatStillReadsAsAPoint) {
               "t\r\n" + kGoodOut + "4294967297\t298459.538\t4295133.070\t520.600\t30.\r\n" +
                   "9223372036854775807\t298459.538\t4295133.070\t520.600\t30.\r\n" + kGoodOut);
     EXPECT_EQ(o.log.find("rechazada"), std::string::npos) << o.log;
+    // Lines ended by CR CR LF, as the desktop program writes its point files.
+    const Outcome cr = RunPoints("3\t298569.727\t4295339.009\t520.6\t30\r\r\n"
+                                 "4\t298569.727\t4295339.009\t520.6\r\r\n",
+                                 0);
+    EXPECT_EQ(cr.output,
+              "t\r\n" + kGoodOut + "3\t298459.538\t4295133.070\t520.600\t30.\r\n" + kGoodOut);
+    EXPECT_NE(cr.log.find("Línea 4 rechazada: falta el huso\r\n"), std::string::npos);
     EXPECT_EQ(RunPoints("3\t298569.727\t4295339.009\t520.6\tabc\r\n", 30).output,
               "t\r\n" + kGoodOut + "3\t298459.538\t4295133.070\t520.600\t30.\r\n" + kGoodOut);
 }

@@ -22,7 +22,7 @@ namespace {
 using namespace dezadiravevava;
 
 bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
+    return c == ' ' || c == '\t' || c == '\r';
 }
 
 std::string_view Trim(std::string_view text) {
