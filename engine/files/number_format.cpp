@@ -252,17 +252,14 @@ double ReadDecimal(std::string_view field) {
 
 namespace {
 
-// Blanks around a field, and the CR of the CR CR LF line ends that some
-// writers use (the desktop program's own point files end their lines so).
-bool IsFieldBlank(char c) {
-    return IsBlank(c) || c == '\r';
-}
-
+// Blanks around a field and, at its end, the CR of the CR CR LF line ends
+// that some writers use (the desktop program's own point files end their
+// lines so). A CR before a number is no blank: ReadDecimal would not skip it.
 std::string_view TrimBlanks(std::string_view text) {
-    while (!text.empty() && IsFieldBlank(text.front())) {
+    while (!text.empty() && IsBlank(text.front())) {
         text.remove_prefix(1);
     }
-    while (!text.empty() && IsFieldBlank(text.back())) {
+    while (!text.empty() && (IsBlank(text.back()) || text.back() == '\r')) {
         text.remove_suffix(1);
     }
     return text;

@@ -49,7 +49,7 @@ std::size_t DecimalPrefixLength(std::string_view text);
 
 // How a field that must hold one number reads.
 enum class FieldReading {
-    kNumber,     // one decimal number, blanks (and CRs) around it allowed
+    kNumber,     // one decimal number, blanks around it (and CRs after it) allowed
     kMissing,    // empty or blank
     kNotANumber, // anything else: "12,5", "12abc", "1.2.3"
     kNotFinite,  // "nan", "inf", or beyond the range of a double ("1e400")

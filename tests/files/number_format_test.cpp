@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <gtest/gtest.h>
+#include <vector>
 
 namespace dezadiravevava {
 namespace {
@@ -58,6 +59,28 @@ TEST(Readers, DecimalsStopAtTheFirstForeignCharacter) {
     EXPECT_EQ(ReadDecimal("1e999"), HUGE_VAL);
     EXPECT_EQ(ReadDecimal("1e-999"), 0.0);
     EXPECT_EQ(DecimalPrefixLength("30abc"), 2u);
+}
+
+TEST(Readers, WholeFieldsOnlyForPointFiles) {
+    const std::vector<std::pair<const char*, FieldReading>> cases = {
+        {" 12.5 ", FieldReading::kNumber},   {"4\r", FieldReading::kNumber},
+        {"12,5", FieldReading::kNotANumber}, {"\r\t4", FieldReading::kNotANumber},
+        {"1e", FieldReading::kNotANumber},   {"-", FieldReading::kNotANumber},
+        {"NaN", FieldReading::kNotFinite},   {"1e999", FieldReading::kNotFinite},
+        {" \t", FieldReading::kMissing},
+    };
+    for (const auto& [text, expected] : cases) {
+        double value = 0.0;
+        EXPECT_EQ(ReadWholeDecimal(text, value), expected) << text;
+    }
+    std::int64_t number = 0;
+    EXPECT_EQ(ReadWholePointNumber(" +0012 ", number), PointNumberReading::kNumber);
+    EXPECT_EQ(number, 12);
+    EXPECT_EQ(ReadWholePointNumber("9223372036854775808", number), PointNumberReading::kOutOfRange);
+    EXPECT_EQ(ReadWholePointNumber("12abc", number), PointNumberReading::kNotANumber);
+    for (const char* text : {"", "abc", "0", "-5", "0.5", "-99999999999999999999"}) {
+        EXPECT_EQ(ReadWholePointNumber(text, number), PointNumberReading::kNotAPoint) << text;
+    }
 }
 
 } // namespace

@@ -22,14 +22,15 @@ namespace {
 using namespace dezadiravevava;
 
 bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r';
+    return c == ' ' || c == '\t';
 }
 
+// Blanks around the text, and CRs after it.
 std::string_view Trim(std::string_view text) {
     while (!text.empty() && IsBlank(text.front())) {
         text.remove_prefix(1);
     }
-    while (!text.empty() && IsBlank(text.back())) {
+    while (!text.empty() && (IsBlank(text.back()) || text.back() == '\r')) {
         text.remove_suffix(1);
     }
     return text;
