@@ -1,5 +1,6 @@
 #include "files/line_reader.h"
 
+#include <climits>
 #include <cstring>
 
 namespace dezadiravevava {
@@ -38,6 +39,17 @@ void LineReader::Close() {
         std::fclose(file_);
         file_ = nullptr;
     }
+}
+
+bool LineReader::Seek(std::uint64_t position) {
+    if (!file_ || position > static_cast<std::uint64_t>(LONG_MAX) ||
+        std::fseek(file_, static_cast<long>(position), SEEK_SET) != 0) {
+        failed_ = true;
+        return false;
+    }
+    begin_ = end_ = 0;
+    position_ = position;
+    return true;
 }
 
 bool LineReader::Fill() {
