@@ -683,6 +683,44 @@ TEST_F(DxfProcessing, UnusableCoordinatesFailTheRun) {
     EXPECT_TRUE(LogHas("... y 2 líneas rechazadas más\r\nLíneas rechazadas.....: 1002\r\n"));
 }
 
+// A progress sink that asks to stop after some steps.
+class StopAfter : public ProgressSink {
+public:
+    explicit StopAfter(int steps) : left_(steps) {}
+    void Open(std::string_view, std::uint64_t) override {}
+    void Step(std::uint64_t) override {}
+    void Close() override {}
+    bool CancelRequested() override { return --left_ < 0; }
+
+private:
+    int left_;
+};
+
+TEST_F(DxfProcessing, CancelledRunsLeaveNoDrawing) {
+    std::string input = kHead;
+    for (int i = 0; i < 100; ++i) {
+        input += Dxf({"  0", "POINT", " 10", "300000.0", " 20", "4100000.0"});
+    }
+    input += kTail;
+    for (const int steps : {10, 500}) { // while measuring, while writing
+        SCOPED_TRACE(steps);
+        StopAfter stop(steps);
+        WriteWhole(dir_.File("out.dxf"), "earlier result");
+        WriteWhole(dir_.File("in.dxf"), input);
+        EXPECT_EQ(ProcessAgain(&stop), 0);
+        EXPECT_TRUE(LogHas("Operación cancelada por el usuario\r\n")) << log_;
+        EXPECT_FALSE(LogHas("Resumen"));
+        // Never a part of a drawing.
+        EXPECT_TRUE(output_ == "earlier result" || output_.empty()) << output_.substr(0, 40);
+    }
+    TempDir dir;
+    WriteWhole(dir.File("d.dxf"), input);
+    CentroidResult result;
+    StopAfter stop(10);
+    EXPECT_EQ(CentroideDXF(dir.File("d.dxf"), kDatumEd50, kKindUtm, 30, result, &stop), 0);
+    EXPECT_EQ(result.count, 0);
+}
+
 TEST_F(DxfProcessing, BadArgumentsAreReportedInTheLog) {
     run_.h_entrada = 0; // a drawing has one zone, which must be given
     EXPECT_EQ(Process(kHead + kTail), 0);
