@@ -59,8 +59,10 @@ def pairs(doc):
             out.append((kind, [p for p in e.get_points("xy")]))
         elif kind == "POLYLINE":
             out.append((kind, [v.dxf.location for v in e.vertices]))
-        elif kind == "CIRCLE":
+        elif kind in ("CIRCLE", "ARC"):
             out.append((kind, [e.dxf.center]))
+        elif kind == "MTEXT":
+            out.append((kind, [e.dxf.insert]))
         elif kind == "INSERT":
             out.append((kind, [e.dxf.insert]))
         else:
@@ -102,7 +104,7 @@ def main():
         run(cli, "dxf", source, target, *OPTIONS)
         before, after = pairs(ezdxf.readfile(source)), pairs(audit(target))
         check([k for k, _ in before] == [k for k, _ in after], "entity kinds or count changed")
-        check(len(after) == 9, f"expected 9 entities, found {len(after)}")
+        check(len(after) == 16, f"expected 16 entities, found {len(after)}")
         # The same pairs as a TXT point file through the TXT processor.
         points = os.path.join(work, "pares.txt")
         with open(points, "w", newline="") as f:
