@@ -540,8 +540,9 @@ EntityFacts DrawingWalker::Inspect(const DxfTag& start, const EntityKind* kind) 
             return facts;
         }
     }
+    // The first point matters to the kinds whose points share an elevation.
     std::optional<EntityPoints> points;
-    if (kind) {
+    if (kind && HasSharedElevation(*kind)) {
         points.emplace(*kind, polyline_.shape);
     }
     const bool ellipse = kind && IsKind(*kind, "ELLIPSE");
@@ -551,10 +552,11 @@ EntityFacts DrawingWalker::Inspect(const DxfTag& start, const EntityKind* kind) 
     bool has_radius = false;
     int first_y_code = 0;   // the y of the first object point, when its x was read
     int elevation_code = 0; // the z of an elevation point, when its x was read
-    double number = 0.0;
     DxfTag& tag = ahead_tag_;
     while (ahead_.Next(tag) && tag.code != 0) {
-        const bool readable = ReadCoordinate(tag.value(), number).empty();
+        // Values are read as numbers only where one is wanted.
+        double number = 0.0;
+        const auto readable = [&] { return ReadCoordinate(tag.value(), number).empty(); };
         int integer = 0;
         switch (tag.code) {
         case 67:
@@ -563,13 +565,13 @@ EntityFacts DrawingWalker::Inspect(const DxfTag& start, const EntityKind* kind) 
         case 210:
         case 220:
         case 230:
+            facts.extrusion_bad = !readable() || facts.extrusion_bad;
             (tag.code == 210   ? facts.extrusion.x
              : tag.code == 220 ? facts.extrusion.y
                                : facts.extrusion.z) = number;
-            facts.extrusion_bad = facts.extrusion_bad || !readable;
             break;
         case 38:
-            facts.elevation = readable ? number : 0.0;
+            facts.elevation = readable() ? number : 0.0;
             facts.elevation_written = true;
             break;
         case 70:
@@ -578,41 +580,48 @@ EntityFacts DrawingWalker::Inspect(const DxfTag& start, const EntityKind* kind) 
             }
             break;
         case 40:
-            if (round && !has_radius && readable) {
+            if (round && !has_radius && readable()) {
                 has_radius = true;
                 facts.margin = std::fabs(number);
             }
             break;
         case 2:
             if (facts.block.empty()) {
-                facts.block = std::string(tag.value().substr(0, DxfTagReader::kMaxLine));
+                facts.block = std::string(tag.value());
             }
+            break;
+        case 11:
+        case 21:
+        case 31:
+            if (ellipse && readable()) {
+                (tag.code == 11   ? facts.axis.x
+                 : tag.code == 21 ? facts.axis.y
+                                  : facts.axis.z) = number;
+            }
+            break;
+        case 12:
+        case 22:
+        case 32:
+            facts.picture_offset = facts.picture_offset || (dimension && readable() && number != 0);
             break;
         default:
             break;
-        }
-        if (ellipse && readable && (tag.code == 11 || tag.code == 21 || tag.code == 31)) {
-            (tag.code == 11 ? facts.axis.x : tag.code == 21 ? facts.axis.y : facts.axis.z) = number;
-        }
-        if (dimension && readable && number != 0.0 &&
-            (tag.code == 12 || tag.code == 22 || tag.code == 32)) {
-            facts.picture_offset = true;
         }
         if (!points) {
             continue;
         }
         const PointFrame frame = points->FrameOf(tag);
         if (frame == PointFrame::kObject && !facts.has_first_point && first_y_code == 0) {
+            first_y_code = readable() ? tag.code + 10 : 0;
             facts.first_x = number;
-            first_y_code = readable ? tag.code + 10 : 0;
         } else if (first_y_code != 0 && tag.code == first_y_code) {
+            facts.has_first_point = readable();
             facts.first_y = number;
-            facts.has_first_point = readable;
             first_y_code = 0;
         } else if (frame == PointFrame::kElevation) {
             elevation_code = tag.code + 20;
         } else if (elevation_code != 0 && tag.code == elevation_code) {
-            facts.elevation = readable ? number : 0.0;
+            facts.elevation = readable() ? number : 0.0;
             facts.elevation_written = true;
             elevation_code = 0;
         }
@@ -623,6 +632,7 @@ EntityFacts DrawingWalker::Inspect(const DxfTag& start, const EntityKind* kind) 
     // The points of a polyline are in its VERTEX entities, which follow it.
     if (kind && IsKind(*kind, "POLYLINE") && !facts.has_first_point && tag.code == 0 &&
         tag.Keyword() == "VERTEX") {
+        double number = 0.0;
         while (ahead_.Next(tag) && tag.code != 0) {
             const bool readable = ReadCoordinate(tag.value(), number).empty();
             if (tag.code == 10 && readable) {

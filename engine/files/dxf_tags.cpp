@@ -57,7 +57,7 @@ bool DxfTagReader::Open(const std::string& path) {
 }
 
 bool DxfTagReader::ReadLine(std::string& raw) {
-    if (!lines_.Next(content_, &raw)) {
+    if (!lines_.NextRaw(raw)) {
         status_ = lines_.failed() ? Status::kReadError : Status::kEnd;
         return false;
     }
@@ -76,11 +76,12 @@ bool DxfTagReader::Next(DxfTag& tag) {
     if (!ReadLine(tag.code_line)) {
         return false;
     }
-    if (line_ == 1 && content_.compare(0, kBinarySentinel.size(), kBinarySentinel) == 0) {
+    const std::string_view code_text(tag.code_line);
+    if (line_ == 1 && code_text.substr(0, kBinarySentinel.size()) == kBinarySentinel) {
         status_ = Status::kBinary;
         return false;
     }
-    if (!ParseGroupCode(content_, tag.code)) {
+    if (!ParseGroupCode(code_text.substr(0, code_text.size() - EndingSize(code_text)), tag.code)) {
         status_ = Status::kBadCode;
         return false;
     }

@@ -74,7 +74,6 @@ private:
     bool ReadLine(std::string& raw);
 
     LineReader lines_;
-    std::string content_;
     Status status_ = Status::kOk;
     std::uint64_t line_ = 0;
 };

@@ -65,10 +65,26 @@ bool LineReader::Fill() {
 }
 
 bool LineReader::Next(std::string& content, std::string* raw) {
-    content.clear();
     if (raw) {
         raw->clear();
     }
+    if (!NextRaw(content)) {
+        return false;
+    }
+    if (raw) {
+        *raw = content;
+    }
+    if (ended_by_line_feed_) {
+        content.pop_back();
+        if (!content.empty() && content.back() == '\r') {
+            content.pop_back();
+        }
+    }
+    return true;
+}
+
+bool LineReader::NextRaw(std::string& content) {
+    content.clear();
     ended_by_line_feed_ = false;
     bool any = false;
     while (true) {
@@ -90,19 +106,7 @@ bool LineReader::Next(std::string& content, std::string* raw) {
             break;
         }
     }
-    if (!any) {
-        return false;
-    }
-    if (raw) {
-        *raw = content;
-    }
-    if (ended_by_line_feed_) {
-        content.pop_back();
-        if (!content.empty() && content.back() == '\r') {
-            content.pop_back();
-        }
-    }
-    return true;
+    return any;
 }
 
 TabFields::TabFields(std::string_view line) {

@@ -30,6 +30,8 @@ public:
     // line feed ends a line and a CR right before it belongs to the end.
     // Returns false at the end of the file (nothing read).
     bool Next(std::string& content, std::string* raw = nullptr);
+    // Reads the next line as it stands, its end included.
+    bool NextRaw(std::string& raw);
 
     // Whether the last line read was ended by a line feed.
     bool ended_by_line_feed() const { return ended_by_line_feed_; }
