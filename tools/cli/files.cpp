@@ -31,7 +31,8 @@ Transforma un archivo de puntos TXT (txt) o un dibujo DXF (dxf) del sistema A al
 
   --huso-a N     huso de toda la entrada; sin él, el de cada punto (campo 5 del TXT).
                  Un dibujo UTM necesita --huso-a.
-  --huso-b N     huso de salida; sin él, el huso natural de cada punto
+  --huso-b N     huso de salida; sin él, el huso natural de cada punto (un dibujo
+                 va entero al huso de entrada o al del centro del dibujo)
   --modelo       modelo de los parámetros estimados (por defecto helmert; los
                  parámetros nacionales son siempre Helmert 3D)
   --parametros   nacionales (por defecto), regionales (los 180 vértices del catálogo),
@@ -43,8 +44,10 @@ Transforma un archivo de puntos TXT (txt) o un dibujo DXF (dxf) del sistema A al
   --log RUTA     registro de ejecución; por defecto SALIDA seguido de ".log"
 
 Archivo TXT: una línea de título y un punto por línea, campos separados por
-tabuladores: número, c1, c2, c3 y, para UTM, el huso. Termina con estado 0 si la
-transformación ha tenido éxito; si no, con estado 1 y un mensaje que nombra el registro.
+tabuladores: número, c1, c2, c3 y, para UTM, el huso. Dibujo DXF: se mueven todas las
+entidades del espacio modelo; bloques, espacio papel y objetos quedan igual. Termina con
+estado 0 si la transformación ha tenido éxito; si no, con estado 1 y un mensaje que
+nombra el registro.
 )";
 
 constexpr const char* kCentroideHelp =
