@@ -586,7 +586,7 @@ EntityFacts DrawingWalker::Inspect(const DxfTag& start, const EntityKind* kind) 
             }
             break;
         case 2:
-            if (facts.block.empty()) {
+            if (dimension && facts.block.empty()) {
                 facts.block = std::string(tag.value());
             }
             break;
