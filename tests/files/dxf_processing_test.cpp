@@ -364,7 +364,7 @@ TEST_F(DxfProcessing, MirroredEntitiesMoveInWorldCoordinates) {
     std::map<std::size_t, std::string> values;
     for (const double x : {300000.0, 300010.0, 300020.0}) {
         const PlanePoint p = Carried(x, 4100000.0 + (x - 300000.0));
-        const std::size_t line = LineOf(input, "-" + CFixed(x, 1));
+        const std::size_t line = LineOf(input, CFixed(-x, 1));
         values[line] = CFixed(-p.x, 6);
         values[line + 2] = CFixed(p.y, 6);
     }
