@@ -165,7 +165,7 @@ void RejectedLines::Add(std::uint64_t line, std::string_view motive) {
 std::string RejectedLines::Text() const {
     std::string text = listed_;
     if (count_ > kListed) {
-        text += "... y " + std::to_string(count_ - kListed) + " líneas rechazadas más\n";
+        text += "Otras " + std::to_string(count_ - kListed) + " líneas rechazadas no se detallan\n";
     }
     return text;
 }
