@@ -1,11 +1,9 @@
-// The drawing is scanned as lines, not parsed into a model: entity starts and
-// ends are recognised by whole lines ("LINE", "  0"), the group codes inside a
-// handled entity are read as integers and the line after each is its value.
-// A coordinate pair is a value of code 10 (or 11), the next line taken as its
-// 20 (or 21) code and the line after that as the second value.
 #include "files/dxf_processing.h"
 
-#include "files/line_reader.h"
+#include "files/dxf_entities.h"
+#include "files/dxf_ocs.h"
+#include "files/dxf_tags.h"
+#include "files/file_run.h"
 #include "files/number_format.h"
 #include "files/output_file.h"
 #include "geodesy/least_squares.h"
@@ -13,208 +11,858 @@
 #include "geodesy/utm.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <cmath>
+#include <filesystem>
 #include <functional>
-#include <initializer_list>
+#include <limits>
+#include <map>
 #include <memory>
+#include <optional>
+#include <vector>
 
 namespace dezadiravevava {
 
 namespace {
 
-// One line of the drawing: its text without the end, and its exact bytes.
-struct DxfLine {
-    std::string content;
-    std::string raw;
-    bool ended = false; // ended by a line feed
+// Why a coordinate of the drawing is not carried. The transformation itself
+// may add its own (a grid gives "fuera de la rejilla").
+constexpr std::string_view kNotANumber = "valor no numérico";
+constexpr std::string_view kNotFinite = "valor no finito";
+constexpr std::string_view kOutOfRange = "resultado fuera de rango";
+constexpr std::string_view kMissingY = "falta la coordenada y del punto";
+constexpr std::string_view kMissingZ = "falta la coordenada z de un punto en un plano inclinado";
+constexpr std::string_view kBadExtrusion = "dirección de extrusión no válida";
+constexpr std::string_view kNoElevation = "entidad en un plano inclinado sin elevación";
+constexpr std::string_view kOffPlane = "el punto se sale del plano inclinado de su entidad";
 
-    bool Is(std::string_view text) const { return ended && content == text; }
-    // The end group code, written right-justified as DXF writers do.
-    bool IsEntityEnd() const { return Is("  0"); }
-    std::string_view Ending() const { return std::string_view(raw).substr(content.size()); }
+// Results beyond this magnitude cannot be written (the engine's files write
+// "INF" above it).
+constexpr double kLargestCoordinate = 100000000.0;
+// Header corners at or beyond this magnitude mean "no extents" (1e20 is what
+// CAD programs write for an empty drawing).
+constexpr double kUndefinedCorner = 1e20;
+// Names kept for the log, and how many kinds are listed by name.
+constexpr std::size_t kLongestName = 64;
+constexpr std::size_t kListedKinds = 100;
+// The names of dimension pictures that a drawing may ask to move.
+constexpr std::size_t kDimensionNamesBytes = 16 * 1024 * 1024;
+
+// Carries one plan point of the drawing (world x, y) into the output system.
+// Returns an empty motive when it could, else why not.
+using PlanMove = std::function<std::string_view(double& x, double& y)>;
+
+// A coordinate value: a complete decimal number, blanks around allowed.
+std::string_view ReadCoordinate(std::string_view text, double& value) {
+    std::size_t length = DecimalPrefixLength(text);
+    if (length == 0) {
+        return kNotANumber;
+    }
+    for (std::size_t i = length; i < text.size(); ++i) {
+        if (text[i] != ' ' && text[i] != '\t') {
+            return kNotANumber; // "235171,041", "12abc"
+        }
+    }
+    value = ReadDecimal(text.substr(0, length));
+    return std::isfinite(value) ? std::string_view() : kNotFinite;
+}
+
+bool IsWritable(double value) {
+    return std::isfinite(value) && std::fabs(value) <= kLargestCoordinate;
+}
+
+// A name from the drawing, fit for the log: printable ASCII, bounded.
+std::string LogName(std::string_view name) {
+    std::string out;
+    for (const char c : name.substr(0, kLongestName)) {
+        out += c > ' ' && c < 127 ? c : '?';
+    }
+    return out;
+}
+
+// The plan rectangle of the moved points, widened by the radius of circles
+// and arcs and the major axis of ellipses.
+struct PlanExtents {
+    double x_min = std::numeric_limits<double>::infinity();
+    double y_min = std::numeric_limits<double>::infinity();
+    double x_max = -std::numeric_limits<double>::infinity();
+    double y_max = -std::numeric_limits<double>::infinity();
+
+    bool empty() const { return !(x_min <= x_max); }
+    void Include(double x, double y, double margin) {
+        x_min = std::min(x_min, x - margin);
+        y_min = std::min(y_min, y - margin);
+        x_max = std::max(x_max, x + margin);
+        y_max = std::max(y_max, y + margin);
+    }
 };
 
-// Receives each coordinate pair found; returns the pair to write in its place.
-using PairHandler = std::function<PlanePoint(double x, double y)>;
+// What the walker learns of an entity by reading it ahead, before its tags
+// are copied: properties that DXF writers put after the points they govern.
+struct EntityFacts {
+    bool paper_space = false;   // group 67 = 1
+    Vector3 extrusion{0, 0, 1}; // groups 210, 220, 230
+    bool extrusion_bad = false; // one of them not a number
+    double elevation = 0.0;     // LWPOLYLINE's 38, the z of an elevation point
+    bool elevation_written = false;
+    int flags = 0;                // the first group 70
+    double margin = 0.0;          // radius (40) of a circle or arc, major axis of an ellipse
+    Vector3 axis{};               // an ellipse's major axis (11, 21, 31)
+    std::string block;            // the first group 2: a dimension's picture
+    bool picture_offset = false;  // a dimension's picture drawn away from its place (12)
+    bool has_first_point = false; // the first object point, x and y
+    double first_x = 0.0;
+    double first_y = 0.0;
+};
 
-class DxfScanner {
+// The object frame of an entity; not valid() when its extrusion is unreadable.
+ObjectFrame FrameOf(const EntityFacts& facts) {
+    return ObjectFrame(facts.extrusion_bad ? Vector3{} : facts.extrusion);
+}
+
+// Where an entity lies: in model space (the ENTITIES section) or in the
+// picture of a model-space dimension (a block of the BLOCKS section).
+enum class Place { kModel, kDimensionPicture };
+
+// The POLYLINE whose VERTEX entities are being read.
+struct PolylineContext {
+    bool active = false;
+    PolylineShape shape;
+    ObjectFrame frame;
+    double elevation = 0.0;
+    std::optional<double> moved_elevation;
+};
+
+// How the points of an entity are read and written.
+struct PointSetting {
+    ObjectFrame frame;   // the world frame for world points
+    bool own_z = true;   // an object point carries its own z (group 3n)...
+    double base_z = 0.0; // ...or shares its entity's elevation
+    // The entity's elevation once moved, for shared elevations in a tilted
+    // plane: each point must still lie on the moved plane.
+    std::optional<double> moved_elevation;
+    bool model = false;  // a point of a model-space entity
+    double margin = 0.0; // the radius around its first point (code 10)
+};
+
+class DrawingWalker {
 public:
-    DxfScanner(LineReader& input, OutputFile* output, ProgressWindow& window, PairHandler on_pair)
-        : input_(input), output_(output), window_(window), on_pair_(std::move(on_pair)) {}
+    // `step` follows the reading and answers false when the run must stop.
+    DrawingWalker(DxfTagReader& input, DxfTagReader& ahead, PlanMove move,
+                  std::function<bool(std::uint64_t)> step)
+        : input_(input), ahead_(ahead), move_(std::move(move)), step_(std::move(step)) {}
 
-    // Copies lines up to and including the first one that contains "ENTITIES";
-    // false when the drawing ends first.
-    bool CopyToEntities() {
-        while (Read()) {
-            Copy();
-            if (line_.content.find("ENTITIES") != std::string::npos) {
-                return true;
-            }
-            window_.Step(input_.position());
-            if (window_.Cancelled()) {
-                cancelled_ = true;
-                return false;
-            }
-        }
-        return false;
+    // Writing: the output, the decimals of moved values, the dimension pictures
+    // to move (sorted) and the extents of the transformed drawing.
+    void SetOutput(OutputFile* output, int decimals) {
+        output_ = output;
+        decimals_ = decimals;
+    }
+    void SetDimensionPictures(const std::vector<std::string>* names) { pictures_ = names; }
+    void SetHeaderExtents(const PlanExtents& extents) { header_extents_ = extents; }
+    // The largest error in plan tolerated for a point of a tilted plane, in
+    // output units.
+    void SetPlanTolerance(double tolerance) { plan_tolerance_ = tolerance; }
+    // Called with every moved point of a model-space entity.
+    void SetModelPointSink(std::function<void(double x, double y)> sink) {
+        on_model_point_ = std::move(sink);
     }
 
-    // The main scan, to the end of the drawing.
-    void ScanEntities() {
-        while (Read()) {
-            Copy();
-            window_.Step(input_.position());
-            if (window_.Cancelled()) {
-                cancelled_ = true;
-                return;
-            }
-            if (line_.Is("TEXT")) {
-                ++counts_.texts;
-                HandlePairs({10, 11});
-            } else if (line_.Is("POINT")) {
-                ++counts_.points;
-                HandlePairs({10});
-            } else if (line_.Is("POLYLINE")) {
-                HandlePolyline();
-            } else if (line_.Is("LINE")) {
-                ++counts_.lines;
-                HandlePairs({10, 11});
-            } else if (line_.Is("LWPOLYLINE")) {
-                ++counts_.lw_polylines;
-                HandlePairs({10});
-            }
-            if (truncated_) {
-                return;
-            }
-        }
-    }
+    // Walks the whole drawing. False when it cannot be read to its end as a
+    // drawing; failure() says why.
+    bool Walk();
 
+    const std::string& failure() const { return failure_; }
+    bool has_entities() const { return has_entities_; }
     const DxfCounts& counts() const { return counts_; }
-    // True when the drawing ended inside an entity or a polyline.
-    bool truncated() const { return truncated_; }
-    // True when the scan stopped at the user's request.
-    bool cancelled() const { return cancelled_; }
+    const RejectedLines& rejected() const { return rejected_; }
+    const PlanExtents& extents() const { return extents_; }
+    // The pictures of the model-space dimensions, sorted.
+    std::vector<std::string> TakeDimensionPictures() {
+        std::sort(picture_names_.begin(), picture_names_.end());
+        picture_names_.erase(std::unique(picture_names_.begin(), picture_names_.end()),
+                             picture_names_.end());
+        return std::move(picture_names_);
+    }
+    // Log lines: the kinds copied unchanged and the header variables kept.
+    std::string Notes() const;
 
 private:
-    bool Read() {
-        if (!input_.Next(line_.content, &line_.raw)) {
-            return false;
-        }
-        line_.ended = input_.ended_by_line_feed();
-        return true;
+    bool Read(DxfTag& tag);
+    void Unread(DxfTag& tag) {
+        pending_ = std::move(tag);
+        has_pending_ = true;
     }
-    // Reads the next line inside an entity; the end of the drawing here means
-    // the drawing is cut short.
-    bool ReadInside() {
-        if (Read()) {
-            return true;
+    void Copy(const DxfTag& tag) {
+        if (output_) {
+            output_->WriteRaw(tag.code_line);
+            output_->WriteRaw(tag.value_line);
         }
-        truncated_ = true;
+    }
+    void WriteValue(const DxfTag& tag, double value);
+    bool Fail(std::string text) {
+        failure_ = std::move(text);
         return false;
     }
-    void Copy() { Write(line_.raw); }
-    void Write(std::string_view bytes) {
-        if (output_) {
-            output_->WriteRaw(bytes);
-        }
+    bool Incomplete(std::uint64_t line) {
+        return Fail("El dibujo está incompleto: termina en la línea " + std::to_string(line));
     }
+    bool ReaderStopped();
+    bool CopyRest();
 
-    // Group lines of a handled entity up to its "  0", transforming the pairs
-    // of the given codes.
-    void HandlePairs(std::initializer_list<int> transformed) {
-        while (ReadInside()) {
-            Copy(); // the code line
-            if (line_.IsEntityEnd()) {
-                return;
-            }
-            const int code = ReadPointNumber(line_.content);
-            if (!ReadInside()) {
-                return;
-            }
-            if (line_.IsEntityEnd()) {
-                Copy(); // a value line reading "  0" ends the entity as well
-                return;
-            }
-            if (std::find(transformed.begin(), transformed.end(), code) == transformed.end()) {
-                Copy();
-                continue;
-            }
-            HandlePair(code);
-            if (truncated_) {
-                return;
-            }
-        }
+    void HandleHeader(const DxfTag& tag);
+    void HandleHeaderPoint(const DxfTag& x_tag);
+    void HandleBlocks(const DxfTag& tag);
+    void HandleEntity(const DxfTag& start, Place place);
+    void CopyBody();
+    EntityFacts Inspect(const DxfTag& start, const EntityKind* kind);
+    void HandlePoint(const DxfTag& x_tag, const PointSetting& setting);
+    bool OffItsPlane(const PointSetting& setting, const Vector3& moved) const;
+    void HandleElevationPoint(const DxfTag& x_tag, const std::optional<double>& elevation);
+    void Tally(const EntityKind& kind);
+    void NoteUnhandled(std::string_view name);
+    void NotePicture(const EntityFacts& facts);
+
+    DxfTagReader& input_;
+    DxfTagReader& ahead_;
+    PlanMove move_;
+    std::function<bool(std::uint64_t)> step_;
+    bool cancelled_ = false;
+    OutputFile* output_ = nullptr;
+    int decimals_ = 6;
+    const std::vector<std::string>* pictures_ = nullptr;
+    PlanExtents header_extents_;
+    double plan_tolerance_ = 1e-3;
+    std::function<void(double, double)> on_model_point_;
+
+    DxfTag pending_;
+    bool has_pending_ = false;
+    DxfTag ahead_tag_;
+    std::string section_;
+    bool in_section_ = false;
+    bool has_entities_ = false;
+    std::string header_variable_;
+    bool block_header_ = false;
+    bool moving_block_ = false;
+    bool parent_paper_ = false;
+    PolylineContext polyline_;
+
+    std::string failure_;
+    DxfCounts counts_;
+    RejectedLines rejected_;
+    PlanExtents extents_;
+    std::map<std::string, long long> unhandled_;
+    long long unhandled_unlisted_ = 0;
+    std::vector<std::string> picture_names_;
+    std::size_t picture_bytes_ = 0;
+    bool too_many_pictures_ = false;
+    std::string header_notes_;
+};
+
+bool DrawingWalker::Read(DxfTag& tag) {
+    if (has_pending_) {
+        tag = std::move(pending_);
+        has_pending_ = false;
+        return true;
     }
-
-    // The current line is the first value of a pair of code 10 or 11.
-    void HandlePair(int code) {
-        const DxfLine x_line = line_;
-        if (!ReadInside()) {
-            Write(x_line.raw);
-            return;
-        }
-        const DxfLine code_line = line_;
-        if (!ReadInside()) {
-            Write(x_line.raw);
-            Write(code_line.raw);
-            return;
-        }
-        const PlanePoint out = on_pair_(ReadDecimal(x_line.content), ReadDecimal(line_.content));
-        if (output_) {
-            // Each new line keeps the end of the line it replaces.
-            std::string text;
-            AppendCFixed(text, out.x, 6);
-            text += x_line.Ending();
-            text += code == 10 ? " 20" : " 21";
-            text += code_line.Ending();
-            AppendCFixed(text, out.y, 6);
-            text += line_.Ending();
-            Write(text);
-        }
+    if (cancelled_ || !input_.Next(tag)) {
+        return false;
     }
+    cancelled_ = !step_(tag.end_position);
+    return !cancelled_;
+}
 
-    void HandlePolyline() {
-        // The POLYLINE's own group lines are copied unchanged.
-        while (ReadInside()) {
-            Copy();
-            if (line_.IsEntityEnd()) {
+void DrawingWalker::WriteValue(const DxfTag& tag, double value) {
+    if (!output_) {
+        return;
+    }
+    std::string text = tag.code_line;
+    AppendCFixed(text, value, decimals_);
+    text += tag.value_ending();
+    output_->WriteRaw(text);
+}
+
+bool DrawingWalker::Walk() {
+    DxfTag tag;
+    while (Read(tag)) {
+        if (tag.code != 0) {
+            if (section_ == "HEADER") {
+                HandleHeader(tag);
+            } else if (section_ == "BLOCKS") {
+                HandleBlocks(tag);
+            } else {
+                Copy(tag);
+            }
+            continue;
+        }
+        const std::string_view word = tag.Keyword();
+        if (word == "EOF") {
+            if (in_section_) {
+                return Incomplete(tag.value_line_number());
+            }
+            Copy(tag);
+            if (too_many_pictures_) {
+                return Fail("El dibujo tiene demasiadas cotas para transformarlo");
+            }
+            return CopyRest();
+        }
+        if (word == "SECTION") {
+            if (in_section_) { // the section before never ended
+                return Incomplete(tag.value_line_number());
+            }
+            Copy(tag);
+            DxfTag name;
+            if (!Read(name)) {
                 break;
             }
-            if (!ReadInside()) {
-                return;
+            if (name.code != 2) {
+                return Fail("Falta el nombre de la sección en la línea " +
+                            std::to_string(name.line));
             }
-            Copy();
+            Copy(name);
+            in_section_ = true;
+            polyline_ = PolylineContext();
+            parent_paper_ = false;
+            section_ = std::string(name.Keyword().substr(0, kLongestName));
+            has_entities_ = has_entities_ || section_ == "ENTITIES";
+            continue;
         }
-        if (truncated_ || !ReadInside()) {
+        if (word == "ENDSEC") {
+            Copy(tag);
+            in_section_ = false;
+            section_.clear();
+            continue;
+        }
+        if (section_ == "ENTITIES") {
+            HandleEntity(tag, Place::kModel);
+        } else if (section_ == "BLOCKS") {
+            HandleBlocks(tag);
+        } else {
+            Copy(tag);
+        }
+    }
+    return ReaderStopped();
+}
+
+bool DrawingWalker::ReaderStopped() {
+    if (cancelled_) {
+        return Fail(std::string(kCancelledLine.substr(0, kCancelledLine.size() - 1)));
+    }
+    const std::uint64_t line = input_.line();
+    switch (input_.status()) {
+    case DxfTagReader::Status::kEnd:
+    case DxfTagReader::Status::kCut:
+        return Incomplete(line);
+    case DxfTagReader::Status::kBinary:
+        return Fail("El dibujo es un DXF binario: solo se leen dibujos DXF de texto");
+    case DxfTagReader::Status::kBadCode:
+        return Fail("Código de grupo no válido en la línea " + std::to_string(line));
+    case DxfTagReader::Status::kTooLong:
+        return Fail("La línea " + std::to_string(line) + " del dibujo tiene más de 1 MiB");
+    case DxfTagReader::Status::kReadError:
+    case DxfTagReader::Status::kOk:
+        break;
+    }
+    return Fail("Error al leer el dibujo en la línea " + std::to_string(line));
+}
+
+// Whatever follows the end of the drawing is copied as it stands.
+bool DrawingWalker::CopyRest() {
+    if (!output_) {
+        return true;
+    }
+    std::string raw;
+    while (input_.NextLine(raw)) {
+        output_->WriteRaw(raw);
+    }
+    return input_.status() == DxfTagReader::Status::kEnd || ReaderStopped();
+}
+
+// --- Header ------------------------------------------------------------------
+
+void DrawingWalker::HandleHeader(const DxfTag& tag) {
+    if (tag.code == 9) {
+        header_variable_ = std::string(tag.Keyword().substr(0, kLongestName));
+    } else if (tag.code == 10 && output_ &&
+               (header_variable_ == "$EXTMIN" || header_variable_ == "$EXTMAX" ||
+                header_variable_ == "$LIMMIN" || header_variable_ == "$LIMMAX" ||
+                header_variable_ == "$INSBASE")) {
+        HandleHeaderPoint(tag);
+        return;
+    }
+    Copy(tag);
+}
+
+// The extents and limits become the rectangle of the transformed drawing; the
+// insertion base, and the corners of a drawing without points, are moved.
+void DrawingWalker::HandleHeaderPoint(const DxfTag& x_tag) {
+    DxfTag y_tag;
+    if (!Read(y_tag)) {
+        Copy(x_tag);
+        return;
+    }
+    if (y_tag.code != 20) {
+        Copy(x_tag);
+        Unread(y_tag);
+        return;
+    }
+    double x = 0.0, y = 0.0;
+    const bool lower = header_variable_ == "$EXTMIN" || header_variable_ == "$LIMMIN";
+    const bool upper = header_variable_ == "$EXTMAX" || header_variable_ == "$LIMMAX";
+    std::string_view motive = ReadCoordinate(x_tag.value(), x);
+    if (motive.empty()) {
+        motive = ReadCoordinate(y_tag.value(), y);
+    }
+    if ((lower || upper) && !header_extents_.empty()) {
+        x = lower ? header_extents_.x_min : header_extents_.x_max;
+        y = lower ? header_extents_.y_min : header_extents_.y_max;
+        motive = {};
+    } else if (motive.empty()) {
+        if (std::fabs(x) >= kUndefinedCorner || std::fabs(y) >= kUndefinedCorner) {
+            Copy(x_tag); // no extents to move
+            Copy(y_tag);
             return;
         }
-        Copy(); // the type of the entity that follows
-        // A polyline without vertices goes straight to its SEQEND; testing
-        // for it here keeps the scan from running on to another polyline's.
-        while (line_.content.find("SEQEND") == std::string::npos) {
-            if (line_.Is("VERTEX")) {
-                HandlePairs({10});
-                if (truncated_) {
-                    return;
-                }
-            }
-            if (!ReadInside()) {
+        motive = move_(x, y);
+    }
+    if (!motive.empty()) {
+        header_notes_ += "Variable de cabecera no transformada: " + header_variable_ + " (" +
+                         std::string(motive) + ")\n";
+        Copy(x_tag);
+        Copy(y_tag);
+        return;
+    }
+    WriteValue(x_tag, x);
+    WriteValue(y_tag, y);
+}
+
+// --- Blocks ------------------------------------------------------------------
+
+// Block definitions are copied; the picture of a model-space dimension (an
+// anonymous block in world coordinates, drawn where the dimension is) moves
+// with its dimension.
+void DrawingWalker::HandleBlocks(const DxfTag& tag) {
+    if (tag.code == 0) {
+        const std::string_view word = tag.Keyword();
+        if (word == "BLOCK" || word == "ENDBLK") {
+            block_header_ = word == "BLOCK";
+            moving_block_ = false;
+        } else {
+            block_header_ = false;
+            if (moving_block_) {
+                HandleEntity(tag, Place::kDimensionPicture);
                 return;
             }
-            Copy();
         }
+    } else if (tag.code == 2 && block_header_ && pictures_) {
+        moving_block_ = std::binary_search(pictures_->begin(), pictures_->end(), tag.value());
+    }
+    Copy(tag);
+}
+
+// --- Entities ----------------------------------------------------------------
+
+void DrawingWalker::CopyBody() {
+    DxfTag tag;
+    while (Read(tag)) {
+        if (tag.code == 0) {
+            Unread(tag);
+            return;
+        }
+        Copy(tag);
+    }
+}
+
+void DrawingWalker::Tally(const EntityKind& kind) {
+    switch (TallyOf(kind)) {
+    case EntityTally::kTexts:
+        ++counts_.texts;
+        break;
+    case EntityTally::kPoints:
+        ++counts_.points;
+        break;
+    case EntityTally::kLines:
+        ++counts_.lines;
+        break;
+    case EntityTally::kPolylines:
         ++counts_.polylines;
+        break;
+    case EntityTally::kLwPolylines:
+        ++counts_.lw_polylines;
+        break;
+    case EntityTally::kOthers:
+        ++counts_.others;
+        break;
+    case EntityTally::kNone:
+        break;
+    }
+}
+
+void DrawingWalker::NoteUnhandled(std::string_view name) {
+    const std::string key = LogName(name);
+    const auto found = unhandled_.find(key);
+    if (found != unhandled_.end()) {
+        ++found->second;
+    } else if (unhandled_.size() < kListedKinds) {
+        unhandled_.emplace(key, 1);
+    } else {
+        ++unhandled_unlisted_;
+    }
+}
+
+void DrawingWalker::NotePicture(const EntityFacts& facts) {
+    if (facts.block.empty() || facts.picture_offset) {
+        return; // no picture, or one drawn away from the dimension: left as it is
+    }
+    picture_bytes_ += facts.block.size() + sizeof(std::string);
+    if (picture_bytes_ > kDimensionNamesBytes) {
+        too_many_pictures_ = true;
+        return;
+    }
+    picture_names_.push_back(facts.block);
+}
+
+std::string DrawingWalker::Notes() const {
+    std::string notes;
+    for (const auto& [name, count] : unhandled_) {
+        notes += "Entidades no transformadas: " + name + " (" + std::to_string(count) + ")\n";
+    }
+    if (unhandled_unlisted_ > 0) {
+        notes +=
+            "Entidades no transformadas de otros tipos: " + std::to_string(unhandled_unlisted_) +
+            "\n";
+    }
+    return notes + header_notes_;
+}
+
+// Reads an entity ahead, from the tag after its start to the next entity.
+EntityFacts DrawingWalker::Inspect(const DxfTag& start, const EntityKind* kind) {
+    EntityFacts facts;
+    if (ahead_.position() != start.end_position || ahead_.status() != DxfTagReader::Status::kOk) {
+        if (!ahead_.Seek(start.end_position, start.value_line_number())) {
+            return facts;
+        }
+    }
+    // The first point matters to the kinds whose points share an elevation.
+    std::optional<EntityPoints> points;
+    if (kind && HasSharedElevation(*kind)) {
+        points.emplace(*kind, polyline_.shape);
+    }
+    const bool ellipse = kind && IsKind(*kind, "ELLIPSE");
+    const bool round = kind && (IsKind(*kind, "CIRCLE") || IsKind(*kind, "ARC"));
+    const bool dimension = kind && IsKind(*kind, "DIMENSION");
+    bool has_flags = false;
+    bool has_radius = false;
+    int first_y_code = 0;   // the y of the first object point, when its x was read
+    int elevation_code = 0; // the z of an elevation point, when its x was read
+    DxfTag& tag = ahead_tag_;
+    while (ahead_.Next(tag) && tag.code != 0) {
+        // Values are read as numbers only where one is wanted.
+        double number = 0.0;
+        const auto readable = [&] { return ReadCoordinate(tag.value(), number).empty(); };
+        int integer = 0;
+        switch (tag.code) {
+        case 67:
+            facts.paper_space = ParseDxfInteger(tag.value(), integer) && integer == 1;
+            break;
+        case 210:
+        case 220:
+        case 230:
+            facts.extrusion_bad = !readable() || facts.extrusion_bad;
+            (tag.code == 210   ? facts.extrusion.x
+             : tag.code == 220 ? facts.extrusion.y
+                               : facts.extrusion.z) = number;
+            break;
+        case 38:
+            facts.elevation = readable() ? number : 0.0;
+            facts.elevation_written = true;
+            break;
+        case 70:
+            if (!has_flags) {
+                has_flags = ParseDxfInteger(tag.value(), facts.flags);
+            }
+            break;
+        case 40:
+            if (round && !has_radius && readable()) {
+                has_radius = true;
+                facts.margin = std::fabs(number);
+            }
+            break;
+        case 2:
+            if (dimension && facts.block.empty()) {
+                facts.block = std::string(tag.value());
+            }
+            break;
+        case 11:
+        case 21:
+        case 31:
+            if (ellipse && readable()) {
+                (tag.code == 11   ? facts.axis.x
+                 : tag.code == 21 ? facts.axis.y
+                                  : facts.axis.z) = number;
+            }
+            break;
+        case 12:
+        case 22:
+        case 32:
+            facts.picture_offset = facts.picture_offset || (dimension && readable() && number != 0);
+            break;
+        default:
+            break;
+        }
+        if (!points) {
+            continue;
+        }
+        const PointFrame frame = points->FrameOf(tag);
+        if (frame == PointFrame::kObject && !facts.has_first_point && first_y_code == 0) {
+            first_y_code = readable() ? tag.code + 10 : 0;
+            facts.first_x = number;
+        } else if (first_y_code != 0 && tag.code == first_y_code) {
+            facts.has_first_point = readable();
+            facts.first_y = number;
+            first_y_code = 0;
+        } else if (frame == PointFrame::kElevation) {
+            elevation_code = tag.code + 20;
+        } else if (elevation_code != 0 && tag.code == elevation_code) {
+            facts.elevation = readable() ? number : 0.0;
+            facts.elevation_written = true;
+            elevation_code = 0;
+        }
+    }
+    if (ellipse) {
+        facts.margin = std::sqrt(facts.axis.x * facts.axis.x + facts.axis.y * facts.axis.y);
+    }
+    // The points of a polyline are in its VERTEX entities, which follow it.
+    if (kind && IsKind(*kind, "POLYLINE") && !facts.has_first_point && tag.code == 0 &&
+        tag.Keyword() == "VERTEX") {
+        double number = 0.0;
+        while (ahead_.Next(tag) && tag.code != 0) {
+            const bool readable = ReadCoordinate(tag.value(), number).empty();
+            if (tag.code == 10 && readable) {
+                facts.first_x = number;
+                first_y_code = 20;
+            } else if (tag.code == first_y_code && readable) {
+                facts.first_y = number;
+                facts.has_first_point = true;
+                break;
+            }
+        }
+    }
+    return facts;
+}
+
+void DrawingWalker::HandleEntity(const DxfTag& start, Place place) {
+    Copy(start);
+    const std::string_view name = start.Keyword();
+    const EntityKind* kind = FindEntityKind(name);
+    const bool vertex = name == "VERTEX";
+    const bool follows_parent = vertex || name == "ATTRIB" || name == "SEQEND";
+    const EntityFacts facts = Inspect(start, kind);
+    const bool paper = facts.paper_space || (follows_parent && parent_paper_);
+    if (!follows_parent) {
+        parent_paper_ = paper;
+    }
+    if (!vertex) {
+        polyline_.active = false;
+    }
+    if (name == "SEQEND") {
+        parent_paper_ = false;
+    }
+    if (kind && IsKind(*kind, "POLYLINE")) {
+        polyline_.active = true;
+        polyline_.shape = PolylineShapeOf(facts.flags);
+        polyline_.frame = FrameOf(facts);
+        polyline_.elevation = facts.elevation;
+    }
+    if ((place == Place::kModel && paper) || name == "SEQEND") {
+        CopyBody();
+        return;
+    }
+    if (!kind || (vertex && !polyline_.active)) {
+        if (place == Place::kModel) {
+            NoteUnhandled(name);
+        }
+        CopyBody();
+        return;
+    }
+    const bool model = place == Place::kModel;
+    if (model) {
+        Tally(*kind);
+        if (IsKind(*kind, "DIMENSION")) {
+            NotePicture(facts);
+        }
     }
 
-    LineReader& input_;
-    OutputFile* output_;
-    ProgressWindow& window_;
-    PairHandler on_pair_;
-    DxfLine line_;
-    DxfCounts counts_;
-    bool truncated_ = false;
-    bool cancelled_ = false;
-};
+    const ObjectFrame frame = vertex ? polyline_.frame : FrameOf(facts);
+    const bool shared = HasSharedElevation(*kind);
+    const double elevation = vertex ? polyline_.elevation : facts.elevation;
+    // A planar entity whose plane is tilted moves across its plane when its
+    // points move in plan: its elevation changes with them. Entities whose
+    // points share one elevation get theirs from the first point.
+    std::optional<double> new_elevation;
+    if (shared && !vertex && frame.valid() && !frame.is_upright() && facts.has_first_point) {
+        if (!facts.elevation_written) {
+            // There is no elevation line to write the new one on.
+            rejected_.Add(start.value_line_number(), kNoElevation);
+            CopyBody();
+            return;
+        }
+        const Vector3 first = frame.ToWorld({facts.first_x, facts.first_y, elevation});
+        double x = first.x, y = first.y;
+        if (move_(x, y).empty()) {
+            new_elevation = frame.ToObject({x, y, first.z}).z;
+        }
+    }
+    if (kind && IsKind(*kind, "POLYLINE")) {
+        polyline_.moved_elevation = new_elevation;
+    }
+
+    EntityPoints points(*kind, polyline_.shape, facts.flags);
+    PointSetting world_points;
+    world_points.model = model;
+    world_points.margin = facts.margin;
+    PointSetting object_points = world_points;
+    object_points.frame = frame;
+    object_points.own_z = !shared;
+    object_points.base_z = shared ? elevation : 0.0;
+    object_points.moved_elevation = vertex ? polyline_.moved_elevation : new_elevation;
+    DxfTag tag;
+    while (Read(tag)) {
+        if (tag.code == 0) {
+            Unread(tag);
+            return;
+        }
+        switch (points.FrameOf(tag)) {
+        case PointFrame::kWorld:
+            HandlePoint(tag, world_points);
+            break;
+        case PointFrame::kObject:
+            HandlePoint(tag, object_points);
+            break;
+        case PointFrame::kElevation:
+            HandleElevationPoint(tag, new_elevation);
+            break;
+        case PointFrame::kNone:
+            if (tag.code == 38 && new_elevation && IsKind(*kind, "LWPOLYLINE")) {
+                WriteValue(tag, *new_elevation);
+            } else {
+                Copy(tag);
+            }
+            break;
+        }
+    }
+}
+
+// A point whose x is the value of x_tag.
+void DrawingWalker::HandlePoint(const DxfTag& x_tag, const PointSetting& setting) {
+    const ObjectFrame& frame = setting.frame;
+    DxfTag y_tag;
+    if (!Read(y_tag)) {
+        Copy(x_tag);
+        return;
+    }
+    if (y_tag.code != x_tag.code + 10) {
+        rejected_.Add(x_tag.value_line_number(), kMissingY);
+        Copy(x_tag);
+        Unread(y_tag);
+        return;
+    }
+    double x = 0.0, y = 0.0, z = setting.own_z ? 0.0 : setting.base_z;
+    bool failed = false;
+    if (!frame.valid()) {
+        rejected_.Add(x_tag.value_line_number(), kBadExtrusion);
+        failed = true;
+    }
+    using Value = std::pair<const DxfTag*, double*>;
+    for (const auto& [tag, value] : {Value{&x_tag, &x}, Value{&y_tag, &y}}) {
+        const std::string_view motive = ReadCoordinate(tag->value(), *value);
+        if (!motive.empty() && !failed) {
+            rejected_.Add(tag->value_line_number(), motive);
+        }
+        failed = failed || !motive.empty();
+    }
+    // In a tilted plane the object z of a point changes as it moves.
+    DxfTag z_tag;
+    bool write_z = false;
+    if (!frame.is_upright() && setting.own_z && !failed) {
+        const bool read = Read(z_tag);
+        if (read && z_tag.code == x_tag.code + 20) {
+            write_z = true;
+            const std::string_view motive = ReadCoordinate(z_tag.value(), z);
+            if (!motive.empty()) {
+                rejected_.Add(z_tag.value_line_number(), motive);
+                failed = true;
+            }
+        } else {
+            if (read) {
+                Unread(z_tag);
+            }
+            rejected_.Add(x_tag.value_line_number(), kMissingZ);
+            failed = true;
+        }
+    }
+    if (!failed) {
+        const Vector3 in_world = frame.ToWorld({x, y, z});
+        double wx = in_world.x, wy = in_world.y;
+        const std::string_view motive = move_(wx, wy);
+        const Vector3 moved = frame.ToObject({wx, wy, in_world.z});
+        if (motive.empty() && !OffItsPlane(setting, moved)) {
+            if (setting.model) {
+                extents_.Include(wx, wy, x_tag.code == 10 ? setting.margin : 0.0);
+                if (on_model_point_) {
+                    on_model_point_(wx, wy);
+                }
+            }
+            WriteValue(x_tag, moved.x);
+            WriteValue(y_tag, moved.y);
+            if (write_z) {
+                WriteValue(z_tag, moved.z);
+            }
+            return;
+        }
+        rejected_.Add(x_tag.value_line_number(), motive.empty() ? kOffPlane : motive);
+    }
+    Copy(x_tag);
+    Copy(y_tag);
+    if (write_z) {
+        Copy(z_tag);
+    }
+}
+
+// A point of an entity whose points share one elevation, in a tilted plane,
+// lands beside the moved plane when the transformation bends the plane (a
+// change of units in plan only, such as metres to degrees): more than the
+// tolerance away, in plan, it cannot be written.
+bool DrawingWalker::OffItsPlane(const PointSetting& setting, const Vector3& moved) const {
+    if (!setting.moved_elevation) {
+        return false;
+    }
+    const Vector3& n = setting.frame.normal();
+    return std::fabs(moved.z - *setting.moved_elevation) * std::hypot(n.x, n.y) > plan_tolerance_;
+}
+
+// The placeholder point of a POLYLINE or HATCH: x and y are not a position;
+// z is the elevation of the entity's plane, which changes only in a tilted plane.
+void DrawingWalker::HandleElevationPoint(const DxfTag& x_tag,
+                                         const std::optional<double>& elevation) {
+    Copy(x_tag);
+    if (!elevation) {
+        return;
+    }
+    DxfTag tag;
+    while (Read(tag)) {
+        if (tag.code == x_tag.code + 20) {
+            WriteValue(tag, *elevation);
+            return;
+        }
+        if (tag.code != x_tag.code + 10) {
+            Unread(tag);
+            return;
+        }
+        Copy(tag);
+    }
+}
+
+// --- Runs --------------------------------------------------------------------
 
 std::string InvalidDrawingArguments(const RunArguments& run) {
     std::string invalid = InvalidRunArguments(run);
@@ -224,49 +872,191 @@ std::string InvalidDrawingArguments(const RunArguments& run) {
     return invalid;
 }
 
-int TransformDrawing(FileRun& file_run, const RunArguments& run, FoundVertexList& found) {
+// The drawing is read more than once: it must be a file, not a stream.
+constexpr std::string_view kNotAFile =
+    "El dibujo de entrada ha de ser un archivo que se pueda leer dos veces\n";
+
+bool IsRegularFile(const std::string& path) {
+    std::error_code error;
+    return std::filesystem::is_regular_file(path, error);
+}
+
+bool Rewind(DxfTagReader& input, DxfTagReader& ahead) {
+    return input.Seek(0, 0) && ahead.Seek(0, 0);
+}
+
+// Scans the drawing for the centroid and rectangle of its points, carried by
+// `to_catalogue` into ED50 UTM zone 30. False, with the reason in `failure`,
+// when the drawing cannot be read whole.
+bool ScanCentroid(DxfTagReader& input, DxfTagReader& ahead, const PlanMove& to_catalogue,
+                  const std::function<bool(std::uint64_t)>& step, CentroidResult& result,
+                  std::string& failure) {
+    double sum_x = 0.0, sum_y = 0.0;
+    DrawingWalker walker(input, ahead, to_catalogue, step);
+    walker.SetModelPointSink(
+        [&](double x, double y) { AccumulateCentroid(result, x, y, sum_x, sum_y); });
+    if (!walker.Walk()) {
+        failure = walker.failure();
+        return false;
+    }
+    if (!walker.has_entities()) {
+        failure = "El dibujo no tiene sección ENTITIES";
+        return false;
+    }
+    FinishCentroid(result, sum_x, sum_y);
+    return true;
+}
+
+// Carries a plan point of (datum, kind, zone) into ED50 UTM zone 30 with the
+// national parameters prepared in `set`.
+PlanMove ToCatalogue(int datum, int kind, double zone, const ParameterSet& set) {
+    return [datum, kind, zone, &set](double& x, double& y) -> std::string_view {
+        double zone30 = 30.0;
+        const CoordTriple out =
+            TransformPoint(CoordTriple(x, y, kNoThird), datum, kind, zone, kDatumEd50, kKindUtm,
+                           30.0, set, kModelHelmert, zone30);
+        if (!IsWritable(out.c1) || !IsWritable(out.c2)) {
+            return kOutOfRange;
+        }
+        x = out.c1;
+        y = out.c2;
+        return {};
+    };
+}
+
+ParameterSet NationalToEd50(int datum) {
+    ParameterSet set;
+    SetSpainParametersWithReport(DirectionOf(datum, kDatumEd50), set, nullptr);
+    return set;
+}
+
+// The log lines of the coordinates that could not be carried.
+std::string RejectedText(const RejectedLines& rejected) {
+    return rejected.Text() + "Líneas rechazadas.....: " + std::to_string(rejected.count()) + "\n";
+}
+constexpr std::string_view kNotTransformed =
+    "El dibujo no se ha transformado: tiene coordenadas que no se pueden transformar\n";
+
+int TransformDrawing(FileRun& file_run, const RunArguments& run, FoundVertexList& found,
+                     RunOutcome* outcome) {
     if (!file_run.Start(InvalidDrawingArguments(run), found)) {
         return 0;
     }
-    DxfScanner scanner(
-        file_run.input(), &file_run.output(), file_run.window(), [&](double x, double y) {
-            double zone_out = run.h_salida; // a zone per pair when below 1
-            CoordTriple point(x, y, kNoThird);
-            const CoordTriple out =
-                TransformPoint(point, run.da, run.pa, run.h_entrada, run.db, run.pb, run.h_salida,
-                               file_run.set(), file_run.model(), zone_out);
-            return PlanePoint{out.c1, out.c2};
-        });
-    const bool has_entities = scanner.CopyToEntities();
-    if (has_entities) {
-        scanner.ScanEntities();
+    DxfTagReader input(file_run.input());
+    DxfTagReader ahead;
+    if (!IsRegularFile(run.entrada) || !ahead.Open(run.entrada)) {
+        return file_run.Fail(kNotAFile);
     }
-    if (scanner.cancelled()) {
-        return file_run.Fail(kCancelledLine);
+    ProgressWindow& window = file_run.window();
+
+    // One zone for the whole drawing: a drawing split between two zones no
+    // longer fits together.
+    const bool choose_zone = run.pb == kKindUtm && run.h_salida < 1.0;
+    const int passes = choose_zone && run.pa != kKindUtm ? 3 : 2;
+    int pass = 0;
+    const auto step = [&](std::uint64_t position) {
+        window.Step((pass * input.size() + position) / static_cast<std::uint64_t>(passes));
+        return !window.Cancelled();
+    };
+    double zone_out = run.h_salida;
+    if (choose_zone) {
+        if (run.pa == kKindUtm) {
+            zone_out = run.h_entrada;
+        } else {
+            // The zone of the centre of the drawing's rectangle (30 for a
+            // drawing without points, the zone of the catalogue).
+            const ParameterSet national = NationalToEd50(run.da);
+            CentroidResult rectangle;
+            std::string failure;
+            if (!ScanCentroid(input, ahead, ToCatalogue(run.da, run.pa, run.h_entrada, national),
+                              step, rectangle, failure)) {
+                return file_run.Fail(failure + "\n");
+            }
+            zone_out = 30.0;
+            if (rectangle.count > 0) {
+                const GeodeticAngles centre = UtmToGeodetic(
+                    (rectangle.x_min + rectangle.x_max) * 0.5,
+                    (rectangle.y_min + rectangle.y_max) * 0.5, EllipsoidRow(kDatumEd50), 30.0);
+                zone_out = ZoneOfLongitude(centre.lambda);
+            }
+            ++pass;
+            if (!Rewind(input, ahead)) {
+                return file_run.Fail(kUnreadableInput);
+            }
+        }
+        file_run.Log("Huso de salida......: " + CFixed(zone_out, 0) +
+                     " (único para todo el dibujo)\n\n");
     }
-    if (!has_entities) {
-        return file_run.Fail(file_run.input().failed() ? kUnreadableInput
-                                                       : "El dibujo no tiene sección ENTITIES\n");
+    const ParameterSet& set = file_run.set();
+    const int model = file_run.model();
+    const PlanMove move = [&](double& x, double& y) -> std::string_view {
+        double zone = zone_out;
+        const CoordTriple out =
+            TransformPoint(CoordTriple(x, y, kNoThird), run.da, run.pa, run.h_entrada, run.db,
+                           run.pb, zone_out, set, model, zone);
+        if (!IsWritable(out.c1) || !IsWritable(out.c2)) {
+            return kOutOfRange;
+        }
+        x = out.c1;
+        y = out.c2;
+        return {};
+    };
+    // A millimetre in plan, or its angle, 1e-8 degrees.
+    const double tolerance = run.pb == kKindGeodetic ? 1e-8 : 1e-3;
+
+    // Measured first: nothing is written for a drawing that cannot be
+    // transformed whole.
+    DrawingWalker measure(input, ahead, move, step);
+    measure.SetPlanTolerance(tolerance);
+    if (!measure.Walk()) {
+        return file_run.Fail(measure.failure() + "\n");
     }
-    std::string summary = DxfSummary(scanner.counts());
-    if (scanner.truncated()) {
-        summary += "Advertencia: el dibujo termina dentro de una entidad\n";
+    if (!measure.has_entities()) {
+        return file_run.Fail("El dibujo no tiene sección ENTITIES\n");
     }
-    return file_run.Finish(summary);
+    if (measure.rejected().count() > 0) {
+        if (outcome) {
+            outcome->rejected = measure.rejected().count();
+        }
+        file_run.Log(RejectedText(measure.rejected()));
+        return file_run.Fail(kNotTransformed);
+    }
+    const std::vector<std::string> pictures = measure.TakeDimensionPictures();
+    ++pass;
+    if (!Rewind(input, ahead)) {
+        return file_run.Fail(kUnreadableInput);
+    }
+
+    DrawingWalker writer(input, ahead, move, step);
+    writer.SetOutput(&file_run.output(), run.pb == kKindGeodetic ? 10 : 6);
+    writer.SetPlanTolerance(tolerance);
+    writer.SetDimensionPictures(&pictures);
+    writer.SetHeaderExtents(measure.extents());
+    if (!writer.Walk()) {
+        return file_run.Fail(writer.failure() + "\n");
+    }
+    if (writer.rejected().count() > 0) { // in the pictures of dimensions
+        if (outcome) {
+            outcome->rejected = writer.rejected().count();
+        }
+        file_run.Log(RejectedText(writer.rejected()));
+        return file_run.Fail(kNotTransformed);
+    }
+    return file_run.Finish(DxfSummary(writer.counts()) + writer.Notes());
 }
 
 } // namespace
 
 int ProcesarDXF(const std::string& log_path, const RunArguments& run, ProgressSink* progress,
                 RunOutcome* outcome, FoundVertexList* found) {
-    FileRun file_run(log_path, run, progress, kNoLineLimit, outcome);
+    FileRun file_run(log_path, run, progress, DxfTagReader::kMaxLine, outcome);
     try {
         std::unique_ptr<FoundVertexList> own;
         if (!found) {
             own = std::make_unique<FoundVertexList>();
             found = own.get();
         }
-        return TransformDrawing(file_run, run, *found);
+        return TransformDrawing(file_run, run, *found, outcome);
     } catch (...) {
         return file_run.FailUnexpectedly();
     }
@@ -279,33 +1069,29 @@ int CentroideDXF(const std::string& entrada, int datum, int kind, double zone,
         kind > kKindGeocentric || !IsZoneArgument(zone) || (kind == kKindUtm && zone < 1.0)) {
         return 0;
     }
-    ParameterSet set;
-    const int model = kModelHelmert;
-    SetSpainParametersWithReport(DirectionOf(datum, kDatumEd50), set, nullptr);
-    LineReader input;
-    if (!input.Open(entrada)) {
-        return 0;
-    }
-    ProgressWindow window(progress, kCaptionCentroid, input.size());
-    double sum_x = 0.0, sum_y = 0.0;
-    DxfScanner scanner(input, nullptr, window, [&](double x, double y) {
-        double zone30 = 30.0;
-        const CoordTriple out = TransformPoint(CoordTriple(x, y, kNoThird), datum, kind, zone,
-                                               kDatumEd50, kKindUtm, 30.0, set, model, zone30);
-        AccumulateCentroid(result, out.c1, out.c2, sum_x, sum_y);
-        return PlanePoint{x, y};
-    });
-    if (!scanner.CopyToEntities()) {
+    try {
+        const ParameterSet set = NationalToEd50(datum);
+        DxfTagReader input, ahead;
+        if (!IsRegularFile(entrada) || !input.Open(entrada) || !ahead.Open(entrada)) {
+            return 0;
+        }
+        ProgressWindow window(progress, kCaptionCentroid, input.size());
+        std::string failure;
+        if (!ScanCentroid(
+                input, ahead, ToCatalogue(datum, kind, zone, set),
+                [&](std::uint64_t position) {
+                    window.Step(position);
+                    return !window.Cancelled();
+                },
+                result, failure)) {
+            result = CentroidResult();
+            return 0;
+        }
+        return 1;
+    } catch (...) {
         result = CentroidResult();
         return 0;
     }
-    scanner.ScanEntities();
-    if (input.failed() || scanner.cancelled()) {
-        result = CentroidResult();
-        return 0;
-    }
-    FinishCentroid(result, sum_x, sum_y);
-    return 1;
 }
 
 } // namespace dezadiravevava

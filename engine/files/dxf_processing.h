@@ -1,6 +1,20 @@
-// DXF drawings: transforming the plan coordinates of TEXT, POINT, POLYLINE
-// vertices, LINE and LWPOLYLINE entities, copying everything else; and the
-// centroid of those coordinates.
+// DXF drawings: moving every model-space entity of a drawing to the output
+// reference system, copying everything else byte for byte; and the centroid
+// of the drawing's points.
+//
+// The drawing is read as (group code, value) pairs (dxf_tags.h) and each
+// model-space entity of the ENTITIES section has its points carried, in world
+// or object coordinates (dxf_entities.h, dxf_ocs.h). Block definitions, paper
+// space and the OBJECTS section stay as they are; of the header, $EXTMIN,
+// $EXTMAX, $LIMMIN, $LIMMAX (the extents of the transformed drawing) and
+// $INSBASE change. The geometry of a model-space DIMENSION, an anonymous block
+// drawn where the dimension is, moves with it.
+//
+// A run reads the drawing twice: once to measure it (its extents, the zone of
+// the whole drawing, coordinates that cannot be carried, a drawing cut short)
+// and once to write it, so that nothing is written for a drawing that cannot
+// be transformed whole. Every line reaches the output: a moved coordinate
+// replaces its value line, keeping the line's end (LF or CR LF) as found.
 #pragma once
 
 #include "files/execution_log.h"
@@ -13,13 +27,15 @@ namespace dezadiravevava {
 
 // Transforms run.entrada into run.salida with the execution log `log_path`.
 // Returns 1 on success, 0 on failure (the log says why, when it could be
-// written). `found` and `outcome` as for ProcesarTXT.
+// written; the previous output stays as it was). `found` and `outcome` as for
+// ProcesarTXT; outcome->rejected counts the coordinates that could not be
+// carried.
 int ProcesarDXF(const std::string& log_path, const RunArguments& run, ProgressSink* progress,
                 RunOutcome* outcome = nullptr, FoundVertexList* found = nullptr);
 
-// Centroid and rectangle, in ED50 UTM zone 30, of the coordinate pairs that
-// ProcesarDXF would transform. Returns 1, or 0 when the drawing cannot be read,
-// has no ENTITIES line or its coordinates cannot be transformed.
+// Centroid and rectangle, in ED50 UTM zone 30, of the points of the drawing's
+// model-space entities. Returns 1, or 0 when the drawing cannot be read whole
+// or has no ENTITIES section (the result keeps its start values).
 int CentroideDXF(const std::string& entrada, int datum, int kind, double zone,
                  CentroidResult& result, ProgressSink* progress);
 

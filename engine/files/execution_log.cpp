@@ -141,7 +141,27 @@ std::string DxfSummary(const DxfCounts& counts) {
            std::to_string(counts.polylines) +
            "\n"
            "Número LW polilíneas.: " +
-           std::to_string(counts.lw_polylines) + "\n";
+           std::to_string(counts.lw_polylines) +
+           "\n"
+           "Otras entidades......: " +
+           std::to_string(counts.others) + "\n";
+}
+
+void RejectedLines::Add(std::uint64_t line, std::string_view motive) {
+    if (count_ < kListed) {
+        listed_ += "Línea " + std::to_string(line) + " rechazada: ";
+        listed_ += motive;
+        listed_ += '\n';
+    }
+    ++count_;
+}
+
+std::string RejectedLines::Text() const {
+    std::string text = listed_;
+    if (count_ > kListed) {
+        text += "Otras " + std::to_string(count_ - kListed) + " líneas rechazadas no se detallan\n";
+    }
+    return text;
 }
 
 } // namespace dezadiravevava

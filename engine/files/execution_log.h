@@ -4,6 +4,7 @@
 // (see file_run.h).
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -27,13 +28,15 @@ struct RunArguments {
     double z = 0.0;
 };
 
-// Entity counts of a processed drawing.
+// Entity counts of a processed drawing: the five kinds of the original
+// summary, and every other entity kind that was transformed.
 struct DxfCounts {
-    int texts = 0;
-    int points = 0;
-    int lines = 0;
-    int polylines = 0;
-    int lw_polylines = 0;
+    long long texts = 0;
+    long long points = 0;
+    long long lines = 0;
+    long long polylines = 0;
+    long long lw_polylines = 0;
+    long long others = 0;
 };
 
 // The header text (UTF-8, "\n" line ends) for a run.
@@ -45,5 +48,21 @@ inline constexpr std::string_view kCancelledLine = "Operación cancelada por el 
 // Summary blocks. A TXT run that rejected lines says how many in a last line.
 std::string TxtSummary(long long points, long long rejected = 0);
 std::string DxfSummary(const DxfCounts& counts);
+
+// Lines of an input that could not be used, for the log: each named as
+// "Línea N rechazada: <motivo>" up to a limit, then only counted.
+class RejectedLines {
+public:
+    static constexpr long long kListed = 1000;
+
+    void Add(std::uint64_t line, std::string_view motive);
+    long long count() const { return count_; }
+    // The named lines, then how many more were rejected, if any.
+    std::string Text() const;
+
+private:
+    std::string listed_;
+    long long count_ = 0;
+};
 
 } // namespace dezadiravevava

@@ -1,6 +1,7 @@
 #include "files/line_reader.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 #include <sys/stat.h>
 
@@ -44,6 +45,19 @@ void LineReader::Close() {
         std::fclose(file_);
         file_ = nullptr;
     }
+}
+
+bool LineReader::Seek(std::uint64_t position) {
+    if (!file_ || position > static_cast<std::uint64_t>(LONG_MAX) ||
+        std::fseek(file_, static_cast<long>(position), SEEK_SET) != 0) {
+        failed_ = true;
+        return false;
+    }
+    begin_ = end_ = 0;
+    position_ = position;
+    carry_.clear();
+    in_long_line_ = too_long_ = ended_by_line_feed_ = false;
+    return true;
 }
 
 bool LineReader::Fill() {

@@ -57,6 +57,10 @@ public:
     // True when a read error (not the end of the file) has occurred.
     bool failed() const { return failed_; }
 
+    // Goes on reading from a byte offset (a line start found by an earlier
+    // read); false when the file cannot be positioned there.
+    bool Seek(std::uint64_t position);
+
 private:
     bool Fill();
     // Appends bytes up to and including a line feed, or until `content` holds

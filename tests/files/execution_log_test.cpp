@@ -127,13 +127,14 @@ TEST(ExecutionLog, EachRunRewritesTheLogAndRejectedLinesAreCounted) {
     EXPECT_EQ(text.find("primero"), std::string::npos);
     EXPECT_NE(text.find("segundo"), std::string::npos);
     EXPECT_TRUE(text.ends_with("N\xfamero de puntos.....: 1\r\n")) << text; // none rejected
-    const std::string dxf = DxfSummary({1, 2, 3, 4, 5});
+    const std::string dxf = DxfSummary({1, 2, 3, 4, 5, 6});
     EXPECT_EQ(dxf.substr(dxf.find("Tipo")), "Tipo de archivo......: DXF\n"
                                             "Número de textos.....: 1\n"
                                             "Número de puntos.....: 2\n"
                                             "Número de líneas.....: 3\n"
                                             "Número de polilíneas.: 4\n"
-                                            "Número LW polilíneas.: 5\n");
+                                            "Número LW polilíneas.: 5\n"
+                                            "Otras entidades......: 6\n");
 }
 
 } // namespace

@@ -4,7 +4,9 @@
 //    with the drawing summary, the output is there;
 //  - a run that fails leaves the previous output exactly as it was, and its
 //    log (when written) says why;
-//  - no temporary file is left behind either way.
+//  - no temporary file is left behind either way;
+//  - a drawing that succeeds keeps its line count: moved coordinates only
+//    replace their value lines.
 #include "files/dxf_processing.h"
 #include "geodesy/parameter_set.h"
 #include "scratch.h"
@@ -17,6 +19,15 @@ namespace {
 
 using namespace dezadiravevava;
 using namespace quillon_fuzz;
+
+// Lines of a text: its line feeds, and a last line without one.
+std::size_t LineCount(std::string_view text) {
+    std::size_t count = 0;
+    for (const char c : text) {
+        count += c == '\n';
+    }
+    return count + (!text.empty() && text.back() != '\n');
+}
 
 const std::string kPreviousOutput = "dibujo anterior\r\n";
 const std::string kPreviousLog = "registro anterior\r\n";
@@ -61,12 +72,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(StartsWith(log, "QUILLON. ARCHIVO LOG DE EJECUCIONES.\r\n"));
     const std::size_t summary = log.rfind("Resumen de la conversi\xf3n\r\n");
     FUZZ_CHECK(summary != std::string::npos);
-    const std::size_t last = log.rfind("N\xfamero LW polil\xedneas.: ");
+    const std::size_t last = log.rfind("Otras entidades......: ");
     FUZZ_CHECK(last != std::string::npos && last > summary);
     FUZZ_CHECK(EndsWith(log, "\r\n"));
     // A successful drawing holds at least the lines up to its ENTITIES line.
     const std::string output = Read(scratch.File("out.dxf"));
     FUZZ_CHECK(output != kPreviousOutput || input == kPreviousOutput);
     FUZZ_CHECK(output.find("ENTITIES") != std::string::npos);
+    FUZZ_CHECK(LineCount(output) == LineCount(input));
     return 0;
 }
