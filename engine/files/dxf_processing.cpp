@@ -33,8 +33,9 @@ struct DxfLine {
     std::string_view Ending() const { return std::string_view(raw).substr(content.size()); }
 };
 
-// Receives each coordinate pair found; returns the pair to write in its place.
-using PairHandler = std::function<PlanePoint(double x, double y)>;
+// Receives each coordinate pair found and the number of the line that holds
+// its first value; returns the pair to write in its place.
+using PairHandler = std::function<PlanePoint(double x, double y, long long line_number)>;
 
 class DxfScanner {
 public:
@@ -99,6 +100,7 @@ private:
         if (!input_.Next(line_.content, &line_.raw)) {
             return false;
         }
+        ++line_number_;
         line_.ended = input_.ended_by_line_feed();
         return true;
     }
@@ -148,6 +150,7 @@ private:
     // The current line is the first value of a pair of code 10 or 11.
     void HandlePair(int code) {
         const DxfLine x_line = line_;
+        const long long x_line_number = line_number_;
         if (!ReadInside()) {
             Write(x_line.raw);
             return;
@@ -158,7 +161,8 @@ private:
             Write(code_line.raw);
             return;
         }
-        const PlanePoint out = on_pair_(ReadDecimal(x_line.content), ReadDecimal(line_.content));
+        const PlanePoint out =
+            on_pair_(ReadDecimal(x_line.content), ReadDecimal(line_.content), x_line_number);
         if (output_) {
             // Each new line keeps the end of the line it replaces.
             std::string text;
@@ -211,6 +215,7 @@ private:
     PairHandler on_pair_;
     DxfLine line_;
     DxfCounts counts_;
+    long long line_number_ = 0;
     bool truncated_ = false;
     bool cancelled_ = false;
 };
@@ -243,11 +248,20 @@ int ProcesarDXF(const std::string& log_path, const RunArguments& run, ProgressSi
     }
     ProgressWindow window(progress, kCaptionTransforming, input.size());
 
-    DxfScanner scanner(input, &output, window, [&](double x, double y) {
+    // A coordinate the method cannot transform (outside the grid) cannot be
+    // left out of a drawing, and keeping it would leave the drawing in two
+    // datums: the drawing is not transformed.
+    RejectedPoints rejected;
+    DxfScanner scanner(input, &output, window, [&](double x, double y, long long line_number) {
         double zone_out = run.h_salida; // a zone per pair when below 1
         CoordTriple point(x, y, kNoThird);
+        PointStatus status = PointStatus::kTransformed;
         const CoordTriple out = TransformPoint(point, run.da, run.pa, run.h_entrada, run.db, run.pb,
-                                               run.h_salida, set, model, zone_out);
+                                               run.h_salida, set, model, zone_out, status);
+        if (status != PointStatus::kTransformed) {
+            rejected.Add(line_number, status);
+            return PlanePoint{x, y};
+        }
         return PlanePoint{out.c1, out.c2};
     });
     const bool has_entities = scanner.CopyToEntities();
@@ -261,6 +275,13 @@ int ProcesarDXF(const std::string& log_path, const RunArguments& run, ProgressSi
         return 0;
     }
     if (!FinishFiles(input, output, log_path, run)) {
+        return 0;
+    }
+    if (rejected.count() > 0) {
+        RemoveIncompleteFile(run.salida);
+        AppendToLog(log_path, rejected.LogLines() + "El dibujo no se ha transformado: " +
+                                  std::to_string(rejected.count()) +
+                                  " coordenadas no se pueden transformar\n");
         return 0;
     }
     if (!has_entities) {
@@ -291,7 +312,7 @@ int CentroideDXF(const std::string& entrada, int datum, int kind, double zone,
     }
     ProgressWindow window(progress, kCaptionCentroid, input.size());
     double sum_x = 0.0, sum_y = 0.0;
-    DxfScanner scanner(input, nullptr, window, [&](double x, double y) {
+    DxfScanner scanner(input, nullptr, window, [&](double x, double y, long long) {
         double zone30 = 30.0;
         const CoordTriple out = TransformPoint(CoordTriple(x, y, kNoThird), datum, kind, zone,
                                                kDatumEd50, kKindUtm, 30.0, set, model, zone30);

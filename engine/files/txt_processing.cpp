@@ -4,6 +4,7 @@
 #include "files/number_format.h"
 #include "files/output_file.h"
 #include "files/point_fields.h"
+#include "geodesy/grid_method.h"
 #include "geodesy/least_squares.h"
 #include "geodesy/transform.h"
 
@@ -46,10 +47,12 @@ std::string InvalidRunArguments(const RunArguments& run) {
     if (run.pa == kKindPlane || run.pb == kKindPlane) {
         return "No se puede transformar la proyección plana\n";
     }
-    if (run.model < kModelHelmert || run.model > kModelAffine2D) {
+    // The grid method runs no model: whatever model was asked for is ignored.
+    if (run.parametros != kParametersGrid &&
+        (run.model < kModelHelmert || run.model > kModelAffine2D)) {
         return "Tipo de transformación no admitido: " + std::to_string(run.model) + "\n";
     }
-    if (run.parametros < kParametersSpain || run.parametros > kParametersByNumber) {
+    if (run.parametros < kParametersSpain || run.parametros > kParametersGrid) {
         return "Elección de parámetros no admitida: " + std::to_string(run.parametros) + "\n";
     }
     return {};
@@ -65,8 +68,27 @@ bool StartRun(const std::string& log_path, const RunArguments& run, const std::s
         return false;
     }
     model = run.model;
-    return PrepareParameters(run.da, run.pa, run.db, model, run.parametros, run.selec_param, run.x,
-                             run.y, run.z, run.h_entrada, set, log_path, true, true);
+    if (!PrepareParameters(run.da, run.pa, run.db, model, run.parametros, run.selec_param, run.x,
+                           run.y, run.z, run.h_entrada, set, log_path, true, true, run.grid_path)) {
+        return false;
+    }
+    return !run.orthometric_heights || PrepareGeoid(set, run.geoid_path, log_path, true);
+}
+
+void RejectedPoints::Add(long long line_number, PointStatus status) {
+    ++count_;
+    if (count_ <= kMaxListed) {
+        lines_ += "Línea " + std::to_string(line_number) +
+                  " rechazada: " + PointStatusText(status) + "\n";
+    }
+}
+
+std::string RejectedPoints::LogLines() const {
+    std::string text = lines_;
+    if (count_ > kMaxListed) {
+        text += "... y " + std::to_string(count_ - kMaxListed) + " líneas rechazadas más\n";
+    }
+    return text;
 }
 
 bool FinishFiles(LineReader& input, OutputFile& output, const std::string& log_path,
@@ -144,8 +166,11 @@ int ProcesarTXT(const std::string& log_path, const RunArguments& run, ProgressSi
 
     long long points = 0;
     long long bad_zone = 0;
+    long long line_number = 1;
+    RejectedPoints rejected;
     std::string out_line;
     while (input.Next(line)) {
+        ++line_number;
         window.Step(input.position());
         if (window.Cancelled()) {
             output.Close();
@@ -166,8 +191,13 @@ int ProcesarTXT(const std::string& log_path, const RunArguments& run, ProgressSi
         double zone_out = run.h_salida; // chosen afresh for every point
         const CoordTriple point(ReadDecimal(fields[1]), ReadDecimal(fields[2]),
                                 ReadDecimal(fields[3]));
+        PointStatus status = PointStatus::kTransformed;
         const CoordTriple out = TransformFilePoint(point, run.da, run.pa, zone_in, run.db, run.pb,
-                                                   run.h_salida, set, model, zone_out);
+                                                   run.h_salida, set, model, zone_out, status);
+        if (status != PointStatus::kTransformed) {
+            rejected.Add(line_number, status); // never written as if transformed
+            continue;
+        }
         out_line.clear();
         AppendInteger(out_line, number);
         AppendPointFields(out_line, run.pb, out, zone_out);
@@ -178,7 +208,10 @@ int ProcesarTXT(const std::string& log_path, const RunArguments& run, ProgressSi
     if (!FinishFiles(input, output, log_path, run)) {
         return 0;
     }
-    std::string summary = TxtSummary(points);
+    std::string summary = rejected.LogLines() + TxtSummary(points);
+    if (rejected.count() > 0) {
+        summary += "Líneas rechazadas.....: " + std::to_string(rejected.count()) + "\n";
+    }
     if (bad_zone > 0) {
         summary += "Advertencia: " + std::to_string(bad_zone) +
                    " puntos UTM sin huso válido (1 a 60) no se han transformado\n";

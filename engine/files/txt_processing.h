@@ -7,6 +7,7 @@
 #include "files/output_file.h"
 #include "files/progress.h"
 #include "geodesy/parameter_set.h"
+#include "geodesy/transform.h"
 
 #include <string>
 
@@ -40,7 +41,8 @@ std::string InvalidRunArguments(const RunArguments& run);
 
 // The start of a file run, shared by the processors: the log header, the
 // check of the arguments (`invalid`, the line that names a bad one, goes to
-// the log) and the parameter set, whose model may change. False ends the run.
+// the log), the parameter set, whose model may change, and the geoid of
+// orthometric heights. False ends the run.
 bool StartRun(const std::string& log_path, const RunArguments& run, const std::string& invalid,
               ParameterSet& set, int& model);
 
@@ -49,6 +51,22 @@ bool StartRun(const std::string& log_path, const RunArguments& run, const std::s
 // the log. True when both files are complete.
 bool FinishFiles(LineReader& input, OutputFile& output, const std::string& log_path,
                  const RunArguments& run);
+
+// Points a run could not transform (outside the grid or the geoid): the log
+// names the first kMaxListed lines, "Línea N rechazada: fuera de la rejilla",
+// and counts the rest.
+class RejectedPoints {
+public:
+    static constexpr long long kMaxListed = 1000;
+    void Add(long long line_number, PointStatus status);
+    long long count() const { return count_; }
+    // The lines for the log, before the summary.
+    std::string LogLines() const;
+
+private:
+    long long count_ = 0;
+    std::string lines_;
+};
 
 // Widens the rectangle and adds to the sums of a centroid.
 void AccumulateCentroid(CentroidResult& result, double x, double y, double& sum_x, double& sum_y);

@@ -9,6 +9,7 @@
 #include "files/execution_log.h"
 #include "files/number_format.h"
 #include "files/text_encoding.h"
+#include "geodesy/grid_method.h"
 #include "geodesy/matrix.h"
 #include "geodesy/models.h"
 #include "geodesy/transform.h"
@@ -349,9 +350,12 @@ bool EstimateParameters(const std::string& log_path, ParameterSet& set, int mode
 bool PrepareParameters(int datum_in, int kind_in, int datum_out, int& model, int parametros,
                        double selec_param, double c1, double c2, double c3, double zone,
                        ParameterSet& set, const std::string& log_path, bool write_log,
-                       bool centre_is_catalogue) {
+                       bool centre_is_catalogue, const std::string& grid_path) {
     const int direction = DirectionOf(datum_in, datum_out);
     switch (parametros) {
+    case kParametersGrid:
+        model = kModelGrid;
+        return PrepareGrid(set, grid_path, log_path, write_log);
     case kParametersSpain:
         model = kModelHelmert;
         return SetSpainParametersWithLog(direction, set, log_path, write_log);

@@ -185,9 +185,9 @@ TEST_F(TxtProcessing, FailuresBeforeAnyPoint) {
     EXPECT_EQ(output_, "");
     EXPECT_TRUE(LogEndsWith("Punto de origen.......: (0.000 ; 0.000 ; 0.000)\r\n\r\n"));
     // An unknown parameter choice is refused, not run with whatever set.
-    run.parametros = 4;
+    run.parametros = 5;
     EXPECT_EQ(Process("t\n", run), 0);
-    EXPECT_TRUE(LogEndsWith("Elección de parámetros no admitida: 4\r\n"));
+    EXPECT_TRUE(LogEndsWith("Elección de parámetros no admitida: 5\r\n"));
 }
 
 TEST_F(TxtProcessing, ProgressWindowAboveFiftyThousandBytes) {
