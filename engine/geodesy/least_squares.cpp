@@ -152,6 +152,7 @@ void AddObservations(Matrix& a, Matrix& l, int first_row, int model, const Datum
 // The least-squares solution: each step that yields nothing names itself.
 struct Solution {
     Matrix x;
+    Matrix v; // residuals A x - l
     double vtv = 0.0;
     const char* failure = nullptr;
 };
@@ -200,8 +201,35 @@ Solution Solve(const Matrix& a, const Matrix& l) {
         return s;
     }
     s.x = std::move(*x);
+    s.v = std::move(*v);
     s.vtv = (*vtv)(0, 0);
     return s;
+}
+
+// The sum of squared residuals in metres. Helmert and affine residuals are
+// metres already. Molodensky residuals in latitude and longitude are angles:
+// each becomes the arc it spans at its vertex, (M + h) dphi northwards and
+// (N + h) cos(phi) dlambda eastwards, M and N the radii of curvature of the
+// vertex's source ellipsoid at its latitude.
+double MetricSquares(const Solution& s, const std::vector<DatumPoint>& source, int model) {
+    if (model != kModelMolodensky) {
+        return s.vtv;
+    }
+    double sum = 0.0;
+    for (std::size_t i = 0; i < source.size(); ++i) {
+        const Ellipsoid& e = source[i].ellipsoid();
+        const double phi = source[i].geodetic().c2, h = source[i].geodetic().c3;
+        const double sphi = std::sin(phi);
+        const double w = 1.0 - e.e2() * sphi * sphi;
+        const double n = e.a / std::sqrt(w);                        // prime vertical radius
+        const double m = e.a * (1.0 - e.e2()) / (w * std::sqrt(w)); // meridian radius
+        const int r = 3 * static_cast<int>(i);
+        const double north = s.v(r, 0) * (m + h);
+        const double east = s.v(r + 1, 0) * (n + h) * std::cos(phi);
+        const double up = s.v(r + 2, 0);
+        sum += north * north + east * east + up * up;
+    }
+    return sum;
 }
 
 // Writes the block when asked; an estimation that could not report fails.
@@ -254,8 +282,8 @@ bool AdjustParameters(const std::vector<DatumPoint>& source, const std::vector<D
     AppendParameterLines(report, set.params, model);
     const int redundancy = observations - unknowns;
     if (redundancy > 0) {
-        report +=
-            "Error ajuste:  " + CScientific7(std::sqrt(solution.vtv / redundancy)) + " [m]\n\n";
+        const double squares = MetricSquares(solution, source, model);
+        report += "Error ajuste:  " + CScientific7(std::sqrt(squares / redundancy)) + " [m]\n\n";
     } else {
         // As many observations as unknowns: the fit is exact and says nothing
         // of the adjustment error.
