@@ -279,9 +279,9 @@ int ProcesarDXF(const std::string& log_path, const RunArguments& run, ProgressSi
     }
     if (rejected.count() > 0) {
         RemoveIncompleteFile(run.salida);
-        AppendToLog(log_path, rejected.LogLines() + "El dibujo no se ha transformado: " +
-                                  std::to_string(rejected.count()) +
-                                  " coordenadas no se pueden transformar\n");
+        AppendToLog(log_path, rejected.LogLines() +
+                                  "El dibujo no se ha transformado (coordenadas rechazadas: " +
+                                  std::to_string(rejected.count()) + ")\n");
         return 0;
     }
     if (!has_entities) {
