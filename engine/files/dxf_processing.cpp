@@ -233,7 +233,16 @@ std::string InvalidDrawingArguments(const RunArguments& run) {
 int ProcesarDXF(const std::string& log_path, const RunArguments& run, ProgressSink* progress) {
     ParameterSet set;
     int model = run.model;
-    if (!StartRun(log_path, run, InvalidDrawingArguments(run), set, model)) {
+    // A drawing's heights and elevations are never changed, so orthometric
+    // heights have nothing to act on: no geoid is read, and the log says so.
+    RunArguments plane_run = run;
+    plane_run.orthometric_heights = false;
+    if (!StartRun(log_path, plane_run, InvalidDrawingArguments(run), set, model)) {
+        return 0;
+    }
+    if (run.orthometric_heights &&
+        !AppendToLog(log_path, "Alturas ortométricas: no se aplican a un dibujo, cuyas alturas "
+                               "no se cambian\n\n")) {
         return 0;
     }
     LineReader input;

@@ -267,6 +267,14 @@ TEST_F(DxfProcessing, GridRefusesADrawingReachingBeyondIt) {
     EXPECT_TRUE(LogEndsWith("Línea 24 rechazada: fuera de la rejilla\r\n"
                             "El dibujo no se ha transformado (coordenadas rechazadas: 1)\r\n"))
         << log_;
+    // Orthometric heights have nothing to change in a drawing: no geoid is
+    // needed (a missing one does not fail the run) and the log says so.
+    run_.orthometric_heights = true;
+    run_.geoid_path = "/no/such/geoid.gtx";
+    EXPECT_EQ(Process(inside + kTail), 1) << log_;
+    EXPECT_NE(log_.find("Alturas ortométricas: no se aplican a un dibujo, cuyas alturas no se "
+                        "cambian\r\n"),
+              std::string::npos);
 }
 
 } // namespace
