@@ -208,7 +208,8 @@ int ProcesarTXT(const std::string& log_path, const RunArguments& run, ProgressSi
     if (!FinishFiles(input, output, log_path, run)) {
         return 0;
     }
-    std::string summary = rejected.LogLines() + TxtSummary(points);
+    std::string summary = rejected.count() > 0 ? rejected.LogLines() + "\n" : std::string();
+    summary += TxtSummary(points);
     if (rejected.count() > 0) {
         summary += "Líneas rechazadas.....: " + std::to_string(rejected.count()) + "\n";
     }
