@@ -214,6 +214,9 @@ std::optional<Ntv2Grid> Ntv2Grid::Load(const std::string& path, std::string& err
 }
 
 GeographicExtent Ntv2Grid::extent() const {
+    if (subgrids_.empty()) {
+        return {};
+    }
     GeographicExtent e = subgrids_.front().Extent();
     for (const Ntv2Subgrid& g : subgrids_) {
         const GeographicExtent s = g.Extent();
