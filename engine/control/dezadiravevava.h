@@ -18,6 +18,16 @@
  *   methods    13 ProcesarDXF  14 ProcesarTXT  15 CentroideDXF  16 CentroideTXT
  *              17 BuscarPuntosPorDistancia  18 BuscarPuntosPorNumero
  *              19 ObtenerPuntoEncontrado    20 ConvertirTXTaDXF
+ *   options    21 AlturasOrtometricas (I2: 1 orthometric heights of UTM points
+ *                 through the geoid, 0 plain third coordinate; default 0)
+ *              22 RutaRejilla (STR: NTv2 grid for parametros 4; "" = the bundled
+ *                 SPED2ETV2.gsb)
+ *              23 RutaGeoide (STR: GTX geoid for orthometric heights; "" = the
+ *                 bundled EGM08_REDNAP.gtx)
+ *   parametros of ProcesarTXT/ProcesarDXF: 0 national, 1 regional, 2 within a
+ *   distance, 3 nearest vertices, 4 the official IGN grid SPED2ETV2 (model
+ *   ignored). The bundled files are looked for in <library folder>/../share/
+ *   dezadiravevava/ (and ../../share/dezadiravevava/ for a multiarch lib/).
  * dzv_member() describes each one: name, argument names and types, result.
  */
 #ifndef DEZADIRAVEVAVA_H

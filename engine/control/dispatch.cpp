@@ -132,6 +132,19 @@ double* DoubleProperty(CTransfCtrl& c, std::int32_t dispid) {
     }
 }
 
+std::string* StringProperty(CTransfCtrl& c, std::int32_t dispid) {
+    switch (dispid) {
+    case 12:
+        return &c.NOMBRESEL;
+    case 22:
+        return &c.RutaRejilla;
+    case 23:
+        return &c.RutaGeoide;
+    default:
+        return nullptr;
+    }
+}
+
 std::int32_t* LongProperty(CTransfCtrl& c, std::int32_t dispid) {
     switch (dispid) {
     case 7:
@@ -277,7 +290,9 @@ int32_t dzv_get_property(const DzvControl* control, int32_t dispid, DzvValue* va
         *value = Double(*d);
     } else if (const std::int32_t* l = LongProperty(c, dispid)) {
         *value = Long(*l);
-    } else if (!String(c.NOMBRESEL, *value)) {
+    } else if (dispid == 21) {
+        *value = Short(c.AlturasOrtometricas);
+    } else if (!String(*StringProperty(c, dispid), *value)) {
         return DZV_E_OUT_OF_MEMORY;
     }
     return DZV_OK;
@@ -303,8 +318,11 @@ int32_t dzv_put_property(DzvControl* control, int32_t dispid, const DzvValue* va
             *d = AsDouble(*value);
         } else if (std::int32_t* l = LongProperty(c, dispid)) {
             *l = AsLong(*value);
+        } else if (dispid == 21) {
+            // An automation true (-1) or any other non-zero value turns it on.
+            c.AlturasOrtometricas = value->v.i2 != 0 ? 1 : 0;
         } else {
-            c.NOMBRESEL = AsString(*value);
+            *StringProperty(c, dispid) = AsString(*value);
         }
     } catch (...) {
         return DZV_E_OUT_OF_MEMORY;

@@ -49,6 +49,9 @@ public:
         kBuscarPuntosPorNumero,
         kObtenerPuntoEncontrado,
         kConvertirTXTaDXF,
+        kAlturasOrtometricas,
+        kRutaRejilla,
+        kRutaGeoide,
     };
 
     explicit TransfClient(const char* progid = "DATUMBOX.TransfCtrl.1") {
@@ -81,17 +84,25 @@ public:
     void NumeroPuntosArchivo(double v) { PutDouble(kNumeroPuntosArchivo, v); }
     std::int32_t IDSEL() const { return GetLong(kIDSEL); }
     void IDSEL(std::int32_t v) { PutLong(kIDSEL, v); }
-    std::string NOMBRESEL() const {
+    std::string NOMBRESEL() const { return GetString(kNOMBRESEL); }
+    void NOMBRESEL(const std::string& v) { PutString(kNOMBRESEL, v); }
+    // Options of the file runs: orthometric heights (0 or 1), the NTv2 grid of
+    // parametros 4 and the GTX geoid ("" = the bundled files).
+    std::int16_t AlturasOrtometricas() const {
         DzvValue value{};
-        Check(dzv_get_property(control_, kNOMBRESEL, &value), "NOMBRESEL");
-        std::string text = value.v.str ? value.v.str : "";
-        dzv_value_clear(&value);
-        return text;
+        Check(dzv_get_property(control_, kAlturasOrtometricas, &value), "AlturasOrtometricas");
+        return value.v.i2;
     }
-    void NOMBRESEL(const std::string& v) {
-        const DzvValue value = Str(v);
-        Check(dzv_put_property(control_, kNOMBRESEL, &value), "NOMBRESEL");
+    void AlturasOrtometricas(std::int16_t v) {
+        DzvValue value{};
+        value.type = DZV_I2;
+        value.v.i2 = v;
+        Check(dzv_put_property(control_, kAlturasOrtometricas, &value), "AlturasOrtometricas");
     }
+    std::string RutaRejilla() const { return GetString(kRutaRejilla); }
+    void RutaRejilla(const std::string& v) { PutString(kRutaRejilla, v); }
+    std::string RutaGeoide() const { return GetString(kRutaGeoide); }
+    void RutaGeoide(const std::string& v) { PutString(kRutaGeoide, v); }
 
     // --- Methods ---
     std::int16_t ProcesarDXF(const std::string& nlog, const std::string& entrada, std::int32_t Da,
@@ -196,6 +207,17 @@ private:
     }
     void PutDouble(std::int32_t dispid, double v) {
         const DzvValue value = Double(v);
+        Check(dzv_put_property(control_, dispid, &value), "dzv_put_property");
+    }
+    std::string GetString(std::int32_t dispid) const {
+        DzvValue value{};
+        Check(dzv_get_property(control_, dispid, &value), "dzv_get_property");
+        std::string text = value.v.str ? value.v.str : "";
+        dzv_value_clear(&value);
+        return text;
+    }
+    void PutString(std::int32_t dispid, const std::string& v) {
+        const DzvValue value = Str(v);
         Check(dzv_put_property(control_, dispid, &value), "dzv_put_property");
     }
     void PutLong(std::int32_t dispid, std::int32_t v) {

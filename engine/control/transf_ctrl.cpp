@@ -13,10 +13,10 @@ namespace dezadiravevava {
 
 namespace {
 
-RunArguments Run(const std::string& entrada, std::int32_t Da, std::int32_t Pa, double hEntrada,
-                 const std::string& salida, std::int32_t Db, std::int32_t Pb, double hSalida,
-                 std::int32_t model, std::int32_t parametros, double selec_param, double x,
-                 double y, double z) {
+RunArguments Run(const CTransfCtrl& control, const std::string& entrada, std::int32_t Da,
+                 std::int32_t Pa, double hEntrada, const std::string& salida, std::int32_t Db,
+                 std::int32_t Pb, double hSalida, std::int32_t model, std::int32_t parametros,
+                 double selec_param, double x, double y, double z) {
     RunArguments run;
     run.entrada = entrada;
     run.da = Da;
@@ -32,6 +32,9 @@ RunArguments Run(const std::string& entrada, std::int32_t Da, std::int32_t Pa, d
     run.x = x;
     run.y = y;
     run.z = z;
+    run.orthometric_heights = control.AlturasOrtometricas != 0;
+    run.grid_path = control.RutaRejilla;
+    run.geoid_path = control.RutaGeoide;
     return run;
 }
 
@@ -82,8 +85,8 @@ std::int16_t CTransfCtrl::ProcesarDXF(const std::string& nlog, const std::string
                                       double selec_param, double x, double y, double z) {
     return Guarded([&] {
         return dezadiravevava::ProcesarDXF(nlog,
-                                           Run(entrada, Da, Pa, hEntrada, salida, Db, Pb, hSalida,
-                                               model, parametros, selec_param, x, y, z),
+                                           Run(*this, entrada, Da, Pa, hEntrada, salida, Db, Pb,
+                                               hSalida, model, parametros, selec_param, x, y, z),
                                            StartMethod(), nullptr, &found_);
     });
 }
@@ -95,8 +98,8 @@ std::int16_t CTransfCtrl::ProcesarTXT(const std::string& nlog, const std::string
                                       double selec_param, double x, double y, double z) {
     return Guarded([&] {
         return dezadiravevava::ProcesarTXT(nlog,
-                                           Run(entrada, Da, Pa, hEntrada, salida, Db, Pb, hSalida,
-                                               model, parametros, selec_param, x, y, z),
+                                           Run(*this, entrada, Da, Pa, hEntrada, salida, Db, Pb,
+                                               hSalida, model, parametros, selec_param, x, y, z),
                                            StartMethod(), nullptr, &found_);
     });
 }

@@ -1,6 +1,8 @@
 // The engine as one control object: twelve result properties and eight
 // methods over the file processors, the centroid computations, the vertex
-// searches and the point-file-to-drawing conversion.
+// searches and the point-file-to-drawing conversion; and three option
+// properties that the file runs read (orthometric heights, the grid file and
+// the geoid file).
 #pragma once
 
 #include "files/progress.h"
@@ -29,8 +31,20 @@ public:
     std::int32_t IDSEL = 0;
     std::string NOMBRESEL; // UTF-8
 
+    // Options of the file runs (dispatch identifiers 21 to 23), read by
+    // ProcesarTXT and ProcesarDXF. Their defaults keep the runs as they were.
+    // 1: the heights of UTM points are orthometric (the geoid relates them to
+    // ellipsoidal heights); 0: carried as a plain third coordinate.
+    std::int16_t AlturasOrtometricas = 0;
+    // NTv2 grid of the grid method (parametros 4); empty: the bundled
+    // SPED2ETV2. UTF-8 path.
+    std::string RutaRejilla;
+    // GTX geoid of orthometric heights; empty: the bundled EGM08-REDNAP.
+    std::string RutaGeoide;
+
     // Methods (13 to 20). Each returns 1 for success and 0 for failure and
-    // never throws. Strings are UTF-8 paths of any length.
+    // never throws. Strings are UTF-8 paths of any length. `parametros` 4 is
+    // the official IGN grid (the model is then ignored).
     std::int16_t ProcesarDXF(const std::string& nlog, const std::string& entrada, std::int32_t Da,
                              std::int32_t Pa, double hEntrada, const std::string& salida,
                              std::int32_t Db, std::int32_t Pb, double hSalida,

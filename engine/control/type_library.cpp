@@ -62,7 +62,7 @@ constexpr DzvMemberInfo Property(std::int32_t dispid, const char* name, std::int
     return {dispid, name, DZV_MEMBER_PROPERTY, type, 0, nullptr, nullptr};
 }
 
-constexpr std::array<DzvMemberInfo, 20> kMembers = {{
+constexpr std::array<DzvMemberInfo, 23> kMembers = {{
     Property(1, "XCentroide", DZV_R8),
     Property(2, "YCentroide", DZV_R8),
     Property(3, "XMinMRE", DZV_R8),
@@ -84,6 +84,10 @@ constexpr std::array<DzvMemberInfo, 20> kMembers = {{
     {18, "BuscarPuntosPorNumero", DZV_MEMBER_METHOD, DZV_EMPTY, 7, kByNumberTypes, kByNumberNames},
     {19, "ObtenerPuntoEncontrado", DZV_MEMBER_METHOD, DZV_I2, 1, kGetFoundTypes, kGetFoundNames},
     {20, "ConvertirTXTaDXF", DZV_MEMBER_METHOD, DZV_I2, 3, kToDxfTypes, kToDxfNames},
+    // Options of the file runs, added after the original interface.
+    Property(21, "AlturasOrtometricas", DZV_I2),
+    Property(22, "RutaRejilla", DZV_STR),
+    Property(23, "RutaGeoide", DZV_STR),
 }};
 
 template <typename T, std::size_t N>

@@ -938,9 +938,13 @@ constexpr std::string_view kNotTransformed =
     "El dibujo no se ha transformado: tiene coordenadas que no se pueden transformar\n";
 
 int TransformDrawing(FileRun& file_run, const RunArguments& run, FoundVertexList& found,
-                     RunOutcome* outcome) {
+                     RunOutcome* outcome, bool heights_asked) {
     if (!file_run.Start(InvalidDrawingArguments(run), found)) {
         return 0;
+    }
+    if (heights_asked) {
+        file_run.Log("Alturas ortométricas: no se aplican a un dibujo, cuyas alturas no se "
+                     "cambian\n\n");
     }
     DxfTagReader input(file_run.input());
     DxfTagReader ahead;
@@ -991,9 +995,13 @@ int TransformDrawing(FileRun& file_run, const RunArguments& run, FoundVertexList
     const int model = file_run.model();
     const PlanMove move = [&](double& x, double& y) -> std::string_view {
         double zone = zone_out;
+        PointStatus status = PointStatus::kTransformed;
         const CoordTriple out =
             TransformPoint(CoordTriple(x, y, kNoThird), run.da, run.pa, run.h_entrada, run.db,
-                           run.pb, zone_out, set, model, zone);
+                           run.pb, zone_out, set, model, zone, status);
+        if (status != PointStatus::kTransformed) {
+            return PointStatusText(status); // outside the grid
+        }
         if (!IsWritable(out.c1) || !IsWritable(out.c2)) {
             return kOutOfRange;
         }
@@ -1049,14 +1057,18 @@ int TransformDrawing(FileRun& file_run, const RunArguments& run, FoundVertexList
 
 int ProcesarDXF(const std::string& log_path, const RunArguments& run, ProgressSink* progress,
                 RunOutcome* outcome, FoundVertexList* found) {
-    FileRun file_run(log_path, run, progress, DxfTagReader::kMaxLine, outcome);
+    // A drawing's heights and elevations are never changed, so orthometric
+    // heights have nothing to act on: no geoid is read, and the log says so.
+    RunArguments plane_run = run;
+    plane_run.orthometric_heights = false;
+    FileRun file_run(log_path, plane_run, progress, DxfTagReader::kMaxLine, outcome);
     try {
         std::unique_ptr<FoundVertexList> own;
         if (!found) {
             own = std::make_unique<FoundVertexList>();
             found = own.get();
         }
-        return TransformDrawing(file_run, run, *found, outcome);
+        return TransformDrawing(file_run, plane_run, *found, outcome, run.orthometric_heights);
     } catch (...) {
         return file_run.FailUnexpectedly();
     }

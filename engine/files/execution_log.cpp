@@ -75,7 +75,10 @@ std::string RunHeader(const RunArguments& run) {
                "Proyección de entrada.: ", run.pa, "Huso de entrada.......: ", run.h_entrada);
     AppendSide(out, "Archivo de salida.....: ", run.salida, "Datum de salida.......: ", run.db,
                "Proyección de salida..: ", run.pb, "Huso de salida........: ", run.h_salida);
-    switch (run.model) {
+    switch (run.parametros == 4 ? kModelGrid : run.model) {
+    case kModelGrid:
+        out += "Tipo de transformación: REJILLA NTv2\n";
+        break;
     case kModelHelmert:
         out += "Tipo de transformación: TRANSFORMACIÓN 3D DE HELMERT\n";
         break;
@@ -105,8 +108,14 @@ std::string RunHeader(const RunArguments& run) {
         out += "Número de puntos......: " + CFixed(run.selec_param, 0) + "\n";
         out += Origin(run);
         break;
+    case 4:
+        out += "Elección de parámetros: USAR REJILLA OFICIAL DEL IGN (SPED2ETV2)\n";
+        break;
     default:
         break;
+    }
+    if (run.orthometric_heights) {
+        out += "Alturas...............: ORTOMÉTRICAS\n";
     }
     out += '\n';
     return out;

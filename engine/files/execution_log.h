@@ -26,6 +26,15 @@ struct RunArguments {
     double x = 0.0;
     double y = 0.0;
     double z = 0.0;
+
+    // Options of the run beyond the interface's arguments (control properties).
+    // Heights of UTM points are orthometric (H), related to ellipsoidal
+    // heights through the geoid.
+    bool orthometric_heights = false;
+    // NTv2 grid of the grid method; empty: the bundled SPED2ETV2.
+    std::string grid_path;
+    // GTX geoid of orthometric heights; empty: the bundled EGM08-REDNAP.
+    std::string geoid_path;
 };
 
 // Entity counts of a processed drawing: the five kinds of the original

@@ -1,5 +1,6 @@
 #include "files/file_run.h"
 
+#include "geodesy/grid_method.h"
 #include "geodesy/least_squares.h"
 
 #include <charconv>
@@ -95,10 +96,12 @@ std::string InvalidRunArguments(const RunArguments& run) {
     if (!IsZoneArgument(run.h_salida)) {
         return "Huso de salida no válido: " + NumberText(run.h_salida) + "\n";
     }
-    if (run.model < kModelHelmert || run.model > kModelAffine2D) {
+    // The grid method runs no model: whatever model was asked for is ignored.
+    if (run.parametros != kParametersGrid &&
+        (run.model < kModelHelmert || run.model > kModelAffine2D)) {
         return "Tipo de transformación no admitido: " + std::to_string(run.model) + "\n";
     }
-    if (run.parametros < kParametersSpain || run.parametros > kParametersByNumber) {
+    if (run.parametros < kParametersSpain || run.parametros > kParametersGrid) {
         return "Elección de parámetros no admitida: " + std::to_string(run.parametros) + "\n";
     }
     if (!std::isfinite(run.selec_param)) {
@@ -148,9 +151,13 @@ bool FileRun::Start(const std::string& invalid, FoundVertexList& found) {
     std::string report;
     const bool ready =
         PrepareParameters(run_.da, run_.pa, run_.db, model_, run_.parametros, run_.selec_param,
-                          run_.x, run_.y, run_.z, run_.h_entrada, found, set_, &report, true);
+                          run_.x, run_.y, run_.z, run_.h_entrada, found, set_, &report, true,
+                          run_.grid_path);
+    // Orthometric heights need the geoid, named in the log after the parameters.
+    const bool heights =
+        ready && (!run_.orthometric_heights || PrepareGeoid(set_, run_.geoid_path, &report));
     Log(report);
-    if (!ready) {
+    if (!heights) {
         Fail(""); // the report ends with the reason
         Note(LastLine(report));
         return false;

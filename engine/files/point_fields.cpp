@@ -120,10 +120,11 @@ void AppendPointFields(std::string& out, int kind, const CoordTriple& point, dou
 
 CoordTriple TransformFilePoint(const CoordTriple& point, int datum_in, int kind_in, double zone_in,
                                int datum_out, int kind_out, double zone_out,
-                               const ParameterSet& set, int model, double& out_zone) {
+                               const ParameterSet& set, int model, double& out_zone,
+                               PointStatus& status) {
     CoordTriple out = TransformPoint(point, datum_in, kind_in, zone_in, datum_out, kind_out,
-                                     zone_out, set, model, out_zone);
-    if (kind_in == kKindUtm && (kind_out == kKindUtm || kind_out == kKindGeodetic)) {
+                                     zone_out, set, model, out_zone, status);
+    if (!set.geoid && kind_in == kKindUtm && (kind_out == kKindUtm || kind_out == kKindGeodetic)) {
         out.c3 = point.c3;
     }
     return out;

@@ -3,6 +3,7 @@
 
 #include "geodesy/coord_triple.h"
 #include "geodesy/parameter_set.h"
+#include "geodesy/transform.h"
 
 #include <cstdint>
 #include <string>
@@ -43,11 +44,13 @@ bool IsWritablePoint(int kind, const CoordTriple& point, double zone);
 //   plane       nothing
 void AppendPointFields(std::string& out, int kind, const CoordTriple& point, double zone);
 
-// TransformPoint with the height rule of the point files: a UTM input keeps its
-// own height H in a UTM or geodetic output (the 3D models enter it with h = 0,
-// so the transformed height would be meaningless).
+// TransformPoint with the height rule of the point files: without a geoid, a
+// UTM input keeps its own height H in a UTM or geodetic output (the 3D models
+// enter it with h = 0, so the transformed height would be meaningless). With
+// a geoid (orthometric heights) the heights are TransformPoint's own.
 CoordTriple TransformFilePoint(const CoordTriple& point, int datum_in, int kind_in, double zone_in,
                                int datum_out, int kind_out, double zone_out,
-                               const ParameterSet& set, int model, double& out_zone);
+                               const ParameterSet& set, int model, double& out_zone,
+                               PointStatus& status);
 
 } // namespace dezadiravevava

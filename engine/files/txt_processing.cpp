@@ -4,6 +4,7 @@
 #include "files/number_format.h"
 #include "files/output_file.h"
 #include "files/point_fields.h"
+#include "geodesy/grid_method.h"
 #include "geodesy/least_squares.h"
 #include "geodesy/transform.h"
 
@@ -85,9 +86,14 @@ int TransformPointFile(FileRun& file_run, const RunArguments& run, FoundVertexLi
         }
         const double zone_in = zone_per_point ? point.zone : run.h_entrada;
         double zone_out = run.h_salida; // chosen afresh for every point
+        PointStatus status = PointStatus::kTransformed;
         const CoordTriple out =
             TransformFilePoint(point.coords, run.da, run.pa, zone_in, run.db, run.pb, run.h_salida,
-                               file_run.set(), file_run.model(), zone_out);
+                               file_run.set(), file_run.model(), zone_out, status);
+        if (status != PointStatus::kTransformed) {
+            rejected.Add(line_number, PointStatusText(status)); // outside the grid or the geoid
+            continue;
+        }
         if (!IsWritablePoint(run.pb, out, zone_out)) {
             rejected.Add(line_number, "resultado fuera de rango");
             continue;

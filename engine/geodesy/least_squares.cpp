@@ -8,6 +8,7 @@
 
 #include "files/number_format.h"
 #include "files/text_encoding.h"
+#include "geodesy/grid_method.h"
 #include "geodesy/matrix.h"
 #include "geodesy/models.h"
 #include "geodesy/transform.h"
@@ -151,6 +152,7 @@ void AddObservations(Matrix& a, Matrix& l, int first_row, int model, const Datum
 // The least-squares solution: each step that yields nothing names itself.
 struct Solution {
     Matrix x;
+    Matrix v; // residuals A x - l
     double vtv = 0.0;
     const char* failure = nullptr;
 };
@@ -199,8 +201,35 @@ Solution Solve(const Matrix& a, const Matrix& l) {
         return s;
     }
     s.x = std::move(*x);
+    s.v = std::move(*v);
     s.vtv = (*vtv)(0, 0);
     return s;
+}
+
+// The sum of squared residuals in metres. Helmert and affine residuals are
+// metres already. Molodensky residuals in latitude and longitude are angles:
+// each becomes the arc it spans at its vertex, (M + h) dphi northwards and
+// (N + h) cos(phi) dlambda eastwards, M and N the radii of curvature of the
+// vertex's source ellipsoid at its latitude.
+double MetricSquares(const Solution& s, const std::vector<DatumPoint>& source, int model) {
+    if (model != kModelMolodensky) {
+        return s.vtv;
+    }
+    double sum = 0.0;
+    for (std::size_t i = 0; i < source.size(); ++i) {
+        const Ellipsoid& e = source[i].ellipsoid();
+        const double phi = source[i].geodetic().c2, h = source[i].geodetic().c3;
+        const double sphi = std::sin(phi);
+        const double w = 1.0 - e.e2() * sphi * sphi;
+        const double n = e.a / std::sqrt(w);                        // prime vertical radius
+        const double m = e.a * (1.0 - e.e2()) / (w * std::sqrt(w)); // meridian radius
+        const int r = 3 * static_cast<int>(i);
+        const double north = s.v(r, 0) * (m + h);
+        const double east = s.v(r + 1, 0) * (n + h) * std::cos(phi);
+        const double up = s.v(r + 2, 0);
+        sum += north * north + east * east + up * up;
+    }
+    return sum;
 }
 
 // Hands the block over when asked for.
@@ -260,8 +289,8 @@ bool AdjustParameters(const std::vector<DatumPoint>& source, const std::vector<D
     AppendParameterLines(report, set.params, model);
     const int redundancy = observations - unknowns;
     if (redundancy > 0) {
-        report +=
-            "Error ajuste:  " + CScientific7(std::sqrt(solution.vtv / redundancy)) + " [m]\n\n";
+        const double squares = MetricSquares(solution, source, model);
+        report += "Error ajuste:  " + CScientific7(std::sqrt(squares / redundancy)) + " [m]\n\n";
     } else {
         // As many observations as unknowns: the fit is exact and says nothing
         // of the adjustment error.
@@ -354,9 +383,12 @@ bool EstimateParameters(const FoundVertexList& found, ParameterSet& set, int mod
 bool PrepareParameters(int datum_in, int kind_in, int datum_out, int& model, int parametros,
                        double selec_param, double c1, double c2, double c3, double zone,
                        FoundVertexList& found, ParameterSet& set, std::string* report,
-                       bool centre_is_catalogue) {
+                       bool centre_is_catalogue, const std::string& grid_path) {
     const int direction = DirectionOf(datum_in, datum_out);
     switch (parametros) {
+    case kParametersGrid:
+        model = kModelGrid;
+        return PrepareGrid(set, grid_path, report);
     case kParametersSpain:
         model = kModelHelmert;
         SetSpainParametersWithReport(direction, set, report);

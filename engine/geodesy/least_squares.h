@@ -15,21 +15,25 @@ inline constexpr int kParametersSpain = 0;
 inline constexpr int kParametersAndalusia = 1;
 inline constexpr int kParametersByDistance = 2;
 inline constexpr int kParametersByNumber = 3;
+// The official IGN grid SPED2ETV2 (NTv2); the model code is not used.
+inline constexpr int kParametersGrid = 4;
 
 // A vertex whose national transformation lands farther than this from its
 // catalogue ETRS89 position is a blunder and takes no part in an estimation.
 inline constexpr double kBlunderLimit = 10.0; // metres, planimetric
 
 // Builds the run's parameter set. `model` is replaced by Helmert for the
-// national set. (c1, c2, c3, zone) is the search centre, in datum_in / kind_in
-// unless centre_is_catalogue (then ED50 UTM zone 30); the vertices found go to
-// `found`. With a report, the block for the execution log is appended to it,
-// also when the preparation fails, so that the log says why. False when fewer
-// than 3 vertices are found or the estimation fails.
+// national set and by kModelGrid for the grid. (c1, c2, c3, zone) is the
+// search centre, in datum_in / kind_in unless centre_is_catalogue (then ED50
+// UTM zone 30); the vertices found go to `found`. With a report, the block for
+// the execution log is appended to it, also when the preparation fails, so
+// that the log says why. False when fewer than 3 vertices are found, the
+// estimation fails or the grid cannot be read (grid_path, or the bundled grid
+// when empty).
 bool PrepareParameters(int datum_in, int kind_in, int datum_out, int& model, int parametros,
                        double selec_param, double c1, double c2, double c3, double zone,
                        FoundVertexList& found, ParameterSet& set, std::string* report,
-                       bool centre_is_catalogue);
+                       bool centre_is_catalogue, const std::string& grid_path = {});
 
 // Estimates a set of the given model from the vertices `found`.
 // direction: kDirectionEtrs89ToEd50 or kDirectionEd50ToEtrs89.

@@ -2,8 +2,11 @@
 #pragma once
 
 #include "geodesy/datum_point.h"
+#include "geodesy/geoid_grid.h"
+#include "geodesy/ntv2_grid.h"
 
 #include <array>
+#include <memory>
 
 namespace dezadiravevava {
 
@@ -11,6 +14,9 @@ namespace dezadiravevava {
 inline constexpr int kModelHelmert = 0;
 inline constexpr int kModelMolodensky = 1;
 inline constexpr int kModelAffine2D = 2;
+// The official grid: not a model a caller names, but the one the grid choice
+// of parameters runs (whatever model was asked for).
+inline constexpr int kModelGrid = 3;
 
 // Coordinate kinds.
 inline constexpr int kKindPlane = 0;
@@ -30,6 +36,14 @@ struct ParameterSet {
     DatumPoint source_centroid; // reduction centre of the source coordinates
     DatumPoint target_centroid; // centre added back on the target side
     std::array<double, 7> params{};
+
+    // The official ED50 -> ETRS89 grid, loaded for a run of the grid method
+    // (model kModelGrid).
+    std::shared_ptr<const Ntv2Grid> grid;
+    // The geoid of a run with orthometric heights: when present, the third
+    // coordinate of a UTM point is an orthometric height H (h = H + N on the
+    // ETRS89 side). Absent, H is carried as a plain third coordinate.
+    std::shared_ptr<const GeoidGrid> geoid;
 };
 
 // Direction of a datum pair: ETRS89 -> ED50 exactly when source is 19 and

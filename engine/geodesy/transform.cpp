@@ -4,11 +4,21 @@
 #include "geodesy/models.h"
 #include "geodesy/utm.h"
 
+#include <cmath>
+#include <optional>
+
 namespace dezadiravevava {
 
 namespace {
 
 constexpr double kZone30 = 30.0;
+
+// Orthometric heights on an ED50 input: passes of the height search and the
+// miss at which it stops. The datum step changes heights by nearly the same
+// amount whatever the height, so the second pass already lands within
+// micrometres; the third confirms it.
+constexpr int kMaxHeightPasses = 4;
+constexpr double kHeightTolerance = 1e-6; // metres
 
 bool IsNationalPair(int datum_in, int datum_out) {
     return (datum_in == kDatumEd50 && datum_out == kDatumEtrs89) ||
@@ -97,9 +107,27 @@ CoordTriple Reexpress(const CoordTriple& point, const EllipsoidConstants& k, int
                             zone_out, out_zone);
 }
 
+// Longitude, latitude and ellipsoidal height of a triple of a kind on a datum.
+GeodeticPosition PositionOf(const CoordTriple& t, int datum, int kind, double zone) {
+    const EllipsoidConstants& k = ConstantsOfRow(datum);
+    switch (kind) {
+    case kKindGeodetic:
+        return {t.c1 * kRadiansPerDegree, Latitude::Of(t.c2 * kRadiansPerDegree), t.c3};
+    case kKindUtm: {
+        GeodeticPosition g = UtmToGeodetic(t.c1, t.c2, k, zone);
+        g.h = t.c3;
+        return g;
+    }
+    default:
+        return GeocentricToGeodetic(k, t.c1, t.c2, t.c3);
+    }
+}
+
+// `utm_height`, when given, is the ellipsoidal height of a UTM input, carried
+// through instead of its H.
 CoordTriple TransformAffine(const CoordTriple& point, int datum_in, int kind_in, double zone_in,
                             int datum_out, int kind_out, double zone_out, const ParameterSet& set,
-                            double& out_zone) {
+                            double& out_zone, std::optional<double> utm_height) {
     const EllipsoidConstants& source = ConstantsOfRow(datum_in);
 
     // Geodetic coordinates of a geocentric input, computed once (the zone-30
@@ -109,7 +137,9 @@ CoordTriple TransformAffine(const CoordTriple& point, int datum_in, int kind_in,
     if (kind_in != kKindGeodetic && kind_in != kKindUtm) {
         geocentric_input = GeocentricToGeodetic(source, point.c1, point.c2, point.c3);
     }
-    const double height = kind_in == kKindGeocentric ? geocentric_input.h : point.c3;
+    const double height = kind_in == kKindGeocentric          ? geocentric_input.h
+                          : kind_in == kKindUtm && utm_height ? *utm_height
+                                                              : point.c3;
 
     // Same datum: nothing to estimate or apply, the point is only re-expressed.
     if (datum_in == datum_out) {
@@ -169,39 +199,156 @@ CoordTriple TransformAffine(const CoordTriple& point, int datum_in, int kind_in,
     }
 }
 
-} // namespace
-
-CoordTriple TransformPoint(const CoordTriple& point, int datum_in, int kind_in, double zone_in,
-                           int datum_out, int kind_out, double zone_out, const ParameterSet& set,
-                           int model, double& out_zone) {
+// One point through the run's method. `utm_height`, when given, is the
+// ellipsoidal height with which a UTM input enters (otherwise 0 for the 3D
+// models and the grid, its own c3 for the affine model).
+CoordTriple Carry(const CoordTriple& point, int datum_in, int kind_in, double zone_in,
+                  int datum_out, int kind_out, double zone_out, const ParameterSet& set, int model,
+                  double& out_zone, std::optional<double> utm_height, PointStatus& status) {
+    status = PointStatus::kTransformed;
     if (model == kModelAffine2D) {
         return TransformAffine(point, datum_in, kind_in, zone_in, datum_out, kind_out, zone_out,
-                               set, out_zone);
+                               set, out_zone, utm_height);
     }
 
-    // 3D models. A UTM input enters with h = 0. Each side's ellipsoid
-    // constants come from the table, computed once for the whole run.
+    // 3D models and the grid. Each side's ellipsoid constants come from the
+    // table, computed once for the whole run.
+    const double h = utm_height.value_or(0.0);
     const EllipsoidConstants& source = ConstantsOfRow(datum_in);
     const EllipsoidConstants& target = ConstantsOfRow(datum_out);
     if (datum_in == datum_out) {
         // Re-expression only; no parameters apply.
-        return Reexpress(point, source, kind_in, zone_in, kind_out, zone_out, 0.0, out_zone);
+        return Reexpress(point, source, kind_in, zone_in, kind_out, zone_out, h, out_zone);
     }
     if (!IsNationalPair(datum_in, datum_out)) {
         // The engine knows no transformation between other datum pairs: the
         // geocentric coordinates are kept and read on the other ellipsoid.
-        return OutputOfGeocentric(GeocentricOfInput(point, source, kind_in, zone_in, 0.0), target,
+        return OutputOfGeocentric(GeocentricOfInput(point, source, kind_in, zone_in, h), target,
                                   kind_out, zone_out, out_zone);
     }
+    if (model == kModelGrid) {
+        // A horizontal shift: the ellipsoidal height goes through unchanged.
+        const GeodeticPosition g = GeodeticOfInput(point, source, kind_in, zone_in, h);
+        double lambda = g.lambda, phi = g.phi.radians;
+        const bool inside = set.grid && (datum_in == kDatumEd50 ? set.grid->Forward(lambda, phi)
+                                                                : set.grid->Inverse(lambda, phi));
+        if (!inside) {
+            status = PointStatus::kOutsideGrid;
+            return CoordTriple();
+        }
+        return OutputOfGeodetic({lambda, Latitude::Of(phi), g.h}, target, kind_out, zone_out,
+                                out_zone);
+    }
     if (model == kModelMolodensky) {
-        const GeodeticPosition g = GeodeticOfInput(point, source, kind_in, zone_in, 0.0);
+        const GeodeticPosition g = GeodeticOfInput(point, source, kind_in, zone_in, h);
         const CoordTriple moved = ApplyMolodensky(CoordTriple(g.lambda, g.phi.radians, g.h), set);
         return OutputOfGeodetic({moved.c1, Latitude::Of(moved.c2), moved.c3}, target, kind_out,
                                 zone_out, out_zone);
     }
     const CoordTriple moved =
-        ApplyHelmert(GeocentricOfInput(point, source, kind_in, zone_in, 0.0), set);
+        ApplyHelmert(GeocentricOfInput(point, source, kind_in, zone_in, h), set);
     return OutputOfGeocentric(moved, target, kind_out, zone_out, out_zone);
+}
+
+// Carry with orthometric heights on UTM points (see transform.h).
+CoordTriple CarryOrthometric(const CoordTriple& point, int datum_in, int kind_in, double zone_in,
+                             int datum_out, int kind_out, double zone_out, const ParameterSet& set,
+                             int model, double& out_zone, PointStatus& status) {
+    const auto carry = [&](std::optional<double> utm_height) {
+        return Carry(point, datum_in, kind_in, zone_in, datum_out, kind_out, zone_out, set, model,
+                     out_zone, utm_height, status);
+    };
+    const auto undulation = [&](const GeodeticPosition& p, double& n) {
+        if (set.geoid->UndulationAt(p.lambda, p.phi.radians, n)) {
+            return true;
+        }
+        status = PointStatus::kOutsideGeoid;
+        return false;
+    };
+    // Where the geoid applies: the ETRS89 side, or the one datum of the run.
+    const bool geoid_on_input = datum_in == kDatumEtrs89 || datum_in == datum_out;
+    double n = 0.0;
+
+    if (kind_in == kKindUtm && kind_out == kKindUtm) {
+        CoordTriple out = carry(std::nullopt);
+        out.c3 = point.c3; // H does not depend on the datum
+        return out;
+    }
+    if (kind_in == kKindUtm) {
+        const double orthometric = point.c3;
+        if (geoid_on_input) {
+            if (!undulation(PositionOf(point, datum_in, kind_in, zone_in), n)) {
+                return CoordTriple();
+            }
+            return carry(orthometric + n);
+        }
+        // ED50 in, ETRS89 out: search the ED50 height that lands on H + N.
+        double h_in = orthometric;
+        CoordTriple out;
+        for (int pass = 0; pass < kMaxHeightPasses; ++pass) {
+            out = carry(h_in);
+            if (status != PointStatus::kTransformed) {
+                return out;
+            }
+            const GeodeticPosition p = PositionOf(out, datum_out, kind_out, out_zone);
+            if (!undulation(p, n)) {
+                return CoordTriple();
+            }
+            const double miss = orthometric + n - p.h;
+            if (std::abs(miss) <= kHeightTolerance) {
+                break;
+            }
+            h_in += miss;
+        }
+        return out;
+    }
+    // An ellipsoidal height in, an orthometric height out.
+    CoordTriple out = carry(std::nullopt);
+    if (status != PointStatus::kTransformed) {
+        return out;
+    }
+    const bool etrs_to_ed50 = datum_in == kDatumEtrs89 && datum_out != kDatumEtrs89;
+    const GeodeticPosition p = etrs_to_ed50 ? PositionOf(point, datum_in, kind_in, zone_in)
+                                            : PositionOf(out, datum_out, kind_out, out_zone);
+    if (!undulation(p, n)) {
+        return CoordTriple();
+    }
+    out.c3 = p.h - n;
+    return out;
+}
+
+} // namespace
+
+const char* PointStatusText(PointStatus status) {
+    switch (status) {
+    case PointStatus::kOutsideGrid:
+        return "fuera de la rejilla";
+    case PointStatus::kOutsideGeoid:
+        return "fuera del geoide";
+    default:
+        return "";
+    }
+}
+
+CoordTriple TransformPoint(const CoordTriple& point, int datum_in, int kind_in, double zone_in,
+                           int datum_out, int kind_out, double zone_out, const ParameterSet& set,
+                           int model, double& out_zone, PointStatus& status) {
+    const bool orthometric =
+        set.geoid && point.has_c3 && (kind_in == kKindUtm || kind_out == kKindUtm);
+    if (orthometric) {
+        return CarryOrthometric(point, datum_in, kind_in, zone_in, datum_out, kind_out, zone_out,
+                                set, model, out_zone, status);
+    }
+    return Carry(point, datum_in, kind_in, zone_in, datum_out, kind_out, zone_out, set, model,
+                 out_zone, std::nullopt, status);
+}
+
+CoordTriple TransformPoint(const CoordTriple& point, int datum_in, int kind_in, double zone_in,
+                           int datum_out, int kind_out, double zone_out, const ParameterSet& set,
+                           int model, double& out_zone) {
+    PointStatus status = PointStatus::kTransformed;
+    return TransformPoint(point, datum_in, kind_in, zone_in, datum_out, kind_out, zone_out, set,
+                          model, out_zone, status);
 }
 
 } // namespace dezadiravevava

@@ -17,11 +17,48 @@ inline constexpr double kRadiansPerDegree = 0.017453292519943295;
 // found there is used, otherwise the zone of the output longitude is computed and
 // stored there. For UTM output the zone used is left in `out_zone`.
 //
-// Heights: the 3D models enter a UTM point with h = 0 (its H is orthometric and
-// there is no geoid); the 2D affine model does not touch heights, so its third
-// output is the input's own height.
+// Models: Helmert 3D, Molodensky, 2D affine, or the official grid
+// (kModelGrid, set.grid), which moves longitude and latitude and keeps the
+// ellipsoidal height, as a horizontal grid shift does.
+//
+// Heights without a geoid (set.geoid absent): the 3D models and the grid enter
+// a UTM point with h = 0 (its H is orthometric and there is no geoid); the 2D
+// affine model does not touch heights, so its third output is the input's own
+// height.
+//
+// Orthometric heights (set.geoid present, a point with a third coordinate):
+// the geoid relates the orthometric height H of a UTM point to the ellipsoidal
+// height on the ETRS89 side of the run, h = H + N, with N taken at the ETRS89
+// position (the geoid is referred to ETRS89):
+//   UTM in, UTM out: H is kept (it does not depend on the datum).
+//   UTM in, geodetic or geocentric out: the point enters the datum step with
+//     the ellipsoidal height that the step carries to H + N on ETRS89 (on an
+//     ETRS89 input that is H + N itself; on an ED50 input the grid and the
+//     estimated sets change heights little, the national set by about 80 m).
+//   Geodetic or geocentric in, UTM out: H = h - N from the point's ETRS89
+//     ellipsoidal height (the output's on an ETRS89 output, the input's when
+//     ETRS89 goes to ED50).
+//   Between two ED50 systems there is no ETRS89 side: the ED50 position and
+//     height stand in for it (h on ED50 is then H + N of EGM08-REDNAP).
+// Geodetic and geocentric coordinates are ellipsoidal on both sides.
 CoordTriple TransformPoint(const CoordTriple& point, int datum_in, int kind_in, double zone_in,
                            int datum_out, int kind_out, double zone_out, const ParameterSet& set,
                            int model, double& out_zone);
+
+// Whether a point could be transformed. Only the grid and the geoid can refuse
+// one; the output of a refused point means nothing and must not be written.
+enum class PointStatus {
+    kTransformed,
+    kOutsideGrid,  // no sub-grid of the grid holds it
+    kOutsideGeoid, // the geoid has no value there
+};
+
+// The reason a point was refused, for the log ("fuera de la rejilla").
+const char* PointStatusText(PointStatus status);
+
+// TransformPoint that says whether the point could be transformed.
+CoordTriple TransformPoint(const CoordTriple& point, int datum_in, int kind_in, double zone_in,
+                           int datum_out, int kind_out, double zone_out, const ParameterSet& set,
+                           int model, double& out_zone, PointStatus& status);
 
 } // namespace dezadiravevava

@@ -3,8 +3,9 @@
 
 Creates the control by ProgID, runs CentroideTXT, BuscarPuntosPorNumero,
 ObtenerPuntoEncontrado and ProcesarTXT on the sample point file by dispatch
-identifier, and checks every result against the engine's C++ functions as
-quillon-cli runs them.
+identifier, then ProcesarTXT with the IGN grid and orthometric heights set
+through properties 21 to 23, and checks every result against the engine's C++
+functions as quillon-cli runs them.
 
 Usage: ctypes_test.py LIBRARY QUILLON_CLI DATA_DIR
 """
@@ -45,6 +46,8 @@ class Transf:
                                         ctypes.c_int32, ctypes.POINTER(DzvValue)]
         self.lib.dzv_get_property.argtypes = [ctypes.c_void_p, ctypes.c_int32,
                                               ctypes.POINTER(DzvValue)]
+        self.lib.dzv_put_property.argtypes = [ctypes.c_void_p, ctypes.c_int32,
+                                              ctypes.POINTER(DzvValue)]
         self.lib.dzv_get_dispid.argtypes = [ctypes.c_void_p, ctypes.c_char_p,
                                             ctypes.POINTER(ctypes.c_int32)]
         self.lib.dzv_value_clear.argtypes = [ctypes.POINTER(DzvValue)]
@@ -72,7 +75,16 @@ class Transf:
             text = result.v.str.decode("utf-8")
             self.lib.dzv_value_clear(ctypes.byref(result))
             return text
+        if result.type == DZV_I2:
+            return result.v.i2
         return result.v.r8 if result.type == DZV_R8 else result.v.i4
+
+    def put(self, dispid, x, short=False):
+        v = value(x)
+        if short:
+            v.type, v.v.i2 = DZV_I2, x
+        code = self.lib.dzv_put_property(self.handle, dispid, ctypes.byref(v))
+        assert code == DZV_OK, f"dzv_put_property({dispid}): {code}"
 
     def release(self):
         self.lib.dzv_release(self.handle)
@@ -125,9 +137,22 @@ def main():
             "--origen", f"{x!r},{y!r}")
         with open(ours, "rb") as a, open(theirs, "rb") as b:
             assert a.read() == b.read(), "ProcesarTXT results differ"
+
+        # The official grid (parametros 4) with orthometric heights (21), the bundled
+        # grid and geoid named by path (22, 23), to ETRS89 geodetic coordinates.
+        assert transf.dispid("AlturasOrtometricas") == 21 and transf.get(21) == 0
+        transf.put(21, 1, short=True)
+        transf.put(22, os.path.join(data, "ign", "SPED2ETV2.gsb"))
+        transf.put(23, os.path.join(data, "ign", "EGM08_REDNAP.gtx"))
+        assert transf.invoke(14, os.path.join(work, "a.log"), sample, 14, 2, 0.0, ours, 19, 1,
+                             0.0, 0, 4, 0.0, 0.0, 0.0, 0.0) == 1
+        cli(program, "txt", sample, theirs, "--datum-a", "ED50", "--tipo-a", "utm", "--datum-b",
+            "ETRS89", "--tipo-b", "geodesicas", "--parametros", "rejilla", "--geoide")
+        with open(ours, "rb") as a, open(theirs, "rb") as b:
+            assert a.read() == b.read(), "ProcesarTXT results with the grid differ"
     transf.release()
     print("ctypes host: CentroideTXT, BuscarPuntosPorNumero, ObtenerPuntoEncontrado and "
-          "ProcesarTXT agree with the engine's own results")
+          "ProcesarTXT (also with the IGN grid and the geoid) agree with the engine's own results")
 
 
 if __name__ == "__main__":

@@ -86,6 +86,9 @@ const std::vector<ExpectedMember> kInterface = {
      DZV_MEMBER_METHOD,
      DZV_I2,
      {{"entrada", DZV_STR}, {"salida", DZV_STR}, {"Proyeccion", DZV_I4}}},
+    {21, "AlturasOrtometricas", DZV_MEMBER_PROPERTY, DZV_I2, {}},
+    {22, "RutaRejilla", DZV_MEMBER_PROPERTY, DZV_STR, {}},
+    {23, "RutaGeoide", DZV_MEMBER_PROPERTY, DZV_STR, {}},
 };
 
 DzvValue Str(const std::string& s) {
@@ -168,7 +171,7 @@ TEST_F(Control, InterfaceMatchesThePublishedTable) {
         EXPECT_EQ(dzv_get_dispid(control_, lower.c_str(), &dispid), DZV_OK);
         EXPECT_EQ(dispid, expected.dispid);
     }
-    EXPECT_EQ(dzv_member(20), nullptr);
+    EXPECT_EQ(dzv_member(23), nullptr);
     EXPECT_EQ(dzv_member(-1), nullptr);
 }
 
@@ -179,7 +182,8 @@ TEST_F(Control, BadCallsAreRefusedAndChangeNothing) {
     const std::string before = Properties();
     DzvValue result = I2(7);
     EXPECT_EQ(Invoke(0, {}, &result), DZV_E_MEMBER_NOT_FOUND);
-    EXPECT_EQ(Invoke(21, {}, &result), DZV_E_MEMBER_NOT_FOUND);
+    EXPECT_EQ(Invoke(24, {}, &result), DZV_E_MEMBER_NOT_FOUND);
+    EXPECT_EQ(Invoke(21, {}, &result), DZV_E_NOT_A_METHOD);
     EXPECT_EQ(Invoke(1, {}, &result), DZV_E_NOT_A_METHOD);
     EXPECT_EQ(Invoke(16, {Str("/no/such/file"), I4(14), I4(2)}, &result), DZV_E_BAD_PARAM_COUNT);
     EXPECT_EQ(Invoke(16, {I4(1), I4(14), I4(2), R8(30)}, &result), DZV_E_TYPE_MISMATCH);
@@ -569,6 +573,58 @@ TEST(TransfClient, TypedMembersThroughTheDispatchInterface) {
     EXPECT_THROW(dezadiravevava::TransfClient("DATUMBOX.Nada"), dezadiravevava::TransfError);
     transf.Cancel(); // nothing runs: forgotten by the next method
     EXPECT_EQ(transf.CentroideTXT(dir.File("in.txt"), 14, 2, 0), 1);
+}
+
+// The official method as the desktop program drives it: the centroid, then a
+// run with parametros 4 and orthometric heights, with the options set
+// through properties 21 to 23.
+TEST(TransfClient, OfficialGridAndOrthometricHeights) {
+    TempDir dir;
+    WriteWhole(dir.File("in.txt"), "t\r\n1\t300000\t4150000\t100\t30\r\n"
+                                   "2\t100000\t3800000\t5\t30\r\n");
+    dezadiravevava::TransfClient transf;
+    EXPECT_EQ(transf.AlturasOrtometricas(), 0);
+    EXPECT_EQ(transf.RutaRejilla(), "");
+    EXPECT_EQ(transf.RutaGeoide(), "");
+    ASSERT_EQ(transf.CentroideTXT(dir.File("in.txt"), 14, 2, 0), 1);
+    transf.AlturasOrtometricas(-1); // an automation true
+    EXPECT_EQ(transf.AlturasOrtometricas(), 1);
+    ASSERT_EQ(transf.ProcesarTXT(dir.File("log"), dir.File("in.txt"), 14, 2, 0, dir.File("out.txt"),
+                                 19, 1, 0, 7, 4, 0, 0, 0, 0),
+              1);
+    // Point 2 lies south of the grid: refused, not transformed some other way.
+    EXPECT_EQ(ReadWhole(dir.File("out.txt")),
+              "t\r\n1\t-5.263002234358\t37.473397169885\t148.277554635636\r\n");
+    const std::string log = ReadWhole(dir.File("log"));
+    for (const char* line :
+         {"Tipo de transformaci\xf3n: REJILLA NTv2\r\n",
+          "Elecci\xf3n de par\xe1metros: USAR REJILLA OFICIAL DEL IGN "
+          "(SPED2ETV2)\r\nAlturas...............: ORTOM\xc9TRICAS\r\n",
+          "N\xfamero de subrejillas.: 2\r\n", "EGM08_REDNAP.gtx\r\n",
+          "L\xednea 3 rechazada: fuera de la rejilla\r\n", "L\xedneas rechazadas.....: 1\r\n"}) {
+        EXPECT_NE(log.find(line), std::string::npos) << line << "\n" << log;
+    }
+    // A grid or a geoid that cannot be read fails the run, with the reason.
+    transf.RutaRejilla("/no/such/grid.gsb");
+    EXPECT_EQ(transf.ProcesarTXT(dir.File("log"), dir.File("in.txt"), 14, 2, 0, dir.File("out.txt"),
+                                 19, 1, 0, 0, 4, 0, 0, 0, 0),
+              0);
+    EXPECT_NE(ReadWhole(dir.File("log"))
+                  .find("No se puede leer la rejilla /no/such/grid.gsb: "
+                        "no se puede abrir el archivo\r\n"),
+              std::string::npos);
+    transf.RutaRejilla("");
+    transf.RutaGeoide(dir.File("in.txt"));
+    EXPECT_EQ(transf.ProcesarTXT(dir.File("log"), dir.File("in.txt"), 14, 2, 0, dir.File("out.txt"),
+                                 19, 1, 0, 0, 4, 0, 0, 0, 0),
+              0);
+    EXPECT_NE(ReadWhole(dir.File("log")).find("No se puede leer el geoide "), std::string::npos);
+    // The option is a short: a long is not narrowed into it.
+    DzvControl* control = nullptr;
+    ASSERT_EQ(dzv_create("DATUMBOX.TransfCtrl.1", &control), DZV_OK);
+    const DzvValue wide = I4(1);
+    EXPECT_EQ(dzv_put_property(control, 21, &wide), DZV_E_TYPE_MISMATCH);
+    dzv_release(control);
 }
 
 } // namespace

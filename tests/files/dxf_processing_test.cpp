@@ -2,6 +2,7 @@
 #include "files/dxf_processing.h"
 #include "files/number_format.h"
 #include "files/text_encoding.h"
+#include "geodesy/least_squares.h"
 #include "geodesy/parameter_set.h"
 #include "geodesy/transform.h"
 #include "geodesy/utm.h"
@@ -760,6 +761,33 @@ TEST(CentroideDXF, CountsThePointsOfEveryModelSpaceEntity) {
     WriteWhole(path, kHead + Dxf({"  0", "POINT", " 10", "300000.0"}));
     EXPECT_EQ(CentroideDXF(path, kDatumEd50, kKindUtm, 30, result, nullptr), 0);
     EXPECT_EQ(CentroideDXF(path, kDatumEd50, kKindPlane, 30, result, nullptr), 0);
+}
+
+// With the grid, a coordinate the grid does not hold cannot be left out of a
+// drawing, and moving the rest would leave it in two datums: the drawing is
+// not transformed, no output is left, and the log names the line.
+TEST_F(DxfProcessing, GridRefusesADrawingReachingBeyondIt) {
+    run_.parametros = kParametersGrid;
+    const std::string inside = kHead + Dxf({"  0", "POINT", "  8", "0", " 10", "300000.0", " 20",
+                                            "4150000.0", " 30", "0.0"});
+    EXPECT_EQ(Process(inside + kTail), 1) << log_;
+    EXPECT_NE(output_.find("\n 20\n4"), std::string::npos);
+    EXPECT_EQ(Process(inside +
+                      Dxf({"  0", "LINE", "  8", "0", " 10", "300000.0", " 20", "4150000.0", " 11",
+                           "100000.0", " 21", "3800000.0", "  0", "ENDSEC", "  0", "EOF"})),
+              0);
+    EXPECT_FALSE(std::filesystem::exists(dir_.File("out.dxf")));
+    EXPECT_TRUE(LogEndsWith("Línea 24 rechazada: fuera de la rejilla\r\n"
+                            "El dibujo no se ha transformado (coordenadas rechazadas: 1)\r\n"))
+        << log_;
+    // Orthometric heights have nothing to change in a drawing: no geoid is
+    // needed (a missing one does not fail the run) and the log says so.
+    run_.orthometric_heights = true;
+    run_.geoid_path = "/no/such/geoid.gtx";
+    EXPECT_EQ(Process(inside + kTail), 1) << log_;
+    EXPECT_NE(log_.find("Alturas ortométricas: no se aplican a un dibujo, cuyas alturas no se "
+                        "cambian\r\n"),
+              std::string::npos);
 }
 
 } // namespace

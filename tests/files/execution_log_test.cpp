@@ -1,11 +1,15 @@
 // Whole execution logs, byte for byte, against files written by hand.
+#include "files/bundled_files.h"
 #include "files/execution_log.h"
 #include "files/output_file.h"
+#include "files/text_encoding.h"
 #include "files/txt_processing.h"
+#include "geodesy/grid_method.h"
 #include "geodesy/least_squares.h"
 #include "support/run_command.h"
 #include "support/temp_dir.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
 
 namespace dezadiravevava {
@@ -108,6 +112,71 @@ TEST(ExecutionLog, DistanceChoiceAndUnknownCodes) {
                           "Punto de origen.......: (1.500 ; -2.000 ; 0.000)\n\n"),
               std::string::npos)
         << header;
+}
+
+// The grid method: its own model line whatever model was asked for, the
+// choice under the label "Elección de parámetros", the heights line, and in
+// place of parameters the grid's file, sub-grids and extent, then the geoid.
+TEST(ExecutionLog, GridRunWithOrthometricHeights) {
+    TempDir dir;
+    const std::string grid = dir.File("rejilla.gsb"), geoid = dir.File("geoide.gtx");
+    std::filesystem::copy_file(FindBundledFile(kBundledGridName), grid);
+    std::filesystem::copy_file(FindBundledFile(kBundledGeoidName), geoid);
+    RunArguments run = Arguments("/datos/entrada.txt", "/datos/salida.txt");
+    run.pa = kKindUtm;
+    run.h_entrada = 30;
+    run.pb = kKindGeodetic;
+    run.model = kModelAffine2D;
+    run.parametros = kParametersGrid;
+    run.selec_param = 5; // not used by the grid: no count or origin line
+    run.orthometric_heights = true;
+    const std::string log = dir.File("log");
+    std::string report;
+    FoundVertexList found;
+    ParameterSet set;
+    int model = run.model;
+    ASSERT_TRUE(PrepareParameters(run.da, run.pa, run.db, model, run.parametros, run.selec_param,
+                                  run.x, run.y, run.z, run.h_entrada, found, set, &report, true,
+                                  grid));
+    EXPECT_EQ(model, kModelGrid);
+    ASSERT_TRUE(PrepareGeoid(set, geoid, &report));
+    {
+        OutputFile file;
+        ASSERT_TRUE(file.Open(log));
+        file.WriteText(RunHeader(run) + report);
+        ASSERT_TRUE(file.Commit());
+    }
+    const std::string text = Cp1252ToUtf8(ReadWhole(log));
+    const std::string expected =
+        "Proyección de salida..: COORDENADAS GEODÉSICAS\r\n\r\n"
+        "Tipo de transformación: REJILLA NTv2\r\n"
+        "Elección de parámetros: USAR REJILLA OFICIAL DEL IGN (SPED2ETV2)\r\n"
+        "Alturas...............: ORTOMÉTRICAS\r\n\r\n"
+        "Cálculo de los parámetros de transformación\r\n"
+        "=============================================\r\n\r\n"
+        "Rejilla NTv2..........: " +
+        grid +
+        "\r\n"
+        "Número de subrejillas.: 2\r\n"
+        "Extensión.............: longitud -10.183333 a 4.666667, latitud 35.555556 a 44.444444 "
+        "(grados)\r\n"
+        "Subrejilla............: BALEARES, longitud 0.833333 a 4.666667, latitud 38.000000 a "
+        "40.791667 (grados), paso 150 x 150 segundos\r\n"
+        "Subrejilla............: PENINSUL, longitud -10.183333 a 4.150000, latitud 35.555556 a "
+        "44.444444 (grados), paso 200 x 200 segundos\r\n\r\n"
+        "Alturas ortométricas\r\n"
+        "======================\r\n\r\n"
+        "Geoide................: " +
+        geoid +
+        "\r\n"
+        "Extensión.............: longitud -8.500000 a -0.500004, latitud 35.000000 a 39.499998 "
+        "(grados)\r\n"
+        "Alturas UTM...........: ortométricas H, con h = H + N sobre el elipsoide ETRS89\r\n\r\n";
+    ASSERT_GE(text.size(), expected.size());
+    EXPECT_EQ(text.substr(text.size() - expected.size()), expected) << text;
+    // Without the option the header is as it always was.
+    run.orthometric_heights = false;
+    EXPECT_EQ(RunHeader(run).find("Alturas"), std::string::npos);
 }
 
 TEST(ExecutionLog, EachRunRewritesTheLogAndRejectedLinesAreCounted) {

@@ -192,9 +192,9 @@ TEST_F(TxtProcessing, FailuresBeforeAnyPoint) {
                             "Imposible calcular: solo 0 vértices a menos de 10 m\r\n"))
         << log_;
     // An unknown parameter choice is refused, not run with whatever set.
-    run.parametros = 4;
+    run.parametros = 5;
     EXPECT_EQ(Process("t\n", run), 0);
-    EXPECT_TRUE(LogEndsWith("Elección de parámetros no admitida: 4\r\n"));
+    EXPECT_TRUE(LogEndsWith("Elección de parámetros no admitida: 5\r\n"));
 }
 
 TEST_F(TxtProcessing, ProgressWindowAboveFiftyThousandBytes) {
@@ -289,6 +289,42 @@ TEST(ProgressWindow, CaptionsOfTheOtherOperations) {
     ASSERT_EQ(CentroideDXF(big_dxf, kDatumEd50, kKindUtm, 30, result, &drawing), 1);
     EXPECT_EQ(drawing.events.front().rfind("Open Calculando Centroide", 0), 0u);
     EXPECT_EQ(drawing.close, 1);
+}
+
+// The grid refuses the points it does not hold, line by line (file line
+// numbers: the title is line 1), and the run goes on; the log lists the first
+// 1000 and counts the rest.
+TEST_F(TxtProcessing, GridRejectsPointsOutsideIt) {
+    RunArguments run = kUtmToUtm;
+    run.parametros = kParametersGrid;
+    std::string input = "t\n1\t300000\t4150000\t100\t30\n\n";
+    for (int i = 0; i < 1002; ++i) {
+        input += "2\t100000\t3800000\t5\t30\n"; // south of the grid, in the sea
+    }
+    input += "3\t400000\t4100000\t50\t30\n";
+    ASSERT_EQ(Process(input, run), 1) << log_;
+    EXPECT_EQ(output_.substr(0, output_.find("\r\n3\t")),
+              "t\r\n1\t299888.481\t4149794.973\t100.000\t30.");
+    EXPECT_NE(log_.find("Línea 4 rechazada: fuera de la rejilla\r\n"), std::string::npos);
+    EXPECT_NE(log_.find("Línea 1003 rechazada: fuera de la rejilla\r\n"
+                        "... y 2 líneas rechazadas más\r\n"),
+              std::string::npos);
+    EXPECT_EQ(log_.find("Línea 1004 rechazada"), std::string::npos);
+    EXPECT_TRUE(LogEndsWith("Número de puntos.....: 2\r\nLíneas rechazadas.....: 1002\r\n"))
+        << log_;
+}
+
+// With orthometric heights a UTM point's geodetic output carries h = H + N
+// (without them, its H as it was).
+TEST_F(TxtProcessing, OrthometricHeightsInGeodeticOutput) {
+    RunArguments run = Run(kDatumEd50, kKindUtm, 30, kDatumEtrs89, kKindGeodetic, 0);
+    run.parametros = kParametersGrid;
+    const std::string input = "t\n1\t300000\t4150000\t100\t30\n";
+    ASSERT_EQ(Process(input, run), 1);
+    EXPECT_EQ(output_, "t\r\n1\t-5.263002234358\t37.473397169885\t100.000000000000\r\n");
+    run.orthometric_heights = true;
+    ASSERT_EQ(Process(input, run), 1) << log_;
+    EXPECT_EQ(output_, "t\r\n1\t-5.263002234358\t37.473397169885\t148.277554635636\r\n");
 }
 
 } // namespace

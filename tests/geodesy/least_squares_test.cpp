@@ -228,6 +228,49 @@ TEST(EstimateParameters, ReverseMolodenskyStoresTheSourceEllipsoid) {
     EXPECT_LT(target_x - source_x, 200.0);
 }
 
+// A Molodensky fit whose residual is known exactly: four vertices about the
+// centroid, two of them with their target longitude moved by +e and -e. That
+// perturbation is orthogonal to every column of the design matrix (the two
+// longitude rows are equal), so the estimate stays zero and the residuals are
+// exactly -e and +e in longitude: east-west arcs of (N + h) cos(phi) e at each
+// vertex's latitude. The adjustment error is their root sum of squares over
+// the redundancy 12 - 5, in metres like every model's.
+TEST(AdjustParameters, MolodenskyErrorIsInMetres) {
+    const Ellipsoid& ed50 = EllipsoidRow(kDatumEd50);
+    const double lambda0 = -4.0 * kRadiansPerDegree, phi0 = 37.0 * kRadiansPerDegree;
+    const double step = 0.01, e = 1e-6; // radians; e is some 5 m
+    struct Offset {
+        double dlambda, dphi, moved;
+    };
+    const Offset offsets[] = {{step, 0, 0}, {-step, 0, 0}, {0, step, e}, {0, -step, -e}};
+    std::vector<DatumPoint> source, target;
+    for (const Offset& o : offsets) {
+        DatumPoint s(ed50);
+        s.SetGeodetic(lambda0 + o.dlambda, phi0 + o.dphi, 0.0);
+        DatumPoint t(ed50);
+        t.SetGeodetic(lambda0 + o.dlambda + o.moved, phi0 + o.dphi, 0.0);
+        source.push_back(s);
+        target.push_back(t);
+    }
+    ParameterSet set;
+    set.source_centroid = DatumPoint(ed50);
+    set.source_centroid.SetGeodetic(lambda0, phi0, 0.0);
+    set.target_centroid = set.source_centroid;
+    std::string report;
+    ASSERT_TRUE(AdjustParameters(source, target, kModelMolodensky, set, report)) << report;
+    for (int k = 0; k < 5; ++k) {
+        EXPECT_NEAR(set.params[static_cast<std::size_t>(k)], 0.0, 1e-9) << k;
+    }
+    const auto east_arc = [&](double phi) {
+        const double n = ed50.a / std::sqrt(1.0 - ed50.e2() * std::sin(phi) * std::sin(phi));
+        return n * std::cos(phi) * e;
+    };
+    const double north = east_arc(phi0 + step), south = east_arc(phi0 - step);
+    const double expected = std::sqrt((north * north + south * south) / 7.0);
+    EXPECT_NEAR(AdjustmentError(report), expected, expected * 1e-6) << report;
+    EXPECT_GT(AdjustmentError(report), 1.0); // not radians added to metres
+}
+
 TEST(EstimateParameters, AffineFromThreeVerticesHasNoRedundancy) {
     FoundVertexList found;
     std::string report;

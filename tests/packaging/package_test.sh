@@ -53,6 +53,11 @@ got=$("$root/usr/bin/quillon-cli" punto --datum-a ED50 --tipo-a utm --huso-a 30 
     --datum-b ETRS89 --tipo-b utm --huso-b 30 < "$source/data/published_vertices_ed50.txt") ||
     fail "quillon-cli punto failed"
 [ "$(sed -n 1,2p <<<"$got")" = "$expected" ] || fail "quillon-cli punto printed: $got"
+# The grid method finds the installed grid beside the program (../share/dezadiravevava).
+block=$("$root/usr/bin/quillon-cli" parametros --datum-a ED50 --datum-b ETRS89 \
+    --parametros rejilla) || fail "quillon-cli parametros --parametros rejilla failed"
+grep -q "^Rejilla NTv2..........: $root/usr/share/dezadiravevava/SPED2ETV2.gsb" <<<"$block" ||
+    fail "quillon-cli does not use the installed grid: $block"
 grep -q '^\.SS txt-a-dxf' <(zcat "$root/usr/share/man/man1/quillon-cli.1.gz") ||
     fail "the manual page does not describe txt-a-dxf"
 

@@ -79,4 +79,40 @@ TEST(CliPunto, UsageErrors) {
     EXPECT_NE(help.out.find("--datum-a"), std::string::npos);
 }
 
+// The official grid and the geoid from the command line. `--geoide` takes a
+// path only when one ending in .gtx follows; a point after it stays a point.
+// Values checked against PROJ (hgridshift, vgridshift) on the same files.
+TEST(CliPunto, OfficialGridAndGeoid) {
+    const std::string to_geodetic = kCli +
+                                    " punto --datum-a ED50 --tipo-a utm --huso-a 30"
+                                    " --datum-b ETRS89 --tipo-b geodesicas --parametros rejilla";
+    auto r = RunCommand(to_geodetic + " --geoide 300000,4150000,100 100000,3800000,5");
+    EXPECT_EQ(r.status, 1); // the second point is south of the grid
+    EXPECT_EQ(r.out, "-5.263002234358\t37.473397169885\t148.277554635636\n");
+    EXPECT_NE(r.err.find("punto 100000,3800000,5: fuera de la rejilla\n"), std::string::npos)
+        << r.err;
+    // A geoid that cannot be read fails before any point.
+    r = RunCommand(to_geodetic + " --geoide /no/such/geoide.gtx 300000,4150000,100");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find("No se puede leer el geoide /no/such/geoide.gtx"), std::string::npos)
+        << r.err;
+    // Back, with H from the ETRS89 height.
+    r = RunCommand(
+        kCli +
+        " punto --datum-a ETRS89 --tipo-a geodesicas --datum-b ED50 --tipo-b utm"
+        " --huso-b 30 --parametros rejilla --geoide=" +
+        std::string(QUILLON_SOURCE_DIR) +
+        "/data/ign/EGM08_REDNAP.gtx -- -5.263002234358,37.473397169885,148.277554635636");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "300000.000\t4150000.000\t100.000\t30.\n");
+    // --rejilla belongs to the grid method; punto knows two methods.
+    EXPECT_EQ(RunCommand(kEd50UtmToEtrsUtm + " --rejilla x.gsb 1,2").status, 2);
+    EXPECT_EQ(RunCommand(kEd50UtmToEtrsUtm + " --parametros regionales 1,2").status, 2);
+    r = RunCommand(kEd50UtmToEtrsUtm + " --parametros rejilla --rejilla /no/such.gsb 1,2");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("No se puede leer la rejilla /no/such.gsb: no se puede abrir"),
+              std::string::npos);
+}
+
 } // namespace

@@ -5,17 +5,21 @@
 //   - `quillon-cli txt` to ETRS89 UTM zone 30 with the national set;
 //   - PROJ's `cct -o FILE` (its fastest way) with the EPSG:1632 pipeline;
 //   - PROJ's `cs2cs` with the same parameters (+towgs84, position vector);
+//   - `quillon-cli txt` with the official IGN grid (--parametros rejilla) and
+//     PROJ's `cct -o FILE` with +proj=hgridshift on the same grid file;
 //   - `quillon-cli dxf` on a drawing of as many POINTs.
 // Each is run --repeticiones times, interleaved, and the best time is kept;
 // peak memory is the process's own maximum resident set (wait4). The outputs
 // of quillon-cli and cct are compared point by point.
 //
 // Usage: quillon_bench [--puntos N] [--repeticiones R] [--hilos N]
-//                      [--crecimiento] [--sin-dxf] [--cli PATH] [--carpeta DIR]
+//                      [--crecimiento] [--sin-dxf] [--sin-rejilla] [--cli PATH]
+//                      [--carpeta DIR]
 //   --crecimiento  also times quillon-cli txt on 100 000, 1 000 000 and
 //                  10 000 000 points, to show how the time grows.
 //   --hilos N      passed to quillon-cli as its thread count (the option of
 //                  its worker threads).
+//   --sin-rejilla  leaves out the grid method (an older quillon-cli has none).
 //   --cli PATH     the quillon-cli to time (by default the one built with
 //                  this program), e.g. an earlier build for a before/after.
 #include <algorithm>
@@ -44,7 +48,7 @@ using Clock = std::chrono::steady_clock;
 
 constexpr const char* kUsage =
     "usage: quillon_bench [--puntos N] [--repeticiones R] [--hilos N] [--crecimiento]\n"
-    "                     [--sin-dxf] [--cli PATH] [--carpeta DIR]\n";
+    "                     [--sin-dxf] [--sin-rejilla] [--cli PATH] [--carpeta DIR]\n";
 
 // The EPSG:1632 transformation ("ED50 to ETRS89 (7)", position-vector
 // rotations in arc seconds, scale in ppm) between UTM zone 30 on both sides.
@@ -84,6 +88,7 @@ struct Options {
     std::optional<int> threads;
     bool growth = false;
     bool drawing = true;
+    bool grid = true;
     std::string cli = QUILLON_CLI_PATH;
     fs::path folder = fs::temp_directory_path();
 };
@@ -225,6 +230,37 @@ std::vector<std::string> CliRun(const Options& options, const char* command, con
     return argv;
 }
 
+// The same with the official grid, quillon-cli's bundled copy.
+std::vector<std::string> CliGridRun(const Options& options, const fs::path& in,
+                                    const fs::path& out) {
+    std::vector<std::string> argv = CliRun(options, "txt", in, out);
+    argv.insert(argv.end(), {"--parametros", "rejilla"});
+    return argv;
+}
+
+// PROJ's grid pipeline on the same NTv2 file, ED50 UTM 30 -> ETRS89 UTM 30.
+std::vector<std::string> CctGridRun(const fs::path& in, const fs::path& out) {
+    return {"cct",
+            "-d",
+            "3",
+            "-o",
+            out.string(),
+            "+proj=pipeline",
+            "+step",
+            "+inv",
+            "+proj=utm",
+            "+zone=30",
+            "+ellps=intl",
+            "+step",
+            "+proj=hgridshift",
+            std::string("+grids=") + QUILLON_GRID_PATH,
+            "+step",
+            "+proj=utm",
+            "+zone=30",
+            "+ellps=WGS84",
+            in.string()};
+}
+
 std::vector<std::string> CctRun(const fs::path& in, const fs::path& out) {
     std::vector<std::string> argv = {"cct", "-d", "3", "-o", out.string()};
     argv.insert(argv.end(), kCctPipeline.begin(), kCctPipeline.end());
@@ -309,6 +345,8 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
             options.growth = true;
         } else if (arg == "--sin-dxf") {
             options.drawing = false;
+        } else if (arg == "--sin-rejilla") {
+            options.grid = false;
         } else {
             return std::nullopt;
         }
@@ -384,8 +422,26 @@ int main(int argc, char** argv) {
         std::printf("PROJ %s\n", version.c_str());
     }
 
-    Best ours, theirs, cs2cs_best;
+    Best ours, theirs, cs2cs_best, ours_grid, theirs_grid;
+    const fs::path grid_output = dir / "salida_rejilla.txt";
+    const fs::path cct_grid_output = dir / "cct_salida_rejilla.txt";
     for (int rep = 0; rep < options.repetitions; ++rep) {
+        if (options.grid) {
+            const ProcessRun run =
+                Run(CliGridRun(options, input, grid_output), {}, dir / "cli.err");
+            if (!run.ok) {
+                Fail("quillon-cli txt --parametros rejilla", dir / "cli.err");
+            }
+            ours_grid.Add(run);
+            if (cct) {
+                const ProcessRun c =
+                    Run(CctGridRun(proj_input, cct_grid_output), {}, dir / "cct.err");
+                if (!c.ok) {
+                    Fail("cct with the grid", dir / "cct.err");
+                }
+                theirs_grid.Add(c);
+            }
+        }
         const ProcessRun run = Run(CliRun(options, "txt", input, output), {}, dir / "cli.err");
         if (!run.ok) {
             Fail("quillon-cli txt", dir / "cli.err");
@@ -431,6 +487,27 @@ int main(int argc, char** argv) {
         } else {
             std::printf("agreement with cct          %.2f mm at most\n", worst * 1000.0);
         }
+    }
+
+    if (options.grid) {
+        std::printf("official IGN grid SPED2ETV2 (NTv2, %s)\n", QUILLON_GRID_PATH);
+        PrintRate("quillon-cli txt, rejilla", ours_grid, options.points, "points");
+        if (cct) {
+            PrintRate("cct -o FILE, hgridshift", theirs_grid, options.points, "points");
+        }
+        std::printf("rejilla / nacionales       %.2fx the national set's time\n",
+                    ours_grid.seconds / ours.seconds);
+        if (cct) {
+            std::printf("quillon-cli / cct, grid    %.2fx\n",
+                        theirs_grid.seconds / ours_grid.seconds);
+            const double worst = LargestDisagreement(grid_output, cct_grid_output, options.points);
+            if (worst < 0.0) {
+                std::printf("agreement with cct, grid   the outputs do not line up\n");
+            } else {
+                std::printf("agreement with cct, grid   %.2f mm at most\n", worst * 1000.0);
+            }
+        }
+        fs::remove(grid_output);
     }
 
     if (options.drawing) {

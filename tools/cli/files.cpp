@@ -25,8 +25,9 @@ constexpr const char* kFileHelp =
            --datum-a ED50|ETRS89 --tipo-a geocentricas|geodesicas|utm [--huso-a N]
            --datum-b ED50|ETRS89 --tipo-b geocentricas|geodesicas|utm [--huso-b N]
            [--modelo helmert|molodensky|afin]
-           [--parametros nacionales|regionales|distancia|vecinos]
-           [--seleccion V] [--origen X,Y] [--log RUTA]
+           [--parametros nacionales|regionales|distancia|vecinos|rejilla]
+           [--seleccion V] [--origen X,Y] [--rejilla RUTA.gsb] [--geoide [RUTA.gtx]]
+           [--log RUTA]
 
 Transforma un archivo de puntos TXT (txt) o un dibujo DXF (dxf) del sistema A al B.
 
@@ -36,11 +37,17 @@ Transforma un archivo de puntos TXT (txt) o un dibujo DXF (dxf) del sistema A al
   --modelo       modelo de los parámetros estimados (por defecto helmert; los
                  parámetros nacionales son siempre Helmert 3D)
   --parametros   nacionales (por defecto), regionales (los 180 vértices del catálogo),
-                 distancia (vértices a menos de V metros del origen) o
-                 vecinos (los V vértices más cercanos al origen)
+                 distancia (vértices a menos de V metros del origen),
+                 vecinos (los V vértices más cercanos al origen) o
+                 rejilla (la rejilla oficial del IGN SPED2ETV2, NTv2; el modelo no
+                 se usa; los puntos fuera de la rejilla se rechazan)
   --seleccion V  la distancia en metros o el número de vértices
   --origen X,Y   origen de la búsqueda de vértices en ED50 UTM huso 30; por defecto,
                  el centro del rectángulo que encuadra los datos
+  --rejilla R    otra rejilla NTv2 en lugar de la que acompaña al programa
+  --geoide [R]   alturas ortométricas: la H de los puntos UTM se relaciona con la
+                 altura elipsoidal ETRS89 por el geoide EGM08-REDNAP (h = H + N) u
+                 otro geoide GTX R; los puntos fuera del geoide se rechazan
   --log RUTA     registro de ejecución; por defecto SALIDA seguido de ".log"
 
 Archivo TXT: una línea de título y un punto por línea, campos separados por
@@ -141,8 +148,10 @@ int Centroid(const std::string& path, const Side& a, CentroidResult& result) {
 }
 
 int RunFile(const std::vector<std::string>& args, bool drawing) {
-    const Arguments parsed(args, {"datum-a", "tipo-a", "huso-a", "datum-b", "tipo-b", "huso-b",
-                                  "modelo", "parametros", "seleccion", "origen", "log"});
+    const Arguments parsed(args,
+                           {"datum-a", "tipo-a", "huso-a", "datum-b", "tipo-b", "huso-b", "modelo",
+                            "parametros", "seleccion", "origen", "log", kGridOption},
+                           {}, {kGeoidOption});
     if (parsed.positional().size() != 2) {
         throw UsageError{"hacen falta ENTRADA y SALIDA"};
     }
@@ -162,6 +171,10 @@ int RunFile(const std::vector<std::string>& args, bool drawing) {
     run.model = parsed.Has("modelo") ? ParseModel(*parsed.Get("modelo")) : kModelHelmert;
     run.parametros =
         parsed.Has("parametros") ? ParseChoice(*parsed.Get("parametros")) : kParametersSpain;
+    const GridOptions options = ReadGridOptions(parsed, run.parametros);
+    run.grid_path = options.grid_path;
+    run.orthometric_heights = options.orthometric_heights;
+    run.geoid_path = options.geoid_path;
     if (run.parametros == kParametersByDistance || run.parametros == kParametersByNumber) {
         run.selec_param = ParseNumbers(parsed.Require("seleccion"), 1, 1, "--seleccion")[0];
     }

@@ -15,7 +15,7 @@ constexpr const char* kHelp =
 Transformación de coordenadas entre ED50 y ETRS89 para Andalucía.
 
 Órdenes:
-  punto       convierte puntos sueltos con los parámetros nacionales
+  punto       convierte puntos sueltos (parámetros nacionales o rejilla del IGN)
   buscar      busca vértices del catálogo alrededor de un centro
   parametros  prepara un juego de parámetros y muestra su bloque del registro
   txt         transforma un archivo de puntos TXT

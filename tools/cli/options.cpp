@@ -2,6 +2,7 @@
 
 #include "files/number_format.h"
 #include "geodesy/ellipsoid.h"
+#include "geodesy/least_squares.h"
 #include "geodesy/parameter_set.h"
 
 #include <algorithm>
@@ -11,9 +12,29 @@ namespace quillon_cli {
 
 using namespace dezadiravevava;
 
+namespace {
+
+bool EndsWithIgnoringCase(std::string_view text, std::string_view end) {
+    if (text.size() < end.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < end.size(); ++i) {
+        const auto lower = [](char c) {
+            return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        };
+        if (lower(text[text.size() - end.size() + i]) != lower(end[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
 Arguments::Arguments(const std::vector<std::string>& args,
                      const std::vector<std::string_view>& known,
-                     const std::vector<std::string_view>& flags) {
+                     const std::vector<std::string_view>& flags,
+                     const std::vector<OptionalFile>& optional_files) {
     bool options_ended = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -30,6 +51,20 @@ Arguments::Arguments(const std::vector<std::string>& args,
             }
             if (std::find(flags.begin(), flags.end(), name) != flags.end()) {
                 values_[name] = "";
+                continue;
+            }
+            const auto optional =
+                std::find_if(optional_files.begin(), optional_files.end(),
+                             [&](const OptionalFile& o) { return o.name == name; });
+            if (optional != optional_files.end()) {
+                if (inline_value) {
+                    values_[name] = *inline_value;
+                } else if (i + 1 < args.size() && args[i + 1].compare(0, 2, "--") != 0 &&
+                           EndsWithIgnoringCase(args[i + 1], optional->extension)) {
+                    values_[name] = args[++i];
+                } else {
+                    values_[name] = "";
+                }
                 continue;
             }
             if (std::find(known.begin(), known.end(), name) == known.end()) {
@@ -118,14 +153,33 @@ int ParseModel(std::string_view text) {
 }
 
 int ParseChoice(std::string_view text) {
-    constexpr std::string_view kNames[] = {"nacionales", "regionales", "distancia", "vecinos"};
-    for (int i = 0; i < 4; ++i) {
+    constexpr std::string_view kNames[] = {"nacionales", "regionales", "distancia", "vecinos",
+                                           "rejilla"};
+    for (int i = 0; i < 5; ++i) {
         if (text == kNames[i]) {
             return i;
         }
     }
     throw UsageError{"elección de parámetros desconocida: " + std::string(text) +
-                     " (nacionales, regionales, distancia o vecinos)"};
+                     " (nacionales, regionales, distancia, vecinos o rejilla)"};
+}
+
+GridOptions ReadGridOptions(const Arguments& args, int choice) {
+    GridOptions options;
+    if (const auto grid = args.Get(kGridOption)) {
+        if (choice != kParametersGrid) {
+            throw UsageError{"--rejilla solo tiene sentido con --parametros rejilla"};
+        }
+        if (grid->empty()) {
+            throw UsageError{"falta la ruta de --rejilla"};
+        }
+        options.grid_path = *grid;
+    }
+    if (const auto geoid = args.Get(kGeoidOption.name)) {
+        options.orthometric_heights = true;
+        options.geoid_path = *geoid;
+    }
+    return options;
 }
 
 std::vector<double> ParseNumbers(std::string_view text, std::size_t min_count,

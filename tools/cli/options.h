@@ -18,10 +18,17 @@ struct UsageError {
 class Arguments {
 public:
     // `known` lists the accepted option names (without "--"); `flags` those
-    // that take no value. Throws UsageError on an unknown option or a missing
-    // value.
+    // that take no value; `optional_files` those whose value may be left out:
+    // "--name=VALUE", or "--name FILE" when the next argument names a file of
+    // that option's extension ("--geoide x.gtx"), else no value (""). Throws
+    // UsageError on an unknown option or a missing value.
+    struct OptionalFile {
+        std::string_view name;
+        std::string_view extension; // ".gtx"
+    };
     Arguments(const std::vector<std::string>& args, const std::vector<std::string_view>& known,
-              const std::vector<std::string_view>& flags = {});
+              const std::vector<std::string_view>& flags = {},
+              const std::vector<OptionalFile>& optional_files = {});
 
     std::optional<std::string> Get(std::string_view name) const;
     bool Has(std::string_view name) const { return values_.count(std::string(name)) != 0; }
@@ -52,6 +59,20 @@ std::string_view KindName(int kind);
 // Model and parameter-choice names of the command line.
 int ParseModel(std::string_view text);
 int ParseChoice(std::string_view text);
+
+// The options of the official method, shared by punto, txt and dxf:
+//   --parametros ... rejilla   the IGN grid
+//   --rejilla RUTA.gsb         another NTv2 grid (only with --parametros rejilla)
+//   --geoide [RUTA.gtx]        orthometric heights, with the bundled geoid or another
+inline constexpr std::string_view kGridOption = "rejilla";
+inline constexpr Arguments::OptionalFile kGeoidOption = {"geoide", ".gtx"};
+struct GridOptions {
+    std::string grid_path;
+    bool orthometric_heights = false;
+    std::string geoid_path;
+};
+// Reads --rejilla and --geoide; `choice` is the parameter choice already read.
+GridOptions ReadGridOptions(const Arguments& args, int choice);
 
 // "x,y[,z]" as two or three numbers.
 std::vector<double> ParseNumbers(std::string_view text, std::size_t min_count,

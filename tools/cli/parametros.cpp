@@ -15,8 +15,9 @@ namespace {
 
 constexpr const char* kParametrosHelp =
     R"(Uso: quillon-cli parametros --datum-a ED50|ETRS89 --datum-b ED50|ETRS89
-                           --parametros nacionales|regionales|distancia|vecinos
+                           --parametros nacionales|regionales|distancia|vecinos|rejilla
                            [--modelo helmert|molodensky|afin] [--seleccion V] [--origen X,Y]
+                           [--rejilla RUTA.gsb]
 
 Prepara el juego de parámetros de una transformación de A a B y muestra el bloque
 que el motor escribe en el registro de ejecución.
@@ -25,6 +26,7 @@ que el motor escribe en el registro de ejecución.
                   regionales: estimados con los 180 vértices del catálogo
                   distancia:  estimados con los vértices a menos de V metros del origen
                   vecinos:    estimados con los V vértices más cercanos al origen
+                  rejilla:    la rejilla oficial del IGN (SPED2ETV2), o la de --rejilla
   --modelo        modelo de los parámetros estimados (por defecto helmert)
   --seleccion V   distancia en metros o número de vértices
   --origen X,Y    origen de la búsqueda en ED50 UTM huso 30 (distancia y vecinos)
@@ -41,14 +43,15 @@ int RunParametros(const std::vector<std::string>& args) {
         std::cout << kParametrosHelp;
         return 0;
     }
-    const Arguments parsed(args,
-                           {"datum-a", "datum-b", "modelo", "parametros", "seleccion", "origen"});
+    const Arguments parsed(
+        args, {"datum-a", "datum-b", "modelo", "parametros", "seleccion", "origen", kGridOption});
     if (!parsed.positional().empty()) {
         throw UsageError{"argumento de más: " + parsed.positional()[0]};
     }
     const int datum_a = ParseDatum(parsed.Require("datum-a"));
     const int datum_b = ParseDatum(parsed.Require("datum-b"));
     const int choice = ParseChoice(parsed.Require("parametros"));
+    const GridOptions options = ReadGridOptions(parsed, choice);
     int model = parsed.Has("modelo") ? ParseModel(*parsed.Get("modelo")) : kModelHelmert;
     double selection = 0.0;
     std::vector<double> origin = {0.0, 0.0};
@@ -61,7 +64,7 @@ int RunParametros(const std::vector<std::string>& args) {
     std::string report;
     const bool ready =
         PrepareParameters(datum_a, kKindUtm, datum_b, model, choice, selection, origin[0],
-                          origin[1], 0.0, 30.0, found, set, &report, true);
+                          origin[1], 0.0, 30.0, found, set, &report, true, options.grid_path);
     std::cout << report;
     if (!ready) {
         std::cerr << "quillon-cli parametros: no se ha podido preparar el juego de parámetros"

@@ -16,7 +16,10 @@ what the engine documents for a regional or local estimation:
   * the Gauss-Markov adjustment with unit weights on centroid-reduced
     coordinates, x = (A^T A)^-1 A^T l, v = A x - l, sigma0 = sqrt(v^T v / (m - u)),
     with the design matrices of Helmert 3D (coordinate-frame rotations),
-    Molodensky (partials at the reduced geodetic coordinates) and 2D affine.
+    Molodensky (partials at the reduced geodetic coordinates) and 2D affine; the
+    Molodensky latitude and longitude residuals (angles) enter sigma0 as the arcs
+    they span at their vertex, (M + h) dphi and (N + h) cos(phi) dlambda, so that
+    sigma0 is in metres for every model.
 
 The transverse Mercator is the engine's documented series (Snyder, USGS PP 1395,
 to the sixth power), written here afresh; PROJ's exact transverse Mercator
@@ -266,7 +269,7 @@ def solve_extended(a, l):
                 m[r] -= m[r, c] * m[c]
     x = m[:, -1]
     v = a @ x - l
-    return x, v @ v
+    return x, v
 
 
 def double_solutions(a, l):
@@ -299,7 +302,20 @@ def estimate(vertices, model, reverse):
     source, target = (etrs, ed50) if reverse else (ed50, etrs)
     e.s_bar, e.t_bar = (etrs_bar, ed50_bar) if reverse else (ed50_bar, etrs_bar)
     a, l = design(model, source, target, e.s_bar, e.t_bar, ETRS if reverse else ED50)
-    x, vtv = solve_extended(a, l)
+    x, v = solve_extended(a, l)
+    vtv = v @ v
+    if model == 1:
+        # Angular residuals as arcs at their vertex, on the source ellipsoid.
+        ell = ETRS if reverse else ED50
+        e2 = ell.f * (2.0 - ell.f)
+        arcs = []
+        for i, (sg, _) in enumerate(source):
+            w = 1.0 - e2 * math.sin(sg[1]) ** 2
+            n_radius = ell.a / math.sqrt(w)
+            m_radius = ell.a * (1.0 - e2) / (w * math.sqrt(w))
+            arcs += [v[3 * i] * (m_radius + sg[2]),
+                     v[3 * i + 1] * (n_radius + sg[2]) * math.cos(sg[1]), v[3 * i + 2]]
+        vtv = sum(c * c for c in arcs)
     e.x = [float(c) for c in x]
     # How far double-precision solvers stray from it, slot by slot.
     e.spread = [max(abs(float(s[k]) - e.x[k]) for s in double_solutions(a, l))
