@@ -777,8 +777,10 @@ TEST_F(DxfProcessing, GridRefusesADrawingReachingBeyondIt) {
                            "100000.0", " 21", "3800000.0", "  0", "ENDSEC", "  0", "EOF"})),
               0);
     EXPECT_FALSE(std::filesystem::exists(dir_.File("out.dxf")));
-    EXPECT_TRUE(LogEndsWith("Línea 24 rechazada: fuera de la rejilla\r\n"
-                            "El dibujo no se ha transformado (coordenadas rechazadas: 1)\r\n"))
+    EXPECT_TRUE(LogHas("Línea 24 rechazada: fuera de la rejilla\r\n"
+                       "Líneas rechazadas.....: 1\r\n"
+                       "El dibujo no se ha transformado: tiene coordenadas que no se pueden "
+                       "transformar\r\n"))
         << log_;
     // Orthometric heights have nothing to change in a drawing: no geoid is
     // needed (a missing one does not fail the run) and the log says so.

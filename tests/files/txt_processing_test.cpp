@@ -307,7 +307,7 @@ TEST_F(TxtProcessing, GridRejectsPointsOutsideIt) {
               "t\r\n1\t299888.481\t4149794.973\t100.000\t30.");
     EXPECT_NE(log_.find("Línea 4 rechazada: fuera de la rejilla\r\n"), std::string::npos);
     EXPECT_NE(log_.find("Línea 1003 rechazada: fuera de la rejilla\r\n"
-                        "... y 2 líneas rechazadas más\r\n"),
+                        "Otras 2 líneas rechazadas no se detallan\r\n"),
               std::string::npos);
     EXPECT_EQ(log_.find("Línea 1004 rechazada"), std::string::npos);
     EXPECT_TRUE(LogEndsWith("Número de puntos.....: 2\r\nLíneas rechazadas.....: 1002\r\n"))

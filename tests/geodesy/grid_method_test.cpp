@@ -171,8 +171,7 @@ protected:
             return 50.0f;
         }).Save(dir_.File("n50.gtx"));
         std::string failure;
-        ASSERT_TRUE(PrepareGeoid(with_geoid_, dir_.File("n50.gtx"), nullptr, &failure))
-            << failure;
+        ASSERT_TRUE(PrepareGeoid(with_geoid_, dir_.File("n50.gtx"), nullptr, &failure)) << failure;
     }
 
     // The national set of a direction, with or without the geoid.

@@ -132,8 +132,7 @@ int RunPunto(const std::vector<std::string>& args) {
     } else {
         SetSpainParameters(DirectionOf(a.datum, b.datum), set);
     }
-    if (options.orthometric_heights &&
-        !PrepareGeoid(set, options.geoid_path, nullptr, &failure)) {
+    if (options.orthometric_heights && !PrepareGeoid(set, options.geoid_path, nullptr, &failure)) {
         std::cerr << "quillon-cli punto: " << failure;
         return 1;
     }
