@@ -17,8 +17,15 @@ add_custom_command(OUTPUT ${QUILLON_CLI_MAN}
 add_custom_target(quillon_cli_man ALL DEPENDS ${QUILLON_CLI_MAN})
 install(FILES ${QUILLON_CLI_MAN} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
-install(FILES ${PROJECT_SOURCE_DIR}/LICENSE
-    DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/quillon RENAME copyright)
+# The copyright file: the program's own licence, then the attribution that
+# CC-BY 4.0 asks for the IGN grid and geoid the package carries.
+set(QUILLON_COPYRIGHT ${CMAKE_BINARY_DIR}/copyright)
+file(READ ${PROJECT_SOURCE_DIR}/LICENSE QUILLON_LICENSE_TEXT)
+file(READ ${PROJECT_SOURCE_DIR}/data/ign/README.md QUILLON_IGN_TEXT)
+file(WRITE ${QUILLON_COPYRIGHT} "Quillon and libdezadiravevava\n\n${QUILLON_LICENSE_TEXT}\n"
+    "usr/share/dezadiravevava/SPED2ETV2.gsb, usr/share/dezadiravevava/EGM08_REDNAP.gtx\n\n"
+    "${QUILLON_IGN_TEXT}")
+install(FILES ${QUILLON_COPYRIGHT} DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/quillon)
 
 set(CPACK_PACKAGE_NAME quillon)
 set(CPACK_PACKAGE_VENDOR "Quillon")

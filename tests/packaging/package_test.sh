@@ -35,11 +35,14 @@ for file in usr/bin/quillon usr/bin/quillon-cli \
     usr/share/doc/quillon/copyright; do
     [ -e "$root/$file" ] || fail "the package has no /$file"
 done
-for grid in "$source"/data/ign/*; do
+for grid in "$source"/data/ign/*.gsb "$source"/data/ign/*.gtx; do
     [ -e "$grid" ] || continue
     [ -e "$root/usr/share/dezadiravevava/$(basename "$grid")" ] ||
         fail "the package has no /usr/share/dezadiravevava/$(basename "$grid")"
 done
+# The grids' licence asks for their attribution.
+grep -q "Creative Commons Attribution 4.0" "$root/usr/share/doc/quillon/copyright" ||
+    fail "the copyright file does not give the IGN grids' CC-BY 4.0 attribution"
 # Dependencies come from Debian's own packages.
 for dependency in libqt6widgets6 libstdc++6 fonts-dejavu-core; do
     grep -q "^ Depends:.*$dependency" "$work/control" || fail "Depends does not name $dependency"
