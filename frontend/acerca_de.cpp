@@ -27,44 +27,44 @@ AcercaDe::AcercaDe(Programa& programa, QWidget* parent) : QDialog(parent), progr
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(Twips(6960), Twips(5400));
 
-    Picture1 = new QLabel(this);
-    Picture1->setObjectName(QStringLiteral("Picture1"));
-    Picture1->setGeometry(Twips(240), Twips(240), Twips(960), Twips(960));
-    Picture1->setAlignment(Qt::AlignCenter);
-    Picture1->setPixmap(programa_.Picture(QStringLiteral("acerca.png")));
+    theodolitePicture = new QLabel(this);
+    theodolitePicture->setObjectName(QStringLiteral("theodolitePicture"));
+    theodolitePicture->setGeometry(Twips(240), Twips(240), Twips(960), Twips(960));
+    theodolitePicture->setAlignment(Qt::AlignCenter);
+    theodolitePicture->setPixmap(programa_.Picture(QStringLiteral("acerca.png")));
 
-    Picture2 = new QLabel(this);
-    Picture2->setObjectName(QStringLiteral("Picture2"));
-    Picture2->setGeometry(Twips(5760), Twips(240), Twips(960), Twips(960));
-    Picture2->setAlignment(Qt::AlignCenter);
+    iconPicture = new QLabel(this);
+    iconPicture->setObjectName(QStringLiteral("iconPicture"));
+    iconPicture->setGeometry(Twips(5760), Twips(240), Twips(960), Twips(960));
+    iconPicture->setAlignment(Qt::AlignCenter);
     const QPixmap icon = programa_.Picture(QStringLiteral("quillon.png"));
     if (!icon.isNull()) {
-        Picture2->setPixmap(
+        iconPicture->setPixmap(
             icon.scaled(Twips(960), Twips(960), Qt::KeepAspectRatio, Qt::SmoothTransformation));
     }
 
-    Label1 = new QLabel(QStringLiteral("Quillon"), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setFont(SansFont(13.5, true));
-    Label1->setAlignment(Qt::AlignCenter);
-    Label1->setGeometry(Twips(1440), Twips(240), Twips(4080), Twips(450));
+    nameLabel = new QLabel(QStringLiteral("Quillon"), this);
+    nameLabel->setObjectName(QStringLiteral("nameLabel"));
+    nameLabel->setFont(SansFont(13.5, true));
+    nameLabel->setAlignment(Qt::AlignCenter);
+    nameLabel->setGeometry(Twips(1440), Twips(240), Twips(4080), Twips(450));
 
-    Label2 = new QLabel(this);
-    Label2->setObjectName(QStringLiteral("Label2"));
-    Label2->setAlignment(Qt::AlignCenter);
-    Label2->setGeometry(Twips(1440), Twips(720), Twips(4080), Twips(300));
+    versionLabel = new QLabel(this);
+    versionLabel->setObjectName(QStringLiteral("versionLabel"));
+    versionLabel->setAlignment(Qt::AlignCenter);
+    versionLabel->setGeometry(Twips(1440), Twips(720), Twips(4080), Twips(300));
 
-    Label3 = new QLabel(QStringLiteral("Realizado por:"), this);
-    Label3->setObjectName(QStringLiteral("Label3"));
-    Label3->setFont(SansFont(8, true));
-    Label3->setGeometry(Twips(240), Twips(1440), Twips(6480), Twips(270));
+    authorsHeadingLabel = new QLabel(QStringLiteral("Realizado por:"), this);
+    authorsHeadingLabel->setObjectName(QStringLiteral("authorsHeadingLabel"));
+    authorsHeadingLabel->setFont(SansFont(8, true));
+    authorsHeadingLabel->setGeometry(Twips(240), Twips(1440), Twips(6480), Twips(270));
 
-    Label4 = new QLabel(this);
-    Label4->setObjectName(QStringLiteral("Label4"));
-    Label4->setWordWrap(true);
-    Label4->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Label4->setGeometry(Twips(240), Twips(1740), Twips(6480), Twips(2880));
-    Label4->setText(
+    creditsLabel = new QLabel(this);
+    creditsLabel->setObjectName(QStringLiteral("creditsLabel"));
+    creditsLabel->setWordWrap(true);
+    creditsLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    creditsLabel->setGeometry(Twips(240), Twips(1740), Twips(6480), Twips(2880));
+    creditsLabel->setText(
         QStringLiteral("Taller de Geodesia Quillon (organización ficticia).\n\n"
                        "Catálogo de vértices geodésicos parcialmente sintético: 4 vértices con "
                        "valores publicados y 176 sintéticos, elaborados con la rejilla oficial "
@@ -74,21 +74,21 @@ AcercaDe::AcercaDe(Programa& programa, QWidget* parent) : QDialog(parent), progr
                        "provincias y comunidades vecinas de es-atlas (datos del IGN, "
                        "CC-BY 4.0 www.ign.es)."));
 
-    Command1 = new QPushButton(QStringLiteral("Aceptar"), this);
-    Command1->setObjectName(QStringLiteral("Command1"));
-    Command1->setGeometry((width() - Twips(1335)) / 2, Twips(4815), Twips(1335), Twips(375));
-    Command1->setDefault(true);
-    connect(Command1, &QPushButton::clicked, this, &AcercaDe::Command1_Click);
+    acceptButton = new QPushButton(QStringLiteral("Aceptar"), this);
+    acceptButton->setObjectName(QStringLiteral("acceptButton"));
+    acceptButton->setGeometry((width() - Twips(1335)) / 2, Twips(4815), Twips(1335), Twips(375));
+    acceptButton->setDefault(true);
+    connect(acceptButton, &QPushButton::clicked, this, &AcercaDe::Accept);
 
     Form_Load();
 }
 
 void AcercaDe::Form_Load() {
-    Label2->setText(VersionCaption());
+    versionLabel->setText(VersionCaption());
     move(Twips(2000), Twips(1500));
 }
 
-void AcercaDe::Command1_Click() {
+void AcercaDe::Accept() {
     done(QDialog::Accepted);
 }
 

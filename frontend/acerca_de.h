@@ -20,17 +20,17 @@ public:
     // The box is deleted when it closes.
     explicit AcercaDe(Programa& programa, QWidget* parent = nullptr);
 
-    QLabel* Label1 = nullptr;        // program name
-    QLabel* Label2 = nullptr;        // version
-    QLabel* Picture1 = nullptr;      // theodolite
-    QLabel* Picture2 = nullptr;      // program icon
-    QLabel* Label3 = nullptr;        // "Realizado por:"
-    QLabel* Label4 = nullptr;        // credits
-    QPushButton* Command1 = nullptr; // "Aceptar"
+    QLabel* nameLabel = nullptr;           // program name
+    QLabel* versionLabel = nullptr;        // version
+    QLabel* theodolitePicture = nullptr;   // theodolite
+    QLabel* iconPicture = nullptr;         // program icon
+    QLabel* authorsHeadingLabel = nullptr; // "Realizado por:"
+    QLabel* creditsLabel = nullptr;        // credits
+    QPushButton* acceptButton = nullptr;   // "Aceptar"
 
 public slots:
     void Form_Load();
-    void Command1_Click();
+    void Accept();
     // Every way out ("Aceptar", Enter, Esc, the close box) enables and
     // focuses the frame window and closes the box completely.
     void done(int result) override;

@@ -16,9 +16,9 @@ public:
 
 public slots:
     // "&Añadir": appends the typed point and empties the fields for the next.
-    void Command1_Click() override;
+    void Confirm() override;
     // "&Cerrar" (also Esc): back to the form, with the last point selected.
-    void Command2_Click() override;
+    void Leave() override;
 };
 
 } // namespace quillon

@@ -27,10 +27,10 @@ Ayuda::Ayuda(Programa& programa, const QString& documentPath, QWidget* parent)
     setAttribute(Qt::WA_DeleteOnClose);
 
     document_ = new QPdfDocument(this);
-    Pdf1 = new QPdfView(this);
-    Pdf1->setObjectName(QStringLiteral("Pdf1"));
-    Pdf1->setDocument(document_);
-    Pdf1->move(5, 5);
+    pdfView = new QPdfView(this);
+    pdfView->setObjectName(QStringLiteral("pdfView"));
+    pdfView->setDocument(document_);
+    pdfView->move(5, 5);
 
     static const std::array<QString, 5> kCaptions = {
         QStringLiteral("&Salir"),
@@ -41,23 +41,26 @@ Ayuda::Ayuda(Programa& programa, const QString& documentPath, QWidget* parent)
     };
     for (int index = 1; index <= 5; ++index) {
         auto* button = new QPushButton(kCaptions[static_cast<std::size_t>(index - 1)], this);
-        button->setObjectName(QStringLiteral("Command1_%1").arg(index));
+        static constexpr std::array<const char*, 5> kNames = {"exitButton", "firstPageButton",
+                                                              "previousPageButton",
+                                                              "nextPageButton", "lastPageButton"};
+        button->setObjectName(QString::fromLatin1(kNames[static_cast<std::size_t>(index - 1)]));
         button->setFont(SansFont(9.75, true));
         button->setGeometry(Twips(kButtonGap + (index - 1) * (kButtonWidth + kButtonGap)), 0,
                             Twips(kButtonWidth), Twips(375));
-        connect(button, &QPushButton::clicked, this, [this, index] { Command1_Click(index); });
+        connect(button, &QPushButton::clicked, this, [this, index] { PageButtonClicked(index); });
         buttons_[static_cast<std::size_t>(index - 1)] = button;
     }
 
     Form_Load();
 }
 
-QPushButton* Ayuda::Command1(int index) const {
+QPushButton* Ayuda::pageButton(int index) const {
     return index >= 1 && index <= 5 ? buttons_[static_cast<std::size_t>(index - 1)] : nullptr;
 }
 
 int Ayuda::currentPage() const {
-    return Pdf1->pageNavigator()->currentPage();
+    return pdfView->pageNavigator()->currentPage();
 }
 
 void Ayuda::Form_Load() {
@@ -73,7 +76,7 @@ void Ayuda::Form_Resize() {
     for (QPushButton* button : buttons_) {
         button->move(button->x(), h - 30);
     }
-    Pdf1->resize(std::max(0, w - 10), std::max(0, h - 50));
+    pdfView->resize(std::max(0, w - 10), std::max(0, h - 50));
 }
 
 void Ayuda::resizeEvent(QResizeEvent* event) {
@@ -81,7 +84,7 @@ void Ayuda::resizeEvent(QResizeEvent* event) {
     Form_Resize();
 }
 
-void Ayuda::Command1_Click(int index) {
+void Ayuda::PageButtonClicked(int index) {
     const int last = document_->pageCount() - 1;
     switch (index) {
     case 1:
@@ -109,7 +112,7 @@ void Ayuda::Command1_Click(int index) {
 
 void Ayuda::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape) {
-        Command1_Click(1);
+        PageButtonClicked(1);
         return;
     }
     QWidget::keyPressEvent(event);
@@ -124,8 +127,8 @@ void Ayuda::OpenDocument(const QString& path) {
 // Mode 1: one page at a time, fitted to the viewer's width.
 void Ayuda::SetView(int mode) {
     if (mode == 1) {
-        Pdf1->setPageMode(QPdfView::PageMode::SinglePage);
-        Pdf1->setZoomMode(QPdfView::ZoomMode::FitToWidth);
+        pdfView->setPageMode(QPdfView::PageMode::SinglePage);
+        pdfView->setZoomMode(QPdfView::ZoomMode::FitToWidth);
     }
 }
 
@@ -133,7 +136,7 @@ void Ayuda::GoToPage(int page) {
     if (document_->pageCount() <= 0) {
         return;
     }
-    Pdf1->pageNavigator()->jump(std::clamp(page, 0, document_->pageCount() - 1), QPointF());
+    pdfView->pageNavigator()->jump(std::clamp(page, 0, document_->pageCount() - 1), QPointF());
 }
 
 } // namespace quillon

@@ -20,18 +20,18 @@ public:
     // window is deleted when it closes.
     Ayuda(Programa& programa, const QString& documentPath, QWidget* parent = nullptr);
 
-    QPdfView* Pdf1 = nullptr;
+    QPdfView* pdfView = nullptr;
     QPdfDocument* document() const { return document_; }
-    // Buttons of the control array Command1(1..5): 1 "&Salir", 2 "&Inicio",
+    // Buttons of the control array pageButton(1..5): 1 "&Salir", 2 "&Inicio",
     // 3 "&Retroceder página", 4 "&Avanzar página", 5 "&Fin".
-    QPushButton* Command1(int index) const;
+    QPushButton* pageButton(int index) const;
     // Page shown by the viewer, from 0.
     int currentPage() const;
 
 public slots:
     void Form_Load();
     void Form_Resize();
-    void Command1_Click(int index);
+    void PageButtonClicked(int index);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

@@ -1,5 +1,5 @@
-// The edit-point dialog "epunto" ("Editar punto"): changes the point of the
-// selected line of the point list.
+// The edit-point dialog "epunto" ("Editar punto"): changes a point of the
+// point list (the selected one, or the one double-clicked).
 #pragma once
 
 #include "dialogo_punto.h"
@@ -16,10 +16,10 @@ public:
     void Abrir(CoordinateKind kind, int point);
 
 public slots:
-    // "&Aceptar": overwrites the point and its line with the typed values.
-    void Command1_Click() override;
+    // "&Aceptar": replaces the point with the typed values.
+    void Confirm() override;
     // "&Cancelar" (also Esc): back to the form, nothing changed.
-    void Command2_Click() override;
+    void Leave() override;
 };
 
 } // namespace quillon

@@ -1,17 +1,12 @@
 #include "guardar.h"
 
-#include "calculo.h"
-#include "programa.h"
-#include "services.h"
+#include "opciones.h"
 #include "texto.h"
-#include "transformacion.h"
-#include "ventanalog.h"
+#include "transf_control.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QListWidget>
-#include <QRadioButton>
 #include <QSaveFile>
 #include <QTemporaryFile>
 #include <cstdio>
@@ -20,24 +15,20 @@ namespace quillon {
 
 namespace {
 
-constexpr int kGeodetic = 1;
-constexpr int kUtm = 2;
-constexpr int kGeocentric = 3;
-
 QByteArray N(double v) {
     return ToCp1252(NumberText(v));
 }
 
 } // namespace
 
-QByteArray ResultsTextAs(const QVector<PointRecord>& results, int count, int kind) {
-    QByteArray out = kind == kGeocentric ? "ID,X,Y,Z\n\r\n"
-                     : kind == kGeodetic ? "ID,Latitud,Longitud,h\r\n"
-                                         : "ID,X UTM,Y UTM,h,Huso\r\n";
+QByteArray ResultsTextAs(const QVector<PointRecord>& results, int count, CoordinateKind kind) {
+    QByteArray out = kind == CoordinateKind::Geocentric ? "ID,X,Y,Z\n\r\n"
+                     : kind == CoordinateKind::Geodetic ? "ID,Latitud,Longitud,h\r\n"
+                                                        : "ID,X UTM,Y UTM,h,Huso\r\n";
     for (int n = 0; n < count; ++n) {
         const PointRecord& r = results[n];
         out += ToCp1252(r.id) + ',' + N(r.c1) + ',' + N(r.c2) + ',' + N(r.c3);
-        if (kind == kUtm) {
+        if (kind == CoordinateKind::Utm) {
             out += ',' + N(r.zone);
         }
         out += "\r\n";
@@ -45,14 +36,14 @@ QByteArray ResultsTextAs(const QVector<PointRecord>& results, int count, int kin
     return out;
 }
 
-QByteArray ResultsText(const QVector<PointRecord>& results, int count, int kind) {
-    QByteArray out = kind == kGeocentric ? "ID\tX\tY\tZ\r\n"
-                     : kind == kGeodetic ? "ID\tLatitud\tLongitud\th\r\n"
-                                         : "ID\tX UTM\tY UTM\tH\tHuso\r\n";
+QByteArray ResultsText(const QVector<PointRecord>& results, int count, CoordinateKind kind) {
+    QByteArray out = kind == CoordinateKind::Geocentric ? "ID\tX\tY\tZ\r\n"
+                     : kind == CoordinateKind::Geodetic ? "ID\tLatitud\tLongitud\th\r\n"
+                                                        : "ID\tX UTM\tY UTM\tH\tHuso\r\n";
     for (int n = 0; n < count; ++n) {
         const PointRecord& r = results[n];
         out += ToCp1252(r.id) + ",\t" + N(r.c1) + '\t' + N(r.c2) + '\t' + N(r.c3);
-        if (kind == kUtm) {
+        if (kind == CoordinateKind::Utm) {
             out += '\t' + N(r.zone);
         }
         out += "\r\r\n";
@@ -60,12 +51,12 @@ QByteArray ResultsText(const QVector<PointRecord>& results, int count, int kind)
     return out;
 }
 
-QByteArray DrawingPointFile(const QVector<PointRecord>& results, int count, int kind) {
-    QByteArray out = kind == kGeodetic ? "ID\tLong\tLat\tZ\r\n" : "ID\tX\tY\tZ\r\n";
+QByteArray DrawingPointFile(const QVector<PointRecord>& results, int count, CoordinateKind kind) {
+    QByteArray out = kind == CoordinateKind::Geodetic ? "ID\tLong\tLat\tZ\r\n" : "ID\tX\tY\tZ\r\n";
     for (int n = 0; n < count; ++n) {
         const PointRecord& r = results[n];
         out += N(n + 1) + '\t';
-        if (kind == kGeodetic) {
+        if (kind == CoordinateKind::Geodetic) {
             out += N(PackedToDegrees(r.c2)) + '\t' + N(PackedToDegrees(r.c1));
         } else {
             out += N(r.c1) + '\t' + N(r.c2);
@@ -96,26 +87,40 @@ bool SaveWhole(const QString& path, const QByteArray& bytes) {
     return file.commit();
 }
 
-Guardado::Guardado(Calculo& form, Programa& programa) : form_(form), programa_(programa) {}
-
-int Guardado::TargetKind() const {
-    return form_.Option4->isChecked() ? kGeocentric : form_.Option5->isChecked() ? kGeodetic : kUtm;
+QByteArray MetadataText(const QStringList& logLines) {
+    QByteArray text;
+    for (const QString& line : logLines) {
+        text += ToCp1252(line) + "\r\n";
+    }
+    return text;
 }
 
-int Guardado::ResultCount() const {
-    return form_.List2->count();
+QString FormatExtension(SaveFormat format) {
+    return format == SaveFormat::Drawing ? QStringLiteral(".dxf") : QStringLiteral(".txt");
 }
 
-void Guardado::Failed(const QString& path) {
-    programa_.messages().Show(QStringLiteral("No se ha podido guardar el archivo\r") + path,
-                              QStringLiteral("Error"), MessageIcon::Critical);
+std::optional<SaveFormat> FormatOfName(const QString& path) {
+    if (path.endsWith(QStringLiteral(".dxf"), Qt::CaseInsensitive)) {
+        return SaveFormat::Drawing;
+    }
+    if (path.endsWith(QStringLiteral(".txt"), Qt::CaseInsensitive)) {
+        return SaveFormat::Text;
+    }
+    return std::nullopt;
 }
 
-bool Guardado::SaveDrawing(const QString& path) {
-    const ProgramState& state = programa_.state();
-    const QString points = programa_.TempFile(QString::fromLatin1(kDrawingPointFile));
-    if (points.isEmpty() ||
-        !SaveWhole(points, DrawingPointFile(state.ResultTable, ResultCount(), TargetKind()))) {
+QString WithExtension(const QString& path, SaveFormat format) {
+    const QString extension = FormatExtension(format);
+    return path.endsWith(extension, Qt::CaseInsensitive) ? path : path + extension;
+}
+
+bool SaveDrawing(TransfControl& transf, const QVector<PointRecord>& results, int count,
+                 CoordinateKind kind, const QString& tempFolder, const QString& path) {
+    if (tempFolder.isEmpty()) {
+        return false;
+    }
+    const QString points = QDir(tempFolder).filePath(QString::fromLatin1(kDrawingPointFile));
+    if (!SaveWhole(points, DrawingPointFile(results, count, kind))) {
         return false;
     }
     // The engine writes the drawing beside the target, which it replaces only
@@ -125,8 +130,8 @@ bool Guardado::SaveDrawing(const QString& path) {
     bool saved = partial.open();
     if (saved) {
         partial.close();
-        saved = form_.Transf1.ConvertirTXTaDXF(points.toStdString(),
-                                               partial.fileName().toStdString(), TargetKind()) == 1;
+        saved = transf.ConvertirTXTaDXF(points.toStdString(), partial.fileName().toStdString(),
+                                        KindCode(kind)) == 1;
     }
     if (saved) {
         saved = std::rename(QFile::encodeName(partial.fileName()).constData(),
@@ -139,86 +144,6 @@ bool Guardado::SaveDrawing(const QString& path) {
     }
     QFile::remove(points);
     return saved;
-}
-
-bool Guardado::SaveCopyOfDrawing(const QString& path) {
-    QByteArray drawing;
-    return ReadWholeFile(programa_.TempFile(QString::fromLatin1(kDrawingOutput)), drawing) &&
-           SaveWhole(path, drawing);
-}
-
-bool Guardado::SaveMetadata() {
-    const QString path = MetadataFileName(programa_.state().saveFileName);
-    QByteArray text;
-    if (const VentanaLog* log = programa_.loadedVentanaLog()) {
-        for (int i = 0; i < log->List1->count(); ++i) {
-            text += ToCp1252(log->List1->item(i)->text()) + "\r\n";
-        }
-    }
-    if (!SaveWhole(path, text)) {
-        Failed(path);
-        return false;
-    }
-    return true;
-}
-
-void Guardado::GuardarComo() {
-    ProgramState& state = programa_.state();
-    if (form_.List2->count() == 0) {
-        programa_.messages().Show(QStringLiteral("No hay ningún punto para salvar"),
-                                  QStringLiteral("Error"), MessageIcon::Critical);
-        return;
-    }
-    CommonDialog& dialog = form_.CommonDialog2;
-    if (state.drawingMode) {
-        dialog.filter = QStringLiteral("Autocad DXF (*.dxf)|*.dxf|");
-        const QString chosen = programa_.files().ShowSave(dialog);
-        if (chosen.isEmpty()) {
-            return; // cancelled: nothing is saved, the last file name stays
-        }
-        state.saveFileName = chosen;
-        if (!SaveCopyOfDrawing(chosen)) {
-            Failed(chosen);
-            return;
-        }
-        SaveMetadata();
-        return;
-    }
-    if (!state.saveFileName.isEmpty()) {
-        dialog.fileName =
-            TextBeforeLast(TextAfterLast(state.saveFileName, QLatin1Char('/')), QLatin1Char('.'));
-    }
-    dialog.filter = QStringLiteral("txt (*.txt)|*.txt|Autocad 12 dxf (*.dxf)|*.dxf");
-    dialog.filterIndex = 1;
-    const QString chosen = programa_.files().ShowSave(dialog);
-    if (chosen.isEmpty()) {
-        return;
-    }
-    state.saveFileName = chosen;
-    const bool saved =
-        dialog.filterIndex == 2
-            ? SaveDrawing(chosen)
-            : SaveWhole(chosen, ResultsTextAs(state.ResultTable, ResultCount(), TargetKind()));
-    if (!saved) {
-        Failed(chosen);
-        return;
-    }
-    SaveMetadata();
-}
-
-void Guardado::Guardar() {
-    ProgramState& state = programa_.state();
-    if (state.saveFileName.isEmpty()) {
-        GuardarComo();
-        return;
-    }
-    const bool saved = form_.CommonDialog2.filterIndex == 2
-                           ? SaveDrawing(state.saveFileName)
-                           : SaveWhole(state.saveFileName,
-                                       ResultsText(state.ResultTable, ResultCount(), TargetKind()));
-    if (!saved) {
-        Failed(state.saveFileName);
-    }
 }
 
 } // namespace quillon

@@ -1,5 +1,7 @@
 // The zone dialog "huso" ("Huso del fichero DXF"): asks for the UTM zone of
-// a drawing read as input while the source kind is UTM.
+// a drawing chosen as input while the source kind is UTM. The drawing
+// becomes the input only when a zone is accepted; cancelling leaves the
+// input as it was.
 #pragma once
 
 #include <QWidget>
@@ -18,12 +20,12 @@ class Huso : public QWidget {
 public:
     explicit Huso(Programa& programa, QWidget* parent = nullptr);
 
-    QLabel* Label1 = nullptr;        // "COORDENADAS"
-    QLabel* Label2 = nullptr;        // "U.T.M."
-    QLabel* Label3 = nullptr;        // "Huso"
-    CampoTexto* Text1 = nullptr;     // the zone
-    QPushButton* Command1 = nullptr; // "&Aceptar"
-    QPushButton* Command2 = nullptr; // "&Cancelar"
+    QLabel* headingLabel = nullptr; // "COORDENADAS"
+    QLabel* kindLabel = nullptr;    // "U.T.M."
+    QLabel* zoneLabel = nullptr;    // "Huso"
+    CampoTexto* zoneEdit = nullptr;
+    QPushButton* acceptButton = nullptr; // "&Aceptar"
+    QPushButton* cancelButton = nullptr; // "&Cancelar"
 
     // Shows the dialog and disables the transformation form until a zone is
     // accepted or the drawing dropped.
@@ -31,18 +33,16 @@ public:
 
 public slots:
     // "&Aceptar": the zone of the drawing, 30 when none is given.
-    void Command1_Click();
+    void Accept();
     // "&Cancelar" (also Esc and the close box): drops the drawing.
-    void Command2_Click();
+    void Cancel();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    // Sets the drawing's zone, adds its line to the point list and goes
-    // back to the form.
-    void AcceptZone(double zone);
+    void Finish();
     Calculo& form() const;
 
     Programa& programa_;

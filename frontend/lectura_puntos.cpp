@@ -10,7 +10,6 @@
 #include <array>
 #include <charconv>
 #include <cmath>
-#include <limits>
 #include <string>
 
 namespace quillon {
@@ -25,27 +24,18 @@ const std::array<QString, 3> kCoordinateNames = {
     QStringLiteral("La tercera coordenada del punto"),
 };
 
-bool IsBlank(QChar c) {
-    return c == QLatin1Char(' ') || c == QLatin1Char('\t');
-}
-
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-bool ReadsAsNumber(const QLocale& locale, const QString& text) {
-    bool ok = false;
-    const double value = locale.toDouble(text, &ok);
-    return ok && std::isfinite(value);
-}
-
 // A zone item must be the number 29, 30 or 31.
 bool IsZoneItem(const QString& item, double& zone) {
-    if (!IsNumericText(item)) {
-        return false;
-    }
-    zone = LeadingValue(item);
-    return zone == 29.0 || zone == 30.0 || zone == 31.0;
+    return ReadDecimal(item, zone) && (zone == 29.0 || zone == 30.0 || zone == 31.0);
+}
+
+// The messages of a refused point of a file end with this line.
+QString Dropped(const QString& problem) {
+    return problem + QLatin1Char('\r') + kPointDropped;
 }
 
 } // namespace
@@ -62,85 +52,103 @@ QString PointLine(const PointRecord& point, bool withZone) {
     return line;
 }
 
-QString FieldText(double value) {
-    QString text = NumberText(value);
-    if (text.startsWith(QLatin1Char(' '))) {
-        text.remove(0, 1);
-    }
-    return text;
-}
-
 // --- Numbers --------------------------------------------------------------------
 
-bool IsNumericText(const QString& text) {
+bool ReadDecimal(const QString& text, double& value) {
     const QString trimmed = text.trimmed();
-    if (trimmed.isEmpty()) {
-        return false;
-    }
-    QLocale c = QLocale::c();
-    c.setNumberOptions(QLocale::RejectGroupSeparator);
-    QLocale user;
-    user.setNumberOptions(QLocale::RejectGroupSeparator);
-    return ReadsAsNumber(c, trimmed) || ReadsAsNumber(user, trimmed);
-}
-
-double LeadingValue(const QString& text) {
-    std::string compact;
-    compact.reserve(static_cast<std::size_t>(text.size()));
-    for (const QChar c : text) {
-        if (c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\r') ||
-            c == QLatin1Char('\n')) {
-            continue;
+    std::string number;
+    number.reserve(static_cast<std::size_t>(trimmed.size()));
+    qsizetype at = 0;
+    const auto here = [&]() -> char {
+        if (at >= trimmed.size()) {
+            return '\0';
         }
-        // Anything outside ASCII ends the number; '\x01' cannot continue it.
-        compact += c.unicode() < 0x80 ? static_cast<char>(c.unicode()) : '\x01';
-    }
-
-    std::size_t at = 0;
-    bool negative = false;
-    if (at < compact.size() && (compact[at] == '+' || compact[at] == '-')) {
-        negative = compact[at] == '-';
+        const char16_t c = trimmed[at].unicode();
+        return c < 0x80 ? static_cast<char>(c) : '\x01';
+    };
+    if (here() == '+' || here() == '-') {
+        number += here();
         ++at;
     }
-    std::string number;
     bool digits = false;
-    while (at < compact.size() && IsDigit(compact[at])) {
-        number += compact[at++];
+    while (IsDigit(here())) {
+        number += here();
+        ++at;
         digits = true;
     }
-    if (at < compact.size() && compact[at] == '.') {
-        number += compact[at++];
-        while (at < compact.size() && IsDigit(compact[at])) {
-            number += compact[at++];
+    if (here() == '.' || here() == ',') {
+        number += '.';
+        ++at;
+        while (IsDigit(here())) {
+            number += here();
+            ++at;
             digits = true;
         }
     }
     if (!digits) {
-        return 0.0;
+        return false;
     }
-    bool negativeExponent = false;
-    if (at < compact.size() && std::string("EeDd").find(compact[at]) != std::string::npos) {
-        std::size_t exponentAt = at + 1;
-        std::string exponent = "e";
-        if (exponentAt < compact.size() &&
-            (compact[exponentAt] == '+' || compact[exponentAt] == '-')) {
-            negativeExponent = compact[exponentAt] == '-';
-            exponent += compact[exponentAt++];
+    if (here() == 'e' || here() == 'E') {
+        number += 'e';
+        ++at;
+        if (here() == '+' || here() == '-') {
+            number += here();
+            ++at;
         }
-        if (exponentAt < compact.size() && IsDigit(compact[exponentAt])) {
-            while (exponentAt < compact.size() && IsDigit(compact[exponentAt])) {
-                exponent += compact[exponentAt++];
-            }
-            number += exponent;
+        if (!IsDigit(here())) {
+            return false;
+        }
+        while (IsDigit(here())) {
+            number += here();
+            ++at;
         }
     }
+    if (at != trimmed.size()) {
+        return false; // anything after the number
+    }
+    // from_chars takes no leading '+'.
+    const char* first = number.data() + (number.front() == '+' ? 1 : 0);
+    double read = 0.0;
+    const auto result = std::from_chars(first, number.data() + number.size(), read);
+    if (result.ec != std::errc() || !std::isfinite(read)) {
+        return false;
+    }
+    value = read;
+    return true;
+}
 
-    double value = 0.0;
-    const auto result = std::from_chars(number.data(), number.data() + number.size(), value);
-    if (result.ec == std::errc::result_out_of_range) {
-        value = negativeExponent ? 0.0 : std::numeric_limits<double>::infinity();
+QString DecimalText(double value, const QLocale& locale) {
+    QLocale plain = locale;
+    plain.setNumberOptions(QLocale::OmitGroupSeparator);
+    return plain.toString(value, 'f', QLocale::FloatingPointShortest);
+}
+
+// --- Sexagesimal angles -------------------------------------------------------------
+
+QString PackedAngleProblem(double packed, const QString& field, int maxDegrees) {
+    if (!(std::fabs(packed) <= maxDegrees + 1)) {
+        return QStringLiteral("%1: ha de estar entre -%2 y %2 grados").arg(field).arg(maxDegrees);
     }
-    return negative ? -value : value;
+    // DD.MMSSsss read in units of 1e-9 after rounding, so that 37.46 is 46
+    // minutes and not 45 minutes and 99.99... seconds.
+    const auto units = static_cast<long long>(std::llround(std::fabs(packed) * 1e9));
+    const long long degrees = units / 1000000000LL;
+    const long long minutes = units % 1000000000LL / 10000000LL;
+    const long long seconds = units % 10000000LL; // in units of 1e-5 s
+    if (minutes >= 60) {
+        return QStringLiteral("%1: los minutos (%2) han de ser menores que 60")
+            .arg(field)
+            .arg(minutes);
+    }
+    if (seconds >= 6000000LL) {
+        return QStringLiteral("%1: los segundos (%2) han de ser menores que 60")
+            .arg(field)
+            .arg(static_cast<double>(seconds) / 1e5);
+    }
+    if (degrees > maxDegrees || (degrees == maxDegrees && units % 1000000000LL != 0)) {
+        return QStringLiteral("%1: ha de estar entre -%2 y %2 grados").arg(field).arg(maxDegrees);
+    }
+    return {};
 }
 
 // --- Point files ------------------------------------------------------------------
@@ -156,14 +164,21 @@ QString DecodePointFile(const QByteArray& bytes) {
     return FromCp1252(bytes);
 }
 
-PointItemReader::PointItemReader(QString text) : text_(std::move(text)) {}
+PointItemReader::PointItemReader(QString text, QChar separator)
+    : text_(std::move(text)), separator_(separator) {}
 
 bool PointItemReader::AtLineEnd() const {
     return text_[at_] == QLatin1Char('\r') || text_[at_] == QLatin1Char('\n');
 }
 
+// Blanks are spaces, and TABs unless a TAB separates the items.
+bool PointItemReader::IsBlankHere() const {
+    const QChar c = text_[at_];
+    return c == QLatin1Char(' ') || (c == QLatin1Char('\t') && separator_ != c);
+}
+
 void PointItemReader::SkipBlanks(bool lineEndsToo) {
-    while (at_ < text_.size() && (IsBlank(text_[at_]) || (lineEndsToo && AtLineEnd()))) {
+    while (at_ < text_.size() && (IsBlankHere() || (lineEndsToo && AtLineEnd()))) {
         ++at_;
     }
 }
@@ -190,7 +205,7 @@ bool PointItemReader::Next(QString& item) {
         return false;
     }
     const auto endsItem = [this] {
-        return at_ >= text_.size() || text_[at_] == QLatin1Char(',') || AtLineEnd();
+        return at_ >= text_.size() || text_[at_] == separator_ || AtLineEnd();
     };
     if (text_[at_] == QLatin1Char('"')) {
         const qsizetype start = ++at_;
@@ -210,31 +225,72 @@ bool PointItemReader::Next(QString& item) {
             ++at_;
         }
         item = text_.mid(start, at_ - start);
-        while (!item.isEmpty() && IsBlank(item.back())) {
+        while (!item.isEmpty() &&
+               (item.back() == QLatin1Char(' ') ||
+                (item.back() == QLatin1Char('\t') && separator_ != item.back()))) {
             item.chop(1);
         }
     }
-    if (at_ < text_.size() && text_[at_] == QLatin1Char(',')) {
+    if (at_ < text_.size() && text_[at_] == separator_) {
         ++at_;
     }
     return true;
+}
+
+QChar PointFileSeparator(const QString& text) {
+    qsizetype start = 0;
+    bool header = true;
+    while (start < text.size()) {
+        qsizetype end = start;
+        while (end < text.size() && text[end] != QLatin1Char('\r') &&
+               text[end] != QLatin1Char('\n')) {
+            ++end;
+        }
+        const QStringView line = QStringView(text).sliced(start, end - start);
+        if (!header && !line.trimmed().isEmpty()) {
+            if (line.contains(QLatin1Char(';'))) {
+                return QLatin1Char(';');
+            }
+            return line.contains(QLatin1Char('\t')) ? QLatin1Char('\t') : QLatin1Char(',');
+        }
+        header = false;
+        start = end + 1;
+    }
+    return QLatin1Char(',');
 }
 
 QString TableFullMessage() {
     return QStringLiteral("Se ha alcanzado el máximo de %1 puntos").arg(kPointCapacity);
 }
 
-PointFileRead ReadPointFile(const QString& path, bool withZone, ProgramState& state,
-                            MessageSink& messages) {
+PointFileRead ReadPointFile(const QString& path, bool withZone, CoordinateKind kind,
+                            ProgramState& state, MessageSink& messages) {
     PointFileRead read;
     state.savedPointCount = state.pointCount;
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    QByteArray bytes;
+    if (file.open(QIODevice::ReadOnly)) {
+        if (file.size() > kPointFileMaxBytes) {
+            messages.Show(QStringLiteral("El archivo es demasiado grande para una lista de "
+                                         "puntos:\r") +
+                              path,
+                          QStringLiteral("Error"), MessageIcon::Critical);
+            read.end = PointFileEnd::TooLarge;
+            return read;
+        }
+        bytes = file.readAll();
+    }
+    if (!file.isOpen() || file.error() != QFileDevice::NoError) {
+        messages.Show(
+            QStringLiteral("No se puede leer el archivo:\r") + path +
+                (file.errorString().isEmpty() ? QString() : QLatin1Char('\r') + file.errorString()),
+            QStringLiteral("Error"), MessageIcon::Critical);
         read.end = PointFileEnd::Unreadable;
         return read;
     }
-    PointItemReader items(DecodePointFile(file.readAll()));
     file.close();
+    const QString text = DecodePointFile(bytes);
+    PointItemReader items(text, PointFileSeparator(text));
     items.SkipLine(); // header
 
     const int capacity =
@@ -242,7 +298,17 @@ PointFileRead ReadPointFile(const QString& path, bool withZone, ProgramState& st
     const int itemCount = withZone ? 5 : 4;
     while (!items.AtEnd()) {
         if (state.pointCount >= capacity) {
-            messages.Show(TableFullMessage(), QStringLiteral("Aviso"), MessageIcon::Exclamation);
+            // Count what is left, so the user knows what was not read.
+            int remaining = 0;
+            QString item;
+            while (items.Next(item)) {
+                ++remaining;
+            }
+            read.leftOut = (remaining + itemCount - 1) / itemCount;
+            messages.Show(TableFullMessage() + QStringLiteral(".\rNo se han leído los ") +
+                              QString::number(read.leftOut) +
+                              QStringLiteral(" puntos restantes del archivo."),
+                          QStringLiteral("Aviso"), MessageIcon::Exclamation);
             read.end = PointFileEnd::TableFull;
             return read;
         }
@@ -252,7 +318,7 @@ PointFileRead ReadPointFile(const QString& path, bool withZone, ProgramState& st
         for (int i = 0; i < itemCount; ++i) {
             if (!items.Next(item[static_cast<std::size_t>(i)])) {
                 state.pointCount = state.savedPointCount;
-                read.lines.clear();
+                read.added = 0;
                 messages.Show(QStringLiteral("Error al especificar el tipo de coordenadas o en\r"
                                              "el número de datos por cada línea en el archivo"),
                               QString::fromLatin1(kProgramTitle), MessageIcon::None);
@@ -265,17 +331,27 @@ PointFileRead ReadPointFile(const QString& path, bool withZone, ProgramState& st
         const QString number = NumberText(static_cast<double>(state.pointCount));
         bool accepted = true;
         point.id = item[0];
+        point.zone = 0;
         double* coordinates[] = {&point.c1, &point.c2, &point.c3};
         for (std::size_t i = 0; i < 3; ++i) {
-            const QString& text = item[i + 1];
-            if (IsNumericText(text)) {
-                *coordinates[i] = LeadingValue(text);
-            } else {
-                messages.Show(kCoordinateNames[i] + number +
-                                  QStringLiteral(" no es un dato numérico.\r") + kPointDropped,
+            if (!ReadDecimal(item[i + 1], *coordinates[i])) {
+                messages.Show(Dropped(kCoordinateNames[i] + number +
+                                      QStringLiteral(" no es un dato numérico.")),
                               kInputErrorTitle, MessageIcon::Critical);
                 *coordinates[i] = 0.0;
                 accepted = false;
+            }
+        }
+        if (accepted && kind == CoordinateKind::Geodetic) {
+            const QString place = QStringLiteral(" del punto") + number;
+            for (const QString& problem :
+                 {PackedAngleProblem(point.c1, QStringLiteral("Latitud") + place, 90),
+                  PackedAngleProblem(point.c2, QStringLiteral("Longitud") + place, 180)}) {
+                if (!problem.isEmpty()) {
+                    messages.Show(Dropped(problem + QLatin1Char('.')), kInputErrorTitle,
+                                  MessageIcon::Critical);
+                    accepted = false;
+                }
             }
         }
         if (withZone) {
@@ -283,16 +359,15 @@ PointFileRead ReadPointFile(const QString& path, bool withZone, ProgramState& st
             if (IsZoneItem(item[4], zone)) {
                 point.zone = static_cast<std::int16_t>(zone);
             } else {
-                messages.Show(QStringLiteral("El huso del punto") + number +
-                                  QStringLiteral(" debe ser el 29, 30 ó 31.\r") + kPointDropped,
+                messages.Show(Dropped(QStringLiteral("El huso del punto") + number +
+                                      QStringLiteral(" debe ser el 29, 30 ó 31.")),
                               kInputErrorTitle, MessageIcon::Critical);
-                point.zone = 0;
                 accepted = false;
             }
         }
 
         if (accepted) {
-            read.lines << PointLine(point, withZone);
+            ++read.added;
         } else {
             --state.pointCount; // the next point takes this slot
         }

@@ -7,6 +7,7 @@
 #include "module1.h"
 
 #include <QByteArray>
+#include <QLocale>
 #include <QString>
 #include <QStringList>
 
@@ -24,29 +25,35 @@ enum class CoordinateKind {
 
 // --- Point lines and fields ---------------------------------------------------
 
-// Line of the point list for `point`: the identifier, then NumberText of c1,
-// c2, c3 and, for UTM points, of the zone, separated by ",". A UTM point V1
-// at 455000.25, 4120000, .5 in zone 30 is "V1, 455000.25, 4120000, .5, 30".
+// Line of a point as the program has always shown it: the identifier, then
+// NumberText of c1, c2, c3 and, for UTM points, of the zone, separated by
+// ",". A UTM point V1 at 455000.25, 4120000, .5 in zone 30 is
+// "V1, 455000.25, 4120000, .5, 30".
 QString PointLine(const PointRecord& point, bool withZone);
-
-// Text of a coordinate in a dialog field: its NumberText without the leading
-// blank of zero and positive values ("-3.5", ".25", "4120000").
-QString FieldText(double value);
 
 // --- Numbers typed or read ----------------------------------------------------
 
-// The numeric check of dialog fields and file items: the text, blanks around
-// it ignored, reads whole as a finite number in the C locale or in the
-// user's locale (so "455000.5" always passes, and "1,5" passes where "," is
-// the decimal sign). Group separators are not accepted.
-bool IsNumericText(const QString& text);
+// Reads `text` as a decimal number as Spanish users write it: blanks around
+// it ignored, an optional sign, digits with one decimal comma or decimal
+// point ("343622,117" and "343622.117" are the same number), and an optional
+// exponent ("1e-3", "1,5E+2"). Group separators, blanks inside, a second
+// separator, anything after the number, and values that are not finite are
+// refused. False when refused; `value` is then left alone.
+bool ReadDecimal(const QString& text, double& value);
 
-// The value of the number that `text` starts with: blanks anywhere are
-// ignored, "." is the decimal point, an exponent may follow ("E", "e", "D" or
-// "d", optional sign, digits), and reading stops at the first character that
-// cannot continue the number. Text without a leading number reads as 0.
-// "30abc" is 30, "1,5" is 1, " - 2 . 5" is -2.5.
-double LeadingValue(const QString& text);
+// A number as the program shows it in a field or a table cell, for the user
+// to read and retype: the shortest text that reads back as the same double,
+// in fixed notation, with the decimal sign of `locale` and no group
+// separators ("455000,25" in Spanish, "-3.5" in the C locale).
+QString DecimalText(double value, const QLocale& locale);
+
+// --- Sexagesimal angles ---------------------------------------------------------
+
+// What is wrong with a packed sexagesimal angle DD.MMSSsss given for the
+// field `field` ("Latitud", "Longitud"), or an empty text when nothing is:
+// the minutes (the first two decimals) and the seconds (the following ones)
+// must be below 60 and the degrees within `maxDegrees` either side of 0.
+QString PackedAngleProblem(double packed, const QString& field, int maxDegrees);
 
 // --- Point files --------------------------------------------------------------
 
@@ -55,14 +62,14 @@ double LeadingValue(const QString& text);
 QString DecodePointFile(const QByteArray& bytes);
 
 // The items of a point file, read as one stream. Items are separated by
-// commas and by line ends (CR LF, LF or CR); blanks around an item are
-// ignored, and an item may be enclosed in double quotes (commas inside are
-// then part of it). The reader does not re-align on line ends: a line with
-// too few or too many items shifts the items of the following points. Blank
-// lines are skipped.
+// `separator` (a comma, a semicolon or a TAB) and by line ends (CR LF, LF or
+// CR); blanks around an item are ignored, and an item may be enclosed in
+// double quotes (separators inside are then part of it). The reader does not
+// re-align on line ends: a line with too few or too many items shifts the
+// items of the following points. Blank lines are skipped.
 class PointItemReader {
 public:
-    explicit PointItemReader(QString text);
+    explicit PointItemReader(QString text, QChar separator = QLatin1Char(','));
 
     // Skips the rest of the current line and its line end.
     void SkipLine();
@@ -74,38 +81,55 @@ public:
 private:
     void SkipBlanks(bool lineEndsToo);
     bool AtLineEnd() const;
+    bool IsBlankHere() const;
 
     QString text_;
+    QChar separator_;
     qsizetype at_ = 0;
 };
+
+// The item separator of a point file's text: the first line after the header
+// that holds anything decides; a semicolon or a TAB on it makes that the
+// separator (so that decimal commas can be used), otherwise it is the comma.
+QChar PointFileSeparator(const QString& text);
 
 // How the reading of a point file ended.
 enum class PointFileEnd {
     Complete,   // every point of the file was read
     PointCut,   // the file ended inside a point: the read was undone
     TableFull,  // the point table was full: the points read so far stay
-    Unreadable, // the file could not be opened: nothing was read
+    Unreadable, // the file could not be opened or read: nothing was read
+    TooLarge,   // the file is larger than any point list: nothing was read
 };
 
 struct PointFileRead {
     PointFileEnd end = PointFileEnd::Complete;
-    // List lines of the points added, in order.
-    QStringList lines;
+    // Points added to the table by this read.
+    int added = 0;
+    // With TableFull: the points of the file that were left out.
+    int leftOut = 0;
 };
+
+// Largest point file the program reads: far beyond 10000 points of any
+// sensible line length, and small enough to hold in memory.
+inline constexpr qint64 kPointFileMaxBytes = 64 * 1024 * 1024;
 
 // Reads the point file `path` after the points of `state`: its first line is
 // a header; then each point has four items (identifier, c1, c2, c3) or, with
-// `withZone`, five (identifier, x, y, H, zone). Accepted points go to the
-// point table after the points already there. A point with a non-numeric
-// coordinate or a zone other than 29, 30 or 31 is refused with a message for
-// each fault, and the next point takes its number. At 10000 points the read
-// stops with a message. When the file ends inside a point the message about
+// `withZone`, five (identifier, x, y, H, zone), separated as
+// PointFileSeparator finds. Accepted points go to the point table after the
+// points already there. A point with a non-numeric coordinate, an impossible
+// sexagesimal angle (for `kind` geodetic) or a zone other than 29, 30 or 31
+// is refused with a message for each fault, and the next point takes its
+// number. At 10000 points the read stops with a message that says how many
+// points were left out. When the file ends inside a point the message about
 // the kind of coordinates is shown and every point of this read is removed
-// again (pointCount back to savedPointCount).
-PointFileRead ReadPointFile(const QString& path, bool withZone, ProgramState& state,
-                            MessageSink& messages);
+// again (pointCount back to savedPointCount). A file that cannot be read is
+// named in an error message.
+PointFileRead ReadPointFile(const QString& path, bool withZone, CoordinateKind kind,
+                            ProgramState& state, MessageSink& messages);
 
-// The message shown when a read or an add would go beyond the point table.
+// The message shown when an add would go beyond the point table.
 QString TableFullMessage();
 
 } // namespace quillon

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QSettings>
 #include <cstdio>
 #include <cstring>
 
@@ -44,16 +45,19 @@ int main(int argc, char** argv) {
         return 0;
     }
     QApplication application(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("Quillon"));
     QApplication::setApplicationName(QStringLiteral("Quillon"));
     QApplication::setApplicationVersion(QStringLiteral(QUILLON_VERSION));
-    QApplication::setFont(quillon::SansFont(8));
+    QApplication::setFont(quillon::SansFont(9));
+    quillon::InstallSpanishTranslations();
 
     const QString dataFolder = quillon::FindDataFolder(QApplication::applicationDirPath());
     QApplication::setWindowIcon(QIcon(dataFolder + QStringLiteral("/quillon.png")));
 
+    QSettings settings;
     quillon::QtMessageSink messages;
     quillon::QtFileDialogs files;
-    quillon::Programa programa(messages, files, dataFolder);
+    quillon::Programa programa(messages, files, settings, dataFolder);
     programa.Start();
     return QApplication::exec();
 }

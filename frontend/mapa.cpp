@@ -69,14 +69,14 @@ Mapa::Mapa(Programa& programa, QWidget* parent) : QWidget(parent, Qt::Window), p
     }
     raster_ = raster_.convertToFormat(QImage::Format_RGB32);
 
-    Picture1 = new MapPicture(this);
-    Picture1->setObjectName(QStringLiteral("Picture1"));
-    Picture1->setGeometry(Twips(120), Twips(120), raster_.width() + 2, raster_.height() + 2);
+    mapPicture = new MapPicture(this);
+    mapPicture->setObjectName(QStringLiteral("mapPicture"));
+    mapPicture->setGeometry(Twips(120), Twips(120), raster_.width() + 2, raster_.height() + 2);
 
     // Legend beside the symbols Form_Load draws.
-    const QPoint origin = Picture1->contentsRect().topLeft();
+    const QPoint origin = mapPicture->contentsRect().topLeft();
     const auto legendLine = [&](const char* name, const QString& text, double y) {
-        auto* label = new QLabel(text, Picture1);
+        auto* label = new QLabel(text, mapPicture);
         label->setObjectName(QString::fromLatin1(name));
         const QPointF symbol = MapToPixel(kLegendX, y, raster_.width(), raster_.height());
         label->adjustSize();
@@ -84,76 +84,117 @@ Mapa::Mapa(Programa& programa, QWidget* parent) : QWidget(parent, Qt::Window), p
                     origin.y() + static_cast<int>(symbol.y()) - label->height() / 2);
         return label;
     };
-    Label1 = legendLine("Label1", QStringLiteral("Punto de referencia para seleccionar vértices"),
-                        kLegendReferenceY);
-    Label2 = legendLine("Label2", QStringLiteral("Vértice Regente empleado en la transformación"),
-                        kLegendVertexY);
-    Label3 = legendLine("Label3", QStringLiteral("Capital de provincia"), kLegendCapitalY);
-    Label4 = legendLine("Label4",
-                        QStringLiteral("Mínimo Rectángulo Encuadrante de los puntos transformados"),
-                        kLegendRectangleY);
-    Shape1 = new QLabel(Picture1);
-    Shape1->setObjectName(QStringLiteral("Shape1"));
+    referenceLegendLabel = legendLine(
+        "referenceLegendLabel", QStringLiteral("Punto de referencia para seleccionar vértices"),
+        kLegendReferenceY);
+    vertexLegendLabel =
+        legendLine("vertexLegendLabel",
+                   QStringLiteral("Vértice Regente empleado en la transformación"), kLegendVertexY);
+    capitalLegendLabel =
+        legendLine("capitalLegendLabel", QStringLiteral("Capital de provincia"), kLegendCapitalY);
+    rectangleLegendLabel =
+        legendLine("rectangleLegendLabel",
+                   QStringLiteral("Mínimo Rectángulo Encuadrante de los puntos transformados"),
+                   kLegendRectangleY);
+    rectangleLegendSquare = new QLabel(mapPicture);
+    rectangleLegendSquare->setObjectName(QStringLiteral("rectangleLegendSquare"));
     const QPointF square =
         MapToPixel(kLegendX, kLegendRectangleY, raster_.width(), raster_.height());
-    Shape1->setGeometry(origin.x() + static_cast<int>(square.x()) - 4,
-                        origin.y() + static_cast<int>(square.y()) - 4, 9, 9);
-    Shape1->setStyleSheet(QStringLiteral("border: 1px solid %1; background: transparent;")
-                              .arg(PaletteColor(9).name()));
+    rectangleLegendSquare->setGeometry(origin.x() + static_cast<int>(square.x()) - 4,
+                                       origin.y() + static_cast<int>(square.y()) - 4, 9, 9);
+    rectangleLegendSquare->setStyleSheet(
+        QStringLiteral("border: 1px solid %1; background: transparent;")
+            .arg(PaletteColor(9).name()));
 
     // Pointer read-out, bottom left.
     const int readoutTop = origin.y() + raster_.height() - 58;
-    Label5 = new QLabel(QStringLiteral("UTM HUSO 30"), Picture1);
-    Label5->setObjectName(QStringLiteral("Label5"));
-    Label5->setFont(SansFont(8, true));
-    Label5->setGeometry(origin.x() + 6, readoutTop, 180, 16);
-    Label6 = new QLabel(QStringLiteral("X = "), Picture1);
-    Label6->setObjectName(QStringLiteral("Label6"));
-    Label6->setGeometry(origin.x() + 6, readoutTop + 18, 26, 16);
-    Label7 = new QLabel(QStringLiteral("Y = "), Picture1);
-    Label7->setObjectName(QStringLiteral("Label7"));
-    Label7->setGeometry(origin.x() + 6, readoutTop + 36, 26, 16);
-    Label8 = new QLabel(kNoValue, Picture1);
-    Label8->setObjectName(QStringLiteral("Label8"));
-    Label8->setGeometry(origin.x() + 32, readoutTop + 18, 150, 16);
-    Label9 = new QLabel(kNoValue, Picture1);
-    Label9->setObjectName(QStringLiteral("Label9"));
-    Label9->setGeometry(origin.x() + 32, readoutTop + 36, 150, 16);
+    readoutHeadingLabel = new QLabel(QStringLiteral("UTM HUSO 30"), mapPicture);
+    readoutHeadingLabel->setObjectName(QStringLiteral("readoutHeadingLabel"));
+    readoutHeadingLabel->setFont(SansFont(8, true));
+    readoutHeadingLabel->setGeometry(origin.x() + 6, readoutTop, 180, 16);
+    xCaptionLabel = new QLabel(QStringLiteral("X = "), mapPicture);
+    xCaptionLabel->setObjectName(QStringLiteral("xCaptionLabel"));
+    xCaptionLabel->setGeometry(origin.x() + 6, readoutTop + 18, 26, 16);
+    yCaptionLabel = new QLabel(QStringLiteral("Y = "), mapPicture);
+    yCaptionLabel->setObjectName(QStringLiteral("yCaptionLabel"));
+    yCaptionLabel->setGeometry(origin.x() + 6, readoutTop + 36, 26, 16);
+    xValueLabel = new QLabel(kNoValue, mapPicture);
+    xValueLabel->setObjectName(QStringLiteral("xValueLabel"));
+    xValueLabel->setGeometry(origin.x() + 32, readoutTop + 18, 150, 16);
+    yValueLabel = new QLabel(kNoValue, mapPicture);
+    yValueLabel->setObjectName(QStringLiteral("yValueLabel"));
+    yValueLabel->setGeometry(origin.x() + 32, readoutTop + 36, 150, 16);
 
-    Command1 = new QPushButton(QStringLiteral("&Cerrar"), this);
-    Command1->setObjectName(QStringLiteral("Command1"));
-    Command1->setGeometry(width() - Twips(120) - Twips(1335), Twips(7515), Twips(1335), Twips(375));
+    closeButton = new QPushButton(QStringLiteral("&Cerrar"), this);
+    closeButton->setObjectName(QStringLiteral("closeButton"));
+    closeButton->setGeometry(width() - Twips(120) - Twips(1335), Twips(7515), Twips(1335),
+                             Twips(375));
 
-    connect(Picture1, &MapPicture::pointerMoved, this, &Mapa::Picture1_MouseMove);
-    connect(Command1, &QPushButton::clicked, this, &Mapa::Command1_Click);
+    connect(mapPicture, &MapPicture::pointerMoved, this, &Mapa::ShowPointer);
+    connect(closeButton, &QPushButton::clicked, this, &Mapa::Leave);
 
     Form_Load();
 }
 
 void Mapa::Form_Load() {
-    Picture1->setImage(raster_);
+    mapPicture->setImage(raster_);
     DrawMapSymbol(kLegendX, kLegendReferenceY, 2);
     DrawMapSymbol(kLegendX, kLegendVertexY, 3);
     DrawMapSymbol(kLegendX, kLegendCapitalY, 1);
 }
 
+void Mapa::ShowRun(const MapDrawing* drawing) {
+    run_.reset();
+    if (drawing != nullptr) {
+        run_ = *drawing;
+    }
+    runPending_ = true;
+    if (isVisible()) {
+        DrawRun();
+    }
+}
+
+void Mapa::showEvent(QShowEvent* event) {
+    if (runPending_) {
+        DrawRun();
+    }
+    QWidget::showEvent(event);
+}
+
+void Mapa::DrawRun() {
+    runPending_ = false;
+    Form_Load();
+    if (!run_) {
+        return;
+    }
+    const MapDrawing& d = *run_;
+    DrawMapSymbol(d.xc, d.yc, 2);
+    DrawMapEdge(d.xMin, d.yMax, d.xMax, d.yMax);
+    DrawMapEdge(d.xMax, d.yMax, d.xMax, d.yMin);
+    DrawMapEdge(d.xMax, d.yMin, d.xMin, d.yMin);
+    DrawMapEdge(d.xMin, d.yMin, d.xMin, d.yMax);
+    for (const QPointF& vertex : d.vertices) {
+        DrawMapSymbol(vertex.x(), vertex.y(), 3);
+    }
+}
+
 void Mapa::DrawMapSymbol(double x, double y, int kind) {
-    quillon::DrawMapSymbol(Picture1->image(), x, y, kind);
-    Picture1->update();
+    quillon::DrawMapSymbol(mapPicture->image(), x, y, kind);
+    mapPicture->update();
 }
 
 void Mapa::DrawMapEdge(double x1, double y1, double x2, double y2) {
-    quillon::DrawMapEdge(Picture1->image(), x1, y1, x2, y2);
-    Picture1->update();
+    quillon::DrawMapEdge(mapPicture->image(), x1, y1, x2, y2);
+    mapPicture->update();
 }
 
-void Mapa::Picture1_MouseMove(double x, double y) {
-    const QImage& image = Picture1->image();
+void Mapa::ShowPointer(double x, double y) {
+    const QImage& image = mapPicture->image();
     const QPointF at = PixelToMap(x, y, image.width(), image.height());
     QLocale locale;
     locale.setNumberOptions(QLocale::OmitGroupSeparator);
-    Label8->setText(locale.toString(at.x(), 'f', 3));
-    Label9->setText(locale.toString(at.y(), 'f', 3));
+    xValueLabel->setText(locale.toString(at.x(), 'f', 3));
+    yValueLabel->setText(locale.toString(at.y(), 'f', 3));
 }
 
 void Mapa::EnableForm() {
@@ -162,7 +203,7 @@ void Mapa::EnableForm() {
     }
 }
 
-void Mapa::Command1_Click() {
+void Mapa::Leave() {
     EnableForm();
     setEnabled(false);
     hide();
@@ -175,7 +216,7 @@ void Mapa::closeEvent(QCloseEvent* event) {
 
 void Mapa::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape) {
-        Command1_Click();
+        Leave();
         return;
     }
     QWidget::keyPressEvent(event);

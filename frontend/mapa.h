@@ -3,9 +3,12 @@
 // it used, with a legend and a read-out of the pointer's coordinates.
 #pragma once
 
+#include "transformacion.h"
+
 #include <QFrame>
 #include <QImage>
 #include <QWidget>
+#include <optional>
 
 class QLabel;
 class QPushButton;
@@ -43,20 +46,26 @@ class Mapa : public QWidget {
 public:
     explicit Mapa(Programa& programa, QWidget* parent = nullptr);
 
-    MapPicture* Picture1 = nullptr;
+    MapPicture* mapPicture = nullptr;
     // Legend, inside the picture.
-    QLabel* Label1 = nullptr; // reference point for the vertex search
-    QLabel* Label2 = nullptr; // vertex used
-    QLabel* Label3 = nullptr; // provincial capital
-    QLabel* Shape1 = nullptr; // light blue square of the bounding rectangle
-    QLabel* Label4 = nullptr; // bounding rectangle
+    QLabel* referenceLegendLabel = nullptr;  // reference point for the vertex search
+    QLabel* vertexLegendLabel = nullptr;     // vertex used
+    QLabel* capitalLegendLabel = nullptr;    // provincial capital
+    QLabel* rectangleLegendSquare = nullptr; // light blue square of the bounding rectangle
+    QLabel* rectangleLegendLabel = nullptr;  // bounding rectangle
     // Pointer read-out, inside the picture.
-    QLabel* Label5 = nullptr;        // "UTM HUSO 30"
-    QLabel* Label6 = nullptr;        // "X = "
-    QLabel* Label7 = nullptr;        // "Y = "
-    QLabel* Label8 = nullptr;        // x value
-    QLabel* Label9 = nullptr;        // y value
-    QPushButton* Command1 = nullptr; // "&Cerrar"
+    QLabel* readoutHeadingLabel = nullptr; // "UTM HUSO 30"
+    QLabel* xCaptionLabel = nullptr;       // "X = "
+    QLabel* yCaptionLabel = nullptr;       // "Y = "
+    QLabel* xValueLabel = nullptr;         // x value
+    QLabel* yValueLabel = nullptr;         // y value
+    QPushButton* closeButton = nullptr;    // "&Cerrar"
+
+    // Shows what a run drew: the map loaded anew, then the centre of the
+    // vertex search, the rectangle around the data and the vertices used.
+    // Null: the map as loaded, with the legend only. A hidden map is drawn
+    // when it is shown.
+    void ShowRun(const MapDrawing* drawing);
 
     // Drawing on the picture, in ED50 UTM zone 30 metres.
     void DrawMapSymbol(double x, double y, int kind);
@@ -65,18 +74,24 @@ public:
 public slots:
     // Clears the picture back to the raster and draws the legend symbols.
     void Form_Load();
-    void Picture1_MouseMove(double x, double y);
-    void Command1_Click();
+    void ShowPointer(double x, double y);
+    void Leave();
 
 protected:
+    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void EnableForm();
 
+    void DrawRun();
+
     Programa& programa_;
     QImage raster_;
+    // The run to draw, and whether the picture still lacks it.
+    std::optional<MapDrawing> run_;
+    bool runPending_ = false;
 };
 
 } // namespace quillon

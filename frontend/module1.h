@@ -51,18 +51,12 @@ struct ProgramState {
     QString inputFileName;
     double drawingZone = 0.0;
 
-    // Results of the last run.
+    // Results of the last run, and the file its "Guardar Como" chose.
     QVector<PointRecord> ResultTable;
     QString saveFileName;
 
     // Catalogue vertices used by regional parameters.
     int catalogueVertexCount = 0;
-
-    // Local transformation: vertices chosen by number or limited by distance.
-    int VertexCountMode = 0;
-    double VertexCount = 0.0;
-    int DistanceMode = 0;
-    double DistanceLimit = 0.0;
 };
 
 // Title of the program's plain message boxes (those without an icon).

@@ -2,11 +2,11 @@
 
 #include "calculo.h"
 #include "module1.h"
+#include "preferencias.h"
+#include "presentador.h"
 #include "programa.h"
 
 #include <QCloseEvent>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QScreen>
 
 namespace quillon {
@@ -14,47 +14,38 @@ namespace quillon {
 Principal::Principal(Programa& programa, QWidget* parent)
     : QMainWindow(parent), programa_(programa) {
     setObjectName(QStringLiteral("principal"));
-
-    area_ = new QMdiArea(this);
-    area_->setObjectName(QStringLiteral("MDIClient"));
-    area_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    area_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setCentralWidget(area_);
-
-    // The form's child window has a caption but no buttons: the form stays
-    // loaded until the program ends.
-    child_ =
-        new QMdiSubWindow(area_, Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
-    calculo_ = new Calculo(programa_, child_);
-    child_->setWidget(calculo_);
-    child_->setWindowTitle(calculo_->windowTitle());
-    area_->addSubWindow(child_);
-    child_->setFixedSize(child_->sizeHint());
-
-    MDIForm_Load();
+    calculo_ = new Calculo(programa_, programa_.presenter(), this);
+    setCentralWidget(calculo_);
+    Load();
 }
 
-void Principal::MDIForm_Load() {
+void Principal::Load() {
     setWindowTitle(QStringLiteral(" Quillon - ") + QString::fromUtf8(kOrganisation));
     programa_.state().catalogueVertexCount = kCatalogueVertexCount;
-
     calculo_->setEnabled(true);
-    child_->show();
-    child_->move(0, 0);
-    calculo_->setFocus();
 
-    // The client area holds the form's child window exactly, and the frame
-    // cannot be resized.
-    setFixedSize(child_->size());
-
+    // Where the user left the window, else a comfortable size centred on
+    // the screen: the tables get room beyond the form's minimum.
+    if (restoreGeometry(programa_.preferences().WindowGeometry())) {
+        return;
+    }
+    QSize size = sizeHint().expandedTo(QSize(980, 680));
     if (const QScreen* screen = this->screen()) {
         const QRect available = screen->availableGeometry();
+        size = size.boundedTo(available.size()).expandedTo(minimumSizeHint());
+        resize(size);
         move(available.x() + (available.width() - width()) / 2,
-             available.y() + (available.height() - height()) / 2 - Twips(170));
+             available.y() + (available.height() - height()) / 2);
+    } else {
+        resize(size);
     }
 }
 
 void Principal::closeEvent(QCloseEvent* event) {
+    if (programa_.presenter().running()) {
+        event->ignore();
+        return;
+    }
     event->accept();
     programa_.End();
 }

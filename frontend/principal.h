@@ -1,11 +1,9 @@
-// The frame window: a fixed-size window whose only child is the
-// transformation form.
+// The frame window: the program's main window, whose central widget is the
+// transformation form. It can be resized and maximised; it comes back at
+// the size and place the user left it.
 #pragma once
 
 #include <QMainWindow>
-
-class QMdiArea;
-class QMdiSubWindow;
 
 namespace quillon {
 
@@ -21,20 +19,16 @@ public:
     explicit Principal(Programa& programa, QWidget* parent = nullptr);
 
     Calculo* calculo() const { return calculo_; }
-    // The child window that holds the form and shows its caption.
-    QMdiSubWindow* formWindow() const { return child_; }
 
 public slots:
-    void MDIForm_Load();
+    void Load();
 
 protected:
-    // Closing the frame window ends the program.
+    // Closing the frame window ends the program (not while a run goes on).
     void closeEvent(QCloseEvent* event) override;
 
 private:
     Programa& programa_;
-    QMdiArea* area_ = nullptr;
-    QMdiSubWindow* child_ = nullptr;
     Calculo* calculo_ = nullptr;
 };
 

@@ -7,15 +7,21 @@
 #include "epunto.h"
 #include "huso.h"
 #include "mapa.h"
+#include "preferencias.h"
+#include "presentador.h"
 #include "principal.h"
 #include "progreso.h"
 #include "services.h"
 #include "splash.h"
+#include "transf_control.h"
 #include "ventanalog.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 #ifndef QUILLON_DATA_RELATIVE
 #error "the build passes the data folder relative to the program folder"
@@ -37,23 +43,47 @@ QString FindDataFolder(const QString& programFolder) {
     return {};
 }
 
-Programa::Programa(MessageSink& messages, FileDialogs& files, QString dataFolder)
+bool InstallSpanishTranslations() {
+    // The program speaks Spanish whatever the system's language, and so do
+    // Qt's own dialogs and buttons.
+    auto* translator = new QTranslator(QCoreApplication::instance());
+    if (!translator->load(QLocale(QLocale::Spanish, QLocale::Spain), QStringLiteral("qtbase"),
+                          QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return false;
+    }
+    return QCoreApplication::installTranslator(translator);
+}
+
+Programa::Programa(MessageSink& messages, FileDialogs& files, QSettings& settings,
+                   QString dataFolder, TransfControl* transf)
     : messages_(messages), files_(files), dataFolder_(std::move(dataFolder)) {
+    if (transf == nullptr) {
+        ownTransf_ = std::make_unique<TransfClientControl>();
+        transf = ownTransf_.get();
+    }
+    transf_ = transf;
+    preferences_ = std::make_unique<Preferences>(settings);
+    presenter_ = std::make_unique<FormPresenter>(state_, *transf_, messages_, files_, *preferences_,
+                                                 TempFolder());
+    progreso_ = std::make_unique<Progreso>();
+    progreso_->SetCancellable(transf_->CanCancel());
+    QObject::connect(progreso_.get(), &Progreso::cancelled, progreso_.get(),
+                     [this] { transf_->Cancel(); });
+    const DzvProgressCallbacks callbacks = progreso_->Callbacks();
+    transf_->SetProgress(&callbacks);
     principal_ = std::make_unique<Principal>(*this);
     splash_ = std::make_unique<Splash>(*this);
-    progreso_ = std::make_unique<Progreso>();
-    const DzvProgressCallbacks callbacks = progreso_->Callbacks();
-    calculo()->Transf1.SetProgress(&callbacks);
 }
 
 Programa::~Programa() {
     // The frame window owns the secondary windows.
-    if (calculo() != nullptr) {
-        calculo()->Transf1.SetProgress(nullptr);
-    }
-    progreso_.reset();
+    transf_->SetProgress(nullptr);
     splash_.reset();
     principal_.reset();
+    progreso_.reset();
+    presenter_.reset();
 }
 
 QPixmap Programa::Picture(const QString& fileName) const {
@@ -81,18 +111,21 @@ void Programa::Start() {
 }
 
 void Programa::End() {
-    if (ending_) {
-        return;
+    if (ending_ || presenter_->running()) {
+        return; // a run ends first (or is cancelled from its progress window)
     }
     ending_ = true;
+    if (principal_->isVisible()) {
+        preferences_->SetWindowGeometry(principal_->saveGeometry());
+    }
     if (acerca_de_) {
         acerca_de_->close();
     }
     if (ayuda_) {
         ayuda_->close();
     }
-    for (QWidget* window :
-         std::initializer_list<QWidget*>{mapa_, ventanalog_, splash_.get(), principal_.get()}) {
+    for (QWidget* window : std::initializer_list<QWidget*>{
+             mapa_, ventanalog_, apunto_, epunto_, huso_, splash_.get(), principal_.get()}) {
         if (window != nullptr) {
             window->hide();
         }

@@ -11,6 +11,8 @@
 #include <QTemporaryDir>
 #include <memory>
 
+class QSettings;
+
 namespace quillon {
 
 class AcercaDe;
@@ -19,12 +21,15 @@ class Ayuda;
 class Calculo;
 class Epunto;
 class FileDialogs;
+class FormPresenter;
 class Huso;
 class Mapa;
 class MessageSink;
 class Principal;
 class Progreso;
+class Preferences;
 class Splash;
+class TransfControl;
 class VentanaLog;
 
 // Name of the help document in the data folder.
@@ -36,11 +41,18 @@ inline constexpr char kHelpDocument[] = "ayudaQuillon.pdf";
 // there). Empty when neither holds the map picture.
 QString FindDataFolder(const QString& programFolder);
 
+// Loads Qt's own Spanish translations (dialog buttons, file dialogs) into
+// the application; false when they are not installed.
+bool InstallSpanishTranslations();
+
 class Programa {
 public:
     // Creates the splash window and the frame window with the transformation
-    // form. Nothing is shown yet.
-    Programa(MessageSink& messages, FileDialogs& files, QString dataFolder);
+    // form. Nothing is shown yet. The program remembers the user's choices
+    // in `settings`. The engine control is `transf` when given (it must
+    // outlive the program), otherwise one the program creates.
+    Programa(MessageSink& messages, FileDialogs& files, QSettings& settings, QString dataFolder,
+             TransfControl* transf = nullptr);
     ~Programa();
     Programa(const Programa&) = delete;
     Programa& operator=(const Programa&) = delete;
@@ -48,6 +60,10 @@ public:
     ProgramState& state() { return state_; }
     MessageSink& messages() { return messages_; }
     FileDialogs& files() { return files_; }
+    Preferences& preferences() { return *preferences_; }
+    FormPresenter& presenter() { return *presenter_; }
+    TransfControl& transf() { return *transf_; }
+    Progreso* progreso() const { return progreso_.get(); }
 
     const QString& dataFolder() const { return dataFolder_; }
     // A picture of the data folder by file name; null when it is missing.
@@ -97,6 +113,10 @@ private:
     QString dataFolder_;
     QTemporaryDir temp_;
     bool ending_ = false;
+    std::unique_ptr<TransfControl> ownTransf_;
+    TransfControl* transf_ = nullptr;
+    std::unique_ptr<Preferences> preferences_;
+    std::unique_ptr<FormPresenter> presenter_;
     // The engine's progress window, drawn for the control of the form.
     std::unique_ptr<Progreso> progreso_;
 

@@ -1,40 +1,49 @@
 #include "progreso.h"
 
-#include "module1_widgets.h"
-
+#include <QCloseEvent>
+#include <QCoreApplication>
 #include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QScreen>
+#include <QVBoxLayout>
 #include <climits>
 
 namespace quillon {
 
 namespace {
-
-// Dialog units of an 8-point "MS Sans Serif" dialog, in pixels at 96 dpi.
-constexpr int DluX(int units) {
-    return (units * 3 + 1) / 2;
-}
-constexpr int DluY(int units) {
-    return (units * 13 + 4) / 8;
-}
-
+// Longest time the window goes without being drawn while a method runs.
+constexpr qint64 kPumpMilliseconds = 40;
 } // namespace
 
-Progreso::Progreso() : QWidget(nullptr, Qt::Dialog) {
-    setObjectName(QStringLiteral("Progreso"));
+Progreso::Progreso()
+    : QWidget(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
+    setObjectName(QStringLiteral("progreso"));
     setWindowTitle(QStringLiteral("Progreso"));
-    setFont(SansFont(8));
-    setFixedSize(DluX(186), DluY(49));
-    Label1 = new QLabel(QStringLiteral("Progreso"), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setAlignment(Qt::AlignCenter);
-    Label1->setGeometry(0, DluY(8), width(), DluY(12));
-    ProgressBar1 = new QProgressBar(this);
-    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
-    ProgressBar1->setTextVisible(false);
-    ProgressBar1->setGeometry(DluX(15), DluY(26), DluX(155), DluY(7));
+    setWindowModality(Qt::ApplicationModal);
+    captionLabel = new QLabel(QStringLiteral("Progreso"), this);
+    captionLabel->setObjectName(QStringLiteral("captionLabel"));
+    captionLabel->setAlignment(Qt::AlignCenter);
+    progressBar = new QProgressBar(this);
+    progressBar->setObjectName(QStringLiteral("progressBar"));
+    progressBar->setTextVisible(true);
+    progressBar->setMinimumWidth(fontMetrics().averageCharWidth() * 40);
+    cancelButton = new QPushButton(QStringLiteral("Cancelar"), this);
+    cancelButton->setObjectName(QStringLiteral("cancelButton"));
+    cancelButton->hide();
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(cancelButton);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(captionLabel);
+    layout->addWidget(progressBar);
+    layout->addLayout(buttons);
+
+    connect(cancelButton, &QPushButton::clicked, this, &Progreso::RequestCancel);
 }
 
 DzvProgressCallbacks Progreso::Callbacks() {
@@ -50,25 +59,73 @@ DzvProgressCallbacks Progreso::Callbacks() {
     return callbacks;
 }
 
+void Progreso::SetCancellable(bool cancellable) {
+    cancellable_ = cancellable;
+    cancelButton->setVisible(cancellable);
+}
+
 void Progreso::Open(const QString& caption, std::uint64_t size) {
     setWindowTitle(caption);
+    captionLabel->setText(caption + QStringLiteral("…"));
+    cancelRequested_ = false;
+    cancelButton->setEnabled(true);
     scale_ = size / static_cast<std::uint64_t>(INT_MAX) + 1;
-    ProgressBar1->setRange(0, static_cast<int>(size / scale_));
-    ProgressBar1->setValue(0);
+    progressBar->setRange(0, static_cast<int>(size / scale_));
+    progressBar->setValue(0);
+    adjustSize();
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        move(screen->geometry().center() - rect().center());
+        move(screen->availableGeometry().center() - rect().center());
     }
     show();
-    repaint();
+    raise();
+    // The window is drawn once it is exposed, which takes the event loop.
+    Pump(true);
 }
 
 void Progreso::Step(std::uint64_t position) {
-    ProgressBar1->setValue(static_cast<int>(position / scale_));
-    ProgressBar1->repaint();
+    progressBar->setValue(static_cast<int>(position / scale_));
+    Pump(false);
 }
 
 void Progreso::Close() {
     hide();
+}
+
+void Progreso::Pump(bool now) {
+    if (!now && sincePump_.isValid() && sincePump_.elapsed() < kPumpMilliseconds) {
+        return;
+    }
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    repaint();
+    sincePump_.start();
+}
+
+void Progreso::RequestCancel() {
+    if (!cancellable_ || cancelRequested_) {
+        return;
+    }
+    cancelRequested_ = true;
+    cancelButton->setEnabled(false);
+    captionLabel->setText(QStringLiteral("Cancelando…"));
+    emit cancelled();
+}
+
+void Progreso::closeEvent(QCloseEvent* event) {
+    // The window goes when the engine's method ends; closing it asks to stop.
+    if (isVisible()) {
+        RequestCancel();
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
+void Progreso::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        RequestCancel();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 } // namespace quillon

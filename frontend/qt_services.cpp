@@ -5,17 +5,28 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 
 namespace quillon {
 
-void QtMessageSink::Show(const QString& text, const QString& title, MessageIcon icon) {
+namespace {
+
+// The message's lines, each ended by CR, CR LF or LF, as one text with LF.
+QString Lines(const QString& text) {
     QString lines = text;
     lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     lines.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     while (lines.endsWith(QLatin1Char('\n'))) {
         lines.chop(1);
     }
+    return lines;
+}
+
+} // namespace
+
+void QtMessageSink::Show(const QString& text, const QString& title, MessageIcon icon) {
+    const QString lines = Lines(text);
     QMessageBox::Icon boxIcon = QMessageBox::NoIcon;
     switch (icon) {
     case MessageIcon::None:
@@ -34,6 +45,14 @@ void QtMessageSink::Show(const QString& text, const QString& title, MessageIcon 
     box.exec();
 }
 
+bool QtMessageSink::Ask(const QString& text, const QString& title) {
+    QMessageBox box(QMessageBox::Question, title, Lines(text), QMessageBox::Yes | QMessageBox::No,
+                    QApplication::activeWindow());
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
 QString QtFileDialogs::ShowOpen(CommonDialog& dialog) {
     return Show(dialog, false);
 }
@@ -43,8 +62,14 @@ QString QtFileDialogs::ShowSave(CommonDialog& dialog) {
 }
 
 QString QtFileDialogs::Show(CommonDialog& dialog, bool save) {
-    QFileDialog box(QApplication::activeWindow(), QString(), QDir::homePath());
+    const QFileInfo proposed(dialog.fileName);
+    const QString folder =
+        !dialog.fileName.isEmpty() && proposed.isAbsolute() && proposed.absoluteDir().exists()
+            ? proposed.absolutePath()
+            : QDir::homePath();
+    QFileDialog box(QApplication::activeWindow(), QString(), folder);
     box.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    box.setOption(QFileDialog::DontConfirmOverwrite, true);
     if (save) {
         box.setFileMode(QFileDialog::AnyFile);
     } else {
@@ -58,7 +83,7 @@ QString QtFileDialogs::Show(CommonDialog& dialog, bool save) {
         box.selectNameFilter(filters[dialog.filterIndex - 1]);
     }
     if (!dialog.fileName.isEmpty()) {
-        box.selectFile(dialog.fileName);
+        box.selectFile(proposed.fileName());
     }
     if (box.exec() != QDialog::Accepted || box.selectedFiles().isEmpty()) {
         dialog.fileName.clear();

@@ -9,10 +9,11 @@ namespace quillon {
 class QtMessageSink : public MessageSink {
 public:
     void Show(const QString& text, const QString& title, MessageIcon icon) override;
+    bool Ask(const QString& text, const QString& title) override;
 };
 
-// QFileDialog over the active window. The program's own folder is not
-// writable, so both dialogs start in the user's home folder.
+// QFileDialog over the active window. A dialog starts in the folder of the
+// file name it proposes, else in the user's home folder.
 class QtFileDialogs : public FileDialogs {
 public:
     QString ShowOpen(CommonDialog& dialog) override;

@@ -24,11 +24,15 @@ public:
     // acknowledged it. Lines of `text` are separated by CR (as the messages
     // are written), CR LF or LF.
     virtual void Show(const QString& text, const QString& title, MessageIcon icon) = 0;
+    // Asks a yes-or-no question ("Sí" / "No", with the question icon) and
+    // returns true for yes. "No" is the button that Enter and Esc choose.
+    virtual bool Ask(const QString& text, const QString& title) = 0;
 };
 
 // What a common dialog is asked to show, and what it keeps between uses:
 // the filter "description|pattern|...", the 1-based filter index, the file
-// name and the flags.
+// name (a full path proposes its folder too) and the flags. A save dialog
+// never asks about replacing a file itself: the program asks.
 struct CommonDialog {
     // Flag: the chosen file must exist (open dialog).
     static constexpr int kFileMustExist = 4096;

@@ -25,25 +25,25 @@ Splash::Splash(Programa& programa, QWidget* parent)
     white.setColor(QPalette::Window, Qt::white);
     setPalette(white);
 
-    Label1 = new QLabel(QStringLiteral("Conversor entre coordenadas ETRS89 y ED50"), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setFont(SerifFont(12.75, true, true));
-    Label1->setAlignment(Qt::AlignCenter);
-    Label1->setWordWrap(true);
-    Label1->setFrameShape(QFrame::Box);
-    Label1->setAutoFillBackground(true);
-    QPalette yellow = Label1->palette();
+    titleLabel = new QLabel(QStringLiteral("Conversor entre coordenadas ETRS89 y ED50"), this);
+    titleLabel->setObjectName(QStringLiteral("titleLabel"));
+    titleLabel->setFont(SerifFont(12.75, true, true));
+    titleLabel->setAlignment(Qt::AlignCenter);
+    titleLabel->setWordWrap(true);
+    titleLabel->setFrameShape(QFrame::Box);
+    titleLabel->setAutoFillBackground(true);
+    QPalette yellow = titleLabel->palette();
     yellow.setColor(QPalette::Window, kPaleYellow);
-    Label1->setPalette(yellow);
-    Label1->setGeometry(Twips(360), Twips(360), Twips(5655), Twips(840));
+    titleLabel->setPalette(yellow);
+    titleLabel->setGeometry(Twips(360), Twips(360), Twips(5655), Twips(840));
 
-    Label2 = new QLabel(
+    versionLabel = new QLabel(
         QStringLiteral("Versión %1.%2").arg(QUILLON_VERSION_MAJOR).arg(QUILLON_VERSION_MINOR),
         this);
-    Label2->setObjectName(QStringLiteral("Label2"));
-    Label2->setFont(SerifFont(14.25, true, true));
-    Label2->setAlignment(Qt::AlignCenter);
-    Label2->setGeometry(Twips(360), Twips(1320), Twips(5655), Twips(480));
+    versionLabel->setObjectName(QStringLiteral("versionLabel"));
+    versionLabel->setFont(SerifFont(14.25, true, true));
+    versionLabel->setAlignment(Qt::AlignCenter);
+    versionLabel->setGeometry(Twips(360), Twips(1320), Twips(5655), Twips(480));
 
     const auto image = [&](const char* name, const QString& file, int left) {
         auto* label = new QLabel(this);
@@ -53,29 +53,29 @@ Splash::Splash(Programa& programa, QWidget* parent)
         label->setGeometry(Twips(left), Twips(2040), Twips(1440), Twips(1440));
         return label;
     };
-    Image1 = image("Image1", QStringLiteral("splash_1.png"), 720);
-    Image2 = image("Image2", QStringLiteral("splash_2.png"), 2468);
-    Image3 = image("Image3", QStringLiteral("splash_3.png"), 4215);
+    leftPicture = image("leftPicture", QStringLiteral("splash_1.png"), 720);
+    middlePicture = image("middlePicture", QStringLiteral("splash_2.png"), 2468);
+    rightPicture = image("rightPicture", QStringLiteral("splash_3.png"), 4215);
 
-    Label3 = new QLabel(
+    creditsLabel = new QLabel(
         QStringLiteral("Taller de Geodesia Quillon \u2014 ED50 \u2194 ETRS89 en Andalucía"), this);
-    Label3->setObjectName(QStringLiteral("Label3"));
-    Label3->setAlignment(Qt::AlignCenter);
-    Label3->setWordWrap(true);
-    Label3->setGeometry(Twips(360), Twips(3720), Twips(5655), Twips(480));
+    creditsLabel->setObjectName(QStringLiteral("creditsLabel"));
+    creditsLabel->setAlignment(Qt::AlignCenter);
+    creditsLabel->setWordWrap(true);
+    creditsLabel->setGeometry(Twips(360), Twips(3720), Twips(5655), Twips(480));
 
-    Command1 = new QPushButton(QStringLiteral("&ENTRAR"), this);
-    Command1->setObjectName(QStringLiteral("Command1"));
-    Command1->setFont(SansFont(8, true));
-    Command1->setGeometry(Twips(2250), Twips(4680), Twips(1875), Twips(600));
-    QPalette button = Command1->palette();
+    enterButton = new QPushButton(QStringLiteral("&ENTRAR"), this);
+    enterButton->setObjectName(QStringLiteral("enterButton"));
+    enterButton->setFont(SansFont(8, true));
+    enterButton->setGeometry(Twips(2250), Twips(4680), Twips(1875), Twips(600));
+    QPalette button = enterButton->palette();
     button.setColor(QPalette::Button, kPaleYellow);
-    Command1->setPalette(button);
-    Command1->setDefault(true);
-    connect(Command1, &QPushButton::clicked, this, &Splash::Command1_Click);
+    enterButton->setPalette(button);
+    enterButton->setDefault(true);
+    connect(enterButton, &QPushButton::clicked, this, &Splash::Enter);
 }
 
-void Splash::Command1_Click() {
+void Splash::Enter() {
     Principal* frame = programa_.principal();
     frame->setEnabled(true);
     frame->show();

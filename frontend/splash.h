@@ -16,16 +16,16 @@ class Splash : public QWidget {
 public:
     explicit Splash(Programa& programa, QWidget* parent = nullptr);
 
-    QLabel* Label1 = nullptr; // title
-    QLabel* Label2 = nullptr; // version
-    QLabel* Image1 = nullptr;
-    QLabel* Image2 = nullptr;
-    QLabel* Image3 = nullptr;
-    QLabel* Label3 = nullptr;        // credits line
-    QPushButton* Command1 = nullptr; // "&ENTRAR"
+    QLabel* titleLabel = nullptr;   // title
+    QLabel* versionLabel = nullptr; // version
+    QLabel* leftPicture = nullptr;
+    QLabel* middlePicture = nullptr;
+    QLabel* rightPicture = nullptr;
+    QLabel* creditsLabel = nullptr;     // credits line
+    QPushButton* enterButton = nullptr; // "&ENTRAR"
 
 public slots:
-    void Command1_Click();
+    void Enter();
 
 private:
     Programa& programa_;

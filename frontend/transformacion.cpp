@@ -1,35 +1,21 @@
 #include "transformacion.h"
 
-#include "calculo.h"
-#include "mapa.h"
-#include "programa.h"
 #include "services.h"
 #include "texto.h"
-#include "ventanalog.h"
+#include "transf_control.h"
 
 #include <QApplication>
-#include <QCheckBox>
-#include <QComboBox>
 #include <QDate>
+#include <QDir>
 #include <QFile>
-#include <QLabel>
-#include <QListWidget>
 #include <QLocale>
-#include <QPushButton>
-#include <QRadioButton>
+#include <QRegularExpression>
 #include <QTime>
 #include <cmath>
 
 namespace quillon {
 
 namespace {
-
-// Coordinate kinds and datums as the engine numbers them.
-constexpr int kGeodetic = 1;
-constexpr int kUtm = 2;
-constexpr int kGeocentric = 3;
-constexpr int kEd50 = 14;
-constexpr int kEtrs89 = 19;
 
 constexpr char kTab = '\t';
 
@@ -44,14 +30,6 @@ public:
 
 QByteArray N(double v) {
     return ToCp1252(NumberText(v));
-}
-
-int SourceKind(const Calculo& form) {
-    return form.Option1->isChecked() ? kGeocentric : form.Option2->isChecked() ? kGeodetic : kUtm;
-}
-
-int TargetKind(const Calculo& form) {
-    return form.Option4->isChecked() ? kGeocentric : form.Option5->isChecked() ? kGeodetic : kUtm;
 }
 
 // Splits a file into lines: a line feed ends a line, a CR before it belongs
@@ -71,29 +49,25 @@ QList<QByteArray> Lines(const QByteArray& bytes) {
 
 } // namespace
 
-bool IsOutsideRegion(const PointRecord& point, int kind) {
+bool IsOutsideRegion(const PointRecord& point, CoordinateKind kind) {
     switch (kind) {
-    case kGeodetic:
+    case CoordinateKind::Geodetic:
         return !RegionGeodetic.Contains(point.c1, point.c2);
-    case kGeocentric:
+    case CoordinateKind::Geocentric:
         return !RegionGeocentric.Contains(point.c1, point.c2);
-    default:
-        switch (point.zone) {
-        case 29:
-            return !RegionUtm29.Contains(point.c1, point.c2);
-        case 30:
-            return !RegionUtm30.Contains(point.c1, point.c2);
-        case 31:
-            return !RegionUtm31.Contains(point.c1, point.c2);
-        default:
-            return true;
-        }
+    case CoordinateKind::Utm:
+        break;
     }
-}
-
-QString OutsideLine(const PointRecord& point) {
-    return QStringLiteral("#") + point.id + QLatin1Char(',') + NumberText(point.c1) +
-           QLatin1Char(',') + NumberText(point.c2) + QLatin1Char(',') + NumberText(point.c3);
+    switch (point.zone) {
+    case 29:
+        return !RegionUtm29.Contains(point.c1, point.c2);
+    case 30:
+        return !RegionUtm30.Contains(point.c1, point.c2);
+    case 31:
+        return !RegionUtm31.Contains(point.c1, point.c2);
+    default:
+        return true;
+    }
 }
 
 QStringList LogWindowLines(const QByteArray& log, bool utm_source) {
@@ -109,44 +83,64 @@ QStringList LogWindowLines(const QByteArray& log, bool utm_source) {
     return lines;
 }
 
-Transformacion::Transformacion(Calculo& form, Programa& programa)
-    : form_(form), programa_(programa), state_(programa.state()) {}
+int VerticesUsed(const QStringList& log) {
+    static const QRegularExpression used(QStringLiteral("^Número de puntos utilizados: (\\d+)"));
+    for (const QString& line : log) {
+        const QRegularExpressionMatch match = used.match(line);
+        if (match.hasMatch()) {
+            return match.captured(1).toInt();
+        }
+    }
+    return -1;
+}
+
+QStringList SummaryLines(const QStringList& log) {
+    const qsizetype heading = log.lastIndexOf(QStringLiteral("Resumen de la conversión"));
+    QStringList lines;
+    if (heading < 0) {
+        return lines;
+    }
+    for (qsizetype i = heading + 1; i < log.size(); ++i) {
+        const QString line = log[i].trimmed();
+        if (!line.isEmpty() && !line.startsWith(QLatin1Char('='))) {
+            lines << line;
+        }
+    }
+    return lines;
+}
+
+Transformacion::Transformacion(ProgramState& state, TransfControl& transf, MessageSink& messages,
+                               QString tempFolder)
+    : state_(state), transf_(transf), messages_(messages), tempFolder_(std::move(tempFolder)) {}
 
 QString Transformacion::Temp(const char* name) const {
-    return programa_.TempFile(QString::fromLatin1(name));
+    return QDir(tempFolder_).filePath(QString::fromLatin1(name));
 }
 
 void Transformacion::FileFailure(const QString& what, const QString& path) {
-    form_.List1->clear();
-    form_.List1->addItems(listBefore_);
-    programa_.messages().Show(what + QLatin1Char('\r') + path, QStringLiteral("Error"),
-                              MessageIcon::Critical);
+    messages_.Show(what + QLatin1Char('\r') + path, QStringLiteral("Error"), MessageIcon::Critical);
 }
 
-bool Transformacion::WritePointFile() {
-    const int kind = SourceKind(form_);
+bool Transformacion::WritePointFile(CoordinateKind kind, RunOutcome& outcome) {
     QByteArray text = "Archivo temporal con las coordenadas de los puntos a transformar\r\n";
-    outsideCount_ = 0;
+    outcome.outside = QVector<bool>(state_.pointCount, false);
+    outcome.outsideCount = 0;
     nameTable_.clear();
     for (int i = 1; i <= state_.pointCount; ++i) {
         const PointRecord& p = state_.PointTable[i - 1];
         if (IsOutsideRegion(p, kind)) {
-            ++outsideCount_;
-            // The point's line is replaced by its marked line, which stays selected.
-            form_.List1->setCurrentRow(i - 1);
-            form_.List1->insertItem(i - 1, OutsideLine(p));
-            delete form_.List1->takeItem(i);
-            form_.List1->setCurrentRow(i - 1);
+            outcome.outside[i - 1] = true;
+            ++outcome.outsideCount;
             continue;
         }
         text += N(i) + kTab;
-        if (kind == kGeodetic) {
+        if (kind == CoordinateKind::Geodetic) {
             // Longitude first, both in decimal degrees.
             text += N(PackedToDegrees(p.c2)) + kTab + N(PackedToDegrees(p.c1)) + kTab + N(p.c3) +
                     kTab + N(p.zone);
         } else {
             text += N(p.c1) + kTab + N(p.c2) + kTab + N(p.c3);
-            if (kind == kUtm) {
+            if (kind == CoordinateKind::Utm) {
                 text += kTab + N(p.zone);
             }
         }
@@ -162,98 +156,51 @@ bool Transformacion::WritePointFile() {
     return file.error() == QFileDevice::NoError;
 }
 
-void Transformacion::ChooseParameters(Codes& codes) {
-    codes.parametros = 0;
-    codes.selec_param = 0.0;
-    if (form_.Option7->isChecked()) {
-        form_.Label12->setEnabled(false);
-        return;
-    }
-    if (form_.Option8->isChecked()) {
-        codes.parametros = 1;
-        form_.Label12->setEnabled(true);
-        return;
-    }
-    state_.VertexCountMode = 0;
-    state_.DistanceMode = 0;
-    constexpr double kCounts[] = {3, 4, 5, 10};
-    constexpr double kDistances[] = {25000, 50000, 100000, 150000};
-    if (const int n = form_.Combo3->currentIndex(); n >= 1 && n <= 4) {
-        state_.VertexCountMode = 1;
-        state_.VertexCount = kCounts[n - 1];
-    }
-    if (const int d = form_.Combo4->currentIndex(); d >= 1 && d <= 4) {
-        state_.DistanceMode = 1;
-        state_.DistanceLimit = kDistances[d - 1];
-    }
-    if (state_.VertexCountMode == 1) {
-        codes.parametros = 3;
-        codes.selec_param = state_.VertexCount;
-    } else if (state_.DistanceMode == 1) {
-        codes.parametros = 2;
-        codes.selec_param = state_.DistanceLimit;
+MapDrawing Transformacion::Centroid(const FormChoices& choices, const EngineArguments& a) {
+    if (state_.drawingMode) {
+        transf_.CentroideDXF(state_.inputFileName.toStdString(), a.da, a.pa, a.hEntrada);
     } else {
-        programa_.messages().Show(QStringLiteral("al seleccionar todos los vértices disponibles se "
-                                                 "pasa al empleo de parámetros regionales"),
-                                  QString::fromLatin1(kProgramTitle), MessageIcon::None);
-        codes.parametros = 1;
-        form_.Option8->setChecked(true); // runs the option's handler
+        transf_.CentroideTXT(Temp(kPointFile).toStdString(), a.da, a.pa, a.hEntrada);
     }
-    form_.Label12->setEnabled(true);
-}
-
-Transformacion::Codes Transformacion::ReadCodes() {
-    Codes codes;
-    ChooseParameters(codes);
-    codes.model = form_.Option10->isChecked() ? 0 : form_.Option11->isChecked() ? 1 : 2;
-    codes.da = form_.Combo1->currentIndex() == 0 ? kEd50 : kEtrs89;
-    codes.db = form_.Combo2->currentIndex() == 0 ? kEd50 : kEtrs89;
-    codes.pa = SourceKind(form_);
-    codes.pb = TargetKind(form_);
-    codes.h_salida = form_.Check1->isChecked()   ? 29
-                     : form_.Check2->isChecked() ? 30
-                     : form_.Check3->isChecked() ? 31
-                                                 : 0;
-    codes.h_entrada = state_.drawingMode && codes.pa == kUtm ? state_.drawingZone : 0;
-    return codes;
-}
-
-void Transformacion::DrawCentroid(double xc, double yc) {
-    auto& transf = form_.Transf1;
-    double x_min = transf.XMinMRE(), x_max = transf.XMaxMRE();
-    double y_min = transf.YMinMRE(), y_max = transf.YMaxMRE();
-    if (x_max - x_min < 10000) {
+    MapDrawing map;
+    map.xMin = transf_.XMinMRE();
+    map.xMax = transf_.XMaxMRE();
+    map.yMin = transf_.YMinMRE();
+    map.yMax = transf_.YMaxMRE();
+    if (choices.centre == SearchCentre::Geometric) {
+        map.xc = (map.xMin + map.xMax) * 0.5;
+        map.yc = (map.yMin + map.yMax) * 0.5;
+    } else {
+        map.xc = transf_.XCentroide();
+        map.yc = transf_.YCentroide();
+    }
+    if (map.xMax - map.xMin < 10000) {
         // A small area is shown as an 8 km square around its centre.
-        x_min = xc - 4000, x_max = xc + 4000, y_min = yc - 4000, y_max = yc + 4000;
+        map.xMin = map.xc - 4000, map.xMax = map.xc + 4000;
+        map.yMin = map.yc - 4000, map.yMax = map.yc + 4000;
     }
-    Mapa* mapa = programa_.mapa();
-    mapa->Form_Load();
-    mapa->DrawMapSymbol(xc, yc, 2);
-    mapa->DrawMapEdge(x_min, y_max, x_max, y_max);
-    mapa->DrawMapEdge(x_max, y_max, x_max, y_min);
-    mapa->DrawMapEdge(x_max, y_min, x_min, y_min);
-    mapa->DrawMapEdge(x_min, y_min, x_min, y_max);
+    return map;
 }
 
-int Transformacion::SearchVertices(const Codes& codes, double xc, double yc) {
-    auto& transf = form_.Transf1;
-    if (state_.VertexCountMode == 1) {
-        transf.BuscarPuntosPorNumero(static_cast<std::int32_t>(std::lround(codes.selec_param)), xc,
-                                     yc, 0, 30, kEd50, kUtm);
+int Transformacion::SearchVertices(const RunPlan& plan, MapDrawing& map) {
+    const EngineArguments& a = plan.arguments;
+    if (plan.searchByNumber) {
+        transf_.BuscarPuntosPorNumero(static_cast<std::int32_t>(std::lround(a.selecParam)), map.xc,
+                                      map.yc, 0, 30, codes::kEd50, codes::kUtm);
     } else {
-        transf.BuscarPuntosPorDistancia(codes.selec_param, xc, yc, 0, 30, kEd50, kUtm);
+        transf_.BuscarPuntosPorDistancia(a.selecParam, map.xc, map.yc, 0, 30, codes::kEd50,
+                                         codes::kUtm);
     }
-    const int found = transf.NumeroPuntosEncontrados();
-    Mapa* mapa = programa_.mapa();
+    const int found = transf_.NumeroPuntosEncontrados();
     for (int j = 0; j < found; ++j) {
-        transf.ObtenerPuntoEncontrado(j);
-        mapa->DrawMapSymbol(transf.XED50SEL(), transf.YED50SEL(), 3);
+        if (transf_.ObtenerPuntoEncontrado(j) == 1) {
+            map.vertices.push_back(QPointF(transf_.XED50SEL(), transf_.YED50SEL()));
+        }
     }
-    form_.Label12->setText(NumberText(found) + QStringLiteral(" vértices empleados"));
     return found;
 }
 
-bool Transformacion::ReadResults(int kind) {
+bool Transformacion::ReadResults(CoordinateKind kind, RunOutcome& outcome) {
     QByteArray bytes;
     if (!ReadWholeFile(Temp(kResultFile), bytes)) {
         return false;
@@ -265,202 +212,160 @@ bool Transformacion::ReadResults(int kind) {
     }
     for (int n = 1; n <= m; ++n) {
         const QList<QByteArray> f = lines[n].split(kTab);
-        if (f.size() < (kind == kUtm ? 5 : 4)) {
+        if (f.size() < (kind == CoordinateKind::Utm ? 5 : 4)) {
             return false;
         }
         PointRecord& r = state_.ResultTable[n - 1];
+        r = PointRecord{};
         r.id = nameTable_[n - 1];
         const double a = f[1].toDouble(), b = f[2].toDouble(), c = f[3].toDouble();
-        if (kind == kGeodetic) {
-            r.c1 = b; // latitude
-            r.c2 = a; // longitude
+        if (kind == CoordinateKind::Geodetic) {
+            // Packed sexagesimal latitude and longitude, kept rounded down
+            // at the 8th decimal; h to the millimetre.
+            r.c1 = std::floor(DegreesToPacked(b) * 1e8) / 1e8;
+            r.c2 = std::floor(DegreesToPacked(a) * 1e8) / 1e8;
+            r.c3 = std::floor(c * 1000) / 1000;
         } else {
             r.c1 = a;
             r.c2 = b;
+            r.c3 = c;
         }
-        r.c3 = c;
-        if (kind == kUtm) {
+        if (kind == CoordinateKind::Utm) {
             r.zone = static_cast<std::int16_t>(std::lround(f[4].toDouble()));
         }
     }
-    QFile::remove(Temp(kPointFile));
-    QFile::remove(Temp(kResultFile));
-    if (kind == kGeodetic) {
-        for (int n = 0; n < m; ++n) {
-            PointRecord& r = state_.ResultTable[n];
-            r.c1 = DegreesToPacked(r.c1);
-            r.c2 = DegreesToPacked(r.c2);
-        }
-    }
+    outcome.resultCount = m;
     return true;
 }
 
-void Transformacion::ShowResults(int kind) {
-    const int m = static_cast<int>(nameTable_.size());
-    for (int n = 0; n < m; ++n) {
-        PointRecord& r = state_.ResultTable[n];
-        if (kind == kGeodetic) {
-            // Shown and kept rounded down: 8 decimals of the packed angles, mm of h.
-            r.c1 = std::floor(r.c1 * 1e8) / 1e8;
-            r.c2 = std::floor(r.c2 * 1e8) / 1e8;
-            r.c3 = std::floor(r.c3 * 1000) / 1000;
-        }
-        QString line = r.id + QLatin1Char(',') + NumberText(r.c1) + QLatin1Char(',') +
-                       NumberText(r.c2) + QLatin1Char(',') + NumberText(r.c3);
-        if (kind == kUtm) {
-            line += QLatin1Char(',') + NumberText(r.zone);
-        }
-        form_.List2->addItem(line);
-    }
-}
-
-void Transformacion::ShowLog(const QByteArray& log, bool with_date) {
-    VentanaLog* window = programa_.ventanalog();
-    window->List1->clear();
-    window->List1->addItems(LogWindowLines(log, SourceKind(form_) == kUtm));
+QStringList Transformacion::LogLines(const QByteArray& log, bool utm_source, bool with_date) const {
+    QStringList lines = LogWindowLines(log, utm_source);
     if (with_date) {
-        window->List1->insertItem(
-            3, QStringLiteral("Conversión realizada el día ") +
-                   QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat) +
-                   QStringLiteral(" a las ") +
-                   QTime::currentTime().toString(QStringLiteral("HH:mm:ss")));
-        window->List1->insertItem(4, QString());
+        lines.insert(std::min<qsizetype>(3, lines.size()),
+                     QStringLiteral("Conversión realizada el día ") +
+                         QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat) +
+                         QStringLiteral(" a las ") +
+                         QTime::currentTime().toString(QStringLiteral("HH:mm:ss")));
+        lines.insert(std::min<qsizetype>(4, lines.size()), QString());
     }
+    return lines;
 }
 
-void Transformacion::Run() {
-    MessageSink& messages = programa_.messages();
+RunOutcome Transformacion::Run(const FormChoices& choices, const RunPlan& plan) {
+    RunOutcome outcome;
     // 1. Nothing to transform.
     if (state_.pointCount == 0 && !state_.drawingMode) {
-        messages.Show(QStringLiteral("No se han introducido coordenadas para transformar"),
-                      QStringLiteral("Error"), MessageIcon::Critical);
-        return;
+        messages_.Show(QStringLiteral("No se han introducido coordenadas para transformar"),
+                       QStringLiteral("Error"), MessageIcon::Critical);
+        return outcome;
     }
+    outcome.end = RunOutcome::End::FileFailure;
     const WaitCursor wait;
-    if (programa_.TempFolder().isEmpty()) {
-        messages.Show(QStringLiteral("No se ha podido crear la carpeta temporal del programa"),
-                      QStringLiteral("Error"), MessageIcon::Critical);
-        return;
+    if (tempFolder_.isEmpty()) {
+        messages_.Show(QStringLiteral("No se ha podido crear la carpeta temporal del programa"),
+                       QStringLiteral("Error"), MessageIcon::Critical);
+        return outcome;
     }
-    // 3. Files of an earlier run.
-    for (const char* name : {kPointFile, kResultFile, kRunLogFile}) {
+    // Files of an earlier run.
+    for (const char* name : {kPointFile, kResultFile, kRunLogFile, kDrawingOutput}) {
         QFile::remove(Temp(name));
     }
-    listBefore_.clear();
-    for (int i = 0; i < form_.List1->count(); ++i) {
-        listBefore_ << form_.List1->item(i)->text();
-    }
 
-    // 4-5. The points inside the region go to the point file.
+    // The points inside the region go to the point file.
     if (!state_.drawingMode) {
-        if (!WritePointFile()) {
+        if (!WritePointFile(choices.sourceKind, outcome)) {
+            outcome.outside.clear();
+            outcome.outsideCount = 0;
             FileFailure(QStringLiteral("No se ha podido escribir el archivo temporal de puntos"),
                         Temp(kPointFile));
-            return;
+            return outcome;
         }
-        if (outsideCount_ >= 1) {
-            messages.Show(QStringLiteral("No se han transformado") + NumberText(outsideCount_) +
-                              QStringLiteral(" puntos (marcados con #).\rSe encuentran fuera de "
-                                             "la región de cálculo del programa"),
-                          QStringLiteral("Aviso"), MessageIcon::Exclamation);
-            if (outsideCount_ == state_.pointCount) {
-                messages.Show(QStringLiteral("No se transformará ningún punto"),
-                              QStringLiteral("aviso"), MessageIcon::Exclamation);
-                return;
+        if (outcome.outsideCount >= 1) {
+            messages_.Show(QStringLiteral("No se han transformado") +
+                               NumberText(outcome.outsideCount) +
+                               QStringLiteral(" puntos (marcados con #).\rSe encuentran fuera de "
+                                              "la región de cálculo del programa"),
+                           QStringLiteral("Aviso"), MessageIcon::Exclamation);
+            if (outcome.outsideCount == state_.pointCount) {
+                messages_.Show(QStringLiteral("No se transformará ningún punto"),
+                               QStringLiteral("aviso"), MessageIcon::Exclamation);
+                outcome.end = RunOutcome::End::AllOutside;
+                return outcome;
             }
         }
     }
 
-    // 6-7. The form's choices as engine codes.
-    const Codes codes = ReadCodes();
-    auto& transf = form_.Transf1;
+    // Centroid and rectangle, for the map and the vertex search.
+    const EngineArguments& a = plan.arguments;
+    outcome.map = Centroid(choices, a);
 
-    // 8-9. Centroid and rectangle, on the map.
-    if (state_.drawingMode) {
-        transf.CentroideDXF(state_.inputFileName.toStdString(), codes.da, codes.pa,
-                            codes.h_entrada);
-    } else {
-        transf.CentroideTXT(Temp(kPointFile).toStdString(), codes.da, codes.pa, codes.h_entrada);
-    }
-    double xc, yc;
-    if (form_.Combo5->currentIndex() == 0) { // geometric centre
-        xc = (transf.XMinMRE() + transf.XMaxMRE()) * 0.5;
-        yc = (transf.YMinMRE() + transf.YMaxMRE()) * 0.5;
-    } else { // centre of mass
-        xc = transf.XCentroide();
-        yc = transf.YCentroide();
-    }
-    DrawCentroid(xc, yc);
-
-    // 10-11. Vertices of a local transformation, at least three between datums.
-    bool call_engine = true;
-    if (form_.Option9->isChecked()) {
-        const int found = SearchVertices(codes, xc, yc);
-        if (codes.da != codes.db && found < 3) {
-            messages.Show(QStringLiteral("El número de vértices encontrados es menor a 3.\r No se "
-                                         "realizará la transformación"),
-                          QString::fromLatin1(kProgramTitle), MessageIcon::None);
-            call_engine = false;
+    // Vertices of a local transformation, at least three between datums.
+    if (plan.searchVertices) {
+        const int found = SearchVertices(plan, *outcome.map);
+        outcome.verticesUsed = found;
+        if (a.da != a.db && found < 3) {
+            messages_.Show(QStringLiteral("El número de vértices encontrados es menor a 3.\r No "
+                                          "se realizará la transformación"),
+                           QString::fromLatin1(kProgramTitle), MessageIcon::None);
+            outcome.end = RunOutcome::End::TooFewVertices;
+            return outcome;
         }
     }
 
-    // 12. The transformation.
-    bool done = false;
-    if (call_engine) {
-        const std::string log = Temp(kRunLogFile).toStdString();
-        const std::string input = state_.drawingMode ? state_.inputFileName.toStdString()
-                                                     : Temp(kPointFile).toStdString();
-        const std::string output =
-            Temp(state_.drawingMode ? kDrawingOutput : kResultFile).toStdString();
-        const auto process = state_.drawingMode ? &dezadiravevava::TransfClient::ProcesarDXF
-                                                : &dezadiravevava::TransfClient::ProcesarTXT;
-        done = (transf.*process)(log, input, codes.da, codes.pa, codes.h_entrada, output, codes.db,
-                                 codes.pb, codes.h_salida, codes.model, codes.parametros,
-                                 codes.selec_param, xc, yc, 0) == 1;
-        if (!done) {
-            messages.Show(QStringLiteral("La transformación no ha tenido éxito.\rSe visualizará "
-                                         "el registro de operaciones efectuadas."),
-                          QStringLiteral("Advertencia"), MessageIcon::Critical);
-            // The log as far as the engine got, without a date.
-            QByteArray log;
-            if (ReadWholeFile(Temp(kRunLogFile), log)) {
-                ShowLog(log, false);
-                form_.Command13_Click();
-            }
-        }
-    }
-
-    // 13. The result list.
-    form_.List2->clear();
-    if (!done) {
-        return;
-    }
-    // 14-15. Results and log, both read before anything on the form changes.
-    if (!state_.drawingMode && !ReadResults(codes.pb)) {
-        FileFailure(QStringLiteral("El archivo de resultados de la transformación está incompleto"),
-                    Temp(kResultFile));
-        return;
-    }
+    // The transformation.
+    const std::string log_path = Temp(kRunLogFile).toStdString();
+    const std::string input =
+        state_.drawingMode ? state_.inputFileName.toStdString() : Temp(kPointFile).toStdString();
+    const std::string output =
+        Temp(state_.drawingMode ? kDrawingOutput : kResultFile).toStdString();
+    const auto process =
+        state_.drawingMode ? &TransfControl::ProcesarDXF : &TransfControl::ProcesarTXT;
+    const bool done = (transf_.*process)(log_path, input, a.da, a.pa, a.hEntrada, output, a.db,
+                                         a.pb, a.hSalida, a.model, a.parametros, a.selecParam,
+                                         outcome.map->xc, outcome.map->yc, 0) == 1;
+    const bool utm_source = choices.sourceKind == CoordinateKind::Utm;
     QByteArray log;
-    if (!ReadWholeFile(Temp(kRunLogFile), log)) {
+    const bool has_log = ReadWholeFile(Temp(kRunLogFile), log);
+    QFile::remove(Temp(kRunLogFile));
+    QFile::remove(Temp(kPointFile));
+    if (!done) {
+        messages_.Show(QStringLiteral("La transformación no ha tenido éxito.\rSe visualizará "
+                                      "el registro de operaciones efectuadas."),
+                       QStringLiteral("Advertencia"), MessageIcon::Critical);
+        if (has_log) {
+            // The log as far as the engine got, without a date.
+            outcome.log = LogLines(log, utm_source, false);
+        }
+        QFile::remove(Temp(kResultFile));
+        QFile::remove(Temp(kDrawingOutput));
+        outcome.end = RunOutcome::End::EngineFailed;
+        return outcome;
+    }
+
+    // Results and log.
+    if (!state_.drawingMode) {
+        const bool read = ReadResults(choices.targetKind, outcome);
+        QFile::remove(Temp(kResultFile));
+        if (!read) {
+            outcome.resultCount = 0;
+            FileFailure(QStringLiteral("El archivo de resultados de la transformación está "
+                                       "incompleto"),
+                        Temp(kResultFile));
+            return outcome;
+        }
+    }
+    if (!has_log) {
+        outcome.resultCount = 0;
         FileFailure(QStringLiteral("No se encuentra el registro de la transformación"),
                     Temp(kRunLogFile));
-        return;
+        return outcome;
     }
-    if (state_.drawingMode) {
-        form_.List2->addItems({QStringLiteral("Transformación realizada."),
-                               QStringLiteral("Se ha escrito el archivo:"),
-                               QString::fromLatin1(kDrawingOutput)});
-        form_.Command5->setEnabled(false);
-    } else {
-        ShowResults(codes.pb);
-        form_.Command5->setEnabled(true);
+    outcome.log = LogLines(log, utm_source, true);
+    if (const int used = VerticesUsed(*outcome.log); used >= 0) {
+        outcome.verticesUsed = used;
     }
-    form_.Command8->setEnabled(true);
-    form_.Command9->setEnabled(true);
-    form_.Command13->setEnabled(true);
-    QFile::remove(Temp(kRunLogFile));
-    ShowLog(log, true);
+    outcome.end = RunOutcome::End::Done;
+    return outcome;
 }
 
 } // namespace quillon

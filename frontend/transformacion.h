@@ -1,19 +1,23 @@
 // The transformation run of the form's transform button: the points (or the
 // drawing) go to the engine through temporary files, the centroid and the
-// vertices used go onto the map, and the results and the execution log come
-// back into the result list and the log window.
+// vertices used become the run's map drawing, and the results and the
+// execution log come back. The run reads the form's choices and the point
+// table and writes the result table; it touches no window.
 #pragma once
 
 #include "module1.h"
+#include "opciones.h"
 
+#include <QPointF>
 #include <QString>
 #include <QStringList>
 #include <QVector>
+#include <optional>
 
 namespace quillon {
 
-class Calculo;
-class Programa;
+class MessageSink;
+class TransfControl;
 
 // Names of the run's temporary files, kept in the program's private
 // temporary folder.
@@ -26,50 +30,79 @@ inline constexpr char kDrawingOutput[] = "salida.dxf";
 // geodetic points (packed sexagesimal) against the geodetic limits, geocentric
 // ones against the geocentric limits, UTM points against the limits of their
 // own zone; a UTM zone other than 29, 30 or 31 has no area.
-bool IsOutsideRegion(const PointRecord& point, int kind);
-
-// The line a point takes in the point list when it is left out of a run.
-QString OutsideLine(const PointRecord& point);
+bool IsOutsideRegion(const PointRecord& point, CoordinateKind kind);
 
 // The lines of an execution log as the log window shows them: every line but
 // the two that name the input and output files (7 and 11, or 7 and 12 for a
 // UTM source, whose input side has a zone line).
 QStringList LogWindowLines(const QByteArray& log, bool utm_source);
 
+// The number of catalogue vertices an estimation used, as the log reports it
+// ("Número de puntos utilizados: N"); -1 when the log reports none.
+int VerticesUsed(const QStringList& log);
+
+// The summary lines at the end of a drawing run's log (counts of texts,
+// points, lines, ...), without the heading.
+QStringList SummaryLines(const QStringList& log);
+
+// What a run draws on the map: the centre of the vertex search, the
+// rectangle around the data (at least 8 km wide) and the vertices found, in
+// ED50 UTM zone 30 metres.
+struct MapDrawing {
+    double xc = 0.0;
+    double yc = 0.0;
+    double xMin = 0.0;
+    double xMax = 0.0;
+    double yMin = 0.0;
+    double yMax = 0.0;
+    QVector<QPointF> vertices;
+};
+
+struct RunOutcome {
+    enum class End {
+        Done,           // the engine transformed the input
+        NoInput,        // no points and no drawing
+        AllOutside,     // every point lies outside the region: no engine call
+        TooFewVertices, // a local fit between datums found fewer than 3 vertices
+        EngineFailed,   // the engine returned 0: its log says why
+        FileFailure,    // the run's own file work failed
+    };
+    End end = End::NoInput;
+    // One mark per point of the list: left out as outside the region.
+    QVector<bool> outside;
+    int outsideCount = 0;
+    // Results written to the result table (point lists).
+    int resultCount = 0;
+    std::optional<MapDrawing> map;
+    // The log window's lines, when the engine wrote a log.
+    std::optional<QStringList> log;
+    // Vertices the parameters were estimated from; -1: none estimated.
+    int verticesUsed = -1;
+};
+
 class Transformacion {
 public:
-    Transformacion(Calculo& form, Programa& programa);
+    Transformacion(ProgramState& state, TransfControl& transf, MessageSink& messages,
+                   QString tempFolder);
 
-    // The whole run.
-    void Run();
+    // The whole run of `plan`, for the source kind and search centre of
+    // `choices`. Messages go to the user as the run goes.
+    RunOutcome Run(const FormChoices& choices, const RunPlan& plan);
 
 private:
-    // Engine codes of the form's choices.
-    struct Codes {
-        int da = 0, pa = 0, db = 0, pb = 0, model = 0, parametros = 0;
-        double selec_param = 0.0, h_entrada = 0.0, h_salida = 0.0;
-    };
-
-    bool WritePointFile();
-    void ChooseParameters(Codes& codes);
-    Codes ReadCodes();
-    void DrawCentroid(double xc, double yc);
-    int SearchVertices(const Codes& codes, double xc, double yc);
-    bool ReadResults(int kind);
-    void ShowResults(int kind);
-    // Fills the log window with the lines of a log, and the date line when asked.
-    void ShowLog(const QByteArray& log, bool with_date);
-    // Stops the run over its own file work: says what failed and puts the
-    // point list back as it was.
+    bool WritePointFile(CoordinateKind kind, RunOutcome& outcome);
+    MapDrawing Centroid(const FormChoices& choices, const EngineArguments& arguments);
+    int SearchVertices(const RunPlan& plan, MapDrawing& map);
+    bool ReadResults(CoordinateKind kind, RunOutcome& outcome);
+    QStringList LogLines(const QByteArray& log, bool utm_source, bool with_date) const;
     void FileFailure(const QString& what, const QString& path);
     QString Temp(const char* name) const;
 
-    Calculo& form_;
-    Programa& programa_;
     ProgramState& state_;
-    QStringList listBefore_;     // point list lines before the run marked any
+    TransfControl& transf_;
+    MessageSink& messages_;
+    QString tempFolder_;
     QVector<QString> nameTable_; // id of each point written, in order
-    int outsideCount_ = 0;
 };
 
 } // namespace quillon

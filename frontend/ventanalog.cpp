@@ -23,15 +23,15 @@ VentanaLog::VentanaLog(Programa& programa, QWidget* parent)
     setWindowTitle(QStringLiteral("Quillon - Archivo de registro de operaciones"));
     setFixedSize(Twips(kWidth), Twips(kHeight));
 
-    List1 = new QListWidget(this);
-    List1->setObjectName(QStringLiteral("List1"));
-    List1->setGeometry(Twips(90), Twips(90), Twips(9135), Twips(6270));
-    List1->setFont(MonospaceFont(9.75));
+    logList = new QListWidget(this);
+    logList->setObjectName(QStringLiteral("logList"));
+    logList->setGeometry(Twips(90), Twips(90), Twips(9135), Twips(6270));
+    logList->setFont(MonospaceFont(9.75));
 
-    Command1 = new QPushButton(QStringLiteral("&Cerrar"), this);
-    Command1->setObjectName(QStringLiteral("Command1"));
-    Command1->setGeometry(Twips(kWidth - 90 - 1335), Twips(6480), Twips(1335), Twips(375));
-    connect(Command1, &QPushButton::clicked, this, &VentanaLog::Command1_Click);
+    closeButton = new QPushButton(QStringLiteral("&Cerrar"), this);
+    closeButton->setObjectName(QStringLiteral("closeButton"));
+    closeButton->setGeometry(Twips(kWidth - 90 - 1335), Twips(6480), Twips(1335), Twips(375));
+    connect(closeButton, &QPushButton::clicked, this, &VentanaLog::Leave);
 
     Form_Load();
 }
@@ -52,7 +52,7 @@ void VentanaLog::EnableForm() {
     }
 }
 
-void VentanaLog::Command1_Click() {
+void VentanaLog::Leave() {
     EnableForm();
     setEnabled(false);
     hide();
@@ -65,7 +65,7 @@ void VentanaLog::closeEvent(QCloseEvent* event) {
 
 void VentanaLog::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape) {
-        Command1_Click();
+        Leave();
         return;
     }
     QWidget::keyPressEvent(event);

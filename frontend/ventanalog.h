@@ -16,13 +16,13 @@ class VentanaLog : public QWidget {
 public:
     explicit VentanaLog(Programa& programa, QWidget* parent = nullptr);
 
-    QListWidget* List1 = nullptr;    // lines of the log
-    QPushButton* Command1 = nullptr; // "&Cerrar"
+    QListWidget* logList = nullptr;     // lines of the log
+    QPushButton* closeButton = nullptr; // "&Cerrar"
 
 public slots:
     // Centres the window over the transformation form.
     void Form_Load();
-    void Command1_Click();
+    void Leave();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -41,10 +41,11 @@ BUILD_PACKAGES=(g++ cmake ninja-build)
 # readers that open the drawings the engine writes (ezdxf, GDAL), and what
 # builds and unpacks the Debian package and compiles the C example against it.
 TEST_PACKAGES=(libgtest-dev libgmock-dev python3 python3-ezdxf gdal-bin dpkg-dev file pkgconf)
-# The desktop program: Qt 6 Widgets and Qt PDF, and the fonts its windows and
-# its help document are drawn with.
-FRONTEND_PACKAGES=(qt6-base-dev libqt6opengl6-dev qt6-pdf-dev libgl-dev fonts-dejavu-core
-    fonts-dejavu-extra)
+# The desktop program: Qt 6 Widgets and Qt PDF, Qt's own Spanish translations
+# (dialog buttons, file dialogs), and the fonts its windows and its help
+# document are drawn with.
+FRONTEND_PACKAGES=(qt6-base-dev libqt6opengl6-dev qt6-pdf-dev libgl-dev qt6-translations-l10n
+    fonts-dejavu-core fonts-dejavu-extra)
 # The fuzz targets (tests/fuzz): clang with its libFuzzer runtime, and the
 # Python that writes their seed corpus.
 FUZZ_PACKAGES=(clang libclang-rt-14-dev python3)

@@ -1,7 +1,7 @@
+// The add-point, edit-point and zone dialogs, offscreen.
 #include "apunto.h"
 #include "epunto.h"
 #include "huso.h"
-#include "lista_puntos.h"
 #include "point_list_fixture.h"
 
 #include <QCheckBox>
@@ -17,148 +17,206 @@ using quillon::MessageIcon;
 
 void Type(quillon::DialogoPunto* dialog, const QString& id, const QString& c1, const QString& c2,
           const QString& c3, const QString& zone = QString()) {
-    dialog->Text1->setText(id);
-    dialog->Text2->setText(c1);
-    dialog->Text3->setText(c2);
-    dialog->Text4->setText(c3);
-    dialog->Text5->setText(zone);
+    dialog->identifierEdit->setText(id);
+    dialog->coordinate1Edit->setText(c1);
+    dialog->coordinate2Edit->setText(c2);
+    dialog->coordinate3Edit->setText(c3);
+    dialog->zoneEdit->setText(zone);
 }
 
 QStringList Captions(const quillon::DialogoPunto* dialog) {
-    return {dialog->Label2->text(), dialog->Label4->text(), dialog->Label5->text(),
-            dialog->Label6->text()};
+    return {dialog->kindLabel->text(), dialog->coordinate1Label->text(),
+            dialog->coordinate2Label->text(), dialog->coordinate3Label->text()};
 }
+
+// The user's locale for the length of a test.
+class LocaleScope {
+public:
+    explicit LocaleScope(const QLocale& locale) { QLocale::setDefault(locale); }
+    ~LocaleScope() { QLocale::setDefault(QLocale::c()); }
+};
 
 // --- Add dialog ------------------------------------------------------------------
 
 using AddDialogTest = PointListTest;
 
 TEST_F(AddDialogTest, FollowsTheSourceKind) {
-    FakeResults();
-    form.Command2->click();
+    form.addPointButton->click();
     quillon::Apunto* apunto = programa.apunto();
     EXPECT_TRUE(apunto->isVisible());
     EXPECT_FALSE(form.isEnabled());
-    ExpectResultsCleared();
     EXPECT_EQ(Captions(apunto), QStringList({"U.T.M.", "X UTM", "Y UTM", "Altitud H"}));
-    EXPECT_FALSE(apunto->Text5->isHidden());
-    EXPECT_TRUE(apunto->Frame1->isHidden());
-    EXPECT_EQ(apunto->Text1->maxLength(), 25);
-    EXPECT_EQ(apunto->Text2->maxLength(), 12);
-    EXPECT_EQ(apunto->Text5->maxLength(), 2);
-    EXPECT_EQ(apunto->focusWidget(), apunto->Text1);
-    apunto->Text5->setText("30");
-    apunto->Command2->click();
+    EXPECT_FALSE(apunto->zoneEdit->isHidden());
+    EXPECT_TRUE(apunto->exampleFrame->isHidden());
+    EXPECT_EQ(apunto->identifierEdit->maxLength(), 25);
+    EXPECT_EQ(apunto->zoneEdit->maxLength(), 2);
+    EXPECT_EQ(apunto->focusWidget(), apunto->identifierEdit);
+    apunto->zoneEdit->setText("30");
+    apunto->leaveButton->click();
 
-    form.Option2->setChecked(true);
-    form.Command2->click();
+    form.sourceGeodeticOption->click();
+    form.addPointButton->click();
     EXPECT_EQ(programa.apunto(), apunto); // loaded once, then shown again
     EXPECT_EQ(Captions(apunto), QStringList({"GEODÉSICAS", "Latitud", "Longitud", "Altitud h"}));
-    EXPECT_TRUE(apunto->Label7->isHidden());
-    EXPECT_EQ(apunto->Text5->text(), ""); // emptied with the kind
-    EXPECT_FALSE(apunto->Frame1->isHidden());
-    apunto->Command2->click();
+    EXPECT_TRUE(apunto->zoneLabel->isHidden());
+    EXPECT_EQ(apunto->zoneEdit->text(), ""); // emptied with the kind
+    EXPECT_FALSE(apunto->exampleFrame->isHidden());
+    apunto->leaveButton->click();
 
-    form.Option1->setChecked(true);
-    form.Command2->click();
+    form.sourceGeocentricOption->click();
+    form.addPointButton->click();
     EXPECT_EQ(Captions(apunto), QStringList({"CARTESIANAS", "X", "Y", "Z"}));
-    EXPECT_TRUE(apunto->Frame1->isHidden());
+    EXPECT_TRUE(apunto->exampleFrame->isHidden());
     Type(apunto, "C1", "5000000", "-400000", "3800000");
-    apunto->Command1->click();
-    EXPECT_EQ(Lines(form.List1), QStringList({"C1, 5000000,-400000, 3800000"}));
+    apunto->confirmButton->click();
+    EXPECT_EQ(PointRows(), QStringList({"C1\t5000000\t-400000\t3800000"}));
 }
 
 TEST_F(AddDialogTest, AddsPointsUntilClosed) {
-    form.Command2->click();
+    form.addPointButton->click();
     quillon::Apunto* apunto = programa.apunto();
     Type(apunto, "V1", " 455000.25", "4120000", "0.5", "30");
-    apunto->Command1->click();
+    apunto->confirmButton->click();
     Type(apunto, "V2", "-12.5e1", "4120000.5", "0", "29");
-    apunto->Command1->click();
+    apunto->confirmButton->click();
 
     EXPECT_TRUE(apunto->isVisible());
-    EXPECT_EQ(apunto->Text1->text() + apunto->Text4->text() + apunto->Text5->text(), "");
-    EXPECT_EQ(Lines(form.List1),
-              QStringList({"V1, 455000.25, 4120000, .5, 30", "V2,-125, 4120000.5, 0, 29"}));
+    EXPECT_EQ(apunto->identifierEdit->text() + apunto->coordinate3Edit->text() +
+                  apunto->zoneEdit->text(),
+              "");
+    EXPECT_EQ(PointRows(),
+              QStringList({"V1\t455000.25\t4120000\t0.5\t30", "V2\t-125\t4120000.5\t0\t29"}));
     EXPECT_EQ(programa.state().PointTable[1].zone, 29);
 
-    apunto->Command2->click();
+    apunto->leaveButton->click();
     EXPECT_FALSE(apunto->isVisible());
     EXPECT_TRUE(form.isEnabled());
-    EXPECT_EQ(form.Label8->text(), "2 puntos en total");
-    EXPECT_EQ(quillon::SelectedLine(form.List1), 1);
-    EXPECT_TRUE(form.Command3->isEnabled());
-    EXPECT_TRUE(form.Command4->isEnabled());
-    EXPECT_TRUE(form.Command6->isEnabled());
+    EXPECT_EQ(form.pointCountLabel->text(), "2 puntos en total");
+    EXPECT_EQ(form.pointTable->SelectedRows(), QList<int>({1}));
+    EXPECT_TRUE(form.editPointButton->isEnabled());
+    EXPECT_TRUE(form.deletePointButton->isEnabled());
+    EXPECT_TRUE(form.deleteAllButton->isEnabled());
 }
 
-TEST_F(AddDialogTest, RefusesNonNumericCoordinatesAndBadZones) {
-    form.Command2->click();
+// Spanish users type decimal commas: "343622,117" is 343622.117, not 343622,
+// whatever the language of the system.
+TEST_F(AddDialogTest, DecimalCommaOrPointInEveryField) {
+    for (const QLocale& locale : {QLocale::c(), QLocale(QLocale::Spanish, QLocale::Spain)}) {
+        const LocaleScope scope(locale);
+        form.addPointButton->click();
+        quillon::Apunto* apunto = programa.apunto();
+        Type(apunto, "A", "343622,117", "4194099.358", " -0,5 ", "30");
+        apunto->confirmButton->click();
+        apunto->leaveButton->click();
+    }
+    EXPECT_TRUE(messages.shown.empty()) << messages.shown.front().text.toStdString();
+    const quillon::ProgramState& state = programa.state();
+    ASSERT_EQ(state.pointCount, 2);
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(state.PointTable[i].c1, 343622.117);
+        EXPECT_EQ(state.PointTable[i].c2, 4194099.358);
+        EXPECT_EQ(state.PointTable[i].c3, -0.5);
+    }
+}
+
+TEST_F(AddDialogTest, RefusesWhatIsNotANumberNamingTheField) {
+    form.addPointButton->click();
     quillon::Apunto* apunto = programa.apunto();
-    Type(apunto, "V1", "abc", "4120000", "", "30");
-    apunto->Command1->click();
-    ASSERT_EQ(messages.shown.size(), 2u); // first and third
+    Type(apunto, "V1", "abc", "4.120.000", "", "30");
+    apunto->confirmButton->click();
+    ASSERT_EQ(messages.shown.size(), 3u);
+    EXPECT_EQ(messages.shown[0].text, "El dato introducido en «X UTM» ha de ser numérico");
+    EXPECT_EQ(messages.shown[1].text, "El dato introducido en «Y UTM» ha de ser numérico");
+    EXPECT_EQ(messages.shown[2].text, "El dato introducido en «Altitud H» ha de ser numérico");
     for (const ShownMessage& shown : messages.shown) {
-        EXPECT_EQ(shown.text, "El dato introducido ha de ser numérico");
         EXPECT_EQ(shown.title, "Error de entrada");
         EXPECT_EQ(shown.icon, MessageIcon::Critical);
     }
-    EXPECT_EQ(apunto->focusWidget(), apunto->Text2);
+    EXPECT_EQ(apunto->focusWidget(), apunto->coordinate1Edit);
 
-    for (const char* zone : {"28", "3", " 3", ""}) {
+    for (const char* zone : {"28", "3", "3 0", ""}) {
         messages.shown.clear();
         Type(apunto, "V1", "455000", "4120000", "10", zone);
-        apunto->Command1->click();
+        apunto->confirmButton->click();
         ASSERT_EQ(messages.shown.size(), 1u) << zone;
-        EXPECT_EQ(messages.shown[0].text, "El Huso ha de ser 29, 30 ó 31\r");
-        EXPECT_EQ(apunto->focusWidget(), apunto->Text5);
+        EXPECT_EQ(messages.shown[0].text, "El Huso ha de ser 29, 30 ó 31");
+        EXPECT_EQ(apunto->focusWidget(), apunto->zoneEdit);
     }
     EXPECT_EQ(programa.state().pointCount, 0);
-    EXPECT_EQ(apunto->Text1->text(), "V1"); // nothing emptied
+    EXPECT_EQ(apunto->identifierEdit->text(), "V1"); // nothing emptied
 
-    apunto->Command2->click();
-    EXPECT_FALSE(form.Command3->isEnabled()); // still no points
-    EXPECT_EQ(form.Label8->text(), "0 puntos en total");
+    apunto->leaveButton->click();
+    EXPECT_FALSE(form.editPointButton->isEnabled()); // still no points
+    EXPECT_EQ(form.pointCountLabel->text(), "0 puntos en total");
+}
+
+TEST_F(AddDialogTest, RefusesImpossibleSexagesimalAngles) {
+    form.sourceGeodeticOption->click();
+    form.addPointButton->click();
+    quillon::Apunto* apunto = programa.apunto();
+    const std::vector<std::tuple<const char*, const char*, QString>> cases = {
+        {"37.6500000", "-4.0512", "Latitud: los minutos (65) han de ser menores que 60"},
+        {"37.4575000", "-4.0512", "Latitud: los segundos (75) han de ser menores que 60"},
+        {"37.4557947", "-4.0575", "Longitud: los segundos (75) han de ser menores que 60"},
+        {"37,4557947", "-4,6000", "Longitud: los minutos (60) han de ser menores que 60"},
+        {"91.0000000", "-4.0512", "Latitud: ha de estar entre -90 y 90 grados"},
+    };
+    for (const auto& [latitude, longitude, message] : cases) {
+        messages.shown.clear();
+        Type(apunto, "P", latitude, longitude, "500");
+        apunto->confirmButton->click();
+        ASSERT_EQ(messages.shown.size(), 1u) << latitude << " " << longitude;
+        EXPECT_EQ(messages.shown[0].text, message);
+        EXPECT_EQ(messages.shown[0].title, "Error de entrada");
+    }
+    EXPECT_EQ(programa.state().pointCount, 0);
+
+    messages.shown.clear();
+    Type(apunto, "P", "37,4559599", "-4,0559", "500"); // 59.599" and 59" are fine
+    apunto->confirmButton->click();
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(programa.state().pointCount, 1);
 }
 
 TEST_F(AddDialogTest, StopsAtTheTableCapacity) {
     programa.state().pointCount = 10000;
-    form.Command2->click();
+    form.addPointButton->click();
     quillon::Apunto* apunto = programa.apunto();
     Type(apunto, "V1", "455000", "4120000", "10", "30");
-    apunto->Command1->click();
+    apunto->confirmButton->click();
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].text, "Se ha alcanzado el máximo de 10000 puntos");
     EXPECT_EQ(messages.shown[0].title, "Aviso");
     EXPECT_EQ(programa.state().pointCount, 10000);
-    EXPECT_EQ(form.List1->count(), 0);
 }
 
 TEST_F(AddDialogTest, EnterMovesOnAndEscapeCloses) {
-    form.Command2->click();
+    form.addPointButton->click();
     quillon::Apunto* apunto = programa.apunto();
     const std::vector<std::pair<QWidget*, QWidget*>> steps = {
-        {apunto->Text1, apunto->Text2},    {apunto->Text2, apunto->Text3},
-        {apunto->Text3, apunto->Text4},    {apunto->Text4, apunto->Text5},
-        {apunto->Text5, apunto->Command1},
+        {apunto->identifierEdit, apunto->coordinate1Edit},
+        {apunto->coordinate1Edit, apunto->coordinate2Edit},
+        {apunto->coordinate2Edit, apunto->coordinate3Edit},
+        {apunto->coordinate3Edit, apunto->zoneEdit},
+        {apunto->zoneEdit, apunto->confirmButton},
     };
     for (const auto& [from, to] : steps) {
         PressKey(from, Qt::Key_Return);
         EXPECT_EQ(apunto->focusWidget(), to) << from->objectName().toStdString();
     }
     Type(apunto, "V1", "455000", "4120000", "10", "30");
-    PressKey(apunto->Command1, Qt::Key_Return); // Enter on the button adds
-    EXPECT_EQ(form.List1->count(), 1);
+    PressKey(apunto->confirmButton, Qt::Key_Return); // Enter on the button adds
+    EXPECT_EQ(presenter.pointModel()->rowCount(), 1);
 
     // Without a zone field the third coordinate leads to the button.
     apunto->SetKind(quillon::CoordinateKind::Geodetic);
-    PressKey(apunto->Text4, Qt::Key_Enter);
-    EXPECT_EQ(apunto->focusWidget(), apunto->Command1);
+    PressKey(apunto->coordinate3Edit, Qt::Key_Enter);
+    EXPECT_EQ(apunto->focusWidget(), apunto->confirmButton);
 
-    PressKey(apunto->Text3, Qt::Key_Escape);
+    PressKey(apunto->coordinate2Edit, Qt::Key_Escape);
     EXPECT_FALSE(apunto->isVisible());
     EXPECT_TRUE(form.isEnabled());
-    EXPECT_EQ(form.Label8->text(), "1 puntos en total");
+    EXPECT_EQ(form.pointCountLabel->text(), "1 puntos en total");
 }
 
 // --- Edit dialog ------------------------------------------------------------------
@@ -168,75 +226,102 @@ using EditDialogTest = PointListTest;
 TEST_F(EditDialogTest, ShowsTheSelectedPointWhole) {
     ReadUtm("dos.txt", "P1,-3.5,0.25,1E-2,30\r\n"
                        "identificador largo,455000.123456789,4120000,10,29\r\n");
-    FakeResults();
-    form.List1->setCurrentRow(0);
-    form.Command3->click();
+    form.pointTable->selectRow(0);
+    form.editPointButton->click();
     quillon::Epunto* epunto = programa.epunto();
     EXPECT_TRUE(epunto->isVisible());
     EXPECT_FALSE(form.isEnabled());
-    ExpectResultsCleared();
     EXPECT_EQ(programa.state().editPoint, 1);
-    EXPECT_EQ(epunto->Text2->text(), "-3.5");
-    EXPECT_EQ(epunto->Text3->text(), ".25");
-    EXPECT_EQ(epunto->Text4->text(), ".01");
-    EXPECT_EQ(epunto->Text5->text(), "30");
-    EXPECT_EQ(epunto->Text1->maxLength(), 12);
-    epunto->Command2->click();
+    EXPECT_EQ(epunto->coordinate1Edit->text(), "-3.5");
+    EXPECT_EQ(epunto->coordinate2Edit->text(), "0.25");
+    EXPECT_EQ(epunto->coordinate3Edit->text(), "0.01");
+    EXPECT_EQ(epunto->zoneEdit->text(), "30");
+    // The same length as in the add dialog: a retyped identifier is not cut.
+    EXPECT_EQ(epunto->identifierEdit->maxLength(), programa.apunto()->identifierEdit->maxLength());
+    epunto->leaveButton->click();
 
     // Values longer than the user may type are shown whole, so accepting
     // them unchanged changes nothing.
-    form.List1->setCurrentRow(1);
-    form.Command3->click();
-    EXPECT_EQ(epunto->Text1->text(), "identificador largo");
-    EXPECT_EQ(epunto->Text2->text(), "455000.123456789");
-    epunto->Command1->click();
+    form.pointTable->selectRow(1);
+    form.editPointButton->click();
+    EXPECT_EQ(epunto->identifierEdit->text(), "identificador largo");
+    EXPECT_EQ(epunto->coordinate1Edit->text(), "455000.123456789");
+    epunto->confirmButton->click();
     EXPECT_TRUE(messages.shown.empty());
     EXPECT_EQ(programa.state().PointTable[1].c1, 455000.123456789);
-    EXPECT_EQ(form.List1->item(1)->text(),
-              "identificador largo, 455000.123456789, 4120000, 10, 29");
+    EXPECT_EQ(PointRows()[1], "identificador largo\t455000.123456789\t4120000\t10\t29");
 }
 
-TEST_F(EditDialogTest, AcceptReplacesThePointAndItsLine) {
-    ReadUtm("tres.txt", "P1,1,2,3,29\r\nP2,4,5,6,30\r\nP3,7,8,9,31\r\n");
-    form.List1->setCurrentRow(1);
-    form.Command3->click();
+TEST_F(EditDialogTest, AnIdentifierRetypedLongIsKept) {
+    ReadUtm("uno.txt", "P1,455000.5,4120000,10,30\r\n");
+    form.pointTable->selectRow(0);
+    form.editPointButton->click();
     quillon::Epunto* epunto = programa.epunto();
-    Type(epunto, "Q2", "455000.5", "4120000", "-10", "31");
-    epunto->Command1->click();
+    epunto->identifierEdit->clear();
+    const QString typed = QStringLiteral("Vértice geodésico 1234");
+    for (const QChar c : typed) {
+        QKeyEvent key(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+        QCoreApplication::sendEvent(epunto->identifierEdit, &key);
+    }
+    epunto->confirmButton->click();
+    EXPECT_EQ(programa.state().PointTable[0].id, typed);
+}
+
+TEST_F(EditDialogTest, ShowsNumbersWithTheUsersDecimalSign) {
+    ReadUtm("uno.txt", "P1,455000.5,4120000,10.25,30\r\n");
+    const LocaleScope scope(QLocale(QLocale::Spanish, QLocale::Spain));
+    form.pointTable->selectRow(0);
+    form.editPointButton->click();
+    quillon::Epunto* epunto = programa.epunto();
+    EXPECT_EQ(epunto->coordinate1Edit->text(), "455000,5");
+    EXPECT_EQ(epunto->coordinate3Edit->text(), "10,25");
+    epunto->confirmButton->click();
+    EXPECT_EQ(programa.state().PointTable[0].c1, 455000.5);
+    EXPECT_EQ(PointRows()[0], "P1\t455000,5\t4120000\t10,25\t30");
+}
+
+TEST_F(EditDialogTest, AcceptReplacesThePoint) {
+    ReadUtm("tres.txt", "P1,1,2,3,29\r\nP2,4,5,6,30\r\nP3,7,8,9,31\r\n");
+    form.pointTable->selectRow(1);
+    form.editPointButton->click();
+    quillon::Epunto* epunto = programa.epunto();
+    Type(epunto, "Q2", "455000,5", "4120000", "-10", "31");
+    epunto->confirmButton->click();
 
     EXPECT_FALSE(epunto->isVisible());
     EXPECT_TRUE(form.isEnabled());
-    EXPECT_EQ(Lines(form.List1),
-              QStringList({"P1, 1, 2, 3, 29", "Q2, 455000.5, 4120000,-10, 31", "P3, 7, 8, 9, 31"}));
+    EXPECT_EQ(PointRows(), QStringList({"P1\t1\t2\t3\t29", "Q2\t455000.5\t4120000\t-10\t31",
+                                        "P3\t7\t8\t9\t31"}));
     EXPECT_EQ(programa.state().PointTable[1].zone, 31);
-    EXPECT_EQ(quillon::SelectedLine(form.List1), 1);
+    EXPECT_EQ(form.pointTable->SelectedRows(), QList<int>({1}));
     EXPECT_EQ(programa.state().pointCount, 3);
 }
 
 TEST_F(EditDialogTest, NamesEachBadFieldAndKeepsThePoint) {
     ReadUtm("uno.txt", "P1,455000.5,4120000,10,30\r\n");
-    form.Command3->click();
+    form.pointTable->selectRow(0);
+    form.editPointButton->click();
     quillon::Epunto* epunto = programa.epunto();
     Type(epunto, "P1", "x", "y", "z", "30");
-    epunto->Command1->click();
+    epunto->confirmButton->click();
     ASSERT_EQ(messages.shown.size(), 3u);
-    EXPECT_EQ(messages.shown[0].text, "Lat o X debe ser un dato numérico");
-    EXPECT_EQ(messages.shown[1].text, "Long o Y debe ser un dato numérico");
-    EXPECT_EQ(messages.shown[2].text, "H o h debe ser un dato numérico");
+    EXPECT_EQ(messages.shown[0].text, "El dato introducido en «X UTM» ha de ser numérico");
+    EXPECT_EQ(messages.shown[1].text, "El dato introducido en «Y UTM» ha de ser numérico");
+    EXPECT_EQ(messages.shown[2].text, "El dato introducido en «Altitud H» ha de ser numérico");
     EXPECT_EQ(messages.shown[2].title, "Error de entrada");
-    EXPECT_EQ(epunto->focusWidget(), epunto->Text2);
+    EXPECT_EQ(epunto->focusWidget(), epunto->coordinate1Edit);
 
     messages.shown.clear();
     Type(epunto, "P1", "1", "2", "3", "32");
-    epunto->Command1->click();
+    epunto->confirmButton->click();
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].text, "El Huso ha de ser 29, 30 ó 31");
     EXPECT_TRUE(epunto->isVisible());
 
-    PressKey(epunto->Text2, Qt::Key_Escape); // cancel
+    PressKey(epunto->coordinate1Edit, Qt::Key_Escape); // cancel
     EXPECT_FALSE(epunto->isVisible());
     EXPECT_TRUE(form.isEnabled());
-    EXPECT_EQ(Lines(form.List1), QStringList({"P1, 455000.5, 4120000, 10, 30"}));
+    EXPECT_EQ(PointRows(), QStringList({"P1\t455000.5\t4120000\t10\t30"}));
 }
 
 // --- Zone dialog ------------------------------------------------------------------
@@ -249,17 +334,17 @@ protected:
     }
 
     void Accept(const char* text) {
-        huso->Text1->setText(QString::fromUtf8(text));
-        huso->Command1->click();
+        huso->zoneEdit->setText(QString::fromUtf8(text));
+        huso->acceptButton->click();
     }
 
     quillon::Huso* huso = nullptr;
 };
 
 TEST_F(ZoneDialogTest, EmptyFieldAssumesZone30) {
-    EXPECT_EQ(huso->focusWidget(), huso->Text1);
-    PressKey(huso->Text1, Qt::Key_Return);
-    EXPECT_EQ(huso->focusWidget(), huso->Command1);
+    EXPECT_EQ(huso->focusWidget(), huso->zoneEdit);
+    PressKey(huso->zoneEdit, Qt::Key_Return);
+    EXPECT_EQ(huso->focusWidget(), huso->acceptButton);
 
     Accept("");
     ASSERT_EQ(messages.shown.size(), 1u);
@@ -267,7 +352,7 @@ TEST_F(ZoneDialogTest, EmptyFieldAssumesZone30) {
     EXPECT_EQ(messages.shown[0].title, "Advertencia");
     EXPECT_EQ(messages.shown[0].icon, MessageIcon::Information);
     EXPECT_EQ(programa.state().drawingZone, 30.0);
-    EXPECT_EQ(Lines(form.List1),
+    EXPECT_EQ(presenter.DrawingLines(),
               QStringList({"Se ha abierto el archivo:", "plano.dxf", "(Huso 30)"}));
     EXPECT_FALSE(huso->isVisible());
     EXPECT_TRUE(form.isEnabled());
@@ -276,7 +361,8 @@ TEST_F(ZoneDialogTest, EmptyFieldAssumesZone30) {
 
 TEST_F(ZoneDialogTest, OnlyZones29To31CloseTheDialog) {
     EXPECT_FALSE(form.isEnabled());
-    for (const char* zone : {"32", "30.5", "-30"}) {
+    // Anything but a zone is refused, "30abc" and "30,5" too.
+    for (const char* zone : {"32", "30.5", "30,5", "-30", "30abc"}) {
         messages.shown.clear();
         Accept(zone);
         ASSERT_EQ(messages.shown.size(), 1u) << zone;
@@ -285,48 +371,33 @@ TEST_F(ZoneDialogTest, OnlyZones29To31CloseTheDialog) {
         EXPECT_TRUE(huso->isVisible());
         EXPECT_FALSE(form.isEnabled());
     }
-    EXPECT_EQ(form.List1->count(), 2);
+    EXPECT_FALSE(programa.state().drawingMode);
 
     messages.shown.clear();
-    Accept("31");
+    Accept(" 31 ");
     EXPECT_TRUE(messages.shown.empty());
     EXPECT_EQ(programa.state().drawingZone, 31.0);
-    EXPECT_EQ(form.List1->item(2)->text(), "(Huso 31)");
+    EXPECT_EQ(presenter.DrawingLines().value(2), "(Huso 31)");
     EXPECT_FALSE(huso->isVisible());
     EXPECT_TRUE(form.isEnabled());
-}
-
-TEST_F(ZoneDialogTest, LeadingNumberIsTheZone) {
-    Accept("30abc");
-    EXPECT_TRUE(messages.shown.empty());
-    EXPECT_EQ(programa.state().drawingZone, 30.0);
-    EXPECT_EQ(form.List1->item(2)->text(), "(Huso 30)");
-
-    // Where "," is the decimal sign a fractional zone keeps its integer part.
-    Read(WriteFile("otro.dxf", "0\r\nEOF\r\n"), 3);
-    QLocale::setDefault(QLocale(QLocale::Spanish, QLocale::Spain));
-    Accept(" 2 9.9");
-    QLocale::setDefault(QLocale::c());
-    EXPECT_EQ(messages.shown.size(), 0u);
-    EXPECT_EQ(programa.state().drawingZone, 29.0);
 }
 
 TEST_F(ZoneDialogTest, CancelDropsTheDrawing) {
-    ASSERT_TRUE(form.Check2->isChecked());
-    huso->Command2->click();
+    huso->cancelButton->click();
     EXPECT_FALSE(programa.state().drawingMode);
-    EXPECT_EQ(form.List1->count(), 0);
-    EXPECT_FALSE(form.Check1->isChecked() || form.Check2->isChecked() || form.Check3->isChecked());
+    EXPECT_EQ(presenter.pointModel()->rowCount(), 0);
+    EXPECT_FALSE(form.zone29Check->isChecked() || form.zone30Check->isChecked() ||
+                 form.zone31Check->isChecked());
     EXPECT_FALSE(huso->isVisible());
     EXPECT_TRUE(form.isEnabled());
     // The list takes points again.
-    EXPECT_TRUE(form.Command2->isEnabled());
-    EXPECT_FALSE(form.Command6->isEnabled());
-    EXPECT_EQ(form.Label8->text(), "0 puntos en total");
+    EXPECT_TRUE(form.addPointButton->isEnabled());
+    EXPECT_FALSE(form.deleteAllButton->isEnabled());
+    EXPECT_EQ(form.pointCountLabel->text(), "0 puntos en total");
 }
 
 TEST_F(ZoneDialogTest, EscapeAndTheCloseBoxCancel) {
-    PressKey(huso->Text1, Qt::Key_Escape);
+    PressKey(huso->zoneEdit, Qt::Key_Escape);
     EXPECT_FALSE(huso->isVisible());
     EXPECT_FALSE(programa.state().drawingMode);
     EXPECT_TRUE(form.isEnabled());

@@ -6,33 +6,103 @@
 namespace quillon_test {
 namespace {
 
-using quillon::IsNumericText;
-using quillon::LeadingValue;
+using quillon::ReadDecimal;
 
-TEST(LeadingValue, ReadsUpToTheFirstCharacterThatCannotContinueTheNumber) {
-    const std::vector<std::pair<const char*, double>> cases = {
-        {"1,5", 1.0}, {" - 2 . 5 ", -2.5}, {"+.25", 0.25}, {"1.5d-2x", 0.015},
-        {"7e+", 7.0}, {"1.2.3", 1.2},      {"37º45", 37},  {"abc", 0.0},
+TEST(ReadDecimal, DecimalCommaOrPointAndNothingElse) {
+    const std::vector<std::pair<const char*, double>> good = {
+        {"343622,117", 343622.117},
+        {"343622.117", 343622.117},
+        {" -3,5 ", -3.5},
+        {"+.25", 0.25},
+        {",25", 0.25},
+        {"5.", 5.0},
+        {"1e-3", 0.001},
+        {"1,5E+2", 150.0},
+        {"-0", 0.0},
+        {"4120000", 4120000.0},
     };
-    for (const auto& [text, value] : cases) {
-        EXPECT_EQ(LeadingValue(QString::fromUtf8(text)), value) << text;
+    for (const auto& [text, value] : good) {
+        double read = -1.0;
+        EXPECT_TRUE(ReadDecimal(QString::fromUtf8(text), read)) << text;
+        EXPECT_EQ(read, value) << text;
+    }
+    for (const char* text : {"", " ", "30abc", "1.000,5", "4.120.000", "1 000", "1,5,", "-", ".",
+                             "e5", "1e", "inf", "nan", "1e400", "٣", "1\t2", "0x10"}) {
+        double read = 7.0;
+        EXPECT_FALSE(ReadDecimal(QString::fromUtf8(text), read)) << text;
+        EXPECT_EQ(read, 7.0) << text;
     }
 }
 
-TEST(IsNumericText, AcceptsWhatTheNumberParsersAccept) {
-    for (const char* text : {" -3.5 ", ".25", "+7", "1e-3", "5."}) {
-        EXPECT_TRUE(IsNumericText(QString::fromLatin1(text))) << text;
-    }
-    for (const char* text : {"", "30abc", "1,000", "1,5", "inf", "nan", "1e400", "-"}) {
-        EXPECT_FALSE(IsNumericText(QString::fromLatin1(text))) << text;
-    }
-    // Where "," is the decimal sign it passes too, and "." still does.
+TEST(ReadDecimal, TheSameWhateverTheUsersLocale) {
     QLocale::setDefault(QLocale(QLocale::Spanish, QLocale::Spain));
-    const bool comma = IsNumericText("1,5");
-    const bool point = IsNumericText("455000.5");
+    double comma = 0.0, point = 0.0;
+    const bool commaRead = ReadDecimal("1,5", comma);
+    const bool pointRead = ReadDecimal("455000.5", point);
+    const bool groupedRead = ReadDecimal("455.000,5", point);
     QLocale::setDefault(QLocale::c());
-    EXPECT_TRUE(comma);
-    EXPECT_TRUE(point);
+    EXPECT_TRUE(commaRead);
+    EXPECT_TRUE(pointRead);
+    EXPECT_FALSE(groupedRead);
+    EXPECT_EQ(comma, 1.5);
+    EXPECT_EQ(point, 455000.5);
+}
+
+TEST(DecimalText, ShortestTextThatReadsBack) {
+    const QLocale spanish(QLocale::Spanish, QLocale::Spain);
+    EXPECT_EQ(quillon::DecimalText(455000.25, spanish), "455000,25");
+    EXPECT_EQ(quillon::DecimalText(4120000, spanish), "4120000");
+    EXPECT_EQ(quillon::DecimalText(-0.1, QLocale::c()), "-0.1");
+    for (const double v : {37.4557947, 298459.538, 1e-9, 123456789.123, -4.08666666666667}) {
+        double back = 0.0;
+        ASSERT_TRUE(ReadDecimal(quillon::DecimalText(v, spanish), back)) << v;
+        EXPECT_EQ(back, v);
+    }
+}
+
+TEST(PackedAngleProblem, MinutesAndSecondsBelowSixty) {
+    const std::vector<std::pair<double, QString>> cases = {
+        {37.4557947, ""},
+        {-37.4557947, ""},
+        {37.46, ""}, // 46 minutes, not 45 minutes and 100 seconds
+        {37.5959999, ""},
+        {0.0, ""},
+        {90.0, ""},
+        {37.6, "Latitud: los minutos (60) han de ser menores que 60"},
+        {37.65, "Latitud: los minutos (65) han de ser menores que 60"},
+        {-37.4575, "Latitud: los segundos (75) han de ser menores que 60"},
+        {37.456, "Latitud: los segundos (60) han de ser menores que 60"},
+        {90.0001, "Latitud: ha de estar entre -90 y 90 grados"},
+        {1e300, "Latitud: ha de estar entre -90 y 90 grados"},
+    };
+    for (const auto& [packed, problem] : cases) {
+        EXPECT_EQ(quillon::PackedAngleProblem(packed, "Latitud", 90), problem) << packed;
+    }
+}
+
+TEST(PointFileSeparator, TheFirstPointLineDecides) {
+    EXPECT_EQ(quillon::PointFileSeparator("ID;X\r\nP1,1,2,3\r\n"), QChar(','));
+    EXPECT_EQ(quillon::PointFileSeparator("ID,X\n\n  \nP1;1,5;2;3\n"), QChar(';'));
+    EXPECT_EQ(quillon::PointFileSeparator("ID,X\rP1\t1,5\t2\t3\r"), QChar('\t'));
+    EXPECT_EQ(quillon::PointFileSeparator("solo cabecera;\t"), QChar(','));
+}
+
+TEST(PointItemReader, SemicolonAndTabSeparators) {
+    QString item;
+    QStringList items;
+    quillon::PointItemReader semicolons("h\n a ; 1,5 ;\"x; y\";\r\nb;2\n", QChar(';'));
+    semicolons.SkipLine();
+    while (semicolons.Next(item)) {
+        items << item;
+    }
+    EXPECT_EQ(items, QStringList({"a", "1,5", "x; y", "b", "2"}));
+    items.clear();
+    quillon::PointItemReader tabs("h\n a \t1,5\t\t2 \n", QChar('\t'));
+    tabs.SkipLine();
+    while (tabs.Next(item)) {
+        items << item;
+    }
+    EXPECT_EQ(items, QStringList({"a", "1,5", "", "2"}));
 }
 
 TEST(PointItemReader, ReadsItemsAsOneStreamAcrossLineEnds) {

@@ -1,11 +1,17 @@
+// The point list: reading point files and drawings, deleting points, and
+// dropping files on the window, offscreen.
+#include "dialogo_punto.h"
 #include "huso.h"
-#include "lista_puntos.h"
 #include "point_list_fixture.h"
 
 #include <QCheckBox>
+#include <QDropEvent>
 #include <QLabel>
+#include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStackedWidget>
+#include <QUrl>
 
 namespace quillon_test {
 namespace {
@@ -19,29 +25,34 @@ const QString kDropped = ".\rEste punto no se tendrá en cuenta";
 void ExpectPointButtons(const quillon::Calculo& form, bool add, bool edit, bool remove,
                         bool removeAll) {
     // Their own state: the form may be disabled behind a dialog.
-    EXPECT_EQ(form.Command2->isEnabledTo(&form), add);
-    EXPECT_EQ(form.Command3->isEnabledTo(&form), edit);
-    EXPECT_EQ(form.Command4->isEnabledTo(&form), remove);
-    EXPECT_EQ(form.Command6->isEnabledTo(&form), removeAll);
+    EXPECT_EQ(form.addPointButton->isEnabledTo(&form), add);
+    EXPECT_EQ(form.editPointButton->isEnabledTo(&form), edit);
+    EXPECT_EQ(form.deletePointButton->isEnabledTo(&form), remove);
+    EXPECT_EQ(form.deleteAllButton->isEnabledTo(&form), removeAll);
 }
 
 // --- Reading point files -------------------------------------------------------
 
 TEST_F(PointListTest, UtmFileAddsItsPointsAfterTheHeader) {
-    FakeResults();
     ReadUtm("puntos.txt", "P1,455000.5,4120000,10,30\r\n");
 
-    EXPECT_EQ(Lines(form.List1), QStringList({"P1, 455000.5, 4120000, 10, 30"}));
-    EXPECT_EQ(form.Label8->text(), "1 puntos en total");
+    EXPECT_EQ(PointRows(), QStringList({"P1\t455000.5\t4120000\t10\t30"}));
+    EXPECT_EQ(form.pointCountLabel->text(), "1 puntos en total");
     const quillon::ProgramState& state = programa.state();
     ASSERT_EQ(state.pointCount, 1);
     EXPECT_EQ(state.PointTable[0].c1, 455000.5);
     EXPECT_EQ(state.PointTable[0].zone, 30);
     EXPECT_EQ(state.inputFileName, QString::fromStdString(folder.File("puntos.txt")));
-    EXPECT_EQ(quillon::SelectedLine(form.List1), 0);
     ExpectPointButtons(form, true, true, true, true);
-    ExpectResultsCleared();
     EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(presenter.pointModel()->headerData(1, Qt::Horizontal).toString(), "X UTM");
+}
+
+TEST_F(PointListTest, ReadingDropsTheResultsOfTheLastRun) {
+    ReadUtm("uno.txt", "SERVILLETA,298569.727,4295339.009,520.6,30\r\n");
+    RunForResults();
+    ReadUtm("dos.txt", "P2,455000.5,4120000,10,30\r\n");
+    ExpectResultsCleared();
 }
 
 TEST_F(PointListTest, BadItemsRefuseThePointAndTheNextTakesItsNumber) {
@@ -62,11 +73,10 @@ TEST_F(PointListTest, BadItemsRefuseThePointAndTheNextTakesItsNumber) {
         EXPECT_EQ(shown.icon, MessageIcon::Critical);
     }
     // The second file is appended.
-    EXPECT_EQ(Lines(form.List1),
-              QStringList({"P1, 455000.5, 4120000, 10, 30", "P4, 456000, 4121000, 12, 31"}));
+    EXPECT_EQ(PointRows(),
+              QStringList({"P1\t455000.5\t4120000\t10\t30", "P4\t456000\t4121000\t12\t31"}));
     EXPECT_EQ(programa.state().PointTable[1].id, "P4");
-    EXPECT_EQ(form.Label8->text(), "2 puntos en total");
-    EXPECT_EQ(quillon::SelectedLine(form.List1), 1);
+    EXPECT_EQ(form.pointCountLabel->text(), "2 puntos en total");
 }
 
 TEST_F(PointListTest, FileEndingInsideAPointUndoesTheWholeRead) {
@@ -77,23 +87,23 @@ TEST_F(PointListTest, FileEndingInsideAPointUndoesTheWholeRead) {
     EXPECT_EQ(messages.shown[0].text, kPointCut);
     EXPECT_EQ(messages.shown[0].title, "Quillon");
     EXPECT_EQ(messages.shown[0].icon, MessageIcon::None);
-    EXPECT_EQ(Lines(form.List1),
-              QStringList({"P1, 455000.5, 4120000, 10, 30", "P2, 455100, 4120000, 10, 30"}));
+    EXPECT_EQ(PointRows(),
+              QStringList({"P1\t455000.5\t4120000\t10\t30", "P2\t455100\t4120000\t10\t30"}));
     EXPECT_EQ(programa.state().pointCount, 2);
-    EXPECT_EQ(form.Label8->text(), "2 puntos en total");
+    EXPECT_EQ(form.pointCountLabel->text(), "2 puntos en total");
 }
 
 TEST_F(PointListTest, ItemsRunOnAcrossLineEnds) {
     // Five items a line read as four: the second point starts with the zone
     // of the first, and the file ends inside the third.
-    form.Option1->setChecked(true);
+    form.sourceGeocentricOption->click();
     Read(WriteFile("utm.txt", "cabecera\r\nP1,1,2,3,30\r\nP2,4,5,6,30\r\n"), 1);
     ASSERT_EQ(messages.shown.size(), 2u);
     EXPECT_EQ(messages.shown[0].text,
               "La primera coordenada del punto 2 no es un dato numérico" + kDropped);
     EXPECT_EQ(messages.shown[1].text, kPointCut);
     EXPECT_EQ(programa.state().pointCount, 0);
-    EXPECT_EQ(form.List1->count(), 0);
+    EXPECT_EQ(presenter.pointModel()->rowCount(), 0);
 }
 
 TEST_F(PointListTest, Utf8AndWindows1252FilesReadTheSameText) {
@@ -104,60 +114,166 @@ TEST_F(PointListTest, Utf8AndWindows1252FilesReadTheSameText) {
     EXPECT_EQ(programa.state().PointTable[1].id, "Álamo €");
 }
 
-TEST_F(PointListTest, ReadStopsAtTheTableCapacity) {
+// Files whose items are separated by TAB or ';' carry decimal commas; the
+// comma-separated layout keeps the decimal point.
+TEST_F(PointListTest, DecimalCommasInTabAndSemicolonFiles) {
+    Read(WriteFile("tab.txt", "ID\tX\tY\tH\tHuso\r\nP1\t343622,117\t4194099,358\t120,5\t30\r\n"),
+         2);
+    Read(WriteFile("puntoycoma.txt",
+                   "ID;X;Y;H;Huso\nP2; 343622,117 ;4194099.358;-0,25;29\nP3;1;2;3;31\n"),
+         2);
+    Read(WriteFile("comas.txt", "ID,X,Y,H,Huso\r\nP4,343622.117,4194099.358,120,30\r\n"), 2);
+    EXPECT_TRUE(messages.shown.empty()) << messages.shown.front().text.toStdString();
+    const quillon::ProgramState& state = programa.state();
+    ASSERT_EQ(state.pointCount, 4);
+    EXPECT_EQ(state.PointTable[0].c1, 343622.117);
+    EXPECT_EQ(state.PointTable[0].c2, 4194099.358);
+    EXPECT_EQ(state.PointTable[0].c3, 120.5);
+    EXPECT_EQ(state.PointTable[1].c1, 343622.117);
+    EXPECT_EQ(state.PointTable[1].c3, -0.25);
+    EXPECT_EQ(state.PointTable[1].zone, 29);
+    EXPECT_EQ(state.PointTable[2].zone, 31);
+    EXPECT_EQ(state.PointTable[3].c1, 343622.117);
+}
+
+TEST_F(PointListTest, ImpossibleSexagesimalAnglesInAFileAreRefused) {
+    form.sourceGeodeticOption->click();
+    Read(WriteFile("geo.txt", "ID,Lat,Long,h\r\n"
+                              "bien,37.4557947,-4.0512,500\r\n"
+                              "minutos,37.6500000,-4.0512,500\r\n"
+                              "segundos,37.4575000,-4.0512,500\r\n"
+                              "longitud,37.4557947,-4.0575,500\r\n"),
+         1);
+    EXPECT_EQ(programa.state().pointCount, 1);
+    ASSERT_EQ(messages.shown.size(), 3u);
+    EXPECT_EQ(messages.shown[0].text,
+              "Latitud del punto 2: los minutos (65) han de ser menores que 60" + kDropped);
+    EXPECT_EQ(messages.shown[1].text,
+              "Latitud del punto 2: los segundos (75) han de ser menores que 60" + kDropped);
+    EXPECT_EQ(messages.shown[2].text,
+              "Longitud del punto 2: los segundos (75) han de ser menores que 60" + kDropped);
+}
+
+TEST_F(PointListTest, UnreadableFileIsNamed) {
+    ReadUtm("uno.txt", "P1,455000.5,4120000,10,30\r\n");
+    const QString missing = QString::fromStdString(folder.File("no_existe.txt"));
+    Read(missing, 2);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_TRUE(messages.shown[0].text.startsWith("No se puede leer el archivo:\r" + missing));
+    EXPECT_EQ(messages.shown[0].title, "Error");
+    EXPECT_EQ(messages.shown[0].icon, MessageIcon::Critical);
+    // A folder cannot be read either; the points stay.
+    Read(QString::fromStdString(folder.path().string()), 2);
+    ASSERT_EQ(messages.shown.size(), 2u);
+    EXPECT_TRUE(messages.shown[1].text.startsWith("No se puede leer el archivo:\r"));
+    EXPECT_EQ(programa.state().pointCount, 1);
+    EXPECT_EQ(form.pointCountLabel->text(), "1 puntos en total");
+}
+
+TEST_F(PointListTest, ReadStopsAtTheTableCapacityAndSaysWhatWasLeftOut) {
     quillon::ProgramState& state = programa.state();
-    form.List1->addItems(QStringList(9998, QStringLiteral("P, 1, 2, 3, 30")));
+    for (int i = 0; i < 9998; ++i) {
+        state.PointTable[i] = {QStringLiteral("P"), 455000, 4120000, 10, 30};
+    }
     state.pointCount = 9998;
 
     ReadUtm("lleno.txt", "A,455000,4120000,10,30\r\nB,455000,4120000,10,30\r\n"
-                         "C,455000,4120000,10,30\r\n");
+                         "C,455000,4120000,10,30\r\nD,455000,4120000,10,30\r\n\r\n"
+                         "E,455000,4120000,10,30\r\n");
     ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0].text, "Se ha alcanzado el máximo de 10000 puntos");
+    EXPECT_EQ(messages.shown[0].text, "Se ha alcanzado el máximo de 10000 puntos.\r"
+                                      "No se han leído los 3 puntos restantes del archivo.");
     EXPECT_EQ(messages.shown[0].title, "Aviso");
     EXPECT_EQ(state.pointCount, 10000);
     EXPECT_EQ(state.PointTable[9999].id, "B");
-    EXPECT_EQ(form.List1->count(), 10000);
-    EXPECT_EQ(form.Label8->text(), "10000 puntos en total");
+    EXPECT_EQ(presenter.pointModel()->rowCount(), 10000);
+    EXPECT_EQ(form.pointCountLabel->text(), "10000 puntos en total");
 }
 
 // --- Drawings ----------------------------------------------------------------------
 
-TEST_F(PointListTest, DrawingWithUtmSourceAsksForItsZone) {
+TEST_F(PointListTest, DrawingWithUtmSourceAsksForItsZoneBeforeReplacingThePoints) {
     ReadUtm("uno.txt", "P1,455000.5,4120000,10,30\r\n");
-    FakeResults();
     Read(WriteFile("plano.dxf", "0\r\nEOF\r\n"), 3);
-
-    EXPECT_EQ(Lines(form.List1), QStringList({"Se ha abierto el archivo:", "plano.dxf"}));
-    EXPECT_EQ(programa.state().pointCount, 0);
-    EXPECT_TRUE(programa.state().drawingMode);
-    EXPECT_EQ(form.Label8->text(), " ");
-    ExpectPointButtons(form, false, false, false, true);
-    ExpectResultsCleared();
-    EXPECT_TRUE(form.Check2->isChecked());
     EXPECT_TRUE(programa.huso()->isVisible());
     EXPECT_FALSE(form.isEnabled());
+    EXPECT_EQ(programa.state().pointCount, 1); // nothing replaced yet
+
+    programa.huso()->zoneEdit->setText("29");
+    programa.huso()->acceptButton->click();
+    EXPECT_EQ(form.drawingLabel->text(), "Se ha abierto el archivo:\nplano.dxf\n(Huso 29)");
+    EXPECT_EQ(form.pointsStack->currentWidget(), form.drawingLabel);
+    EXPECT_EQ(programa.state().pointCount, 0);
+    EXPECT_TRUE(programa.state().drawingMode);
+    EXPECT_EQ(form.pointCountLabel->text(), " ");
+    ExpectPointButtons(form, false, false, false, true);
+    EXPECT_TRUE(form.zone29Check->isChecked()); // the drawing's zone for a UTM output
+    EXPECT_TRUE(form.isEnabled());
+}
+
+TEST_F(PointListTest, CancelledZoneKeepsThePointsAsTheyWere) {
+    ReadUtm("dos.txt", "P1,455000.5,4120000,10,30\r\nP2,455100,4120000,10,30\r\n");
+    const QStringList before = PointRows();
+    Read(WriteFile("plano.dxf", "0\r\nEOF\r\n"), 3);
+    programa.huso()->cancelButton->click();
+    EXPECT_EQ(PointRows(), before);
+    EXPECT_EQ(programa.state().pointCount, 2);
+    EXPECT_FALSE(programa.state().drawingMode);
+    EXPECT_FALSE(form.zone30Check->isChecked());
+    EXPECT_TRUE(form.isEnabled());
+    ExpectPointButtons(form, true, true, true, true);
+}
+
+// The zone ticked for a drawing goes with the drawing: zone-29 points read
+// afterwards come out in their own zone, not in the drawing's.
+TEST_F(PointListTest, TheDrawingsZoneTickGoesWithTheDrawing) {
+    Read(WriteFile("plano.dxf", "0\r\nEOF\r\n"), 3);
+    programa.huso()->zoneEdit->setText("30");
+    programa.huso()->acceptButton->click();
+    ASSERT_TRUE(form.zone30Check->isChecked());
+    ReadUtm("huso29.txt", "P1,655000.5,4120000,10,29\r\n");
+    EXPECT_FALSE(form.zone30Check->isChecked());
+    EXPECT_EQ(presenter.choices().outputZone, 0);
+
+    // A zone the user ticks stays with everything.
+    form.zone31Check->click();
+    Read(WriteFile("otro.dxf", "0\r\nEOF\r\n"), 3);
+    programa.huso()->zoneEdit->setText("30");
+    programa.huso()->acceptButton->click();
+    messages.answers.push_back(true);
+    form.deleteAllButton->click();
+    EXPECT_TRUE(form.zone31Check->isChecked());
 }
 
 TEST_F(PointListTest, PointFileReplacesADrawing) {
-    form.Option2->setChecked(true);
-    form.Option4->setChecked(true);
+    form.sourceGeodeticOption->click();
+    form.targetGeocentricOption->click();
     Read(WriteFile("plano.dxf", "0\r\nEOF\r\n"), 3);
     EXPECT_FALSE(programa.huso()->isVisible()); // no zone asked, none ticked
-    EXPECT_FALSE(form.Check2->isChecked());
+    EXPECT_FALSE(form.zone30Check->isChecked());
+    EXPECT_TRUE(programa.state().drawingMode);
 
     Read(WriteFile("geo.txt", "ID,Lat,Long,h\r\nV1,37.4557947,-4.0512,500\r\n"), 1);
-    EXPECT_EQ(Lines(form.List1), QStringList({"V1, 37.4557947,-4.0512, 500"}));
+    EXPECT_EQ(PointRows(), QStringList({"V1\t37.4557947\t-4.0512\t500"}));
     EXPECT_FALSE(programa.state().drawingMode);
     ExpectPointButtons(form, true, true, true, true);
 }
 
+TEST_F(PointListTest, UnreadablePointFileKeepsTheDrawing) {
+    form.sourceGeodeticOption->click();
+    Read(WriteFile("plano.dxf", "0\r\nEOF\r\n"), 3);
+    Read(QString::fromStdString(folder.File("no_existe.txt")), 1);
+    EXPECT_TRUE(programa.state().drawingMode);
+    EXPECT_EQ(form.pointsStack->currentWidget(), form.drawingLabel);
+}
+
 TEST_F(PointListTest, EmptyPointFileAfterADrawingLeavesAWorkingEmptyList) {
-    form.Option2->setChecked(true);
+    form.sourceGeodeticOption->click();
     Read(WriteFile("plano.dxf", "0\r\nEOF\r\n"), 3);
     Read(WriteFile("vacio.txt", "ID,Lat,Long,h\r\n"), 1);
-    EXPECT_EQ(form.List1->count(), 0);
+    EXPECT_EQ(presenter.pointModel()->rowCount(), 0);
     EXPECT_FALSE(programa.state().drawingMode);
-    EXPECT_EQ(form.Label8->text(), "0 puntos en total");
+    EXPECT_EQ(form.pointCountLabel->text(), "0 puntos en total");
     ExpectPointButtons(form, true, false, false, false);
 }
 
@@ -165,45 +281,53 @@ TEST_F(PointListTest, EmptyPointFileAfterADrawingLeavesAWorkingEmptyList) {
 
 TEST_F(PointListTest, DeletingTheLastOfThreeSelectsTheNewLastLine) {
     ReadUtm("tres.txt", "P1,1,2,3,29\r\nP2,4,5,6,30\r\nP3,7,8,9,31\r\n");
-    FakeResults();
-    form.Command4->click(); // the read selected the last line
-    EXPECT_EQ(Lines(form.List1), QStringList({"P1, 1, 2, 3, 29", "P2, 4, 5, 6, 30"}));
-    EXPECT_EQ(quillon::SelectedLine(form.List1), 1);
-    EXPECT_EQ(form.Label8->text(), "2 puntos en total");
-    ExpectResultsCleared();
+    form.pointTable->selectRow(2);
+    form.deletePointButton->click();
+    EXPECT_EQ(PointRows(), QStringList({"P1\t1\t2\t3\t29", "P2\t4\t5\t6\t30"}));
+    EXPECT_EQ(form.pointTable->SelectedRows(), QList<int>({1}));
+    EXPECT_EQ(form.pointCountLabel->text(), "2 puntos en total");
 }
 
 TEST_F(PointListTest, DeletingInTheMiddleKeepsEachZoneWithItsPoint) {
     ReadUtm("tres.txt", "P1,1,2,3,29\r\nP2,4,5,6,30\r\nP3,7,8,9,31\r\n");
-    form.List1->setCurrentRow(1);
-    form.Command4->click();
+    form.pointTable->selectRow(1);
+    form.deletePointButton->click();
     const quillon::ProgramState& state = programa.state();
     ASSERT_EQ(state.pointCount, 2);
     EXPECT_EQ(state.PointTable[0].zone, 29);
     EXPECT_EQ(state.PointTable[1].id, "P3");
     EXPECT_EQ(state.PointTable[1].c3, 9.0);
     EXPECT_EQ(state.PointTable[1].zone, 31);
-    EXPECT_EQ(Lines(form.List1), QStringList({"P1, 1, 2, 3, 29", "P3, 7, 8, 9, 31"}));
+    EXPECT_EQ(PointRows(), QStringList({"P1\t1\t2\t3\t29", "P3\t7\t8\t9\t31"}));
+    EXPECT_EQ(form.pointTable->SelectedRows(), QList<int>({1}));
+}
+
+TEST_F(PointListTest, DeletingSeveralSelectedPoints) {
+    ReadUtm("cuatro.txt", "P1,1,2,3,29\r\nP2,4,5,6,30\r\nP3,7,8,9,31\r\nP4,1,1,1,30\r\n");
+    form.pointTable->selectRow(0);
+    form.pointTable->selectionModel()->select(presenter.pointModel()->index(2, 1),
+                                              QItemSelectionModel::Select);
+    form.deletePointButton->click();
+    EXPECT_EQ(PointRows(), QStringList({"P2\t4\t5\t6\t30", "P4\t1\t1\t1\t30"}));
 }
 
 TEST_F(PointListTest, DeletingTheOnlyPointLeavesNoSelectionAndDisablesTheButtons) {
-    ReadUtm("uno.txt", "P1,455000.5,4120000,10,30\r\n");
-    form.Command9->setEnabled(true);
-    form.Command13->setEnabled(true);
-    form.Command4->click();
-    EXPECT_EQ(form.List1->count(), 0);
-    EXPECT_EQ(quillon::SelectedLine(form.List1), -1);
-    EXPECT_EQ(form.Label8->text(), "0 puntos en total");
+    ReadUtm("uno.txt", "SERVILLETA,298569.727,4295339.009,520.6,30\r\n");
+    RunForResults();
+    form.pointTable->selectRow(0);
+    form.deletePointButton->click();
+    EXPECT_EQ(presenter.pointModel()->rowCount(), 0);
+    EXPECT_TRUE(form.pointTable->SelectedRows().isEmpty());
+    EXPECT_EQ(form.pointCountLabel->text(), "0 puntos en total");
     ExpectPointButtons(form, true, false, false, false);
-    EXPECT_FALSE(form.Command9->isEnabled());
-    EXPECT_FALSE(form.Command13->isEnabled());
+    ExpectResultsCleared();
 }
 
 TEST_F(PointListTest, DeletingOrEditingWithoutASelectionAsksForOne) {
     ReadUtm("dos.txt", "P1,1,2,3,29\r\nP2,4,5,6,30\r\n");
-    form.List1->clearSelection();
-    form.Command4->click();
-    form.Command3->click();
+    form.pointTable->clearSelection();
+    form.deletePointButton->click();
+    form.editPointButton->click();
     ASSERT_EQ(messages.shown.size(), 2u);
     for (const ShownMessage& shown : messages.shown) {
         EXPECT_EQ(shown.text, "Debe seleccionar al menos un punto de la lista");
@@ -213,23 +337,59 @@ TEST_F(PointListTest, DeletingOrEditingWithoutASelectionAsksForOne) {
     EXPECT_TRUE(form.isEnabled());
 }
 
-TEST_F(PointListTest, DeleteAllEmptiesPointsOrTheDrawing) {
+TEST_F(PointListTest, DeleteAllAsksFirst) {
     ReadUtm("dos.txt", "P1,1,2,3,29\r\nP2,4,5,6,30\r\n");
-    FakeResults();
-    form.Command9->setEnabled(true);
-    form.Command6->click();
-    EXPECT_EQ(form.List1->count(), 0);
-    EXPECT_EQ(programa.state().pointCount, 0);
-    EXPECT_EQ(form.Label8->text(), "0 puntos en total");
-    EXPECT_FALSE(form.Command9->isEnabled());
-    ExpectResultsCleared();
+    messages.answers.push_back(false);
+    form.deleteAllButton->click();
+    ASSERT_EQ(messages.asked.size(), 1u);
+    EXPECT_EQ(messages.asked[0].text, "¿Desea eliminar los 2 puntos de la lista?");
+    EXPECT_EQ(programa.state().pointCount, 2);
 
-    form.Option1->setChecked(true);
+    form.deleteAllButton->click(); // answered yes
+    EXPECT_EQ(presenter.pointModel()->rowCount(), 0);
+    EXPECT_EQ(programa.state().pointCount, 0);
+    EXPECT_EQ(form.pointCountLabel->text(), "0 puntos en total");
+
+    form.sourceGeocentricOption->click();
     Read(WriteFile("plano.dxf", "0\r\nEOF\r\n"), 3);
-    form.Command6->click();
-    EXPECT_EQ(form.List1->count(), 0);
+    form.deleteAllButton->click();
+    ASSERT_EQ(messages.asked.size(), 3u);
+    EXPECT_EQ(messages.asked[2].text, "¿Desea quitar el dibujo plano.dxf de la lista?");
     EXPECT_FALSE(programa.state().drawingMode);
     ExpectPointButtons(form, true, false, false, false); // points can be added again
+}
+
+// --- Drag and drop ---------------------------------------------------------------------
+
+class DropTest : public PointListTest {
+protected:
+    // Drops `path` on the form; whether the form took the drag.
+    bool Drop(const QString& path) {
+        QMimeData mime;
+        mime.setUrls({QUrl::fromLocalFile(path)});
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton,
+                              Qt::NoModifier);
+        QCoreApplication::sendEvent(&form, &enter);
+        if (!enter.isAccepted()) {
+            return false;
+        }
+        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&form, &drop);
+        return true;
+    }
+};
+
+TEST_F(DropTest, PointFileOrDrawingDroppedOnTheWindow) {
+    EXPECT_TRUE(Drop(WriteFile("puntos.txt", "ID,X,Y,H,Huso\r\nP1,455000.5,4120000,10,30\r\n")));
+    EXPECT_EQ(PointRows(), QStringList({"P1\t455000.5\t4120000\t10\t30"}));
+
+    EXPECT_TRUE(Drop(WriteFile("PLANO.DXF", "0\r\nEOF\r\n")));
+    ASSERT_TRUE(programa.huso()->isVisible()); // a UTM drawing needs its zone
+    programa.huso()->acceptButton->click();    // empty: zone 30
+    EXPECT_TRUE(programa.state().drawingMode);
+    EXPECT_EQ(form.drawingLabel->text(), "Se ha abierto el archivo:\nPLANO.DXF\n(Huso 30)");
+
+    EXPECT_FALSE(Drop(QString::fromStdString(folder.path().string()))); // a folder
 }
 
 } // namespace

@@ -1,23 +1,40 @@
-// A whole program, loaded with recording services and the data of the build
-// tree, for tests of its windows.
+// A whole program, loaded with recording services, a recording engine
+// control, settings of its own and the data of the build tree, for tests of
+// its windows.
 #pragma once
 
 #include "calculo.h"
+#include "presentador.h"
 #include "programa.h"
 #include "recording_services.h"
+#include "recording_transf.h"
 
 #include <QCoreApplication>
 #include <QEvent>
 #include <QImage>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <memory>
 
 namespace quillon_test {
+
+// Settings in a file of their own, so that no test reads what the user or
+// another test remembered.
+class TestSettings {
+public:
+    TestSettings()
+        : settings(folder.filePath(QStringLiteral("quillon.ini")), QSettings::IniFormat) {}
+    QTemporaryDir folder;
+    QSettings settings;
+};
 
 class ProgramTest : public ::testing::Test {
 protected:
     ProgramTest()
-        : programa(messages, files, QStringLiteral(QUILLON_TEST_DATA_DIR)),
-          form(*programa.calculo()) {}
+        : programa(messages, files, settingsStore.settings, QStringLiteral(QUILLON_TEST_DATA_DIR),
+                   &transf),
+          form(*programa.calculo()), presenter(programa.presenter()) {}
 
     // Image of a picture of the data folder.
     QImage DataPicture(const char* name) const {
@@ -31,8 +48,11 @@ protected:
 
     RecordingMessages messages;
     ScriptedFileDialogs files;
+    RecordingTransf transf;
+    TestSettings settingsStore;
     quillon::Programa programa;
     quillon::Calculo& form;
+    quillon::FormPresenter& presenter;
 };
 
 } // namespace quillon_test

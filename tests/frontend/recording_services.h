@@ -16,12 +16,34 @@ struct ShownMessage {
     quillon::MessageIcon icon;
 };
 
+// Questions are answered from `answers` in turn, "yes" when none is left.
 class RecordingMessages : public quillon::MessageSink {
 public:
     void Show(const QString& text, const QString& title, quillon::MessageIcon icon) override {
         shown.push_back({text, title, icon});
     }
+    bool Ask(const QString& text, const QString& title) override {
+        asked.push_back({text, title, quillon::MessageIcon::None});
+        if (answers.empty()) {
+            return true;
+        }
+        const bool answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    // True when a message with exactly `text` was shown.
+    bool Shown(const QString& text) const {
+        for (const ShownMessage& message : shown) {
+            if (message.text == text) {
+                return true;
+            }
+        }
+        return false;
+    }
+
     std::vector<ShownMessage> shown;
+    std::vector<ShownMessage> asked;
+    std::deque<bool> answers;
 };
 
 // Each dialog takes the next scripted answer (file name and filter index);

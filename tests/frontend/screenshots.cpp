@@ -1,8 +1,13 @@
-// Takes the README's screenshots of the desktop program: run under Xvfb,
-//   xvfb-run -a -s "-screen 0 1280x900x24" quillon_screenshots <output folder>
-// It opens each window in turn, fills it with sample content where the
-// window shows the results of a run, and captures the screen area of the
-// window with ImageMagick's "import -window root".
+// Takes the README's screenshots of the desktop program: run under Xvfb with
+// a window manager,
+//   xvfb-run -a -s "-screen 0 1600x1000x24" sh -c 'openbox & sleep 1;
+//       quillon_screenshots <output folder>'
+// and, for the window at twice the scale, with QT_SCALE_FACTOR=2 and the
+// option --escala-2 (a larger screen, e.g. 2600x1700):
+//   quillon_screenshots --escala-2 <output folder>
+// It opens each window in turn, fills it with the results of real runs of
+// the sample data, and captures the screen area of the window with
+// ImageMagick's "import -window root".
 #include "acerca_de.h"
 #include "apunto.h"
 #include "ayuda.h"
@@ -11,22 +16,29 @@
 #include "huso.h"
 #include "mapa.h"
 #include "module1_widgets.h"
+#include "presentador.h"
 #include "principal.h"
 #include "programa.h"
+#include "progreso.h"
 #include "services.h"
 #include "splash.h"
+#include "tablas.h"
 #include "ventanalog.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QEventLoop>
+#include <QFile>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QListWidget>
-#include <QMouseEvent>
 #include <QProcess>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
 #include <utility>
@@ -39,8 +51,24 @@ void Settle(int milliseconds = 700) {
     loop.exec();
 }
 
+// The screen area of `window` with its frame, in device pixels.
 bool Capture(const QWidget* window, const QString& path) {
+    const qreal scale = window->devicePixelRatioF();
     const QRect area = window->frameGeometry();
+    const QString crop = QStringLiteral("%1x%2+%3+%4")
+                             .arg(qRound(area.width() * scale))
+                             .arg(qRound(area.height() * scale))
+                             .arg(qRound(area.x() * scale))
+                             .arg(qRound(area.y() * scale));
+    const int status = QProcess::execute(
+        QStringLiteral("import"), {QStringLiteral("-window"), QStringLiteral("root"),
+                                   QStringLiteral("-crop"), crop, QStringLiteral("+repage"), path});
+    std::printf("%s %s -> %d\n", qPrintable(path), qPrintable(crop), status);
+    return status == 0;
+}
+
+// The whole screen, for pictures of two windows at once.
+bool CaptureScreen(const QRect& area, const QString& path) {
     const QString crop = QStringLiteral("%1x%2+%3+%4")
                              .arg(area.width())
                              .arg(area.height())
@@ -53,132 +81,198 @@ bool Capture(const QWidget* window, const QString& path) {
     return status == 0;
 }
 
-// Messages go to the terminal instead of a modal box.
+// Messages go to the terminal instead of a modal box; questions are
+// answered yes.
 class PrintedMessages : public quillon::MessageSink {
 public:
     void Show(const QString& text, const QString& title, quillon::MessageIcon) override {
         std::printf("[%s] %s\n", qPrintable(title), qPrintable(text));
     }
+    bool Ask(const QString& text, const QString& title) override {
+        std::printf("[%s] %s -> Sí\n", qPrintable(title), qPrintable(text));
+        return true;
+    }
 };
 
-// The open dialog chooses the sample point list ("TXT - UTM"); nothing is saved.
+// The open dialog chooses the file set in `next`; nothing is saved.
 class SampleDialogs : public quillon::FileDialogs {
 public:
-    explicit SampleDialogs(QString sample) : sample_(std::move(sample)) {}
     QString ShowOpen(quillon::CommonDialog& dialog) override {
-        dialog.fileName = sample_;
-        dialog.filterIndex = 2;
-        return sample_;
+        dialog.fileName = next;
+        dialog.filterIndex = filter;
+        return next;
     }
     QString ShowSave(quillon::CommonDialog& dialog) override {
         dialog.fileName.clear();
         return {};
     }
-
-private:
-    QString sample_;
+    QString next;
+    int filter = 2;
 };
+
+// A drawing of some megabytes, so that the engine shows its progress window
+// long enough to be seen: the sample parcel's survey repeated over a grid of
+// LINEs and POINTs near Antequera, in ED50 UTM zone 30.
+QString LargeDrawing(const QTemporaryDir& folder) {
+    const QString path = folder.filePath(QStringLiteral("levantamiento_antequera.dxf"));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        return {};
+    }
+    QByteArray text = "  0\r\nSECTION\r\n  2\r\nENTITIES\r\n";
+    for (int i = 0; i < 120000; ++i) {
+        const double x = 360000.0 + (i % 400) * 2.5;
+        const double y = 4096000.0 + (i / 400) * 2.5;
+        text += "  0\r\nLINE\r\n  8\r\nPARCELAS\r\n 10\r\n" + QByteArray::number(x, 'f', 3) +
+                "\r\n 20\r\n" + QByteArray::number(y, 'f', 3) + "\r\n 30\r\n0.0\r\n 11\r\n" +
+                QByteArray::number(x + 2.5, 'f', 3) + "\r\n 21\r\n" +
+                QByteArray::number(y + 1.25, 'f', 3) + "\r\n 31\r\n0.0\r\n";
+    }
+    text += "  0\r\nENDSEC\r\n  0\r\nEOF\r\n";
+    file.write(text);
+    return path;
+}
 
 } // namespace
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
-    QApplication::setFont(quillon::SansFont(8));
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: quillon_screenshots <output folder>\n");
+    QApplication::setFont(quillon::SansFont(9));
+    quillon::InstallSpanishTranslations();
+    QStringList arguments = QApplication::arguments();
+    arguments.removeFirst();
+    const bool twice = arguments.removeAll(QStringLiteral("--escala-2")) > 0;
+    if (arguments.size() != 1) {
+        std::fprintf(stderr, "usage: quillon_screenshots [--escala-2] <output folder>\n");
         return 2;
     }
-    const QDir out(QString::fromLocal8Bit(argv[1]));
+    const QDir out(arguments.constFirst());
     const QString dataFolder = QStringLiteral(QUILLON_TEST_DATA_DIR);
 
+    QTemporaryDir work;
+    QSettings settings(work.filePath(QStringLiteral("quillon.ini")), QSettings::IniFormat);
     PrintedMessages messages;
-    SampleDialogs files(QStringLiteral(QUILLON_SOURCE_DATA_DIR "/muestra_lista_ed50_utm.txt"));
-    quillon::Programa programa(messages, files, dataFolder);
+    SampleDialogs files;
+    quillon::Programa programa(messages, files, settings, dataFolder);
+    quillon::Calculo& form = *programa.calculo();
+    quillon::Principal& frame = *programa.principal();
     bool ok = true;
 
     programa.Start();
     Settle();
-    ok &= Capture(programa.splash(), out.filePath(QStringLiteral("splash.png")));
-
-    programa.splash()->Command1->click();
+    if (!twice) {
+        ok &= Capture(programa.splash(), out.filePath(QStringLiteral("splash.png")));
+    }
+    programa.splash()->enterButton->click();
+    frame.resize(1180, 760);
+    frame.move(40, 30);
     Settle();
-    quillon::Calculo& form = *programa.calculo();
-    ok &= Capture(programa.principal(), out.filePath(QStringLiteral("frame_calculo.png")));
+    if (!twice) {
+        ok &= Capture(&frame, out.filePath(QStringLiteral("frame_calculo.png")));
+    }
 
     // A real run: the bundled sample points, ED50 UTM to ETRS89 UTM, with a
     // local Helmert fit to the 10 vertices nearest the centre of the data.
-    form.Combo1->setCurrentIndex(0);
-    form.Combo1_Click();
-    form.Combo2->setCurrentIndex(1);
-    form.Combo2_Click();
-    form.Option9->setChecked(true);
-    form.Combo3->setCurrentIndex(4);
-    form.Combo3_Click();
-    form.Command1->click(); // "Leer archivo": the sample point list
-    form.Command10->click();
+    form.sourceDatumCombo->setCurrentIndex(0);
+    form.targetDatumCombo->setCurrentIndex(1);
+    form.localOption->click();
+    form.nearestCombo->setCurrentIndex(4);
+    files.next = QStringLiteral(QUILLON_SOURCE_DATA_DIR "/muestra_lista_ed50_utm.txt");
+    form.readFileButton->click();
+    form.transformButton->click();
+    // Several results selected, as for copying them into a spreadsheet.
+    quillon::CoordinateTable* results = form.resultTable;
+    results->selectionModel()->clearSelection();
+    for (const int row : {2, 3, 4, 7}) {
+        results->selectionModel()->select(results->model()->index(row, 0),
+                                          QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+    results->setFocus();
     Settle();
-    ok &= Capture(programa.principal(), out.filePath(QStringLiteral("frame_run.png")));
+    ok &= Capture(&frame, out.filePath(twice ? QStringLiteral("frame_2x.png")
+                                             : QStringLiteral("frame_run.png")));
+    if (twice) {
+        return ok ? 0 : 1;
+    }
 
-    form.Command9->click(); // the map as the run left it
+    // The same window made larger: the tables take the room.
+    frame.resize(1500, 900);
+    Settle();
+    ok &= Capture(&frame, out.filePath(QStringLiteral("frame_1x_grande.png")));
+    frame.resize(1180, 760);
+    Settle();
+
+    form.mapButton->click(); // the map as the run left it
     quillon::Mapa* mapa = programa.loadedMapa();
-    mapa->move(programa.principal()->x(), programa.principal()->y());
-    mapa->Picture1_MouseMove(350, 200);
+    mapa->move(frame.x(), frame.y());
+    mapa->ShowPointer(350, 200);
     Settle();
     ok &= Capture(mapa, out.filePath(QStringLiteral("mapa.png")));
-    mapa->Command1->click();
+    mapa->closeButton->click();
 
-    form.Command13->click(); // the log of the run
+    form.logButton->click(); // the log of the run
     quillon::VentanaLog* log = programa.loadedVentanaLog();
     Settle();
     ok &= Capture(log, out.filePath(QStringLiteral("ventanalog.png")));
-    log->Command1->click();
+    log->closeButton->click();
 
-    form.Command11->click();
+    form.helpButton->click();
     Settle(1500);
     ok &= Capture(programa.loadedAyuda(), out.filePath(QStringLiteral("ayuda.png")));
-    programa.loadedAyuda()->Command1(1)->click();
+    programa.loadedAyuda()->pageButton(1)->click();
 
-    form.Command12->click();
+    form.aboutButton->click();
     Settle();
     ok &= Capture(programa.loadedAcercaDe(), out.filePath(QStringLiteral("acerca_de.png")));
-    programa.loadedAcercaDe()->Command1->click();
+    programa.loadedAcercaDe()->acceptButton->click();
 
-    // The add-point dialog for geographic points, with its example.
-    form.List1->clear();
-    form.Command2->click();
-    quillon::Apunto* apunto = programa.apunto();
-    apunto->Text1->setText(QStringLiteral("Vértice 12"));
-    apunto->Text2->setText(QStringLiteral("37.4557947"));
-    apunto->Text3->setText(QStringLiteral("-4.0512"));
-    apunto->Text4->setText(QStringLiteral("500"));
-    Settle();
-    ok &= Capture(apunto, out.filePath(QStringLiteral("apunto.png")));
-    apunto->Text1->clear();
-    apunto->Command2->click();
-
-    // The edit-point dialog on a UTM point.
-    form.Option3->setChecked(true);
-    quillon::ProgramState& state = programa.state();
-    state.PointTable[0] = {QStringLiteral("V1"), 455000.25, 4120000.0, 0.5, 30};
-    state.pointCount = 1;
-    form.List1->addItem(QStringLiteral("V1, 455000.25, 4120000, .5, 30"));
-    form.List1->setCurrentRow(0);
-    form.Command3->setEnabled(true);
-    form.Command3->click();
+    // The edit dialog on a point of the list.
+    form.pointTable->selectRow(1);
+    form.editPointButton->click();
     Settle();
     ok &= Capture(programa.epunto(), out.filePath(QStringLiteral("epunto.png")));
-    programa.epunto()->Command2->click();
+    programa.epunto()->leaveButton->click();
 
-    // The zone dialog of a drawing.
-    state.pointCount = 0;
-    form.List1->clear();
-    form.List1->addItems(
-        {QStringLiteral("Se ha abierto el archivo:"), QStringLiteral("plano.dxf")});
-    programa.huso()->Abrir();
-    programa.huso()->Text1->setText(QStringLiteral("30"));
+    // The add-point dialog for geographic points, with its example.
+    form.presenter().SetSourceKind(quillon::CoordinateKind::Geodetic);
+    form.addPointButton->click();
+    quillon::Apunto* apunto = programa.apunto();
+    apunto->identifierEdit->setText(QStringLiteral("Vértice 12"));
+    apunto->coordinate1Edit->setText(QStringLiteral("37,4557947"));
+    apunto->coordinate2Edit->setText(QStringLiteral("-4,0512"));
+    apunto->coordinate3Edit->setText(QStringLiteral("500"));
+    Settle();
+    ok &= Capture(apunto, out.filePath(QStringLiteral("apunto.png")));
+    apunto->identifierEdit->clear();
+    apunto->leaveButton->click();
+    form.presenter().SetSourceKind(quillon::CoordinateKind::Utm);
+
+    // A large drawing: its zone, then the run with its progress window.
+    const QString drawing = LargeDrawing(work);
+    files.next = drawing;
+    files.filter = 3;
+    form.readFileButton->click();
+    programa.huso()->zoneEdit->setText(QStringLiteral("30"));
     Settle();
     ok &= Capture(programa.huso(), out.filePath(QStringLiteral("huso.png")));
-    programa.huso()->Command2->click();
+    programa.huso()->acceptButton->click();
+    form.regionalOption->click();
+    quillon::Progreso* progreso = programa.progreso();
+    bool captured = false;
+    QObject::connect(progreso->progressBar, &QProgressBar::valueChanged, progreso, [&](int value) {
+        if (!captured && progreso->windowTitle() == QStringLiteral("Transformando") &&
+            value > progreso->progressBar->maximum() * 2 / 5) {
+            captured = true;
+            QCoreApplication::processEvents();
+            QCoreApplication::processEvents();
+            const QRect area = frame.frameGeometry().united(progreso->frameGeometry());
+            ok &= CaptureScreen(area, out.filePath(QStringLiteral("progreso.png")));
+        }
+    });
+    form.transformButton->click();
+    ok &= captured;
+    Settle();
+    ok &= Capture(&frame, out.filePath(QStringLiteral("frame_dibujo.png")));
     Settle(100);
     return ok ? 0 : 1;
 }

@@ -14,7 +14,6 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QLocale>
-#include <QMdiSubWindow>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPdfDocument>
@@ -44,28 +43,26 @@ TEST_F(ShellTest, EnterOpensTheFrameAndHidesTheSplash) {
     programa.Start();
     quillon::Splash* splash = programa.splash();
     EXPECT_TRUE(splash->isVisible());
-    EXPECT_EQ(splash->Command1->text(), "&ENTRAR");
-    splash->Command1->click();
+    EXPECT_EQ(splash->enterButton->text(), "&ENTRAR");
+    splash->enterButton->click();
     EXPECT_TRUE(programa.principal()->isVisible());
     EXPECT_TRUE(programa.principal()->isEnabled());
     EXPECT_FALSE(splash->isVisible());
     EXPECT_FALSE(splash->isEnabled());
 }
 
-TEST_F(ShellTest, FrameHasItsTitleAndAFixedSize) {
+TEST_F(ShellTest, FrameHasItsTitleAndHoldsTheForm) {
     quillon::Principal* frame = programa.principal();
     frame->show();
     EXPECT_TRUE(frame->windowTitle().startsWith(" Quillon - "));
     EXPECT_GT(frame->windowTitle().size(), QStringLiteral(" Quillon - ").size());
-    EXPECT_EQ(frame->formWindow()->windowTitle(), "  Transformar coordenadas");
-
-    const QSize fixed = frame->size();
-    frame->resize(fixed.width() + 300, fixed.height() + 200);
-    EXPECT_EQ(frame->size(), fixed);
+    EXPECT_EQ(frame->centralWidget(), &form);
+    // The frame takes any size from the form's smallest up.
+    const QSize smallest = frame->minimumSizeHint();
+    frame->resize(smallest + QSize(300, 200));
+    EXPECT_EQ(frame->size(), smallest + QSize(300, 200));
     frame->resize(100, 100);
-    EXPECT_EQ(frame->size(), fixed);
-    // The form is whole inside the frame.
-    EXPECT_TRUE(frame->centralWidget()->rect().contains(frame->formWindow()->geometry()));
+    EXPECT_EQ(frame->size(), frame->minimumSize().expandedTo(smallest));
 }
 
 TEST(DataFolder, InstalledThenBuildTree) {
@@ -94,24 +91,24 @@ using MapTest = ProgramTest;
 TEST_F(MapTest, PointerReadOutAtTheCorners) {
     quillon::Mapa* mapa = programa.mapa();
     mapa->show();
-    EXPECT_EQ(mapa->Label8->text(), "- - - - - - - - - - - - - ");
-    const QPointF origin = mapa->Picture1->contentsRect().topLeft();
-    MovePointer(mapa->Picture1, origin);
-    EXPECT_EQ(mapa->Label8->text(), "82482.000");
-    EXPECT_EQ(mapa->Label9->text(), "4308027.000");
-    MovePointer(mapa->Picture1, origin + QPointF(759, 484));
-    EXPECT_EQ(mapa->Label8->text(), "641448.000");
-    EXPECT_EQ(mapa->Label9->text(), "3951850.000");
+    EXPECT_EQ(mapa->xValueLabel->text(), "- - - - - - - - - - - - - ");
+    const QPointF origin = mapa->mapPicture->contentsRect().topLeft();
+    MovePointer(mapa->mapPicture, origin);
+    EXPECT_EQ(mapa->xValueLabel->text(), "82482.000");
+    EXPECT_EQ(mapa->yValueLabel->text(), "4308027.000");
+    MovePointer(mapa->mapPicture, origin + QPointF(759, 484));
+    EXPECT_EQ(mapa->xValueLabel->text(), "641448.000");
+    EXPECT_EQ(mapa->yValueLabel->text(), "3951850.000");
 
     QLocale::setDefault(QLocale(QLocale::Spanish, QLocale::Spain));
-    MovePointer(mapa->Picture1, origin);
+    MovePointer(mapa->mapPicture, origin);
     QLocale::setDefault(QLocale::c());
-    EXPECT_EQ(mapa->Label9->text(), "4308027,000");
+    EXPECT_EQ(mapa->yValueLabel->text(), "4308027,000");
 }
 
 TEST_F(MapTest, LoadDrawsTheLegendOnTheRaster) {
     quillon::Mapa* mapa = programa.mapa();
-    const QImage& picture = mapa->Picture1->image();
+    const QImage& picture = mapa->mapPicture->image();
     ASSERT_EQ(picture.size(), QSize(759, 484));
     const QPointF capital = quillon::MapToPixel(346000, 3987000, 759, 484);
     const QPointF reference = quillon::MapToPixel(346000, 4020000, 759, 484);
@@ -122,33 +119,31 @@ TEST_F(MapTest, LoadDrawsTheLegendOnTheRaster) {
 }
 
 TEST_F(MapTest, DrawingPersistsUntilTheMapIsLoadedAgain) {
-    form.Command9->setEnabled(true);
-    form.Command9->click();
+    form.ShowMap();
     quillon::Mapa* mapa = programa.loadedMapa();
     const QPointF at = quillon::MapToPixel(300000, 4100000, 759, 484);
-    const QRgb before = mapa->Picture1->image().pixel(at.toPoint());
+    const QRgb before = mapa->mapPicture->image().pixel(at.toPoint());
     mapa->DrawMapSymbol(300000, 4100000, 1);
 
-    mapa->Command1->click();
+    mapa->closeButton->click();
     EXPECT_FALSE(mapa->isVisible());
     EXPECT_FALSE(mapa->isEnabled());
     EXPECT_TRUE(form.isEnabled());
-    form.Command9->click();
+    form.ShowMap();
     EXPECT_EQ(programa.loadedMapa(), mapa);
-    EXPECT_EQ(mapa->Picture1->image().pixel(at.toPoint()), qRgb(255, 0, 0));
+    EXPECT_EQ(mapa->mapPicture->image().pixel(at.toPoint()), qRgb(255, 0, 0));
 
     mapa->Form_Load();
-    EXPECT_EQ(mapa->Picture1->image().pixel(at.toPoint()), before);
+    EXPECT_EQ(mapa->mapPicture->image().pixel(at.toPoint()), before);
 }
 
 TEST_F(MapTest, EscapeAndCloseBoxEnableTheForm) {
-    form.Command9->setEnabled(true);
-    form.Command9->click();
+    form.ShowMap();
     PressEscape(programa.loadedMapa());
     EXPECT_FALSE(programa.loadedMapa()->isVisible());
     EXPECT_TRUE(form.isEnabled());
 
-    form.Command9->click();
+    form.ShowMap();
     programa.loadedMapa()->close();
     EXPECT_TRUE(form.isEnabled());
 }
@@ -157,18 +152,17 @@ TEST_F(MapTest, EscapeAndCloseBoxEnableTheForm) {
 
 TEST_F(ShellTest, LogWindowOverTheFormAndItsClose) {
     programa.principal()->show();
-    form.Command13->setEnabled(true);
-    form.Command13->click();
+    form.ShowLog();
     quillon::VentanaLog* log = programa.loadedVentanaLog();
     ASSERT_NE(log, nullptr);
     const QPoint formCentre = form.mapToGlobal(form.rect().center());
     // Centred up to the window frame, which the window's position includes.
     EXPECT_LE((log->geometry().center() - formCentre).manhattanLength(), 8);
 
-    log->Command1->click();
+    log->closeButton->click();
     EXPECT_FALSE(log->isVisible());
     EXPECT_TRUE(form.isEnabled());
-    form.Command13->click();
+    form.ShowLog();
     PressEscape(log);
     EXPECT_FALSE(log->isVisible());
     EXPECT_TRUE(form.isEnabled());
@@ -206,25 +200,25 @@ protected:
 TEST_F(HelpTest, PageButtons) {
     const int pages = ayuda->document()->pageCount();
     ASSERT_GE(pages, 2);
-    EXPECT_EQ(ayuda->Command1(1)->text(), "&Salir");
-    EXPECT_EQ(ayuda->Command1(2)->text(), "&Inicio");
-    EXPECT_EQ(ayuda->Command1(3)->text(), "&Retroceder página");
-    EXPECT_EQ(ayuda->Command1(4)->text(), "&Avanzar página");
-    EXPECT_EQ(ayuda->Command1(5)->text(), "&Fin");
+    EXPECT_EQ(ayuda->pageButton(1)->text(), "&Salir");
+    EXPECT_EQ(ayuda->pageButton(2)->text(), "&Inicio");
+    EXPECT_EQ(ayuda->pageButton(3)->text(), "&Retroceder página");
+    EXPECT_EQ(ayuda->pageButton(4)->text(), "&Avanzar página");
+    EXPECT_EQ(ayuda->pageButton(5)->text(), "&Fin");
     ayuda->show();
     EXPECT_EQ(ayuda->currentPage(), 0);
 
-    ayuda->Command1(3)->click(); // nothing before the first page
+    ayuda->pageButton(3)->click(); // nothing before the first page
     EXPECT_EQ(ayuda->currentPage(), 0);
-    ayuda->Command1(4)->click();
+    ayuda->pageButton(4)->click();
     EXPECT_EQ(ayuda->currentPage(), 1);
-    ayuda->Command1(5)->click();
+    ayuda->pageButton(5)->click();
     EXPECT_EQ(ayuda->currentPage(), pages - 1);
-    ayuda->Command1(4)->click(); // nothing after the last one
+    ayuda->pageButton(4)->click(); // nothing after the last one
     EXPECT_EQ(ayuda->currentPage(), pages - 1);
-    ayuda->Command1(3)->click();
+    ayuda->pageButton(3)->click();
     EXPECT_EQ(ayuda->currentPage(), pages - 2);
-    ayuda->Command1(2)->click();
+    ayuda->pageButton(2)->click();
     EXPECT_EQ(ayuda->currentPage(), 0);
 }
 
@@ -233,18 +227,18 @@ TEST_F(HelpTest, ButtonsFollowTheWindowsSize) {
     for (const QSize size : {QSize(808, 627), QSize(1200, 900), QSize(640, 480)}) {
         ayuda->resize(size);
         for (int index = 1; index <= 5; ++index) {
-            EXPECT_EQ(ayuda->Command1(index)->y(), size.height() - 30);
+            EXPECT_EQ(ayuda->pageButton(index)->y(), size.height() - 30);
         }
-        EXPECT_EQ(ayuda->Pdf1->height(), size.height() - 50);
-        EXPECT_EQ(ayuda->Pdf1->width(), size.width() - 10);
+        EXPECT_EQ(ayuda->pdfView->height(), size.height() - 50);
+        EXPECT_EQ(ayuda->pdfView->width(), size.width() - 10);
     }
     // Buttons stay side by side without overlapping at the loaded size.
     ayuda->resize(808, 627);
     for (int index = 1; index < 5; ++index) {
-        EXPECT_LT(ayuda->Command1(index)->geometry().right(),
-                  ayuda->Command1(index + 1)->geometry().left());
+        EXPECT_LT(ayuda->pageButton(index)->geometry().right(),
+                  ayuda->pageButton(index + 1)->geometry().left());
     }
-    EXPECT_LE(ayuda->Command1(5)->geometry().right(), 808);
+    EXPECT_LE(ayuda->pageButton(5)->geometry().right(), 808);
 }
 
 TEST_F(HelpTest, LeavingClosesTheWindowCompletely) {
@@ -255,28 +249,28 @@ TEST_F(HelpTest, LeavingClosesTheWindowCompletely) {
 }
 
 TEST_F(ProgramTest, HelpIsLoadedAnewAfterItCloses) {
-    form.Command11->click();
+    form.helpButton->click();
     QPointer<quillon::Ayuda> first = programa.loadedAyuda();
     ASSERT_FALSE(first.isNull());
     EXPECT_EQ(first->windowTitle(), " Quillon - Ayuda");
-    first->Command1(1)->click();
+    first->pageButton(1)->click();
     FlushDeletes();
     EXPECT_TRUE(first.isNull());
     EXPECT_EQ(programa.loadedAyuda(), nullptr);
-    form.Command11->click();
+    form.helpButton->click();
     EXPECT_NE(programa.loadedAyuda(), nullptr);
 }
 
 // --- About box -------------------------------------------------------------------------------
 
 TEST_F(ProgramTest, AboutBoxShowsTheBuildVersionAndCredits) {
-    form.Command12->click();
+    form.aboutButton->click();
     QPointer<quillon::AcercaDe> about = programa.loadedAcercaDe();
     ASSERT_FALSE(about.isNull());
     EXPECT_EQ(about->windowTitle(), "Quillon - Acerca de...");
-    EXPECT_EQ(about->Label2->text(), QStringLiteral("Versión " QUILLON_VERSION));
-    EXPECT_EQ(about->Label3->text(), "Realizado por:");
-    const QString credits = about->Label4->text();
+    EXPECT_EQ(about->versionLabel->text(), QStringLiteral("Versión " QUILLON_VERSION));
+    EXPECT_EQ(about->authorsHeadingLabel->text(), "Realizado por:");
+    const QString credits = about->creditsLabel->text();
     EXPECT_TRUE(credits.contains("sintético"));
     EXPECT_TRUE(credits.contains("176"));
     EXPECT_TRUE(credits.contains("CC-BY 4.0 www.ign.es"));

@@ -1,0 +1,596 @@
+#include "presentador.h"
+
+#include "preferencias.h"
+#include "texto.h"
+#include "transf_control.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <algorithm>
+
+namespace quillon {
+
+namespace {
+
+const QString kOpenFilter =
+    QStringLiteral("TXT - no UTM (*.txt)|*.txt|TXT - UTM (*.txt)|*.txt|Autocad DXF (*.dxf)|*.dxf|");
+const QString kPointsSaveFilter = QStringLiteral("txt (*.txt)|*.txt|Autocad 12 dxf (*.dxf)|*.dxf");
+const QString kDrawingSaveFilter = QStringLiteral("Autocad DXF (*.dxf)|*.dxf|");
+
+const QString kVerticesUsed = QStringLiteral(" vértices empleados");
+
+QString DatumName(Datum datum) {
+    return datum == Datum::Ed50 ? QStringLiteral("ED50") : QStringLiteral("ETRS89");
+}
+
+// The open dialog's filter for points of a kind ("TXT - UTM" for UTM).
+int PointFilterOf(CoordinateKind kind) {
+    return static_cast<int>(kind == CoordinateKind::Utm ? InputFormat::PointsWithZone
+                                                        : InputFormat::PointsWithoutZone);
+}
+
+// A folder as the open dialog's proposed file name: the dialog starts there.
+QString FolderProposal(const QString& folder) {
+    return folder.isEmpty() ? QString() : QDir(folder).absolutePath() + QLatin1Char('/');
+}
+
+} // namespace
+
+FormPresenter::FormPresenter(ProgramState& state, TransfControl& transf, MessageSink& messages,
+                             FileDialogs& files, Preferences& preferences, QString tempFolder,
+                             QObject* parent)
+    : QObject(parent), state_(state), transf_(transf), messages_(messages), files_(files),
+      preferences_(preferences), tempFolder_(std::move(tempFolder)),
+      choices_(preferences.Choices()), pointModel_(state.PointTable),
+      resultModel_(state.ResultTable) {
+    openDialog_.flags = CommonDialog::kFileMustExist;
+    openDialog_.filter = kOpenFilter;
+    openDialog_.filterIndex = PointFilterOf(choices_.sourceKind);
+    openDialog_.fileName = FolderProposal(preferences_.InputFolder());
+    saveDialog_.filter = kPointsSaveFilter;
+    saveDialog_.filterIndex = 1;
+    state_.pointCount = 0;
+    state_.drawingMode = false;
+    pointModel_.Show(0, choices_.sourceKind);
+    resultModel_.Show(0, choices_.targetKind);
+}
+
+QString FormPresenter::Temp(const char* name) const {
+    return tempFolder_.isEmpty() ? QString()
+                                 : QDir(tempFolder_).filePath(QString::fromLatin1(name));
+}
+
+// --- Choices -------------------------------------------------------------------
+
+void FormPresenter::ChoicesChanged() {
+    preferences_.SetChoices(choices_);
+    DropRun();
+    emit changed();
+}
+
+void FormPresenter::SetSourceDatum(Datum datum) {
+    if (choices_.sourceDatum != datum) {
+        choices_.sourceDatum = datum;
+        ChoicesChanged();
+    }
+}
+
+void FormPresenter::SetTargetDatum(Datum datum) {
+    if (choices_.targetDatum != datum) {
+        choices_.targetDatum = datum;
+        ChoicesChanged();
+    }
+}
+
+void FormPresenter::SetSourceKind(CoordinateKind kind) {
+    if (choices_.sourceKind == kind) {
+        return;
+    }
+    if (state_.pointCount > 0) {
+        messages_.Show(QStringLiteral("Recuerde: Solo se pueden introducir datos en un único "
+                                      "formato\r(geocéntricas, geodésicas o UTM)\r"),
+                       QStringLiteral("Aviso"), MessageIcon::Information);
+    }
+    choices_.sourceKind = kind;
+    if (openDialog_.filterIndex != static_cast<int>(InputFormat::Drawing)) {
+        openDialog_.filterIndex = PointFilterOf(kind);
+    }
+    ShowPoints();
+    ChoicesChanged();
+}
+
+void FormPresenter::SetTargetKind(CoordinateKind kind) {
+    if (choices_.targetKind != kind) {
+        choices_.targetKind = kind;
+        ChoicesChanged();
+    }
+}
+
+void FormPresenter::SetOutputZone(int zone) {
+    if (zone != 29 && zone != 30 && zone != 31) {
+        zone = 0;
+    }
+    drawingTick_ = 0; // the user's own choice from now on
+    if (choices_.outputZone != zone) {
+        choices_.outputZone = zone;
+        ChoicesChanged();
+    }
+}
+
+void FormPresenter::SetMethod(Method method) {
+    if (choices_.method != method) {
+        choices_.method = method;
+        ChoicesChanged();
+    }
+}
+
+void FormPresenter::SetNearestIndex(int index) {
+    index = std::clamp(index, 0, 4);
+    if (choices_.nearestIndex == index) {
+        return;
+    }
+    choices_.nearestIndex = index;
+    if (index != 0) {
+        choices_.distanceIndex = 0;
+    }
+    ChoicesChanged();
+}
+
+void FormPresenter::SetDistanceIndex(int index) {
+    index = std::clamp(index, 0, 4);
+    if (choices_.distanceIndex == index) {
+        return;
+    }
+    choices_.distanceIndex = index;
+    if (index != 0) {
+        choices_.nearestIndex = 0;
+    }
+    ChoicesChanged();
+}
+
+void FormPresenter::SetCentre(SearchCentre centre) {
+    if (choices_.centre != centre) {
+        choices_.centre = centre;
+        ChoicesChanged();
+    }
+}
+
+void FormPresenter::SetModel(Model model) {
+    if (choices_.model != model) {
+        choices_.model = model;
+        ChoicesChanged();
+    }
+}
+
+// --- Points and drawing ----------------------------------------------------------
+
+QStringList FormPresenter::DrawingLines() const {
+    if (!state_.drawingMode) {
+        return {};
+    }
+    QStringList lines = {QStringLiteral("Se ha abierto el archivo:"),
+                         QFileInfo(state_.inputFileName).fileName()};
+    if (choices_.sourceKind == CoordinateKind::Utm) {
+        lines << QStringLiteral("(Huso") + NumberText(state_.drawingZone) + QLatin1Char(')');
+    }
+    return lines;
+}
+
+QString FormPresenter::PointCountCaption() const {
+    if (state_.drawingMode) {
+        return QStringLiteral(" ");
+    }
+    return QString::number(state_.pointCount) + QStringLiteral(" puntos en total");
+}
+
+void FormPresenter::ShowPoints() {
+    pointModel_.Show(state_.pointCount, choices_.sourceKind);
+}
+
+void FormPresenter::RememberInputFolder(const QString& path) {
+    const QString folder = QFileInfo(path).absolutePath();
+    preferences_.SetInputFolder(folder);
+    openDialog_.fileName = FolderProposal(folder);
+}
+
+void FormPresenter::ReadInputFile() {
+    const QString path = files_.ShowOpen(openDialog_);
+    if (path.isEmpty()) {
+        return; // cancelled: nothing changes
+    }
+    const int filter = std::clamp(openDialog_.filterIndex, 1, 3);
+    OpenFile(path, static_cast<InputFormat>(filter));
+}
+
+void FormPresenter::OpenDroppedFile(const QString& path) {
+    if (path.endsWith(QStringLiteral(".dxf"), Qt::CaseInsensitive)) {
+        OpenFile(path, InputFormat::Drawing);
+    } else {
+        OpenFile(path, static_cast<InputFormat>(PointFilterOf(choices_.sourceKind)));
+    }
+}
+
+void FormPresenter::OpenFile(const QString& path, InputFormat format) {
+    if (running_) {
+        return;
+    }
+    if (format == InputFormat::Drawing) {
+        if (!QFileInfo(path).isFile() || !QFileInfo(path).isReadable()) {
+            messages_.Show(QStringLiteral("No se puede leer el archivo:\r") + path,
+                           QStringLiteral("Error"), MessageIcon::Critical);
+            return;
+        }
+        if (choices_.sourceKind == CoordinateKind::Utm) {
+            // The drawing replaces the input only once its zone is known.
+            pendingDrawing_ = path;
+            emit zoneRequested();
+        } else {
+            CommitDrawing(path, 0.0);
+        }
+        return;
+    }
+
+    // Points replace a drawing, and are appended to points. A drawing stays
+    // when the file brings no points.
+    const bool wasDrawing = state_.drawingMode;
+    const QString drawingFile = state_.inputFileName;
+    if (wasDrawing) {
+        state_.drawingMode = false;
+        state_.pointCount = 0;
+    }
+    const PointFileRead read = ReadPointFile(path, format == InputFormat::PointsWithZone,
+                                             choices_.sourceKind, state_, messages_);
+    const bool nothingRead = read.end == PointFileEnd::Unreadable ||
+                             read.end == PointFileEnd::TooLarge ||
+                             read.end == PointFileEnd::PointCut;
+    if (wasDrawing && nothingRead) {
+        state_.drawingMode = true;
+        state_.inputFileName = drawingFile;
+        return;
+    }
+    if (wasDrawing) {
+        LeaveDrawing();
+    }
+    if (!nothingRead) {
+        state_.inputFileName = path;
+        RememberInputFolder(path);
+    }
+    ShowPoints();
+    DropRun();
+    emit changed();
+}
+
+void FormPresenter::AcceptDrawingZone(double zone) {
+    if (!pendingDrawing_) {
+        return;
+    }
+    const QString path = *pendingDrawing_;
+    pendingDrawing_.reset();
+    CommitDrawing(path, zone);
+}
+
+void FormPresenter::CancelDrawing() {
+    pendingDrawing_.reset();
+    emit changed();
+}
+
+void FormPresenter::CommitDrawing(const QString& path, double zone) {
+    if (state_.drawingMode) {
+        LeaveDrawing();
+    }
+    state_.pointCount = 0;
+    state_.drawingMode = true;
+    state_.inputFileName = path;
+    state_.drawingZone = zone;
+    // A drawing is brought to UTM in one zone: its own, or 30 when it is
+    // not in UTM. The tick is the program's, and goes with the drawing.
+    if (choices_.targetKind == CoordinateKind::Utm && choices_.outputZone == 0) {
+        choices_.outputZone =
+            choices_.sourceKind == CoordinateKind::Utm ? static_cast<int>(zone) : 30;
+        drawingTick_ = choices_.outputZone;
+    }
+    RememberInputFolder(path);
+    ShowPoints();
+    DropRun();
+    emit changed();
+}
+
+void FormPresenter::LeaveDrawing() {
+    state_.drawingMode = false;
+    if (drawingTick_ != 0 && choices_.outputZone == drawingTick_) {
+        choices_.outputZone = 0;
+    }
+    drawingTick_ = 0;
+}
+
+bool FormPresenter::CanAddPoint() const {
+    return !state_.drawingMode;
+}
+
+void FormPresenter::AddPoint(const PointRecord& point) {
+    if (state_.drawingMode) {
+        return;
+    }
+    if (state_.pointCount >= std::min<qsizetype>(kPointCapacity, state_.PointTable.size())) {
+        messages_.Show(TableFullMessage(), QStringLiteral("Aviso"), MessageIcon::Exclamation);
+        return;
+    }
+    state_.PointTable[state_.pointCount++] = point;
+    ShowPoints();
+    DropRun();
+    emit changed();
+}
+
+void FormPresenter::ReplacePoint(int row, const PointRecord& point) {
+    if (row < 0 || row >= state_.pointCount) {
+        return;
+    }
+    PointRecord& record = state_.PointTable[row];
+    record.id = point.id;
+    record.c1 = point.c1;
+    record.c2 = point.c2;
+    record.c3 = point.c3;
+    if (choices_.sourceKind == CoordinateKind::Utm) {
+        record.zone = point.zone;
+    }
+    ShowPoints();
+    DropRun();
+    emit changed();
+}
+
+void FormPresenter::DeletePoints(QList<int> rows) {
+    rows.erase(std::remove_if(rows.begin(), rows.end(),
+                              [this](int row) { return row < 0 || row >= state_.pointCount; }),
+               rows.end());
+    if (rows.isEmpty()) {
+        if (state_.pointCount > 0) {
+            messages_.Show(QStringLiteral("Debe seleccionar al menos un punto de la lista"),
+                           QStringLiteral("Error"), MessageIcon::Critical);
+        }
+        return;
+    }
+    std::sort(rows.begin(), rows.end(), std::greater<>());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    for (const int row : rows) {
+        std::move(state_.PointTable.begin() + row + 1,
+                  state_.PointTable.begin() + state_.pointCount, state_.PointTable.begin() + row);
+        --state_.pointCount;
+    }
+    ShowPoints();
+    DropRun();
+    emit changed();
+}
+
+void FormPresenter::DeleteAll() {
+    if (state_.pointCount <= 0 && !state_.drawingMode) {
+        return;
+    }
+    const QString question =
+        state_.drawingMode
+            ? QStringLiteral("¿Desea quitar el dibujo %1 de la lista?")
+                  .arg(QFileInfo(state_.inputFileName).fileName())
+            : QStringLiteral("¿Desea eliminar los %1 puntos de la lista?").arg(state_.pointCount);
+    if (!messages_.Ask(question, QStringLiteral("Eliminar todo"))) {
+        return;
+    }
+    if (state_.drawingMode) {
+        LeaveDrawing();
+    }
+    state_.pointCount = 0;
+    state_.inputFileName.clear();
+    ShowPoints();
+    DropRun();
+    emit changed();
+}
+
+// --- The run ------------------------------------------------------------------------
+
+void FormPresenter::DropRun() {
+    if (run_.drawing && run_.done) {
+        QFile::remove(Temp(kDrawingOutput)); // the drawing the run wrote
+    }
+    run_ = RunResults{};
+    saveTarget_.reset();
+    pointModel_.SetOutside({});
+    resultModel_.Show(0, choices_.targetKind);
+}
+
+void FormPresenter::Transform() {
+    if (running_) {
+        return;
+    }
+    running_ = true;
+    DropRun();
+    run_.serial = ++runSerial_;
+    emit changed();
+    if (state_.pointCount == 0 && !state_.drawingMode) {
+        messages_.Show(QStringLiteral("No se han introducido coordenadas para transformar"),
+                       QStringLiteral("Error"), MessageIcon::Critical);
+        running_ = false;
+        return;
+    }
+    RunPlan plan = PlanRun(choices_, state_.drawingMode, state_.drawingZone);
+    if (plan.fallsBackToRegional) {
+        messages_.Show(QStringLiteral("al seleccionar todos los vértices disponibles se pasa al "
+                                      "empleo de parámetros regionales"),
+                       QString::fromLatin1(kProgramTitle), MessageIcon::None);
+        choices_.method = Method::Regional;
+        preferences_.SetChoices(choices_);
+        plan = PlanRun(choices_, state_.drawingMode, state_.drawingZone);
+        emit changed();
+    }
+
+    Transformacion transformacion(state_, transf_, messages_, tempFolder_);
+    const RunOutcome outcome = transformacion.Run(choices_, plan);
+
+    run_.drawing = state_.drawingMode;
+    run_.targetKind = choices_.targetKind;
+    run_.targetDatum = choices_.targetDatum;
+    run_.map = outcome.map;
+    run_.log = outcome.log;
+    run_.verticesUsed = outcome.verticesUsed;
+    run_.done = outcome.end == RunOutcome::End::Done;
+    run_.resultCount = run_.done ? outcome.resultCount : 0;
+    if (outcome.outsideCount > 0) {
+        pointModel_.SetOutside(outcome.outside);
+    }
+    resultModel_.Show(run_.drawing ? 0 : run_.resultCount, run_.targetKind);
+    running_ = false;
+    emit changed();
+    if (outcome.end == RunOutcome::End::EngineFailed && run_.log) {
+        emit logRequested();
+    }
+}
+
+QString FormPresenter::DrawingResultText() const {
+    if (!run_.done || !run_.drawing) {
+        return {};
+    }
+    QStringList lines = {QStringLiteral("Transformación realizada."),
+                         QStringLiteral("Dibujo transformado: ") +
+                             QFileInfo(state_.inputFileName).fileName(),
+                         QString()};
+    if (run_.log) {
+        lines << SummaryLines(*run_.log) << QString();
+    }
+    lines << QStringLiteral("Guarde el dibujo transformado con «Guardar» o «Guardar Como».");
+    return lines.join(QLatin1Char('\n'));
+}
+
+QString FormPresenter::VertexCaption() const {
+    if (run_.verticesUsed >= 0 && choices_.changesDatum() && choices_.method != Method::National) {
+        return QString::number(run_.verticesUsed) + kVerticesUsed;
+    }
+    if (!choices_.changesDatum()) {
+        return QStringLiteral("ningún vértice empleado");
+    }
+    switch (choices_.method) {
+    case Method::National:
+        return QStringLiteral("ningún vértice empleado");
+    case Method::Regional:
+        return QString::number(state_.catalogueVertexCount) + kVerticesUsed;
+    case Method::Local:
+        break;
+    }
+    if (choices_.nearestIndex >= 1 && choices_.nearestIndex <= 4) {
+        return QString::number(
+                   kNearestVertexCounts[static_cast<std::size_t>(choices_.nearestIndex - 1)]) +
+               kVerticesUsed;
+    }
+    return QStringLiteral("El nº de vértices se conocerá tras la transformación");
+}
+
+// --- Saving ---------------------------------------------------------------------------
+
+QString FormPresenter::ProposedSaveName(SaveFormat format) const {
+    QString folder;
+    QString name = QStringLiteral("puntos");
+    if (!state_.inputFileName.isEmpty()) {
+        const QFileInfo input(state_.inputFileName);
+        folder = input.absolutePath();
+        name = input.completeBaseName();
+    }
+    if (folder.isEmpty() || !QFileInfo(folder).isDir()) {
+        folder = preferences_.OutputFolder();
+    }
+    if (folder.isEmpty() || !QFileInfo(folder).isDir()) {
+        folder = QDir::homePath();
+    }
+    // The target datum in the name keeps the input from being proposed.
+    name += QLatin1Char('_') + DatumName(run_.targetDatum) + FormatExtension(format);
+    return QDir(folder).filePath(name);
+}
+
+void FormPresenter::SaveFailed(const QString& path) {
+    messages_.Show(QStringLiteral("No se ha podido guardar el archivo\r") + path,
+                   QStringLiteral("Error"), MessageIcon::Critical);
+}
+
+bool FormPresenter::WriteResults(const QString& path, SaveFormat format, bool asSaveAs) {
+    if (run_.drawing) {
+        QByteArray drawing;
+        return ReadWholeFile(Temp(kDrawingOutput), drawing) && SaveWhole(path, drawing);
+    }
+    if (format == SaveFormat::Drawing) {
+        return SaveDrawing(transf_, state_.ResultTable, run_.resultCount, run_.targetKind,
+                           tempFolder_, path);
+    }
+    const QByteArray text =
+        asSaveAs ? ResultsTextAs(state_.ResultTable, run_.resultCount, run_.targetKind)
+                 : ResultsText(state_.ResultTable, run_.resultCount, run_.targetKind);
+    return SaveWhole(path, text);
+}
+
+void FormPresenter::SaveAs() {
+    if (!run_.done) {
+        messages_.Show(QStringLiteral("No hay ningún punto para salvar"), QStringLiteral("Error"),
+                       MessageIcon::Critical);
+        return;
+    }
+    SaveFormat proposed = SaveFormat::Drawing;
+    if (run_.drawing) {
+        saveDialog_.filter = kDrawingSaveFilter;
+        saveDialog_.filterIndex = 1;
+    } else {
+        saveDialog_.filter = kPointsSaveFilter;
+        saveDialog_.filterIndex = std::clamp(saveDialog_.filterIndex, 1, 2);
+        proposed = saveDialog_.filterIndex == 2 ? SaveFormat::Drawing : SaveFormat::Text;
+    }
+    saveDialog_.fileName = ProposedSaveName(proposed);
+    const QString chosen = files_.ShowSave(saveDialog_);
+    if (chosen.isEmpty()) {
+        return; // cancelled: nothing is saved
+    }
+    SaveFormat format = SaveFormat::Drawing;
+    if (!run_.drawing) {
+        format = FormatOfName(chosen).value_or(saveDialog_.filterIndex == 2 ? SaveFormat::Drawing
+                                                                            : SaveFormat::Text);
+    }
+    const QString path = WithExtension(chosen, format);
+    const QString metadata = MetadataFileName(path);
+
+    QStringList existing;
+    for (const QString& file : {path, metadata}) {
+        if (QFileInfo::exists(file)) {
+            existing << file;
+        }
+    }
+    if (!existing.isEmpty()) {
+        const QString question =
+            existing.size() == 1
+                ? QStringLiteral("El archivo %1 ya existe.\r¿Desea reemplazarlo?").arg(existing[0])
+                : QStringLiteral("Los archivos %1 y %2 ya existen.\r¿Desea reemplazarlos?")
+                      .arg(existing[0], existing[1]);
+        if (!messages_.Ask(question, QStringLiteral("Guardar Como"))) {
+            return;
+        }
+    }
+
+    if (!WriteResults(path, format, true)) {
+        SaveFailed(path);
+        return;
+    }
+    saveTarget_ = SaveTarget{path, format, run_.serial};
+    state_.saveFileName = path;
+    if (!run_.drawing) {
+        saveDialog_.filterIndex = format == SaveFormat::Drawing ? 2 : 1;
+    }
+    preferences_.SetOutputFolder(QFileInfo(path).absolutePath());
+    if (!SaveWhole(metadata, MetadataText(run_.log.value_or(QStringList())))) {
+        SaveFailed(metadata);
+    }
+    emit changed();
+}
+
+void FormPresenter::Save() {
+    if (!run_.done || !saveTarget_ || saveTarget_->runSerial != run_.serial) {
+        SaveAs();
+        return;
+    }
+    if (!WriteResults(saveTarget_->path, saveTarget_->format, false)) {
+        SaveFailed(saveTarget_->path);
+    }
+}
+
+} // namespace quillon

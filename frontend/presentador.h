@@ -1,0 +1,192 @@
+// The logic of the transformation form, apart from its widgets: the form's
+// choices, the point list and the drawing, the runs and their results, and
+// the saving of results. The form (calculo.h) shows what this holds and
+// hands it what the user does; the tests drive it directly.
+//
+// A run's outputs belong to that run: its results, the "#" marks of the
+// points it left out, its map, its log and the file its "Guardar Como"
+// chose. Whatever changes the points, the drawing or the choices drops them
+// all, so that the form never shows a result of other inputs and "Guardar"
+// never writes results into a file chosen for others.
+#pragma once
+
+#include "guardar.h"
+#include "module1.h"
+#include "opciones.h"
+#include "services.h"
+#include "tablas.h"
+#include "transformacion.h"
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace quillon {
+
+class Preferences;
+class TransfControl;
+
+// How "Leer archivo" reads a file: the three filters of its dialog.
+enum class InputFormat {
+    PointsWithoutZone = 1, // "TXT - no UTM": identifier, c1, c2, c3
+    PointsWithZone = 2,    // "TXT - UTM": identifier, x, y, H, zone
+    Drawing = 3,           // "Autocad DXF"
+};
+
+// The outputs of the current run.
+struct RunResults {
+    int serial = 0;
+    bool drawing = false;
+    CoordinateKind targetKind = CoordinateKind::Utm;
+    Datum targetDatum = Datum::Ed50;
+    int resultCount = 0;
+    std::optional<MapDrawing> map;
+    std::optional<QStringList> log;
+    int verticesUsed = -1;
+    // Whether the engine transformed the input (results to save).
+    bool done = false;
+};
+
+// A file that "Guardar Como" chose for the results of one run.
+struct SaveTarget {
+    QString path;
+    SaveFormat format = SaveFormat::Text;
+    int runSerial = 0;
+};
+
+class FormPresenter : public QObject {
+    Q_OBJECT
+public:
+    FormPresenter(ProgramState& state, TransfControl& transf, MessageSink& messages,
+                  FileDialogs& files, Preferences& preferences, QString tempFolder,
+                  QObject* parent = nullptr);
+
+    // --- The form's choices -------------------------------------------------
+    const FormChoices& choices() const { return choices_; }
+    void SetSourceDatum(Datum datum);
+    void SetTargetDatum(Datum datum);
+    // With points listed, reminds that all points share one kind; the
+    // points are kept as they are.
+    void SetSourceKind(CoordinateKind kind);
+    void SetTargetKind(CoordinateKind kind);
+    // Ticks the box of `zone` (29, 30, 31) and unticks the others; 0 unticks
+    // every box (each point then gets its own zone).
+    void SetOutputZone(int zone);
+    void SetMethod(Method method);
+    // Local selection by number (index 1..4 of "3, 4, 5, 10 vértices más
+    // cercanos") resets the distance to "sin límite", and the other way.
+    void SetNearestIndex(int index);
+    void SetDistanceIndex(int index);
+    void SetCentre(SearchCentre centre);
+    void SetModel(Model model);
+
+    // --- Points and drawing -------------------------------------------------
+    CoordinateTableModel* pointModel() { return &pointModel_; }
+    int pointCount() const { return state_.pointCount; }
+    bool drawingMode() const { return state_.drawingMode; }
+    // File name of the drawing without its folder; with a UTM source its zone
+    // once given.
+    QStringList DrawingLines() const;
+    QString PointCountCaption() const;
+
+    // The open dialog of "Leer archivo", proposing the last folder read.
+    CommonDialog& openDialog() { return openDialog_; }
+    // "Leer archivo": shows the open dialog and reads the chosen file.
+    void ReadInputFile();
+    // Reads `path` as `format`: a point file is appended to the points (or
+    // replaces a drawing); a drawing replaces the points once its zone is
+    // known (zoneRequested() asks for it when the source is UTM).
+    void OpenFile(const QString& path, InputFormat format);
+    // A file dropped on the window: a drawing by its ".dxf" extension,
+    // otherwise a point file in the layout of the source kind.
+    void OpenDroppedFile(const QString& path);
+    // The zone dialog's answer for the drawing waiting for it.
+    void AcceptDrawingZone(double zone);
+    // The zone dialog was cancelled: the drawing is dropped, and the points
+    // or drawing listed before stay as they were.
+    void CancelDrawing();
+    bool drawingWaitsForZone() const { return pendingDrawing_.has_value(); }
+
+    bool CanAddPoint() const;
+    // Appends a typed point (of the source kind).
+    void AddPoint(const PointRecord& point);
+    // Replaces point `row` (from 0).
+    void ReplacePoint(int row, const PointRecord& point);
+    // Removes the points of `rows` (from 0, any order).
+    void DeletePoints(QList<int> rows);
+    // "Eliminar todo": asks, then removes every point or the drawing.
+    void DeleteAll();
+
+    // --- The run ------------------------------------------------------------
+    void Transform();
+    bool running() const { return running_; }
+    const RunResults& run() const { return run_; }
+    CoordinateTableModel* resultModel() { return &resultModel_; }
+    // What the result area says after a drawing run.
+    QString DrawingResultText() const;
+    // The bordered label under the method: the vertices the current method
+    // uses, or the number the last run used.
+    QString VertexCaption() const;
+
+    // --- Results ------------------------------------------------------------
+    bool CanSave() const { return run_.done; }
+    bool CanShowMap() const { return run_.map.has_value(); }
+    bool CanShowLog() const { return run_.log.has_value(); }
+    // "Guardar": into the file this run's "Guardar Como" chose, in its
+    // format; without one it is "Guardar Como".
+    void Save();
+    // "Guardar Como": asks for a file (proposing the input's folder and name
+    // with the format's extension), asks before replacing an existing file,
+    // and writes the results and the metadata file.
+    void SaveAs();
+    const std::optional<SaveTarget>& saveTarget() const { return saveTarget_; }
+    CommonDialog& saveDialog() { return saveDialog_; }
+
+signals:
+    // Anything the form shows changed.
+    void changed();
+    // A drawing with a UTM source needs its zone.
+    void zoneRequested();
+    // A failed run's log is to be shown.
+    void logRequested();
+
+private:
+    void ChoicesChanged();
+    // Drops the outputs of the current run (results, marks, map, log and
+    // the save target).
+    void DropRun();
+    void ShowPoints();
+    void CommitDrawing(const QString& path, double zone);
+    void LeaveDrawing();
+    void RememberInputFolder(const QString& path);
+    QString ProposedSaveName(SaveFormat format) const;
+    bool WriteResults(const QString& path, SaveFormat format, bool asSaveAs);
+    void SaveFailed(const QString& path);
+    QString Temp(const char* name) const;
+
+    ProgramState& state_;
+    TransfControl& transf_;
+    MessageSink& messages_;
+    FileDialogs& files_;
+    Preferences& preferences_;
+    QString tempFolder_;
+
+    FormChoices choices_;
+    CoordinateTableModel pointModel_;
+    CoordinateTableModel resultModel_;
+    CommonDialog openDialog_;
+    CommonDialog saveDialog_;
+
+    // A drawing chosen while its zone is asked.
+    std::optional<QString> pendingDrawing_;
+    // The output zone ticked for the drawing by the program, not by the user.
+    int drawingTick_ = 0;
+
+    RunResults run_;
+    int runSerial_ = 0;
+    bool running_ = false;
+    std::optional<SaveTarget> saveTarget_;
+};
+
+} // namespace quillon

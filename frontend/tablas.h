@@ -1,0 +1,76 @@
+// The point list and the result list as tables: a model over a table of
+// point records with one column per coordinate, and the view that selects,
+// copies (Ctrl+C, as TAB-separated lines a spreadsheet pastes into cells),
+// deletes (Delete) and opens a point (double-click, Enter).
+#pragma once
+
+#include "lectura_puntos.h"
+
+#include <QAbstractTableModel>
+#include <QTableView>
+#include <QVector>
+
+namespace quillon {
+
+// Column captions of a coordinate kind, the identifier first.
+QStringList CoordinateHeaders(CoordinateKind kind);
+
+// Rows 0..count-1 of a table of records (PointTable or ResultTable, which
+// the model does not own), shown with the columns of a coordinate kind.
+// Numbers are shown in the user's locale with every significant digit; a
+// row marked outside the region shows "#" before its identifier, a tint and
+// a tooltip that says why.
+class CoordinateTableModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    explicit CoordinateTableModel(const QVector<PointRecord>& records, QObject* parent = nullptr);
+
+    // The rows and columns to show; resets the model.
+    void Show(int count, CoordinateKind kind);
+    // Marks of the rows left out of a run (empty: none).
+    void SetOutside(const QVector<bool>& outside);
+    int count() const { return count_; }
+    CoordinateKind kind() const { return kind_; }
+    bool IsOutside(int row) const;
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+
+private:
+    const QVector<PointRecord>& records_;
+    int count_ = 0;
+    CoordinateKind kind_ = CoordinateKind::Utm;
+    QVector<bool> outside_;
+};
+
+class CoordinateTable : public QTableView {
+    Q_OBJECT
+public:
+    explicit CoordinateTable(QWidget* parent = nullptr);
+
+    // Columns fit their content whenever the model is reset.
+    void setModel(QAbstractItemModel* model) override;
+
+    // The selected cells as text: one line per row that has a selected cell,
+    // in row order, the row's selected cells in column order separated by
+    // TAB, each line ended by LF.
+    QString SelectedText() const;
+    // Rows with a selected cell, ascending.
+    QList<int> SelectedRows() const;
+    // Copies SelectedText to the clipboard.
+    void CopySelection() const;
+
+signals:
+    // Delete pressed with rows selected.
+    void deleteRequested(const QList<int>& rows);
+    // A row opened by double-click or Enter.
+    void openRequested(int row);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+};
+
+} // namespace quillon

@@ -1,0 +1,110 @@
+// The engine control as the program drives it: the members of the Transf
+// control that a run and a save call, one virtual member each, so that tests
+// can watch the arguments the control receives. The program's only
+// implementation forwards every call to one dezadiravevava::TransfClient.
+#pragma once
+
+#include "dezadiravevava.h"
+#include "transf_client.h"
+
+#include <cstdint>
+#include <string>
+
+namespace quillon {
+
+class TransfControl {
+public:
+    virtual ~TransfControl() = default;
+
+    virtual std::int16_t CentroideTXT(const std::string& entrada, std::int32_t Da, std::int32_t Pa,
+                                      double hEntrada) = 0;
+    virtual std::int16_t CentroideDXF(const std::string& entrada, std::int32_t Da, std::int32_t Pa,
+                                      double hEntrada) = 0;
+    virtual double XCentroide() const = 0;
+    virtual double YCentroide() const = 0;
+    virtual double XMinMRE() const = 0;
+    virtual double XMaxMRE() const = 0;
+    virtual double YMinMRE() const = 0;
+    virtual double YMaxMRE() const = 0;
+
+    virtual void BuscarPuntosPorDistancia(double dist_max, double x, double y, double z,
+                                          double hEntrada, std::int32_t Datum,
+                                          std::int32_t Proyeccion) = 0;
+    virtual void BuscarPuntosPorNumero(std::int32_t numero, double x, double y, double z,
+                                       double hEntrada, std::int32_t Datum,
+                                       std::int32_t Proyeccion) = 0;
+    virtual std::int32_t NumeroPuntosEncontrados() const = 0;
+    virtual std::int16_t ObtenerPuntoEncontrado(std::int32_t num) = 0;
+    virtual double XED50SEL() const = 0;
+    virtual double YED50SEL() const = 0;
+
+    virtual std::int16_t ProcesarTXT(const std::string& nlog, const std::string& entrada,
+                                     std::int32_t Da, std::int32_t Pa, double hEntrada,
+                                     const std::string& salida, std::int32_t Db, std::int32_t Pb,
+                                     double hSalida, std::int32_t dezadiravevava,
+                                     std::int32_t parametros, double selec_param, double x,
+                                     double y, double z) = 0;
+    virtual std::int16_t ProcesarDXF(const std::string& nlog, const std::string& entrada,
+                                     std::int32_t Da, std::int32_t Pa, double hEntrada,
+                                     const std::string& salida, std::int32_t Db, std::int32_t Pb,
+                                     double hSalida, std::int32_t dezadiravevava,
+                                     std::int32_t parametros, double selec_param, double x,
+                                     double y, double z) = 0;
+    virtual std::int16_t ConvertirTXTaDXF(const std::string& entrada, const std::string& salida,
+                                          std::int32_t Proyeccion) = 0;
+
+    // The host's drawing of the progress window (nullptr: none).
+    virtual void SetProgress(const DzvProgressCallbacks* callbacks) = 0;
+    // Whether the running method can be asked to stop, and the asking (safe
+    // from inside the progress callbacks).
+    virtual bool CanCancel() const = 0;
+    virtual void Cancel() = 0;
+};
+
+// The control of the program: one Transf instance for the program's life,
+// so its result properties persist between calls.
+class TransfClientControl : public TransfControl {
+public:
+    TransfClientControl() = default;
+
+    std::int16_t CentroideTXT(const std::string& entrada, std::int32_t Da, std::int32_t Pa,
+                              double hEntrada) override;
+    std::int16_t CentroideDXF(const std::string& entrada, std::int32_t Da, std::int32_t Pa,
+                              double hEntrada) override;
+    double XCentroide() const override;
+    double YCentroide() const override;
+    double XMinMRE() const override;
+    double XMaxMRE() const override;
+    double YMinMRE() const override;
+    double YMaxMRE() const override;
+    void BuscarPuntosPorDistancia(double dist_max, double x, double y, double z, double hEntrada,
+                                  std::int32_t Datum, std::int32_t Proyeccion) override;
+    void BuscarPuntosPorNumero(std::int32_t numero, double x, double y, double z, double hEntrada,
+                               std::int32_t Datum, std::int32_t Proyeccion) override;
+    std::int32_t NumeroPuntosEncontrados() const override;
+    std::int16_t ObtenerPuntoEncontrado(std::int32_t num) override;
+    double XED50SEL() const override;
+    double YED50SEL() const override;
+    std::int16_t ProcesarTXT(const std::string& nlog, const std::string& entrada, std::int32_t Da,
+                             std::int32_t Pa, double hEntrada, const std::string& salida,
+                             std::int32_t Db, std::int32_t Pb, double hSalida,
+                             std::int32_t dezadiravevava, std::int32_t parametros,
+                             double selec_param, double x, double y, double z) override;
+    std::int16_t ProcesarDXF(const std::string& nlog, const std::string& entrada, std::int32_t Da,
+                             std::int32_t Pa, double hEntrada, const std::string& salida,
+                             std::int32_t Db, std::int32_t Pb, double hSalida,
+                             std::int32_t dezadiravevava, std::int32_t parametros,
+                             double selec_param, double x, double y, double z) override;
+    std::int16_t ConvertirTXTaDXF(const std::string& entrada, const std::string& salida,
+                                  std::int32_t Proyeccion) override;
+    void SetProgress(const DzvProgressCallbacks* callbacks) override;
+    bool CanCancel() const override;
+    void Cancel() override;
+
+    dezadiravevava::TransfClient& client() { return client_; }
+
+private:
+    dezadiravevava::TransfClient client_;
+};
+
+} // namespace quillon
