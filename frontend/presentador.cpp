@@ -401,6 +401,7 @@ void FormPresenter::Transform() {
         return;
     }
     running_ = true;
+    cancelRequested_ = false;
     DropRun();
     run_.serial = ++runSerial_;
     emit changed();
@@ -421,7 +422,8 @@ void FormPresenter::Transform() {
         emit changed();
     }
 
-    Transformacion transformacion(state_, transf_, messages_, tempFolder_);
+    Transformacion transformacion(state_, transf_, messages_, tempFolder_,
+                                  [this] { return cancelRequested_; });
     const RunOutcome outcome = transformacion.Run(choices_, plan);
 
     run_.drawing = state_.drawingMode;
@@ -441,6 +443,11 @@ void FormPresenter::Transform() {
     if (outcome.end == RunOutcome::End::EngineFailed && run_.log) {
         emit logRequested();
     }
+}
+
+void FormPresenter::RequestCancel() {
+    cancelRequested_ = true;
+    transf_.Cancel();
 }
 
 QString FormPresenter::DrawingResultText() const {
@@ -503,6 +510,12 @@ QString FormPresenter::ProposedSaveName(SaveFormat format) const {
 }
 
 void FormPresenter::SaveFailed(const QString& path) {
+    if (cancelRequested_) {
+        messages_.Show(QString::fromUtf8(kCancelled) + QStringLiteral(": no se ha guardado\r") +
+                           path,
+                       QStringLiteral("Aviso"), MessageIcon::Information);
+        return;
+    }
     messages_.Show(QStringLiteral("No se ha podido guardar el archivo\r") + path,
                    QStringLiteral("Error"), MessageIcon::Critical);
 }
@@ -567,6 +580,7 @@ void FormPresenter::SaveAs() {
         }
     }
 
+    cancelRequested_ = false;
     if (!WriteResults(path, format, true)) {
         SaveFailed(path);
         return;
@@ -588,6 +602,7 @@ void FormPresenter::Save() {
         SaveAs();
         return;
     }
+    cancelRequested_ = false;
     if (!WriteResults(saveTarget_->path, saveTarget_->format, false)) {
         SaveFailed(saveTarget_->path);
     }

@@ -121,6 +121,10 @@ public:
     // --- The run ------------------------------------------------------------
     void Transform();
     bool running() const { return running_; }
+    // Asks the engine to stop what it is doing for the run or the save under
+    // way (the progress window's Cancel).
+    void RequestCancel();
+    bool cancelRequested() const { return cancelRequested_; }
     const RunResults& run() const { return run_; }
     CoordinateTableModel* resultModel() { return &resultModel_; }
     // What the result area says after a drawing run.
@@ -186,6 +190,7 @@ private:
     RunResults run_;
     int runSerial_ = 0;
     bool running_ = false;
+    bool cancelRequested_ = false;
     std::optional<SaveTarget> saveTarget_;
 };
 

@@ -69,8 +69,8 @@ Programa::Programa(MessageSink& messages, FileDialogs& files, QSettings& setting
                                                  TempFolder());
     progreso_ = std::make_unique<Progreso>();
     progreso_->SetCancellable(transf_->CanCancel());
-    QObject::connect(progreso_.get(), &Progreso::cancelled, progreso_.get(),
-                     [this] { transf_->Cancel(); });
+    QObject::connect(progreso_.get(), &Progreso::cancelled, presenter_.get(),
+                     &FormPresenter::RequestCancel);
     const DzvProgressCallbacks callbacks = progreso_->Callbacks();
     transf_->SetProgress(&callbacks);
     principal_ = std::make_unique<Principal>(*this);

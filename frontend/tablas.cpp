@@ -123,7 +123,7 @@ CoordinateTable::CoordinateTable(QWidget* parent) : QTableView(parent) {
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setAlternatingRowColors(true);
     setWordWrap(false);
-    horizontalHeader()->setStretchLastSection(true);
+    horizontalHeader()->setMinimumSectionSize(fontMetrics().averageCharWidth() * 6);
     horizontalHeader()->setHighlightSections(false);
     // Column widths from the first rows: a long list costs no more.
     horizontalHeader()->setResizeContentsPrecision(200);

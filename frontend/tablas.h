@@ -71,6 +71,10 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    // Numbers as wide as they need, the identifier with the rest.
+    void FitColumns();
 };
 
 } // namespace quillon

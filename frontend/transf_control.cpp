@@ -94,12 +94,12 @@ void TransfClientControl::SetProgress(const DzvProgressCallbacks* callbacks) {
     client_.SetProgress(callbacks);
 }
 
-// The engine has no way yet to stop a running method: the progress window
-// then offers no Cancel button.
 bool TransfClientControl::CanCancel() const {
-    return false;
+    return true;
 }
 
-void TransfClientControl::Cancel() {}
+void TransfClientControl::Cancel() {
+    client_.Cancel();
+}
 
 } // namespace quillon

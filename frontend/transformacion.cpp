@@ -110,8 +110,9 @@ QStringList SummaryLines(const QStringList& log) {
 }
 
 Transformacion::Transformacion(ProgramState& state, TransfControl& transf, MessageSink& messages,
-                               QString tempFolder)
-    : state_(state), transf_(transf), messages_(messages), tempFolder_(std::move(tempFolder)) {}
+                               QString tempFolder, std::function<bool()> cancelled)
+    : state_(state), transf_(transf), messages_(messages), tempFolder_(std::move(tempFolder)),
+      cancelled_(std::move(cancelled)) {}
 
 QString Transformacion::Temp(const char* name) const {
     return QDir(tempFolder_).filePath(QString::fromLatin1(name));
@@ -298,6 +299,13 @@ RunOutcome Transformacion::Run(const FormChoices& choices, const RunPlan& plan) 
     // Centroid and rectangle, for the map and the vertex search.
     const EngineArguments& a = plan.arguments;
     outcome.map = Centroid(choices, a);
+    if (cancelled_()) {
+        QFile::remove(Temp(kPointFile));
+        messages_.Show(QString::fromUtf8(kCancelled), QStringLiteral("Aviso"),
+                       MessageIcon::Information);
+        outcome.end = RunOutcome::End::Cancelled;
+        return outcome;
+    }
 
     // Vertices of a local transformation, at least three between datums.
     if (plan.searchVertices) {
@@ -329,16 +337,22 @@ RunOutcome Transformacion::Run(const FormChoices& choices, const RunPlan& plan) 
     QFile::remove(Temp(kRunLogFile));
     QFile::remove(Temp(kPointFile));
     if (!done) {
-        messages_.Show(QStringLiteral("La transformación no ha tenido éxito.\rSe visualizará "
-                                      "el registro de operaciones efectuadas."),
-                       QStringLiteral("Advertencia"), MessageIcon::Critical);
+        const bool cancelled = cancelled_();
+        if (cancelled) {
+            messages_.Show(QString::fromUtf8(kCancelled), QStringLiteral("Aviso"),
+                           MessageIcon::Information);
+        } else {
+            messages_.Show(QStringLiteral("La transformación no ha tenido éxito.\rSe visualizará "
+                                          "el registro de operaciones efectuadas."),
+                           QStringLiteral("Advertencia"), MessageIcon::Critical);
+        }
         if (has_log) {
             // The log as far as the engine got, without a date.
             outcome.log = LogLines(log, utm_source, false);
         }
         QFile::remove(Temp(kResultFile));
         QFile::remove(Temp(kDrawingOutput));
-        outcome.end = RunOutcome::End::EngineFailed;
+        outcome.end = cancelled ? RunOutcome::End::Cancelled : RunOutcome::End::EngineFailed;
         return outcome;
     }
 

@@ -12,6 +12,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVector>
+#include <functional>
 #include <optional>
 
 namespace quillon {
@@ -25,6 +26,9 @@ inline constexpr char kPointFile[] = "temp_a";
 inline constexpr char kResultFile[] = "temp_b";
 inline constexpr char kRunLogFile[] = "temp_log";
 inline constexpr char kDrawingOutput[] = "salida.dxf";
+
+// What the user is told when a run or a save was stopped at their request.
+inline constexpr char kCancelled[] = "Operación cancelada por el usuario";
 
 // True when a point of the list lies outside the area the program serves:
 // geodetic points (packed sexagesimal) against the geodetic limits, geocentric
@@ -66,6 +70,7 @@ struct RunOutcome {
         TooFewVertices, // a local fit between datums found fewer than 3 vertices
         EngineFailed,   // the engine returned 0: its log says why
         FileFailure,    // the run's own file work failed
+        Cancelled,      // the user stopped the engine from its progress window
     };
     End end = End::NoInput;
     // One mark per point of the list: left out as outside the region.
@@ -82,8 +87,10 @@ struct RunOutcome {
 
 class Transformacion {
 public:
-    Transformacion(ProgramState& state, TransfControl& transf, MessageSink& messages,
-                   QString tempFolder);
+    // `cancelled` tells whether the user has asked the engine to stop.
+    Transformacion(
+        ProgramState& state, TransfControl& transf, MessageSink& messages, QString tempFolder,
+        std::function<bool()> cancelled = [] { return false; });
 
     // The whole run of `plan`, for the source kind and search centre of
     // `choices`. Messages go to the user as the run goes.
@@ -102,6 +109,7 @@ private:
     TransfControl& transf_;
     MessageSink& messages_;
     QString tempFolder_;
+    std::function<bool()> cancelled_;
     QVector<QString> nameTable_; // id of each point written, in order
 };
 

@@ -3,8 +3,10 @@
 #include "progreso.h"
 #include "run_fixture.h"
 
+#include <QDir>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <algorithm>
 #include <functional>
 #include <set>
@@ -59,24 +61,16 @@ TEST_F(RunTest, TheProgressWindowIsDrawnWhileTheEngineWorks) {
     ASSERT_FALSE(watcher.values.empty());
     EXPECT_GT(*std::max_element(watcher.values.begin(), watcher.values.end()), 0);
     EXPECT_FALSE(window->isVisible()); // gone with the run
-    // The engine gave no way to stop it: no Cancel button to press in vain.
-    EXPECT_TRUE(window->cancelButton->isHidden());
+    EXPECT_FALSE(window->cancelButton->isHidden());
+    EXPECT_EQ(ResultRows().size(), 3000);
 }
 
-TEST(ProgressCancel, CancelReachesTheControlWhereItCanStop) {
-    RecordingMessages messages;
-    ScriptedFileDialogs files;
-    RecordingTransf transf;
-    transf.cancellable = true;
-    TestSettings settings;
-    quillon::Programa programa(messages, files, settings.settings,
-                               QStringLiteral(QUILLON_TEST_DATA_DIR), &transf);
-    quillon::FormPresenter& presenter = programa.presenter();
-    presenter.SetSourceDatum(quillon::Datum::Ed50);
-    presenter.SetTargetDatum(quillon::Datum::Etrs89);
-    for (int i = 0; i < 3000; ++i) {
-        presenter.AddPoint({QStringLiteral("P%1").arg(i), 298569.727, 4295339.009, 520.6, 30});
-    }
+// Cancel stops the engine between lines: no results, nothing left behind,
+// and the run's log says why it ended.
+TEST_F(RunTest, CancelStopsTheRunCleanly) {
+    Datums(0, 1);
+    ReadUtm("grande.txt", LargePointFile());
+    const QStringList points = PointRows();
     quillon::Progreso* window = programa.progreso();
     PaintWatcher watcher(window);
     bool buttonShown = false;
@@ -87,10 +81,72 @@ TEST(ProgressCancel, CancelReachesTheControlWhereItCanStop) {
             window->cancelButton->click();
         }
     };
-    presenter.Transform();
+    Run();
     EXPECT_TRUE(buttonShown);
     EXPECT_EQ(transf.cancels, 1);
-    EXPECT_TRUE(window->cancelRequested());
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, "Operación cancelada por el usuario");
+    EXPECT_EQ(messages.shown[0].title, "Aviso");
+    EXPECT_TRUE(ResultRows().isEmpty());
+    EXPECT_FALSE(form.saveButton->isEnabled());
+    EXPECT_FALSE(form.saveAsButton->isEnabled());
+    EXPECT_EQ(PointRows(), points);
+    EXPECT_TRUE(QDir(programa.TempFolder()).isEmpty());
+    EXPECT_FALSE(programa.ventanalog()->isVisible());
+    ASSERT_TRUE(form.logButton->isEnabled());
+    EXPECT_EQ(LogLines().last(), "Operación cancelada por el usuario");
+
+    // The next run goes to its end.
+    messages.shown.clear();
+    watcher.onPaint = nullptr;
+    Run();
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(ResultRows().size(), 3000);
+}
+
+// A drawing saved from many results can be cancelled too: the file that was
+// there stays as it was, and no metadata file is written.
+TEST_F(RunTest, CancelledDrawingSaveLeavesTheOldFile) {
+    Datums(0, 1);
+    ReadUtm("grande.txt", LargePointFile());
+    Run();
+    ASSERT_EQ(ResultRows().size(), 3000);
+    QTemporaryDir out;
+    const QString target = out.filePath("grande.dxf");
+    QFile old(target);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("dibujo anterior");
+    old.close();
+    quillon::Progreso* window = programa.progreso();
+    PaintWatcher watcher(window);
+    watcher.onPaint = [&] {
+        if (window->progressBar->value() > 0 && transf.cancels == 0) {
+            window->cancelButton->click();
+        }
+    };
+    files.answers.push_back({target, 2});
+    form.saveAsButton->click();
+    EXPECT_EQ(transf.cancels, 1);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text,
+              "Operación cancelada por el usuario: no se ha guardado\r" + target);
+    EXPECT_EQ(ReadFile(target), QByteArray("dibujo anterior"));
+    EXPECT_EQ(QDir(out.path()).entryList(QDir::Files | QDir::Hidden), QStringList({"grande.dxf"}));
+    EXPECT_FALSE(presenter.saveTarget().has_value());
+}
+
+// Where the engine cannot stop, no Cancel button is offered in vain.
+TEST(ProgressCancel, NoButtonWhereTheEngineCannotStop) {
+    RecordingMessages messages;
+    ScriptedFileDialogs files;
+    RecordingTransf transf;
+    transf.cancellable = false;
+    TestSettings settings;
+    quillon::Programa programa(messages, files, settings.settings,
+                               QStringLiteral(QUILLON_TEST_DATA_DIR), &transf);
+    programa.progreso()->Open(QStringLiteral("Transformando"), 100000);
+    EXPECT_TRUE(programa.progreso()->cancelButton->isHidden());
+    programa.progreso()->Close();
 }
 
 } // namespace

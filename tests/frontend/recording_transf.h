@@ -92,13 +92,16 @@ public:
         return TransfClientControl::ConvertirTXTaDXF(entrada, salida, Proyeccion);
     }
     bool CanCancel() const override { return cancellable; }
-    void Cancel() override { ++cancels; }
+    void Cancel() override {
+        ++cancels;
+        TransfClientControl::Cancel();
+    }
 
     std::vector<Centroid> centroids;
     std::vector<Search> searches;
     std::vector<Process> processes;
     std::vector<std::int32_t> conversions;
-    bool cancellable = false;
+    bool cancellable = true;
     int cancels = 0;
 };
 
