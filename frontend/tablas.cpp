@@ -137,8 +137,40 @@ CoordinateTable::CoordinateTable(QWidget* parent) : QTableView(parent) {
 void CoordinateTable::setModel(QAbstractItemModel* model) {
     QTableView::setModel(model);
     if (model != nullptr) {
-        connect(model, &QAbstractItemModel::modelReset, this, &QTableView::resizeColumnsToContents);
+        // Once the header has laid out the sections of the reset model.
+        connect(model, &QAbstractItemModel::modelReset, this, &CoordinateTable::FitColumns,
+                Qt::QueuedConnection);
+        connect(horizontalHeader(), &QHeaderView::sectionCountChanged, this,
+                &CoordinateTable::FitColumns);
+        FitColumns();
     }
+}
+
+void CoordinateTable::FitColumns() {
+    if (horizontalHeader()->count() == 0) {
+        return;
+    }
+    resizeColumnsToContents();
+    identifierWidth_ = columnWidth(0);
+    FillWidth();
+}
+
+void CoordinateTable::FillWidth() {
+    const QHeaderView* header = horizontalHeader();
+    if (header->count() == 0) {
+        return;
+    }
+    // The identifier takes the room the numbers leave.
+    int numbers = 0;
+    for (int column = 1; column < header->count(); ++column) {
+        numbers += columnWidth(column);
+    }
+    setColumnWidth(0, std::max(identifierWidth_, viewport()->width() - numbers));
+}
+
+void CoordinateTable::resizeEvent(QResizeEvent* event) {
+    QTableView::resizeEvent(event);
+    FillWidth();
 }
 
 QString CoordinateTable::SelectedText() const {

@@ -71,10 +71,14 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     // Numbers as wide as they need, the identifier with the rest.
     void FitColumns();
+    void FillWidth();
+
+    int identifierWidth_ = 0;
 };
 
 } // namespace quillon

@@ -1,6 +1,7 @@
 // The point and result tables: columns by kind, copying as TAB-separated
 // lines, Delete, and double-click to edit.
 #include "epunto.h"
+#include "principal.h"
 #include "run_fixture.h"
 
 #include <QApplication>
@@ -127,6 +128,36 @@ TEST_F(TableTest, DoubleClickOrEnterEditsThePoint) {
     EXPECT_TRUE(epunto->isVisible());
     EXPECT_EQ(programa.state().editPoint, 3);
     epunto->leaveButton->click();
+}
+
+// The numbers are shown whole and the identifier takes the rest of the
+// width, at any size of the window.
+TEST_F(TableTest, ColumnsFitTheirNumbersAndFillTheTable) {
+    ThreeUtmPoints();
+    Datums(0, 1);
+    Run();
+    quillon::Principal* frame = programa.principal();
+    frame->show();
+    for (const QSize size : {QSize(1000, 700), QSize(1600, 1000)}) {
+        frame->resize(size);
+        QCoreApplication::processEvents();
+        for (const QAbstractItemView* table :
+             std::initializer_list<const QAbstractItemView*>{form.pointTable, form.resultTable}) {
+            const QHeaderView* header = form.pointTable == table
+                                            ? form.pointTable->horizontalHeader()
+                                            : form.resultTable->horizontalHeader();
+            int numbers = 0;
+            for (int column = 1; column < header->count(); ++column) {
+                numbers += header->sectionSize(column);
+                EXPECT_GE(header->sectionSize(column), table->sizeHintForColumn(column))
+                    << table->objectName().toStdString() << " " << column;
+            }
+            EXPECT_EQ(header->sectionSize(0),
+                      std::max({table->viewport()->width() - numbers, table->sizeHintForColumn(0),
+                                header->sectionSizeHint(0)}))
+                << table->objectName().toStdString() << " " << size.width();
+        }
+    }
 }
 
 } // namespace
