@@ -35,6 +35,13 @@ struct PointRecord {
 // Point and result tables hold this many records, numbered from 1.
 constexpr int kPointCapacity = 10000;
 
+// Why a point of the list has no result in the last run.
+enum class LeftOut : std::uint8_t {
+    No,
+    Outside,  // outside the area the program serves: never sent to the engine
+    Rejected, // sent, but the engine refused its line (its log says why)
+};
+
 // --- Program-wide state ------------------------------------------------------
 
 // The variables that all windows of the program read and write. One instance

@@ -392,7 +392,7 @@ void FormPresenter::DropRun() {
     }
     run_ = RunResults{};
     saveTarget_.reset();
-    pointModel_.SetOutside({});
+    pointModel_.SetLeftOut({});
     resultModel_.Show(0, choices_.targetKind);
 }
 
@@ -434,8 +434,8 @@ void FormPresenter::Transform() {
     run_.verticesUsed = outcome.verticesUsed;
     run_.done = outcome.end == RunOutcome::End::Done;
     run_.resultCount = run_.done ? outcome.resultCount : 0;
-    if (outcome.outsideCount > 0) {
-        pointModel_.SetOutside(outcome.outside);
+    if (outcome.outsideCount > 0 || outcome.rejectedCount > 0) {
+        pointModel_.SetLeftOut(outcome.leftOut, outcome.rejectionReasons);
     }
     resultModel_.Show(run_.drawing ? 0 : run_.resultCount, run_.targetKind);
     running_ = false;

@@ -18,7 +18,7 @@ namespace {
 
 // Tint of the rows left out of a run: the light red of the classic palette,
 // faded so that the text stays readable.
-const QColor kOutsideTint(255, 214, 214);
+const QColor kLeftOutTint(255, 214, 214);
 
 } // namespace
 
@@ -44,22 +44,29 @@ void CoordinateTableModel::Show(int count, CoordinateKind kind) {
     beginResetModel();
     count_ = std::clamp(count, 0, static_cast<int>(records_.size()));
     kind_ = kind;
-    outside_.clear();
+    leftOut_.clear();
+    reasons_.clear();
     endResetModel();
 }
 
-void CoordinateTableModel::SetOutside(const QVector<bool>& outside) {
-    if (outside.isEmpty() && outside_.isEmpty()) {
+void CoordinateTableModel::SetLeftOut(const QVector<LeftOut>& leftOut,
+                                      const QHash<int, QString>& reasons) {
+    if (leftOut.isEmpty() && leftOut_.isEmpty()) {
         return;
     }
-    outside_ = outside;
+    leftOut_ = leftOut;
+    reasons_ = reasons;
     if (count_ > 0) {
         emit dataChanged(index(0, 0), index(count_ - 1, columnCount() - 1));
     }
 }
 
 bool CoordinateTableModel::IsOutside(int row) const {
-    return row >= 0 && row < outside_.size() && outside_[row];
+    return leftOut_.value(row, LeftOut::No) == LeftOut::Outside;
+}
+
+bool CoordinateTableModel::IsRejected(int row) const {
+    return leftOut_.value(row, LeftOut::No) == LeftOut::Rejected;
 }
 
 int CoordinateTableModel::rowCount(const QModelIndex& parent) const {
@@ -76,11 +83,20 @@ QVariant CoordinateTableModel::data(const QModelIndex& index, int role) const {
     }
     const PointRecord& record = records_[index.row()];
     const int column = index.column();
+    const LeftOut leftOut = leftOut_.value(index.row(), LeftOut::No);
     switch (role) {
     case Qt::DisplayRole:
         switch (column) {
         case 0:
-            return IsOutside(index.row()) ? QStringLiteral("#") + record.id : record.id;
+            switch (leftOut) {
+            case LeftOut::Outside:
+                return QStringLiteral("#") + record.id;
+            case LeftOut::Rejected:
+                return QStringLiteral("!") + record.id;
+            case LeftOut::No:
+                break;
+            }
+            return record.id;
         case 1:
             return DecimalText(record.c1, QLocale());
         case 2:
@@ -94,12 +110,19 @@ QVariant CoordinateTableModel::data(const QModelIndex& index, int role) const {
         return column == 0 ? QVariant(Qt::AlignLeft | Qt::AlignVCenter)
                            : QVariant(Qt::AlignRight | Qt::AlignVCenter);
     case Qt::BackgroundRole:
-        return IsOutside(index.row()) ? QVariant(QBrush(kOutsideTint)) : QVariant();
+        return leftOut == LeftOut::No ? QVariant() : QVariant(QBrush(kLeftOutTint));
     case Qt::ToolTipRole:
-        return IsOutside(index.row())
-                   ? QVariant(QStringLiteral("Fuera de la región de cálculo del programa: "
-                                             "no se ha transformado"))
-                   : QVariant();
+        switch (leftOut) {
+        case LeftOut::Outside:
+            return QStringLiteral("Fuera de la región de cálculo del programa: no se ha "
+                                  "transformado");
+        case LeftOut::Rejected:
+            return QStringLiteral("Rechazado por el cálculo: ") +
+                   reasons_.value(index.row(), QStringLiteral("vea los metadatos"));
+        case LeftOut::No:
+            break;
+        }
+        return {};
     default:
         return {};
     }

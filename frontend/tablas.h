@@ -7,6 +7,7 @@
 #include "lectura_puntos.h"
 
 #include <QAbstractTableModel>
+#include <QHash>
 #include <QTableView>
 #include <QVector>
 
@@ -17,9 +18,10 @@ QStringList CoordinateHeaders(CoordinateKind kind);
 
 // Rows 0..count-1 of a table of records (PointTable or ResultTable, which
 // the model does not own), shown with the columns of a coordinate kind.
-// Numbers are shown in the user's locale with every significant digit; a
-// row marked outside the region shows "#" before its identifier, a tint and
-// a tooltip that says why.
+// Numbers are shown in the user's locale with every significant digit. A
+// row left out of the last run shows a mark before its identifier ("#":
+// outside the region; "!": refused by the engine), a tint and a tooltip that
+// says why.
 class CoordinateTableModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -27,11 +29,13 @@ public:
 
     // The rows and columns to show; resets the model.
     void Show(int count, CoordinateKind kind);
-    // Marks of the rows left out of a run (empty: none).
-    void SetOutside(const QVector<bool>& outside);
+    // Marks of the rows left out of a run (empty: none), with the engine's
+    // reason for the rejected rows it names.
+    void SetLeftOut(const QVector<LeftOut>& leftOut, const QHash<int, QString>& reasons = {});
     int count() const { return count_; }
     CoordinateKind kind() const { return kind_; }
     bool IsOutside(int row) const;
+    bool IsRejected(int row) const;
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -43,7 +47,8 @@ private:
     const QVector<PointRecord>& records_;
     int count_ = 0;
     CoordinateKind kind_ = CoordinateKind::Utm;
-    QVector<bool> outside_;
+    QVector<LeftOut> leftOut_;
+    QHash<int, QString> reasons_;
 };
 
 class CoordinateTable : public QTableView {

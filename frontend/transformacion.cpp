@@ -109,6 +109,29 @@ QStringList SummaryLines(const QStringList& log) {
     return lines;
 }
 
+int RejectedLines(const QStringList& log) {
+    static const QRegularExpression rejected(QStringLiteral("^Líneas rechazadas\\.+: (\\d+)"));
+    for (const QString& line : log) {
+        const QRegularExpressionMatch match = rejected.match(line);
+        if (match.hasMatch()) {
+            return match.captured(1).toInt();
+        }
+    }
+    return 0;
+}
+
+QHash<int, QString> RejectionReasons(const QStringList& log) {
+    static const QRegularExpression rejected(QStringLiteral("^Línea (\\d+) rechazada: (.*)$"));
+    QHash<int, QString> reasons;
+    for (const QString& line : log) {
+        const QRegularExpressionMatch match = rejected.match(line);
+        if (match.hasMatch()) {
+            reasons.insert(match.captured(1).toInt(), match.captured(2));
+        }
+    }
+    return reasons;
+}
+
 Transformacion::Transformacion(ProgramState& state, TransfControl& transf, MessageSink& messages,
                                QString tempFolder, std::function<bool()> cancelled)
     : state_(state), transf_(transf), messages_(messages), tempFolder_(std::move(tempFolder)),
@@ -124,13 +147,13 @@ void Transformacion::FileFailure(const QString& what, const QString& path) {
 
 bool Transformacion::WritePointFile(CoordinateKind kind, RunOutcome& outcome) {
     QByteArray text = "Archivo temporal con las coordenadas de los puntos a transformar\r\n";
-    outcome.outside = QVector<bool>(state_.pointCount, false);
+    outcome.leftOut = QVector<LeftOut>(state_.pointCount, LeftOut::No);
     outcome.outsideCount = 0;
-    nameTable_.clear();
+    writtenRows_.clear();
     for (int i = 1; i <= state_.pointCount; ++i) {
         const PointRecord& p = state_.PointTable[i - 1];
         if (IsOutsideRegion(p, kind)) {
-            outcome.outside[i - 1] = true;
+            outcome.leftOut[i - 1] = LeftOut::Outside;
             ++outcome.outsideCount;
             continue;
         }
@@ -146,7 +169,7 @@ bool Transformacion::WritePointFile(CoordinateKind kind, RunOutcome& outcome) {
             }
         }
         text += "\r\r\n";
-        nameTable_.push_back(p.id);
+        writtenRows_.push_back(i - 1);
     }
     QFile file(Temp(kPointFile));
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(text) != text.size() ||
@@ -207,36 +230,81 @@ bool Transformacion::ReadResults(CoordinateKind kind, RunOutcome& outcome) {
         return false;
     }
     const QList<QByteArray> lines = Lines(bytes);
-    const int m = static_cast<int>(nameTable_.size());
-    if (lines.size() < m + 1) {
-        return false;
+    if (lines.isEmpty()) {
+        return false; // not even the title line
     }
-    for (int n = 1; n <= m; ++n) {
-        const QList<QByteArray> f = lines[n].split(kTab);
-        if (f.size() < (kind == CoordinateKind::Utm ? 5 : 4)) {
+    // Each result line starts with the number that its point had in the
+    // point file, its place in the list. The engine leaves out the lines it
+    // refuses, so a result's place in the file says nothing about its point:
+    // only the number does.
+    QVector<bool> written(state_.pointCount, false);
+    QVector<bool> returned(state_.pointCount, false);
+    for (const int row : writtenRows_) {
+        written[row] = true;
+    }
+    const qsizetype fieldCount = kind == CoordinateKind::Utm ? 5 : 4;
+    int n = 0;
+    for (qsizetype k = 1; k < lines.size(); ++k) {
+        const QList<QByteArray> f = lines[k].split(kTab);
+        if (f.size() < fieldCount) {
             return false;
         }
-        PointRecord& r = state_.ResultTable[n - 1];
+        bool ok = false;
+        const int row = f[0].trimmed().toInt(&ok) - 1;
+        if (!ok || row < 0 || row >= state_.pointCount || !written[row] || returned[row]) {
+            return false; // a point this run did not send, or sent once
+        }
+        double v[4] = {};
+        for (qsizetype j = 1; j < fieldCount; ++j) {
+            v[j - 1] = f[j].trimmed().toDouble(&ok);
+            if (!ok) {
+                return false;
+            }
+        }
+        returned[row] = true;
+        PointRecord& r = state_.ResultTable[n++];
         r = PointRecord{};
-        r.id = nameTable_[n - 1];
-        const double a = f[1].toDouble(), b = f[2].toDouble(), c = f[3].toDouble();
+        r.id = state_.PointTable[row].id;
         if (kind == CoordinateKind::Geodetic) {
             // Packed sexagesimal latitude and longitude, kept rounded down
             // at the 8th decimal; h to the millimetre.
-            r.c1 = std::floor(DegreesToPacked(b) * 1e8) / 1e8;
-            r.c2 = std::floor(DegreesToPacked(a) * 1e8) / 1e8;
-            r.c3 = std::floor(c * 1000) / 1000;
+            r.c1 = std::floor(DegreesToPacked(v[1]) * 1e8) / 1e8;
+            r.c2 = std::floor(DegreesToPacked(v[0]) * 1e8) / 1e8;
+            r.c3 = std::floor(v[2] * 1000) / 1000;
         } else {
-            r.c1 = a;
-            r.c2 = b;
-            r.c3 = c;
+            r.c1 = v[0];
+            r.c2 = v[1];
+            r.c3 = v[2];
         }
         if (kind == CoordinateKind::Utm) {
-            r.zone = static_cast<std::int16_t>(std::lround(f[4].toDouble()));
+            r.zone = static_cast<std::int16_t>(std::lround(v[3]));
         }
     }
-    outcome.resultCount = m;
+    // What was sent and did not come back was refused by the engine.
+    outcome.rejectedCount = 0;
+    for (const int row : writtenRows_) {
+        if (!returned[row]) {
+            outcome.leftOut[row] = LeftOut::Rejected;
+            ++outcome.rejectedCount;
+        }
+    }
+    outcome.resultCount = n;
     return true;
+}
+
+void Transformacion::MarkRejected(const QStringList& log, RunOutcome& outcome) const {
+    // Line 1 of the point file is its title; line L holds the point written
+    // (L - 1)-th.
+    const QHash<int, QString> reasons = RejectionReasons(log);
+    for (auto it = reasons.cbegin(); it != reasons.cend(); ++it) {
+        const int written = it.key() - 2;
+        if (written >= 0 && written < writtenRows_.size()) {
+            const int row = writtenRows_[written];
+            if (outcome.leftOut.value(row) == LeftOut::Rejected) {
+                outcome.rejectionReasons.insert(row, it.value());
+            }
+        }
+    }
 }
 
 QStringList Transformacion::LogLines(const QByteArray& log, bool utm_source, bool with_date) const {
@@ -275,7 +343,7 @@ RunOutcome Transformacion::Run(const FormChoices& choices, const RunPlan& plan) 
     // The points inside the region go to the point file.
     if (!state_.drawingMode) {
         if (!WritePointFile(choices.sourceKind, outcome)) {
-            outcome.outside.clear();
+            outcome.leftOut.clear();
             outcome.outsideCount = 0;
             FileFailure(QStringLiteral("No se ha podido escribir el archivo temporal de puntos"),
                         Temp(kPointFile));
@@ -357,15 +425,20 @@ RunOutcome Transformacion::Run(const FormChoices& choices, const RunPlan& plan) 
     }
 
     // Results and log.
+    const auto incomplete = [&] {
+        outcome.resultCount = 0;
+        outcome.rejectedCount = 0;
+        outcome.leftOut = QVector<LeftOut>(state_.pointCount, LeftOut::No);
+        FileFailure(QStringLiteral("El archivo de resultados de la transformación está "
+                                   "incompleto"),
+                    Temp(kResultFile));
+        return outcome;
+    };
     if (!state_.drawingMode) {
         const bool read = ReadResults(choices.targetKind, outcome);
         QFile::remove(Temp(kResultFile));
         if (!read) {
-            outcome.resultCount = 0;
-            FileFailure(QStringLiteral("El archivo de resultados de la transformación está "
-                                       "incompleto"),
-                        Temp(kResultFile));
-            return outcome;
+            return incomplete();
         }
     }
     if (!has_log) {
@@ -377,6 +450,24 @@ RunOutcome Transformacion::Run(const FormChoices& choices, const RunPlan& plan) 
     outcome.log = LogLines(log, utm_source, true);
     if (const int used = VerticesUsed(*outcome.log); used >= 0) {
         outcome.verticesUsed = used;
+    }
+    if (!state_.drawingMode) {
+        // Every point that did not come back is one the log counts as refused.
+        if (RejectedLines(*outcome.log) != outcome.rejectedCount) {
+            outcome.log.reset();
+            return incomplete();
+        }
+        MarkRejected(*outcome.log, outcome);
+        if (outcome.rejectedCount > 0) {
+            messages_.Show(QStringLiteral("El cálculo ha rechazado") +
+                               NumberText(outcome.rejectedCount) +
+                               QStringLiteral(" puntos (marcados con !): no se han "
+                                              "transformado.\rLíneas rechazadas.....:") +
+                               NumberText(outcome.rejectedCount) +
+                               QStringLiteral("\rEl motivo figura en los metadatos («Ver "
+                                              "Metadatos»)."),
+                           QStringLiteral("Aviso"), MessageIcon::Exclamation);
+        }
     }
     outcome.end = RunOutcome::End::Done;
     return outcome;

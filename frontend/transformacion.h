@@ -8,6 +8,7 @@
 #include "module1.h"
 #include "opciones.h"
 
+#include <QHash>
 #include <QPointF>
 #include <QString>
 #include <QStringList>
@@ -49,6 +50,15 @@ int VerticesUsed(const QStringList& log);
 // points, lines, ...), without the heading.
 QStringList SummaryLines(const QStringList& log);
 
+// The number of point lines the engine refused, as its log's summary
+// reports it ("Líneas rechazadas.....: N"); 0 when it reports none.
+int RejectedLines(const QStringList& log);
+
+// The reasons the engine gives for the lines it refused ("Línea L rechazada:
+// reason"), by line number of its input file. The log names only the first
+// few; the others have no entry.
+QHash<int, QString> RejectionReasons(const QStringList& log);
+
 // What a run draws on the map: the centre of the vertex search, the
 // rectangle around the data (at least 8 km wide) and the vertices found, in
 // ED50 UTM zone 30 metres.
@@ -73,10 +83,14 @@ struct RunOutcome {
         Cancelled,      // the user stopped the engine from its progress window
     };
     End end = End::NoInput;
-    // One mark per point of the list: left out as outside the region.
-    QVector<bool> outside;
+    // One mark per point of the list: why it has no result, if it has none.
+    QVector<LeftOut> leftOut;
     int outsideCount = 0;
-    // Results written to the result table (point lists).
+    int rejectedCount = 0;
+    // The engine's reason for each rejected point it names, by row (from 0).
+    QHash<int, QString> rejectionReasons;
+    // Results written to the result table (point lists): the points the
+    // engine transformed, in the order of the list.
     int resultCount = 0;
     std::optional<MapDrawing> map;
     // The log window's lines, when the engine wrote a log.
@@ -101,6 +115,7 @@ private:
     MapDrawing Centroid(const FormChoices& choices, const EngineArguments& arguments);
     int SearchVertices(const RunPlan& plan, MapDrawing& map);
     bool ReadResults(CoordinateKind kind, RunOutcome& outcome);
+    void MarkRejected(const QStringList& log, RunOutcome& outcome) const;
     QStringList LogLines(const QByteArray& log, bool utm_source, bool with_date) const;
     void FileFailure(const QString& what, const QString& path);
     QString Temp(const char* name) const;
@@ -110,7 +125,9 @@ private:
     MessageSink& messages_;
     QString tempFolder_;
     std::function<bool()> cancelled_;
-    QVector<QString> nameTable_; // id of each point written, in order
+    // Row (from 0) of each point written to the point file, in order: the
+    // point file's line n + 1 holds the point of row writtenRows_[n - 1].
+    QVector<int> writtenRows_;
 };
 
 } // namespace quillon

@@ -159,6 +159,42 @@ TEST_F(RunTest, MarksGoWithTheirRun) {
     EXPECT_EQ(programa.state().ResultTable[1].zone, 30);
 }
 
+// The engine leaves the lines it refuses out of its result file: results go
+// to their points by number, the refused point is marked with the engine's
+// reason, and the message gives the log's count of refused lines.
+TEST_F(RunTest, APointTheEngineRefusesIsMarkedAndNoOtherPointTakesItsResult) {
+    Datums(0, 1);
+    Add(QStringLiteral("fuera"), 200000, 4100000, 0, 31); // not sent: numbers have a gap
+    Add(QStringLiteral("uno"), 298569.727, 4295339.009, 1, 30);
+    Add(QStringLiteral("alto"), 281035.667, 3998752.728, 2e8, 30); // a height beyond any file
+    Add(QStringLiteral("tres"), 281035.667, 3998752.728, 3, 30);
+    Run();
+    ASSERT_EQ(messages.shown.size(), 2u);
+    EXPECT_EQ(messages.shown[1].text,
+              "El cálculo ha rechazado 1 puntos (marcados con !): no se han transformado.\r"
+              "Líneas rechazadas.....: 1\rEl motivo figura en los metadatos («Ver Metadatos»).");
+    EXPECT_EQ(messages.shown[1].title, "Aviso");
+    EXPECT_EQ(ResultRows(), (QStringList{"uno\t298459.538\t4295133.07\t1\t30",
+                                         "tres\t280923.327\t3998547.762\t3\t30"}));
+    const quillon::CoordinateTableModel* points = presenter.pointModel();
+    EXPECT_TRUE(points->IsOutside(0));
+    EXPECT_TRUE(points->IsRejected(2));
+    EXPECT_FALSE(points->IsRejected(1) || points->IsRejected(3));
+    EXPECT_EQ(PointRows()[2], "!alto\t281035.667\t3998752.728\t200000000\t30");
+    EXPECT_EQ(points->index(2, 0).data(Qt::ToolTipRole).toString(),
+              "Rechazado por el cálculo: resultado fuera de rango");
+    EXPECT_TRUE(LogLines().contains("Líneas rechazadas.....: 1"));
+    EXPECT_TRUE(form.saveButton->isEnabled());
+
+    // Mended, the point is sent again and its mark goes.
+    presenter.ReplacePoint(2, {QStringLiteral("alto"), 281035.667, 3998752.728, 2, 30});
+    EXPECT_FALSE(points->IsRejected(2));
+    messages.shown.clear();
+    Run();
+    EXPECT_EQ(messages.shown.size(), 1u); // the point outside, again
+    EXPECT_EQ(ResultRows().size(), 3);
+}
+
 TEST_F(RunTest, AllPointsOutsideNeverReachTheEngineAndLeaveNoResults) {
     Datums(0, 1);
     Add(QStringLiteral("dentro"), 298569.727, 4295339.009, 0, 30);
