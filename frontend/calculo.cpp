@@ -275,17 +275,16 @@ void Calculo::BuildPointsGroup() {
         Named(new QPushButton(QStringLiteral("Eliminar &todo"), pointsGroup), "deleteAllButton");
     pointCountLabel = Named(new QLabel(pointsGroup), "pointCountLabel");
 
-    auto* buttons = new QVBoxLayout;
-    for (QPushButton* button :
-         {readFileButton, addPointButton, editPointButton, deletePointButton, deleteAllButton}) {
-        buttons->addWidget(button);
-    }
-    buttons->addStretch(1);
+    // The buttons go under the table, so that the table has the whole width
+    // of the frame for its columns.
     auto* layout = new QGridLayout(pointsGroup);
-    layout->addWidget(pointsStack, 0, 0);
-    layout->addLayout(buttons, 0, 1);
-    layout->addWidget(pointCountLabel, 1, 0, 1, 2);
-    layout->setColumnStretch(0, 1);
+    layout->addWidget(pointsStack, 0, 0, 1, 3);
+    layout->addWidget(readFileButton, 1, 0);
+    layout->addWidget(addPointButton, 1, 1);
+    layout->addWidget(editPointButton, 1, 2);
+    layout->addWidget(pointCountLabel, 2, 0);
+    layout->addWidget(deletePointButton, 2, 1);
+    layout->addWidget(deleteAllButton, 2, 2);
     layout->setRowStretch(0, 1);
 }
 

@@ -191,9 +191,12 @@ void CoordinateTable::FillWidth() {
     setColumnWidth(0, std::max(identifierWidth_, viewport()->width() - numbers));
 }
 
-void CoordinateTable::resizeEvent(QResizeEvent* event) {
-    QTableView::resizeEvent(event);
-    FillWidth();
+bool CoordinateTable::viewportEvent(QEvent* event) {
+    const bool handled = QTableView::viewportEvent(event);
+    if (event->type() == QEvent::Resize) {
+        FillWidth();
+    }
+    return handled;
 }
 
 QString CoordinateTable::SelectedText() const {

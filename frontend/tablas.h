@@ -76,7 +76,9 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
+    // The viewport narrows when the vertical scroll bar comes: the
+    // identifier gives up the room then.
+    bool viewportEvent(QEvent* event) override;
 
 private:
     // Numbers as wide as they need, the identifier with the rest.

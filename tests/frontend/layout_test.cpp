@@ -10,8 +10,10 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QScreen>
+#include <QScrollBar>
 
 namespace quillon_test {
 namespace {
@@ -128,6 +130,23 @@ TEST_F(LayoutTest, NothingOverlapsOrIsCutAtAnySize) {
     for (const QSize size : {QSize(0, 0), QSize(1024, 700), QSize(1600, 1000)}) {
         ResizeTo(size);
         EXPECT_EQ(LayoutFaults(&frame), QStringList()) << size.width() << "x" << size.height();
+    }
+}
+
+// At the size the window first takes on a common screen, both tables show
+// every column of the sample list whole: nothing to scroll sideways.
+TEST_F(LayoutTest, TheTablesNeedNoSidewaysScrollAtTheFirstSize) {
+    Read(QStringLiteral(QUILLON_SOURCE_DATA_DIR "/muestra_lista_ed50_utm.txt"), 2);
+    ASSERT_GT(presenter.pointCount(), 10);
+    RunForResults();
+    ResizeTo(QSize(1180, 760));
+    for (const quillon::CoordinateTable* table : {form.pointTable, form.resultTable}) {
+        EXPECT_EQ(table->horizontalScrollBar()->maximum(), 0) << table->objectName().toStdString();
+        const QHeaderView* header = table->horizontalHeader();
+        EXPECT_LE(header->sectionViewportPosition(header->count() - 1) +
+                      header->sectionSize(header->count() - 1),
+                  table->viewport()->width())
+            << table->objectName().toStdString();
     }
 }
 
