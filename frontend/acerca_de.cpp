@@ -72,7 +72,9 @@ AcercaDe::AcercaDe(Programa& programa, QWidget* parent) : QDialog(parent), progr
                        "CC-BY 4.0 www.ign.es).\n\n"
                        "Mapa: Natural Earth (dominio público) y límites de Andalucía, sus "
                        "provincias y comunidades vecinas de es-atlas (datos del IGN, "
-                       "CC-BY 4.0 www.ign.es)."));
+                       "CC-BY 4.0 www.ign.es).\n\n"
+                       "Rejilla SPED2ETV2 y geoide EGM08-REDNAP: derivados de datos del IGN "
+                       "(www.ign.es), CC-BY 4.0"));
 
     acceptButton = new QPushButton(QStringLiteral("Aceptar"), this);
     acceptButton->setObjectName(QStringLiteral("acceptButton"));

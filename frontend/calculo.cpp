@@ -201,11 +201,21 @@ void Calculo::BuildSourceGroup() {
     sourceKindButtons->addButton(sourceGeodeticOption, KindId(CoordinateKind::Geodetic));
     sourceKindButtons->addButton(sourceUtmOption, KindId(CoordinateKind::Utm));
 
+    orthometricCheck = Named(
+        new QCheckBox(QStringLiteral("Alturas ortométricas (geoide EGM08-REDNAP)"), sourceGroup),
+        "orthometricCheck");
+    orthometricCheck->setToolTip(
+        QStringLiteral("Las altitudes H de las coordenadas UTM, de partida o de llegada, son "
+                       "ortométricas: la altura elipsoidal es h = H + N, con la ondulación N del "
+                       "geoide EGM08-REDNAP del IGN.\nSin marcar, H se trata como una altura más, "
+                       "sin geoide."));
+
     auto* layout = new QVBoxLayout(sourceGroup);
     layout->addWidget(sourceDatumCombo, 0, Qt::AlignLeft);
     layout->addWidget(sourceGeocentricOption);
     layout->addWidget(sourceGeodeticOption);
     layout->addWidget(sourceUtmOption);
+    layout->addWidget(orthometricCheck);
     layout->addStretch(1);
 }
 
@@ -301,6 +311,11 @@ void Calculo::BuildMethodGroup() {
     localOption = Named(
         new QRadioButton(QStringLiteral("Calcular y aplicar transformación local"), methodGroup),
         "localOption");
+    gridOption =
+        Named(new QRadioButton(QStringLiteral("Emplear rejilla oficial del IGN"), methodGroup),
+              "gridOption");
+    gridOption->setToolTip(QStringLiteral("Rejilla SPED2ETV2 del IGN, la transformación oficial "
+                                          "ED50 \u2192 ETRS89: no emplea vértices ni modelo"));
     // One exclusive group for the methods, another for the models: the
     // model options sit inside the method frame, and Qt's automatic
     // exclusivity would otherwise take all six as one group.
@@ -308,6 +323,7 @@ void Calculo::BuildMethodGroup() {
     methodButtons->addButton(nationalOption, static_cast<int>(Method::National));
     methodButtons->addButton(regionalOption, static_cast<int>(Method::Regional));
     methodButtons->addButton(localOption, static_cast<int>(Method::Local));
+    methodButtons->addButton(gridOption, static_cast<int>(Method::Grid));
 
     nearestLabel = Named(new QLabel(QStringLiteral("Seleccionar"), methodGroup), "nearestLabel");
     nearestCombo = Named(new QComboBox(methodGroup), "nearestCombo");
@@ -354,8 +370,9 @@ void Calculo::BuildMethodGroup() {
     layout->addWidget(nationalOption, 0, 0);
     layout->addWidget(regionalOption, 1, 0);
     layout->addWidget(localOption, 2, 0);
-    layout->addWidget(modelGroup, 0, 1, 3, 1);
-    layout->addLayout(local, 3, 0, 1, 2);
+    layout->addWidget(gridOption, 3, 0);
+    layout->addWidget(modelGroup, 0, 1, 4, 1);
+    layout->addLayout(local, 4, 0, 1, 2);
     layout->setColumnStretch(0, 1);
     // The method needs no more room than its controls: the point table takes
     // what the window gives.
@@ -420,6 +437,7 @@ void Calculo::Connect() {
             }
         });
     }
+    connect(orthometricCheck, &QCheckBox::toggled, p, &FormPresenter::SetOrthometricHeights);
     connect(methodButtons, &QButtonGroup::idToggled, p, [p](int id, bool checked) {
         if (checked) {
             p->SetMethod(static_cast<Method>(id));
@@ -461,7 +479,8 @@ void Calculo::Render() {
     const FormChoices& c = presenter_.choices();
     const QSignalBlocker b1(sourceDatumCombo), b2(targetDatumCombo), b3(sourceKindButtons),
         b4(targetKindButtons), b5(methodButtons), b6(modelButtons), b7(nearestCombo),
-        b8(distanceCombo), b9(centreCombo), b10(zone29Check), b11(zone30Check), b12(zone31Check);
+        b8(distanceCombo), b9(centreCombo), b10(zone29Check), b11(zone30Check), b12(zone31Check),
+        b13(orthometricCheck);
 
     sourceDatumCombo->setCurrentIndex(c.sourceDatum == Datum::Ed50 ? 0 : 1);
     targetDatumCombo->setCurrentIndex(c.targetDatum == Datum::Ed50 ? 0 : 1);
@@ -477,6 +496,8 @@ void Calculo::Render() {
     for (QCheckBox* zone : {zone29Check, zone30Check, zone31Check}) {
         zone->setEnabled(utmTarget);
     }
+    orthometricCheck->setChecked(c.orthometricHeights);
+    orthometricCheck->setEnabled(c.heightsApply());
 
     methodButtons->button(static_cast<int>(c.method))->setChecked(true);
     modelButtons->button(static_cast<int>(c.model))->setChecked(true);
@@ -488,7 +509,7 @@ void Calculo::Render() {
              nearestLabel, nearestCombo, distanceLabel, distanceCombo, centreLabel, centreCombo}) {
         control->setEnabled(c.method == Method::Local);
     }
-    modelGroup->setEnabled(c.method != Method::National);
+    modelGroup->setEnabled(c.method == Method::Regional || c.method == Method::Local);
 
     const bool drawing = presenter_.drawingMode();
     pointsStack->setCurrentWidget(drawing ? static_cast<QWidget*>(drawingLabel) : pointTable);

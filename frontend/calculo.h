@@ -54,6 +54,8 @@ public:
     QRadioButton* sourceGeodeticOption = nullptr;
     QRadioButton* sourceUtmOption = nullptr;
     QButtonGroup* sourceKindButtons = nullptr;
+    // The H of UTM points (of A or of B) is orthometric: EGM08-REDNAP.
+    QCheckBox* orthometricCheck = nullptr;
 
     // --- "Sistema de Referencia de llegada (B)" ---
     QGroupBox* targetGroup = nullptr;
@@ -83,6 +85,7 @@ public:
     QRadioButton* nationalOption = nullptr;
     QRadioButton* regionalOption = nullptr;
     QRadioButton* localOption = nullptr;
+    QRadioButton* gridOption = nullptr; // the official IGN grid
     QButtonGroup* methodButtons = nullptr;
     QLabel* nearestLabel = nullptr; // "Seleccionar"
     QComboBox* nearestCombo = nullptr;

@@ -130,6 +130,12 @@ Mapa::Mapa(Programa& programa, QWidget* parent) : QWidget(parent, Qt::Window), p
     closeButton->setGeometry(width() - Twips(120) - Twips(1335), Twips(7515), Twips(1335),
                              Twips(375));
 
+    methodNoteLabel = new QLabel(this);
+    methodNoteLabel->setObjectName(QStringLiteral("methodNoteLabel"));
+    methodNoteLabel->setFont(SansFont(8, true));
+    methodNoteLabel->setGeometry(Twips(120), closeButton->y(), closeButton->x() - Twips(240),
+                                 closeButton->height());
+
     connect(mapPicture, &MapPicture::pointerMoved, this, &Mapa::ShowPointer);
     connect(closeButton, &QPushButton::clicked, this, &Mapa::Leave);
 
@@ -164,6 +170,7 @@ void Mapa::showEvent(QShowEvent* event) {
 void Mapa::DrawRun() {
     runPending_ = false;
     Form_Load();
+    methodNoteLabel->setText(run_ ? run_->methodNote : QString());
     if (!run_) {
         return;
     }

@@ -59,6 +59,7 @@ public:
     QLabel* yCaptionLabel = nullptr;       // "Y = "
     QLabel* xValueLabel = nullptr;         // x value
     QLabel* yValueLabel = nullptr;         // y value
+    QLabel* methodNoteLabel = nullptr;     // the run's method, when no vertex shows it
     QPushButton* closeButton = nullptr;    // "&Cerrar"
 
     // Shows what a run drew: the map loaded anew, then the centre of the

@@ -40,6 +40,7 @@ RunPlan PlanRun(const FormChoices& choices, bool drawing, double drawingZone) {
     // A UTM point list carries each point's zone; a drawing has one.
     a.hEntrada = drawing && choices.sourceKind == CoordinateKind::Utm ? drawingZone : 0.0;
     a.hSalida = choices.targetKind == CoordinateKind::Utm ? choices.outputZone : 0;
+    a.alturasOrtometricas = choices.orthometricHeights && choices.heightsApply() ? 1 : 0;
 
     if (!choices.changesDatum()) {
         return plan; // national code, Helmert: no parameters are used
@@ -48,6 +49,9 @@ RunPlan PlanRun(const FormChoices& choices, bool drawing, double drawingZone) {
     case Method::National:
         a.parametros = codes::kNational;
         return plan; // the national set is a Helmert set
+    case Method::Grid:
+        a.parametros = codes::kGrid;
+        return plan; // the grid is no model of parameters
     case Method::Regional:
         a.parametros = codes::kRegional;
         break;

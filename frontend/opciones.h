@@ -21,6 +21,7 @@ enum class Method {
     National, // the fixed national set for Spain
     Regional, // estimated from every catalogue vertex
     Local,    // estimated from the vertices nearest the data
+    Grid,     // the official IGN grid SPED2ETV2: no parameters, no vertices
 };
 
 // The model of estimated parameters.
@@ -55,14 +56,24 @@ struct FormChoices {
     int distanceIndex = 0;
     SearchCentre centre = SearchCentre::Geometric;
     Model model = Model::Helmert3D;
+    // The H of UTM points is orthometric, related to the ellipsoidal height
+    // through the geoid EGM08-REDNAP (h = H + N).
+    bool orthometricHeights = false;
 
     // The datums differ: only then is there a datum transformation, and
     // only then do the method and the model mean anything.
     bool changesDatum() const { return sourceDatum != targetDatum; }
     // The model is chosen by the user (estimated parameters).
-    bool modelApplies() const { return changesDatum() && method != Method::National; }
+    bool modelApplies() const {
+        return changesDatum() && method != Method::National && method != Method::Grid;
+    }
     // The local selection is in use.
     bool localApplies() const { return changesDatum() && method == Method::Local; }
+    // Only the H of UTM points, on either side, has a meaning that the geoid
+    // changes: geodetic and geocentric heights stay ellipsoidal.
+    bool heightsApply() const {
+        return sourceKind == CoordinateKind::Utm || targetKind == CoordinateKind::Utm;
+    }
 
     bool operator==(const FormChoices&) const = default;
 };
@@ -78,6 +89,7 @@ inline constexpr int kNational = 0;
 inline constexpr int kRegional = 1;
 inline constexpr int kByDistance = 2;
 inline constexpr int kByNumber = 3;
+inline constexpr int kGrid = 4;
 } // namespace codes
 
 int DatumCode(Datum datum);
@@ -95,6 +107,8 @@ struct EngineArguments {
     std::int32_t model = 0;      // dezadiravevava
     std::int32_t parametros = 0; // parameter choice
     double selecParam = 0.0;     // distance in metres or number of vertices
+    // The control's property AlturasOrtometricas, set before the call.
+    std::int16_t alturasOrtometricas = 0;
 
     bool operator==(const EngineArguments&) const = default;
 };
@@ -114,7 +128,9 @@ struct RunPlan {
 // The run of `choices` on a point list or, with `drawing`, on a drawing
 // whose zone (for a UTM source) is `drawingZone`. Equal datums carry no
 // datum transformation: the national code and Helmert are passed, whatever
-// the disabled method options hold.
+// the disabled method options hold. The grid method takes neither a model
+// (Helmert is passed) nor vertices. Orthometric heights are asked for only
+// where the form offers them, with a UTM side.
 RunPlan PlanRun(const FormChoices& choices, bool drawing, double drawingZone);
 
 } // namespace quillon

@@ -32,7 +32,7 @@ FormChoices Preferences::Choices() const {
     c.sourceKind = ReadEnum(settings_, QStringLiteral("sistemas/tipoA"), design.sourceKind, 3);
     c.targetDatum = ReadEnum(settings_, QStringLiteral("sistemas/datumB"), design.targetDatum, 2);
     c.targetKind = ReadEnum(settings_, QStringLiteral("sistemas/tipoB"), design.targetKind, 3);
-    c.method = ReadEnum(settings_, QStringLiteral("metodo/parametros"), design.method, 3);
+    c.method = ReadEnum(settings_, QStringLiteral("metodo/parametros"), design.method, 4);
     c.nearestIndex = ReadIndex(settings_, QStringLiteral("metodo/vertices"));
     c.distanceIndex = ReadIndex(settings_, QStringLiteral("metodo/distancia"));
     if (c.nearestIndex != 0) {
@@ -40,6 +40,7 @@ FormChoices Preferences::Choices() const {
     }
     c.centre = ReadEnum(settings_, QStringLiteral("metodo/centro"), design.centre, 2);
     c.model = ReadEnum(settings_, QStringLiteral("metodo/modelo"), design.model, 3);
+    c.orthometricHeights = settings_.value(QStringLiteral("alturas/ortometricas")).toBool();
     return c;
 }
 
@@ -53,6 +54,7 @@ void Preferences::SetChoices(const FormChoices& c) {
     settings_.setValue(QStringLiteral("metodo/distancia"), c.distanceIndex);
     settings_.setValue(QStringLiteral("metodo/centro"), static_cast<int>(c.centre));
     settings_.setValue(QStringLiteral("metodo/modelo"), static_cast<int>(c.model));
+    settings_.setValue(QStringLiteral("alturas/ortometricas"), c.orthometricHeights);
 }
 
 QString Preferences::InputFolder() const {

@@ -163,6 +163,13 @@ void FormPresenter::SetModel(Model model) {
     }
 }
 
+void FormPresenter::SetOrthometricHeights(bool orthometric) {
+    if (choices_.orthometricHeights != orthometric) {
+        choices_.orthometricHeights = orthometric;
+        ChoicesChanged();
+    }
+}
+
 // --- Points and drawing ----------------------------------------------------------
 
 QStringList FormPresenter::DrawingLines() const {
@@ -466,7 +473,7 @@ QString FormPresenter::DrawingResultText() const {
 }
 
 QString FormPresenter::VertexCaption() const {
-    if (run_.verticesUsed >= 0 && choices_.changesDatum() && choices_.method != Method::National) {
+    if (run_.verticesUsed >= 0 && choices_.modelApplies()) {
         return QString::number(run_.verticesUsed) + kVerticesUsed;
     }
     if (!choices_.changesDatum()) {
@@ -475,6 +482,8 @@ QString FormPresenter::VertexCaption() const {
     switch (choices_.method) {
     case Method::National:
         return QStringLiteral("ningún vértice empleado");
+    case Method::Grid:
+        return QStringLiteral("Rejilla oficial del IGN (SPED2ETV2): ningún vértice empleado");
     case Method::Regional:
         return QString::number(state_.catalogueVertexCount) + kVerticesUsed;
     case Method::Local:

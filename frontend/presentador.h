@@ -80,6 +80,7 @@ public:
     void SetDistanceIndex(int index);
     void SetCentre(SearchCentre centre);
     void SetModel(Model model);
+    void SetOrthometricHeights(bool orthometric);
 
     // --- Points and drawing -------------------------------------------------
     CoordinateTableModel* pointModel() { return &pointModel_; }

@@ -90,6 +90,10 @@ std::int16_t TransfClientControl::ConvertirTXTaDXF(const std::string& entrada,
     return client_.ConvertirTXTaDXF(entrada, salida, Proyeccion);
 }
 
+void TransfClientControl::SetAlturasOrtometricas(std::int16_t value) {
+    client_.AlturasOrtometricas(value);
+}
+
 void TransfClientControl::SetProgress(const DzvProgressCallbacks* callbacks) {
     client_.SetProgress(callbacks);
 }

@@ -52,6 +52,9 @@ public:
                                      double y, double z) = 0;
     virtual std::int16_t ConvertirTXTaDXF(const std::string& entrada, const std::string& salida,
                                           std::int32_t Proyeccion) = 0;
+    // Property AlturasOrtometricas: 1 makes the H of UTM points orthometric
+    // (through the geoid) in the file methods that follow.
+    virtual void SetAlturasOrtometricas(std::int16_t value) = 0;
 
     // The host's drawing of the progress window (nullptr: none).
     virtual void SetProgress(const DzvProgressCallbacks* callbacks) = 0;
@@ -97,6 +100,7 @@ public:
                              double selec_param, double x, double y, double z) override;
     std::int16_t ConvertirTXTaDXF(const std::string& entrada, const std::string& salida,
                                   std::int32_t Proyeccion) override;
+    void SetAlturasOrtometricas(std::int16_t value) override;
     void SetProgress(const DzvProgressCallbacks* callbacks) override;
     bool CanCancel() const override;
     void Cancel() override;

@@ -367,6 +367,9 @@ RunOutcome Transformacion::Run(const FormChoices& choices, const RunPlan& plan) 
     // Centroid and rectangle, for the map and the vertex search.
     const EngineArguments& a = plan.arguments;
     outcome.map = Centroid(choices, a);
+    if (a.parametros == codes::kGrid && a.da != a.db) {
+        outcome.map->methodNote = QString::fromUtf8(kGridMapNote);
+    }
     if (cancelled_()) {
         QFile::remove(Temp(kPointFile));
         messages_.Show(QString::fromUtf8(kCancelled), QStringLiteral("Aviso"),
@@ -396,6 +399,7 @@ RunOutcome Transformacion::Run(const FormChoices& choices, const RunPlan& plan) 
         Temp(state_.drawingMode ? kDrawingOutput : kResultFile).toStdString();
     const auto process =
         state_.drawingMode ? &TransfControl::ProcesarDXF : &TransfControl::ProcesarTXT;
+    transf_.SetAlturasOrtometricas(a.alturasOrtometricas);
     const bool done = (transf_.*process)(log_path, input, a.da, a.pa, a.hEntrada, output, a.db,
                                          a.pb, a.hSalida, a.model, a.parametros, a.selecParam,
                                          outcome.map->xc, outcome.map->yc, 0) == 1;

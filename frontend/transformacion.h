@@ -70,7 +70,13 @@ struct MapDrawing {
     double yMin = 0.0;
     double yMax = 0.0;
     QVector<QPointF> vertices;
+    // What the map says of the method when no vertex shows it (the grid).
+    QString methodNote;
 };
+
+// The map's note for a run with the official IGN grid.
+inline constexpr char kGridMapNote[] =
+    "Rejilla oficial del IGN (SPED2ETV2): no se emplean vértices";
 
 struct RunOutcome {
     enum class End {

@@ -51,8 +51,10 @@ public:
                              std::int32_t Pb, double hSalida, std::int32_t model,
                              std::int32_t parametros, double selec_param, double x, double y,
                              double) override {
-        processes.push_back(
-            {{Da, Pa, hEntrada, Db, Pb, hSalida, model, parametros, selec_param}, x, y});
+        processes.push_back({{Da, Pa, hEntrada, Db, Pb, hSalida, model, parametros, selec_param,
+                              alturasOrtometricas},
+                             x,
+                             y});
         return 0;
     }
     std::int16_t ProcesarDXF(const std::string& a, const std::string& b, std::int32_t Da,
@@ -66,6 +68,7 @@ public:
     std::int16_t ConvertirTXTaDXF(const std::string&, const std::string&, std::int32_t) override {
         return 0;
     }
+    void SetAlturasOrtometricas(std::int16_t value) override { alturasOrtometricas = value; }
     void SetProgress(const DzvProgressCallbacks*) override {}
     bool CanCancel() const override { return false; }
     void Cancel() override {}
@@ -80,6 +83,7 @@ public:
     };
     std::vector<Search> searches;
     std::vector<Process> processes;
+    std::int16_t alturasOrtometricas = 0;
 };
 
 class ArgumentsTest : public ::testing::Test {
@@ -118,13 +122,13 @@ quillon::PointRecord InsidePoint(CoordinateKind kind) {
 // The method as the form sets it: an option and, for the local method, the
 // index of one of the two selection combo boxes.
 struct MethodSetting {
-    int option;   // 0 national, 1 regional, 2 local
+    int option;   // 0 national, 1 regional, 2 local, 3 the IGN grid
     int nearest;  // 0..4
     int distance; // 0..4
 };
 
 TEST_F(ArgumentsTest, EveryCombinationOfTheFormReachesTheEngineAsShown) {
-    std::vector<MethodSetting> methods = {{0, 0, 0}, {1, 0, 0}, {2, 0, 0}};
+    std::vector<MethodSetting> methods = {{0, 0, 0}, {1, 0, 0}, {2, 0, 0}, {3, 0, 0}};
     for (int i = 1; i <= 4; ++i) {
         methods.push_back({2, i, 0});
         methods.push_back({2, 0, i});
@@ -135,7 +139,7 @@ TEST_F(ArgumentsTest, EveryCombinationOfTheFormReachesTheEngineAsShown) {
                                          form.targetUtmOption};
     const int kindCodes[] = {kGeocentric, kGeodetic, kUtm};
     QRadioButton* const methodOptions[] = {form.nationalOption, form.regionalOption,
-                                           form.localOption};
+                                           form.localOption, form.gridOption};
     QRadioButton* const models[] = {form.helmertOption, form.molodenskyOption, form.affineOption};
     QCheckBox* const zoneChecks[] = {nullptr, form.zone29Check, form.zone30Check, form.zone31Check};
     const int zones[] = {0, 29, 30, 31};
@@ -209,6 +213,8 @@ TEST_F(ArgumentsTest, EveryCombinationOfTheFormReachesTheEngineAsShown) {
                                 bool searched = false;
                                 if (changes && method.option == 1) {
                                     parametros = 1;
+                                } else if (changes && method.option == 3) {
+                                    parametros = 4; // no vertices, no model
                                 } else if (changes && method.option == 2) {
                                     if (method.nearest > 0) {
                                         parametros = 3;
@@ -229,8 +235,11 @@ TEST_F(ArgumentsTest, EveryCombinationOfTheFormReachesTheEngineAsShown) {
                                 }
                                 EXPECT_EQ(a.parametros, parametros) << where;
                                 EXPECT_EQ(a.selecParam, selection) << where;
-                                EXPECT_EQ(a.model, changes && method.option != 0 ? model : 0)
-                                    << where;
+                                const bool modelled =
+                                    changes && (method.option == 1 || method.option == 2);
+                                EXPECT_EQ(a.model, modelled ? model : 0) << where;
+                                EXPECT_EQ(form.modelGroup->isEnabledTo(&form), modelled) << where;
+                                EXPECT_EQ(a.alturasOrtometricas, 0) << where;
                                 // The centre of the search and of the call.
                                 const double x = centre == 0 ? 300000.0 : 301000.0;
                                 const double y = centre == 0 ? 4100000.0 : 4102000.0;
@@ -256,7 +265,51 @@ TEST_F(ArgumentsTest, EveryCombinationOfTheFormReachesTheEngineAsShown) {
             }
         }
     }
-    EXPECT_EQ(combinations, 3 * 3 * 4 * 11 * 3 * 2 * 4);
+    EXPECT_EQ(combinations, 3 * 3 * 4 * 12 * 3 * 2 * 4);
+}
+
+// The orthometric heights box is offered while A or B is UTM, keeps its tick
+// while it is not, and the control's property follows what the box shows.
+TEST_F(ArgumentsTest, OrthometricHeightsGoToTheEngineWhereTheBoxIsOffered) {
+    QRadioButton* const sourceKinds[] = {form.sourceGeocentricOption, form.sourceGeodeticOption,
+                                         form.sourceUtmOption};
+    QRadioButton* const targetKinds[] = {form.targetGeocentricOption, form.targetGeodeticOption,
+                                         form.targetUtmOption};
+    form.sourceDatumCombo->setCurrentIndex(0);
+    form.targetDatumCombo->setCurrentIndex(1);
+    for (const bool ticked : {true, false}) {
+        for (int source = 0; source < 3; ++source) {
+            for (int target = 0; target < 3; ++target) {
+                for (QRadioButton* grid : {form.gridOption, form.nationalOption}) {
+                    form.sourceUtmOption->click();
+                    form.targetUtmOption->click();
+                    ASSERT_TRUE(form.orthometricCheck->isEnabled());
+                    form.orthometricCheck->setChecked(ticked);
+                    grid->click();
+                    sourceKinds[source]->click();
+                    targetKinds[target]->click();
+                    presenter.DeletePoints({0});
+                    presenter.AddPoint(InsidePoint(static_cast<CoordinateKind>(
+                        form.sourceKindButtons->id(sourceKinds[source]))));
+                    form.transformButton->click();
+                    const std::string where = "source " + std::to_string(source) + " target " +
+                                              std::to_string(target) + " ticked " +
+                                              std::to_string(ticked) + " " +
+                                              grid->objectName().toStdString();
+                    const bool offered = source == 2 || target == 2;
+                    EXPECT_EQ(form.orthometricCheck->isEnabled(), offered) << where;
+                    EXPECT_EQ(form.orthometricCheck->isChecked(), ticked) << where;
+                    ASSERT_FALSE(transf.processes.empty()) << where;
+                    EXPECT_EQ(transf.processes.back().arguments.alturasOrtometricas,
+                              ticked && offered ? 1 : 0)
+                        << where;
+                    EXPECT_EQ(transf.processes.back().arguments.parametros,
+                              grid == form.gridOption ? 4 : 0)
+                        << where;
+                }
+            }
+        }
+    }
 }
 
 // The zone of a UTM drawing goes to the engine as the input zone, and the

@@ -64,6 +64,18 @@ TEST_F(PointListTest, SystemsMethodAndFoldersAreRememberedBetweenSessions) {
     EXPECT_EQ(next.programa.state().pointCount, 0);
 }
 
+TEST_F(PointListTest, TheGridAndOrthometricHeightsAreRememberedToo) {
+    form.sourceDatumCombo->setCurrentIndex(0);
+    form.targetDatumCombo->setCurrentIndex(1);
+    form.gridOption->click();
+    form.orthometricCheck->click();
+    NextSession next(settingsStore.settings);
+    quillon::Calculo& again = *next.programa.calculo();
+    EXPECT_TRUE(again.gridOption->isChecked());
+    EXPECT_TRUE(again.orthometricCheck->isChecked());
+    EXPECT_FALSE(again.modelGroup->isEnabledTo(&again));
+}
+
 TEST(Preferences, UnreadableValuesGiveTheDesignState) {
     TestSettings store;
     store.settings.setValue("sistemas/datumA", "otro");

@@ -63,7 +63,8 @@ public:
                              nlog,
                              entrada,
                              salida,
-                             {Da, Pa, hEntrada, Db, Pb, hSalida, model, parametros, selec_param},
+                             {Da, Pa, hEntrada, Db, Pb, hSalida, model, parametros, selec_param,
+                              alturasOrtometricas},
                              x,
                              y,
                              z});
@@ -79,7 +80,8 @@ public:
                              nlog,
                              entrada,
                              salida,
-                             {Da, Pa, hEntrada, Db, Pb, hSalida, model, parametros, selec_param},
+                             {Da, Pa, hEntrada, Db, Pb, hSalida, model, parametros, selec_param,
+                              alturasOrtometricas},
                              x,
                              y,
                              z});
@@ -91,6 +93,10 @@ public:
         conversions.push_back(Proyeccion);
         return TransfClientControl::ConvertirTXTaDXF(entrada, salida, Proyeccion);
     }
+    void SetAlturasOrtometricas(std::int16_t value) override {
+        alturasOrtometricas = value;
+        TransfClientControl::SetAlturasOrtometricas(value);
+    }
     bool CanCancel() const override { return cancellable; }
     void Cancel() override {
         ++cancels;
@@ -101,6 +107,7 @@ public:
     std::vector<Search> searches;
     std::vector<Process> processes;
     std::vector<std::int32_t> conversions;
+    std::int16_t alturasOrtometricas = 0; // the property as last set
     bool cancellable = true;
     int cancels = 0;
 };

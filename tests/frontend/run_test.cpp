@@ -91,6 +91,55 @@ TEST_F(RunTest, GeodeticPointsRegionalToGeocentricCountsTheVerticesUsed) {
         LogLines().contains("Tipo de transformación: USAR PARÁMETROS VÁLIDOS PARA ANDALUCÍA"));
 }
 
+// The official IGN grid with orthometric heights: no vertices searched, the
+// same point as quillon-cli gives, and the label and the map say which
+// method it was.
+TEST_F(RunTest, TheOfficialGridWithOrthometricHeightsAgreesWithTheCommandLine) {
+    Datums(0, 1);
+    form.gridOption->click();
+    const QString caption = "Rejilla oficial del IGN (SPED2ETV2): ningún vértice empleado";
+    EXPECT_EQ(form.verticesLabel->text(), caption);
+    EXPECT_FALSE(form.modelGroup->isEnabledTo(&form));
+    form.orthometricCheck->click();
+    form.targetGeodeticOption->click();
+    Add(QStringLiteral("SERVILLETA"), 298569.727, 4295339.009, 520.6, 30);
+    Run();
+    ASSERT_TRUE(messages.shown.empty()) << messages.shown.front().text.toStdString();
+    ASSERT_EQ(transf.processes.size(), 1u);
+    EXPECT_EQ(transf.processes[0].arguments.parametros, 4);
+    EXPECT_EQ(transf.processes[0].arguments.alturasOrtometricas, 1);
+    EXPECT_TRUE(transf.searches.empty());
+
+    QProcess cli;
+    cli.start(QStringLiteral(QUILLON_CLI_PATH),
+              {"punto", "--datum-a", "ED50", "--tipo-a", "utm", "--huso-a", "30", "--datum-b",
+               "ETRS89", "--tipo-b", "geodesicas", "--parametros", "rejilla", "--geoide",
+               "298569.727,4295339.009,520.6"});
+    ASSERT_TRUE(cli.waitForFinished());
+    const QStringList f = QString::fromUtf8(cli.readAllStandardOutput()).trimmed().split('\t');
+    ASSERT_EQ(f.size(), 3);
+    const quillon::PointRecord& r = programa.state().ResultTable[0];
+    EXPECT_EQ(r.c1, std::floor(quillon::DegreesToPacked(f[1].toDouble()) * 1e8) / 1e8);
+    EXPECT_EQ(r.c2, std::floor(quillon::DegreesToPacked(f[0].toDouble()) * 1e8) / 1e8);
+    EXPECT_EQ(r.c3, std::floor(f[2].toDouble() * 1000) / 1000); // h = H + N, 574.539
+    EXPECT_NEAR(r.c3, 574.54, 0.01);
+
+    EXPECT_TRUE(
+        LogLines().contains("Elección de parámetros: USAR REJILLA OFICIAL DEL IGN (SPED2ETV2)"));
+    EXPECT_TRUE(LogLines().contains("Alturas...............: ORTOMÉTRICAS"));
+    EXPECT_EQ(form.verticesLabel->text(), caption);
+    form.mapButton->click();
+    EXPECT_EQ(programa.mapa()->methodNoteLabel->text(),
+              "Rejilla oficial del IGN (SPED2ETV2): no se emplean vértices");
+    programa.mapa()->closeButton->click();
+
+    // The national set again: the map says nothing of a grid.
+    form.nationalOption->click();
+    Run();
+    form.mapButton->click();
+    EXPECT_EQ(programa.mapa()->methodNoteLabel->text(), "");
+}
+
 TEST_F(RunTest, GeodeticResultsCarryHeightsAndAreRoundedDown) {
     Datums(1, 0); // ETRS89 -> ED50
     form.sourceGeodeticOption->click();

@@ -275,6 +275,8 @@ TEST_F(ProgramTest, AboutBoxShowsTheBuildVersionAndCredits) {
     EXPECT_TRUE(credits.contains("176"));
     EXPECT_TRUE(credits.contains("CC-BY 4.0 www.ign.es"));
     EXPECT_TRUE(credits.contains("Natural Earth"));
+    EXPECT_TRUE(credits.contains("Rejilla SPED2ETV2 y geoide EGM08-REDNAP: derivados de datos del "
+                                 "IGN (www.ign.es), CC-BY 4.0"));
 
     PressEscape(about);
     FlushDeletes();
