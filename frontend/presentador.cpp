@@ -545,7 +545,7 @@ bool FormPresenter::WriteResults(const QString& path, SaveFormat format, bool as
 }
 
 void FormPresenter::SaveAs() {
-    if (!run_.done) {
+    if (!CanSave()) {
         messages_.Show(QStringLiteral("No hay ningún punto para salvar"), QStringLiteral("Error"),
                        MessageIcon::Critical);
         return;
@@ -607,7 +607,7 @@ void FormPresenter::SaveAs() {
 }
 
 void FormPresenter::Save() {
-    if (!run_.done || !saveTarget_ || saveTarget_->runSerial != run_.serial) {
+    if (!CanSave() || !saveTarget_ || saveTarget_->runSerial != run_.serial) {
         SaveAs();
         return;
     }

@@ -135,7 +135,9 @@ public:
     QString VertexCaption() const;
 
     // --- Results ------------------------------------------------------------
-    bool CanSave() const { return run_.done; }
+    // A transformed drawing, or at least one transformed point: a run whose
+    // every point the engine refused has nothing to save.
+    bool CanSave() const { return run_.done && (run_.drawing || run_.resultCount > 0); }
     bool CanShowMap() const { return run_.map.has_value(); }
     bool CanShowLog() const { return run_.log.has_value(); }
     // "Guardar": into the file this run's "Guardar Como" chose, in its

@@ -235,13 +235,32 @@ TEST_F(RunTest, APointTheEngineRefusesIsMarkedAndNoOtherPointTakesItsResult) {
     EXPECT_TRUE(LogLines().contains("Líneas rechazadas.....: 1"));
     EXPECT_TRUE(form.saveButton->isEnabled());
 
-    // Mended, the point is sent again and its mark goes.
-    presenter.ReplacePoint(2, {QStringLiteral("alto"), 281035.667, 3998752.728, 2, 30});
-    EXPECT_FALSE(points->IsRejected(2));
+    // Every point refused: the run succeeds with nothing to save.
+    presenter.DeletePoints({0, 1, 3});
+    presenter.AddPoint({QStringLiteral("alto 2"), 298569.727, 4295339.009, 3e8, 30});
     messages.shown.clear();
     Run();
-    EXPECT_EQ(messages.shown.size(), 1u); // the point outside, again
-    EXPECT_EQ(ResultRows().size(), 3);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_TRUE(messages.shown[0].text.startsWith("El cálculo ha rechazado 2 puntos"));
+    EXPECT_TRUE(ResultRows().isEmpty());
+    EXPECT_FALSE(form.saveButton->isEnabled());
+    EXPECT_FALSE(form.saveAsButton->isEnabled());
+    presenter.Save();
+    EXPECT_TRUE(messages.Shown("No hay ningún punto para salvar"));
+    EXPECT_TRUE(files.saved.empty());
+    presenter.DeletePoints({1});
+    presenter.AddPoint({QStringLiteral("tres"), 281035.667, 3998752.728, 3, 30});
+    presenter.AddPoint({QStringLiteral("uno"), 298569.727, 4295339.009, 1, 30});
+
+    // Mended, the point is sent again and its mark goes.
+    presenter.ReplacePoint(0, {QStringLiteral("alto"), 281035.667, 3998752.728, 2, 30});
+    EXPECT_FALSE(points->IsRejected(0));
+    messages.shown.clear();
+    Run();
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(ResultRows(), (QStringList{"alto\t280923.327\t3998547.762\t2\t30",
+                                         "tres\t280923.327\t3998547.762\t3\t30",
+                                         "uno\t298459.538\t4295133.07\t1\t30"}));
 }
 
 TEST_F(RunTest, AllPointsOutsideNeverReachTheEngineAndLeaveNoResults) {
