@@ -58,8 +58,7 @@ extern "C" {
 #define DZV_E_NOT_A_PROPERTY 8   /* get or put on a method */
 #define DZV_E_NOT_A_METHOD 9     /* invoke on a property */
 #define DZV_E_OUT_OF_MEMORY 10
-#define DZV_E_RUN_FAILED 11    /* the engine could not do it; the run's message says why */
-#define DZV_E_NOT_AVAILABLE 12 /* a feature this build of the library does not have */
+#define DZV_E_RUN_FAILED 11 /* the engine could not do it; the run's message says why */
 
 /* Registration results, as self-registering controls report them. */
 #define DZV_S_OK ((int32_t)0)

@@ -121,16 +121,13 @@ std::int32_t Guarded(const RunView& view, Body body) noexcept {
 std::int32_t PrepareInto(const RunView& view, const PointRunSpec& spec,
                          std::optional<PreparedRun>& prepared) {
     std::string failure;
-    bool unavailable = false;
-    prepared = PreparedRun::Prepare(spec, failure, unavailable);
+    prepared = PreparedRun::Prepare(spec, failure);
     if (prepared) {
         return DZV_OK;
     }
-    if (unavailable) {
-        return view.Fail(DZV_E_NOT_AVAILABLE, failure);
-    }
-    // A spec the engine refuses is a bad argument; a set it cannot estimate
-    // (too few vertices, a singular system) is a failed run.
+    // A spec the engine refuses is a bad argument; a set it cannot prepare
+    // (too few vertices, a singular system, a grid it cannot read) is a failed
+    // run.
     return view.Fail(dezadiravevava::InvalidSpec(spec).empty() ? DZV_E_RUN_FAILED
                                                                : DZV_E_INVALID_ARGUMENT,
                      failure);
@@ -355,10 +352,6 @@ int32_t dzv_process_file(int32_t format, const char* entrada, const char* salida
     }
     return Guarded(view, [&]() -> std::int32_t {
         const PointRunSpec spec = view.Spec();
-        if (const std::string missing = dezadiravevava::UnavailableFeature(spec);
-            !missing.empty()) {
-            return view.Fail(DZV_E_NOT_AVAILABLE, missing);
-        }
         dezadiravevava::RunArguments arguments = dezadiravevava::RunArgumentsOf(spec);
         arguments.entrada = entrada;
         arguments.salida = salida;

@@ -3,6 +3,7 @@
 #include "files/file_run.h"
 #include "files/point_fields.h"
 #include "files/text_encoding.h"
+#include "geodesy/grid_method.h"
 #include "geodesy/least_squares.h"
 #include "geodesy/served_region.h"
 #include "geodesy/transform.h"
@@ -24,9 +25,6 @@ constexpr double kZone30 = 30.0;
 
 // Below this many points a thread costs more than it saves.
 constexpr std::int64_t kPointsPerThread = 32768;
-
-// Parameter choice of the official grid, which this build does not have.
-constexpr int kParametersOfficialGrid = 4;
 
 bool IsZoneNumber(double zone) {
     return zone >= 1.0 && zone <= 60.0 && zone == std::floor(zone);
@@ -67,21 +65,14 @@ RunArguments RunArgumentsOf(const PointRunSpec& spec) {
     run.selec_param = spec.seleccion;
     run.x = spec.origin_x;
     run.y = spec.origin_y;
+    run.orthometric_heights = spec.orthometric_heights;
+    run.grid_path = spec.grid_path;
+    run.geoid_path = spec.geoid_path;
     return run;
 }
 
 std::string InvalidSpec(const PointRunSpec& spec) {
     return WithoutLineEnd(InvalidRunArguments(RunArgumentsOf(spec)));
-}
-
-std::string UnavailableFeature(const PointRunSpec& spec) {
-    if (spec.parametros == kParametersOfficialGrid) {
-        return "La rejilla oficial del IGN no está disponible en esta versión del motor";
-    }
-    if (spec.orthometric_heights) {
-        return "Las alturas ortométricas no están disponibles en esta versión del motor";
-    }
-    return {};
 }
 
 std::string InvalidLayout(const PointRunSpec& spec, const PointLayout& layout) {
@@ -110,13 +101,7 @@ std::string InvalidLayout(const PointRunSpec& spec, const PointLayout& layout) {
     return {};
 }
 
-std::optional<PreparedRun> PreparedRun::Prepare(const PointRunSpec& spec, std::string& failure,
-                                                bool& unavailable) {
-    failure = UnavailableFeature(spec);
-    unavailable = !failure.empty();
-    if (unavailable) {
-        return std::nullopt;
-    }
+std::optional<PreparedRun> PreparedRun::Prepare(const PointRunSpec& spec, std::string& failure) {
     failure = InvalidSpec(spec);
     if (!failure.empty()) {
         return std::nullopt;
@@ -125,9 +110,13 @@ std::optional<PreparedRun> PreparedRun::Prepare(const PointRunSpec& spec, std::s
     prepared.spec_ = spec;
     prepared.model_ = spec.model;
     FoundVertexList found;
-    const bool ready = PrepareParameters(
-        spec.da, spec.pa, spec.db, prepared.model_, spec.parametros, spec.seleccion, spec.origin_x,
-        spec.origin_y, 0.0, spec.zone_a, found, prepared.set_, &prepared.report_, true);
+    const bool ready =
+        PrepareParameters(spec.da, spec.pa, spec.db, prepared.model_, spec.parametros,
+                          spec.seleccion, spec.origin_x, spec.origin_y, 0.0, spec.zone_a, found,
+                          prepared.set_, &prepared.report_, true, spec.grid_path) &&
+        // Orthometric heights need the geoid, named in the report after the set.
+        (!spec.orthometric_heights ||
+         PrepareGeoid(prepared.set_, spec.geoid_path, &prepared.report_));
     if (!ready) {
         failure = LastLine(prepared.report_);
         return std::nullopt;
@@ -218,8 +207,16 @@ PointStatusCode PreparedRun::Transform(const double* in, double* out,
         return refuse(PointStatusCode::kOutsideRegion);
     }
     double zone_out = spec_.zone_b; // chosen afresh for every point
-    const CoordTriple result = TransformFilePoint(point, spec_.da, spec_.pa, zone_in, spec_.db,
-                                                  spec_.pb, spec_.zone_b, set_, model_, zone_out);
+    PointStatus status = PointStatus::kTransformed;
+    const CoordTriple result =
+        TransformFilePoint(point, spec_.da, spec_.pa, zone_in, spec_.db, spec_.pb, spec_.zone_b,
+                           set_, model_, zone_out, status);
+    if (status == PointStatus::kOutsideGrid) {
+        return refuse(PointStatusCode::kOutsideGrid);
+    }
+    if (status == PointStatus::kOutsideGeoid) {
+        return refuse(PointStatusCode::kOutsideGeoid);
+    }
     if (!IsWritablePoint(spec_.pb, result, zone_out)) {
         return refuse(PointStatusCode::kOutOfRange);
     }
@@ -502,8 +499,17 @@ std::optional<PreparedRun> PreparedRun::Load(std::string_view text, std::string&
     // What was saved must be a run this engine can do, with the model it
     // would have chosen itself.
     const std::string invalid = InvalidSpec(s);
-    const int expected_model = s.parametros == kParametersSpain ? kModelHelmert : s.model;
+    const int expected_model = s.parametros == kParametersSpain  ? kModelHelmert
+                               : s.parametros == kParametersGrid ? kModelGrid
+                                                                 : s.model;
     if (!invalid.empty() || p.model_ != expected_model) {
+        return std::nullopt;
+    }
+    // The grid and the geoid are files, read again here: the set names them by
+    // path ("" for the bundled ones, found beside the loading library).
+    if ((s.parametros == kParametersGrid && !PrepareGrid(p.set_, s.grid_path, nullptr, &failure)) ||
+        (s.orthometric_heights && !PrepareGeoid(p.set_, s.geoid_path, nullptr, &failure))) {
+        failure = WithoutLineEnd(failure);
         return std::nullopt;
     }
     failure.clear();

@@ -47,10 +47,6 @@ RunArguments RunArgumentsOf(const PointRunSpec& spec);
 // words are those of the execution log.
 std::string InvalidSpec(const PointRunSpec& spec);
 
-// The message naming a feature the spec asks for that this build of the
-// engine does not have (the official grid, orthometric heights), or empty.
-std::string UnavailableFeature(const PointRunSpec& spec);
-
 // How the points of an array are laid out: doubles per point on each side.
 struct PointLayout {
     int in_columns = 3;  // 2: c1 c2; 3: c1 c2 c3; 4: c1 c2 c3 zone
@@ -91,11 +87,10 @@ struct VertexResidual {
 // number of threads may transform points with it at once.
 class PreparedRun {
 public:
-    // Checks the spec and prepares its set. On failure returns nothing;
-    // `failure` gets the reason (one line, UTF-8) and `unavailable` tells a
-    // feature this build lacks from a bad spec.
-    static std::optional<PreparedRun> Prepare(const PointRunSpec& spec, std::string& failure,
-                                              bool& unavailable);
+    // Checks the spec and prepares its set (with the grid and the geoid it
+    // names). On failure returns nothing and `failure` gets the reason (one
+    // line, UTF-8).
+    static std::optional<PreparedRun> Prepare(const PointRunSpec& spec, std::string& failure);
 
     const PointRunSpec& spec() const { return spec_; }
     // The model applied (Helmert for the national set).
@@ -117,7 +112,8 @@ public:
                       const PointLayout& layout, int threads) const;
 
     // The whole prepared run as text, and back: a loaded run transforms every
-    // point to the same bits.
+    // point to the same bits. The grid and the geoid are saved by path and
+    // read again on loading (the bundled ones from beside the loading library).
     std::string Save() const;
     static std::optional<PreparedRun> Load(std::string_view text, std::string& failure);
 

@@ -197,6 +197,10 @@ class Transformacion:
     catálogo), "distancia" (los vértices a menos de ``seleccion`` metros de ``centro``)
     o "vecinos" (los ``seleccion`` vértices más cercanos a ``centro``); ``centro`` en ED50
     UTM huso 30 (véase ``quillon.centro``). ``modelo``: "helmert", "molodensky" o "afin".
+    "rejilla" aplica la rejilla oficial del IGN SPED2ETV2 (o la NTv2 ``rejilla``; el
+    modelo no se usa); los puntos fuera de ella dan ``Estado.FUERA_DE_REJILLA``.
+    ``alturas_ortometricas``: la H de los puntos UTM se relaciona con la altura elipsoidal
+    ETRS89 por el geoide EGM08-REDNAP (o el GTX ``geoide``), h = H + N.
     ``hilos``: hilos de cada llamada (0: uno por procesador). ``solo_region``: los puntos
     fuera de Andalucía no se transforman (``Estado.FUERA_DE_REGION``).
 
