@@ -117,7 +117,8 @@ public:
         run.get().out_columns = out_columns;
         run.get().threads = threads;
         run.get().region_only = region_only ? 1 : 0;
-        py::array_t<double> out({static_cast<py::ssize_t>(n), static_cast<py::ssize_t>(out_columns)});
+        py::array_t<double> out(
+            {static_cast<py::ssize_t>(n), static_cast<py::ssize_t>(out_columns)});
         py::array_t<std::int32_t> status(static_cast<py::ssize_t>(n));
         const double* in = points.data();
         double* out_data = out.mutable_data();
