@@ -6,6 +6,7 @@
 #include "support/control_host.h"
 
 #include <cmath>
+#include <cstddef>
 #include <cstring>
 #include <gtest/gtest.h>
 #include <limits>
@@ -378,6 +379,26 @@ TEST(PreparedRun, GridAndGeoidStatusesAndSavedGridSets) {
         DZV_E_INVALID_ARGUMENT);
     EXPECT_EQ(std::string(run.message).rfind("No se puede leer el geoide /no/existe.gtx", 0), 0u)
         << run.message;
+}
+
+// A caller built with a smaller run (an older version of the header) gets the
+// fields beyond its size as zeros, whatever lies in memory after its struct.
+TEST(PointArrays, FieldsBeyondTheCallersSizeReadAsZero) {
+    RunSpec run(DZV_PARAMETERS_NATIONAL, DZV_MODEL_HELMERT, 0);
+    run.run.size = offsetof(dzv_run, region_only);
+    run.run.region_only = 1; // beyond the size: not read
+    run.run.datum_a = 7;     // a bad run, whose message has nowhere to go
+    const double far[] = {235171.041, 5142124.422, 42.0};
+    double out[3];
+    std::int32_t status[1];
+    EXPECT_EQ(dzv_transform_points(1, far, out, status, &run.run), DZV_E_INVALID_ARGUMENT);
+    EXPECT_STREQ(run.message, "");
+    run.run.datum_a = DZV_DATUM_ED50;
+    ASSERT_EQ(dzv_transform_points(1, far, out, status, &run.run), DZV_OK);
+    EXPECT_EQ(status[0], DZV_POINT_TRANSFORMED);
+    run.run.size = sizeof(dzv_run);
+    ASSERT_EQ(dzv_transform_points(1, far, out, status, &run.run), DZV_OK);
+    EXPECT_EQ(status[0], DZV_POINT_OUTSIDE_REGION);
 }
 
 // Distinct handles on distinct threads, and one call spread over threads,
