@@ -111,7 +111,7 @@ def _sistema(valor: Sistema, lado: str) -> Tuple[int, int, float]:
         raise ValueError(
             f"{lado}: tipo de coordenadas desconocido: {valor[1]} (geocentricas, geodesicas o utm)"
         )
-    huso = valor[2] if len(valor) == 3 else None
+    huso = valor[2] if len(valor) == 3 else None  # type: ignore[misc]
     if huso is not None and _TIPOS[tipo] != 2:
         raise ValueError(f"{lado}: solo las coordenadas UTM llevan huso")
     return _DATUMS[datum], _TIPOS[tipo], 0.0 if huso is None else float(huso)
@@ -272,8 +272,8 @@ class Transformacion:
         return Parametros(
             modelo=nombres[modelo],
             valores=tuple(valores),
-            centroide_origen=tuple(origen),
-            centroide_destino=tuple(destino),
+            centroide_origen=origen,
+            centroide_destino=destino,
             error_ajuste=error,
             informe=informe,
             vertices=tuple(Vertice(*v) for v in vertices),

@@ -12,7 +12,7 @@ capa devuelta lleva el sistema de destino (EPSG:25829, 25830, 25831 o 4258).
 
 from __future__ import annotations
 
-from typing import Any, List, Optional, Tuple
+from typing import Any, Dict, List, Optional, Tuple
 
 import numpy as np
 
@@ -21,7 +21,7 @@ from . import ErrorQuillon, Estado, Sistema, Transformacion, centro as _centro
 __all__ = ["sistema_de_crs", "transformar"]
 
 # Sistemas de Quillon por código EPSG.
-_SISTEMAS = {
+_SISTEMAS: Dict[int, Sistema] = {
     4230: ("ED50", "geodesicas"),
     4258: ("ETRS89", "geodesicas"),
     23029: ("ED50", "utm", 29),
