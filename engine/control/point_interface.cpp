@@ -21,8 +21,8 @@ struct dzv_prepared {
 namespace {
 
 using dezadiravevava::PointLayout;
-using dezadiravevava::PointRunSpec;
 using dezadiravevava::PreparedRun;
+using dezadiravevava::RunDescription;
 
 // The fields every run has had since the first version.
 constexpr std::size_t kSmallestRun = offsetof(dzv_run, origin_y) + sizeof(double);
@@ -61,23 +61,23 @@ public:
     bool valid() const { return valid_; }
     const dzv_run& run() const { return run_; }
 
-    PointRunSpec Spec() const {
-        PointRunSpec spec;
-        spec.da = run_.datum_a;
-        spec.pa = run_.kind_a;
-        spec.zone_a = run_.zone_a;
-        spec.db = run_.datum_b;
-        spec.pb = run_.kind_b;
-        spec.zone_b = run_.zone_b;
-        spec.model = run_.model;
-        spec.parametros = run_.parametros;
-        spec.seleccion = run_.seleccion;
-        spec.origin_x = run_.origin_x;
-        spec.origin_y = run_.origin_y;
-        spec.orthometric_heights = run_.orthometric_heights != 0;
-        spec.grid_path = run_.grid_path ? run_.grid_path : "";
-        spec.geoid_path = run_.geoid_path ? run_.geoid_path : "";
-        return spec;
+    RunDescription Description() const {
+        RunDescription description;
+        description.da = run_.datum_a;
+        description.pa = run_.kind_a;
+        description.zone_a = run_.zone_a;
+        description.db = run_.datum_b;
+        description.pb = run_.kind_b;
+        description.zone_b = run_.zone_b;
+        description.model = run_.model;
+        description.parametros = run_.parametros;
+        description.seleccion = run_.seleccion;
+        description.origin_x = run_.origin_x;
+        description.origin_y = run_.origin_y;
+        description.orthometric_heights = run_.orthometric_heights != 0;
+        description.grid_path = run_.grid_path ? run_.grid_path : "";
+        description.geoid_path = run_.geoid_path ? run_.geoid_path : "";
+        return description;
     }
 
     PointLayout Layout() const {
@@ -118,18 +118,19 @@ std::int32_t Guarded(const RunView& view, Body body) noexcept {
 }
 
 // Prepares the run's set, or says why it cannot.
-std::int32_t PrepareInto(const RunView& view, const PointRunSpec& spec,
+std::int32_t PrepareInto(const RunView& view, const RunDescription& description,
                          std::optional<PreparedRun>& prepared) {
     std::string failure;
-    prepared = PreparedRun::Prepare(spec, failure);
+    prepared = PreparedRun::Prepare(description, failure);
     if (prepared) {
         return DZV_OK;
     }
-    // A spec the engine refuses is a bad argument; a set it cannot prepare
+    // A description the engine refuses is a bad argument; a set it cannot prepare
     // (too few vertices, a singular system, a grid it cannot read) is a failed
     // run.
-    return view.Fail(dezadiravevava::InvalidSpec(spec).empty() ? DZV_E_RUN_FAILED
-                                                               : DZV_E_INVALID_ARGUMENT,
+    return view.Fail(dezadiravevava::InvalidDescription(description).empty()
+                         ? DZV_E_RUN_FAILED
+                         : DZV_E_INVALID_ARGUMENT,
                      failure);
 }
 
@@ -157,7 +158,7 @@ int32_t dzv_prepare(const dzv_run* run, dzv_prepared** prepared) {
                              "Un conjunto preparado necesita el origen de la búsqueda");
         }
         std::optional<PreparedRun> made;
-        const std::int32_t code = PrepareInto(view, view.Spec(), made);
+        const std::int32_t code = PrepareInto(view, view.Description(), made);
         if (code != DZV_OK) {
             return code;
         }
@@ -180,9 +181,9 @@ int32_t dzv_transform_points(int64_t n, const double* in, double* out, int32_t* 
         return view.Fail(DZV_E_INVALID_ARGUMENT, "Puntos no válidos: número o matrices nulas");
     }
     return Guarded(view, [&]() -> std::int32_t {
-        PointRunSpec spec = view.Spec();
+        RunDescription description = view.Description();
         const PointLayout layout = view.Layout();
-        const std::string bad_layout = dezadiravevava::InvalidLayout(spec, layout);
+        const std::string bad_layout = dezadiravevava::InvalidLayout(description, layout);
         if (!bad_layout.empty()) {
             return view.Fail(DZV_E_INVALID_ARGUMENT, bad_layout);
         }
@@ -194,7 +195,7 @@ int32_t dzv_transform_points(int64_t n, const double* in, double* out, int32_t* 
         const PreparedRun* use = nullptr;
         std::optional<PreparedRun> own;
         if (const dzv_prepared* prepared = view.run().prepared) {
-            if (view.run().origin_from_data || !(prepared->run.spec() == spec)) {
+            if (view.run().origin_from_data || !(prepared->run.description() == description)) {
                 return view.Fail(DZV_E_INVALID_ARGUMENT,
                                  "La ejecución no es aquella para la que se prepararon los "
                                  "parámetros");
@@ -203,13 +204,13 @@ int32_t dzv_transform_points(int64_t n, const double* in, double* out, int32_t* 
         } else {
             if (view.OriginFromData()) {
                 // As quillon-cli does: the centre of the rectangle around the data.
-                const auto extent = dezadiravevava::PointsExtent(n, in, spec, layout);
+                const auto extent = dezadiravevava::PointsExtent(n, in, description, layout);
                 if (extent.count > 0) {
-                    spec.origin_x = (extent.x_min + extent.x_max) * 0.5;
-                    spec.origin_y = (extent.y_min + extent.y_max) * 0.5;
+                    description.origin_x = (extent.x_min + extent.x_max) * 0.5;
+                    description.origin_y = (extent.y_min + extent.y_max) * 0.5;
                 }
             }
-            const std::int32_t code = PrepareInto(view, spec, own);
+            const std::int32_t code = PrepareInto(view, description, own);
             if (code != DZV_OK) {
                 return code;
             }
@@ -227,22 +228,24 @@ int32_t dzv_points_extent(int64_t n, const double* in, const dzv_run* run, doubl
         return view.Fail(DZV_E_INVALID_ARGUMENT, "Puntos no válidos: número o matrices nulas");
     }
     return Guarded(view, [&]() -> std::int32_t {
-        const PointRunSpec spec = view.Spec();
+        const RunDescription description = view.Description();
         PointLayout layout = view.Layout();
         // Only the input side matters here.
-        if ((spec.da != dezadiravevava::kDatumEd50 && spec.da != dezadiravevava::kDatumEtrs89) ||
-            spec.pa < dezadiravevava::kKindGeodetic || spec.pa > dezadiravevava::kKindGeocentric ||
-            !dezadiravevava::IsZoneArgument(spec.zone_a)) {
+        if ((description.da != dezadiravevava::kDatumEd50 &&
+             description.da != dezadiravevava::kDatumEtrs89) ||
+            description.pa < dezadiravevava::kKindGeodetic ||
+            description.pa > dezadiravevava::kKindGeocentric ||
+            !dezadiravevava::IsZoneArgument(description.zone_a)) {
             return view.Fail(DZV_E_INVALID_ARGUMENT, "Sistema de entrada no válido");
         }
         layout.out_columns = 3;
-        PointRunSpec input_side = spec;
+        RunDescription input_side = description;
         input_side.pb = dezadiravevava::kKindUtm;
         const std::string bad_layout = dezadiravevava::InvalidLayout(input_side, layout);
         if (!bad_layout.empty()) {
             return view.Fail(DZV_E_INVALID_ARGUMENT, bad_layout);
         }
-        const auto result = dezadiravevava::PointsExtent(n, in, spec, layout);
+        const auto result = dezadiravevava::PointsExtent(n, in, description, layout);
         extent[0] = result.x_min;
         extent[1] = result.x_max;
         extent[2] = result.y_min;
@@ -351,18 +354,18 @@ int32_t dzv_process_file(int32_t format, const char* entrada, const char* salida
         return view.Fail(DZV_E_INVALID_ARGUMENT, "Faltan la entrada, la salida o el formato");
     }
     return Guarded(view, [&]() -> std::int32_t {
-        const PointRunSpec spec = view.Spec();
-        dezadiravevava::RunArguments arguments = dezadiravevava::RunArgumentsOf(spec);
+        const RunDescription description = view.Description();
+        dezadiravevava::RunArguments arguments = dezadiravevava::RunArgumentsOf(description);
         arguments.entrada = entrada;
         arguments.salida = salida;
         if (view.OriginFromData()) {
             dezadiravevava::CentroidResult centroid;
             if (format == DZV_FILE_DXF) {
-                dezadiravevava::CentroideDXF(entrada, spec.da, spec.pa, spec.zone_a, centroid,
-                                             nullptr);
+                dezadiravevava::CentroideDXF(entrada, description.da, description.pa,
+                                             description.zone_a, centroid, nullptr);
             } else {
-                dezadiravevava::CentroideTXT(entrada, spec.da, spec.pa, spec.zone_a, centroid,
-                                             nullptr);
+                dezadiravevava::CentroideTXT(entrada, description.da, description.pa,
+                                             description.zone_a, centroid, nullptr);
             }
             if (centroid.count > 0) {
                 arguments.x = (centroid.x_min + centroid.x_max) * 0.5;

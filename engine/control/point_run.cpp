@@ -52,76 +52,78 @@ CoordTriple InputPoint(const double* in, int columns) {
 
 } // namespace
 
-RunArguments RunArgumentsOf(const PointRunSpec& spec) {
+RunArguments RunArgumentsOf(const RunDescription& description) {
     RunArguments run;
-    run.da = spec.da;
-    run.pa = spec.pa;
-    run.h_entrada = spec.zone_a;
-    run.db = spec.db;
-    run.pb = spec.pb;
-    run.h_salida = spec.zone_b;
-    run.model = spec.model;
-    run.parametros = spec.parametros;
-    run.selec_param = spec.seleccion;
-    run.x = spec.origin_x;
-    run.y = spec.origin_y;
-    run.orthometric_heights = spec.orthometric_heights;
-    run.grid_path = spec.grid_path;
-    run.geoid_path = spec.geoid_path;
+    run.da = description.da;
+    run.pa = description.pa;
+    run.h_entrada = description.zone_a;
+    run.db = description.db;
+    run.pb = description.pb;
+    run.h_salida = description.zone_b;
+    run.model = description.model;
+    run.parametros = description.parametros;
+    run.selec_param = description.seleccion;
+    run.x = description.origin_x;
+    run.y = description.origin_y;
+    run.orthometric_heights = description.orthometric_heights;
+    run.grid_path = description.grid_path;
+    run.geoid_path = description.geoid_path;
     return run;
 }
 
-std::string InvalidSpec(const PointRunSpec& spec) {
-    return WithoutLineEnd(InvalidRunArguments(RunArgumentsOf(spec)));
+std::string InvalidDescription(const RunDescription& description) {
+    return WithoutLineEnd(InvalidRunArguments(RunArgumentsOf(description)));
 }
 
-std::string InvalidLayout(const PointRunSpec& spec, const PointLayout& layout) {
+std::string InvalidLayout(const RunDescription& description, const PointLayout& layout) {
     if (layout.in_columns < 2 || layout.in_columns > 4) {
         return "Columnas de entrada no admitidas: " + std::to_string(layout.in_columns);
     }
     if (layout.out_columns < 2 || layout.out_columns > 4) {
         return "Columnas de salida no admitidas: " + std::to_string(layout.out_columns);
     }
-    if (spec.zone_per_point() && layout.in_columns != 4) {
+    if (description.zone_per_point() && layout.in_columns != 4) {
         return "Sin huso de entrada, cada punto UTM lleva su huso en la cuarta columna";
     }
-    if (!spec.zone_per_point() && layout.in_columns == 4) {
+    if (!description.zone_per_point() && layout.in_columns == 4) {
         return "La cuarta columna de entrada es el huso de cada punto UTM, y la entrada no lo "
                "lleva";
     }
-    if (spec.pa == kKindGeocentric && layout.in_columns < 3) {
+    if (description.pa == kKindGeocentric && layout.in_columns < 3) {
         return "Las coordenadas geocéntricas de entrada necesitan tres columnas";
     }
-    if (spec.pb == kKindGeocentric && layout.out_columns < 3) {
+    if (description.pb == kKindGeocentric && layout.out_columns < 3) {
         return "Las coordenadas geocéntricas de salida necesitan tres columnas";
     }
-    if (spec.pb != kKindUtm && layout.out_columns == 4) {
+    if (description.pb != kKindUtm && layout.out_columns == 4) {
         return "La cuarta columna de salida es el huso, y la salida no es UTM";
     }
     return {};
 }
 
-std::optional<PreparedRun> PreparedRun::Prepare(const PointRunSpec& spec, std::string& failure) {
-    failure = InvalidSpec(spec);
+std::optional<PreparedRun> PreparedRun::Prepare(const RunDescription& description,
+                                                std::string& failure) {
+    failure = InvalidDescription(description);
     if (!failure.empty()) {
         return std::nullopt;
     }
     PreparedRun prepared;
-    prepared.spec_ = spec;
-    prepared.model_ = spec.model;
+    prepared.description_ = description;
+    prepared.model_ = description.model;
     FoundVertexList found;
     const bool ready =
-        PrepareParameters(spec.da, spec.pa, spec.db, prepared.model_, spec.parametros,
-                          spec.seleccion, spec.origin_x, spec.origin_y, 0.0, spec.zone_a, found,
-                          prepared.set_, &prepared.report_, true, spec.grid_path) &&
+        PrepareParameters(description.da, description.pa, description.db, prepared.model_,
+                          description.parametros, description.seleccion, description.origin_x,
+                          description.origin_y, 0.0, description.zone_a, found, prepared.set_,
+                          &prepared.report_, true, description.grid_path) &&
         // Orthometric heights need the geoid, named in the report after the set.
-        (!spec.orthometric_heights ||
-         PrepareGeoid(prepared.set_, spec.geoid_path, &prepared.report_));
+        (!description.orthometric_heights ||
+         PrepareGeoid(prepared.set_, description.geoid_path, &prepared.report_));
     if (!ready) {
         failure = LastLine(prepared.report_);
         return std::nullopt;
     }
-    if (spec.parametros != kParametersSpain) {
+    if (description.parametros != kParametersSpain) {
         prepared.FindResiduals(found);
     }
     return prepared;
@@ -130,7 +132,7 @@ std::optional<PreparedRun> PreparedRun::Prepare(const PointRunSpec& spec, std::s
 void PreparedRun::FindResiduals(const FoundVertexList& found) {
     // The set maps the source of its direction to its target, whatever the
     // datums of the run (between equal datums it is estimated all the same).
-    const int direction = DirectionOf(spec_.da, spec_.db);
+    const int direction = DirectionOf(description_.da, description_.db);
     const bool reverse = direction == kDirectionEtrs89ToEd50;
     const int source_datum = reverse ? kDatumEtrs89 : kDatumEd50;
     const int target_datum = reverse ? kDatumEd50 : kDatumEtrs89;
@@ -196,28 +198,28 @@ PointStatusCode PreparedRun::Transform(const double* in, double* out,
     if (!std::isfinite(point.c1) || !std::isfinite(point.c2) || !std::isfinite(point.c3)) {
         return refuse(PointStatusCode::kNotFinite);
     }
-    double zone_in = spec_.zone_a;
-    if (spec_.zone_per_point()) {
+    double zone_in = description_.zone_a;
+    if (description_.zone_per_point()) {
         zone_in = in[3];
         if (!IsZoneNumber(zone_in)) {
             return refuse(PointStatusCode::kZoneInvalid);
         }
     }
-    if (layout.region_only && !IsInServedRegion(point, spec_.pa, zone_in)) {
+    if (layout.region_only && !IsInServedRegion(point, description_.pa, zone_in)) {
         return refuse(PointStatusCode::kOutsideRegion);
     }
-    double zone_out = spec_.zone_b; // chosen afresh for every point
+    double zone_out = description_.zone_b; // chosen afresh for every point
     PointStatus status = PointStatus::kTransformed;
     const CoordTriple result =
-        TransformFilePoint(point, spec_.da, spec_.pa, zone_in, spec_.db, spec_.pb, spec_.zone_b,
-                           set_, model_, zone_out, status);
+        TransformFilePoint(point, description_.da, description_.pa, zone_in, description_.db,
+                           description_.pb, description_.zone_b, set_, model_, zone_out, status);
     if (status == PointStatus::kOutsideGrid) {
         return refuse(PointStatusCode::kOutsideGrid);
     }
     if (status == PointStatus::kOutsideGeoid) {
         return refuse(PointStatusCode::kOutsideGeoid);
     }
-    if (!IsWritablePoint(spec_.pb, result, zone_out)) {
+    if (!IsWritablePoint(description_.pb, result, zone_out)) {
         return refuse(PointStatusCode::kOutOfRange);
     }
     const double values[4] = {result.c1, result.c2, result.c3, zone_out};
@@ -268,11 +270,11 @@ void PreparedRun::TransformAll(std::int64_t n, const double* in, double* out, st
     }
 }
 
-CentroidResult PointsExtent(std::int64_t n, const double* in, const PointRunSpec& spec,
+CentroidResult PointsExtent(std::int64_t n, const double* in, const RunDescription& description,
                             const PointLayout& layout) {
     CentroidResult result;
     ParameterSet set;
-    SetSpainParameters(DirectionOf(spec.da, kDatumEd50), set);
+    SetSpainParameters(DirectionOf(description.da, kDatumEd50), set);
     double sum_x = 0.0, sum_y = 0.0;
     for (std::int64_t i = 0; i < n; ++i) {
         const double* p = in + i * layout.in_columns;
@@ -280,13 +282,14 @@ CentroidResult PointsExtent(std::int64_t n, const double* in, const PointRunSpec
         if (!std::isfinite(point.c1) || !std::isfinite(point.c2) || !std::isfinite(point.c3)) {
             continue;
         }
-        const double zone = spec.zone_per_point() ? p[3] : spec.zone_a;
-        if (spec.zone_per_point() && !IsZoneNumber(zone)) {
+        const double zone = description.zone_per_point() ? p[3] : description.zone_a;
+        if (description.zone_per_point() && !IsZoneNumber(zone)) {
             continue;
         }
         double zone30 = kZone30;
-        const CoordTriple out = TransformPoint(point, spec.da, spec.pa, zone, kDatumEd50, kKindUtm,
-                                               kZone30, set, kModelHelmert, zone30);
+        const CoordTriple out =
+            TransformPoint(point, description.da, description.pa, zone, kDatumEd50, kKindUtm,
+                           kZone30, set, kModelHelmert, zone30);
         AccumulateCentroid(result, out.c1, out.c2, sum_x, sum_y);
     }
     FinishCentroid(result, sum_x, sum_y);
@@ -416,16 +419,17 @@ bool ReadEllipsoid(SavedReader& in, DatumPoint& p) {
 std::string PreparedRun::Save() const {
     std::string out(kSavedTitle);
     out += "\nrun";
-    for (const double v :
-         {double(spec_.da), double(spec_.pa), spec_.zone_a, double(spec_.db), double(spec_.pb),
-          spec_.zone_b, double(spec_.model), double(spec_.parametros), spec_.seleccion,
-          spec_.origin_x, spec_.origin_y, spec_.orthometric_heights ? 1.0 : 0.0}) {
+    for (const double v : {double(description_.da), double(description_.pa), description_.zone_a,
+                           double(description_.db), double(description_.pb), description_.zone_b,
+                           double(description_.model), double(description_.parametros),
+                           description_.seleccion, description_.origin_x, description_.origin_y,
+                           description_.orthometric_heights ? 1.0 : 0.0}) {
         AppendNumber(out, v);
     }
     out += "\ngrid";
-    AppendText(out, spec_.grid_path);
+    AppendText(out, description_.grid_path);
     out += "\ngeoid";
-    AppendText(out, spec_.geoid_path);
+    AppendText(out, description_.geoid_path);
     out += "\nmodel";
     AppendNumber(out, model_);
     out += "\nparams";
@@ -457,7 +461,7 @@ std::optional<PreparedRun> PreparedRun::Load(std::string_view text, std::string&
     }
     SavedReader in(text);
     PreparedRun p;
-    PointRunSpec& s = p.spec_;
+    RunDescription& s = p.description_;
     int ortho = 0;
     if (!(in.Keyword(kSavedTitle) && in.LineEnd() && in.Keyword("run") && in.Integer(s.da) &&
           in.Integer(s.pa) && in.Number(s.zone_a) && in.Integer(s.db) && in.Integer(s.pb) &&
@@ -498,7 +502,7 @@ std::optional<PreparedRun> PreparedRun::Load(std::string_view text, std::string&
     }
     // What was saved must be a run this engine can do, with the model it
     // would have chosen itself.
-    const std::string invalid = InvalidSpec(s);
+    const std::string invalid = InvalidDescription(s);
     const int expected_model = s.parametros == kParametersSpain  ? kModelHelmert
                                : s.parametros == kParametersGrid ? kModelGrid
                                                                  : s.model;

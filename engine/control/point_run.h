@@ -19,7 +19,7 @@ namespace dezadiravevava {
 // zone of each side (zones 1..60, or 0 and -1 for "per point"), the model,
 // the parameter choice and its selection, and the origin of the vertex search
 // in ED50 UTM zone 30.
-struct PointRunSpec {
+struct RunDescription {
     int da = 0;
     int pa = 0;
     double zone_a = 0.0;
@@ -35,17 +35,17 @@ struct PointRunSpec {
     std::string grid_path;
     std::string geoid_path;
 
-    bool operator==(const PointRunSpec&) const = default;
+    bool operator==(const RunDescription&) const = default;
     // Whether input points carry their own zone (UTM, zone below 1).
     bool zone_per_point() const { return pa == kKindUtm && zone_a < 1.0; }
 };
 
-// The file-run arguments of a spec (paths empty).
-RunArguments RunArgumentsOf(const PointRunSpec& spec);
+// The file-run arguments of a description (paths empty).
+RunArguments RunArgumentsOf(const RunDescription& description);
 
-// The line that names the first bad field of a spec, or an empty string; the
+// The line that names the first bad field of a description, or an empty string; the
 // words are those of the execution log.
-std::string InvalidSpec(const PointRunSpec& spec);
+std::string InvalidDescription(const RunDescription& description);
 
 // How the points of an array are laid out: doubles per point on each side.
 struct PointLayout {
@@ -54,8 +54,8 @@ struct PointLayout {
     bool region_only = false;
 };
 
-// The message naming what does not fit the spec in a layout, or empty.
-std::string InvalidLayout(const PointRunSpec& spec, const PointLayout& layout);
+// The message naming what does not fit the description in a layout, or empty.
+std::string InvalidLayout(const RunDescription& description, const PointLayout& layout);
 
 // Status of one point; the values are those of the C interface.
 enum class PointStatusCode : std::int32_t {
@@ -83,16 +83,17 @@ struct VertexResidual {
     double residual_y = 0.0;
 };
 
-// A parameter set estimated for a spec. It does not change once made, so any
+// A parameter set estimated for a description. It does not change once made, so any
 // number of threads may transform points with it at once.
 class PreparedRun {
 public:
-    // Checks the spec and prepares its set (with the grid and the geoid it
+    // Checks the description and prepares its set (with the grid and the geoid it
     // names). On failure returns nothing and `failure` gets the reason (one
     // line, UTF-8).
-    static std::optional<PreparedRun> Prepare(const PointRunSpec& spec, std::string& failure);
+    static std::optional<PreparedRun> Prepare(const RunDescription& description,
+                                              std::string& failure);
 
-    const PointRunSpec& spec() const { return spec_; }
+    const RunDescription& description() const { return description_; }
     // The model applied (Helmert for the national set).
     int model() const { return model_; }
     const ParameterSet& set() const { return set_; }
@@ -121,7 +122,7 @@ private:
     PreparedRun() = default;
     void FindResiduals(const FoundVertexList& found);
 
-    PointRunSpec spec_;
+    RunDescription description_;
     int model_ = 0;
     ParameterSet set_;
     std::string report_;
@@ -130,8 +131,8 @@ private:
 
 // The rectangle around the points in ED50 UTM zone 30 with the national set,
 // as CentroideTXT computes it for the points of a file. Reads the input side
-// of the spec and the input columns of the layout.
-CentroidResult PointsExtent(std::int64_t n, const double* in, const PointRunSpec& spec,
+// of the description and the input columns of the layout.
+CentroidResult PointsExtent(std::int64_t n, const double* in, const RunDescription& description,
                             const PointLayout& layout);
 
 } // namespace dezadiravevava

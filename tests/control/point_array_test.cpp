@@ -29,11 +29,11 @@ std::vector<double> Zone30Points(int count) {
     return points;
 }
 
-struct RunSpec {
+struct RunUnderTest {
     dzv_run run;
     char message[512] = {};
 
-    RunSpec(std::int32_t parametros, std::int32_t model, double seleccion) {
+    RunUnderTest(std::int32_t parametros, std::int32_t model, double seleccion) {
         dzv_run_init(&run);
         run.datum_a = DZV_DATUM_ED50;
         run.kind_a = DZV_KIND_UTM;
@@ -92,7 +92,7 @@ TEST(PreparedRun, EveryChunkGetsTheSameSetAndTheSavedSetLoadsToTheSameBits) {
     const std::vector<double> points = Zone30Points(3000);
     for (const Choice& choice : kChoices) {
         SCOPED_TRACE(choice.name);
-        RunSpec run(choice.parametros, choice.model, choice.seleccion);
+        RunUnderTest run(choice.parametros, choice.model, choice.seleccion);
         const std::vector<double> estimated_per_call = Transform(points, run.run);
 
         dzv_prepared* prepared = nullptr;
@@ -135,7 +135,7 @@ TEST(PreparedRun, EveryChunkGetsTheSameSetAndTheSavedSetLoadsToTheSameBits) {
 // Text that is not a saved set, or a saved set changed by hand into a run
 // the engine would not do, is refused with a message, and no handle is made.
 TEST(PreparedRun, DamagedSavedTextIsRefused) {
-    RunSpec run(DZV_PARAMETERS_NEAREST, DZV_MODEL_HELMERT, 5);
+    RunUnderTest run(DZV_PARAMETERS_NEAREST, DZV_MODEL_HELMERT, 5);
     dzv_prepared* prepared = nullptr;
     ASSERT_EQ(dzv_prepare(&run.run, &prepared), DZV_OK);
     std::size_t length = 0;
@@ -167,7 +167,7 @@ TEST(PreparedRun, DamagedSavedTextIsRefused) {
 // Each point that cannot be transformed says why and gets NaN; the points
 // around it are transformed as if it were not there.
 TEST(PointArrays, StatusOfEachPoint) {
-    RunSpec run(DZV_PARAMETERS_NATIONAL, DZV_MODEL_HELMERT, 0);
+    RunUnderTest run(DZV_PARAMETERS_NATIONAL, DZV_MODEL_HELMERT, 0);
     run.run.zone_a = 0; // each point's own zone, fourth column
     run.run.zone_b = 0; // each point's natural zone
     run.run.in_columns = 4;
@@ -221,7 +221,7 @@ TEST(PointArrays, StatusOfEachPoint) {
 
     // A result beyond what a point file can hold (1e8) is "out of range", as
     // ProcesarTXT rejects its line.
-    RunSpec geocentric(DZV_PARAMETERS_NATIONAL, DZV_MODEL_HELMERT, 0);
+    RunUnderTest geocentric(DZV_PARAMETERS_NATIONAL, DZV_MODEL_HELMERT, 0);
     geocentric.run.kind_a = geocentric.run.kind_b = DZV_KIND_GEOCENTRIC;
     const double xyz[] = {5047344.4296, -428168.4639, 3865411.0328, 1e9, 0, 0};
     double xyz_out[6];
@@ -283,7 +283,7 @@ TEST(PointArrays, RefusedCallsSayWhy) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        RunSpec run(DZV_PARAMETERS_NATIONAL, DZV_MODEL_HELMERT, 0);
+        RunUnderTest run(DZV_PARAMETERS_NATIONAL, DZV_MODEL_HELMERT, 0);
         c.change(run.run);
         EXPECT_EQ(dzv_transform_points(4, points.data(), out.data(), status.data(), &run.run),
                   c.code);
@@ -297,7 +297,7 @@ TEST(PointArrays, RefusedCallsSayWhy) {
     EXPECT_EQ(status, std::vector<std::int32_t>(4, 7));
 
     // Missing arrays, a negative count, a run without its size.
-    RunSpec run(DZV_PARAMETERS_NATIONAL, DZV_MODEL_HELMERT, 0);
+    RunUnderTest run(DZV_PARAMETERS_NATIONAL, DZV_MODEL_HELMERT, 0);
     EXPECT_EQ(dzv_transform_points(4, nullptr, out.data(), status.data(), &run.run),
               DZV_E_INVALID_ARGUMENT);
     EXPECT_EQ(dzv_transform_points(-1, points.data(), out.data(), status.data(), &run.run),
@@ -323,7 +323,7 @@ TEST(PointArrays, RefusedCallsSayWhy) {
 
     // A buffer too small for the message gets its start, cut before a
     // character that does not fit whole ("vértices": the é is two bytes).
-    RunSpec small(DZV_PARAMETERS_DISTANCE, DZV_MODEL_HELMERT, 1000);
+    RunUnderTest small(DZV_PARAMETERS_DISTANCE, DZV_MODEL_HELMERT, 1000);
     small.run.message_size = 30; // "Imposible calcular: solo 0 v" is 28 bytes, then 'é'
     EXPECT_EQ(dzv_transform_points(4, points.data(), out.data(), status.data(), &small.run),
               DZV_E_RUN_FAILED);
@@ -334,7 +334,7 @@ TEST(PointArrays, RefusedCallsSayWhy) {
 // their own status; a saved grid set names the grid, which loading reads
 // again, and gives the same bits.
 TEST(PreparedRun, GridAndGeoidStatusesAndSavedGridSets) {
-    RunSpec run(DZV_PARAMETERS_GRID, DZV_MODEL_MOLODENSKY, 0); // the model is not used
+    RunUnderTest run(DZV_PARAMETERS_GRID, DZV_MODEL_MOLODENSKY, 0); // the model is not used
     run.run.kind_a = DZV_KIND_GEODETIC;
     run.run.kind_b = DZV_KIND_UTM;
     run.run.orthometric_heights = 1;
@@ -384,7 +384,7 @@ TEST(PreparedRun, GridAndGeoidStatusesAndSavedGridSets) {
 // A caller built with a smaller run (an older version of the header) gets the
 // fields beyond its size as zeros, whatever lies in memory after its struct.
 TEST(PointArrays, FieldsBeyondTheCallersSizeReadAsZero) {
-    RunSpec run(DZV_PARAMETERS_NATIONAL, DZV_MODEL_HELMERT, 0);
+    RunUnderTest run(DZV_PARAMETERS_NATIONAL, DZV_MODEL_HELMERT, 0);
     run.run.size = offsetof(dzv_run, region_only);
     run.run.region_only = 1; // beyond the size: not read
     run.run.datum_a = 7;     // a bad run, whose message has nowhere to go
@@ -405,8 +405,8 @@ TEST(PointArrays, FieldsBeyondTheCallersSizeReadAsZero) {
 // give what each gives alone.
 TEST(PointArrays, ThreadsChangeNothingInTheResults) {
     const std::vector<double> points = Zone30Points(100000);
-    RunSpec local(DZV_PARAMETERS_NEAREST, DZV_MODEL_HELMERT, 5);
-    RunSpec regional(DZV_PARAMETERS_REGIONAL, DZV_MODEL_AFFINE, 0);
+    RunUnderTest local(DZV_PARAMETERS_NEAREST, DZV_MODEL_HELMERT, 5);
+    RunUnderTest regional(DZV_PARAMETERS_REGIONAL, DZV_MODEL_AFFINE, 0);
     const std::vector<double> local_alone = Transform(points, local.run);
     const std::vector<double> regional_alone = Transform(points, regional.run);
 
@@ -443,7 +443,7 @@ TEST(PointArrays, ThreadsChangeNothingInTheResults) {
 // those of the independent fit (tests/data/regional_fits.tsv: mean 0.643 m,
 // max 1.562 m at the sound vertices; sigma0 0.4100698).
 TEST(PreparedRun, RegionalSetAndItsResiduals) {
-    RunSpec run(DZV_PARAMETERS_REGIONAL, DZV_MODEL_HELMERT, 0);
+    RunUnderTest run(DZV_PARAMETERS_REGIONAL, DZV_MODEL_HELMERT, 0);
     dzv_prepared* prepared = nullptr;
     ASSERT_EQ(dzv_prepare(&run.run, &prepared), DZV_OK);
     dzv_parameters p{};
@@ -478,7 +478,7 @@ TEST(PreparedRun, RegionalSetAndItsResiduals) {
     dzv_release_prepared(prepared);
 
     // The national set is not estimated: no vertex, no adjustment error.
-    RunSpec national(DZV_PARAMETERS_NATIONAL, DZV_MODEL_MOLODENSKY, 0);
+    RunUnderTest national(DZV_PARAMETERS_NATIONAL, DZV_MODEL_MOLODENSKY, 0);
     ASSERT_EQ(dzv_prepare(&national.run, &prepared), DZV_OK);
     ASSERT_EQ(dzv_prepared_parameters(prepared, &p), DZV_OK);
     EXPECT_EQ(p.model, DZV_MODEL_HELMERT);
@@ -507,7 +507,7 @@ TEST(PointArrays, ExtentIsTheCentroidMethodsRectangle) {
     }
     std::fclose(file);
     points.insert(points.end(), {kNaN, 0, 0, 30, 1, 2, 3, 61}); // left out, as in a file
-    RunSpec run(DZV_PARAMETERS_NATIONAL, DZV_MODEL_HELMERT, 0);
+    RunUnderTest run(DZV_PARAMETERS_NATIONAL, DZV_MODEL_HELMERT, 0);
     run.run.zone_a = 0;
     run.run.in_columns = 4;
     double extent[4];
