@@ -36,8 +36,9 @@ set(CPACK_PACKAGE_DESCRIPTION
     "Quillon converts point lists and DXF drawings between Spain's geodetic systems ED50 and\n\
 ETRS89 (geocentric, geodetic or UTM zones 29-31) with the national parameter set, regional\n\
 or local least-squares fits to a catalogue of geodetic vertices. The package holds the\n\
-desktop program (quillon), the command-line host (quillon-cli) and the engine library\n\
-libdezadiravevava with its C header, CMake package and pkg-config file.")
+desktop program (quillon), the command-line host (quillon-cli), the engine library\n\
+libdezadiravevava with its C header, CMake package and pkg-config file, and the Python\n\
+module quillon (NumPy arrays, GeoPandas layers, Dask tables).")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
@@ -48,5 +49,15 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # own Spanish texts (dialog buttons, file dialogs) come from its translations.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n")
+if(QUILLON_PYTHON_BUILT)
+    # The module quillon is built for one Python 3 version and takes NumPy
+    # arrays; its GeoPandas and Dask helpers need those packages only when used.
+    set(python_next "${Python3_VERSION_MAJOR}.${Python3_VERSION_MINOR}")
+    math(EXPR python_next_minor "${Python3_VERSION_MINOR} + 1")
+    string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS
+        ", python3 (>= ${python_next}~), python3 (<< ${Python3_VERSION_MAJOR}.${python_next_minor}),"
+        " python3-numpy")
+    set(CPACK_DEBIAN_PACKAGE_SUGGESTS "python3-geopandas, python3-dask, python3-distributed")
+endif()
 set(CPACK_STRIP_FILES ON)
 include(CPack)

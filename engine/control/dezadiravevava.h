@@ -33,6 +33,7 @@
 #ifndef DEZADIRAVEVAVA_H
 #define DEZADIRAVEVAVA_H
 
+#include <stddef.h>
 #include <stdint.h>
 
 #ifdef __cplusplus
@@ -57,6 +58,7 @@ extern "C" {
 #define DZV_E_NOT_A_PROPERTY 8   /* get or put on a method */
 #define DZV_E_NOT_A_METHOD 9     /* invoke on a property */
 #define DZV_E_OUT_OF_MEMORY 10
+#define DZV_E_RUN_FAILED 11 /* the engine could not do it; the run's message says why */
 
 /* Registration results, as self-registering controls report them. */
 #define DZV_S_OK ((int32_t)0)
@@ -196,6 +198,166 @@ DZV_API int32_t dzv_unregister_server(void);
 
 /* Path of the folder the registration files go to (static storage). */
 DZV_API const char* dzv_registration_folder(void);
+
+/* ---- Point arrays and prepared runs ----------------------------------
+ * Transforms arrays of points in memory, beside the control and without it.
+ *
+ * A run (dzv_run) says what to do: datum, kind and zone of each side, the
+ * model and how its parameters are obtained, the layout of the arrays and the
+ * number of threads. dzv_transform_points estimates the parameters on every
+ * call; dzv_prepare estimates them once into a prepared handle, and every call
+ * that names it in run->prepared applies exactly that set, however the points
+ * are split into chunks. A prepared handle does not change after dzv_prepare:
+ * any number of threads may use one at the same time, and distinct handles
+ * never share anything. The library keeps no state between calls.
+ *
+ * Failures: every entry point returns DZV_OK or an error code and never lets
+ * an exception or a signal out. The reason, in Spanish (UTF-8), goes to the
+ * caller's buffer run->message (message_size bytes, always NUL-terminated,
+ * cut if too small; left alone when the call succeeds), e.g. "Imposible
+ * calcular: solo 2 vértices a menos de 5000 m" with DZV_E_RUN_FAILED.
+ *
+ * Points: a point that cannot be transformed does not fail the call; its
+ * status says why and its output values are NaN. Results are the doubles that
+ * ProcesarTXT writes for the same points with the same run.
+ */
+
+/* Status of one point (status[i]). */
+#define DZV_POINT_TRANSFORMED 0
+#define DZV_POINT_NOT_FINITE 1     /* a coordinate is NaN or infinite */
+#define DZV_POINT_ZONE_INVALID 2   /* its own zone is not a whole number 1 to 60 */
+#define DZV_POINT_OUTSIDE_REGION 3 /* outside the served region (run->region_only) */
+#define DZV_POINT_OUT_OF_RANGE 4   /* a result beyond 1e8 or not finite ("fuera de rango") */
+#define DZV_POINT_OUTSIDE_GRID 5   /* outside the IGN grid (parametros 4) */
+#define DZV_POINT_OUTSIDE_GEOID 6  /* where the geoid has no value (orthometric heights) */
+
+/* Codes of the run's fields, as in the control's methods. */
+#define DZV_DATUM_ED50 14
+#define DZV_DATUM_ETRS89 19
+#define DZV_KIND_GEODETIC 1 /* longitude, latitude [decimal degrees], h */
+#define DZV_KIND_UTM 2      /* x, y, H [m] */
+#define DZV_KIND_GEOCENTRIC 3
+#define DZV_MODEL_HELMERT 0
+#define DZV_MODEL_MOLODENSKY 1
+#define DZV_MODEL_AFFINE 2
+#define DZV_MODEL_GRID 3 /* reported by dzv_prepared_parameters for parametros 4 */
+#define DZV_PARAMETERS_NATIONAL 0
+#define DZV_PARAMETERS_REGIONAL 1
+#define DZV_PARAMETERS_DISTANCE 2
+#define DZV_PARAMETERS_NEAREST 3
+#define DZV_PARAMETERS_GRID 4
+
+typedef struct dzv_prepared dzv_prepared;
+
+/* What to do. Set `size` to sizeof(dzv_run) (dzv_run_init does, and zeroes
+ * the rest): the library reads only the fields the caller's struct has, so
+ * later versions can add fields at the end, whose zero keeps the old meaning. */
+typedef struct dzv_run {
+    uint32_t size;
+    int32_t datum_a; /* DZV_DATUM_ED50 or DZV_DATUM_ETRS89 */
+    int32_t kind_a;  /* DZV_KIND_... */
+    double zone_a;   /* UTM zone 1..60; 0: each point's own, in its fourth column */
+    int32_t datum_b;
+    int32_t kind_b;
+    double zone_b;      /* UTM zone 1..60; 0: each point's natural zone */
+    int32_t model;      /* DZV_MODEL_HELMERT, _MOLODENSKY or _AFFINE (national: Helmert) */
+    int32_t parametros; /* DZV_PARAMETERS_... */
+    double seleccion;   /* metres (DISTANCE) or number of vertices (NEAREST) */
+    double origin_x;    /* centre of the vertex search, ED50 UTM zone 30 */
+    double origin_y;
+    int32_t origin_from_data; /* 1: the centre of the rectangle around the points
+                                 (dzv_transform_points and files), as quillon-cli does */
+    int32_t threads;          /* 0: one per processor; 1: the caller's thread only */
+    int32_t in_columns;       /* doubles per input point: 2 (c1 c2), 3 (c1 c2 c3) or 4
+                                 (c1 c2 c3 zone, UTM with zone_a 0); 0 means 3 */
+    int32_t out_columns;      /* doubles per output point: 2, 3 or 4 (c1 c2 c3 zone, UTM
+                                 output); 0 means 3 */
+    int32_t region_only;      /* 1: points outside the served region are refused */
+    /* The official IGN grid (parametros 4) and orthometric heights of UTM points. */
+    int32_t orthometric_heights; /* 1: H of UTM points through the geoid (h = H + N) */
+    const char* grid_path;       /* NTv2 grid; NULL or "": the bundled SPED2ETV2 */
+    const char* geoid_path;      /* GTX geoid; NULL or "": the bundled EGM08-REDNAP */
+    /* The parameters prepared by dzv_prepare for this same run, or NULL. */
+    const dzv_prepared* prepared;
+    /* The caller's buffer for the message of a failure. */
+    char* message;
+    size_t message_size;
+} dzv_run;
+
+/* Zeroes a run and sets its size. */
+DZV_API void dzv_run_init(dzv_run* run);
+
+/* Checks the run and estimates its parameters into a new handle (*prepared),
+ * to be released with dzv_release_prepared. The origin must be given
+ * (origin_from_data is refused: there are no points yet). */
+DZV_API int32_t dzv_prepare(const dzv_run* run, dzv_prepared** prepared);
+DZV_API void dzv_release_prepared(dzv_prepared* prepared);
+
+/* Transforms n points: in holds n * in_columns doubles, out receives n *
+ * out_columns doubles, status n codes (DZV_POINT_...). With run->prepared the
+ * run's other fields must be those the handle was prepared with (threads,
+ * columns, region_only and the message buffer may differ). in and out may be
+ * the same array when the columns are equal. */
+DZV_API int32_t dzv_transform_points(int64_t n, const double* in, double* out, int32_t* status,
+                                     const dzv_run* run);
+
+/* The rectangle around the points in ED50 UTM zone 30 (national set), as the
+ * centroid methods compute it: extent = {x_min, x_max, y_min, y_max}; *count
+ * points entered it (points with a non-finite coordinate or a bad zone do not).
+ * With no point the extent is {1e30, -1e30, 1e30, -1e30}. Reads datum_a,
+ * kind_a, zone_a and in_columns. */
+DZV_API int32_t dzv_points_extent(int64_t n, const double* in, const dzv_run* run, double extent[4],
+                                  int64_t* count);
+
+/* The prepared parameter set. `report` is the block the execution log gets
+ * for it; strings belong to the handle. */
+typedef struct dzv_parameters {
+    uint32_t size; /* sizeof(dzv_parameters), set by the caller */
+    int32_t model; /* the model applied: DZV_MODEL_..., GRID for parametros 4 */
+    double values[7];
+    double source_centroid[3]; /* geocentric X Y Z (affine: UTM 30 x y 0) */
+    double target_centroid[3];
+    double adjustment_error; /* "Error ajuste" [m]; NaN when there is none */
+    int32_t vertex_count;    /* vertices found by the search (dzv_prepared_vertex) */
+    int32_t used_count;      /* of those, the ones the estimation used */
+    const char* report;
+} dzv_parameters;
+DZV_API int32_t dzv_prepared_parameters(const dzv_prepared* prepared, dzv_parameters* parameters);
+
+/* Vertex `index` (0 .. vertex_count - 1) of the search, with its residual:
+ * its catalogue position on the target side minus its source position carried
+ * by the prepared set, in UTM zone 30. */
+typedef struct dzv_vertex {
+    uint32_t size; /* sizeof(dzv_vertex), set by the caller */
+    int32_t number;
+    const char* name;          /* UTF-8 */
+    int32_t used;              /* 0: left out as a blunder */
+    double source_x, source_y; /* catalogue, source datum, UTM zone 30 */
+    double target_x, target_y; /* catalogue, target datum */
+    double residual_x, residual_y;
+} dzv_vertex;
+DZV_API int32_t dzv_prepared_vertex(const dzv_prepared* prepared, int32_t index,
+                                    dzv_vertex* vertex);
+
+/* A prepared handle as text, to be stored or sent to another process and
+ * loaded there into a handle that gives the same results bit for bit. Save
+ * writes at most `size` bytes and sets *length to the whole text's length
+ * (call with size 0 to learn it); DZV_E_INVALID_ARGUMENT when it does not fit.
+ * Load reads `length` bytes. */
+DZV_API int32_t dzv_prepared_save(const dzv_prepared* prepared, char* buffer, size_t size,
+                                  size_t* length);
+DZV_API int32_t dzv_prepared_load(const char* text, size_t length, dzv_prepared** prepared,
+                                  char* message, size_t message_size);
+
+/* ProcesarTXT (format DZV_FILE_TXT) or ProcesarDXF (DZV_FILE_DXF) with a run:
+ * the input, output and log paths (log NULL: output + ".log"). On failure
+ * DZV_E_RUN_FAILED and the message; *log_written (when given) says whether the
+ * log holds the run's account. *rejected receives the point lines rejected. */
+#define DZV_FILE_TXT 1
+#define DZV_FILE_DXF 2
+DZV_API int32_t dzv_process_file(int32_t format, const char* entrada, const char* salida,
+                                 const char* registro, const dzv_run* run, int64_t* rejected,
+                                 int32_t* log_written);
 
 #ifdef __cplusplus
 }

@@ -56,16 +56,6 @@ std::string TripleText(const CoordTriple& t) {
     return out;
 }
 
-// Planimetric distance between where the national set puts a vertex's ED50
-// position and its catalogue ETRS89 position, zone 30.
-double NationalDeviation(const VertexRecord& v, const ParameterSet& national) {
-    double zone = kZone30;
-    const CoordTriple moved =
-        TransformPoint(CoordTriple(v.ed50_x, v.ed50_y, 0.0), kDatumEd50, kKindUtm, kZone30,
-                       kDatumEtrs89, kKindUtm, kZone30, national, kModelHelmert, zone);
-    return std::hypot(moved.c1 - v.etrs_x, moved.c2 - v.etrs_y);
-}
-
 // A vertex on one side: geodetic on its ellipsoid with h = 0 for the 3D
 // models (the catalogue heights are not used); the plane coordinates in the
 // geocentric triple for the affine model. The inverse projection is the
@@ -248,6 +238,14 @@ std::string DistanceText(double metres) {
 }
 
 } // namespace
+
+double NationalDeviation(const VertexRecord& v, const ParameterSet& national) {
+    double zone = kZone30;
+    const CoordTriple moved =
+        TransformPoint(CoordTriple(v.ed50_x, v.ed50_y, 0.0), kDatumEd50, kKindUtm, kZone30,
+                       kDatumEtrs89, kKindUtm, kZone30, national, kModelHelmert, zone);
+    return std::hypot(moved.c1 - v.etrs_x, moved.c2 - v.etrs_y);
+}
 
 bool AdjustParameters(const std::vector<DatumPoint>& source, const std::vector<DatumPoint>& target,
                       int model, ParameterSet& set, std::string& report) {

@@ -22,6 +22,11 @@ inline constexpr int kParametersGrid = 4;
 // catalogue ETRS89 position is a blunder and takes no part in an estimation.
 inline constexpr double kBlunderLimit = 10.0; // metres, planimetric
 
+// Planimetric distance between where the national set (ED50 -> ETRS89) puts a
+// vertex's ED50 position and its catalogue ETRS89 position, UTM zone 30: a
+// vertex farther than kBlunderLimit is a blunder.
+double NationalDeviation(const VertexRecord& v, const ParameterSet& national);
+
 // Builds the run's parameter set. `model` is replaced by Helmert for the
 // national set and by kModelGrid for the grid. (c1, c2, c3, zone) is the
 // search centre, in datum_in / kind_in unless centre_is_catalogue (then ED50

@@ -81,3 +81,8 @@ write("fuzz_dzv_invoke", "centroide-buscar-obtener",
                 ("i4", 14), ("i4", 2)]) + call(19, [("i4", 2)]))
 write("fuzz_dzv_invoke", "txt-a-dxf", bytes([0]) + call(20, [("s", 0), ("s", 3), ("i4", 2)]))
 write("fuzz_dzv_invoke", "mismo-archivo", bytes([0]) + call(20, [("s", 0), ("s", 7), ("i4", 2)]))
+
+# Saved prepared runs (the national set, a local affine fit), as
+# dzv_prepared_save writes them.
+for saved in sorted((pathlib.Path(__file__).parent / "prepared").glob("*.txt")):
+    write("fuzz_prepared_load", saved.stem, saved.read_bytes())

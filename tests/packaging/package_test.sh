@@ -3,8 +3,9 @@
 # throw-away root (dpkg -x: what apt-get install would put in place, without
 # touching the machine) and uses the unpacked files as a user and a developer
 # would: quillon-cli on the published vertices, the C example built with
-# pkg-config and with find_package(Dezadiravevava), and the desktop program's
-# --version and --help without a display.
+# pkg-config and with find_package(Dezadiravevava), the Python module on the
+# same vertices, and the desktop program's --version and --help without a
+# display.
 # Usage: package_test.sh BUILD_DIR SOURCE_DIR
 set -euo pipefail
 build=$(cd "$1" && pwd)
@@ -88,6 +89,26 @@ cmake --build "$work/cmake-build" >/dev/null || fail "the C example built with C
 grep -q '^20 puntos, centroide ED50 UTM 30: ' \
     <(LD_LIBRARY_PATH=$libdir "$work/cmake-build/centroide" "$source/data/muestra_ed50_utm.txt") ||
     fail "the C example built with CMake"
+
+# The Python module as installed, with Debian's interpreter: the published
+# vertices through an array, the same as quillon-cli printed.
+python_dir=$root/usr/lib/python3/dist-packages
+for file in quillon/__init__.py quillon/geopandas.py quillon/dask.py quillon/py.typed \
+    quillon/_quillon.pyi; do
+    [ -e "$python_dir/$file" ] || fail "the package has no /usr/lib/python3/dist-packages/$file"
+done
+ls "$python_dir"/quillon/_quillon.*.so >/dev/null 2>&1 || fail "the package has no quillon/_quillon*.so"
+grep -q "^ Depends:.*python3-numpy" "$work/control" || fail "Depends does not name python3-numpy"
+got=$(cd "$work" && PYTHONPATH=$python_dir LD_LIBRARY_PATH=$libdir /usr/bin/python3 -c '
+import sys, numpy, quillon
+assert quillon.__file__.startswith(sys.argv[1]), quillon.__file__
+points = numpy.loadtxt(sys.argv[2])[:2, :3]
+out, status = quillon.Transformacion(("ED50", "utm", 30), ("ETRS89", "utm", 30)).transformar(points)
+assert (status == quillon.Estado.TRANSFORMADO).all()
+for x, y, h in out:
+    print(f"{x:.3f}\t{y:.3f}\t{h:.3f}\t30.")
+' "$python_dir" "$source/data/published_vertices_ed50.txt") || fail "import quillon from the package"
+[ "$got" = "$expected" ] || fail "quillon from Python printed: $got"
 
 # The desktop program answers --version and --help without a display.
 version=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM LD_LIBRARY_PATH=$libdir \

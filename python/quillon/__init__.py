@@ -1,0 +1,394 @@
+"""Quillon: coordenadas entre ED50 y ETRS89 en Andalucía con el motor Dezadiravevava.
+
+Transforma matrices de puntos (NumPy) con los parámetros nacionales, los regionales o
+una transformación local estimada a partir de los vértices geodésicos del catálogo, y
+procesa archivos de puntos TXT y dibujos DXF como ``quillon-cli``::
+
+    import numpy as np, quillon
+    t = quillon.Transformacion(origen=("ED50", "utm", 30), destino=("ETRS89", "utm", 30),
+                               parametros="vecinos", seleccion=5, centro=(370000, 4150000))
+    salida, estado = t.transformar(np.array([[235171.041, 4142124.422, 42.0]]))
+
+Los submódulos ``quillon.geopandas`` y ``quillon.dask`` llevan la transformación a
+GeoDataFrames y a DataFrames de Dask repartidos entre varias máquinas.
+"""
+
+from __future__ import annotations
+
+import enum
+import os
+from dataclasses import dataclass
+from typing import Any, Dict, Optional, Sequence, Tuple, Union
+
+import numpy as np
+
+from ._quillon import ARCHIVO_DXF, ARCHIVO_TXT, ErrorQuillon, Preparada, extension, procesar_archivo
+
+__all__ = [
+    "ErrorQuillon",
+    "Estado",
+    "Parametros",
+    "ResultadoArchivo",
+    "Transformacion",
+    "Vertice",
+    "centro",
+    "procesar_dxf",
+    "procesar_txt",
+]
+
+Sistema = Union[Tuple[str, str], Tuple[str, str, Optional[int]]]
+
+_DATUMS = {"ED50": 14, "ETRS89": 19}
+_TIPOS = {"geodesicas": 1, "utm": 2, "geocentricas": 3}
+_MODELOS = {"helmert": 0, "molodensky": 1, "afin": 2}
+_PARAMETROS = {"nacionales": 0, "regionales": 1, "distancia": 2, "vecinos": 3, "rejilla": 4}
+_MODELO_REJILLA = 3
+
+
+class Estado(enum.IntEnum):
+    """Estado de cada punto de ``Transformacion.transformar``."""
+
+    TRANSFORMADO = 0
+    NO_FINITO = 1  # una coordenada es NaN o infinita
+    HUSO_NO_VALIDO = 2  # el huso del punto no es un entero de 1 a 60
+    FUERA_DE_REGION = 3  # fuera de Andalucía (con solo_region=True)
+    FUERA_DE_RANGO = 4  # un resultado mayor que 1e8 o no finito
+    FUERA_DE_REJILLA = 5  # fuera de la rejilla oficial del IGN
+    FUERA_DEL_GEOIDE = 6  # donde el geoide no tiene valor
+
+
+@dataclass(frozen=True)
+class Vertice:
+    """Un vértice del catálogo hallado por la búsqueda, con su residuo.
+
+    Coordenadas UTM huso 30 en metros: ``origen_*`` y ``destino_*`` del catálogo en el
+    datum de origen y en el de destino; ``residuo_*`` es el destino del catálogo menos
+    el origen transformado con los parámetros estimados.
+    """
+
+    numero: int
+    nombre: str
+    usado: bool  # False: descartado por error grosero
+    origen_x: float
+    origen_y: float
+    destino_x: float
+    destino_y: float
+    residuo_x: float
+    residuo_y: float
+
+
+@dataclass(frozen=True)
+class Parametros:
+    """El conjunto de parámetros preparado: los siete valores del modelo, los
+    centroides a los que se reducen, el error de ajuste, el bloque del registro de
+    ejecución y los vértices de la estimación con sus residuos."""
+
+    modelo: str  # "helmert", "molodensky", "afin" o "rejilla"
+    valores: Tuple[float, ...]
+    centroide_origen: Tuple[float, float, float]
+    centroide_destino: Tuple[float, float, float]
+    error_ajuste: float  # metros; NaN sin ajuste (parámetros nacionales)
+    informe: str
+    vertices: Tuple[Vertice, ...]
+
+
+@dataclass(frozen=True)
+class ResultadoArchivo:
+    """Lo que deja ``procesar_txt`` o ``procesar_dxf``."""
+
+    salida: str
+    registro: str
+    rechazadas: int  # líneas de puntos no transformadas (el registro dice por qué)
+
+
+def _sistema(valor: Sistema, lado: str) -> Tuple[int, int, float]:
+    if not isinstance(valor, (tuple, list)) or len(valor) not in (2, 3):
+        raise ValueError(f"{lado}: se espera (datum, tipo) o (datum, tipo, huso)")
+    datum, tipo = str(valor[0]).upper(), str(valor[1]).lower()
+    if datum not in _DATUMS:
+        raise ValueError(f"{lado}: datum desconocido: {valor[0]} (ED50 o ETRS89)")
+    if tipo not in _TIPOS:
+        raise ValueError(
+            f"{lado}: tipo de coordenadas desconocido: {valor[1]} (geocentricas, geodesicas o utm)"
+        )
+    huso = valor[2] if len(valor) == 3 else None  # type: ignore[misc]
+    if huso is not None and _TIPOS[tipo] != 2:
+        raise ValueError(f"{lado}: solo las coordenadas UTM llevan huso")
+    return _DATUMS[datum], _TIPOS[tipo], 0.0 if huso is None else float(huso)
+
+
+def _ejecucion(
+    origen: Sistema,
+    destino: Sistema,
+    parametros: str = "nacionales",
+    seleccion: Optional[float] = None,
+    centro: Optional[Tuple[float, float]] = None,
+    modelo: str = "helmert",
+    alturas_ortometricas: bool = False,
+    rejilla: Optional[str] = None,
+    geoide: Optional[str] = None,
+) -> Dict[str, Any]:
+    """Los campos de la ejecución del motor (dzv_run) a partir de sus nombres."""
+    datum_a, tipo_a, huso_a = _sistema(origen, "origen")
+    datum_b, tipo_b, huso_b = _sistema(destino, "destino")
+    if parametros not in _PARAMETROS:
+        raise ValueError(
+            f"elección de parámetros desconocida: {parametros} "
+            "(nacionales, regionales, distancia, vecinos o rejilla)"
+        )
+    if modelo not in _MODELOS:
+        raise ValueError(f"modelo desconocido: {modelo} (helmert, molodensky o afin)")
+    local = parametros in ("distancia", "vecinos")
+    if local and seleccion is None:
+        raise ValueError(f"con parametros='{parametros}' hace falta seleccion")
+    campos: Dict[str, Any] = {
+        "datum_a": datum_a,
+        "kind_a": tipo_a,
+        "zone_a": huso_a,
+        "datum_b": datum_b,
+        "kind_b": tipo_b,
+        "zone_b": huso_b,
+        "model": _MODELOS[modelo],
+        "parametros": _PARAMETROS[parametros],
+        "seleccion": float(seleccion) if local and seleccion is not None else 0.0,
+        "origin_x": 0.0,
+        "origin_y": 0.0,
+        "origin_from_data": 0,
+        "orthometric_heights": 1 if alturas_ortometricas else 0,
+        "grid_path": os.fspath(rejilla) if rejilla else "",
+        "geoid_path": os.fspath(geoide) if geoide else "",
+    }
+    if centro is not None:
+        campos["origin_x"], campos["origin_y"] = float(centro[0]), float(centro[1])
+    elif local:
+        campos["origin_from_data"] = 1
+    return campos
+
+
+def _columnas_entrada(campos: Dict[str, Any]) -> str:
+    if campos["kind_a"] == 2 and campos["zone_a"] < 1:
+        return "4 columnas (x, y, H, huso)"
+    if campos["kind_a"] == 3:
+        return "3 columnas (X, Y, Z)"
+    return "2 o 3 columnas"
+
+
+def centro(puntos: Any, origen: Sistema) -> Tuple[float, float]:
+    """El centro del rectángulo que encuadra los puntos en ED50 UTM huso 30: el origen
+    de la búsqueda de vértices que ``quillon-cli`` toma si no se le da ``--origen``."""
+    campos = _ejecucion(origen, ("ED50", "utm", 30))
+    x_min, x_max, y_min, y_max, cuenta = extension(np.asarray(puntos, dtype=np.float64), campos)
+    if cuenta == 0:
+        raise ValueError("ningún punto válido del que tomar el centro")
+    return ((x_min + x_max) * 0.5, (y_min + y_max) * 0.5)
+
+
+class Transformacion:
+    """Una transformación de ``origen`` a ``destino`` con sus parámetros preparados una
+    sola vez.
+
+    ``origen`` y ``destino`` son ``(datum, tipo)`` o ``(datum, "utm", huso)``: datum
+    "ED50" o "ETRS89", tipo "geodesicas" (longitud, latitud en grados decimales, h),
+    "utm" (x, y, H) o "geocentricas" (X, Y, Z). Sin huso, una entrada UTM lleva el de
+    cada punto en una cuarta columna y una salida UTM toma el huso natural de cada punto
+    (y lo añade como última columna).
+
+    ``parametros``: "nacionales" (EPSG:1632, Helmert), "regionales" (los 180 vértices del
+    catálogo), "distancia" (los vértices a menos de ``seleccion`` metros de ``centro``)
+    o "vecinos" (los ``seleccion`` vértices más cercanos a ``centro``); ``centro`` en ED50
+    UTM huso 30 (véase ``quillon.centro``). ``modelo``: "helmert", "molodensky" o "afin".
+    "rejilla" aplica la rejilla oficial del IGN SPED2ETV2 (o la NTv2 ``rejilla``; el
+    modelo no se usa); los puntos fuera de ella dan ``Estado.FUERA_DE_REJILLA``.
+    ``alturas_ortometricas``: la H de los puntos UTM se relaciona con la altura elipsoidal
+    ETRS89 por el geoide EGM08-REDNAP (o el GTX ``geoide``), h = H + N.
+    ``hilos``: hilos de cada llamada (0: uno por procesador). ``solo_region``: los puntos
+    fuera de Andalucía no se transforman (``Estado.FUERA_DE_REGION``).
+
+    Una Transformacion se puede copiar con pickle: la copia lleva los mismos parámetros,
+    sin estimarlos de nuevo, y da los mismos resultados bit a bit.
+    """
+
+    def __init__(
+        self,
+        origen: Sistema,
+        destino: Sistema,
+        parametros: str = "nacionales",
+        seleccion: Optional[float] = None,
+        centro: Optional[Tuple[float, float]] = None,
+        modelo: str = "helmert",
+        hilos: int = 0,
+        solo_region: bool = False,
+        alturas_ortometricas: bool = False,
+        rejilla: Optional[str] = None,
+        geoide: Optional[str] = None,
+    ) -> None:
+        if parametros in ("distancia", "vecinos") and centro is None:
+            raise ValueError(
+                f"con parametros='{parametros}' hace falta centro (véase quillon.centro)"
+            )
+        self._campos = _ejecucion(
+            origen, destino, parametros, seleccion, centro, modelo,
+            alturas_ortometricas, rejilla, geoide,
+        )
+        self.origen = tuple(origen)
+        self.destino = tuple(destino)
+        self.hilos = int(hilos)
+        self.solo_region = bool(solo_region)
+        self._preparada = Preparada(self._campos)
+
+    def columnas_salida(self, columnas_entrada: int) -> int:
+        """Columnas de la salida para una entrada de tantas columnas: las coordenadas
+        (sin la altura si la entrada no la tiene) y el huso si la salida es UTM sin huso."""
+        coordenadas = 2 if columnas_entrada == 2 else 3
+        if self._campos["kind_b"] == 3:
+            coordenadas = 3
+        huso = 1 if self._campos["kind_b"] == 2 and self._campos["zone_b"] < 1 else 0
+        return coordenadas + huso
+
+    def transformar(self, puntos: Any) -> Tuple[np.ndarray, np.ndarray]:
+        """Transforma una matriz N×2, N×3 (o N×4 con el huso de cada punto UTM).
+
+        Devuelve ``(salida, estado)``: la salida en float64 con NaN en los puntos no
+        transformados, y ``estado`` (int32, valores de ``Estado``) de cada punto. Los
+        valores son los que ``quillon-cli txt`` escribe para los mismos puntos. El
+        intérprete queda libre (sin GIL) mientras el motor trabaja.
+        """
+        matriz = np.asarray(puntos, dtype=np.float64)
+        if matriz.ndim != 2 or matriz.shape[1] not in (2, 3, 4):
+            raise ValueError(
+                f"se espera una matriz N×2, N×3 o N×4; {_columnas_entrada(self._campos)} "
+                f"para este origen, y se ha recibido la forma {matriz.shape}"
+            )
+        return self._preparada.transformar(
+            matriz, self.columnas_salida(matriz.shape[1]), self.hilos, self.solo_region
+        )
+
+    @property
+    def parametros(self) -> Parametros:
+        """El conjunto estimado (o el nacional) y los residuos en cada vértice."""
+        modelo, valores, origen, destino, error, informe, vertices = self._preparada.parametros()
+        nombres = {v: k for k, v in _MODELOS.items()}
+        nombres[_MODELO_REJILLA] = "rejilla"
+        return Parametros(
+            modelo=nombres[modelo],
+            valores=tuple(valores),
+            centroide_origen=origen,
+            centroide_destino=destino,
+            error_ajuste=error,
+            informe=informe,
+            vertices=tuple(Vertice(*v) for v in vertices),
+        )
+
+    @property
+    def epsg_destino(self) -> Optional[int]:
+        """El código EPSG del sistema de destino, si tiene uno solo: ETRS89 UTM 29, 30 y
+        31 (25829-25831), ETRS89 geodésicas (4258), ED50 UTM (23029-23031), ED50
+        geodésicas (4230); None para una salida UTM sin huso fijo o geocéntrica."""
+        datum, tipo, huso = (
+            self._campos["datum_b"], self._campos["kind_b"], self._campos["zone_b"],
+        )
+        if tipo == 1:
+            return 4258 if datum == 19 else 4230
+        if tipo == 2 and huso >= 1:
+            return (25800 if datum == 19 else 23000) + int(huso)
+        return None
+
+    def __getstate__(self) -> Dict[str, Any]:
+        return {
+            "campos": self._campos,
+            "origen": self.origen,
+            "destino": self.destino,
+            "hilos": self.hilos,
+            "solo_region": self.solo_region,
+            "preparada": self._preparada.guardar(),
+        }
+
+    def __setstate__(self, estado: Dict[str, Any]) -> None:
+        self._campos = estado["campos"]
+        self.origen = estado["origen"]
+        self.destino = estado["destino"]
+        self.hilos = estado["hilos"]
+        self.solo_region = estado["solo_region"]
+        self._preparada = Preparada(self._campos, estado["preparada"])
+
+    def __repr__(self) -> str:
+        return f"Transformacion(origen={self.origen!r}, destino={self.destino!r})"
+
+
+def _procesar(
+    formato: int,
+    entrada: Union[str, "os.PathLike[str]"],
+    salida: Union[str, "os.PathLike[str]"],
+    origen: Sistema,
+    destino: Sistema,
+    parametros: str,
+    seleccion: Optional[float],
+    centro: Optional[Tuple[float, float]],
+    modelo: str,
+    registro: Optional[Union[str, "os.PathLike[str]"]],
+    alturas_ortometricas: bool,
+    rejilla: Optional[str],
+    geoide: Optional[str],
+) -> ResultadoArchivo:
+    campos = _ejecucion(
+        origen, destino, parametros, seleccion, centro, modelo,
+        alturas_ortometricas, rejilla, geoide,
+    )
+    entrada, salida = os.fspath(entrada), os.fspath(salida)
+    registro = os.fspath(registro) if registro is not None else salida + ".log"
+    codigo, mensaje, rechazadas, escrito = procesar_archivo(
+        formato, entrada, salida, registro, campos
+    )
+    if codigo != 0:
+        error = ErrorQuillon(mensaje)
+        error.codigo = codigo
+        error.registro = registro if escrito else None
+        raise error
+    return ResultadoArchivo(salida=salida, registro=registro, rechazadas=rechazadas)
+
+
+def procesar_txt(
+    entrada: Union[str, "os.PathLike[str]"],
+    salida: Union[str, "os.PathLike[str]"],
+    origen: Sistema,
+    destino: Sistema,
+    parametros: str = "nacionales",
+    seleccion: Optional[float] = None,
+    centro: Optional[Tuple[float, float]] = None,
+    modelo: str = "helmert",
+    registro: Optional[Union[str, "os.PathLike[str]"]] = None,
+    alturas_ortometricas: bool = False,
+    rejilla: Optional[str] = None,
+    geoide: Optional[str] = None,
+) -> ResultadoArchivo:
+    """Transforma un archivo de puntos TXT como ``quillon-cli txt``: el registro va a
+    ``registro`` (por defecto ``salida + ".log"``) y, sin ``centro``, la búsqueda de
+    vértices se centra en el rectángulo que encuadra los datos. Las líneas que no se
+    pueden leer enteras no se transforman y se cuentan en ``rechazadas``. Un fallo lanza
+    ``ErrorQuillon`` con el motivo; su atributo ``registro`` nombra el registro si se
+    ha escrito. Si falla, los archivos anteriores quedan como estaban."""
+    return _procesar(
+        ARCHIVO_TXT, entrada, salida, origen, destino, parametros, seleccion, centro,
+        modelo, registro, alturas_ortometricas, rejilla, geoide,
+    )
+
+
+def procesar_dxf(
+    entrada: Union[str, "os.PathLike[str]"],
+    salida: Union[str, "os.PathLike[str]"],
+    origen: Sistema,
+    destino: Sistema,
+    parametros: str = "nacionales",
+    seleccion: Optional[float] = None,
+    centro: Optional[Tuple[float, float]] = None,
+    modelo: str = "helmert",
+    registro: Optional[Union[str, "os.PathLike[str]"]] = None,
+    alturas_ortometricas: bool = False,
+    rejilla: Optional[str] = None,
+    geoide: Optional[str] = None,
+) -> ResultadoArchivo:
+    """Transforma un dibujo DXF como ``quillon-cli dxf`` (véase ``procesar_txt``)."""
+    return _procesar(
+        ARCHIVO_DXF, entrada, salida, origen, destino, parametros, seleccion, centro,
+        modelo, registro, alturas_ortometricas, rejilla, geoide,
+    )

@@ -1,0 +1,137 @@
+"""Tablas de puntos de Dask, repartidas entre los procesos o las máquinas de un clúster.
+
+    from dask.distributed import Client
+    import dask.dataframe as dd, quillon.dask
+    client = Client("tcp://planificador.ejemplo:8786")
+    puntos = dd.read_csv("archivo/hoja_*.csv")             # columnas x, y, h
+    nuevos = quillon.dask.transformar(puntos, columnas=("x", "y", "h"),
+                                      origen=("ED50", "utm", 30), destino=("ETRS89", "utm", 30),
+                                      parametros="vecinos", seleccion=10)
+    nuevos.to_csv("etrs89/hoja_*.csv")
+
+Los parámetros se estiman una sola vez, en el cliente; el conjunto preparado viaja a
+los trabajadores una vez (una ``Transformacion`` se copia con pickle sin estimarse de
+nuevo) y cada partición se transforma con él: el resultado es el mismo, bit a bit, que
+el de un solo proceso sobre la tabla entera.
+"""
+
+from __future__ import annotations
+
+from typing import Any, Optional, Sequence, Tuple
+
+import numpy as np
+import pandas as pd
+
+from . import Sistema, Transformacion, _ejecucion, extension
+
+__all__ = ["centro", "transformar"]
+
+
+def _extension_particion(particion: pd.DataFrame, columnas: Sequence[str], campos: dict) -> pd.DataFrame:
+    puntos = particion[list(columnas)].to_numpy(dtype=np.float64)
+    x_min, x_max, y_min, y_max, cuenta = extension(puntos, campos)
+    return pd.DataFrame(
+        {"x_min": [x_min], "x_max": [x_max], "y_min": [y_min], "y_max": [y_max], "cuenta": [cuenta]}
+    )
+
+
+def centro(ddf: Any, columnas: Sequence[str], origen: Sistema) -> Tuple[float, float]:
+    """El centro del rectángulo que encuadra los puntos de todas las particiones en
+    ED50 UTM huso 30: el de ``quillon.centro`` sobre la tabla entera."""
+    campos = _ejecucion(origen, ("ED50", "utm", 30))
+    meta = pd.DataFrame(
+        {
+            "x_min": pd.Series(dtype="float64"),
+            "x_max": pd.Series(dtype="float64"),
+            "y_min": pd.Series(dtype="float64"),
+            "y_max": pd.Series(dtype="float64"),
+            "cuenta": pd.Series(dtype="int64"),
+        }
+    )
+    partes = ddf.map_partitions(_extension_particion, list(columnas), campos, meta=meta).compute()
+    if partes["cuenta"].sum() == 0:
+        raise ValueError("ningún punto válido del que tomar el centro")
+    return (
+        (partes["x_min"].min() + partes["x_max"].max()) * 0.5,
+        (partes["y_min"].min() + partes["y_max"].max()) * 0.5,
+    )
+
+
+_centro_de_la_tabla = centro
+
+
+def _transformar_particion(
+    particion: pd.DataFrame,
+    transformacion: Transformacion,
+    columnas: Sequence[str],
+    salida: Sequence[str],
+    estado: Optional[str],
+) -> pd.DataFrame:
+    puntos = particion[list(columnas)].to_numpy(dtype=np.float64)
+    nuevos, codigos = transformacion.transformar(puntos)
+    resultado = particion.copy()
+    for k, nombre in enumerate(salida):
+        resultado[nombre] = nuevos[:, k]
+    if estado:
+        resultado[estado] = codigos
+    return resultado
+
+
+def transformar(
+    ddf: Any,
+    columnas: Sequence[str] = ("x", "y", "h"),
+    origen: Sistema = ("ED50", "utm", 30),
+    destino: Sistema = ("ETRS89", "utm", 30),
+    parametros: str = "nacionales",
+    seleccion: Optional[float] = None,
+    centro: Optional[Tuple[float, float]] = None,
+    modelo: str = "helmert",
+    solo_region: bool = False,
+    transformacion: Optional[Transformacion] = None,
+    columnas_salida: Optional[Sequence[str]] = None,
+    estado: Optional[str] = "estado",
+) -> Any:
+    """Un DataFrame de Dask con las ``columnas`` de cada partición transformadas.
+
+    ``columnas``: las coordenadas (2 o 3 nombres, o 4 con el huso de cada punto de una
+    entrada UTM sin huso). Los resultados sustituyen a esas columnas, o van a
+    ``columnas_salida`` (con una más, el huso, si el destino es UTM sin huso), y la
+    columna ``estado`` recibe el ``quillon.Estado`` de cada punto (``None``: sin ella).
+    Para una transformación local sin ``centro``, la búsqueda se centra en el
+    rectángulo que encuadra todos los puntos (una pasada previa por los datos), como
+    hace ``quillon-cli``. Con ``transformacion`` se usa esa y se ignoran los demás
+    argumentos de la transformación. Cada partición se transforma en un hilo del
+    trabajador: el paralelismo es el del clúster.
+    """
+    import dask
+
+    columnas = list(columnas)
+    if transformacion is None:
+        if parametros in ("distancia", "vecinos") and centro is None:
+            centro = _centro_de_la_tabla(ddf, columnas, origen)
+        transformacion = Transformacion(
+            origen, destino, parametros=parametros, seleccion=seleccion, centro=centro,
+            modelo=modelo, hilos=1, solo_region=solo_region,
+        )
+    n_salida = transformacion.columnas_salida(len(columnas))
+    if columnas_salida is None:
+        columnas_salida = columnas[:3][:n_salida]
+        if n_salida > len(columnas_salida):
+            columnas_salida = columnas_salida + ["huso"]
+    columnas_salida = list(columnas_salida)
+    if len(columnas_salida) != n_salida:
+        raise ValueError(
+            f"esta transformación da {n_salida} columnas y columnas_salida nombra "
+            f"{len(columnas_salida)}"
+        )
+    meta = ddf._meta.copy()
+    for nombre in columnas_salida:
+        meta[nombre] = pd.Series(dtype="float64")
+    if estado:
+        meta[estado] = pd.Series(dtype="int32")
+    # Una sola copia del conjunto preparado en el grafo: cada trabajador la recibe
+    # una vez, no una por partición.
+    preparada = dask.delayed(transformacion, pure=True)
+    return ddf.map_partitions(
+        _transformar_particion, preparada, columnas, columnas_salida, estado, meta=meta
+    )

@@ -1,0 +1,301 @@
+"""quillon.Transformacion against quillon-cli on the same points (to the last written
+decimal), against PROJ's values for the national set, and the module's contract: the
+status of each point, the engine's messages as exceptions, copies made with pickle, the
+interpreter left free while the engine works."""
+
+import pickle
+import threading
+import time
+
+import numpy as np
+import pytest
+
+import quillon
+from conftest import DATA, point_line, read_point_file, read_reference, run_cli, write_point_file
+
+
+def cli_side(flag: str, system) -> list:
+    datum, kind = system[0], system[1]
+    args = [f"--datum-{flag}", datum, f"--tipo-{flag}", kind]
+    if len(system) == 3 and system[2] is not None:
+        args += [f"--huso-{flag}", str(system[2])]
+    return args
+
+
+# Runs of the sample point file (ED50 UTM, the zone of each point in field 5) and
+# of the ETRS89 geodetic points of the PROJ table, each through quillon-cli txt and
+# through the array call. Local choices search around quillon-cli's own default
+# centre, which quillon.centro gives.
+RUNS = [
+    ("national, natural zones", ("ED50", "utm"), ("ETRS89", "utm"), "nacionales", None, "helmert"),
+    ("5 nearest, zone 30", ("ED50", "utm"), ("ETRS89", "utm", 30), "vecinos", 5, "helmert"),
+    ("within 60 km, affine", ("ED50", "utm"), ("ETRS89", "geodesicas"), "distancia", 60000, "afin"),
+    ("regional Molodensky", ("ED50", "utm"), ("ETRS89", "geocentricas"), "regionales", None, "molodensky"),
+    ("10 nearest, zone 29", ("ED50", "utm"), ("ETRS89", "utm", 29), "vecinos", 10, "molodensky"),
+    ("ETRS89 geodetic to ED50 UTM", ("ETRS89", "geodesicas"), ("ED50", "utm"), "vecinos", 4, "helmert"),
+    ("ETRS89 geodetic to ED50 geocentric", ("ETRS89", "geodesicas"), ("ED50", "geocentricas"), "nacionales", None, "helmert"),
+    ("IGN grid, natural zones", ("ED50", "utm"), ("ETRS89", "utm"), "rejilla", None, "helmert"),
+    ("IGN grid and geoid to geodetic", ("ED50", "utm"), ("ETRS89", "geodesicas"), "rejilla", None, "geoide"),
+    ("IGN grid and geoid, ETRS89 to ED50 UTM", ("ETRS89", "geodesicas"), ("ED50", "utm", 30), "rejilla", None, "geoide"),
+]
+
+
+def input_points(origin, tmp_path):
+    """The input file of a run and its points as the array call takes them."""
+    if origin[1] == "utm":
+        path = DATA / "muestra_ed50_utm.txt"
+        numbers, rows = read_point_file(path, 4)  # x, y, H, zone
+        return path, numbers, rows
+    table = read_reference("national_epsg1632.tsv")
+    rows = np.column_stack([table["etrs_lon"], table["etrs_lat"], table["etrs_h"]])
+    numbers = list(range(1, len(rows) + 1))
+    path = tmp_path / "etrs89_geodesicas.txt"
+    write_point_file(path, "ETRS89 geodesicas", numbers, rows)
+    return path, numbers, rows
+
+
+@pytest.mark.parametrize("name,origin,target,choice,selection,model", RUNS, ids=[r[0] for r in RUNS])
+def test_arrays_equal_quillon_cli_to_the_last_decimal(cli, tmp_path, name, origin, target, choice, selection, model):
+    path, numbers, rows = input_points(origin, tmp_path)
+    out_path = tmp_path / "salida.txt"
+    # "geoide": the grid with orthometric heights through the bundled geoid.
+    heights = model == "geoide"
+    model = "helmert" if heights else model
+    args = ["txt", path, out_path, *cli_side("a", origin), *cli_side("b", target),
+            "--parametros", choice, "--modelo", model]
+    if selection is not None:
+        args += ["--seleccion", str(selection)]
+    if heights:
+        args += ["--geoide"]
+    result = run_cli(cli, *args)
+    assert result.returncode == 0, result.stderr
+
+    centre = quillon.centro(rows, origin) if choice in ("vecinos", "distancia") else None
+    t = quillon.Transformacion(origen=origin, destino=target, parametros=choice,
+                               seleccion=selection, centro=centre, modelo=model,
+                               alturas_ortometricas=heights)
+    out, status = t.transformar(rows)
+    assert (status == quillon.Estado.TRANSFORMADO).all()
+    kind = target[1]
+    if kind == "utm" and len(target) == 3:
+        out = np.column_stack([out, np.full(len(out), float(target[2]))])
+    expected = out_path.read_bytes().decode("cp1252").split("\r\n")[1:-1]
+    assert [point_line(n, v, kind) for n, v in zip(numbers, out)] == expected
+
+
+def test_national_set_against_proj():
+    """ED50 geodetic points carried by EPSG:1632 with PROJ (tests/data): geocentric
+    to 0.2 mm, geodetic to 1e-9 degrees, UTM zone 30 and the natural zone to 1 mm."""
+    table = read_reference("national_epsg1632.tsv")
+    ed50 = np.column_stack([table["ed50_lon"], table["ed50_lat"], table["ed50_h"]])
+    geocentric, status = quillon.Transformacion(("ED50", "geodesicas"), ("ETRS89", "geocentricas")).transformar(ed50)
+    assert (status == 0).all()
+    np.testing.assert_allclose(geocentric[:, 0], table["etrs_X"], rtol=0, atol=2e-4)
+    np.testing.assert_allclose(geocentric[:, 1], table["etrs_Y"], rtol=0, atol=2e-4)
+    np.testing.assert_allclose(geocentric[:, 2], table["etrs_Z"], rtol=0, atol=2e-4)
+
+    geodetic, _ = quillon.Transformacion(("ED50", "geodesicas"), ("ETRS89", "geodesicas")).transformar(ed50)
+    np.testing.assert_allclose(geodetic[:, 0], table["etrs_lon"], rtol=0, atol=1e-9)
+    np.testing.assert_allclose(geodetic[:, 1], table["etrs_lat"], rtol=0, atol=1e-9)
+    np.testing.assert_allclose(geodetic[:, 2], table["etrs_h"], rtol=0, atol=2e-4)
+
+    zone30, _ = quillon.Transformacion(("ED50", "geodesicas"), ("ETRS89", "utm", 30)).transformar(ed50)
+    assert zone30.shape == (len(ed50), 3)
+    np.testing.assert_allclose(zone30[:, 0], table["etrs_utm30_x"], rtol=0, atol=1e-3)
+    np.testing.assert_allclose(zone30[:, 1], table["etrs_utm30_y"], rtol=0, atol=1e-3)
+
+    natural, _ = quillon.Transformacion(("ED50", "geodesicas"), ("ETRS89", "utm")).transformar(ed50)
+    assert natural.shape == (len(ed50), 4)
+    np.testing.assert_array_equal(natural[:, 3], table["etrs_zone"])
+    np.testing.assert_allclose(natural[:, 0], table["etrs_utm_x"], rtol=0, atol=1e-3)
+    np.testing.assert_allclose(natural[:, 1], table["etrs_utm_y"], rtol=0, atol=1e-3)
+
+
+def test_points_forced_into_another_zone_against_proj():
+    """ED50 geodetic points on the ellipsoid (a pair of columns: h = 0) carried to
+    ETRS89 UTM zones 29 and 30 whatever their longitude, by PROJ (tests/data), within
+    the 4.5 degrees from the central meridian where the projection series holds 1 mm."""
+    table = read_reference("forced_zones_epsg1632.tsv")
+    pairs = np.column_stack([table["ed50_lon"], table["ed50_lat"]])
+    for zone in (29, 30):
+        near = np.abs(pairs[:, 0] - (6 * zone - 183)) <= 4.5
+        assert near.sum() >= 10
+        out, status = quillon.Transformacion(("ED50", "geodesicas"), ("ETRS89", "utm", zone)).transformar(pairs[near])
+        assert (status == 0).all() and out.shape == (near.sum(), 2)
+        np.testing.assert_allclose(out[:, 0], table[f"etrs_utm{zone}_x"][near], rtol=0, atol=1e-3)
+        np.testing.assert_allclose(out[:, 1], table[f"etrs_utm{zone}_y"][near], rtol=0, atol=1e-3)
+
+
+def test_ign_grid_and_geoid_against_proj():
+    """The official method against PROJ on the same grid and geoid (tests/data): ED50
+    UTM zone 30 points with orthometric heights to ETRS89 geodetic (h = H + N), and
+    back; points outside the grid or the geoid have their own status."""
+    table = read_reference("ign_grid_proj.tsv")
+    forward = table["sentido"] == 0
+    t = quillon.Transformacion(("ED50", "utm", 30), ("ETRS89", "geodesicas"), parametros="rejilla",
+                               alturas_ortometricas=True)
+    points = np.column_stack([table["utm30_x"], table["utm30_y"], table["alt_in"]])[forward]
+    out, status = t.transformar(points)
+    in_grid, in_geoid = table["en_rejilla"][forward] == 1, table["en_geoide"][forward] == 1
+    expected = np.where(~in_grid, quillon.Estado.FUERA_DE_REJILLA,
+                        np.where(~in_geoid, quillon.Estado.FUERA_DEL_GEOIDE, quillon.Estado.TRANSFORMADO))
+    np.testing.assert_array_equal(status, expected)
+    good = status == 0
+    assert good.sum() >= 1000
+    np.testing.assert_allclose(out[good, 2], table["alt_out"][forward][good], rtol=0, atol=2e-3)
+    # The plane position from the geodetic input, free of the inverse projection's
+    # few millimetres at the western edge: 1e-9 degrees is 0.1 mm.
+    t = quillon.Transformacion(("ED50", "geodesicas"), ("ETRS89", "geodesicas"), parametros="rejilla")
+    geodetic = np.column_stack([table["lon_in"], table["lat_in"]])[forward][good]
+    out, status = t.transformar(geodetic)
+    assert (status == 0).all()
+    np.testing.assert_allclose(out[:, 0], table["lon_out"][forward][good], rtol=0, atol=1e-9)
+    np.testing.assert_allclose(out[:, 1], table["lat_out"][forward][good], rtol=0, atol=1e-9)
+
+    back = ~forward & (table["en_rejilla"] == 1) & (table["en_geoide"] == 1)
+    t = quillon.Transformacion(("ETRS89", "geodesicas"), ("ED50", "geodesicas"), parametros="rejilla")
+    out, status = t.transformar(np.column_stack([table["lon_in"], table["lat_in"], table["alt_in"]])[back])
+    assert (status == 0).all()
+    np.testing.assert_allclose(out[:, 0], table["lon_out"][back], rtol=0, atol=1e-9)
+    np.testing.assert_allclose(out[:, 1], table["lat_out"][back], rtol=0, atol=1e-9)
+
+
+def test_status_of_each_point_and_nan_outputs():
+    t = quillon.Transformacion(("ED50", "utm"), ("ETRS89", "utm", 30), solo_region=True)
+    points = np.array([
+        [235171.041, 4142124.422, 42.0, 30],
+        [np.nan, 4142124.422, 42.0, 30],
+        [235171.041, 4142124.422, 42.0, 30.5],
+        [235171.041, 4900000.000, 42.0, 30],
+    ])
+    out, status = t.transformar(points)
+    assert status.dtype == np.int32
+    assert list(status) == [quillon.Estado.TRANSFORMADO, quillon.Estado.NO_FINITO,
+                            quillon.Estado.HUSO_NO_VALIDO, quillon.Estado.FUERA_DE_REGION]
+    assert not np.isnan(out[0]).any() and np.isnan(out[1:]).all()
+
+
+def test_wrong_shapes_and_names_are_refused_in_spanish():
+    t = quillon.Transformacion(("ED50", "utm", 30), ("ETRS89", "utm", 30))
+    with pytest.raises(ValueError, match="N×2, N×3 o N×4"):
+        t.transformar(np.zeros(3))
+    with pytest.raises(quillon.ErrorQuillon, match="La cuarta columna de entrada es el huso"):
+        t.transformar(np.zeros((2, 4)))
+    per_point = quillon.Transformacion(("ED50", "utm"), ("ETRS89", "utm", 30))
+    with pytest.raises(ValueError, match=r"4 columnas \(x, y, H, huso\)"):
+        per_point.transformar(np.zeros((2, 5)))
+    with pytest.raises(ValueError, match="datum desconocido: WGS84"):
+        quillon.Transformacion(("WGS84", "utm", 30), ("ETRS89", "utm", 30))
+    with pytest.raises(ValueError, match="hace falta centro"):
+        quillon.Transformacion(("ED50", "utm", 30), ("ETRS89", "utm", 30), parametros="vecinos", seleccion=5)
+
+
+def test_engine_failures_are_exceptions_with_its_messages():
+    cases = [
+        (dict(origen=("ED50", "utm", 30.7), destino=("ETRS89", "utm", 30)), "Huso de entrada no válido: 30.7", 1),
+        (dict(origen=("ED50", "utm", 30), destino=("ETRS89", "utm", 30), parametros="distancia",
+              seleccion=2000, centro=(370000, 4150000)),
+         "Imposible calcular: solo 0 vértices a menos de 2000 m", 11),
+        (dict(origen=("ED50", "utm", 30), destino=("ETRS89", "utm", 30), parametros="rejilla",
+              rejilla="/no/existe.gsb"),
+         "No se puede leer la rejilla /no/existe.gsb: ", 11),
+    ]
+    for arguments, message, code in cases:
+        with pytest.raises(quillon.ErrorQuillon) as raised:
+            quillon.Transformacion(**arguments)
+        assert str(raised.value).startswith(message)
+        assert raised.value.codigo == code
+
+
+def test_parameters_and_residuals_of_a_local_fit():
+    centre = (370000.0, 4150000.0)
+    t = quillon.Transformacion(("ED50", "utm", 30), ("ETRS89", "utm", 30), parametros="vecinos",
+                               seleccion=6, centro=centre, modelo="helmert")
+    p = t.parametros
+    assert p.modelo == "helmert" and len(p.valores) == 7
+    assert len(p.vertices) == 6 and all(v.usado for v in p.vertices)
+    assert "Número de puntos utilizados: 6" in p.informe
+    # The residuals are the catalogue's ETRS89 position minus the vertex carried
+    # by the set: the same set applied to the vertex through the array call.
+    sources = np.array([[v.origen_x, v.origen_y, 0.0] for v in p.vertices])
+    moved, _ = t.transformar(sources)
+    for v, m in zip(p.vertices, moved):
+        assert v.residuo_x == pytest.approx(v.destino_x - m[0], abs=1e-9)
+        assert v.residuo_y == pytest.approx(v.destino_y - m[1], abs=1e-9)
+    # sigma0 of a Helmert fit: sqrt(sum of squared geocentric residuals / (3n - 7)).
+    assert 0 < p.error_ajuste < 1
+    assert np.isnan(quillon.Transformacion(("ED50", "utm", 30), ("ETRS89", "utm", 30)).parametros.error_ajuste)
+
+
+def test_a_pickled_copy_gives_the_same_bits_without_estimating_again():
+    t = quillon.Transformacion(("ED50", "utm", 30), ("ETRS89", "geodesicas"), parametros="distancia",
+                               seleccion=50000, centro=(400000, 4130000), modelo="afin", hilos=1)
+    points = np.column_stack([np.linspace(200000, 600000, 5000), np.linspace(4000000, 4280000, 5000),
+                              np.linspace(0, 900, 5000)])
+    copy = pickle.loads(pickle.dumps(t))
+    a, _ = t.transformar(points)
+    b, _ = copy.transformar(points)
+    assert a.tobytes() == b.tobytes()
+    assert copy.parametros == t.parametros
+
+
+def test_the_interpreter_runs_while_the_engine_works():
+    """While one thread transforms a large array, another keeps running Python: the
+    longest pause it sees is far shorter than the engine's call."""
+    t = quillon.Transformacion(("ED50", "utm", 30), ("ETRS89", "utm", 30), hilos=1)
+    points = np.column_stack([np.full(3_000_000, 400000.0), np.full(3_000_000, 4100000.0)])
+    spans = []
+
+    def work():
+        start = time.perf_counter()
+        t.transformar(points)
+        spans.append(time.perf_counter() - start)
+
+    worker = threading.Thread(target=work)
+    last, longest = time.perf_counter(), 0.0
+    worker.start()
+    while worker.is_alive():
+        now = time.perf_counter()
+        longest, last = max(longest, now - last), now
+    worker.join()
+    assert longest < 0.5 * spans[0], (longest, spans[0])
+
+
+def test_procesar_txt_and_dxf_write_what_quillon_cli_writes(cli, tmp_path):
+    sample = DATA / "muestra_ed50_utm.txt"
+    common = ["--datum-a", "ED50", "--tipo-a", "utm", "--datum-b", "ETRS89", "--tipo-b", "utm",
+              "--huso-b", "30", "--parametros", "vecinos", "--seleccion", "5"]
+    assert run_cli(cli, "txt", sample, tmp_path / "cli.txt", *common).returncode == 0
+    result = quillon.procesar_txt(sample, tmp_path / "py.txt", origen=("ED50", "utm"),
+                                  destino=("ETRS89", "utm", 30), parametros="vecinos", seleccion=5)
+    assert result.rechazadas == 0 and result.registro == str(tmp_path / "py.txt") + ".log"
+    assert (tmp_path / "py.txt").read_bytes() == (tmp_path / "cli.txt").read_bytes()
+
+    drawing = DATA / "muestra_parcela_ed50.dxf"
+    common = ["--datum-a", "ED50", "--tipo-a", "utm", "--huso-a", "30", "--datum-b", "ETRS89",
+              "--tipo-b", "utm", "--huso-b", "30", "--parametros", "vecinos", "--seleccion", "5"]
+    assert run_cli(cli, "dxf", drawing, tmp_path / "cli.dxf", *common).returncode == 0
+    quillon.procesar_dxf(drawing, tmp_path / "py.dxf", origen=("ED50", "utm", 30),
+                         destino=("ETRS89", "utm", 30), parametros="vecinos", seleccion=5)
+    assert (tmp_path / "py.dxf").read_bytes() == (tmp_path / "cli.dxf").read_bytes()
+    cli_log = (tmp_path / "cli.dxf.log").read_bytes().split(b"\r\n")
+    py_log = (tmp_path / "py.dxf.log").read_bytes().split(b"\r\n")
+    # The same log but for the output path in its header.
+    assert [l for l in cli_log if b"cli.dxf" not in l] == [l for l in py_log if b"py.dxf" not in l]
+
+
+def test_file_runs_that_fail_raise_and_keep_the_old_files(tmp_path):
+    output = tmp_path / "salida.txt"
+    output.write_bytes(b"anterior\r\n")
+    with pytest.raises(quillon.ErrorQuillon) as raised:
+        quillon.procesar_txt(tmp_path / "no_existe.txt", output, origen=("ED50", "utm", 30),
+                             destino=("ETRS89", "utm", 30))
+    assert str(raised.value) == "No se puede leer el archivo de entrada"
+    assert raised.value.registro == str(output) + ".log"
+    assert output.read_bytes() == b"anterior\r\n"
+
+    rejected = tmp_path / "con_rechazos.txt"
+    rejected.write_bytes(b"titulo\r\n1\t235171.041\t4142124.422\t42\r\n2\t235171,041\t4142124.422\t42\r\n")
+    result = quillon.procesar_txt(rejected, output, origen=("ED50", "utm", 30), destino=("ETRS89", "utm", 30))
+    assert result.rechazadas == 1
+    assert "Línea 3 rechazada: coordenada 1 no numérica" in (tmp_path / "salida.txt.log").read_bytes().decode("cp1252")

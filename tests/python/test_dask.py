@@ -1,0 +1,78 @@
+"""quillon.dask on a real scheduler: a LocalCluster of two worker processes converts a
+CSV of 2 000 000 points read in partitions, with parameters estimated once on the
+client, and gets exactly what one process gets for the whole table."""
+
+import numpy as np
+import pandas as pd
+import pytest
+
+import dask.dataframe as dd
+from dask.distributed import Client, LocalCluster
+
+import quillon
+import quillon.dask
+
+POINTS = 2_000_000
+
+
+@pytest.fixture(scope="module")
+def client():
+    with LocalCluster(n_workers=2, threads_per_worker=1, processes=True, dashboard_address=None,
+                      memory_limit="3GiB") as cluster, Client(cluster) as c:
+        yield c
+
+
+@pytest.fixture(scope="module")
+def csv(tmp_path_factory):
+    """ED50 UTM zone 30 points over Andalusia, x, y, h with 3 decimals."""
+    rng = np.random.default_rng(16)
+    table = pd.DataFrame({
+        "id": np.arange(1, POINTS + 1),
+        "x": np.round(rng.uniform(100000, 620000, POINTS), 3),
+        "y": np.round(rng.uniform(3970000, 4290000, POINTS), 3),
+        "h": np.round(rng.uniform(0, 3400, POINTS), 3),
+    })
+    path = tmp_path_factory.mktemp("dask") / "puntos.csv"
+    table.to_csv(path, index=False)
+    return path
+
+
+def test_cluster_result_equals_one_process(client, csv):
+    table = dd.read_csv(csv, blocksize="8MiB")
+    assert table.npartitions >= 6
+    # A local fit around the centre of all the data, found by the cluster.
+    moved = quillon.dask.transformar(table, columnas=("x", "y", "h"), origen=("ED50", "utm", 30),
+                                     destino=("ETRS89", "utm", 30), parametros="vecinos", seleccion=8)
+    result = moved.compute()
+    assert len(client.scheduler_info()["workers"]) == 2
+
+    whole = pd.read_csv(csv)
+    points = whole[["x", "y", "h"]].to_numpy()
+    centre = quillon.centro(points, ("ED50", "utm", 30))
+    alone = quillon.Transformacion(("ED50", "utm", 30), ("ETRS89", "utm", 30), parametros="vecinos",
+                                   seleccion=8, centro=centre)
+    expected, status = alone.transformar(points)
+    assert (status == 0).all()
+    assert list(result.columns) == ["id", "x", "y", "h", "estado"]
+    np.testing.assert_array_equal(result["id"].to_numpy(), whole["id"].to_numpy())
+    assert result[["x", "y", "h"]].to_numpy().tobytes() == expected.tobytes()
+    assert (result["estado"].to_numpy() == 0).all()
+
+
+def test_partitions_keep_their_statuses_and_new_columns(client):
+    frame = pd.DataFrame({
+        "x": [235171.041, np.nan, 742263.065, 343622.117],
+        "y": [4142124.422, 4142124.422, 4046306.479, 4194099.358],
+        "h": [42.0, 1.0, 12.0, 120.0],
+        "huso": [30.0, 30.0, 29.0, 31.5],
+    })
+    table = dd.from_pandas(frame, npartitions=2)
+    t = quillon.Transformacion(("ED50", "utm"), ("ETRS89", "utm"))
+    moved = quillon.dask.transformar(table, columnas=("x", "y", "h", "huso"), transformacion=t,
+                                     columnas_salida=("xe", "ye", "he", "husoe")).compute()
+    expected, status = t.transformar(frame.to_numpy())
+    np.testing.assert_array_equal(moved["estado"].to_numpy(), status)
+    assert list(status) == [quillon.Estado.TRANSFORMADO, quillon.Estado.NO_FINITO,
+                            quillon.Estado.TRANSFORMADO, quillon.Estado.HUSO_NO_VALIDO]
+    np.testing.assert_array_equal(moved[["xe", "ye", "he", "husoe"]].to_numpy(), expected)
+    np.testing.assert_array_equal(moved["x"].to_numpy(), frame["x"].to_numpy())  # inputs kept
