@@ -89,6 +89,7 @@ const std::vector<ExpectedMember> kInterface = {
     {21, "AlturasOrtometricas", DZV_MEMBER_PROPERTY, DZV_I2, {}},
     {22, "RutaRejilla", DZV_MEMBER_PROPERTY, DZV_STR, {}},
     {23, "RutaGeoide", DZV_MEMBER_PROPERTY, DZV_STR, {}},
+    {24, "Hilos", DZV_MEMBER_PROPERTY, DZV_I4, {}},
 };
 
 DzvValue Str(const std::string& s) {
@@ -171,7 +172,7 @@ TEST_F(Control, InterfaceMatchesThePublishedTable) {
         EXPECT_EQ(dzv_get_dispid(control_, lower.c_str(), &dispid), DZV_OK);
         EXPECT_EQ(dispid, expected.dispid);
     }
-    EXPECT_EQ(dzv_member(23), nullptr);
+    EXPECT_EQ(dzv_member(24), nullptr);
     EXPECT_EQ(dzv_member(-1), nullptr);
 }
 
@@ -182,7 +183,8 @@ TEST_F(Control, BadCallsAreRefusedAndChangeNothing) {
     const std::string before = Properties();
     DzvValue result = I2(7);
     EXPECT_EQ(Invoke(0, {}, &result), DZV_E_MEMBER_NOT_FOUND);
-    EXPECT_EQ(Invoke(24, {}, &result), DZV_E_MEMBER_NOT_FOUND);
+    EXPECT_EQ(Invoke(25, {}, &result), DZV_E_MEMBER_NOT_FOUND);
+    EXPECT_EQ(Invoke(24, {}, &result), DZV_E_NOT_A_METHOD);
     EXPECT_EQ(Invoke(21, {}, &result), DZV_E_NOT_A_METHOD);
     EXPECT_EQ(Invoke(1, {}, &result), DZV_E_NOT_A_METHOD);
     EXPECT_EQ(Invoke(16, {Str("/no/such/file"), I4(14), I4(2)}, &result), DZV_E_BAD_PARAM_COUNT);
