@@ -55,6 +55,18 @@ using PlanMove = std::function<std::string_view(double& x, double& y)>;
 
 // A coordinate value: a complete decimal number, blanks around allowed.
 std::string_view ReadCoordinate(std::string_view text, double& value) {
+    const auto blanks_only = [](std::string_view rest) {
+        return rest.find_first_not_of(" \t") == std::string_view::npos;
+    };
+    const std::size_t start = std::min(text.find_first_not_of(" \t"), text.size());
+    double plain = 0.0;
+    if (const std::size_t read = ReadPlainDecimal(text.substr(start), plain); read > 0) {
+        if (!blanks_only(text.substr(start + read))) {
+            return kNotANumber; // "235171,041", "12abc"
+        }
+        value = plain;
+        return {};
+    }
     std::size_t length = DecimalPrefixLength(text);
     if (length == 0) {
         return kNotANumber;
