@@ -81,7 +81,6 @@ private:
 
     LineReader own_{kMaxLine};
     LineReader* lines_ = &own_;
-    std::string content_;
     Status status_ = Status::kOk;
     std::uint64_t line_ = 0;
 };

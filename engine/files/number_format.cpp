@@ -73,6 +73,39 @@ std::uint64_t TruncatedDecimals(double fraction, int decimals) {
     return static_cast<std::uint64_t>(product >> shift);
 }
 
+// "00" to "99".
+constexpr std::array<char, 200> kDigitPairs = [] {
+    std::array<char, 200> pairs{};
+    for (std::size_t i = 0; i < 100; ++i) {
+        pairs[2 * i] = static_cast<char>('0' + i / 10);
+        pairs[2 * i + 1] = static_cast<char>('0' + i % 10);
+    }
+    return pairs;
+}();
+
+// The last `count` decimal digits of a number, zeros first if it has fewer,
+// at `out`, two at a time from the right.
+void WriteDigits(char* out, std::uint64_t value, std::size_t count) {
+    for (; count >= 2; count -= 2, value /= 100) {
+        const std::size_t pair = 2 * static_cast<std::size_t>(value % 100);
+        out[count - 2] = kDigitPairs[pair];
+        out[count - 1] = kDigitPairs[pair + 1];
+    }
+    if (count == 1) {
+        out[0] = static_cast<char>('0' + value % 10);
+    }
+}
+
+// The decimal digits of a number below 10^17, at `out`; returns their end.
+char* WriteDigits(char* out, std::uint64_t value) {
+    std::size_t count = 1;
+    while (count < kPow10.size() && value >= kPow10[count]) {
+        ++count;
+    }
+    WriteDigits(out, value, count);
+    return out + count;
+}
+
 } // namespace
 
 void AppendInteger(std::string& out, long long value) {
@@ -98,21 +131,20 @@ char* WriteFixedPoint(char* out, double value, int decimals) {
         return std::copy_n("INF", 3, out);
     }
     const double rounded = value + kHalfUnit[static_cast<std::size_t>(decimals)];
-    const double integer_part = std::trunc(rounded);
+    // The conversion truncates; below 2^53 the integer converts back exactly.
+    const auto integer = static_cast<std::uint64_t>(rounded);
+    const auto integer_part = static_cast<double>(integer);
     // At most 9 digits, a full stop and 17 decimals after the sign.
-    out = std::to_chars(out, out + 10, static_cast<std::uint64_t>(integer_part)).ptr;
+    out = WriteDigits(out, integer);
     *out++ = '.';
     if (decimals == 0) {
         return out;
     }
     // rounded - integer_part is exact (both share the binade or the result is
     // the low bits of `rounded`), so the decimals are those of `rounded` itself.
-    std::uint64_t digits = TruncatedDecimals(rounded - integer_part, decimals);
-    for (int i = decimals - 1; i >= 0; --i) {
-        out[i] = static_cast<char>('0' + digits % 10);
-        digits /= 10;
-    }
-    return out + decimals;
+    const auto count = static_cast<std::size_t>(decimals);
+    WriteDigits(out, TruncatedDecimals(rounded - integer_part, decimals), count);
+    return out + count;
 }
 
 void AppendFixedPoint(std::string& out, double value, int decimals) {
@@ -235,41 +267,36 @@ std::size_t ReadPlainDecimal(std::string_view text, double& value) {
         1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
         1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22,
     };
-    std::size_t i = 0;
-    const bool negative = !text.empty() && text[0] == '-';
-    if (!text.empty() && (text[0] == '-' || text[0] == '+')) {
-        ++i;
+    const char* const begin = text.data();
+    const char* const end = begin + text.size();
+    const char* p = begin;
+    const bool negative = p != end && *p == '-';
+    if (p != end && (*p == '-' || *p == '+')) {
+        ++p;
     }
     std::uint64_t m = 0;
-    std::size_t significant = 0; // digits from the first that is not 0
-    std::size_t digits = 0;
-    std::size_t decimals = 0;
-    bool point = false;
-    for (; i < text.size(); ++i) {
-        const char c = text[i];
-        if (IsDigit(c)) {
-            ++digits;
-            decimals += point ? 1 : 0;
-            if (m == 0 && c == '0') {
-                continue;
-            }
-            if (++significant > kMostDigits) {
-                return 0;
-            }
-            m = m * 10 + static_cast<std::uint64_t>(c - '0');
-        } else if (c == '.' && !point) {
-            point = true;
-        } else {
-            break;
-        }
+    const char* const integer = p;
+    for (; p != end && IsDigit(*p); ++p) {
+        m = m * 10 + static_cast<std::uint64_t>(*p - '0');
     }
-    if (digits == 0 || m > kExactIntegers || decimals >= kPowers.size() ||
-        (i < text.size() && (text[i] == 'e' || text[i] == 'E'))) {
+    std::size_t digits = static_cast<std::size_t>(p - integer);
+    std::size_t decimals = 0;
+    if (p != end && *p == '.') {
+        const char* const fraction = ++p;
+        for (; p != end && IsDigit(*p); ++p) {
+            m = m * 10 + static_cast<std::uint64_t>(*p - '0');
+        }
+        decimals = static_cast<std::size_t>(p - fraction);
+        digits += decimals;
+    }
+    // Leading zeros count too: such rare numbers go the general way.
+    if (digits == 0 || digits > kMostDigits || m > kExactIntegers ||
+        decimals >= kPowers.size() || (p != end && (*p == 'e' || *p == 'E'))) {
         return 0;
     }
     const double magnitude = static_cast<double>(m) / kPowers[decimals];
     value = negative ? -magnitude : magnitude;
-    return i;
+    return static_cast<std::size_t>(p - begin);
 }
 
 double ReadDecimal(std::string_view field) {
