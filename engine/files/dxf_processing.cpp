@@ -381,7 +381,24 @@ private:
     void HandleBlocks(const DxfTag& tag);
     void HandleEntity(const DxfTag& start, Place place);
     void CopyBody();
-    EntityFacts Inspect(const DxfTag& start, const EntityKind* kind);
+    EntityFacts Inspect(const EntityKind* kind);
+
+    // The tags after the one the walk has reached, for Inspect: those read
+    // ahead already, then more from the input, kept for the walk; beyond a
+    // bound (a polyline of a million vertices), from the second reader,
+    // which reads the same file again and keeps nothing.
+    class LookAhead {
+    public:
+        explicit LookAhead(DrawingWalker& walker) : walker_(walker), index_(walker.ahead_begin_) {}
+        const DxfTag* Next();
+
+    private:
+        DrawingWalker& walker_;
+        std::size_t index_;
+        bool second_reader_ = false;
+    };
+    static constexpr std::size_t kAheadTags = 4096;
+    static constexpr std::size_t kAheadBytes = 256 * 1024;
     void HandlePoint(const DxfTag& x_tag, const PointSetting& setting);
     void HandleElevationPoint(const DxfTag& x_tag, const std::optional<double>& elevation);
     void Tally(const EntityKind& kind);
@@ -406,7 +423,12 @@ private:
 
     DxfTag pending_;
     bool has_pending_ = false;
-    DxfTag ahead_tag_;
+    // Tags read ahead, to be walked: ahead_tags_[ahead_begin_, ahead_end_).
+    std::vector<DxfTag> ahead_tags_;
+    std::size_t ahead_begin_ = 0;
+    std::size_t ahead_end_ = 0;
+    std::size_t ahead_bytes_ = 0;
+    DxfTag ahead_tag_; // from the second reader
     std::string section_;
     bool in_section_ = false;
     bool has_entities_ = false;
@@ -430,15 +452,53 @@ private:
 
 bool DrawingWalker::Read(DxfTag& tag) {
     if (has_pending_) {
-        tag = std::move(pending_);
+        tag.Swap(pending_);
         has_pending_ = false;
         return true;
     }
-    if (cancelled_ || !input_.Next(tag)) {
+    if (cancelled_) {
+        return false;
+    }
+    if (ahead_begin_ < ahead_end_) {
+        tag.Swap(ahead_tags_[ahead_begin_++]);
+        ahead_bytes_ -= tag.code_line.size() + tag.value_line.size();
+        if (ahead_begin_ == ahead_end_) {
+            ahead_begin_ = ahead_end_ = 0;
+        }
+    } else if (!input_.Next(tag)) {
         return false;
     }
     cancelled_ = !step_(tag.end_position);
     return !cancelled_;
+}
+
+const DxfTag* DrawingWalker::LookAhead::Next() {
+    DrawingWalker& w = walker_;
+    if (!second_reader_) {
+        if (index_ < w.ahead_end_) {
+            return &w.ahead_tags_[index_++];
+        }
+        if (w.ahead_end_ - w.ahead_begin_ < kAheadTags && w.ahead_bytes_ < kAheadBytes) {
+            if (w.ahead_end_ == w.ahead_tags_.size()) {
+                w.ahead_tags_.emplace_back();
+            }
+            DxfTag& tag = w.ahead_tags_[w.ahead_end_];
+            if (!w.input_.Next(tag)) {
+                return nullptr;
+            }
+            ++w.ahead_end_;
+            index_ = w.ahead_end_;
+            w.ahead_bytes_ += tag.code_line.size() + tag.value_line.size();
+            return &tag;
+        }
+        // An entity too long to hold: the rest of it through the second reader.
+        second_reader_ = true;
+        const DxfTag& last = w.ahead_tags_[w.ahead_end_ - 1];
+        if (!w.ahead_.Seek(last.end_position, last.value_line_number())) {
+            return nullptr;
+        }
+    }
+    return w.ahead_.Next(w.ahead_tag_) ? &w.ahead_tag_ : nullptr;
 }
 
 void DrawingWalker::WriteValue(const DxfTag& tag, double value) {
@@ -760,14 +820,11 @@ std::string DrawingWalker::Notes() const {
     return notes + header_notes_;
 }
 
-// Reads an entity ahead, from the tag after its start to the next entity.
-EntityFacts DrawingWalker::Inspect(const DxfTag& start, const EntityKind* kind) {
+// Reads an entity ahead, from the tag after its start (which the walk has
+// just read) to the next entity.
+EntityFacts DrawingWalker::Inspect(const EntityKind* kind) {
     EntityFacts facts;
-    if (ahead_.position() != start.end_position || ahead_.status() != DxfTagReader::Status::kOk) {
-        if (!ahead_.Seek(start.end_position, start.value_line_number())) {
-            return facts;
-        }
-    }
+    LookAhead ahead(*this);
     // The first point matters to the kinds whose points share an elevation.
     std::optional<EntityPoints> points;
     if (kind && HasSharedElevation(*kind)) {
@@ -780,8 +837,9 @@ EntityFacts DrawingWalker::Inspect(const DxfTag& start, const EntityKind* kind) 
     bool has_radius = false;
     int first_y_code = 0;   // the y of the first object point, when its x was read
     int elevation_code = 0; // the z of an elevation point, when its x was read
-    DxfTag& tag = ahead_tag_;
-    while (ahead_.Next(tag) && tag.code != 0) {
+    const DxfTag* next = nullptr;
+    while ((next = ahead.Next()) != nullptr && next->code != 0) {
+        const DxfTag& tag = *next;
         // Values are read as numbers only where one is wanted.
         double number = 0.0;
         const auto readable = [&] { return ReadCoordinate(tag.value(), number).empty(); };
@@ -858,10 +916,11 @@ EntityFacts DrawingWalker::Inspect(const DxfTag& start, const EntityKind* kind) 
         facts.margin = std::sqrt(facts.axis.x * facts.axis.x + facts.axis.y * facts.axis.y);
     }
     // The points of a polyline are in its VERTEX entities, which follow it.
-    if (kind && IsKind(*kind, "POLYLINE") && !facts.has_first_point && tag.code == 0 &&
-        tag.Keyword() == "VERTEX") {
+    if (kind && IsKind(*kind, "POLYLINE") && !facts.has_first_point && next &&
+        next->Keyword() == "VERTEX") {
         double number = 0.0;
-        while (ahead_.Next(tag) && tag.code != 0) {
+        while ((next = ahead.Next()) != nullptr && next->code != 0) {
+            const DxfTag& tag = *next;
             const bool readable = ReadCoordinate(tag.value(), number).empty();
             if (tag.code == 10 && readable) {
                 facts.first_x = number;
@@ -882,7 +941,7 @@ void DrawingWalker::HandleEntity(const DxfTag& start, Place place) {
     const EntityKind* kind = FindEntityKind(name);
     const bool vertex = name == "VERTEX";
     const bool follows_parent = vertex || name == "ATTRIB" || name == "SEQEND";
-    const EntityFacts facts = Inspect(start, kind);
+    const EntityFacts facts = Inspect(kind);
     const bool paper = facts.paper_space || (follows_parent && parent_paper_);
     if (!follows_parent) {
         parent_paper_ = paper;

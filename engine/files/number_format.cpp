@@ -290,8 +290,8 @@ std::size_t ReadPlainDecimal(std::string_view text, double& value) {
         digits += decimals;
     }
     // Leading zeros count too: such rare numbers go the general way.
-    if (digits == 0 || digits > kMostDigits || m > kExactIntegers ||
-        decimals >= kPowers.size() || (p != end && (*p == 'e' || *p == 'E'))) {
+    if (digits == 0 || digits > kMostDigits || m > kExactIntegers || decimals >= kPowers.size() ||
+        (p != end && (*p == 'e' || *p == 'E'))) {
         return 0;
     }
     const double magnitude = static_cast<double>(m) / kPowers[decimals];

@@ -50,13 +50,12 @@ double ReadDecimal(std::string_view field);
 std::size_t DecimalPrefixLength(std::string_view text);
 
 // The readers' fast path, for the numbers files are made of: an optional
-// sign, digits with an optional fraction, no exponent, at most 19
-// significant digits forming an integer below 2^53, and at most 22
-// decimals. Such a number is that integer divided by a power of ten, both
-// exact doubles, so one division rounds it correctly, as any reader must.
-// Reads the number at the start of `text` (no blanks) and returns its length;
-// 0 when the text does not start with such a number (or an exponent follows
-// it), and the general reader must read it.
+// sign, digits with an optional fraction, no exponent, at most 19 digits
+// forming an integer of at most 2^53, and at most 22 decimals. Such a number is that integer
+// divided by a power of ten, both exact doubles, so one division rounds it correctly, as any reader
+// must. Reads the number at the start of `text` (no blanks) and returns its length; 0 when the text
+// does not start with such a number (or an exponent follows it), and the general reader must read
+// it.
 std::size_t ReadPlainDecimal(std::string_view text, double& value);
 
 // --- Strict readers of the point files -----------------------------------
