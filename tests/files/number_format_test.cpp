@@ -113,7 +113,8 @@ TEST(Readers, PlainDecimalsReadToTheLastBit) {
         std::string text = random() % 3 ? "" : (random() % 2 ? "-" : "+");
         text += digits(static_cast<int>(random() % 12));
         if (random() % 4) {
-            text += "." + digits(static_cast<int>(random() % 24));
+            text += '.';
+            text += digits(static_cast<int>(random() % 24));
         }
         if (text.find_first_of("0123456789") != std::string::npos) {
             texts.push_back(text);
