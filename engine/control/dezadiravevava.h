@@ -24,6 +24,10 @@
  *                 SPED2ETV2.gsb)
  *              23 RutaGeoide (STR: GTX geoid for orthometric heights; "" = the
  *                 bundled EGM08_REDNAP.gtx)
+ *              24 Hilos (I4: threads that transform the points of ProcesarTXT,
+ *                 ProcesarDXF, CentroideTXT, CentroideDXF and ConvertirTXTaDXF;
+ *                 1 the calling thread alone, 0 or less the machine's cores;
+ *                 default 0; results are the same with any count)
  *   parametros of ProcesarTXT/ProcesarDXF: 0 national, 1 regional, 2 within a
  *   distance, 3 nearest vertices, 4 the official IGN grid SPED2ETV2 (model
  *   ignored). The bundled files are looked for in <library folder>/../share/

@@ -151,6 +151,8 @@ std::int32_t* LongProperty(CTransfCtrl& c, std::int32_t dispid) {
         return &c.NumeroPuntosEncontrados;
     case 11:
         return &c.IDSEL;
+    case 24:
+        return &c.Hilos;
     default:
         return nullptr;
     }

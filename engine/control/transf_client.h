@@ -52,6 +52,7 @@ public:
         kAlturasOrtometricas,
         kRutaRejilla,
         kRutaGeoide,
+        kHilos,
     };
 
     explicit TransfClient(const char* progid = "DATUMBOX.TransfCtrl.1") {
@@ -103,6 +104,9 @@ public:
     void RutaRejilla(const std::string& v) { PutString(kRutaRejilla, v); }
     std::string RutaGeoide() const { return GetString(kRutaGeoide); }
     void RutaGeoide(const std::string& v) { PutString(kRutaGeoide, v); }
+    // Threads of the file methods: 1 the calling thread alone, 0 the machine's cores.
+    std::int32_t Hilos() const { return GetLong(kHilos); }
+    void Hilos(std::int32_t v) { PutLong(kHilos, v); }
 
     // --- Methods ---
     std::int16_t ProcesarDXF(const std::string& nlog, const std::string& entrada, std::int32_t Da,

@@ -35,6 +35,7 @@ RunArguments Run(const CTransfCtrl& control, const std::string& entrada, std::in
     run.orthometric_heights = control.AlturasOrtometricas != 0;
     run.grid_path = control.RutaRejilla;
     run.geoid_path = control.RutaGeoide;
+    run.threads = control.Hilos;
     return run;
 }
 
@@ -126,14 +127,16 @@ std::int16_t Centroid(CTransfCtrl& control, Compute compute) {
 std::int16_t CTransfCtrl::CentroideDXF(const std::string& entrada, std::int32_t Da, std::int32_t Pa,
                                        double hEntrada) {
     return Centroid(*this, [&](CentroidResult& result) {
-        return dezadiravevava::CentroideDXF(entrada, Da, Pa, hEntrada, result, StartMethod());
+        return dezadiravevava::CentroideDXF(entrada, Da, Pa, hEntrada, result, StartMethod(),
+                                            Hilos);
     });
 }
 
 std::int16_t CTransfCtrl::CentroideTXT(const std::string& entrada, std::int32_t Da, std::int32_t Pa,
                                        double hEntrada) {
     return Centroid(*this, [&](CentroidResult& result) {
-        return dezadiravevava::CentroideTXT(entrada, Da, Pa, hEntrada, result, StartMethod());
+        return dezadiravevava::CentroideTXT(entrada, Da, Pa, hEntrada, result, StartMethod(),
+                                            Hilos);
     });
 }
 
@@ -186,7 +189,7 @@ std::int16_t CTransfCtrl::ObtenerPuntoEncontrado(std::int32_t num) {
 std::int16_t CTransfCtrl::ConvertirTXTaDXF(const std::string& entrada, const std::string& salida,
                                            std::int32_t Proyeccion) {
     return Guarded([&] {
-        return dezadiravevava::ConvertirTXTaDXF(entrada, salida, Proyeccion, StartMethod());
+        return dezadiravevava::ConvertirTXTaDXF(entrada, salida, Proyeccion, StartMethod(), Hilos);
     });
 }
 

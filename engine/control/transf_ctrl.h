@@ -1,8 +1,8 @@
 // The engine as one control object: twelve result properties and eight
 // methods over the file processors, the centroid computations, the vertex
-// searches and the point-file-to-drawing conversion; and three option
-// properties that the file runs read (orthometric heights, the grid file and
-// the geoid file).
+// searches and the point-file-to-drawing conversion; and four option
+// properties that the file runs read (orthometric heights, the grid file, the
+// geoid file and the number of threads).
 #pragma once
 
 #include "files/progress.h"
@@ -31,7 +31,7 @@ public:
     std::int32_t IDSEL = 0;
     std::string NOMBRESEL; // UTF-8
 
-    // Options of the file runs (dispatch identifiers 21 to 23), read by
+    // Options of the file runs (dispatch identifiers 21 to 24), read by
     // ProcesarTXT and ProcesarDXF. Their defaults keep the runs as they were.
     // 1: the heights of UTM points are orthometric (the geoid relates them to
     // ellipsoidal heights); 0: carried as a plain third coordinate.
@@ -41,6 +41,10 @@ public:
     std::string RutaRejilla;
     // GTX geoid of orthometric heights; empty: the bundled EGM08-REDNAP.
     std::string RutaGeoide;
+    // Threads that transform the points of the file methods (dispatch
+    // identifier 24): 1 the calling thread alone; 0 (or less) one for each of
+    // the machine's cores. Results are the same whatever the count.
+    std::int32_t Hilos = 0;
 
     // Methods (13 to 20). Each returns 1 for success and 0 for failure and
     // never throws. Strings are UTF-8 paths of any length. `parametros` 4 is

@@ -62,7 +62,7 @@ constexpr DzvMemberInfo Property(std::int32_t dispid, const char* name, std::int
     return {dispid, name, DZV_MEMBER_PROPERTY, type, 0, nullptr, nullptr};
 }
 
-constexpr std::array<DzvMemberInfo, 23> kMembers = {{
+constexpr std::array<DzvMemberInfo, 24> kMembers = {{
     Property(1, "XCentroide", DZV_R8),
     Property(2, "YCentroide", DZV_R8),
     Property(3, "XMinMRE", DZV_R8),
@@ -88,6 +88,7 @@ constexpr std::array<DzvMemberInfo, 23> kMembers = {{
     Property(21, "AlturasOrtometricas", DZV_I2),
     Property(22, "RutaRejilla", DZV_STR),
     Property(23, "RutaGeoide", DZV_STR),
+    Property(24, "Hilos", DZV_I4),
 }};
 
 template <typename T, std::size_t N>

@@ -1,6 +1,8 @@
 #include "files/dxf_ocs.h"
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 
 namespace dezadiravevava {
 
@@ -54,6 +56,13 @@ Vector3 ObjectFrame::ToWorld(const Vector3& p) const {
     }
     return {p.x * ax_.x + p.y * ay_.x + p.z * n_.x, p.x * ax_.y + p.y * ay_.y + p.z * n_.y,
             p.x * ax_.z + p.y * ay_.z + p.z * n_.z};
+}
+
+// The axes follow from the normalised extrusion alone.
+bool ObjectFrame::SameAs(const ObjectFrame& other) const {
+    const auto bits = [](double value) { return std::bit_cast<std::uint64_t>(value); };
+    return valid_ == other.valid_ && bits(n_.x) == bits(other.n_.x) &&
+           bits(n_.y) == bits(other.n_.y) && bits(n_.z) == bits(other.n_.z);
 }
 
 // The axes are orthonormal, so the inverse is the transpose.

@@ -39,6 +39,10 @@ public:
     Vector3 ToWorld(const Vector3& p) const;
     Vector3 ToObject(const Vector3& p) const;
 
+    // True when both frames carry points exactly alike (the same extrusion
+    // to the last bit once normalised).
+    bool SameAs(const ObjectFrame& other) const;
+
 private:
     Vector3 ax_{1.0, 0.0, 0.0};
     Vector3 ay_{0.0, 1.0, 0.0};

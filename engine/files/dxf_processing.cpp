@@ -5,12 +5,14 @@
 #include "files/dxf_tags.h"
 #include "files/file_run.h"
 #include "files/number_format.h"
+#include "files/ordered_work.h"
 #include "files/output_file.h"
 #include "geodesy/least_squares.h"
 #include "geodesy/transform.h"
 #include "geodesy/utm.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <filesystem>
 #include <functional>
@@ -53,6 +55,18 @@ using PlanMove = std::function<std::string_view(double& x, double& y)>;
 
 // A coordinate value: a complete decimal number, blanks around allowed.
 std::string_view ReadCoordinate(std::string_view text, double& value) {
+    const auto blanks_only = [](std::string_view rest) {
+        return rest.find_first_not_of(" \t") == std::string_view::npos;
+    };
+    const std::size_t start = std::min(text.find_first_not_of(" \t"), text.size());
+    double plain = 0.0;
+    if (const std::size_t read = ReadPlainDecimal(text.substr(start), plain); read > 0) {
+        if (!blanks_only(text.substr(start + read))) {
+            return kNotANumber; // "235171,041", "12abc"
+        }
+        value = plain;
+        return {};
+    }
     std::size_t length = DecimalPrefixLength(text);
     if (length == 0) {
         return kNotANumber;
@@ -144,12 +158,151 @@ struct PointSetting {
     double margin = 0.0; // the radius around its first point (code 10)
 };
 
+// --- Moves on the worker threads -----------------------------------------------
+//
+// The walker reads the drawing on the calling thread and decides, tag by tag,
+// what each one is; the moves of the points (the transformation and the
+// writing of the moved values) wait in blocks for the worker threads. What a
+// move means for the run (a rejected line, the extents, the centroid) is
+// taken back in drawing order, so that the log, the output and the centroid
+// are the same whatever the number of threads.
+
+// A point whose move waits for a worker.
+struct PendingMove {
+    Vector3 world;                         // the point in world coordinates
+    std::optional<double> moved_elevation; // see PointSetting
+    double margin = 0.0;                   // the radius around it, for the extents
+    std::uint64_t line = 0;                // the line of its x value, for the log
+    std::uint32_t frame = 0;               // its entity's frame, in the block's list
+    bool model = false;                    // a point of a model-space entity
+    // Its tags in the block's text from `begin`: x, y and, in a tilted
+    // plane, z; each a code line and a value line with its ending.
+    std::size_t begin = 0;
+    std::uint8_t tags = 0;
+    std::array<std::uint32_t, 3> code_size{};
+    std::array<std::uint32_t, 3> value_size{};
+    std::array<std::uint8_t, 3> ending_size{};
+    // What the worker found: the moved plan position, or why it cannot move.
+    double x = 0.0;
+    double y = 0.0;
+    std::string_view motive;
+};
+
+// A coordinate rejected while reading, before the move numbered `before_move`
+// of its block.
+struct DrawingRejection {
+    std::size_t before_move = 0;
+    std::uint64_t line = 0;
+    std::string_view motive;
+};
+
+// The blocks of a walk: at most this much text or this many moves.
+constexpr std::size_t kDrawingBlockBytes = 128 * 1024;
+constexpr std::size_t kDrawingBlockMoves = 2048;
+
+struct DrawingBlock {
+    std::string text; // the lines to write, as read (nothing while measuring)
+    std::vector<PendingMove> moves;
+    std::vector<ObjectFrame> frames;
+    std::vector<DrawingRejection> rejected;
+    std::string output; // the text with the moved values, made by the worker
+
+    bool empty() const { return text.empty() && moves.empty() && rejected.empty(); }
+    void Clear() {
+        text.clear();
+        moves.clear();
+        frames.clear();
+        rejected.clear();
+        output.clear();
+    }
+    // Room taken while out, the output included.
+    std::size_t bytes() const {
+        return 2 * text.size() + moves.size() * sizeof(PendingMove) +
+               frames.size() * sizeof(ObjectFrame) + rejected.size() * sizeof(DrawingRejection);
+    }
+};
+
+// The work on a block: every move, then the text with the moved values.
+class MoveWork {
+public:
+    MoveWork(PlanMove move, int decimals, double plan_tolerance, bool writing)
+        : move_(std::move(move)), decimals_(decimals), plan_tolerance_(plan_tolerance),
+          writing_(writing) {}
+
+    void operator()(DrawingBlock& block) const {
+        block.output.clear();
+        std::size_t copied = 0; // bytes of the text dealt with
+        for (PendingMove& pending : block.moves) {
+            const ObjectFrame& frame = block.frames[pending.frame];
+            double x = pending.world.x, y = pending.world.y;
+            pending.motive = move_(x, y);
+            const Vector3 moved = frame.ToObject({x, y, pending.world.z});
+            if (pending.motive.empty() && OffItsPlane(pending, frame, moved)) {
+                pending.motive = kOffPlane;
+            }
+            pending.x = x;
+            pending.y = y;
+            if (writing_) {
+                block.output.append(block.text, copied, pending.begin - copied);
+                copied = Write(block, pending, moved);
+            }
+        }
+        if (writing_ && !block.moves.empty()) {
+            block.output.append(block.text, copied);
+        }
+    }
+
+private:
+    // A point of an entity whose points share one elevation, in a tilted
+    // plane, lands beside the moved plane when the transformation bends the
+    // plane (a change of units in plan only, such as metres to degrees): more
+    // than the tolerance away, in plan, it cannot be written.
+    bool OffItsPlane(const PendingMove& pending, const ObjectFrame& frame,
+                     const Vector3& moved) const {
+        if (!pending.moved_elevation) {
+            return false;
+        }
+        const Vector3& n = frame.normal();
+        return std::fabs(moved.z - *pending.moved_elevation) * std::hypot(n.x, n.y) >
+               plan_tolerance_;
+    }
+
+    // The tags of a point: the moved values in place of the read ones, or
+    // the tags as read when it cannot move. Returns the end of its tags.
+    std::size_t Write(DrawingBlock& block, const PendingMove& pending, const Vector3& moved) const {
+        const std::string_view text(block.text);
+        const double values[3] = {moved.x, moved.y, moved.z};
+        std::size_t at = pending.begin;
+        for (std::size_t i = 0; i < pending.tags; ++i) {
+            const std::size_t value_at = at + pending.code_size[i];
+            const std::size_t end = value_at + pending.value_size[i];
+            if (pending.motive.empty()) {
+                block.output.append(text.substr(at, pending.code_size[i]));
+                AppendCFixed(block.output, values[i], decimals_);
+                block.output.append(
+                    text.substr(end - pending.ending_size[i], pending.ending_size[i]));
+            } else {
+                block.output.append(text.substr(at, end - at));
+            }
+            at = end;
+        }
+        return at;
+    }
+
+    const PlanMove move_;
+    const int decimals_;
+    const double plan_tolerance_;
+    const bool writing_;
+};
+
 class DrawingWalker {
 public:
     // `step` follows the reading and answers false when the run must stop.
+    // `threads`: the threads that move the points (see RunThreads).
     DrawingWalker(DxfTagReader& input, DxfTagReader& ahead, PlanMove move,
-                  std::function<bool(std::uint64_t)> step)
-        : input_(input), ahead_(ahead), move_(std::move(move)), step_(std::move(step)) {}
+                  std::function<bool(std::uint64_t)> step, int threads)
+        : input_(input), ahead_(ahead), move_(std::move(move)), step_(std::move(step)),
+          threads_(threads) {}
 
     // Writing: the output, the decimals of moved values, the dimension pictures
     // to move (sorted) and the extents of the transformed drawing.
@@ -194,11 +347,25 @@ private:
     }
     void Copy(const DxfTag& tag) {
         if (output_) {
-            output_->WriteRaw(tag.code_line);
-            output_->WriteRaw(tag.value_line);
+            block_.text += tag.code_line;
+            block_.text += tag.value_line;
+            FlushWhenFull();
         }
     }
     void WriteValue(const DxfTag& tag, double value);
+    void Reject(std::uint64_t line, std::string_view motive) {
+        block_.rejected.push_back({block_.moves.size(), line, motive});
+    }
+    bool WalkTags();
+    void Defer(const DxfTag& x_tag, const DxfTag& y_tag, const DxfTag* z_tag,
+               const PointSetting& setting, const Vector3& world);
+    void FlushWhenFull() {
+        if (block_.text.size() >= kDrawingBlockBytes || block_.moves.size() >= kDrawingBlockMoves) {
+            Flush();
+        }
+    }
+    void Flush();
+    void TakeBack(const DrawingBlock& block);
     bool Fail(std::string text) {
         failure_ = std::move(text);
         return false;
@@ -214,9 +381,25 @@ private:
     void HandleBlocks(const DxfTag& tag);
     void HandleEntity(const DxfTag& start, Place place);
     void CopyBody();
-    EntityFacts Inspect(const DxfTag& start, const EntityKind* kind);
+    EntityFacts Inspect(const EntityKind* kind);
+
+    // The tags after the one the walk has reached, for Inspect: those read
+    // ahead already, then more from the input, kept for the walk; beyond a
+    // bound (a polyline of a million vertices), from the second reader,
+    // which reads the same file again and keeps nothing.
+    class LookAhead {
+    public:
+        explicit LookAhead(DrawingWalker& walker) : walker_(walker), index_(walker.ahead_begin_) {}
+        const DxfTag* Next();
+
+    private:
+        DrawingWalker& walker_;
+        std::size_t index_;
+        bool second_reader_ = false;
+    };
+    static constexpr std::size_t kAheadTags = 4096;
+    static constexpr std::size_t kAheadBytes = 256 * 1024;
     void HandlePoint(const DxfTag& x_tag, const PointSetting& setting);
-    bool OffItsPlane(const PointSetting& setting, const Vector3& moved) const;
     void HandleElevationPoint(const DxfTag& x_tag, const std::optional<double>& elevation);
     void Tally(const EntityKind& kind);
     void NoteUnhandled(std::string_view name);
@@ -226,6 +409,10 @@ private:
     DxfTagReader& ahead_;
     PlanMove move_;
     std::function<bool(std::uint64_t)> step_;
+    int threads_;
+    std::unique_ptr<OrderedWork<DrawingBlock>> pool_;
+    DrawingBlock block_; // being filled
+    DrawingBlock spare_; // taken back, its buffers for the next block
     bool cancelled_ = false;
     OutputFile* output_ = nullptr;
     int decimals_ = 6;
@@ -236,7 +423,12 @@ private:
 
     DxfTag pending_;
     bool has_pending_ = false;
-    DxfTag ahead_tag_;
+    // Tags read ahead, to be walked: ahead_tags_[ahead_begin_, ahead_end_).
+    std::vector<DxfTag> ahead_tags_;
+    std::size_t ahead_begin_ = 0;
+    std::size_t ahead_end_ = 0;
+    std::size_t ahead_bytes_ = 0;
+    DxfTag ahead_tag_; // from the second reader
     std::string section_;
     bool in_section_ = false;
     bool has_entities_ = false;
@@ -260,28 +452,121 @@ private:
 
 bool DrawingWalker::Read(DxfTag& tag) {
     if (has_pending_) {
-        tag = std::move(pending_);
+        tag.Swap(pending_);
         has_pending_ = false;
         return true;
     }
-    if (cancelled_ || !input_.Next(tag)) {
+    if (cancelled_) {
+        return false;
+    }
+    if (ahead_begin_ < ahead_end_) {
+        tag.Swap(ahead_tags_[ahead_begin_++]);
+        ahead_bytes_ -= tag.code_line.size() + tag.value_line.size();
+        if (ahead_begin_ == ahead_end_) {
+            ahead_begin_ = ahead_end_ = 0;
+        }
+    } else if (!input_.Next(tag)) {
         return false;
     }
     cancelled_ = !step_(tag.end_position);
     return !cancelled_;
 }
 
+const DxfTag* DrawingWalker::LookAhead::Next() {
+    DrawingWalker& w = walker_;
+    if (!second_reader_) {
+        if (index_ < w.ahead_end_) {
+            return &w.ahead_tags_[index_++];
+        }
+        if (w.ahead_end_ - w.ahead_begin_ < kAheadTags && w.ahead_bytes_ < kAheadBytes) {
+            if (w.ahead_end_ == w.ahead_tags_.size()) {
+                w.ahead_tags_.emplace_back();
+            }
+            DxfTag& tag = w.ahead_tags_[w.ahead_end_];
+            if (!w.input_.Next(tag)) {
+                return nullptr;
+            }
+            ++w.ahead_end_;
+            index_ = w.ahead_end_;
+            w.ahead_bytes_ += tag.code_line.size() + tag.value_line.size();
+            return &tag;
+        }
+        // An entity too long to hold: the rest of it through the second reader.
+        second_reader_ = true;
+        const DxfTag& last = w.ahead_tags_[w.ahead_end_ - 1];
+        if (!w.ahead_.Seek(last.end_position, last.value_line_number())) {
+            return nullptr;
+        }
+    }
+    return w.ahead_.Next(w.ahead_tag_) ? &w.ahead_tag_ : nullptr;
+}
+
 void DrawingWalker::WriteValue(const DxfTag& tag, double value) {
     if (!output_) {
         return;
     }
-    std::string text = tag.code_line;
-    AppendCFixed(text, value, decimals_);
-    text += tag.value_ending();
-    output_->WriteRaw(text);
+    block_.text += tag.code_line;
+    AppendCFixed(block_.text, value, decimals_);
+    block_.text += tag.value_ending();
+    FlushWhenFull();
 }
 
+// The moves wait for the workers; a walk that fails leaves its blocks, as
+// the run then writes nothing of them.
 bool DrawingWalker::Walk() {
+    pool_ = std::make_unique<OrderedWork<DrawingBlock>>(
+        threads_, MoveWork(move_, decimals_, plan_tolerance_, output_ != nullptr));
+    const bool whole = WalkTags();
+    if (whole) {
+        Flush();
+        while (!pool_->empty()) {
+            TakeBack(pool_->TakeOldest());
+        }
+    }
+    pool_.reset();
+    return whole;
+}
+
+void DrawingWalker::Flush() {
+    if (block_.empty()) {
+        return;
+    }
+    const std::size_t bytes = block_.bytes();
+    while (!pool_->HasRoomFor(bytes)) {
+        spare_ = pool_->TakeOldest();
+        TakeBack(spare_);
+    }
+    pool_->HandOver(std::move(block_), bytes);
+    block_ = std::move(spare_);
+    block_.Clear();
+}
+
+// What the moves of a block mean for the run, in drawing order; then its text.
+void DrawingWalker::TakeBack(const DrawingBlock& block) {
+    std::size_t next = 0; // the next rejection found while reading
+    for (std::size_t i = 0; i < block.moves.size(); ++i) {
+        for (; next < block.rejected.size() && block.rejected[next].before_move <= i; ++next) {
+            rejected_.Add(block.rejected[next].line, block.rejected[next].motive);
+        }
+        const PendingMove& pending = block.moves[i];
+        if (!pending.motive.empty()) {
+            rejected_.Add(pending.line, pending.motive);
+        } else if (pending.model) {
+            extents_.Include(pending.x, pending.y, pending.margin);
+            if (on_model_point_) {
+                on_model_point_(pending.x, pending.y);
+            }
+        }
+    }
+    for (; next < block.rejected.size(); ++next) {
+        rejected_.Add(block.rejected[next].line, block.rejected[next].motive);
+    }
+    if (output_) {
+        output_->WriteRaw(block.moves.empty() ? block.text : block.output);
+    }
+}
+
+bool DrawingWalker::WalkTags() {
     DxfTag tag;
     while (Read(tag)) {
         if (tag.code != 0) {
@@ -372,7 +657,8 @@ bool DrawingWalker::CopyRest() {
     }
     std::string raw;
     while (input_.NextLine(raw)) {
-        output_->WriteRaw(raw);
+        block_.text += raw;
+        FlushWhenFull();
     }
     return input_.status() == DxfTagReader::Status::kEnd || ReaderStopped();
 }
@@ -534,14 +820,11 @@ std::string DrawingWalker::Notes() const {
     return notes + header_notes_;
 }
 
-// Reads an entity ahead, from the tag after its start to the next entity.
-EntityFacts DrawingWalker::Inspect(const DxfTag& start, const EntityKind* kind) {
+// Reads an entity ahead, from the tag after its start (which the walk has
+// just read) to the next entity.
+EntityFacts DrawingWalker::Inspect(const EntityKind* kind) {
     EntityFacts facts;
-    if (ahead_.position() != start.end_position || ahead_.status() != DxfTagReader::Status::kOk) {
-        if (!ahead_.Seek(start.end_position, start.value_line_number())) {
-            return facts;
-        }
-    }
+    LookAhead ahead(*this);
     // The first point matters to the kinds whose points share an elevation.
     std::optional<EntityPoints> points;
     if (kind && HasSharedElevation(*kind)) {
@@ -554,8 +837,9 @@ EntityFacts DrawingWalker::Inspect(const DxfTag& start, const EntityKind* kind) 
     bool has_radius = false;
     int first_y_code = 0;   // the y of the first object point, when its x was read
     int elevation_code = 0; // the z of an elevation point, when its x was read
-    DxfTag& tag = ahead_tag_;
-    while (ahead_.Next(tag) && tag.code != 0) {
+    const DxfTag* next = nullptr;
+    while ((next = ahead.Next()) != nullptr && next->code != 0) {
+        const DxfTag& tag = *next;
         // Values are read as numbers only where one is wanted.
         double number = 0.0;
         const auto readable = [&] { return ReadCoordinate(tag.value(), number).empty(); };
@@ -632,10 +916,11 @@ EntityFacts DrawingWalker::Inspect(const DxfTag& start, const EntityKind* kind) 
         facts.margin = std::sqrt(facts.axis.x * facts.axis.x + facts.axis.y * facts.axis.y);
     }
     // The points of a polyline are in its VERTEX entities, which follow it.
-    if (kind && IsKind(*kind, "POLYLINE") && !facts.has_first_point && tag.code == 0 &&
-        tag.Keyword() == "VERTEX") {
+    if (kind && IsKind(*kind, "POLYLINE") && !facts.has_first_point && next &&
+        next->Keyword() == "VERTEX") {
         double number = 0.0;
-        while (ahead_.Next(tag) && tag.code != 0) {
+        while ((next = ahead.Next()) != nullptr && next->code != 0) {
+            const DxfTag& tag = *next;
             const bool readable = ReadCoordinate(tag.value(), number).empty();
             if (tag.code == 10 && readable) {
                 facts.first_x = number;
@@ -656,7 +941,7 @@ void DrawingWalker::HandleEntity(const DxfTag& start, Place place) {
     const EntityKind* kind = FindEntityKind(name);
     const bool vertex = name == "VERTEX";
     const bool follows_parent = vertex || name == "ATTRIB" || name == "SEQEND";
-    const EntityFacts facts = Inspect(start, kind);
+    const EntityFacts facts = Inspect(kind);
     const bool paper = facts.paper_space || (follows_parent && parent_paper_);
     if (!follows_parent) {
         parent_paper_ = paper;
@@ -702,7 +987,7 @@ void DrawingWalker::HandleEntity(const DxfTag& start, Place place) {
     if (shared && !vertex && frame.valid() && !frame.is_upright() && facts.has_first_point) {
         if (!facts.elevation_written) {
             // There is no elevation line to write the new one on.
-            rejected_.Add(start.value_line_number(), kNoElevation);
+            Reject(start.value_line_number(), kNoElevation);
             CopyBody();
             return;
         }
@@ -761,7 +1046,7 @@ void DrawingWalker::HandlePoint(const DxfTag& x_tag, const PointSetting& setting
         return;
     }
     if (y_tag.code != x_tag.code + 10) {
-        rejected_.Add(x_tag.value_line_number(), kMissingY);
+        Reject(x_tag.value_line_number(), kMissingY);
         Copy(x_tag);
         Unread(y_tag);
         return;
@@ -769,14 +1054,14 @@ void DrawingWalker::HandlePoint(const DxfTag& x_tag, const PointSetting& setting
     double x = 0.0, y = 0.0, z = setting.own_z ? 0.0 : setting.base_z;
     bool failed = false;
     if (!frame.valid()) {
-        rejected_.Add(x_tag.value_line_number(), kBadExtrusion);
+        Reject(x_tag.value_line_number(), kBadExtrusion);
         failed = true;
     }
     using Value = std::pair<const DxfTag*, double*>;
     for (const auto& [tag, value] : {Value{&x_tag, &x}, Value{&y_tag, &y}}) {
         const std::string_view motive = ReadCoordinate(tag->value(), *value);
         if (!motive.empty() && !failed) {
-            rejected_.Add(tag->value_line_number(), motive);
+            Reject(tag->value_line_number(), motive);
         }
         failed = failed || !motive.empty();
     }
@@ -789,37 +1074,20 @@ void DrawingWalker::HandlePoint(const DxfTag& x_tag, const PointSetting& setting
             write_z = true;
             const std::string_view motive = ReadCoordinate(z_tag.value(), z);
             if (!motive.empty()) {
-                rejected_.Add(z_tag.value_line_number(), motive);
+                Reject(z_tag.value_line_number(), motive);
                 failed = true;
             }
         } else {
             if (read) {
                 Unread(z_tag);
             }
-            rejected_.Add(x_tag.value_line_number(), kMissingZ);
+            Reject(x_tag.value_line_number(), kMissingZ);
             failed = true;
         }
     }
     if (!failed) {
-        const Vector3 in_world = frame.ToWorld({x, y, z});
-        double wx = in_world.x, wy = in_world.y;
-        const std::string_view motive = move_(wx, wy);
-        const Vector3 moved = frame.ToObject({wx, wy, in_world.z});
-        if (motive.empty() && !OffItsPlane(setting, moved)) {
-            if (setting.model) {
-                extents_.Include(wx, wy, x_tag.code == 10 ? setting.margin : 0.0);
-                if (on_model_point_) {
-                    on_model_point_(wx, wy);
-                }
-            }
-            WriteValue(x_tag, moved.x);
-            WriteValue(y_tag, moved.y);
-            if (write_z) {
-                WriteValue(z_tag, moved.z);
-            }
-            return;
-        }
-        rejected_.Add(x_tag.value_line_number(), motive.empty() ? kOffPlane : motive);
+        Defer(x_tag, y_tag, write_z ? &z_tag : nullptr, setting, frame.ToWorld({x, y, z}));
+        return;
     }
     Copy(x_tag);
     Copy(y_tag);
@@ -828,16 +1096,36 @@ void DrawingWalker::HandlePoint(const DxfTag& x_tag, const PointSetting& setting
     }
 }
 
-// A point of an entity whose points share one elevation, in a tilted plane,
-// lands beside the moved plane when the transformation bends the plane (a
-// change of units in plan only, such as metres to degrees): more than the
-// tolerance away, in plan, it cannot be written.
-bool DrawingWalker::OffItsPlane(const PointSetting& setting, const Vector3& moved) const {
-    if (!setting.moved_elevation) {
-        return false;
+// A point to move: its tags go to the block as read, the worker puts the
+// moved values in their place.
+void DrawingWalker::Defer(const DxfTag& x_tag, const DxfTag& y_tag, const DxfTag* z_tag,
+                          const PointSetting& setting, const Vector3& world) {
+    PendingMove pending;
+    pending.world = world;
+    pending.moved_elevation = setting.moved_elevation;
+    pending.margin = x_tag.code == 10 ? setting.margin : 0.0;
+    pending.line = x_tag.value_line_number();
+    pending.model = setting.model;
+    if (block_.frames.empty() || !block_.frames.back().SameAs(setting.frame)) {
+        block_.frames.push_back(setting.frame);
     }
-    const Vector3& n = setting.frame.normal();
-    return std::fabs(moved.z - *setting.moved_elevation) * std::hypot(n.x, n.y) > plan_tolerance_;
+    pending.frame = static_cast<std::uint32_t>(block_.frames.size() - 1);
+    pending.begin = block_.text.size();
+    if (output_) {
+        for (const DxfTag* tag : {&x_tag, &y_tag, z_tag}) {
+            if (!tag) {
+                break;
+            }
+            pending.code_size[pending.tags] = static_cast<std::uint32_t>(tag->code_line.size());
+            pending.value_size[pending.tags] = static_cast<std::uint32_t>(tag->value_line.size());
+            pending.ending_size[pending.tags] = static_cast<std::uint8_t>(tag->value_end);
+            ++pending.tags;
+            block_.text += tag->code_line;
+            block_.text += tag->value_line;
+        }
+    }
+    block_.moves.push_back(pending);
+    FlushWhenFull();
 }
 
 // The placeholder point of a POLYLINE or HATCH: x and y are not a position;
@@ -889,10 +1177,10 @@ bool Rewind(DxfTagReader& input, DxfTagReader& ahead) {
 // `to_catalogue` into ED50 UTM zone 30. False, with the reason in `failure`,
 // when the drawing cannot be read whole.
 bool ScanCentroid(DxfTagReader& input, DxfTagReader& ahead, const PlanMove& to_catalogue,
-                  const std::function<bool(std::uint64_t)>& step, CentroidResult& result,
-                  std::string& failure) {
+                  const std::function<bool(std::uint64_t)>& step, int threads,
+                  CentroidResult& result, std::string& failure) {
     double sum_x = 0.0, sum_y = 0.0;
-    DrawingWalker walker(input, ahead, to_catalogue, step);
+    DrawingWalker walker(input, ahead, to_catalogue, step, threads);
     walker.SetModelPointSink(
         [&](double x, double y) { AccumulateCentroid(result, x, y, sum_x, sum_y); });
     if (!walker.Walk()) {
@@ -952,6 +1240,7 @@ int TransformDrawing(FileRun& file_run, const RunArguments& run, FoundVertexList
         return file_run.Fail(kNotAFile);
     }
     ProgressWindow& window = file_run.window();
+    const int threads = RunThreads(run.threads);
 
     // One zone for the whole drawing: a drawing split between two zones no
     // longer fits together.
@@ -973,7 +1262,7 @@ int TransformDrawing(FileRun& file_run, const RunArguments& run, FoundVertexList
             CentroidResult rectangle;
             std::string failure;
             if (!ScanCentroid(input, ahead, ToCatalogue(run.da, run.pa, run.h_entrada, national),
-                              step, rectangle, failure)) {
+                              step, threads, rectangle, failure)) {
                 return file_run.Fail(failure + "\n");
             }
             zone_out = 30.0;
@@ -1014,7 +1303,7 @@ int TransformDrawing(FileRun& file_run, const RunArguments& run, FoundVertexList
 
     // Measured first: nothing is written for a drawing that cannot be
     // transformed whole.
-    DrawingWalker measure(input, ahead, move, step);
+    DrawingWalker measure(input, ahead, move, step, threads);
     measure.SetPlanTolerance(tolerance);
     if (!measure.Walk()) {
         return file_run.Fail(measure.failure() + "\n");
@@ -1035,7 +1324,7 @@ int TransformDrawing(FileRun& file_run, const RunArguments& run, FoundVertexList
         return file_run.Fail(kUnreadableInput);
     }
 
-    DrawingWalker writer(input, ahead, move, step);
+    DrawingWalker writer(input, ahead, move, step, threads);
     writer.SetOutput(&file_run.output(), run.pb == kKindGeodetic ? 10 : 6);
     writer.SetPlanTolerance(tolerance);
     writer.SetDimensionPictures(&pictures);
@@ -1075,7 +1364,7 @@ int ProcesarDXF(const std::string& log_path, const RunArguments& run, ProgressSi
 }
 
 int CentroideDXF(const std::string& entrada, int datum, int kind, double zone,
-                 CentroidResult& result, ProgressSink* progress) {
+                 CentroidResult& result, ProgressSink* progress, int threads) {
     result = CentroidResult();
     if (!(datum == kDatumEd50 || datum == kDatumEtrs89) || kind < kKindGeodetic ||
         kind > kKindGeocentric || !IsZoneArgument(zone) || (kind == kKindUtm && zone < 1.0)) {
@@ -1095,7 +1384,7 @@ int CentroideDXF(const std::string& entrada, int datum, int kind, double zone,
                     window.Step(position);
                     return !window.Cancelled();
                 },
-                result, failure)) {
+                RunThreads(threads), result, failure)) {
             result = CentroidResult();
             return 0;
         }

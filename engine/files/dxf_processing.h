@@ -13,8 +13,10 @@
 // A run reads the drawing twice: once to measure it (its extents, the zone of
 // the whole drawing, coordinates that cannot be carried, a drawing cut short)
 // and once to write it, so that nothing is written for a drawing that cannot
-// be transformed whole. Every line reaches the output: a moved coordinate
-// replaces its value line, keeping the line's end (LF or CR LF) as found.
+// be transformed whole. Each pass reads on the calling thread and moves the
+// points on worker threads (run.threads), in blocks taken back in order. Every line reaches the
+// output: a moved coordinate replaces its value line, keeping the line's end (LF or CR LF) as
+// found.
 #pragma once
 
 #include "files/execution_log.h"
@@ -35,8 +37,9 @@ int ProcesarDXF(const std::string& log_path, const RunArguments& run, ProgressSi
 
 // Centroid and rectangle, in ED50 UTM zone 30, of the points of the drawing's
 // model-space entities. Returns 1, or 0 when the drawing cannot be read whole
-// or has no ENTITIES section (the result keeps its start values).
+// or has no ENTITIES section (the result keeps its start values). `threads`:
+// the threads that transform the points (0: the machine's cores).
 int CentroideDXF(const std::string& entrada, int datum, int kind, double zone,
-                 CentroidResult& result, ProgressSink* progress);
+                 CentroidResult& result, ProgressSink* progress, int threads = 0);
 
 } // namespace dezadiravevava

@@ -57,7 +57,7 @@ bool DxfTagReader::Open(const std::string& path) {
 }
 
 bool DxfTagReader::ReadLine(std::string& raw) {
-    if (!lines_->Next(content_, &raw)) {
+    if (!lines_->NextRaw(raw)) {
         status_ = lines_->failed() ? Status::kReadError : Status::kEnd;
         return false;
     }

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace dezadiravevava {
 
@@ -35,6 +36,16 @@ struct DxfTag {
         return code == group_code && Keyword() == keyword;
     }
     std::uint64_t value_line_number() const { return line + 1; }
+
+    // Exchanges two tags, each keeping the other's buffers for its next use.
+    void Swap(DxfTag& other) noexcept {
+        std::swap(code, other.code);
+        code_line.swap(other.code_line);
+        value_line.swap(other.value_line);
+        std::swap(value_end, other.value_end);
+        std::swap(line, other.line);
+        std::swap(end_position, other.end_position);
+    }
 };
 
 class DxfTagReader {
@@ -81,7 +92,6 @@ private:
 
     LineReader own_{kMaxLine};
     LineReader* lines_ = &own_;
-    std::string content_;
     Status status_ = Status::kOk;
     std::uint64_t line_ = 0;
 };

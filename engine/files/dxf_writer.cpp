@@ -1,11 +1,12 @@
 #include "files/dxf_writer.h"
 
+#include "files/line_blocks.h"
 #include "files/line_reader.h"
 #include "files/number_format.h"
 #include "files/output_file.h"
 #include "geodesy/parameter_set.h"
 
-#include <cstdio>
+#include <charconv>
 
 namespace dezadiravevava {
 
@@ -29,14 +30,21 @@ constexpr unsigned long kFirstHandle = 1000; // written 3e8
 
 void AppendHex(std::string& out, unsigned long value) {
     char buffer[20];
-    const int length = std::snprintf(buffer, sizeof buffer, "%lx", value);
-    out.append(buffer, static_cast<std::size_t>(length));
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, 16);
+    out.append(buffer, result.ptr);
 }
+
+// A block of point lines and their POINT entities.
+struct EntityBlock {
+    LineBlock lines;
+    std::string entities;
+    bool too_long = false; // a line longer than a point line: no drawing
+};
 
 } // namespace
 
 int ConvertirTXTaDXF(const std::string& entrada, const std::string& salida, int kind,
-                     ProgressSink* progress) {
+                     ProgressSink* progress, int threads) {
     if (SameFile(entrada, salida)) {
         return 0; // the drawing would be written over the points it is made from
     }
@@ -49,7 +57,6 @@ int ConvertirTXTaDXF(const std::string& entrada, const std::string& salida, int 
         return 0;
     }
     output.WriteLines(kHeaderAndTables);
-    unsigned long handle = kFirstHandle;
     ProgressWindow window(progress, kCaptionTransforming, input.size());
     const bool writes_points = kind >= kKindGeodetic && kind <= kKindGeocentric;
 
@@ -59,27 +66,38 @@ int ConvertirTXTaDXF(const std::string& entrada, const std::string& salida, int 
     while (input.too_long() && input.NextPiece(line)) {
     }
     points_follow = points_follow && input.ended_by_line_feed();
-    std::string entity;
-    while (points_follow && input.Next(line)) {
-        window.Step(input.position());
-        if (window.Cancelled() || input.too_long()) {
+    if (points_follow) {
+        // Every line after the title is a POINT, whose handle follows from
+        // its line number: blocks are written on the worker threads.
+        LineBlockReader reader(input, window, 2);
+        const auto work = [writes_points](EntityBlock& block) {
+            block.entities.clear();
+            block.too_long = !block.lines.too_long.empty();
+            if (!writes_points || block.too_long) {
+                return;
+            }
+            ForEachLine(block.lines, [&](std::int64_t number, std::string_view text, bool) {
+                const TabFields fields(text);
+                std::string& entity = block.entities;
+                entity += "  0\r\nPOINT\r\n  5\r\n";
+                AppendHex(entity, kFirstHandle + static_cast<unsigned long>(number - 2));
+                entity += "\r\n  8\r\n0\r\n 10\r\n";
+                AppendCFixed(entity, ReadDecimal(fields[1]), 6);
+                entity += "\r\n 20\r\n";
+                AppendCFixed(entity, ReadDecimal(fields[2]), 6);
+                entity += "\r\n 30\r\n";
+                AppendCFixed(entity, ReadDecimal(fields[3]), 6);
+                entity += "\r\n";
+            });
+        };
+        const LinesEnd end =
+            RunLineBlocks<EntityBlock>(reader, RunThreads(threads), work, [&](EntityBlock& block) {
+                output.WriteRaw(block.entities);
+                return !block.too_long && output.ok();
+            });
+        if (end != LinesEnd::kEnd) {
             return 0; // not a drawing of every point: the target stays as it was
         }
-        if (!writes_points) {
-            continue;
-        }
-        const TabFields fields(line);
-        entity.clear();
-        entity += "  0\r\nPOINT\r\n  5\r\n";
-        AppendHex(entity, handle++);
-        entity += "\r\n  8\r\n0\r\n 10\r\n";
-        AppendCFixed(entity, ReadDecimal(fields[1]), 6);
-        entity += "\r\n 20\r\n";
-        AppendCFixed(entity, ReadDecimal(fields[2]), 6);
-        entity += "\r\n 30\r\n";
-        AppendCFixed(entity, ReadDecimal(fields[3]), 6);
-        entity += "\r\n";
-        output.WriteRaw(entity);
     }
     input.Close();
     output.WriteLines(kEnd);

@@ -14,7 +14,8 @@ namespace dezadiravevava {
 // when complete. Returns 1, or 0 when the input cannot be read (or is
 // `salida` itself), holds a line longer than a point line may be, or the
 // drawing cannot be written completely, or when the user cancels.
+// `threads`: the threads that write the entities (0: the machine's cores).
 int ConvertirTXTaDXF(const std::string& entrada, const std::string& salida, int kind,
-                     ProgressSink* progress);
+                     ProgressSink* progress, int threads = 0);
 
 } // namespace dezadiravevava

@@ -35,6 +35,9 @@ struct RunArguments {
     std::string grid_path;
     // GTX geoid of orthometric heights; empty: the bundled EGM08-REDNAP.
     std::string geoid_path;
+    // Threads that transform the points: 1 transforms them on the calling
+    // thread; 0 (or less) uses the machine's cores. The results are the same.
+    int threads = 0;
 };
 
 // Entity counts of a processed drawing: the five kinds of the original

@@ -115,13 +115,21 @@ void LineReader::Finish(std::string& content, std::string* raw) {
 }
 
 bool LineReader::Next(std::string& content, std::string* raw) {
+    if (raw) {
+        raw->clear();
+    }
+    if (!NextRaw(content)) {
+        return false;
+    }
+    Finish(content, raw);
+    return true;
+}
+
+bool LineReader::NextRaw(std::string& content) {
     while (in_long_line_ && NextPiece(content)) {
         // the rest of an over-long line is dropped, piece by piece
     }
     content.clear();
-    if (raw) {
-        raw->clear();
-    }
     too_long_ = false;
     // Room for the line and for the CR of a CR LF end.
     if (!Take(content, limit_ + 1)) {
@@ -139,13 +147,9 @@ bool LineReader::Next(std::string& content, std::string* raw) {
             in_long_line_ = true;
             carry_.assign(1, content.back());
             content.pop_back();
-            if (raw) {
-                *raw = content;
-            }
             return true;
         }
     }
-    Finish(content, raw);
     return true;
 }
 

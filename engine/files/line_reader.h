@@ -42,6 +42,8 @@ public:
     // too_long() set: NextPiece then gives the rest, piece by piece; the next
     // call of Next drops whatever is left of it.
     bool Next(std::string& content, std::string* raw = nullptr);
+    // The same, with `raw` only: the exact bytes of the line, its end included.
+    bool NextRaw(std::string& raw);
 
     // The next piece (at most `limit` bytes) of a line that was too long, as
     // Next gives a line: the last piece carries the line's end, if any. False

@@ -1,6 +1,8 @@
 #include "files/number_format.h"
 
+#include <algorithm>
 #include <array>
+#include <bit>
 #include <charconv>
 #include <climits>
 #include <cmath>
@@ -49,27 +51,59 @@ bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-void AppendUnsigned(std::string& out, std::uint64_t value) {
-    char buffer[24];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    out.append(buffer, result.ptr);
-}
-
 // floor(fraction * 10^decimals) for 0 <= fraction < 1, exactly: the fraction
-// is M * 2^e with a 53-bit integer M, and M * 10^decimals fits 128 bits.
+// is M * 2^-shift with a 53-bit integer M (its significand, taken from its
+// bits), and M * 10^decimals fits 128 bits.
 std::uint64_t TruncatedDecimals(double fraction, int decimals) {
     if (fraction <= 0.0) {
         return 0;
     }
-    int exponent = 0;
-    const double mantissa = std::frexp(fraction, &exponent); // fraction = mantissa * 2^exponent
-    const auto m = static_cast<std::uint64_t>(std::ldexp(mantissa, 53));
-    const int shift = 53 - exponent; // fraction = m * 2^-shift, shift > 53
+    const auto bits = std::bit_cast<std::uint64_t>(fraction);
+    const auto biased_exponent = static_cast<int>(bits >> 52); // no sign bit: fraction > 0
+    std::uint64_t m = bits & ((1ULL << 52) - 1);
+    int shift = 1074; // a subnormal: no implicit leading bit
+    if (biased_exponent > 0) {
+        m |= 1ULL << 52;
+        shift = 1075 - biased_exponent; // above 52, as fraction < 1
+    }
     if (shift >= 128) {
         return 0;
     }
     const Uint128 product = static_cast<Uint128>(m) * kPow10[static_cast<std::size_t>(decimals)];
     return static_cast<std::uint64_t>(product >> shift);
+}
+
+// "00" to "99".
+constexpr std::array<char, 200> kDigitPairs = [] {
+    std::array<char, 200> pairs{};
+    for (std::size_t i = 0; i < 100; ++i) {
+        pairs[2 * i] = static_cast<char>('0' + i / 10);
+        pairs[2 * i + 1] = static_cast<char>('0' + i % 10);
+    }
+    return pairs;
+}();
+
+// The last `count` decimal digits of a number, zeros first if it has fewer,
+// at `out`, two at a time from the right.
+void WriteDigits(char* out, std::uint64_t value, std::size_t count) {
+    for (; count >= 2; count -= 2, value /= 100) {
+        const std::size_t pair = 2 * static_cast<std::size_t>(value % 100);
+        out[count - 2] = kDigitPairs[pair];
+        out[count - 1] = kDigitPairs[pair + 1];
+    }
+    if (count == 1) {
+        out[0] = static_cast<char>('0' + value % 10);
+    }
+}
+
+// The decimal digits of a number below 10^17, at `out`; returns their end.
+char* WriteDigits(char* out, std::uint64_t value) {
+    std::size_t count = 1;
+    while (count < kPow10.size() && value >= kPow10[count]) {
+        ++count;
+    }
+    WriteDigits(out, value, count);
+    return out + count;
 }
 
 } // namespace
@@ -80,39 +114,42 @@ void AppendInteger(std::string& out, long long value) {
     out.append(buffer, result.ptr);
 }
 
-void AppendFixedPoint(std::string& out, double value, int decimals) {
+char* WriteFixedPoint(char* out, double value, int decimals) {
     if (decimals < 0) {
         decimals = 0;
     } else if (decimals > 17) {
         decimals = 17;
     }
     if (std::isnan(value)) {
-        out += "NAN";
-        return;
+        return std::copy_n("NAN", 3, out);
     }
     if (value < 0.0) {
-        out += '-';
+        *out++ = '-';
         value = -value;
     }
     if (value > kInfLimit) {
-        out += "INF";
-        return;
+        return std::copy_n("INF", 3, out);
     }
     const double rounded = value + kHalfUnit[static_cast<std::size_t>(decimals)];
-    const double integer_part = std::trunc(rounded);
-    AppendUnsigned(out, static_cast<std::uint64_t>(integer_part));
-    out += '.';
+    // The conversion truncates; below 2^53 the integer converts back exactly.
+    const auto integer = static_cast<std::uint64_t>(rounded);
+    const auto integer_part = static_cast<double>(integer);
+    // At most 9 digits, a full stop and 17 decimals after the sign.
+    out = WriteDigits(out, integer);
+    *out++ = '.';
     if (decimals == 0) {
-        return;
+        return out;
     }
     // rounded - integer_part is exact (both share the binade or the result is
     // the low bits of `rounded`), so the decimals are those of `rounded` itself.
-    const std::uint64_t digits = TruncatedDecimals(rounded - integer_part, decimals);
-    char buffer[24];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, digits);
-    const auto length = static_cast<int>(result.ptr - buffer);
-    out.append(static_cast<std::size_t>(decimals - length), '0');
-    out.append(buffer, result.ptr);
+    const auto count = static_cast<std::size_t>(decimals);
+    WriteDigits(out, TruncatedDecimals(rounded - integer_part, decimals), count);
+    return out + count;
+}
+
+void AppendFixedPoint(std::string& out, double value, int decimals) {
+    char buffer[kFixedPointLength];
+    out.append(buffer, WriteFixedPoint(buffer, value, decimals));
 }
 
 std::string FixedPoint(double value, int decimals) {
@@ -223,7 +260,54 @@ std::size_t DecimalPrefixLength(std::string_view text) {
     return i;
 }
 
+std::size_t ReadPlainDecimal(std::string_view text, double& value) {
+    constexpr std::uint64_t kExactIntegers = 1ULL << 53;
+    constexpr std::size_t kMostDigits = 19; // whatever they are, 19 digits fit 64 bits
+    constexpr std::array<double, 23> kPowers = {
+        1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+        1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22,
+    };
+    const char* const begin = text.data();
+    const char* const end = begin + text.size();
+    const char* p = begin;
+    const bool negative = p != end && *p == '-';
+    if (p != end && (*p == '-' || *p == '+')) {
+        ++p;
+    }
+    std::uint64_t m = 0;
+    const char* const integer = p;
+    for (; p != end && IsDigit(*p); ++p) {
+        m = m * 10 + static_cast<std::uint64_t>(*p - '0');
+    }
+    std::size_t digits = static_cast<std::size_t>(p - integer);
+    std::size_t decimals = 0;
+    if (p != end && *p == '.') {
+        const char* const fraction = ++p;
+        for (; p != end && IsDigit(*p); ++p) {
+            m = m * 10 + static_cast<std::uint64_t>(*p - '0');
+        }
+        decimals = static_cast<std::size_t>(p - fraction);
+        digits += decimals;
+    }
+    // Leading zeros count too: such rare numbers go the general way.
+    if (digits == 0 || digits > kMostDigits || m > kExactIntegers || decimals >= kPowers.size() ||
+        (p != end && (*p == 'e' || *p == 'E'))) {
+        return 0;
+    }
+    const double magnitude = static_cast<double>(m) / kPowers[decimals];
+    value = negative ? -magnitude : magnitude;
+    return static_cast<std::size_t>(p - begin);
+}
+
 double ReadDecimal(std::string_view field) {
+    std::size_t blanks = 0;
+    while (blanks < field.size() && IsBlank(field[blanks])) {
+        ++blanks;
+    }
+    double plain = 0.0;
+    if (ReadPlainDecimal(field.substr(blanks), plain) > 0) {
+        return plain;
+    }
     const std::size_t length = DecimalPrefixLength(field);
     if (length == 0) {
         return 0.0;
@@ -283,6 +367,11 @@ FieldReading ReadWholeDecimal(std::string_view field, double& value) {
     const std::string_view text = TrimBlanks(field);
     if (text.empty()) {
         return FieldReading::kMissing;
+    }
+    double plain = 0.0;
+    if (ReadPlainDecimal(text, plain) == text.size()) {
+        value = plain;
+        return FieldReading::kNumber;
     }
     if (DecimalPrefixLength(text) != text.size()) {
         return NamesANonFiniteValue(text) ? FieldReading::kNotFinite : FieldReading::kNotANumber;

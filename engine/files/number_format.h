@@ -21,6 +21,10 @@ void AppendInteger(std::string& out, long long value);
 // the full stop is still written: zone 30 reads "30.". NaN writes "NAN".
 void AppendFixedPoint(std::string& out, double value, int decimals);
 std::string FixedPoint(double value, int decimals);
+// The same text written at `out`, which has room for kFixedPointLength
+// characters; returns the end of what it wrote.
+inline constexpr std::size_t kFixedPointLength = 32;
+char* WriteFixedPoint(char* out, double value, int decimals);
 
 // C "%.<d>f": correctly rounded, locale-independent ("." always).
 void AppendCFixed(std::string& out, double value, int decimals);
@@ -44,6 +48,15 @@ double ReadDecimal(std::string_view field);
 // Length of the longest prefix of `text` (after leading blanks, which count)
 // that ReadDecimal would consume; 0 when no number starts there.
 std::size_t DecimalPrefixLength(std::string_view text);
+
+// The readers' fast path, for the numbers files are made of: an optional
+// sign, digits with an optional fraction, no exponent, at most 19 digits
+// forming an integer of at most 2^53, and at most 22 decimals. Such a number is that integer
+// divided by a power of ten, both exact doubles, so one division rounds it correctly, as any reader
+// must. Reads the number at the start of `text` (no blanks) and returns its length; 0 when the text
+// does not start with such a number (or an exponent follows it), and the general reader must read
+// it.
+std::size_t ReadPlainDecimal(std::string_view text, double& value);
 
 // --- Strict readers of the point files -----------------------------------
 

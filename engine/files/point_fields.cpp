@@ -60,16 +60,18 @@ PointLine ReadPointLine(std::string_view line, bool zone_needed, bool too_long) 
     double values[3] = {};
     for (std::size_t i = 0; i < 3; ++i) {
         const std::string_view field = fields[i + 1];
+        const FieldReading reading =
+            i + 1 < fields.count() ? ReadWholeDecimal(field, values[i]) : FieldReading::kMissing;
+        if (reading == FieldReading::kNumber) {
+            continue;
+        }
         const std::string which = "coordenada " + std::to_string(i + 1);
-        switch (i + 1 < fields.count() ? ReadWholeDecimal(field, values[i])
-                                       : FieldReading::kMissing) {
-        case FieldReading::kNumber:
-            break;
+        switch (reading) {
         case FieldReading::kMissing:
             return Rejected("falta la " + which);
         case FieldReading::kNotANumber:
             return Rejected(which + " no numérica" + Quoted(field));
-        case FieldReading::kNotFinite:
+        default:
             return Rejected(which + " no finita" + Quoted(field));
         }
     }
@@ -99,23 +101,22 @@ bool IsWritablePoint(int kind, const CoordTriple& point, double zone) {
 }
 
 void AppendPointFields(std::string& out, int kind, const CoordTriple& point, double zone) {
-    const int decimals = kind == kKindGeodetic ? 12 : 3;
-    switch (kind) {
-    case kKindGeocentric:
-    case kKindUtm:
-    case kKindGeodetic:
-        for (const double value : {point.c1, point.c2, point.c3}) {
-            out += '\t';
-            AppendFixedPoint(out, value, decimals);
-        }
-        if (kind == kKindUtm) {
-            out += '\t';
-            AppendFixedPoint(out, zone, 0);
-        }
-        break;
-    default:
-        break;
+    if (kind != kKindGeocentric && kind != kKindUtm && kind != kKindGeodetic) {
+        return;
     }
+    // The fields are written in place, then added to the line at once.
+    const int decimals = kind == kKindGeodetic ? 12 : 3;
+    char fields[4 * (kFixedPointLength + 1)];
+    char* end = fields;
+    for (const double value : {point.c1, point.c2, point.c3}) {
+        *end++ = '\t';
+        end = WriteFixedPoint(end, value, decimals);
+    }
+    if (kind == kKindUtm) {
+        *end++ = '\t';
+        end = WriteFixedPoint(end, zone, 0);
+    }
+    out.append(fields, end);
 }
 
 CoordTriple TransformFilePoint(const CoordTriple& point, int datum_in, int kind_in, double zone_in,

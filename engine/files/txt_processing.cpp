@@ -1,5 +1,6 @@
 #include "files/txt_processing.h"
 
+#include "files/line_blocks.h"
 #include "files/line_reader.h"
 #include "files/number_format.h"
 #include "files/output_file.h"
@@ -9,6 +10,8 @@
 #include "geodesy/transform.h"
 
 #include <memory>
+#include <utility>
+#include <vector>
 
 namespace dezadiravevava {
 
@@ -42,6 +45,70 @@ private:
     long long count_ = 0;
 };
 
+// A block of point lines and what the workers make of it: the output lines,
+// the lines rejected (number and reason) and the count of points written.
+struct PointBlock {
+    LineBlock lines;
+    std::string output;
+    std::vector<std::pair<std::int64_t, std::string>> rejected;
+    long long points = 0;
+};
+
+// Transforms the points of a block, as the lines of a file one after another.
+class PointBlockWork {
+public:
+    PointBlockWork(const RunArguments& run, const ParameterSet& set, int model)
+        : run_(run), set_(set), model_(model),
+          zone_per_point_(run.pa == kKindUtm && run.h_entrada < 1.0) {}
+
+    void operator()(PointBlock& block) const {
+        block.output.clear();
+        block.rejected.clear();
+        block.points = 0;
+        ForEachLine(block.lines, [&](std::int64_t number, std::string_view line, bool too_long) {
+            Transform(block, number, line, too_long);
+        });
+    }
+
+private:
+    void Transform(PointBlock& block, std::int64_t line_number, std::string_view line,
+                   bool too_long) const {
+        PointLine point = ReadPointLine(line, zone_per_point_, too_long);
+        if (point.kind == PointLine::Kind::kNotAPoint) {
+            return;
+        }
+        if (point.kind == PointLine::Kind::kRejected) {
+            block.rejected.emplace_back(line_number, std::move(point.reason));
+            return;
+        }
+        const double zone_in = zone_per_point_ ? point.zone : run_.h_entrada;
+        double zone_out = run_.h_salida; // chosen afresh for every point
+        PointStatus status = PointStatus::kTransformed;
+        const CoordTriple out =
+            TransformFilePoint(point.coords, run_.da, run_.pa, zone_in, run_.db, run_.pb,
+                               run_.h_salida, set_, model_, zone_out, status);
+        if (status != PointStatus::kTransformed) {
+            // outside the grid or the geoid
+            block.rejected.emplace_back(line_number, PointStatusText(status));
+            return;
+        }
+        if (!IsWritablePoint(run_.pb, out, zone_out)) {
+            block.rejected.emplace_back(line_number, "resultado fuera de rango");
+            return;
+        }
+        std::string& out_line = block.output;
+        AppendInteger(out_line, point.number);
+        AppendPointFields(out_line, run_.pb, out, zone_out);
+        out_line += "\r\n";
+        ++block.points;
+    }
+
+    const RunArguments& run_;
+    const ParameterSet& set_;
+    const int model_;
+    const bool zone_per_point_;
+};
+
 int TransformPointFile(FileRun& file_run, const RunArguments& run, FoundVertexList& found,
                        RunOutcome* outcome) {
     if (!file_run.Start(InvalidRunArguments(run), found)) {
@@ -49,7 +116,6 @@ int TransformPointFile(FileRun& file_run, const RunArguments& run, FoundVertexLi
     }
     LineReader& input = file_run.input();
     OutputFile& output = file_run.output();
-    ProgressWindow& window = file_run.window();
 
     // Line 1 is a free title, copied as it is, piece by piece if it is long.
     std::string line;
@@ -65,45 +131,26 @@ int TransformPointFile(FileRun& file_run, const RunArguments& run, FoundVertexLi
     }
     output.WriteRaw("\r\n");
 
-    const bool zone_per_point = run.pa == kKindUtm && run.h_entrada < 1.0;
+    // The points, transformed on the worker threads; written, counted and
+    // named in the log here, in input order.
     long long points = 0;
-    long long line_number = 1;
     Rejections rejected(file_run);
-    std::string out_line;
-    while (input.Next(line)) {
-        ++line_number;
-        window.Step(input.position());
-        if (window.Cancelled()) {
-            return file_run.Fail(kCancelledLine);
-        }
-        PointLine point = ReadPointLine(line, zone_per_point, input.too_long());
-        if (point.kind == PointLine::Kind::kNotAPoint) {
-            continue;
-        }
-        if (point.kind == PointLine::Kind::kRejected) {
-            rejected.Add(line_number, point.reason);
-            continue;
-        }
-        const double zone_in = zone_per_point ? point.zone : run.h_entrada;
-        double zone_out = run.h_salida; // chosen afresh for every point
-        PointStatus status = PointStatus::kTransformed;
-        const CoordTriple out =
-            TransformFilePoint(point.coords, run.da, run.pa, zone_in, run.db, run.pb, run.h_salida,
-                               file_run.set(), file_run.model(), zone_out, status);
-        if (status != PointStatus::kTransformed) {
-            rejected.Add(line_number, PointStatusText(status)); // outside the grid or the geoid
-            continue;
-        }
-        if (!IsWritablePoint(run.pb, out, zone_out)) {
-            rejected.Add(line_number, "resultado fuera de rango");
-            continue;
-        }
-        out_line.clear();
-        AppendInteger(out_line, point.number);
-        AppendPointFields(out_line, run.pb, out, zone_out);
-        out_line += "\r\n";
-        output.WriteRaw(out_line);
-        ++points;
+    LineBlockReader reader(input, file_run.window(), 2);
+    const LinesEnd end = RunLineBlocks<PointBlock>(
+        reader, RunThreads(run.threads), PointBlockWork(run, file_run.set(), file_run.model()),
+        [&](PointBlock& block) {
+            output.WriteRaw(block.output);
+            for (const auto& [line_number, reason] : block.rejected) {
+                rejected.Add(line_number, reason);
+            }
+            points += block.points;
+            return output.ok(); // no use going on with an output that cannot be written
+        });
+    if (end == LinesEnd::kCancelled) {
+        return file_run.Fail(kCancelledLine);
+    }
+    if (end == LinesEnd::kStopped) {
+        return file_run.Fail(UnwritableOutput(run.salida));
     }
     rejected.Close();
     if (outcome) {
@@ -111,6 +158,12 @@ int TransformPointFile(FileRun& file_run, const RunArguments& run, FoundVertexLi
     }
     return file_run.Finish(TxtSummary(points, rejected.count()));
 }
+
+// A block of point lines and their points in ED50 UTM zone 30, x and y.
+struct CentroidBlock {
+    LineBlock lines;
+    std::vector<double> xy;
+};
 
 } // namespace
 
@@ -157,7 +210,7 @@ int ProcesarTXT(const std::string& log_path, const RunArguments& run, ProgressSi
 }
 
 int CentroideTXT(const std::string& entrada, int datum, int kind, double zone,
-                 CentroidResult& result, ProgressSink* progress) {
+                 CentroidResult& result, ProgressSink* progress, int threads) {
     result = CentroidResult();
     if (!(datum == kDatumEd50 || datum == kDatumEtrs89) || !IsTransformableKind(kind) ||
         !IsZoneArgument(zone)) {
@@ -182,22 +235,36 @@ int CentroideTXT(const std::string& entrada, int datum, int kind, double zone,
         return input.failed() ? 0 : 1; // title line only
     }
     const bool zone_per_point = kind == kKindUtm && zone < 1.0;
+    // Transformed on the worker threads, summed here in input order: the
+    // same sums, to the last bit, whatever the number of threads.
     double sum_x = 0.0, sum_y = 0.0;
-    while (input.Next(line)) {
-        window.Step(input.position());
-        if (window.Cancelled()) {
-            result = CentroidResult();
-            return 0;
-        }
-        const PointLine point = ReadPointLine(line, zone_per_point, input.too_long());
-        if (point.kind != PointLine::Kind::kPoint) {
-            continue;
-        }
-        double zone30 = 30.0;
-        const CoordTriple out =
-            TransformPoint(point.coords, datum, kind, zone_per_point ? point.zone : zone,
-                           kDatumEd50, kKindUtm, 30.0, set, kModelHelmert, zone30);
-        AccumulateCentroid(result, out.c1, out.c2, sum_x, sum_y);
+    LineBlockReader reader(input, window, 2);
+    const LinesEnd end = RunLineBlocks<CentroidBlock>(
+        reader, RunThreads(threads),
+        [&](CentroidBlock& block) {
+            block.xy.clear();
+            ForEachLine(block.lines, [&](std::int64_t, std::string_view text, bool too_long) {
+                const PointLine point = ReadPointLine(text, zone_per_point, too_long);
+                if (point.kind != PointLine::Kind::kPoint) {
+                    return;
+                }
+                double zone30 = 30.0;
+                const CoordTriple out =
+                    TransformPoint(point.coords, datum, kind, zone_per_point ? point.zone : zone,
+                                   kDatumEd50, kKindUtm, 30.0, set, kModelHelmert, zone30);
+                block.xy.push_back(out.c1);
+                block.xy.push_back(out.c2);
+            });
+        },
+        [&](CentroidBlock& block) {
+            for (std::size_t i = 0; i + 1 < block.xy.size(); i += 2) {
+                AccumulateCentroid(result, block.xy[i], block.xy[i + 1], sum_x, sum_y);
+            }
+            return true;
+        });
+    if (end == LinesEnd::kCancelled) {
+        result = CentroidResult();
+        return 0;
     }
     if (input.failed()) {
         result = CentroidResult();

@@ -37,9 +37,10 @@ int ProcesarTXT(const std::string& log_path, const RunArguments& run, ProgressSi
 // Centroid and rectangle of the points of a file, transformed to ED50 UTM
 // zone 30 with the national set; lines that are not whole points are left
 // out. Returns 1, or 0 when the file cannot be read, the arguments are not
-// valid or the user cancels (the result keeps its start values).
+// valid or the user cancels (the result keeps its start values). `threads`:
+// the threads that transform the points (0: the machine's cores).
 int CentroideTXT(const std::string& entrada, int datum, int kind, double zone,
-                 CentroidResult& result, ProgressSink* progress);
+                 CentroidResult& result, ProgressSink* progress, int threads = 0);
 
 // Widens the rectangle and adds to the sums of a centroid.
 void AccumulateCentroid(CentroidResult& result, double x, double y, double& sum_x, double& sum_y);

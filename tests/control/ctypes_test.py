@@ -4,8 +4,8 @@
 Creates the control by ProgID, runs CentroideTXT, BuscarPuntosPorNumero,
 ObtenerPuntoEncontrado and ProcesarTXT on the sample point file by dispatch
 identifier, then ProcesarTXT with the IGN grid and orthometric heights set
-through properties 21 to 23, and checks every result against the engine's C++
-functions as quillon-cli runs them.
+through properties 21 to 23, and on one thread (property 24), and checks every
+result against the engine's C++ functions as quillon-cli runs them.
 
 Usage: ctypes_test.py LIBRARY QUILLON_CLI DATA_DIR
 """
@@ -150,9 +150,22 @@ def main():
             "ETRS89", "--tipo-b", "geodesicas", "--parametros", "rejilla", "--geoide")
         with open(ours, "rb") as a, open(theirs, "rb") as b:
             assert a.read() == b.read(), "ProcesarTXT results with the grid differ"
+
+        # The same on the calling thread alone (Hilos, 24) and on seven threads.
+        assert transf.dispid("hilos") == 24 and transf.get(24) == 0
+        transf.put(24, 1)
+        assert transf.get(24) == 1
+        assert transf.invoke(14, os.path.join(work, "a.log"), sample, 14, 2, 0.0, ours, 19, 1,
+                             0.0, 0, 4, 0.0, 0.0, 0.0, 0.0) == 1
+        cli(program, "txt", sample, theirs, "--datum-a", "ED50", "--tipo-a", "utm", "--datum-b",
+            "ETRS89", "--tipo-b", "geodesicas", "--parametros", "rejilla", "--geoide",
+            "--hilos", "7")
+        with open(ours, "rb") as a, open(theirs, "rb") as b:
+            assert a.read() == b.read(), "ProcesarTXT results on one and seven threads differ"
     transf.release()
     print("ctypes host: CentroideTXT, BuscarPuntosPorNumero, ObtenerPuntoEncontrado and "
-          "ProcesarTXT (also with the IGN grid and the geoid) agree with the engine's own results")
+          "ProcesarTXT (also with the IGN grid and the geoid, on one thread or seven) agree with "
+          "the engine's own results")
 
 
 if __name__ == "__main__":

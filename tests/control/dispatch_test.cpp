@@ -89,6 +89,7 @@ const std::vector<ExpectedMember> kInterface = {
     {21, "AlturasOrtometricas", DZV_MEMBER_PROPERTY, DZV_I2, {}},
     {22, "RutaRejilla", DZV_MEMBER_PROPERTY, DZV_STR, {}},
     {23, "RutaGeoide", DZV_MEMBER_PROPERTY, DZV_STR, {}},
+    {24, "Hilos", DZV_MEMBER_PROPERTY, DZV_I4, {}},
 };
 
 DzvValue Str(const std::string& s) {
@@ -171,7 +172,7 @@ TEST_F(Control, InterfaceMatchesThePublishedTable) {
         EXPECT_EQ(dzv_get_dispid(control_, lower.c_str(), &dispid), DZV_OK);
         EXPECT_EQ(dispid, expected.dispid);
     }
-    EXPECT_EQ(dzv_member(23), nullptr);
+    EXPECT_EQ(dzv_member(24), nullptr);
     EXPECT_EQ(dzv_member(-1), nullptr);
 }
 
@@ -182,7 +183,8 @@ TEST_F(Control, BadCallsAreRefusedAndChangeNothing) {
     const std::string before = Properties();
     DzvValue result = I2(7);
     EXPECT_EQ(Invoke(0, {}, &result), DZV_E_MEMBER_NOT_FOUND);
-    EXPECT_EQ(Invoke(24, {}, &result), DZV_E_MEMBER_NOT_FOUND);
+    EXPECT_EQ(Invoke(25, {}, &result), DZV_E_MEMBER_NOT_FOUND);
+    EXPECT_EQ(Invoke(24, {}, &result), DZV_E_NOT_A_METHOD);
     EXPECT_EQ(Invoke(21, {}, &result), DZV_E_NOT_A_METHOD);
     EXPECT_EQ(Invoke(1, {}, &result), DZV_E_NOT_A_METHOD);
     EXPECT_EQ(Invoke(16, {Str("/no/such/file"), I4(14), I4(2)}, &result), DZV_E_BAD_PARAM_COUNT);
@@ -573,6 +575,69 @@ TEST(TransfClient, TypedMembersThroughTheDispatchInterface) {
     EXPECT_THROW(dezadiravevava::TransfClient("DATUMBOX.Nada"), dezadiravevava::TransfError);
     transf.Cancel(); // nothing runs: forgotten by the next method
     EXPECT_EQ(transf.CentroideTXT(dir.File("in.txt"), 14, 2, 0), 1);
+}
+
+// Property 24 sets the threads of every file method; what they give is the
+// same with one thread (the calling thread alone), two or seven.
+TEST(TransfClient, FileMethodsGiveTheSameResultsWhateverTheThreads) {
+    TempDir dir;
+    std::string points = "t\r\n";
+    for (int i = 1; i <= 6000; ++i) {
+        points += std::to_string(i) + "\t" + std::to_string(250000 + 31 * i) + ".125\t" +
+                  std::to_string(4000000 + 47 * i) + ".5\t" + std::to_string(i % 900) + "\t30\r\n";
+        if (i % 1000 == 0) {
+            points += std::to_string(i) + "\t1,5\t2\t3\t30\r\n"; // a rejected line
+        }
+    }
+    WriteWhole(dir.File("in.txt"), points);
+    dezadiravevava::TransfClient transf;
+    EXPECT_EQ(transf.Hilos(), 0); // the machine's cores
+    struct Results {
+        std::string txt, txt_log, drawing, dxf, dxf_log;
+        double x = 0, y = 0, count = 0, drawing_x = 0, drawing_y = 0;
+    };
+    const auto run = [&](std::int32_t threads) {
+        transf.Hilos(threads);
+        EXPECT_EQ(transf.Hilos(), threads);
+        Results r;
+        EXPECT_EQ(transf.ProcesarTXT(dir.File("log"), dir.File("in.txt"), 14, 2, 0,
+                                     dir.File("out.txt"), 19, 1, 0, 0, 0, 0, 0, 0, 0),
+                  1);
+        r.txt = ReadWhole(dir.File("out.txt"));
+        r.txt_log = ReadWhole(dir.File("log"));
+        EXPECT_EQ(transf.ConvertirTXTaDXF(dir.File("in.txt"), dir.File("in.dxf"), 2), 1);
+        r.drawing = ReadWhole(dir.File("in.dxf"));
+        EXPECT_EQ(transf.ProcesarDXF(dir.File("log"), dir.File("in.dxf"), 14, 2, 30,
+                                     dir.File("out.dxf"), 19, 2, 30, 0, 0, 0, 0, 0, 0),
+                  1);
+        r.dxf = ReadWhole(dir.File("out.dxf"));
+        r.dxf_log = ReadWhole(dir.File("log"));
+        EXPECT_EQ(transf.CentroideTXT(dir.File("in.txt"), 14, 2, 0), 1);
+        r.x = transf.XCentroide();
+        r.y = transf.YCentroide();
+        r.count = transf.NumeroPuntosArchivo();
+        EXPECT_EQ(transf.CentroideDXF(dir.File("in.dxf"), 14, 2, 30), 1);
+        r.drawing_x = transf.XCentroide();
+        r.drawing_y = transf.YCentroide();
+        return r;
+    };
+    const Results one = run(1);
+    EXPECT_EQ(one.count, 6000.0);
+    EXPECT_NE(one.txt_log.find("L\xednea 1002 rechazada"), std::string::npos);
+    for (const std::int32_t threads : {2, 7, -1}) {
+        SCOPED_TRACE(threads);
+        const Results many = run(threads);
+        EXPECT_TRUE(many.txt == one.txt);
+        EXPECT_EQ(many.txt_log, one.txt_log);
+        EXPECT_TRUE(many.drawing == one.drawing);
+        EXPECT_TRUE(many.dxf == one.dxf);
+        EXPECT_EQ(many.dxf_log, one.dxf_log);
+        EXPECT_EQ(many.x, one.x);
+        EXPECT_EQ(many.y, one.y);
+        EXPECT_EQ(many.count, one.count);
+        EXPECT_EQ(many.drawing_x, one.drawing_x);
+        EXPECT_EQ(many.drawing_y, one.drawing_y);
+    }
 }
 
 // The official method as the desktop program drives it: the centroid, then a

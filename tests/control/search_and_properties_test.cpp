@@ -215,6 +215,7 @@ TEST(ControlProperties, EachPropertyKeepsItsOwnValueAndType) {
         {10, "NumeroPuntosArchivo", DZV_R8},
         {11, "IDSEL", DZV_I4},
         {12, "NOMBRESEL", DZV_STR},
+        {24, "Hilos", DZV_I4},
     };
     ControlHost host;
     const auto read_all = [&] {

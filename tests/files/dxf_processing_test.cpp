@@ -372,6 +372,34 @@ TEST_F(DxfProcessing, MirroredEntitiesMoveInWorldCoordinates) {
     EXPECT_EQ(output_, WithLines(input, values));
 }
 
+// What DXF writers put after the points (the extrusion) is read ahead of
+// them; an entity too long to hold in memory is read ahead a second time.
+TEST_F(DxfProcessing, EntitiesOfAnyLengthAreReadAheadToTheirEnd) {
+    for (const int vertices : {3, 5000}) {
+        SCOPED_TRACE(vertices);
+        std::string input = kHead + Dxf({"  0", "LWPOLYLINE", " 90", std::to_string(vertices)});
+        for (int i = 0; i < vertices; ++i) {
+            input += Dxf({" 10", CFixed(-300000.0 - i, 1), " 20", CFixed(4100000.0 + i, 1)});
+        }
+        input += Dxf({"210",    "0.0", "220",       "0.0", "230",       "-1.0", "  0",
+                      "CIRCLE", " 10", "-310000.0", " 20", "4110000.0", " 40",  "2.0",
+                      "210",    "0.0", "220",       "0.0", "230",       "-1.0"}) +
+                 kTail;
+        ASSERT_EQ(Process(input), 1) << log_;
+        std::map<std::size_t, std::string> values;
+        for (int i = 0; i <= vertices; ++i) {
+            const bool circle = i == vertices;
+            const double x = circle ? 310000.0 : 300000.0 + i;
+            const double y = circle ? 4110000.0 : 4100000.0 + i;
+            const PlanePoint p = Carried(x, y);
+            const std::size_t line = circle ? LineOf(input, "CIRCLE") + 2 : 10 + 4 * i;
+            values[line] = CFixed(-p.x, 6);
+            values[line + 2] = CFixed(p.y, 6);
+        }
+        EXPECT_TRUE(output_ == WithLines(input, values));
+    }
+}
+
 // In a tilted plane a point keeps its world height: its object z changes.
 TEST_F(DxfProcessing, TiltedPlanesKeepWorldHeights) {
     // N = (0.6, 0, 0.8): the arbitrary axis algorithm gives Ax = (0, 1, 0)

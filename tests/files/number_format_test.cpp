@@ -1,7 +1,13 @@
 #include "files/number_format.h"
 
+#include <bit>
+#include <charconv>
 #include <cmath>
+#include <cstdint>
+#include <cstdio>
 #include <gtest/gtest.h>
+#include <random>
+#include <string>
 #include <vector>
 
 namespace dezadiravevava {
@@ -25,6 +31,115 @@ TEST(FixedPoint, LargeMagnitudesAreInf) {
     EXPECT_EQ(FixedPoint(-2e9, 3), "-INF");
     EXPECT_EQ(FixedPoint(HUGE_VAL, 3), "INF");
     EXPECT_EQ(FixedPoint(std::nan(""), 3), "NAN");
+}
+
+// The fixed-point writer's rule done by the C library: "%.120f" writes the
+// exact decimal expansion of the rounded value, which is then truncated.
+std::string FixedPointByTheRule(double value, int decimals) {
+    if (std::isnan(value)) {
+        return "NAN";
+    }
+    std::string sign = value < 0.0 ? "-" : "";
+    value = std::fabs(value);
+    if (value > 100000000.0) {
+        return sign + "INF";
+    }
+    char text[400];
+    std::snprintf(text, sizeof text, "%.120f", value + 0.5 * std::pow(10.0, -decimals));
+    std::string exact = text;
+    const std::size_t point = exact.find('.');
+    return sign + exact.substr(0, point + 1 + static_cast<std::size_t>(decimals));
+}
+
+TEST(FixedPoint, EveryDigitAsTheRuleGivesIt) {
+    std::mt19937_64 random(1632);
+    std::vector<double> values = {0.0,     1e-320,  5e-4,          0.0625,        0.03125,
+                                  2.5e-13, 0.1,     1.0 / 3.0,     99999999.9999, 1e8,
+                                  8191.0,  4.5e-18, 0.49999999999, 123456.5};
+    for (int i = 0; i < 5000; ++i) {
+        // Every binade from 1e-18 to 1e8, and values on a coarse grid.
+        const double magnitude = std::pow(10.0, std::uniform_real_distribution<>(-18, 8)(random));
+        const double value = std::uniform_real_distribution<>(0, 1)(random) * magnitude;
+        values.push_back(i % 4 ? value : std::round(value * 1024.0) / 1024.0);
+    }
+    for (const double value : values) {
+        for (const int decimals : {0, 1, 3, 6, 10, 12, 17}) {
+            for (const double signed_value : {value, -value}) {
+                ASSERT_EQ(FixedPoint(signed_value, decimals),
+                          FixedPointByTheRule(signed_value, decimals))
+                    << std::hexfloat << signed_value << " " << decimals;
+            }
+        }
+    }
+}
+
+// A decimal read as the C++ library reads it, correctly rounded.
+double ReadByTheLibrary(const std::string& text) {
+    std::string_view digits(text);
+    const bool negative = !digits.empty() && digits[0] == '-';
+    if (!digits.empty() && (digits[0] == '-' || digits[0] == '+')) {
+        digits.remove_prefix(1);
+    }
+    double value = 0.0;
+    std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    return negative ? -value : value;
+}
+
+TEST(Readers, PlainDecimalsReadToTheLastBit) {
+    std::mt19937_64 random(1989);
+    std::vector<std::string> texts = {"0",
+                                      "-0.000",
+                                      "9007199254740992",
+                                      "9007199254740993",
+                                      "900719925474099.3",
+                                      "1234567890123456789",
+                                      "12345678901234567890",
+                                      "0.0000000000000000000001",
+                                      "1.0000000000000000000001",
+                                      "0.000000000000000000000001",
+                                      "4295133.0695",
+                                      "-5.263002234358",
+                                      "00000000000000000000000000017.5",
+                                      ".5",
+                                      "5."};
+    const auto digits = [&](int count) {
+        std::string out;
+        for (int i = 0; i < count; ++i) {
+            out += static_cast<char>('0' + random() % 10);
+        }
+        return out;
+    };
+    for (int i = 0; i < 20000; ++i) {
+        std::string text = random() % 3 ? "" : (random() % 2 ? "-" : "+");
+        text += digits(static_cast<int>(random() % 12));
+        if (random() % 4) {
+            text += '.';
+            text += digits(static_cast<int>(random() % 24));
+        }
+        if (text.find_first_of("0123456789") != std::string::npos) {
+            texts.push_back(text);
+        }
+    }
+    for (const std::string& text : texts) {
+        const double expected = ReadByTheLibrary(text);
+        EXPECT_EQ(std::bit_cast<std::uint64_t>(ReadDecimal(text)),
+                  std::bit_cast<std::uint64_t>(expected))
+            << text;
+        double whole = 1.5;
+        ASSERT_EQ(ReadWholeDecimal(" " + text + " ", whole), FieldReading::kNumber) << text;
+        EXPECT_EQ(std::bit_cast<std::uint64_t>(whole), std::bit_cast<std::uint64_t>(expected))
+            << text;
+    }
+    // What the fast path leaves to the general reader.
+    double value = 0.0;
+    EXPECT_EQ(ReadPlainDecimal("1e5", value), 0u);
+    EXPECT_EQ(ReadPlainDecimal("9007199254740993", value), 0u);
+    EXPECT_EQ(ReadPlainDecimal("12345678901234567890", value), 0u);
+    EXPECT_EQ(ReadPlainDecimal("0.00000000000000000000001", value), 0u);
+    EXPECT_EQ(ReadPlainDecimal(" 1", value), 0u);
+    EXPECT_EQ(ReadPlainDecimal("-.", value), 0u);
+    EXPECT_EQ(ReadPlainDecimal("12,5", value), 2u);
+    EXPECT_EQ(value, 12.0);
 }
 
 TEST(CFormats, FixedAndThreeDigitExponent) {

@@ -117,4 +117,59 @@ TEST(CliFiles, DxfDrawingIntoTheZoneAskedFor) {
     }
 }
 
+// --hilos N on every file command: the same files and figures with one
+// thread, two or seven, and a clear refusal of a count that is no count.
+TEST(CliFiles, ThreadCountsGiveTheSameResults) {
+    TempDir dir;
+    std::string points = "t\r\n";
+    for (int i = 1; i <= 5000; ++i) {
+        points += std::to_string(i) + "\t" + std::to_string(250000 + 53 * i) + ".25\t" +
+                  std::to_string(4000000 + 29 * i) + ".75\t" + std::to_string(i % 700) + "\t30\r\n";
+    }
+    WriteWhole(dir.File("in.txt"), points);
+    const std::string sides = " --datum-a ED50 --tipo-a utm --datum-b ETRS89 --tipo-b geodesicas";
+    struct Outputs {
+        std::string txt, txt_log, drawing, dxf, centroid;
+    };
+    const auto run = [&](const std::string& threads) {
+        Outputs o;
+        const std::string option = threads.empty() ? "" : " --hilos " + threads;
+        auto r = RunCommand(Cli("txt", dir.File("in.txt"), dir.File("out.txt"), sides + option));
+        EXPECT_EQ(r.status, 0) << r.err;
+        o.txt = ReadWhole(dir.File("out.txt"));
+        o.txt_log = ReadWhole(dir.File("out.txt.log"));
+        r = RunCommand(
+            Cli("txt-a-dxf", dir.File("in.txt"), dir.File("in.dxf"), " --tipo utm" + option));
+        EXPECT_EQ(r.status, 0) << r.err;
+        o.drawing = ReadWhole(dir.File("in.dxf"));
+        r = RunCommand(
+            Cli("dxf", dir.File("in.dxf"), dir.File("out.dxf"), sides + " --huso-a 30" + option));
+        EXPECT_EQ(r.status, 0) << r.err;
+        o.dxf = ReadWhole(dir.File("out.dxf"));
+        r = RunCommand(
+            Cli("centroide", dir.File("in.txt"), "", " --datum-a ED50 --tipo-a utm" + option));
+        EXPECT_EQ(r.status, 0) << r.err;
+        o.centroid = r.out;
+        return o;
+    };
+    const Outputs one = run("1");
+    EXPECT_NE(one.centroid.find("puntos\t5000\n"), std::string::npos) << one.centroid;
+    for (const std::string threads : {"2", "7", "0", ""}) {
+        SCOPED_TRACE(threads);
+        const Outputs many = run(threads);
+        EXPECT_TRUE(many.txt == one.txt);
+        EXPECT_EQ(many.txt_log, one.txt_log);
+        EXPECT_TRUE(many.drawing == one.drawing);
+        EXPECT_TRUE(many.dxf == one.dxf);
+        EXPECT_EQ(many.centroid, one.centroid);
+    }
+    for (const std::string bad : {"-1", "2.5", "dos", "100000"}) {
+        SCOPED_TRACE(bad);
+        const auto r = RunCommand(
+            Cli("txt", dir.File("in.txt"), dir.File("out.txt"), sides + " --hilos " + bad));
+        EXPECT_EQ(r.status, 2);
+        EXPECT_NE(r.err.find("--hilos"), std::string::npos) << r.err;
+    }
+}
+
 } // namespace

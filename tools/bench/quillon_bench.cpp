@@ -2,12 +2,14 @@
 //
 // Writes a file of ED50 UTM zone-30 points over Andalusia and times, in one
 // run and each as a process of its own:
-//   - `quillon-cli txt` to ETRS89 UTM zone 30 with the national set;
+//   - `quillon-cli txt` to ETRS89 UTM zone 30 with the national set, with its
+//     default threads (one per core) and with `--hilos 1`;
 //   - PROJ's `cct -o FILE` (its fastest way) with the EPSG:1632 pipeline;
 //   - PROJ's `cs2cs` with the same parameters (+towgs84, position vector);
 //   - `quillon-cli txt` with the official IGN grid (--parametros rejilla) and
 //     PROJ's `cct -o FILE` with +proj=hgridshift on the same grid file;
-//   - `quillon-cli dxf` on a drawing of as many POINTs.
+//   - `quillon-cli dxf` on a drawing of as many POINTs, default threads and
+//     `--hilos 1`.
 // Each is run --repeticiones times, interleaved, and the best time is kept;
 // peak memory is the process's own maximum resident set (wait4). The outputs
 // of quillon-cli and cct are compared point by point.
@@ -17,8 +19,8 @@
 //                      [--carpeta DIR]
 //   --crecimiento  also times quillon-cli txt on 100 000, 1 000 000 and
 //                  10 000 000 points, to show how the time grows.
-//   --hilos N      passed to quillon-cli as its thread count (the option of
-//                  its worker threads).
+//   --hilos N      the thread count of the threaded runs (by default
+//                  quillon-cli's own: one per core).
 //   --sin-rejilla  leaves out the grid method (an older quillon-cli has none).
 //   --cli PATH     the quillon-cli to time (by default the one built with
 //                  this program), e.g. an earlier build for a before/after.
@@ -216,16 +218,16 @@ std::string FirstLineOf(const fs::path& file) {
     return line;
 }
 
-// quillon-cli's arguments for a national run from ED50 UTM 30 to ETRS89 UTM 30.
+// quillon-cli's arguments for a national run from ED50 UTM 30 to ETRS89 UTM 30,
+// with the threaded runs' count (--hilos), or with one thread.
 std::vector<std::string> CliRun(const Options& options, const char* command, const fs::path& in,
-                                const fs::path& out) {
+                                const fs::path& out, bool one_thread = false) {
     std::vector<std::string> argv = {
         options.cli, command, in.string(), out.string(), "--datum-a", "ED50", "--tipo-a", "utm",
         "--huso-a",  "30",    "--datum-b", "ETRS89",     "--tipo-b",  "utm",  "--huso-b", "30"};
-    // The thread count of quillon-cli's worker threads.
-    if (options.threads) {
+    if (one_thread || options.threads) {
         argv.push_back("--hilos");
-        argv.push_back(std::to_string(*options.threads));
+        argv.push_back(one_thread ? "1" : std::to_string(*options.threads));
     }
     return argv;
 }
@@ -360,7 +362,10 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
 
 // quillon-cli txt on growing files: the time per point should stay level.
 void Growth(const Options& options, const fs::path& dir) {
-    std::printf("\ngrowth of quillon-cli txt (best of %d)\n", options.repetitions);
+    std::printf("\ngrowth of quillon-cli txt, %s (best of %d)\n",
+                options.threads ? ("--hilos " + std::to_string(*options.threads)).c_str()
+                                : "default threads",
+                options.repetitions);
     double first_ns = 0.0;
     for (const long count : {100000L, 1000000L, 10000000L}) {
         const fs::path in = dir / "crecimiento.txt", out = dir / "crecimiento_salida.txt";
@@ -407,12 +412,16 @@ int main(int argc, char** argv) {
 
     double load[1] = {0.0};
     ::getloadavg(load, 1);
-    const std::string threads =
-        options.threads ? ", quillon-cli --hilos " + std::to_string(*options.threads) : "";
+    // The threaded runs: quillon-cli's default (a thread per core) or --hilos N.
+    const std::string threads_text =
+        options.threads ? "--hilos " + std::to_string(*options.threads) : "default threads";
+    const std::string threaded_label =
+        options.threads ? "quillon-cli txt --hilos " + std::to_string(*options.threads)
+                        : "quillon-cli txt";
     std::printf("%ld points, ED50 UTM 30 -> ETRS89 UTM 30, national set (EPSG:1632), best of %d\n"
-                "%u cores, load average %.2f at the start%s\n",
+                "%u cores, load average %.2f at the start; quillon-cli with %s and --hilos 1\n",
                 options.points, options.repetitions, std::thread::hardware_concurrency(), load[0],
-                threads.c_str());
+                threads_text.c_str());
     if (cct) {
         Run({"cct", "--version"}, dir / "version.txt", dir / "version.err");
         std::string version = FirstLineOf(dir / "version.txt");
@@ -422,7 +431,7 @@ int main(int argc, char** argv) {
         std::printf("PROJ %s\n", version.c_str());
     }
 
-    Best ours, theirs, cs2cs_best, ours_grid, theirs_grid;
+    Best ours, ours_one, theirs, cs2cs_best, ours_grid, theirs_grid;
     const fs::path grid_output = dir / "salida_rejilla.txt";
     const fs::path cct_grid_output = dir / "cct_salida_rejilla.txt";
     for (int rep = 0; rep < options.repetitions; ++rep) {
@@ -447,6 +456,12 @@ int main(int argc, char** argv) {
             Fail("quillon-cli txt", dir / "cli.err");
         }
         ours.Add(run);
+        const ProcessRun one =
+            Run(CliRun(options, "txt", input, output, true), {}, dir / "cli.err");
+        if (!one.ok) {
+            Fail("quillon-cli txt --hilos 1", dir / "cli.err");
+        }
+        ours_one.Add(one);
         if (cct) {
             const ProcessRun c = Run(CctRun(proj_input, cct_output), {}, dir / "cct.err");
             if (!c.ok) {
@@ -464,7 +479,8 @@ int main(int argc, char** argv) {
     }
     std::printf("input                       %.1f MB TXT\n",
                 static_cast<double>(fs::file_size(input)) / 1e6);
-    PrintRate("quillon-cli txt", ours, options.points, "points");
+    PrintRate(threaded_label.c_str(), ours, options.points, "points");
+    PrintRate("quillon-cli txt --hilos 1", ours_one, options.points, "points");
     if (cct) {
         PrintRate("cct -o FILE", theirs, options.points, "points");
     }
@@ -472,11 +488,16 @@ int main(int argc, char** argv) {
         PrintRate("cs2cs > FILE", cs2cs_best, options.points, "points");
     }
     if (cct) {
-        std::printf("quillon-cli txt / cct -o   %.2fx\n", theirs.seconds / ours.seconds);
+        std::printf("quillon-cli txt / cct -o   %.2fx (%s), %.2fx (--hilos 1)\n",
+                    theirs.seconds / ours.seconds, threads_text.c_str(),
+                    theirs.seconds / ours_one.seconds);
     }
     if (cs2cs) {
-        std::printf("quillon-cli txt / cs2cs    %.2fx\n", cs2cs_best.seconds / ours.seconds);
+        std::printf("quillon-cli txt / cs2cs    %.2fx (%s), %.2fx (--hilos 1)\n",
+                    cs2cs_best.seconds / ours.seconds, threads_text.c_str(),
+                    cs2cs_best.seconds / ours_one.seconds);
     }
+    std::printf("threads / --hilos 1        %.2fx\n", ours_one.seconds / ours.seconds);
     if (!cct && !cs2cs) {
         std::printf("cct, cs2cs                  not installed (proj-bin): no comparison\n");
     }
@@ -518,17 +539,27 @@ int main(int argc, char** argv) {
         if (!made.ok) {
             Fail("quillon-cli txt-a-dxf", dir / "cli.err");
         }
-        Best best;
+        Best best, best_one;
         for (int rep = 0; rep < options.repetitions; ++rep) {
             const ProcessRun run = Run(CliRun(options, "dxf", drawing, moved), {}, dir / "cli.err");
             if (!run.ok) {
                 Fail("quillon-cli dxf", dir / "cli.err");
             }
             best.Add(run);
+            const ProcessRun one =
+                Run(CliRun(options, "dxf", drawing, moved, true), {}, dir / "cli.err");
+            if (!one.ok) {
+                Fail("quillon-cli dxf --hilos 1", dir / "cli.err");
+            }
+            best_one.Add(one);
         }
         std::printf("drawing                     %.1f MB DXF, %ld POINTs\n",
                     static_cast<double>(fs::file_size(drawing)) / 1e6, options.points);
-        PrintRate("quillon-cli dxf", best, options.points, "POINTs");
+        PrintRate(options.threads
+                      ? ("quillon-cli dxf --hilos " + std::to_string(*options.threads)).c_str()
+                      : "quillon-cli dxf",
+                  best, options.points, "POINTs");
+        PrintRate("quillon-cli dxf --hilos 1", best_one, options.points, "POINTs");
     }
 
     fs::remove(input);

@@ -27,7 +27,7 @@ constexpr const char* kFileHelp =
            [--modelo helmert|molodensky|afin]
            [--parametros nacionales|regionales|distancia|vecinos|rejilla]
            [--seleccion V] [--origen X,Y] [--rejilla RUTA.gsb] [--geoide [RUTA.gtx]]
-           [--log RUTA]
+           [--log RUTA] [--hilos N]
 
 Transforma un archivo de puntos TXT (txt) o un dibujo DXF (dxf) del sistema A al B.
 
@@ -49,6 +49,9 @@ Transforma un archivo de puntos TXT (txt) o un dibujo DXF (dxf) del sistema A al
                  altura elipsoidal ETRS89 por el geoide EGM08-REDNAP (h = H + N) u
                  otro geoide GTX R; los puntos fuera del geoide se rechazan
   --log RUTA     registro de ejecución; por defecto SALIDA seguido de ".log"
+  --hilos N      hilos que transforman los puntos; por defecto, uno por núcleo del
+                 equipo; 1 los transforma en el hilo principal. El resultado y el
+                 registro son los mismos con cualquier número de hilos
 
 Archivo TXT: una línea de título y un punto por línea, campos separados por
 tabuladores: número, c1, c2, c3 y, para UTM, el huso. Una línea cuyas coordenadas no
@@ -63,18 +66,18 @@ si se ha escrito).
 
 constexpr const char* kCentroideHelp =
     R"(Uso: quillon-cli centroide ENTRADA --datum-a ED50|ETRS89
-                      --tipo-a geocentricas|geodesicas|utm [--huso-a N]
+                      --tipo-a geocentricas|geodesicas|utm [--huso-a N] [--hilos N]
 
 Centroide, rectángulo que encuadra y número de puntos de un archivo TXT (o de las
 coordenadas de un dibujo, si ENTRADA termina en ".dxf"), en ED50 UTM huso 30
-calculados con los parámetros nacionales.
+calculados con los parámetros nacionales. --hilos N como en "txt".
 )";
 
 constexpr const char* kTxtToDxfHelp =
-    R"(Uso: quillon-cli txt-a-dxf ENTRADA SALIDA --tipo geocentricas|geodesicas|utm
+    R"(Uso: quillon-cli txt-a-dxf ENTRADA SALIDA --tipo geocentricas|geodesicas|utm [--hilos N]
 
 Convierte un archivo de puntos TXT en un dibujo DXF R12 con una entidad POINT por
-punto, con las coordenadas tal como están en el archivo.
+punto, con las coordenadas tal como están en el archivo. --hilos N como en "txt".
 )";
 
 // Set by SIGINT, SIGTERM and SIGHUP: the running operation stops between lines
@@ -142,15 +145,17 @@ bool IsDrawing(const std::string& path) {
                                 path.compare(path.size() - 4, 4, ".DXF") == 0);
 }
 
-int Centroid(const std::string& path, const Side& a, CentroidResult& result) {
-    return IsDrawing(path) ? CentroideDXF(path, a.datum, a.kind, a.zone, result, TerminalSink())
-                           : CentroideTXT(path, a.datum, a.kind, a.zone, result, TerminalSink());
+int Centroid(const std::string& path, const Side& a, CentroidResult& result, int threads) {
+    return IsDrawing(path)
+               ? CentroideDXF(path, a.datum, a.kind, a.zone, result, TerminalSink(), threads)
+               : CentroideTXT(path, a.datum, a.kind, a.zone, result, TerminalSink(), threads);
 }
 
 int RunFile(const std::vector<std::string>& args, bool drawing) {
     const Arguments parsed(args,
                            {"datum-a", "tipo-a", "huso-a", "datum-b", "tipo-b", "huso-b", "modelo",
-                            "parametros", "seleccion", "origen", "log", kGridOption},
+                            "parametros", "seleccion", "origen", "log", kGridOption,
+                            kThreadsOption},
                            {}, {kGeoidOption});
     if (parsed.positional().size() != 2) {
         throw UsageError{"hacen falta ENTRADA y SALIDA"};
@@ -175,6 +180,7 @@ int RunFile(const std::vector<std::string>& args, bool drawing) {
     run.grid_path = options.grid_path;
     run.orthometric_heights = options.orthometric_heights;
     run.geoid_path = options.geoid_path;
+    run.threads = ReadThreads(parsed);
     if (run.parametros == kParametersByDistance || run.parametros == kParametersByNumber) {
         run.selec_param = ParseNumbers(parsed.Require("seleccion"), 1, 1, "--seleccion")[0];
     }
@@ -187,7 +193,7 @@ int RunFile(const std::vector<std::string>& args, bool drawing) {
         // data. Only the local choices search around an origin, so the other
         // runs do not read and transform the whole input twice.
         CentroidResult centroid;
-        Centroid(input, a, centroid);
+        Centroid(input, a, centroid, run.threads);
         if (centroid.count > 0) {
             run.x = (centroid.x_min + centroid.x_max) * 0.5;
             run.y = (centroid.y_min + centroid.y_max) * 0.5;
@@ -238,13 +244,13 @@ int RunCentroide(const std::vector<std::string>& args) {
         std::cout << kCentroideHelp;
         return 0;
     }
-    const Arguments parsed(args, {"datum-a", "tipo-a", "huso-a"});
+    const Arguments parsed(args, {"datum-a", "tipo-a", "huso-a", kThreadsOption});
     if (parsed.positional().size() != 1) {
         throw UsageError{"hace falta ENTRADA"};
     }
     const Side a = ReadSide(parsed, "a");
     CentroidResult c;
-    if (Centroid(parsed.positional()[0], a, c) != 1) {
+    if (Centroid(parsed.positional()[0], a, c, ReadThreads(parsed)) != 1) {
         std::cerr << "quillon-cli: no se puede calcular el centroide de " << parsed.positional()[0]
                   << '\n';
         return 1;
@@ -261,7 +267,7 @@ int RunTxtToDxf(const std::vector<std::string>& args) {
         std::cout << kTxtToDxfHelp;
         return 0;
     }
-    const Arguments parsed(args, {"tipo"});
+    const Arguments parsed(args, {"tipo", kThreadsOption});
     if (parsed.positional().size() != 2) {
         throw UsageError{"hacen falta ENTRADA y SALIDA"};
     }
@@ -270,8 +276,8 @@ int RunTxtToDxf(const std::vector<std::string>& args) {
         std::cerr << "quillon-cli: " << SameFilesMessage(SameFiles::kOutputIsInput) << '\n';
         return 1;
     }
-    if (ConvertirTXTaDXF(parsed.positional()[0], parsed.positional()[1], kind, TerminalSink()) !=
-        1) {
+    if (ConvertirTXTaDXF(parsed.positional()[0], parsed.positional()[1], kind, TerminalSink(),
+                         ReadThreads(parsed)) != 1) {
         std::cerr << "quillon-cli: no se ha podido escribir " << parsed.positional()[1] << '\n';
         return 1;
     }

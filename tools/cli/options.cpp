@@ -182,6 +182,18 @@ GridOptions ReadGridOptions(const Arguments& args, int choice) {
     return options;
 }
 
+int ReadThreads(const Arguments& args) {
+    const auto text = args.Get(kThreadsOption);
+    if (!text) {
+        return 0;
+    }
+    const auto value = ParseNumber(*text);
+    if (!value || *value != std::floor(*value) || *value < 0.0 || *value > 1024.0) {
+        throw UsageError{"--hilos ha de ser un número entero de 0 a 1024: " + *text};
+    }
+    return static_cast<int>(*value);
+}
+
 std::vector<double> ParseNumbers(std::string_view text, std::size_t min_count,
                                  std::size_t max_count, std::string_view what) {
     const auto fields = SplitFields(text);

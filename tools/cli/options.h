@@ -74,6 +74,11 @@ struct GridOptions {
 // Reads --rejilla and --geoide; `choice` is the parameter choice already read.
 GridOptions ReadGridOptions(const Arguments& args, int choice);
 
+// --hilos N of the file commands: the threads that transform the points, 1 for
+// the calling thread alone; 0, or no option, the machine's cores.
+inline constexpr std::string_view kThreadsOption = "hilos";
+int ReadThreads(const Arguments& args);
+
 // "x,y[,z]" as two or three numbers.
 std::vector<double> ParseNumbers(std::string_view text, std::size_t min_count,
                                  std::size_t max_count, std::string_view what);

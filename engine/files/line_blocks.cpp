@@ -1,0 +1,30 @@
+#include "files/line_blocks.h"
+
+namespace dezadiravevava {
+
+bool LineBlockReader::Fill(LineBlock& block) {
+    block.Clear(next_line_);
+    if (cancelled_) {
+        return false;
+    }
+    while (block.count < kLineBlockLines && block.text.size() < kLineBlockBytes) {
+        if (!input_.Next(line_)) {
+            return false;
+        }
+        window_.Step(input_.position());
+        if (window_.Cancelled()) {
+            cancelled_ = true; // this line is not used
+            return false;
+        }
+        if (input_.too_long()) {
+            block.too_long.push_back(block.count);
+        }
+        block.text += line_;
+        block.text += '\n';
+        ++block.count;
+        ++next_line_;
+    }
+    return true;
+}
+
+} // namespace dezadiravevava
