@@ -106,6 +106,19 @@ char* WriteDigits(char* out, std::uint64_t value) {
     return out + count;
 }
 
+// m * 10^k + the value of the k digits from p on (wrapping past 64 bits, as
+// such a long number is refused anyway); returns the end of the digits.
+const char* AccumulateDigits(const char* p, const char* end, std::uint64_t& m) {
+    for (; p != end; ++p) {
+        const unsigned digit = static_cast<unsigned char>(*p) - static_cast<unsigned>('0');
+        if (digit > 9) {
+            break;
+        }
+        m = m * 10 + digit;
+    }
+    return p;
+}
+
 } // namespace
 
 void AppendInteger(std::string& out, long long value) {
@@ -263,7 +276,7 @@ std::size_t DecimalPrefixLength(std::string_view text) {
 std::size_t ReadPlainDecimal(std::string_view text, double& value) {
     constexpr std::uint64_t kExactIntegers = 1ULL << 53;
     constexpr std::size_t kMostDigits = 19; // whatever they are, 19 digits fit 64 bits
-    constexpr std::array<double, 23> kPowers = {
+    static constexpr std::array<double, 23> kPowers = {
         1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
         1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22,
     };
@@ -276,16 +289,12 @@ std::size_t ReadPlainDecimal(std::string_view text, double& value) {
     }
     std::uint64_t m = 0;
     const char* const integer = p;
-    for (; p != end && IsDigit(*p); ++p) {
-        m = m * 10 + static_cast<std::uint64_t>(*p - '0');
-    }
+    p = AccumulateDigits(p, end, m);
     std::size_t digits = static_cast<std::size_t>(p - integer);
     std::size_t decimals = 0;
     if (p != end && *p == '.') {
         const char* const fraction = ++p;
-        for (; p != end && IsDigit(*p); ++p) {
-            m = m * 10 + static_cast<std::uint64_t>(*p - '0');
-        }
+        p = AccumulateDigits(p, end, m);
         decimals = static_cast<std::size_t>(p - fraction);
         digits += decimals;
     }

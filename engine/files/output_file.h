@@ -16,6 +16,7 @@
 // process may not write is not replaced either.
 #pragma once
 
+#include <cstddef>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -55,10 +56,17 @@ public:
     void Discard();
 
 private:
+    // Starts the disk writing what has reached the file so far, without
+    // waiting for it, so that the fsync before the rename waits only for the
+    // last part.
+    void StartWriteback();
+
     std::FILE* file_ = nullptr;
     std::string target_;    // the file to replace, symbolic links followed
     std::string temporary_; // the new file; empty for a stream
     bool ok_ = true;
+    std::size_t written_ = 0;      // bytes given to the file
+    std::size_t written_back_ = 0; // of them, those whose writing has started
 };
 
 // The file a path names once symbolic links are followed (also when the last
