@@ -8,19 +8,24 @@ bool LineBlockReader::Fill(LineBlock& block) {
         return false;
     }
     while (block.count < kLineBlockLines && block.text.size() < kLineBlockBytes) {
-        if (!input_.Next(line_)) {
-            return false;
+        const std::size_t size = block.text.size();
+        // Most lines are taken straight from the reader's buffer.
+        if (!input_.AppendBufferedLine(block.text)) {
+            if (!input_.Next(line_)) {
+                return false;
+            }
+            block.text += line_;
+            block.text += '\n';
         }
         window_.Step(input_.position());
         if (window_.Cancelled()) {
             cancelled_ = true; // this line is not used
+            block.text.resize(size);
             return false;
         }
         if (input_.too_long()) {
             block.too_long.push_back(block.count);
         }
-        block.text += line_;
-        block.text += '\n';
         ++block.count;
         ++next_line_;
     }

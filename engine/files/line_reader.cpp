@@ -153,6 +153,29 @@ bool LineReader::NextRaw(std::string& content) {
     return true;
 }
 
+bool LineReader::AppendBufferedLine(std::string& text) {
+    if (in_long_line_ || !carry_.empty() || begin_ == end_) {
+        return false;
+    }
+    // As Next: the line feed within the first limit + 1 bytes, a CR before it
+    // belonging to the end.
+    const char* start = buffer_.data() + begin_;
+    const std::size_t window = std::min(end_ - begin_, limit_ + 1);
+    const void* found = std::memchr(start, '\n', window);
+    if (!found) {
+        return false;
+    }
+    const auto length = static_cast<std::size_t>(static_cast<const char*>(found) - start);
+    const std::size_t content = length > 0 && start[length - 1] == '\r' ? length - 1 : length;
+    text.append(start, content);
+    text.push_back('\n');
+    begin_ += length + 1;
+    position_ += length + 1;
+    ended_by_line_feed_ = true;
+    too_long_ = false;
+    return true;
+}
+
 bool LineReader::NextPiece(std::string& content, std::string* raw) {
     content.clear();
     if (raw) {

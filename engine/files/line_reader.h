@@ -50,6 +50,11 @@ public:
     // when the line has no more pieces.
     bool NextPiece(std::string& content, std::string* raw = nullptr);
 
+    // Next for a line that lies whole in the buffer: appends its content and
+    // a '\n' to `text`. False, with nothing read, when the line is not whole
+    // in the buffer, or is read in pieces: Next then reads it.
+    bool AppendBufferedLine(std::string& text);
+
     // Whether the last line read was longer than the limit.
     bool too_long() const { return too_long_; }
     // Whether the last line (or piece) read was ended by a line feed.

@@ -97,11 +97,13 @@ void WriteDigits(char* out, std::uint64_t value, std::size_t count) {
 }
 
 // The decimal digits of a number below 10^17, at `out`; returns their end.
+// Their count from the bit length: log10(2) is about 1233 / 4096, which
+// gives the count or one more; a comparison decides (0 has one digit, and
+// so has 1: value | 1 has the digits of value).
 char* WriteDigits(char* out, std::uint64_t value) {
-    std::size_t count = 1;
-    while (count < kPow10.size() && value >= kPow10[count]) {
-        ++count;
-    }
+    const std::uint64_t odd = value | 1;
+    const auto guess = static_cast<std::size_t>((std::bit_width(odd) * 1233) >> 12);
+    const std::size_t count = guess + (odd < kPow10[guess] ? 0 : 1);
     WriteDigits(out, value, count);
     return out + count;
 }
@@ -121,10 +123,13 @@ const char* AccumulateDigits(const char* p, const char* end, std::uint64_t& m) {
 
 } // namespace
 
+char* WriteInteger(char* out, long long value) {
+    return std::to_chars(out, out + kPointNumberLength, value).ptr;
+}
+
 void AppendInteger(std::string& out, long long value) {
-    char buffer[24];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    out.append(buffer, result.ptr);
+    char buffer[kPointNumberLength];
+    out.append(buffer, WriteInteger(buffer, value));
 }
 
 char* WriteFixedPoint(char* out, double value, int decimals) {

@@ -12,6 +12,9 @@ namespace dezadiravevava {
 
 // Point number: optional minus sign and the decimal digits.
 void AppendInteger(std::string& out, long long value);
+// The same at `out`, which has room for kPointNumberLength bytes; returns the end.
+inline constexpr std::size_t kPointNumberLength = 20;
+char* WriteInteger(char* out, long long value);
 
 // The engine's fixed-point writer. A negative value writes "-" and continues
 // with its magnitude; a magnitude above 100000000 writes "INF" and nothing else;

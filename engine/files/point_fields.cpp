@@ -61,6 +61,7 @@ bool ReadCommonPointLine(std::string_view line, bool zone_needed, PointLine& poi
         return false;
     }
     point.number = static_cast<std::int64_t>(number);
+    point.number_text = std::string_view(digits, static_cast<std::size_t>(count));
     // Each value starts after a TAB; the last one needed may end the line.
     const auto read = [&](double& value, bool may_end_line) {
         ++p; // the TAB
@@ -150,23 +151,25 @@ bool IsWritablePoint(int kind, const CoordTriple& point, double zone) {
     return kind != kKindUtm || IsZoneNumber(zone);
 }
 
-void AppendPointFields(std::string& out, int kind, const CoordTriple& point, double zone) {
+char* WritePointFields(char* out, int kind, const CoordTriple& point, double zone) {
     if (kind != kKindGeocentric && kind != kKindUtm && kind != kKindGeodetic) {
-        return;
+        return out;
     }
-    // The fields are written in place, then added to the line at once.
     const int decimals = kind == kKindGeodetic ? 12 : 3;
-    char fields[4 * (kFixedPointLength + 1)];
-    char* end = fields;
     for (const double value : {point.c1, point.c2, point.c3}) {
-        *end++ = '\t';
-        end = WriteFixedPoint(end, value, decimals);
+        *out++ = '\t';
+        out = WriteFixedPoint(out, value, decimals);
     }
     if (kind == kKindUtm) {
-        *end++ = '\t';
-        end = WriteFixedPoint(end, zone, 0);
+        *out++ = '\t';
+        out = WriteFixedPoint(out, zone, 0);
     }
-    out.append(fields, end);
+    return out;
+}
+
+void AppendPointFields(std::string& out, int kind, const CoordTriple& point, double zone) {
+    char fields[kPointFieldsLength];
+    out.append(fields, WritePointFields(fields, kind, point, zone));
 }
 
 CoordTriple TransformFilePoint(const CoordTriple& point, int datum_in, int kind_in, double zone_in,

@@ -1,6 +1,7 @@
 // One transformed point as the TXT point files carry it.
 #pragma once
 
+#include "files/number_format.h"
 #include "geodesy/coord_triple.h"
 #include "geodesy/parameter_set.h"
 #include "geodesy/transform.h"
@@ -22,6 +23,9 @@ struct PointLine {
     };
     Kind kind = Kind::kNotAPoint;
     std::int64_t number = 0;
+    // The number's digits as the line holds them, when they are exactly what
+    // writing the number gives (no sign, blank or leading zero); else empty.
+    std::string_view number_text;
     CoordTriple coords;
     double zone = 0.0;  // field 4, read only when needed
     std::string reason; // UTF-8, for the log line "Línea N rechazada: <reason>"
@@ -43,6 +47,10 @@ bool IsWritablePoint(int kind, const CoordTriple& point, double zone);
 //   geodetic    longitude, latitude and h with 12 decimals
 //   plane       nothing
 void AppendPointFields(std::string& out, int kind, const CoordTriple& point, double zone);
+// The same fields written at `out`, which has room for kPointFieldsLength
+// bytes; returns their end.
+inline constexpr std::size_t kPointFieldsLength = 4 * (kFixedPointLength + 1);
+char* WritePointFields(char* out, int kind, const CoordTriple& point, double zone);
 
 // TransformPoint with the height rule of the point files: without a geoid, a
 // UTM input keeps its own height H in a UTM or geodetic output (the 3D models

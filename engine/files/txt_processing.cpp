@@ -9,6 +9,7 @@
 #include "geodesy/least_squares.h"
 #include "geodesy/transform.h"
 
+#include <algorithm>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -96,10 +97,20 @@ private:
             block.rejected.emplace_back(line_number, "resultado fuera de rango");
             return;
         }
-        std::string& out_line = block.output;
-        AppendInteger(out_line, point.number);
-        AppendPointFields(out_line, run_.pb, out, zone_out);
-        out_line += "\r\n";
+        // The line is made in place and added to the block's output at once;
+        // the point number is copied as the input has it when that is how it
+        // would be written.
+        char line_out[kPointNumberLength + kPointFieldsLength + 2];
+        char* end = line_out;
+        if (!point.number_text.empty()) {
+            end = std::copy(point.number_text.begin(), point.number_text.end(), end);
+        } else {
+            end = WriteInteger(end, point.number);
+        }
+        end = WritePointFields(end, run_.pb, out, zone_out);
+        *end++ = '\r';
+        *end++ = '\n';
+        block.output.append(line_out, end);
         ++block.points;
     }
 
