@@ -78,8 +78,16 @@ public:
         slot.block = std::move(block);
         slot.bytes = bytes;
         slot.error = nullptr;
-        StartWorkers();
+        if (handed_ > taken_) {
+            StartWorkers(); // a second block out: worth the threads
+        }
         if (in_caller_) {
+            // Blocks handed over before the workers failed to start first.
+            for (; started_ < handed_; ++started_) {
+                Slot& earlier = slots_[started_ % slots_.size()];
+                Run(earlier);
+                earlier.done = true;
+            }
             slot.done = false;
             Run(slot);
             slot.done = true;
@@ -139,9 +147,10 @@ private:
         }
     }
 
-    // The workers start with the first block: a run that fails before it
-    // reads starts none. A system that gives fewer threads than asked gets
-    // the work done by those it gives, or by the calling thread alone.
+    // The workers start with the second block out at a time: a run of one
+    // block (a small file) starts none, the calling thread works on it. A
+    // system that gives fewer threads than asked gets the work done by those
+    // it gives, or by the calling thread alone.
     void StartWorkers() {
         if (in_caller_ || !workers_.empty()) {
             return;

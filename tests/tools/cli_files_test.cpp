@@ -172,4 +172,25 @@ TEST(CliFiles, ThreadCountsGiveTheSameResults) {
     }
 }
 
+#if !defined(QUILLON_SANITIZED)
+// With a stack limit of 1 TiB no thread can be given its stack: the main
+// thread does the work alone, and the result is the same.
+TEST(CliFiles, WithoutThreadsTheMainThreadDoesTheWork) {
+    TempDir dir;
+    std::string points = "t\n";
+    for (int i = 1; i <= 6000; ++i) {
+        points += std::to_string(i) + "\t" + std::to_string(200000 + 61 * i) + "\t" +
+                  std::to_string(4000000 + 37 * i) + "\t0\t30\n";
+    }
+    WriteWhole(dir.File("in.txt"), points);
+    const std::string sides = " --datum-a ED50 --tipo-a utm --datum-b ETRS89 --tipo-b utm";
+    auto r = RunCommand(Cli("txt", dir.File("in.txt"), dir.File("one.txt"), sides + " --hilos 1"));
+    ASSERT_EQ(r.status, 0) << r.err;
+    r = RunCommand("timeout -k 5 60 prlimit --stack=1099511627776 " +
+                   Cli("txt", dir.File("in.txt"), dir.File("seven.txt"), sides + " --hilos 7"));
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(ReadWhole(dir.File("seven.txt")) == ReadWhole(dir.File("one.txt")));
+}
+#endif
+
 } // namespace
