@@ -360,13 +360,17 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
     return options;
 }
 
-// quillon-cli txt on growing files: the time per point should stay level.
+// quillon-cli txt on growing files. The time should be a fixed part (the
+// process, the threads, the final fsync and renames) plus the same time for
+// every point: the straight line through the runs, its slope between each
+// two sizes, and how far each run lies from it.
 void Growth(const Options& options, const fs::path& dir) {
     std::printf("\ngrowth of quillon-cli txt, %s (best of %d)\n",
                 options.threads ? ("--hilos " + std::to_string(*options.threads)).c_str()
                                 : "default threads",
                 options.repetitions);
     double first_ns = 0.0;
+    std::vector<double> sizes, seconds;
     for (const long count : {100000L, 1000000L, 10000000L}) {
         const fs::path in = dir / "crecimiento.txt", out = dir / "crecimiento_salida.txt";
         WriteInputs(in, nullptr, count);
@@ -387,8 +391,35 @@ void Growth(const Options& options, const fs::path& dir) {
                     "ns/point, peak %.1f MiB\n",
                     count, best.seconds, static_cast<double>(count) / best.seconds, ns,
                     ns / first_ns, cpu_ns, static_cast<double>(best.peak_kib) / 1024.0);
+        sizes.push_back(static_cast<double>(count));
+        seconds.push_back(best.seconds);
         fs::remove(in);
         fs::remove(out);
+    }
+    // The line seconds = fixed + per_point * points that fits the runs best
+    // in relative terms (least squares weighted by 1 / seconds^2): a run of
+    // 0.07 s counts as much as one of 5 s.
+    double sw = 0.0, sx = 0.0, sy = 0.0, sxx = 0.0, sxy = 0.0;
+    for (std::size_t i = 0; i < sizes.size(); ++i) {
+        const double w = 1.0 / (seconds[i] * seconds[i]);
+        sw += w;
+        sx += w * sizes[i];
+        sy += w * seconds[i];
+        sxx += w * sizes[i] * sizes[i];
+        sxy += w * sizes[i] * seconds[i];
+    }
+    const double per_point = (sw * sxy - sx * sy) / (sw * sxx - sx * sx);
+    const double fixed = (sy - per_point * sx) / sw;
+    double worst = 0.0;
+    for (std::size_t i = 0; i < sizes.size(); ++i) {
+        const double line = fixed + per_point * sizes[i];
+        worst = std::max(worst, std::fabs(seconds[i] - line) / line);
+    }
+    std::printf("straight line: %.0f ms + %.0f ns/point; every run within %.1f %% of it\n",
+                fixed * 1e3, per_point * 1e9, 100.0 * worst);
+    for (std::size_t i = 1; i < sizes.size(); ++i) {
+        std::printf("from %9.0f to %9.0f points: %.0f ns for each point added\n", sizes[i - 1],
+                    sizes[i], (seconds[i] - seconds[i - 1]) * 1e9 / (sizes[i] - sizes[i - 1]));
     }
 }
 
