@@ -73,6 +73,25 @@ TEST(FixedPoint, EveryDigitAsTheRuleGivesIt) {
     }
 }
 
+TEST(FixedPoint, WholeNumbersDigitForDigit) {
+    std::mt19937_64 random(30);
+    std::vector<std::uint64_t> values = {99999999, 100000000, 10000000, 9999999, 1};
+    for (std::uint64_t i = 0; i < 100000; ++i) {
+        values.push_back(i);
+        values.push_back(random() % 100000001);
+    }
+    for (const std::uint64_t value : values) {
+        const auto number = static_cast<double>(value);
+        const std::string digits = std::to_string(value);
+        ASSERT_EQ(FixedPoint(number, 0), digits + '.') << value;
+        std::string negative(1, '-');
+        negative.append(digits).append(".25");
+        if (value < 100000000) {
+            ASSERT_EQ(FixedPoint(-number - 0.25, 2), negative) << value;
+        }
+    }
+}
+
 // A decimal read as the C++ library reads it, correctly rounded.
 double ReadByTheLibrary(const std::string& text) {
     std::string_view digits(text);
