@@ -46,12 +46,6 @@ const QColor kPaleOrange(255, 224, 192);
 constexpr int kTransformPictureHeight = 300;
 constexpr int kTransformPictureWidth = 60;
 
-template <typename Widget>
-Widget* Named(Widget* widget, const char* name) {
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
-
 void Colour(QWidget* control, const QColor& colour) {
     QPalette palette = control->palette();
     palette.setColor(QPalette::Base, colour);

@@ -22,22 +22,6 @@ namespace quillon {
 
 namespace {
 
-template <typename Widget>
-Widget* Named(Widget* widget, const char* name) {
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
-
-// Headings in bold dark blue.
-QLabel* Heading(QWidget* parent, const char* name, const QString& text) {
-    auto* label = Named(new QLabel(text, parent), name);
-    label->setFont(SansFont(8, true));
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, PaletteColor(1));
-    label->setPalette(palette);
-    return label;
-}
-
 void FocusField(QWidget* control) {
     control->setFocus();
     if (auto* field = qobject_cast<QLineEdit*>(control)) {

@@ -23,21 +23,6 @@ namespace {
 
 constexpr int kFieldLength = 25;
 
-template <typename Widget>
-Widget* Named(Widget* widget, const char* name) {
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
-
-QLabel* Heading(QWidget* parent, const char* name, const QString& text) {
-    auto* label = Named(new QLabel(text, parent), name);
-    label->setFont(SansFont(8, true));
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, PaletteColor(1));
-    label->setPalette(palette);
-    return label;
-}
-
 } // namespace
 
 Huso::Huso(Programa& programa, QWidget* parent) : QWidget(parent, Qt::Dialog), programa_(programa) {

@@ -108,4 +108,13 @@ void ClickableLabel::mouseReleaseEvent(QMouseEvent* event) {
     }
 }
 
+QLabel* Heading(QWidget* parent, const char* name, const QString& text) {
+    auto* label = Named(new QLabel(text, parent), name);
+    label->setFont(SansFont(8, true));
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, PaletteColor(1));
+    label->setPalette(palette);
+    return label;
+}
+
 } // namespace quillon

@@ -38,6 +38,16 @@ QFont SansFont(double points, bool bold = false);
 QFont SerifFont(double points, bool bold = false, bool italic = false);
 QFont MonospaceFont(double points);
 
+// The widget with its object name (the name tests and settings find it by).
+template <typename Widget>
+Widget* Named(Widget* widget, const char* name) {
+    widget->setObjectName(QString::fromLatin1(name));
+    return widget;
+}
+
+// A heading of the point dialogs: bold, dark blue.
+QLabel* Heading(QWidget* parent, const char* name, const QString& text);
+
 // A caption that reports clicks, for captions that act as part of the
 // control beside them.
 class ClickableLabel : public QLabel {

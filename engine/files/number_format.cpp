@@ -127,11 +127,6 @@ char* WriteInteger(char* out, long long value) {
     return std::to_chars(out, out + kPointNumberLength, value).ptr;
 }
 
-void AppendInteger(std::string& out, long long value) {
-    char buffer[kPointNumberLength];
-    out.append(buffer, WriteInteger(buffer, value));
-}
-
 char* WriteFixedPoint(char* out, double value, int decimals) {
     if (decimals < 0) {
         decimals = 0;

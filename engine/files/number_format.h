@@ -10,9 +10,8 @@ namespace dezadiravevava {
 
 // --- Writers -------------------------------------------------------------
 
-// Point number: optional minus sign and the decimal digits.
-void AppendInteger(std::string& out, long long value);
-// The same at `out`, which has room for kPointNumberLength bytes; returns the end.
+// Point number: optional minus sign and the decimal digits, written at
+// `out`, which has room for kPointNumberLength bytes; returns their end.
 inline constexpr std::size_t kPointNumberLength = 20;
 char* WriteInteger(char* out, long long value);
 

@@ -171,14 +171,21 @@ RunArguments UtmPerPoint(const std::string& in, const std::string& out) {
     return run;
 }
 
-RunResult RunTxt(const TempDir& dir, RunArguments run, int threads,
-                 ProgressSink* progress = nullptr) {
+// A point file or a drawing run with a number of threads, its log in dir.
+template <typename Procesar>
+RunResult RunFile(Procesar procesar, const TempDir& dir, RunArguments run, int threads,
+                  ProgressSink* progress) {
     run.threads = threads;
     RunResult result;
-    result.status = ProcesarTXT(dir.File("log"), run, progress);
+    result.status = procesar(dir.File("log"), run, progress, nullptr, nullptr);
     result.output = fs::is_regular_file(run.salida) ? ReadWhole(run.salida) : "";
     ReadLog(dir, result);
     return result;
+}
+
+RunResult RunTxt(const TempDir& dir, const RunArguments& run, int threads,
+                 ProgressSink* progress = nullptr) {
+    return RunFile(ProcesarTXT, dir, run, threads, progress);
 }
 
 // A point of zone 29, 30 or 31 in Andalusia, by number.
@@ -430,14 +437,9 @@ std::string EntitiesRepeated(const std::string& drawing, int times) {
     return out;
 }
 
-RunResult RunDxf(const TempDir& dir, RunArguments run, int threads,
+RunResult RunDxf(const TempDir& dir, const RunArguments& run, int threads,
                  ProgressSink* progress = nullptr) {
-    run.threads = threads;
-    RunResult result;
-    result.status = ProcesarDXF(dir.File("log"), run, progress);
-    result.output = fs::is_regular_file(run.salida) ? ReadWhole(run.salida) : "";
-    ReadLog(dir, result);
-    return result;
+    return RunFile(ProcesarDXF, dir, run, threads, progress);
 }
 
 TEST(ThreadedDrawings, CorpusDrawingsMovedAlikeWithAnyNumberOfThreads) {

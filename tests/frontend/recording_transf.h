@@ -59,15 +59,10 @@ public:
                              std::int32_t Db, std::int32_t Pb, double hSalida, std::int32_t model,
                              std::int32_t parametros, double selec_param, double x, double y,
                              double z) override {
-        processes.push_back({false,
-                             nlog,
-                             entrada,
-                             salida,
-                             {Da, Pa, hEntrada, Db, Pb, hSalida, model, parametros, selec_param,
-                              alturasOrtometricas},
-                             x,
-                             y,
-                             z});
+        Record(false, nlog, entrada, salida,
+               {Da, Pa, hEntrada, Db, Pb, hSalida, model, parametros, selec_param,
+                alturasOrtometricas},
+               x, y, z);
         return TransfClientControl::ProcesarTXT(nlog, entrada, Da, Pa, hEntrada, salida, Db, Pb,
                                                 hSalida, model, parametros, selec_param, x, y, z);
     }
@@ -76,15 +71,10 @@ public:
                              std::int32_t Db, std::int32_t Pb, double hSalida, std::int32_t model,
                              std::int32_t parametros, double selec_param, double x, double y,
                              double z) override {
-        processes.push_back({true,
-                             nlog,
-                             entrada,
-                             salida,
-                             {Da, Pa, hEntrada, Db, Pb, hSalida, model, parametros, selec_param,
-                              alturasOrtometricas},
-                             x,
-                             y,
-                             z});
+        Record(true, nlog, entrada, salida,
+               {Da, Pa, hEntrada, Db, Pb, hSalida, model, parametros, selec_param,
+                alturasOrtometricas},
+               x, y, z);
         return TransfClientControl::ProcesarDXF(nlog, entrada, Da, Pa, hEntrada, salida, Db, Pb,
                                                 hSalida, model, parametros, selec_param, x, y, z);
     }
@@ -110,6 +100,13 @@ public:
     std::int16_t alturasOrtometricas = 0; // the property as last set
     bool cancellable = true;
     int cancels = 0;
+
+private:
+    void Record(bool drawing, const std::string& log, const std::string& input,
+                const std::string& output, const quillon::EngineArguments& arguments, double x,
+                double y, double z) {
+        processes.push_back({drawing, log, input, output, arguments, x, y, z});
+    }
 };
 
 } // namespace quillon_test
