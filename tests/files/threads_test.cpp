@@ -158,6 +158,21 @@ void ReadLog(const TempDir& dir, RunResult& result) {
     std::erase(result.log, '\r');
 }
 
+// ED50 UTM zone 30 to ETRS89 of a kind (a zone of 0: each point's own).
+RunArguments FromZone30(const std::string& in, const std::string& out, int kind_out,
+                        double zone_out = 0) {
+    RunArguments run;
+    run.entrada = in;
+    run.salida = out;
+    run.da = kDatumEd50;
+    run.pa = kKindUtm;
+    run.h_entrada = 30;
+    run.db = kDatumEtrs89;
+    run.pb = kind_out;
+    run.h_salida = zone_out;
+    return run;
+}
+
 RunArguments UtmPerPoint(const std::string& in, const std::string& out) {
     RunArguments run;
     run.entrada = in;
@@ -520,15 +535,7 @@ std::string ManyPointsDrawing(int points, int bad) {
 TEST(ThreadedDrawings, EveryPointMovedAsAlone) {
     TempDir dir;
     WriteWhole(dir.File("in.dxf"), ManyPointsDrawing(6000, 0));
-    RunArguments run;
-    run.entrada = dir.File("in.dxf");
-    run.salida = dir.File("out.dxf");
-    run.da = kDatumEd50;
-    run.pa = kKindUtm;
-    run.h_entrada = 30;
-    run.db = kDatumEtrs89;
-    run.pb = kKindUtm;
-    run.h_salida = 30;
+    const RunArguments run = FromZone30(dir.File("in.dxf"), dir.File("out.dxf"), kKindUtm, 30);
     ParameterSet set;
     SetSpainParameters(kDirectionEd50ToEtrs89, set);
     const auto moved = [&](double x, double y) {
@@ -559,14 +566,7 @@ TEST(ThreadedDrawings, RejectedCoordinatesNamedInDrawingOrder) {
     TempDir dir;
     WriteWhole(dir.File("in.dxf"), ManyPointsDrawing(6000, 1500));
     WriteWhole(dir.File("out.dxf"), "anterior");
-    RunArguments run;
-    run.entrada = dir.File("in.dxf");
-    run.salida = dir.File("out.dxf");
-    run.da = kDatumEd50;
-    run.pa = kKindUtm;
-    run.h_entrada = 30;
-    run.db = kDatumEtrs89;
-    run.pb = kKindUtm;
+    const RunArguments run = FromZone30(dir.File("in.dxf"), dir.File("out.dxf"), kKindUtm);
     const RunResult one = RunDxf(dir, run, 1);
     EXPECT_EQ(one.status, 0);
     EXPECT_EQ(one.output, "anterior");
@@ -648,14 +648,7 @@ TEST(ThreadedRuns, ACancelledRunLeavesTheOldFilesWhateverTheThreads) {
         EXPECT_EQ(points.raw_log, txt_log);
 
         StopHalfway dxf;
-        RunArguments run;
-        run.entrada = dir.File("in.dxf");
-        run.salida = dir.File("out.dxf");
-        run.da = kDatumEd50;
-        run.pa = kKindUtm;
-        run.h_entrada = 30;
-        run.db = kDatumEtrs89;
-        run.pb = kKindGeodetic;
+        const RunArguments run = FromZone30(dir.File("in.dxf"), dir.File("out.dxf"), kKindGeodetic);
         const RunResult drawing = RunDxf(dir, run, threads, &dxf);
         EXPECT_EQ(drawing.status, 0);
         EXPECT_EQ(drawing.output, "anterior");
@@ -704,14 +697,7 @@ TEST(ThreadedRuns, AnOutputThatCannotBeWrittenStopsTheRunCleanly) {
         }
         EXPECT_EQ(points.raw_log, first_log);
 
-        RunArguments run;
-        run.entrada = dir.File("in.dxf");
-        run.salida = "/dev/full";
-        run.da = kDatumEd50;
-        run.pa = kKindUtm;
-        run.h_entrada = 30;
-        run.db = kDatumEtrs89;
-        run.pb = kKindUtm;
+        const RunArguments run = FromZone30(dir.File("in.dxf"), "/dev/full", kKindUtm);
         const RunResult drawing = RunDxf(dir, run, threads);
         EXPECT_EQ(drawing.status, 0);
         EXPECT_TRUE(drawing.log.ends_with("Error al escribir el archivo de salida: /dev/full\n"));
