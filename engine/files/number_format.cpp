@@ -108,8 +108,8 @@ char* WriteDigits(char* out, std::uint64_t value) {
     return out + count;
 }
 
-// m * 10^k + the value of the k digits from p on (wrapping past 64 bits, as
-// such a long number is refused anyway); returns the end of the digits.
+} // namespace
+
 const char* AccumulateDigits(const char* p, const char* end, std::uint64_t& m) {
     for (; p != end; ++p) {
         const unsigned digit = static_cast<unsigned char>(*p) - static_cast<unsigned>('0');
@@ -120,8 +120,6 @@ const char* AccumulateDigits(const char* p, const char* end, std::uint64_t& m) {
     }
     return p;
 }
-
-} // namespace
 
 char* WriteInteger(char* out, long long value) {
     return std::to_chars(out, out + kPointNumberLength, value).ptr;

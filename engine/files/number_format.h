@@ -60,6 +60,10 @@ std::size_t DecimalPrefixLength(std::string_view text);
 // it.
 std::size_t ReadPlainDecimal(std::string_view text, double& value);
 
+// m * 10^k + the value of the k decimal digits from p on (wrapping past 64
+// bits: a caller refuses such long numbers); returns the end of the digits.
+const char* AccumulateDigits(const char* p, const char* end, std::uint64_t& m);
+
 // --- Strict readers of the point files -----------------------------------
 
 // How a field that must hold one number reads.

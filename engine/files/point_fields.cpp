@@ -49,13 +49,7 @@ bool ReadCommonPointLine(std::string_view line, bool zone_needed, PointLine& poi
     const char* const end = p + line.size();
     std::uint64_t number = 0;
     const char* const digits = p;
-    for (; p != end; ++p) {
-        const unsigned digit = static_cast<unsigned char>(*p) - static_cast<unsigned>('0');
-        if (digit > 9) {
-            break;
-        }
-        number = number * 10 + digit;
-    }
+    p = AccumulateDigits(p, end, number);
     const auto count = p - digits;
     if (count == 0 || count > 18 || *digits == '0' || p == end || *p != '\t') {
         return false;
