@@ -3,9 +3,15 @@
 #include "support/run_command.h"
 #include "support/temp_dir.h"
 
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -103,23 +109,75 @@ TEST(CliFileSafety, RejectedLinesAreCountedAndTheExitStatusIsOne) {
 }
 
 // Ctrl-C or a TERM signal during a run: the run stops between lines, the old
-// files stay and no temporary file is left behind.
+// files stay and no temporary file is left behind. The input is a FIFO that
+// this test keeps open, so the run is still waiting for lines when the signal
+// comes, however fast the machine: the signal is sent once the run has made
+// its temporary output, and the last lines follow it.
 TEST(CliFileSafety, AStopSignalLeavesTheOldFilesAndNoTemporary) {
     TempDir dir;
-    {
-        std::ofstream big(dir.File("big.txt"), std::ios::binary);
-        big << "t\r\n";
-        for (int i = 1; i <= 1500000; ++i) {
-            big << i << "\t300000.000\t4100000.000\t0.000\r\n";
-        }
-    }
+    TempDir side; // the program's standard error, outside the folder counted below
+    const std::string fifo = dir.File("in.txt");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     WriteWhole(dir.File("out.txt"), kOld);
     WriteWhole(dir.File("out.txt.log"), kOld);
-    const auto r =
-        RunCommand("timeout --preserve-status -s TERM 0.5 " + kCli + " txt " +
-                   Quoted(dir.File("big.txt")) + " " + Quoted(dir.File("out.txt")) + kSides);
-    ASSERT_EQ(r.status, 1) << "the run ended before the signal came: " << r.err;
-    EXPECT_NE(r.err.find("Operación cancelada por el usuario"), std::string::npos) << r.err;
+    const std::string command = "exec " + kCli + " txt " + Quoted(fifo) + " " +
+                                Quoted(dir.File("out.txt")) + kSides + " >/dev/null 2>" +
+                                Quoted(side.File("err"));
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        ::execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    const auto running = [pid] { return ::waitpid(pid, nullptr, WNOHANG) == 0; };
+    const auto pause = [] { ::usleep(1000); };
+
+    // The writing end opens once the program has opened the reading end.
+    int fd = -1;
+    while ((fd = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC)) < 0) {
+        ASSERT_EQ(errno, ENXIO);
+        ASSERT_TRUE(running()) << ReadWhole(side.File("err"));
+        pause();
+    }
+    const auto has_temporary = [&dir] {
+        for (const auto& entry : fs::directory_iterator(dir.path())) {
+            if (entry.path().extension() == ".tmp") {
+                return true;
+            }
+        }
+        return false;
+    };
+    const std::string line = "1\t300000.000\t4100000.000\t0.000\r\n";
+    std::string pending = "t\r\n" + line;
+    const auto feed = [&] {
+        if (pending.empty()) {
+            pending = line;
+        }
+        const ssize_t n = ::write(fd, pending.data(), pending.size());
+        if (n > 0) {
+            pending.erase(0, static_cast<std::size_t>(n));
+        }
+    };
+    while (!has_temporary()) {
+        ASSERT_TRUE(running()) << ReadWhole(side.File("err"));
+        feed();
+        pause();
+    }
+    ASSERT_EQ(::kill(pid, SIGTERM), 0);
+    // The program may have closed the FIFO by now: no SIGPIPE for this test.
+    const auto old_handler = std::signal(SIGPIPE, SIG_IGN);
+    for (int i = 0; i < 100; ++i) {
+        feed();
+    }
+    ::close(fd);
+    std::signal(SIGPIPE, old_handler);
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+
+    const std::string err = ReadWhole(side.File("err"));
+    ASSERT_TRUE(WIFEXITED(status)) << err;
+    EXPECT_EQ(WEXITSTATUS(status), 1) << err;
+    EXPECT_NE(err.find("Operación cancelada por el usuario"), std::string::npos) << err;
     EXPECT_EQ(ReadWhole(dir.File("out.txt")), kOld);
     EXPECT_NE(ReadWhole(dir.File("out.txt.log")).find("cancelada por el usuario\r\n"),
               std::string::npos);
@@ -127,7 +185,7 @@ TEST(CliFileSafety, AStopSignalLeavesTheOldFilesAndNoTemporary) {
     for ([[maybe_unused]] const auto& entry : fs::directory_iterator(dir.path())) {
         ++entries;
     }
-    EXPECT_EQ(entries, 3u); // big.txt, out.txt, out.txt.log
+    EXPECT_EQ(entries, 3u); // in.txt, out.txt, out.txt.log
 }
 
 #if !defined(QUILLON_SANITIZED)
