@@ -69,7 +69,7 @@ grep -q '^\.SS txt-a-dxf' <(zcat "$root/usr/share/man/man1/quillon-cli.1.gz") ||
 export PKG_CONFIG_PATH=$libdir/pkgconfig
 flags=$(pkg-config --define-variable=prefix="$root/usr" --cflags --libs dezadiravevava)
 # shellcheck disable=SC2086
-cc -o "$work/centroide" "$source/tools/examples/centroide.c" $flags
+cc -o "$work/centroide" "$source/docs/examples/centroide.c" $flags
 grep -q '^20 puntos, centroide ED50 UTM 30: ' \
     <(LD_LIBRARY_PATH=$libdir "$work/centroide" "$source/data/muestra_ed50_utm.txt") ||
     fail "the C example built with pkg-config"
@@ -80,7 +80,7 @@ cat > "$work/cmake-project/CMakeLists.txt" <<CMAKE
 cmake_minimum_required(VERSION 3.25)
 project(centroide C)
 find_package(Dezadiravevava 1 REQUIRED)
-add_executable(centroide "$source/tools/examples/centroide.c")
+add_executable(centroide "$source/docs/examples/centroide.c")
 target_link_libraries(centroide PRIVATE Dezadiravevava::dezadiravevava)
 CMAKE
 cmake -S "$work/cmake-project" -B "$work/cmake-build" -DCMAKE_PREFIX_PATH="$root/usr" \
