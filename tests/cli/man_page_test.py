@@ -28,7 +28,8 @@ def fail(message):
 
 # The few roff escapes the pages use, in the text a reader sees.
 ESCAPES = [("\\-", "-"), ("\\e", "\\"), ("\\(aq", "'"), ("\\&", ""), ("\\fB", ""),
-           ("\\fI", ""), ("\\fR", ""), ("\\fP", ""), ("\\ ", " ")]
+           ("\\fI", ""), ("\\fR", ""), ("\\fP", ""), ("\\ ", " "),
+           ("\\(bu", "\u2022")]
 
 
 def unescape(line):
@@ -42,7 +43,7 @@ def unescape(line):
                 break
         else:
             if line[i] == "\\":
-                raise ValueError("roff escape the test does not read: " + line)
+                raise ValueError("roff escape the test does not read: " + line[i:i + 8])
             out += line[i]
             i += 1
     return out
