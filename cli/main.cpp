@@ -11,6 +11,7 @@ namespace {
 
 constexpr const char* kHelp =
     R"(Uso: quillon-cli ORDEN [OPCIONES]
+     quillon-cli --help | --version
 
 Transformación de coordenadas entre ED50 y ETRS89 para Andalucía.
 
@@ -22,6 +23,10 @@ Transformación de coordenadas entre ED50 y ETRS89 para Andalucía.
   dxf         transforma un dibujo DXF
   centroide   centroide y rectángulo de un archivo de puntos o de un dibujo
   txt-a-dxf   convierte un archivo de puntos TXT en un dibujo DXF de puntos
+
+Opciones:
+  -h, --help  muestra esta ayuda y termina
+  --version   muestra la versión y termina
 
 "quillon-cli ORDEN --help" describe cada orden.
 )";
@@ -59,6 +64,10 @@ int main(int argc, char** argv) {
         return argc < 2 ? 2 : 0;
     }
     const std::string name = argv[1];
+    if (name == "--version") {
+        std::cout << "quillon-cli " << QUILLON_VERSION << '\n';
+        return 0;
+    }
     const std::vector<std::string> args(argv + 2, argv + argc);
     for (const Command& command : kCommands) {
         if (name == command.name) {

@@ -8,6 +8,7 @@
 #include <QIcon>
 #include <QSettings>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -38,11 +39,36 @@ bool AnsweredOnTerminal(int argc, char** argv) {
     return false;
 }
 
+// True when Qt has a window system to open: an X display, a Wayland
+// compositor, or a platform named in QT_QPA_PLATFORM or with Qt's -platform
+// option (offscreen, vnc...). Without one QApplication aborts with its own
+// message, so the program says so first, in its language.
+bool HasWindowSystem(int argc, char** argv) {
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+        const char* value = std::getenv(name);
+        if (value != nullptr && *value != '\0') {
+            return true;
+        }
+    }
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "-platform") == 0 || std::strcmp(argv[i], "--platform") == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     if (AnsweredOnTerminal(argc, argv)) {
         return 0;
+    }
+    if (!HasWindowSystem(argc, argv)) {
+        std::fputs("quillon: no hay pantalla: ni DISPLAY ni WAYLAND_DISPLAY están definidas; "
+                   "use quillon-cli\n",
+                   stderr);
+        return 1;
     }
     QApplication application(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Quillon"));
