@@ -255,6 +255,12 @@ int RunCentroide(const std::vector<std::string>& args) {
                   << '\n';
         return 1;
     }
+    if (c.count == 0) {
+        // No point read: the engine's extremes are still its starting values.
+        std::cerr << "quillon-cli: " << parsed.positional()[0]
+                  << " no tiene puntos: no hay centroide\n";
+        return 1;
+    }
     std::cout << "centroide_x\t" << CFixed(c.x, 3) << "\ncentroide_y\t" << CFixed(c.y, 3)
               << "\nx_min\t" << CFixed(c.x_min, 3) << "\nx_max\t" << CFixed(c.x_max, 3)
               << "\ny_min\t" << CFixed(c.y_min, 3) << "\ny_max\t" << CFixed(c.y_max, 3)

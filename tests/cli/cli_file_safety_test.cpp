@@ -72,6 +72,13 @@ TEST(CliFileSafety, AFolderAsInputIsAFailure) {
     r = RunCommand(kCli + " centroide " + Quoted(dir.File("folder")) +
                    " --datum-a ED50 --tipo-a utm --huso-a 30");
     EXPECT_EQ(r.status, 1);
+    // A file with its title and no point has no centroid either.
+    WriteWhole(dir.File("empty.txt"), "t\r\n");
+    r = RunCommand(kCli + " centroide " + Quoted(dir.File("empty.txt")) +
+                   " --datum-a ED50 --tipo-a utm --huso-a 30");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find("no tiene puntos"), std::string::npos) << r.err;
 }
 
 TEST(CliFileSafety, TheLogIsNamedOnlyWhenWritten) {
