@@ -131,7 +131,8 @@ def scratch_root(source, folder):
 PYCON_RUNNER = r"""
 import doctest, sys
 text = open(sys.argv[1], encoding="utf-8").read()
-test = doctest.DocTestParser().get_doctest(text, {"__name__": "__main__"}, sys.argv[2], sys.argv[2], 0)
+test = doctest.DocTestParser().get_doctest(text, {"__name__": "__main__"}, sys.argv[2],
+                                           sys.argv[2], int(sys.argv[3]))
 runner = doctest.DocTestRunner(optionflags=doctest.REPORT_UDIFF)
 runner.run(test)
 result = runner.summarize(verbose=False)
@@ -192,7 +193,9 @@ class Checker:
         script = os.path.join(folder, ".session.txt")
         with open(script, "w", encoding="utf-8") as f:
             f.write("\n".join(block.lines) + "\n")
-        done = subprocess.run([sys.executable, "-c", PYCON_RUNNER, script, where], cwd=folder,
+        # doctest counts the block's lines from 0: its first line is the one after the fence.
+        done = subprocess.run([sys.executable, "-c", PYCON_RUNNER, script, block.page,
+                               str(block.line)], cwd=folder,
                               env=dict(self.env, PWD=folder), stdin=subprocess.DEVNULL,
                               stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
         os.remove(script)
