@@ -5,7 +5,7 @@
 // under 3n. Direction and offset vectors (an ellipse's major axis, the
 // direction of an MTEXT or an XLINE, spline tangents, extrusions), radii,
 // angles and scales are not points: a datum change keeps them (it is a
-// near-identity on the plane, see the README).
+// near-identity on the plane, see docs/drawings.md).
 //
 // | kind                 | points                                          |
 // |----------------------|-------------------------------------------------|

@@ -1,4 +1,4 @@
-// Takes the README's screenshots of the desktop program: run under Xvfb with
+// Takes the screenshots of docs/desktop.md: run under Xvfb with
 // a window manager,
 //   xvfb-run -a -s "-screen 0 1600x1000x24" sh -c 'openbox & sleep 1;
 //       quillon_screenshots <output folder>'
