@@ -6,6 +6,7 @@ import numpy as np
 import pandas as pd
 import pytest
 
+import dask
 import dask.dataframe as dd
 from dask.distributed import Client, LocalCluster
 
@@ -17,7 +18,12 @@ POINTS = 2_000_000
 
 @pytest.fixture(scope="module")
 def client():
-    with LocalCluster(n_workers=2, threads_per_worker=1, processes=True, dashboard_address=None,
+    # Dask gives up on a connection after 30 s by default; on a loaded machine the
+    # worker processes may take longer to start or answer. These limits only stop
+    # a cluster that is broken.
+    with dask.config.set({"distributed.comm.timeouts.connect": "600s",
+                          "distributed.comm.timeouts.tcp": "600s"}), \
+         LocalCluster(n_workers=2, threads_per_worker=1, processes=True, dashboard_address=None,
                       memory_limit="3GiB") as cluster, Client(cluster) as c:
         yield c
 
