@@ -52,7 +52,7 @@ TEST(CliFileSafety, TheSameFileTwiceIsRefusedAndNamed) {
 
     // The drawing writer used to read its own output for ever, filling the
     // disk: a size limit and a timeout keep this test from doing the same.
-    r = RunCommand("timeout 20 prlimit --fsize=10000000 " + kCli + " txt-a-dxf " + Quoted(a) + " " +
+    r = RunCommand("timeout 60 prlimit --fsize=10000000 " + kCli + " txt-a-dxf " + Quoted(a) + " " +
                    Quoted(a) + " --tipo utm");
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("El archivo de salida coincide con el de entrada"), std::string::npos)

@@ -7,10 +7,12 @@
 #include <atomic>
 #include <chrono>
 #include <climits>
+#include <condition_variable>
 #include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <limits>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -214,6 +216,41 @@ TEST_F(Control, BadCallsAreRefusedAndChangeNothing) {
     EXPECT_FALSE(dzv_is_modified(control_));
 }
 
+// Every method, from the published table above, called with one argument
+// more or one fewer than it declares (each of the right type): refused with
+// DZV_E_BAD_PARAM_COUNT before anything runs.
+TEST_F(Control, EveryMethodRefusesOneArgumentTooManyOrTooFew) {
+    TempDir dir;
+    const std::string absent = dir.File("absent");
+    const auto value_of = [&](std::int32_t type) {
+        return type == DZV_STR ? Str(absent) : type == DZV_I4 ? I4(14) : R8(30);
+    };
+    int methods = 0;
+    for (const ExpectedMember& member : kInterface) {
+        if (member.kind != DZV_MEMBER_METHOD) {
+            continue;
+        }
+        SCOPED_TRACE(member.name);
+        ++methods;
+        std::vector<DzvValue> args;
+        for (const auto& arg : member.args) {
+            args.push_back(value_of(arg.second));
+        }
+        const std::string before = Properties();
+        std::vector<DzvValue> too_many = args;
+        too_many.push_back(value_of(member.args.back().second));
+        DzvValue result = I2(7);
+        EXPECT_EQ(Invoke(member.dispid, too_many, &result), DZV_E_BAD_PARAM_COUNT);
+        std::vector<DzvValue> too_few(args.begin(), args.end() - 1);
+        EXPECT_EQ(Invoke(member.dispid, too_few, &result), DZV_E_BAD_PARAM_COUNT);
+        EXPECT_EQ(result.type, DZV_I2); // untouched
+        EXPECT_EQ(result.v.i2, 7);
+        EXPECT_EQ(Properties(), before);
+    }
+    EXPECT_EQ(methods, 8);                              // dispatch identifiers 13 to 20
+    EXPECT_TRUE(std::filesystem::is_empty(dir.path())); // no method ran
+}
+
 TEST_F(Control, ObtenerPuntoEncontradoOutOfRange) {
     ASSERT_EQ(Invoke(18, {I2(3), R8(281035.667), R8(3998752.728), R8(0), R8(30), I4(14), I4(2)}),
               DZV_OK); // a 16-bit count widens to the declared long
@@ -382,15 +419,63 @@ TEST_F(Control, CancelFromTheProgressCallbackStopsEveryLongMethod) {
     EXPECT_EQ(dzv_cancel(nullptr), DZV_E_INVALID_ARGUMENT);
 }
 
+// A host that cancels from another thread while a run is under way. The
+// progress callback, at its first step, hands over to the other thread and
+// waits until that thread's dzv_cancel has returned; so the request is made
+// from another thread during the run, however fast or loaded the machine is.
+// The minute-long waits only keep a broken engine from hanging the test.
+struct CancelFromElsewhere {
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool asked = false;     // the run has made its first step
+    bool cancelled = false; // the other thread's dzv_cancel has returned
+    bool finished = false;  // the run has returned
+    bool gave_up = false;
+    std::int32_t cancel_code = -1;
+    std::uint64_t size = 0;
+    std::uint64_t last = 0;
+    int steps = 0;
+};
+
+constexpr auto kFailureGuard = std::chrono::minutes(1);
+
 TEST_F(Control, CancelFromAnotherThread) {
     TempDir dir;
-    WriteWhole(dir.File("in.txt"), PointFile(4000000));
-    std::atomic<bool> done{false};
-    std::thread canceller([&] {
-        while (!done.load()) {
-            dzv_cancel(control_);
-            std::this_thread::sleep_for(std::chrono::microseconds(200));
+    WriteWhole(dir.File("in.txt"), PointFile(200000));
+    WriteWhole(dir.File("out.txt"), "anterior\r\n");
+    CancelFromElsewhere state;
+    DzvProgressCallbacks callbacks{};
+    callbacks.context = &state;
+    callbacks.open = [](void* c, const char*, std::uint64_t size) {
+        static_cast<CancelFromElsewhere*>(c)->size = size;
+    };
+    callbacks.step = [](void* c, std::uint64_t position) {
+        auto& s = *static_cast<CancelFromElsewhere*>(c);
+        std::unique_lock lock(s.mutex);
+        s.last = position;
+        if (++s.steps == 1) {
+            s.asked = true;
+            s.changed.notify_all();
+            if (!s.changed.wait_for(lock, kFailureGuard, [&] { return s.cancelled; })) {
+                s.gave_up = true;
+            }
         }
+    };
+    ASSERT_EQ(dzv_set_progress(control_, &callbacks), DZV_OK);
+    std::thread canceller([&] {
+        std::unique_lock lock(state.mutex);
+        if (!state.changed.wait_for(lock, kFailureGuard,
+                                    [&] { return state.asked || state.finished; }) ||
+            !state.asked) {
+            state.gave_up = true;
+            return;
+        }
+        lock.unlock();
+        const std::int32_t code = dzv_cancel(control_);
+        lock.lock();
+        state.cancel_code = code;
+        state.cancelled = true;
+        state.changed.notify_all();
     });
     DzvValue result{};
     const std::int32_t status = Invoke(14,
@@ -398,10 +483,23 @@ TEST_F(Control, CancelFromAnotherThread) {
                                         I4(2), R8(30), Str(dir.File("out.txt")), I4(19), I4(2),
                                         R8(30), I4(0), I4(0), R8(0), R8(0), R8(0), R8(0)},
                                        &result);
-    done = true;
+    {
+        std::lock_guard lock(state.mutex);
+        state.finished = true;
+        state.changed.notify_all();
+    }
     canceller.join();
+    ASSERT_FALSE(state.gave_up);
+    EXPECT_EQ(state.cancel_code, DZV_OK);
     ASSERT_EQ(status, DZV_OK);
     EXPECT_EQ(result.v.i2, 0);
+    EXPECT_EQ(state.steps, 1); // stopped at the line after the request
+    EXPECT_LT(state.last, state.size);
+    EXPECT_EQ(ReadWhole(dir.File("out.txt")), "anterior\r\n");
+    const std::string log = ReadWhole(dir.File("log"));
+    const std::string last_line = "Operaci\xf3n cancelada por el usuario\r\n";
+    ASSERT_GE(log.size(), last_line.size());
+    EXPECT_EQ(log.substr(log.size() - last_line.size()), last_line);
 }
 
 TEST_F(Control, ExtremeDispatchIdentifiers) {

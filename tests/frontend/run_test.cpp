@@ -39,7 +39,7 @@ TEST_F(RunTest, PublishedVerticesAgreeWithTheCommandLine) {
                "ETRS89", "--tipo-b", "utm", "298569.727,4295339.009,520.6",
                "179274.028,4172646.558,250.2", "212903.466,4040539.144,43.12",
                "281035.667,3998752.728,30.7"});
-    ASSERT_TRUE(cli.waitForFinished());
+    ASSERT_TRUE(cli.waitForFinished(-1)); // no time limit
     const QStringList printed = QString::fromUtf8(cli.readAllStandardOutput()).split('\n');
     const QStringList names = {"SERVILLETA", "CABEZAS 1", "SAN FERNANDO", "SAN GARCÍA"};
     for (int i = 0; i < 4; ++i) {
@@ -115,7 +115,7 @@ TEST_F(RunTest, TheOfficialGridWithOrthometricHeightsAgreesWithTheCommandLine) {
               {"punto", "--datum-a", "ED50", "--tipo-a", "utm", "--huso-a", "30", "--datum-b",
                "ETRS89", "--tipo-b", "geodesicas", "--parametros", "rejilla", "--geoide",
                "298569.727,4295339.009,520.6"});
-    ASSERT_TRUE(cli.waitForFinished());
+    ASSERT_TRUE(cli.waitForFinished(-1)); // no time limit
     const QStringList f = QString::fromUtf8(cli.readAllStandardOutput()).trimmed().split('\t');
     ASSERT_EQ(f.size(), 3);
     const quillon::PointRecord& r = programa.state().ResultTable[0];
@@ -487,7 +487,7 @@ TEST_F(RunTest, DrawingWithTheZoneDialogMatchesTheCommandLine) {
     cli.start(QStringLiteral(QUILLON_CLI_PATH),
               {"dxf", drawing, folder.filePath("cli.dxf"), "--datum-a", "ED50", "--tipo-a", "utm",
                "--huso-a", "30", "--datum-b", "ETRS89", "--tipo-b", "utm", "--huso-b", "30"});
-    ASSERT_TRUE(cli.waitForFinished());
+    ASSERT_TRUE(cli.waitForFinished(-1)); // no time limit
     EXPECT_EQ(ReadFile(folder.filePath("parcela.dxf")), ReadFile(folder.filePath("cli.dxf")));
     EXPECT_TRUE(QFile::exists(folder.filePath("parcela_metadatos.txt")));
 }

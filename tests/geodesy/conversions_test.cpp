@@ -14,25 +14,49 @@ namespace {
 constexpr double kPi = std::numbers::pi;
 constexpr double kDeg = kRadiansPerDegree;
 
+// The rows the system uses against the ellipsoids' published a and 1/f (as
+// PROJ 9.1's `proj -le` lists them: airy, GRS80, intl, WGS84) and their
+// published semi-minor axes; e^2, e'^2 and b derived here from a and 1/f.
 TEST(EllipsoidTable, RowsUsedBySystem) {
-    const Ellipsoid& ed50 = EllipsoidRow(kDatumEd50);
-    EXPECT_EQ(ed50.a, 6378388.0);
-    EXPECT_EQ(ed50.f, 1.0 / 297.0);
-    EXPECT_EQ(ed50.omega, 0.0);
-    const Ellipsoid& wgs84 = EllipsoidRow(kDatumEtrs89);
-    EXPECT_EQ(wgs84.a, 6378137.0);
-    EXPECT_EQ(wgs84.f, 1.0 / 298.257223563);
-    EXPECT_EQ(wgs84.gm, 398600.5);
-    // GRS 80 differs from WGS 84 only in the flattening.
-    EXPECT_EQ(EllipsoidRow(kEllipsoidGrs80).f, 1.0 / 298.257222101);
-    // A fresh point holds row 0 (Airy).
+    struct Published {
+        int row;
+        const char* name;
+        double a, inverse_flattening, b;
+    };
+    for (const Published& p : {
+             Published{0, "Airy 1830", 6377563.396, 299.3249646, 6356256.909},
+             Published{kEllipsoidGrs80, "GRS 80", 6378137.0, 298.257222101, 6356752.31414},
+             Published{kDatumEd50, "International 1924", 6378388.0, 297.0, 6356911.946},
+             Published{kDatumEtrs89, "WGS 84", 6378137.0, 298.257223563, 6356752.31425},
+         }) {
+        SCOPED_TRACE(p.name);
+        const double f = 1.0 / p.inverse_flattening;
+        const double e2 = 2.0 * f - f * f;
+        const double b = p.a * (1.0 - f);
+        const Ellipsoid& row = EllipsoidRow(p.row);
+        EXPECT_EQ(row.a, p.a);
+        EXPECT_DOUBLE_EQ(row.f, f);
+        EXPECT_DOUBLE_EQ(row.e2(), e2);
+        EXPECT_DOUBLE_EQ(row.b(), b);
+        EXPECT_NEAR(row.b(), p.b, 1e-3);
+        const EllipsoidConstants& c = ConstantsOfRow(p.row);
+        EXPECT_EQ(c.a, p.a);
+        EXPECT_DOUBLE_EQ(c.b, b);
+        EXPECT_DOUBLE_EQ(c.e2, e2);
+        EXPECT_DOUBLE_EQ(c.e2m, (b / p.a) * (b / p.a));
+        EXPECT_DOUBLE_EQ(c.ep2, e2 / (1.0 - e2));
+    }
+    // Only the WGS 84 row carries physical constants: omega, and GM as first
+    // published (3986005e8 m^3/s^2, here in km^3/s^2).
+    EXPECT_EQ(EllipsoidRow(kDatumEd50).omega, 0.0);
+    EXPECT_EQ(EllipsoidRow(kDatumEtrs89).omega, 7.292115e-05);
+    EXPECT_EQ(EllipsoidRow(kDatumEtrs89).gm, 398600.5);
+    // A fresh point holds row 0 (Airy), and a code outside the table reads
+    // row 0 too.
     EXPECT_EQ(DatumPoint().ellipsoid().a, 6377563.396);
-    // The derived constants follow the same rows; a code outside the table
-    // reads row 0 there too.
-    EXPECT_EQ(ConstantsOfRow(kDatumEd50).e2, ed50.e2());
-    EXPECT_EQ(ConstantsOfRow(kDatumEtrs89).a, 6378137.0);
     EXPECT_EQ(ConstantsOfRow(kEllipsoidCount).a, 6377563.396);
     EXPECT_EQ(ConstantsOfRow(-1).a, 6377563.396);
+    EXPECT_EQ(EllipsoidRow(kEllipsoidCount).a, 6377563.396);
 }
 
 TEST(CoordTriple, SentinelMeansNoThirdCoordinate) {

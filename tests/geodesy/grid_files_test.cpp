@@ -259,6 +259,51 @@ TEST(GeoidGrid, BilinearWithWestEdgeEitherWay) {
     }
 }
 
+// Rows 0.25 degrees apart and columns 0.5 degrees apart, with node values that
+// follow no pattern: N inside a cell is the bilinear mean of its four written
+// nodes, weighted here by the point's place in the cell. A reader that took
+// one increment for the other would interpolate in another cell.
+TEST(GeoidGrid, UnequalSpacingInterpolatesInTheRightCell) {
+    constexpr double kSouth = 36.0, kWest = -7.0, kLatInc = 0.25, kLonInc = 0.5;
+    constexpr int kRows = 6, kCols = 5;
+    // From the south, each row from the west; every value exact in a float.
+    constexpr float kNodes[kRows][kCols] = {
+        {50.25f, 47.5f, 52.75f, 49.0f, 51.5f}, {46.0f, 53.25f, 48.5f, 54.0f, 45.75f},
+        {51.0f, 44.5f, 55.25f, 47.0f, 50.5f},  {43.75f, 56.0f, 46.25f, 52.5f, 48.0f},
+        {54.5f, 49.25f, 42.0f, 57.5f, 44.25f}, {47.25f, 58.0f, 51.75f, 45.5f, 53.0f},
+    };
+    TempDir dir;
+    const GeoidGrid geoid =
+        LoadGtx(quillon_test::GtxBytes(
+                    kSouth, kWest, kLatInc, kLonInc, kRows, kCols,
+                    [&](double lat, double lon) {
+                        const auto r = static_cast<int>(std::lround((lat - kSouth) / kLatInc));
+                        const auto c = static_cast<int>(std::lround((lon - kWest) / kLonInc));
+                        return kNodes[r][c];
+                    }),
+                dir);
+    EXPECT_DOUBLE_EQ(geoid.extent().north, kSouth + (kRows - 1) * kLatInc);
+    EXPECT_DOUBLE_EQ(geoid.extent().east, kWest + (kCols - 1) * kLonInc);
+    // A point as its cell (row, column from the south-west) and its fractions
+    // of the cell northwards and eastwards.
+    struct Case {
+        int row, col;
+        double ty, tx;
+    };
+    for (const Case c : {Case{0, 0, 0.3, 0.6}, Case{2, 1, 0.4, 0.25}, Case{3, 3, 0.8, 0.1},
+                         Case{4, 0, 0.5, 0.9}, Case{1, 2, 0.7, 0.45}, Case{4, 3, 0.95, 0.75}}) {
+        const double lat = kSouth + (c.row + c.ty) * kLatInc;
+        const double lon = kWest + (c.col + c.tx) * kLonInc;
+        const double expected = (1 - c.ty) * (1 - c.tx) * kNodes[c.row][c.col] +
+                                (1 - c.ty) * c.tx * kNodes[c.row][c.col + 1] +
+                                c.ty * (1 - c.tx) * kNodes[c.row + 1][c.col] +
+                                c.ty * c.tx * kNodes[c.row + 1][c.col + 1];
+        double value = 0.0;
+        ASSERT_TRUE(geoid.UndulationAt(lon * kDegree, lat * kDegree, value)) << lon << " " << lat;
+        EXPECT_NEAR(value, expected, 1e-9) << lon << " " << lat;
+    }
+}
+
 // A node without a value (-88.8888) leaves the four cells around it without
 // N; the rest of the grid is unaffected.
 TEST(GeoidGrid, NodesWithoutValue) {

@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <gtest/gtest.h>
+#include <numbers>
 
 namespace dezadiravevava {
 namespace {
@@ -75,35 +76,83 @@ TEST(NationalTransformation, PublishedVertexServilleta) {
     EXPECT_LT(std::hypot(out.c1 - 298459.472, out.c2 - 4295133.070), 0.10);
 }
 
+// The national set against EPSG:1632 ("ED50 to ETRS89 (7)") as published:
+// translations in metres, rotations in arc seconds and scale in ppm, in the
+// position-vector convention. From PROJ 9.1's `projinfo -k operation
+// EPSG:1632`:
+//   +proj=helmert +x=-131 +y=-100.3 +z=-163.4 +rx=-1.244 +ry=-0.02 +rz=-1.144
+//   +s=9.39 +convention=position_vector
+// The set holds {scale, Rx, Ry, Rz [rad], Tx, Ty, Tz} in the coordinate-frame
+// convention of ApplyHelmert, in which each rotation has the opposite sign.
 TEST(NationalTransformation, StoredSetsAndCentroids) {
+    constexpr double kArcSecond = std::numbers::pi / (180.0 * 3600.0);
+    constexpr double kPpm = 1e-6;
+    struct Published {
+        double tx, ty, tz, rx, ry, rz, s;
+    };
+    constexpr Published kEpsg1632 = {-131.0, -100.3, -163.4, -1.244, -0.02, -1.144, 9.39};
     const ParameterSet f = National(kDirectionEd50ToEtrs89);
-    EXPECT_EQ(f.params[0], 9.39e-06);
-    // Rotations stored in the coordinate-frame sign of ApplyHelmert.
-    EXPECT_EQ(f.params[1], 6.031082193002628e-06);
-    EXPECT_EQ(f.params[2], 9.69627362219072e-08);
-    EXPECT_EQ(f.params[3], 5.546268511893092e-06);
-    EXPECT_EQ(f.params[4], -131.0);
+    EXPECT_DOUBLE_EQ(f.params[0], kEpsg1632.s * kPpm);
+    EXPECT_DOUBLE_EQ(f.params[1], -kEpsg1632.rx * kArcSecond);
+    EXPECT_DOUBLE_EQ(f.params[2], -kEpsg1632.ry * kArcSecond);
+    EXPECT_DOUBLE_EQ(f.params[3], -kEpsg1632.rz * kArcSecond);
+    EXPECT_EQ(f.params[4], kEpsg1632.tx);
+    EXPECT_EQ(f.params[5], kEpsg1632.ty);
+    EXPECT_EQ(f.params[6], kEpsg1632.tz);
+    // International 1924 to GRS 80 (a as published; ETRS89 is computed on
+    // WGS 84, whose a is the same), both centroids at the geocentre.
     EXPECT_EQ(f.source_centroid.ellipsoid().a, 6378388.0);
     EXPECT_EQ(f.target_centroid.ellipsoid().a, 6378137.0);
-    EXPECT_EQ(f.source_centroid.geodetic().c3, 0.0);
     const ParameterSet r = National(kDirectionEtrs89ToEd50);
-    EXPECT_EQ(r.params[0], -9.38994e-06);
-    EXPECT_EQ(r.params[1], -6.030969468973632e-06);
-    EXPECT_EQ(r.params[6], 163.3990579);
     EXPECT_EQ(r.source_centroid.ellipsoid().a, 6378137.0);
+    EXPECT_EQ(r.target_centroid.ellipsoid().a, 6378388.0);
+    for (const ParameterSet* set : {&f, &r}) {
+        for (const DatumPoint* centroid : {&set->source_centroid, &set->target_centroid}) {
+            EXPECT_EQ(centroid->geocentric().c1, 0.0);
+            EXPECT_EQ(centroid->geocentric().c2, 0.0);
+            EXPECT_EQ(centroid->geocentric().c3, 0.0);
+        }
+    }
+    // The reverse set is published on its own; it undoes EPSG:1632 to well
+    // under a millimetre across the region (the forward values from PROJ's
+    // cct, see GeocentricOutputMatchesProj).
+    const CoordTriple ed50(5047344.4296, -428168.4639, 3865411.0328);
+    const CoordTriple etrs(5047258.074600, -428277.465762, 3865287.000762);
+    const CoordTriple back = Transform(etrs, kEtrs, 3, 0, kEd50, 3, 0, r, 0);
+    EXPECT_NEAR(back.c1, ed50.c1, 1e-3);
+    EXPECT_NEAR(back.c2, ed50.c2, 1e-3);
+    EXPECT_NEAR(back.c3, ed50.c3, 1e-3);
     EXPECT_EQ(DirectionOf(kEtrs, kEd50), kDirectionEtrs89ToEd50);
     EXPECT_EQ(DirectionOf(kEd50, kEtrs), kDirectionEd50ToEtrs89);
     EXPECT_EQ(DirectionOf(kEtrs, kEtrs), kDirectionEd50ToEtrs89);
 }
 
-TEST(Helmert, GeocentricOutputIsTheFormulaWithZeroCentroids) {
-    const ParameterSet set = National(0);
-    const double x = 5047344.4296, y = -428168.4639, z = 3865411.0328;
-    const CoordTriple out = Transform(CoordTriple(x, y, z), kEd50, 3, 0, kEtrs, 3, 0, set, 0);
-    const auto& p = set.params;
-    EXPECT_DOUBLE_EQ(out.c1, (1 + p[0]) * x + p[3] * y - p[2] * z + p[4]);
-    EXPECT_DOUBLE_EQ(out.c2, -p[3] * x + (1 + p[0]) * y + p[1] * z + p[5]);
-    EXPECT_DOUBLE_EQ(out.c3, p[2] * x - p[1] * y + (1 + p[0]) * z + p[6]);
+// The national set on geocentric coordinates against PROJ 9.1, values
+// computed once with this command (one line):
+//   printf '5047344.4296 -428168.4639 3865411.0328\n4919000.0 -300000.0 4050000.0\n
+//   5100000.0 -100000.0 3800000.0\n' | cct -d 6 +proj=helmert +x=-131 +y=-100.3
+//   +z=-163.4 +rx=-1.244 +ry=-0.02 +rz=-1.144 +s=9.39 +convention=position_vector
+// PROJ scales the rotated vector, T + (1 + s) R X; the engine scales X alone,
+// T + (1 + s) X + (R - I) X. The s (R - I) X between them stays under 0.1 mm
+// at these points; a wrong sign, unit or convention moves them metres.
+TEST(Helmert, GeocentricOutputMatchesProj) {
+    struct Case {
+        CoordTriple ed50, etrs;
+    };
+    const ParameterSet set = National(kDirectionEd50ToEtrs89);
+    for (const Case& c : {
+             Case{{5047344.4296, -428168.4639, 3865411.0328},
+                  {5047258.074600, -428277.465762, 3865287.000762}},
+             Case{{4919000.0, -300000.0, 4050000.0},
+                  {4918913.132811, -300105.973239, 4049876.915806}},
+             Case{{5100000.0, -100000.0, 3800000.0},
+                  {5099915.965906, -100106.606907, 3799873.379628}},
+         }) {
+        const CoordTriple out = Transform(c.ed50, kEd50, 3, 0, kEtrs, 3, 0, set, 0);
+        EXPECT_NEAR(out.c1, c.etrs.c1, 1e-4) << c.ed50.c1;
+        EXPECT_NEAR(out.c2, c.etrs.c2, 1e-4) << c.ed50.c1;
+        EXPECT_NEAR(out.c3, c.etrs.c3, 1e-4) << c.ed50.c1;
+    }
 }
 
 TEST(Helmert, ReducesToCentroids) {

@@ -6,6 +6,7 @@ import numpy as np
 import pandas as pd
 import pytest
 
+import dask
 import dask.dataframe as dd
 from dask.distributed import Client, LocalCluster
 
@@ -17,7 +18,12 @@ POINTS = 2_000_000
 
 @pytest.fixture(scope="module")
 def client():
-    with LocalCluster(n_workers=2, threads_per_worker=1, processes=True, dashboard_address=None,
+    # Dask gives up on a connection after 30 s by default; on a loaded machine the
+    # worker processes may take longer to start or answer. These limits only stop
+    # a cluster that is broken.
+    with dask.config.set({"distributed.comm.timeouts.connect": "600s",
+                          "distributed.comm.timeouts.tcp": "600s"}), \
+         LocalCluster(n_workers=2, threads_per_worker=1, processes=True, dashboard_address=None,
                       memory_limit="3GiB") as cluster, Client(cluster) as c:
         yield c
 
@@ -76,3 +82,23 @@ def test_partitions_keep_their_statuses_and_new_columns(client):
                             quillon.Estado.TRANSFORMADO, quillon.Estado.HUSO_NO_VALIDO]
     np.testing.assert_array_equal(moved[["xe", "ye", "he", "husoe"]].to_numpy(), expected)
     np.testing.assert_array_equal(moved["x"].to_numpy(), frame["x"].to_numpy())  # inputs kept
+
+
+@pytest.mark.parametrize("far_first", [False, True])
+def test_centre_of_partitions_with_different_extents(far_first):
+    """The centre of the rectangle around the points of all the partitions is that of
+    the whole table, whichever partition holds the largest and the smallest values."""
+    near = pd.DataFrame({"x": [150000.0, 180000.0, 120000.0],
+                         "y": [4200000.0, 4250000.0, 4230000.0], "h": [0.0, 0.0, 0.0]})
+    far = pd.DataFrame({"x": [410000.0, 560000.0, 330000.0],
+                        "y": [4010000.0, 4080000.0, 3990000.0], "h": [0.0, 0.0, 0.0]})
+    frame = pd.concat([far, near] if far_first else [near, far], ignore_index=True)
+    table = dd.from_pandas(frame, npartitions=2)
+    assert [len(table.get_partition(k).compute()) for k in range(2)] == [3, 3]
+    x, y = frame["x"].to_numpy(), frame["y"].to_numpy()
+    expected = ((np.min(x) + np.max(x)) / 2, (np.min(y) + np.max(y)) / 2)  # (340000, 4120000)
+    centre = quillon.dask.centro(table, ("x", "y", "h"), ("ED50", "utm", 30))
+    # The engine takes each point through geodetic coordinates and back into zone
+    # 30: millimetres off at 380 km from the central meridian.
+    assert centre == pytest.approx(expected, abs=0.01)
+    assert centre == quillon.centro(frame.to_numpy(), ("ED50", "utm", 30))
