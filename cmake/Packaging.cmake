@@ -35,11 +35,13 @@ add_custom_target(quillon_man_pages ALL DEPENDS ${compressed_pages})
 install(FILES ${compressed_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT program)
 
 # Every package's changelog.Debian.gz: the one entry of this release.
-string(TIMESTAMP QUILLON_DEB_DATE "%a, %d %b %Y %H:%M:%S +0000" UTC)
-file(WRITE ${QUILLON_DEB_DIR}/changelog.Debian
-    "quillon (${QUILLON_DEB_VERSION}) unstable; urgency=medium\n\n"
-    "  * Release ${PROJECT_VERSION}.\n\n"
-    " -- ${QUILLON_DEB_MAINTAINER}  ${QUILLON_DEB_DATE}\n")
+# (Dated the day it is configured, or SOURCE_DATE_EPOCH's; rewritten only when
+# that changes.)
+string(TIMESTAMP QUILLON_DEB_DATE "%a, %d %b %Y 00:00:00 +0000" UTC)
+set(entry "quillon (${QUILLON_DEB_VERSION}) unstable; urgency=medium\n\n")
+string(APPEND entry "  * Release ${PROJECT_VERSION}.\n\n")
+string(APPEND entry " -- ${QUILLON_DEB_MAINTAINER}  ${QUILLON_DEB_DATE}\n")
+file(CONFIGURE OUTPUT ${QUILLON_DEB_DIR}/changelog.Debian CONTENT "${entry}" @ONLY)
 add_custom_command(OUTPUT ${QUILLON_DEB_DIR}/changelog.Debian.gz
     COMMAND gzip -9n -c ${QUILLON_DEB_DIR}/changelog.Debian > ${QUILLON_DEB_DIR}/changelog.Debian.gz
     DEPENDS ${QUILLON_DEB_DIR}/changelog.Debian
