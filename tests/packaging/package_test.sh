@@ -35,21 +35,24 @@ field() { dpkg-deb -f "$(deb_of "$1")" "$2"; }
 # Every control file: its own name, versions in relations that dpkg accepts,
 # descriptions that fit a terminal.
 for package in "${packages[@]}"; do
-    [ "$(field "$package" Package)" = "$package" ] || fail "$package is named $(field "$package" Package)"
+    name=$(field "$package" Package) || fail "dpkg-deb cannot read $package's control file"
+    [ "$name" = "$package" ] || fail "$package is named $name"
     dpkg --validate-version "$(field "$package" Version)" ||
         fail "$package: bad version $(field "$package" Version)"
     for relation in Depends Recommends Suggests; do
         while read -r version; do
-            dpkg --validate-version "$version" 2>/dev/null ||
-                fail "$package $relation: '$version' is no Debian version ($(field "$package" "$relation"))"
+            dpkg --validate-version "$version" 2>/dev/null || fail "$package $relation:" \
+                "'$version' is no Debian version ($(field "$package" "$relation"))"
         done < <(field "$package" "$relation" | grep -oP '\((<<|<=|=|>=|>>) *\K[^)]*')
     done
     long=$(field "$package" Description | awk 'length > 80') || true
     [ -z "$long" ] || fail "$package: description lines longer than 80 characters: $long"
 done
 deb_version=$(field libdezadiravevava1 Version)
-depends_on() { # package relation
-    grep -qE "(^|, )$2(,|$)" <<<"$(field "$1" Depends)" || fail "$1 Depends does not name $2: $(field "$1" Depends)"
+depends_on() { # package relation (an extended regular expression)
+    local depends
+    depends=$(field "$1" Depends) || fail "dpkg-deb cannot read $1's Depends"
+    grep -qE "(^|, )$2(,|$)" <<<"$depends" || fail "$1 Depends does not name $2: $depends"
 }
 depends_on libdezadiravevava-dev "libdezadiravevava1 \(= $deb_version\)"
 # The module is built for the Python the tests run: this major.minor only.
@@ -126,9 +129,9 @@ holds libdezadiravevava1 "$lib/libdezadiravevava.so.1"
 holds libdezadiravevava-dev "$lib/libdezadiravevava.so" \
     usr/include/dezadiravevava/dezadiravevava.h usr/include/dezadiravevava/transf_client.h \
     "$lib/cmake/Dezadiravevava/DezadiravevavaConfig.cmake" "$lib/pkgconfig/dezadiravevava.pc"
-holds python3-quillon usr/lib/python3/dist-packages/quillon/__init__.py \
-    usr/lib/python3/dist-packages/quillon/geopandas.py usr/lib/python3/dist-packages/quillon/dask.py \
-    usr/lib/python3/dist-packages/quillon/py.typed usr/lib/python3/dist-packages/quillon/_quillon.pyi
+for file in __init__.py geopandas.py dask.py py.typed _quillon.pyi; do
+    holds python3-quillon "usr/lib/python3/dist-packages/quillon/$file"
+done
 holds quillon usr/bin/quillon usr/bin/quillon-cli \
     usr/share/man/man1/quillon.1.gz usr/share/man/man1/quillon-cli.1.gz \
     usr/share/applications/quillon.desktop usr/share/icons/hicolor/scalable/apps/quillon.svg \
@@ -207,14 +210,15 @@ out, status = quillon.Transformacion(("ED50", "utm", 30), ("ETRS89", "utm", 30))
 assert (status == quillon.Estado.TRANSFORMADO).all()
 for x, y, h in out:
     print(f"{x:.3f}\t{y:.3f}\t{h:.3f}\t30.")
-' "$python_dir" "$source/data/published_vertices_ed50.txt") || fail "import quillon from the package"
+' "$python_dir" "$source/data/published_vertices_ed50.txt") ||
+    fail "import quillon from the package"
 [ "$got" = "$expected" ] || fail "quillon from Python printed: $got"
 
 # The desktop program answers --version and --help without a display.
-version=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM LD_LIBRARY_PATH=$libdir \
+version=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM LD_LIBRARY_PATH="$libdir" \
     "$root/usr/bin/quillon" --version) || fail "quillon --version"
 [[ $version == quillon\ * ]] || fail "quillon --version printed: $version"
-help=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM LD_LIBRARY_PATH=$libdir \
+help=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM LD_LIBRARY_PATH="$libdir" \
     "$root/usr/bin/quillon" --help) || fail "quillon --help"
 [[ $help == *--version* ]] || fail "quillon --help printed: $help"
 echo "the packages install together and their unpacked files work"

@@ -4,10 +4,9 @@
 # module from <prefix>/lib/python3/dist-packages loads the engine library
 # installed with it and moves a published vertex, and quillon-cli answers
 # --help.
-# Usage: prefix_install_test.sh BUILD_DIR SOURCE_DIR
+# Usage: prefix_install_test.sh BUILD_DIR
 set -euo pipefail
 build=$(cd "$1" && pwd)
-source=$(cd "$2" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
