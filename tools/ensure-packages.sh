@@ -39,18 +39,23 @@ MESSAGE
 BUILD_PACKAGES=(g++ cmake ninja-build)
 # What the tests need besides: GoogleTest and GoogleMock, and the independent
 # readers that open the drawings the engine writes (ezdxf, GDAL), and what
-# builds and unpacks the Debian package and compiles the C example against it.
+# builds, checks (lintian) and unpacks the Debian packages and compiles the C
+# example against them.
 # The Python module and its tests: pybind11 and Python's development files,
 # pytest, NumPy, GeoPandas with Shapely, pyproj and Fiona, Dask with its
 # distributed scheduler.
 TEST_PACKAGES=(libgtest-dev libgmock-dev python3 python3-ezdxf gdal-bin dpkg-dev file pkgconf
-    pybind11-dev python3-dev python3-pytest python3-numpy python3-pandas python3-geopandas
+    lintian pybind11-dev python3-dev python3-pytest python3-numpy python3-pandas python3-geopandas
     python3-shapely python3-pyproj python3-fiona python3-dask python3-distributed)
 # The desktop program: Qt 6 Widgets and Qt PDF, Qt's own Spanish translations
 # (dialog buttons, file dialogs), and the fonts its windows and its help
 # document are drawn with.
 FRONTEND_PACKAGES=(qt6-base-dev libqt6opengl6-dev qt6-pdf-dev libgl-dev qt6-translations-l10n
     fonts-dejavu-core fonts-dejavu-extra)
+# What builds the Debian packages besides (make-package): the Python module's
+# build files and NumPy (which the module's package depends on), and the tools
+# CPack calls (dpkg-shlibdeps, file, readelf).
+PACKAGE_PACKAGES=(pybind11-dev python3-dev python3-numpy dpkg-dev file binutils gzip)
 # The fuzz targets (tests/fuzz): clang with its libFuzzer runtime, and the
 # Python that writes their seed corpus.
 FUZZ_PACKAGES=(clang libclang-rt-14-dev python3)
