@@ -1,12 +1,14 @@
 # The Debian packages, laid out as Debian ships a library, one package per
 # install component (`cpack -G DEB` in a build folder, see make-package):
-#   libdezadiravevava1     the engine's shared library (component library)
+#   libdezadiravevava1     the engine's shared library with the data it reads:
+#                          the vertex catalogue, the IGN grid and geoid
+#                          (component library)
 #   libdezadiravevava-dev  its headers, .so link, CMake package and pkg-config
 #                          file (component development)
 #   python3-quillon        the Python module quillon (component python)
-#   quillon                the desktop program, quillon-cli, the data the
-#                          engine and the program carry, the manual pages,
-#                          desktop entry and icons (component program)
+#   quillon                the desktop program, quillon-cli, the program's
+#                          pictures and guide, the manual pages, desktop entry
+#                          and icons (component program)
 # Dependencies on Debian's own packages come from dpkg-shlibdeps.
 
 set(QUILLON_DEB_RELEASE 1)
@@ -65,7 +67,7 @@ set(component_of_quillon program)
 foreach(package IN LISTS QUILLON_DEB_PACKAGES)
     set(component ${component_of_${package}})
     set(doc ${CMAKE_INSTALL_DATAROOTDIR}/doc/${package})
-    if(package STREQUAL quillon)
+    if(package STREQUAL quillon OR package STREQUAL libdezadiravevava1)
         install(FILES ${QUILLON_DEB_DIR}/copyright-with-grids RENAME copyright
             DESTINATION ${doc} COMPONENT ${component})
     else()
@@ -124,7 +126,8 @@ ED50 and ETRS89 (geocentric, geodetic or UTM zones 29-31) with the national
 parameter set, the IGN grid, or regional and local least-squares fits to a
 catalogue of geodetic vertices, through a C interface.
 .
-This package holds the shared library.")
+This package holds the shared library, the vertex catalogue and the IGN grid
+and geoid it reads.")
 
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_SECTION libdevel)
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_SHLIBDEPS OFF)
@@ -175,7 +178,7 @@ systems ED50 and ETRS89 (geocentric, geodetic or UTM zones 29-31) with the
 national parameter set, the IGN grid, or regional and local least-squares
 fits to a catalogue of geodetic vertices.
 .
-This package holds the desktop program (quillon), the command-line host
-(quillon-cli), the IGN grid and geoid and the vertex catalogue.")
+This package holds the desktop program (quillon) with its guide and the
+command-line host (quillon-cli).")
 
 include(CPack)

@@ -125,7 +125,7 @@ holds() { # package file...
         grep -qx "\./$file" <<<"$listing" || fail "$package has no /$file"
     done
 }
-holds libdezadiravevava1 "$lib/libdezadiravevava.so.1"
+holds libdezadiravevava1 "$lib/libdezadiravevava.so.1" usr/share/dezadiravevava/vertex_catalogue.tsv
 holds libdezadiravevava-dev "$lib/libdezadiravevava.so" \
     usr/include/dezadiravevava/dezadiravevava.h usr/include/dezadiravevava/transf_client.h \
     "$lib/cmake/Dezadiravevava/DezadiravevavaConfig.cmake" "$lib/pkgconfig/dezadiravevava.pc"
@@ -135,22 +135,26 @@ done
 holds quillon usr/bin/quillon usr/bin/quillon-cli \
     usr/share/man/man1/quillon.1.gz usr/share/man/man1/quillon-cli.1.gz \
     usr/share/applications/quillon.desktop usr/share/icons/hicolor/scalable/apps/quillon.svg \
-    usr/share/quillon/ayudaQuillon.pdf usr/share/quillon/mapa_andalucia.png \
-    usr/share/dezadiravevava/vertex_catalogue.tsv
+    usr/share/quillon/ayudaQuillon.pdf usr/share/quillon/mapa_andalucia.png
+# The grids go with the library that reads them, for every program using it.
 for grid in "$source"/data/ign/*.gsb "$source"/data/ign/*.gtx; do
     [ -e "$grid" ] || continue
-    holds quillon "usr/share/dezadiravevava/$(basename "$grid")"
+    holds libdezadiravevava1 "usr/share/dezadiravevava/$(basename "$grid")"
 done
 for package in "${packages[@]}"; do
     holds "$package" "usr/share/doc/$package/copyright" "usr/share/doc/$package/changelog.Debian.gz"
 done
-# The library's package has the library alone (its link belongs to -dev).
+# The library's package has the library and its data alone (its link belongs
+# to -dev).
 others=$(dpkg-deb -c "$(deb_of libdezadiravevava1)" | awk '{print $6}' |
-    grep -v -e '/$' -e "^\./$lib/libdezadiravevava\.so\.1" -e '^\./usr/share/doc/') || true
-[ -z "$others" ] || fail "libdezadiravevava1 holds more than the library: $others"
+    grep -v -e '/$' -e "^\./$lib/libdezadiravevava\.so\.1" -e '^\./usr/share/doc/' \
+        -e '^\./usr/share/dezadiravevava/') || true
+[ -z "$others" ] || fail "libdezadiravevava1 holds more than the library and its data: $others"
 # The grids' licence asks for their attribution.
-grep -q "Creative Commons Attribution 4.0" "$root/usr/share/doc/quillon/copyright" ||
-    fail "quillon's copyright file does not give the IGN grids' CC-BY 4.0 attribution"
+for package in libdezadiravevava1 quillon; do
+    grep -q "Creative Commons Attribution 4.0" "$root/usr/share/doc/$package/copyright" ||
+        fail "$package's copyright file does not give the IGN grids' CC-BY 4.0 attribution"
+done
 grep -q "MIT License" "$root/usr/share/doc/libdezadiravevava1/copyright" ||
     fail "libdezadiravevava1's copyright file has no licence"
 
