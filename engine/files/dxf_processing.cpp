@@ -629,6 +629,11 @@ bool DrawingWalker::WalkTags() {
 }
 
 bool DrawingWalker::ReaderStopped() {
+    // A stop signal ends a read that waits on a pipe: the read fails, and the
+    // run is cancelled, not unreadable.
+    if (!cancelled_ && input_.status() == DxfTagReader::Status::kReadError) {
+        cancelled_ = !step_(input_.position());
+    }
     if (cancelled_) {
         return Fail(std::string(kCancelledLine.substr(0, kCancelledLine.size() - 1)));
     }

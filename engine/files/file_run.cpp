@@ -210,7 +210,9 @@ int FileRun::FailUnexpectedly() noexcept {
 int FileRun::Finish(std::string_view summary) {
     input_.Close();
     if (input_.failed()) {
-        return Fail(kUnreadableInput);
+        // A stop signal ends a read that waits on a pipe: the read fails, and
+        // the run is cancelled, not unreadable.
+        return Fail(window_ && window_->Cancelled() ? kCancelledLine : kUnreadableInput);
     }
     if (!output_.Flush()) {
         return Fail(UnwritableOutput(run_.salida));

@@ -12,6 +12,9 @@ bool LineBlockReader::Fill(LineBlock& block) {
         // Most lines are taken straight from the reader's buffer.
         if (!input_.AppendBufferedLine(block.text)) {
             if (!input_.Next(line_)) {
+                // A stop signal ends a read that waits on a pipe: the read
+                // fails, and the run is cancelled, not unreadable.
+                cancelled_ = input_.failed() && window_.Cancelled();
                 return false;
             }
             block.text += line_;

@@ -9,7 +9,9 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -119,8 +121,13 @@ TEST(CliFileSafety, RejectedLinesAreCountedAndTheExitStatusIsOne) {
 // files stay and no temporary file is left behind. The input is a FIFO that
 // this test keeps open, so the run is still waiting for lines when the signal
 // comes, however fast the machine: the signal is sent once the run has made
-// its temporary output, and the last lines follow it.
-TEST(CliFileSafety, AStopSignalLeavesTheOldFilesAndNoTemporary) {
+// its temporary output. It comes while lines are being read and worked, or
+// once the program waits in a read of the empty FIFO, before its title line
+// or after some points (a read the signal ends): each is the user's stop.
+enum class StopMoment { kWhileLinesCome, kWaitingForTheTitle, kWaitingAfterPoints };
+
+void StopMidRun(StopMoment moment) {
+    SCOPED_TRACE(static_cast<int>(moment));
     TempDir dir;
     TempDir side; // the program's standard error, outside the folder counted below
     const std::string fifo = dir.File("in.txt");
@@ -165,12 +172,36 @@ TEST(CliFileSafety, AStopSignalLeavesTheOldFilesAndNoTemporary) {
             pending.erase(0, static_cast<std::size_t>(n));
         }
     };
+    // The run makes its temporary output before it reads its title.
     while (!has_temporary()) {
         ASSERT_TRUE(running()) << ReadWhole(side.File("err"));
-        feed();
+        if (moment == StopMoment::kWhileLinesCome) {
+            feed();
+        }
         pause();
     }
-    ASSERT_EQ(::kill(pid, SIGTERM), 0);
+    if (moment == StopMoment::kWaitingAfterPoints) {
+        for (int i = 0; i < 3 || !pending.empty(); ++i) {
+            feed();
+        }
+    }
+    if (moment != StopMoment::kWhileLinesCome) {
+        // Everything written has been read and the main thread sits in read().
+        const std::string reading = std::to_string(SYS_read) + " ";
+        int unread = 0;
+        while (::ioctl(fd, FIONREAD, &unread) != 0 || unread != 0 ||
+               !ReadWhole("/proc/" + std::to_string(pid) + "/syscall").starts_with(reading)) {
+            ASSERT_TRUE(running()) << ReadWhole(side.File("err"));
+            pause();
+        }
+    }
+    if (moment == StopMoment::kWhileLinesCome) {
+        ASSERT_EQ(::kill(pid, SIGTERM), 0);
+    } else {
+        // To the main thread itself, whose read the signal then ends (sent to
+        // the process, it may land on a worker thread and leave the read be).
+        ASSERT_EQ(::syscall(SYS_tgkill, pid, pid, SIGTERM), 0);
+    }
     // The program may have closed the FIFO by now: no SIGPIPE for this test.
     const auto old_handler = std::signal(SIGPIPE, SIG_IGN);
     for (int i = 0; i < 100; ++i) {
@@ -193,6 +224,13 @@ TEST(CliFileSafety, AStopSignalLeavesTheOldFilesAndNoTemporary) {
         ++entries;
     }
     EXPECT_EQ(entries, 3u); // in.txt, out.txt, out.txt.log
+}
+
+TEST(CliFileSafety, AStopSignalLeavesTheOldFilesAndNoTemporary) {
+    for (const StopMoment moment : {StopMoment::kWhileLinesCome, StopMoment::kWaitingForTheTitle,
+                                    StopMoment::kWaitingAfterPoints}) {
+        StopMidRun(moment);
+    }
 }
 
 #if !defined(QUILLON_SANITIZED)
