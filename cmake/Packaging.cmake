@@ -50,8 +50,9 @@ add_custom_command(OUTPUT ${QUILLON_DEB_DIR}/changelog.Debian.gz
     COMMENT "Compressing the Debian changelog")
 add_custom_target(quillon_deb_changelog ALL DEPENDS ${QUILLON_DEB_DIR}/changelog.Debian.gz)
 
-# The copyright files: the program's own licence and, in the package that
-# carries the IGN grid and geoid, the attribution that CC-BY 4.0 asks for.
+# The copyright files: the program's own licence and, in the packages that
+# carry IGN data (the library: the grid and geoid; the program: the map's
+# boundaries), the attribution that CC-BY 4.0 asks for.
 file(READ ${PROJECT_SOURCE_DIR}/LICENSE QUILLON_LICENSE_TEXT)
 file(READ ${PROJECT_SOURCE_DIR}/data/ign/README.md QUILLON_IGN_TEXT)
 file(WRITE ${QUILLON_DEB_DIR}/copyright "Quillon and libdezadiravevava\n\n${QUILLON_LICENSE_TEXT}")
