@@ -1,20 +1,15 @@
 // quillon-cli buscar: catalogue vertices around a centre.
 #include "commands.h"
-#include "files/number_format.h"
-#include "files/text_encoding.h"
-#include "geodesy/parameter_set.h"
-#include "geodesy/transform.h"
-#include "geodesy/vertex_search.h"
 #include "options.h"
 
+#include <array>
 #include <cmath>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace quillon_cli {
-
-using namespace dezadiravevava;
 
 namespace {
 
@@ -35,6 +30,23 @@ de cabecera y una línea por vértice: número, nombre, x e y ED50 UTM huso 30 y
 al centro en metros, separados por tabuladores.
 )";
 
+// The side of the centre: --datum, --tipo and --huso (zone 30 by default),
+// read by the library's own rules as side a of a centroid.
+api::Side ReadCentreSide(std::vector<std::string> args) {
+    for (auto& arg : args) {
+        for (const std::string name : {"--datum", "--tipo", "--huso"}) {
+            if (arg == name || arg.rfind(name + "=", 0) == 0) {
+                arg.insert(name.size(), "-a");
+            }
+        }
+    }
+    api::Side side = ReadRequest(api::Order::kCentroide, args).request.a;
+    if (side.kind == api::Kind::kUtm && side.zone == 0) {
+        side.zone = 30;
+    }
+    return side;
+}
+
 } // namespace
 
 int RunBuscar(const std::vector<std::string>& args) {
@@ -42,52 +54,76 @@ int RunBuscar(const std::vector<std::string>& args) {
         std::cout << kBuscarHelp;
         return 0;
     }
-    const Arguments parsed(args, {"datum", "tipo", "huso", "distancia", "numero"});
-    const int datum = ParseDatum(parsed.Require("datum"));
-    const int kind = ParseKind(parsed.Require("tipo"));
-    double zone = 30.0;
-    if (const auto huso = parsed.Get("huso")) {
-        const auto value = ParseZone(*huso);
-        if (!value) {
-            throw UsageError{"huso fuera de 1..60: " + *huso};
+    // The search's own options first; the rest describe the centre.
+    std::vector<std::string> side_args;
+    std::vector<std::string> centre;
+    std::optional<double> distance;
+    std::optional<int> count;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--") {
+            centre.insert(centre.end(), args.begin() + static_cast<std::ptrdiff_t>(i) + 1,
+                          args.end());
+            break;
         }
-        zone = *value;
+        const bool takes_value = arg == "--distancia" || arg == "--numero";
+        if (takes_value || arg.rfind("--distancia=", 0) == 0 || arg.rfind("--numero=", 0) == 0) {
+            const std::string name = arg.substr(
+                2, arg.find('=') == std::string::npos ? std::string::npos : arg.find('=') - 2);
+            std::string value;
+            if (!takes_value) {
+                value = arg.substr(arg.find('=') + 1);
+            } else if (i + 1 < args.size()) {
+                value = args[++i];
+            } else {
+                throw UsageError{"falta el valor de la opción --" + name};
+            }
+            if (name == "distancia") {
+                const auto metres = api::NumberOfField(value);
+                if (!metres || *metres < 0.0) {
+                    throw UsageError{"distancia no válida: " + value};
+                }
+                distance = *metres;
+            } else {
+                const auto number = api::NumberOfField(value);
+                if (!number || *number != std::floor(*number) || *number < 3.0 || *number > 180.0) {
+                    throw UsageError{"número de vértices no válido: " + value + " (de 3 a 180)"};
+                }
+                count = static_cast<int>(*number);
+            }
+        } else if (arg.rfind("--", 0) == 0) {
+            side_args.push_back(arg);
+            if (arg.find('=') == std::string::npos && i + 1 < args.size()) {
+                side_args.push_back(args[++i]); // its value
+            }
+        } else {
+            centre.push_back(arg);
+        }
     }
-    if (parsed.positional().size() != 1) {
+    const api::Side side = ReadCentreSide(side_args);
+    if (centre.size() != 1) {
         throw UsageError{"hace falta un CENTRO (c1,c2[,c3])"};
     }
-    std::vector<double> c = ParseNumbers(parsed.positional()[0], 2, 3, "CENTRO");
-    c.resize(3, 0.0);
-    if (kind == kKindGeodetic) {
-        c[0] *= kRadiansPerDegree; // the search takes geodetic centres in radians
-        c[1] *= kRadiansPerDegree;
+    const auto fields = SplitFields(centre[0]);
+    if (fields.size() < 2 || fields.size() > 3) {
+        throw UsageError{"CENTRO: número de valores incorrecto: " + centre[0]};
     }
-    const auto centre = SearchCentreToEd50Utm(c[0], c[1], c[2], zone, datum, kind);
-    if (parsed.Has("distancia") == parsed.Has("numero")) {
+    std::array<double, 3> c = {0.0, 0.0, 0.0};
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        c[i] = RequireNumber(fields[i], "CENTRO");
+    }
+    if (distance.has_value() == count.has_value()) {
         throw UsageError{"dé --distancia o --numero (una de las dos)"};
     }
-    FoundVertexList found;
-    if (const auto distance = parsed.Get("distancia")) {
-        const auto value = ParseNumber(*distance);
-        if (!value || *value < 0.0) {
-            throw UsageError{"distancia no válida: " + *distance};
-        }
-        SearchByDistance(found, *value, c[0], c[1], c[2], zone, datum, kind, false);
-    } else {
-        const std::string count = *parsed.Get("numero");
-        const auto value = ParseNumber(count);
-        if (!value || *value != std::floor(*value) || *value < 1.0 || *value > 1e6) {
-            throw UsageError{"número de vértices no válido: " + count};
-        }
-        SearchByNumber(found, static_cast<std::int32_t>(*value), c[0], c[1], c[2], zone, datum,
-                       kind, false);
+    std::string failure;
+    const auto found = api::FindVertices(side, c, distance, count, failure);
+    if (!found) {
+        throw UsageError{failure};
     }
     std::cout << "numero\tnombre\ted50_x\ted50_y\tdistancia\n";
-    for (std::int32_t i = 0; i < found.count; ++i) {
-        const VertexRecord& v = found.entries[static_cast<std::size_t>(i)];
-        std::cout << v.number << '\t' << Cp1252ToUtf8(v.name) << '\t' << CFixed(v.ed50_x, 3) << '\t'
-                  << CFixed(v.ed50_y, 3) << '\t'
-                  << CFixed(std::hypot(v.ed50_x - centre->x, v.ed50_y - centre->y), 3) << '\n';
+    for (const api::FoundVertex& v : *found) {
+        std::cout << v.number << '\t' << v.name << '\t' << api::FixedText(v.ed50_x, 3) << '\t'
+                  << api::FixedText(v.ed50_y, 3) << '\t' << api::FixedText(v.distance, 3) << '\n';
     }
     return 0;
 }

@@ -1,22 +1,22 @@
 // quillon-cli txt, dxf, centroide and txt-a-dxf: the engine's file operations.
 #include "commands.h"
-#include "files/dxf_processing.h"
-#include "files/dxf_writer.h"
-#include "files/number_format.h"
-#include "files/txt_processing.h"
-#include "geodesy/least_squares.h"
 #include "options.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
 #include <iostream>
+#include <memory>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
 namespace quillon_cli {
-
-using namespace dezadiravevava;
 
 namespace {
 
@@ -81,8 +81,8 @@ punto, con las coordenadas tal como están en el archivo. --hilos N como en "txt
 )";
 
 // Set by SIGINT, SIGTERM and SIGHUP: the running operation stops between lines
-// and abandons its files, so that no temporary file is left behind. A second
-// signal ends the program at once.
+// and abandons its files, so that no temporary file is left behind and the
+// previous result and log stay. A second signal ends the program at once.
 volatile std::sig_atomic_t stop_requested = 0;
 
 extern "C" void RequestStop(int) {
@@ -100,125 +100,159 @@ void CatchStopSignals() {
 }
 
 // A progress bar on a terminal, and the stop request of the signals.
-class TerminalProgress : public ProgressSink {
-public:
-    void Open(std::string_view caption, std::uint64_t size) override {
-        if (!drawn_) {
-            return;
-        }
-        caption_ = caption;
-        size_ = size;
-        Step(0);
-    }
-    void Step(std::uint64_t position) override {
-        if (!drawn_) {
-            return;
-        }
-        const int percent = size_ ? static_cast<int>(position * 100 / size_) : 100;
-        const int filled = percent * 30 / 100;
-        std::fprintf(stderr, "\r%s [%s%s] %3d%%", caption_.c_str(),
-                     std::string(static_cast<std::size_t>(filled), '#').c_str(),
-                     std::string(static_cast<std::size_t>(30 - filled), ' ').c_str(), percent);
-        std::fflush(stderr);
-    }
-    void Close() override {
-        if (drawn_) {
-            std::fprintf(stderr, "\r%*s\r", 50, "");
-        }
-    }
-    bool CancelRequested() override { return stop_requested != 0; }
-
-private:
-    bool drawn_ = ::isatty(STDERR_FILENO) != 0;
-    std::string caption_;
-    std::uint64_t size_ = 0;
-};
-
-ProgressSink* TerminalSink() {
-    static TerminalProgress sink;
+api::Progress TerminalProgress() {
     CatchStopSignals();
-    return &sink;
-}
-
-bool IsDrawing(const std::string& path) {
-    return path.size() >= 4 && (path.compare(path.size() - 4, 4, ".dxf") == 0 ||
-                                path.compare(path.size() - 4, 4, ".DXF") == 0);
-}
-
-int Centroid(const std::string& path, const Side& a, CentroidResult& result, int threads) {
-    return IsDrawing(path)
-               ? CentroideDXF(path, a.datum, a.kind, a.zone, result, TerminalSink(), threads)
-               : CentroideTXT(path, a.datum, a.kind, a.zone, result, TerminalSink(), threads);
-}
-
-int RunFile(const std::vector<std::string>& args, bool drawing) {
-    const Arguments parsed(args,
-                           {"datum-a", "tipo-a", "huso-a", "datum-b", "tipo-b", "huso-b", "modelo",
-                            "parametros", "seleccion", "origen", "log", kGridOption,
-                            kThreadsOption},
-                           {}, {kGeoidOption});
-    if (parsed.positional().size() != 2) {
-        throw UsageError{"hacen falta ENTRADA y SALIDA"};
+    struct Bar {
+        std::string caption;
+        std::uint64_t size = 0;
+        void Draw(std::uint64_t position) const {
+            const int percent = size ? static_cast<int>(position * 100 / size) : 100;
+            const int filled = percent * 30 / 100;
+            std::fprintf(stderr, "\r%s [%s%s] %3d%%", caption.c_str(),
+                         std::string(static_cast<std::size_t>(filled), '#').c_str(),
+                         std::string(static_cast<std::size_t>(30 - filled), ' ').c_str(), percent);
+            std::fflush(stderr);
+        }
+    };
+    api::Progress progress;
+    progress.stop_requested = [] { return stop_requested != 0; };
+    if (::isatty(STDERR_FILENO) == 0) {
+        return progress;
     }
-    const std::string& input = parsed.positional()[0];
-    const std::string& output = parsed.positional()[1];
-    const Side a = ReadSide(parsed, "a");
-    const Side b = ReadSide(parsed, "b");
-    RunArguments run;
-    run.entrada = input;
-    run.salida = output;
-    run.da = a.datum;
-    run.pa = a.kind;
-    run.h_entrada = a.zone;
-    run.db = b.datum;
-    run.pb = b.kind;
-    run.h_salida = b.zone;
-    run.model = parsed.Has("modelo") ? ParseModel(*parsed.Get("modelo")) : kModelHelmert;
-    run.parametros =
-        parsed.Has("parametros") ? ParseChoice(*parsed.Get("parametros")) : kParametersSpain;
-    const GridOptions options = ReadGridOptions(parsed, run.parametros);
-    run.grid_path = options.grid_path;
-    run.orthometric_heights = options.orthometric_heights;
-    run.geoid_path = options.geoid_path;
-    run.threads = ReadThreads(parsed);
-    if (run.parametros == kParametersByDistance || run.parametros == kParametersByNumber) {
-        run.selec_param = ParseNumbers(parsed.Require("seleccion"), 1, 1, "--seleccion")[0];
+    auto bar = std::make_shared<Bar>();
+    progress.open = [bar](std::string_view caption, std::uint64_t size) {
+        bar->caption = caption;
+        bar->size = size;
+        bar->Draw(0);
+    };
+    progress.step = [bar](std::uint64_t position) { bar->Draw(position); };
+    progress.close = [] { std::fprintf(stderr, "\r%*s\r", 50, ""); };
+    return progress;
+}
+
+// The system's reason for an error number, in the words of a Spanish system
+// whatever the locale the program runs in.
+std::string Reason(int error) {
+    switch (error) {
+    case ENOENT:
+        return "No existe el archivo o el directorio";
+    case EACCES:
+    case EPERM:
+        return "Permiso denegado";
+    case ENOTDIR:
+        return "No es un directorio";
+    case EISDIR:
+        return "Es un directorio";
+    case EROFS:
+        return "Sistema de ficheros de sólo lectura";
+    case ENOSPC:
+        return "No queda espacio en el dispositivo";
+    default:
+        return std::strerror(error);
     }
-    if (const auto origin = parsed.Get("origen")) {
-        const auto xy = ParseNumbers(*origin, 2, 2, "--origen");
-        run.x = xy[0];
-        run.y = xy[1];
-    } else if (run.parametros == kParametersByDistance || run.parametros == kParametersByNumber) {
-        // As the desktop program does: the centre of the rectangle around the
-        // data. Only the local choices search around an origin, so the other
-        // runs do not read and transform the whole input twice.
-        CentroidResult centroid;
-        Centroid(input, a, centroid, run.threads);
-        if (centroid.count > 0) {
-            run.x = (centroid.x_min + centroid.x_max) * 0.5;
-            run.y = (centroid.y_min + centroid.y_max) * 0.5;
+}
+
+// After a failed run: what the system says of the files, one line each, so
+// the user knows what to mend (the input that cannot be read, the folder
+// that is missing or closed).
+void ExplainFiles(const std::string& input, const std::string& output, const std::string& log) {
+    if (input != "-") {
+        const int fd = ::open(input.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) {
+            std::cerr << "quillon-cli: " << input << ": " << Reason(errno) << '\n';
+        } else {
+            ::close(fd);
         }
     }
-    const std::string log = parsed.Get("log").value_or(output + ".log");
-    RunOutcome outcome;
-    const int result = drawing ? ProcesarDXF(log, run, TerminalSink(), &outcome)
-                               : ProcesarTXT(log, run, TerminalSink(), &outcome);
-    if (result != 1) {
+    for (const std::string* path : {&output, &log}) {
+        if (path->empty() || *path == "-") {
+            continue;
+        }
+        std::filesystem::path folder = std::filesystem::path(*path).parent_path();
+        if (folder.empty()) {
+            folder = ".";
+        }
+        struct stat info {};
+        if (::stat(folder.c_str(), &info) != 0) {
+            std::cerr << "quillon-cli: no existe la carpeta " << folder.string() << '\n';
+        } else if (!S_ISDIR(info.st_mode)) {
+            std::cerr << "quillon-cli: " << folder.string() << ": No es un directorio\n";
+        } else if (::access(folder.c_str(), W_OK) != 0) {
+            std::cerr << "quillon-cli: " << folder.string() << ": " << Reason(errno) << '\n';
+        }
+    }
+}
+
+// One input into one output; prints what the user needs and returns the
+// exit status.
+int TransformOne(api::FileFormat format, const api::TransformRequest& request,
+                 const std::string& input, const std::string& output) {
+    const api::FileOutcome outcome =
+        api::TransformFile(format, request, input, output, TerminalProgress());
+    // With the result on standard output, the summary goes to standard error.
+    std::ostream& summary = output == "-" ? std::cerr : std::cout;
+    if (!outcome.succeeded) {
         std::cerr << "quillon-cli: la transformación no ha tenido éxito: " << outcome.failure
                   << '\n';
+        if (stop_requested == 0) {
+            ExplainFiles(input, output, outcome.log_path);
+        }
         if (outcome.log_written) {
-            std::cerr << "quillon-cli: vea el registro " << log << '\n';
+            std::cerr << "quillon-cli: vea el registro " << outcome.log_path << '\n';
         }
         return 1;
     }
-    std::cout << "Resultado: " << output << "\nRegistro: " << log << '\n';
+    summary << "Resultado: " << output << '\n';
+    if (!outcome.log_path.empty()) {
+        summary << "Registro: " << outcome.log_path << '\n';
+    }
     if (outcome.rejected > 0) {
         // As for bad points of "punto": the rest is done, the status says not all.
-        std::cerr << "quillon-cli: " << outcome.rejected
-                  << " líneas rechazadas (no transformadas); vea el registro " << log << '\n';
+        std::cerr << "quillon-cli: " << outcome.rejected << " líneas rechazadas (no transformadas)";
+        if (!outcome.log_path.empty()) {
+            std::cerr << "; vea el registro " << outcome.log_path;
+        }
+        std::cerr << '\n';
         return 1;
     }
     return 0;
+}
+
+int RunFile(const std::vector<std::string>& args, api::Order order) {
+    auto [request, files] = ReadRequest(order, args);
+    request.keep_log_when_stopped = true;
+    const api::FileFormat format =
+        order == api::Order::kDxf ? api::FileFormat::kDxf : api::FileFormat::kTxt;
+    if (request.output_folder.empty()) {
+        if (files.size() != 2) {
+            throw UsageError{files.size() > 2
+                                 ? "se espera una ENTRADA y una SALIDA; para transformar varias "
+                                   "entradas, dé --carpeta-salida CARPETA"
+                                 : "hacen falta ENTRADA y SALIDA"};
+        }
+        return TransformOne(format, request, files[0], files[1]);
+    }
+    if (files.empty()) {
+        throw UsageError{"con --carpeta-salida hace falta al menos una ENTRADA"};
+    }
+    if (!request.log_path.empty()) {
+        throw UsageError{"--log no se aplica con --carpeta-salida: cada salida lleva su registro"};
+    }
+    int status = 0;
+    for (const std::string& input : files) {
+        if (input == "-") {
+            throw UsageError{"con --carpeta-salida las entradas son archivos, no \"-\""};
+        }
+    }
+    for (const std::string& input : files) {
+        const std::string output =
+            api::BatchOutputPath(input, request.output_folder, request.b.datum);
+        status = std::max(status, TransformOne(format, request, input, output));
+        if (stop_requested != 0) {
+            break;
+        }
+    }
+    return status;
 }
 
 } // namespace
@@ -228,7 +262,7 @@ int RunTxt(const std::vector<std::string>& args) {
         std::cout << kFileHelp;
         return 0;
     }
-    return RunFile(args, false);
+    return RunFile(args, api::Order::kTxt);
 }
 
 int RunDxf(const std::vector<std::string>& args) {
@@ -236,7 +270,7 @@ int RunDxf(const std::vector<std::string>& args) {
         std::cout << kFileHelp;
         return 0;
     }
-    return RunFile(args, true);
+    return RunFile(args, api::Order::kDxf);
 }
 
 int RunCentroide(const std::vector<std::string>& args) {
@@ -244,27 +278,24 @@ int RunCentroide(const std::vector<std::string>& args) {
         std::cout << kCentroideHelp;
         return 0;
     }
-    const Arguments parsed(args, {"datum-a", "tipo-a", "huso-a", kThreadsOption});
-    if (parsed.positional().size() != 1) {
+    const auto [request, files] = ReadRequest(api::Order::kCentroide, args);
+    if (files.size() != 1) {
         throw UsageError{"hace falta ENTRADA"};
     }
-    const Side a = ReadSide(parsed, "a");
-    CentroidResult c;
-    if (Centroid(parsed.positional()[0], a, c, ReadThreads(parsed)) != 1) {
-        std::cerr << "quillon-cli: no se puede calcular el centroide de " << parsed.positional()[0]
-                  << '\n';
+    const api::CentroidOutcome c = api::FileCentroid(request, files[0], TerminalProgress());
+    if (!c.succeeded) {
+        std::cerr << "quillon-cli: no se puede calcular el centroide de " << files[0] << '\n';
+        ExplainFiles(files[0], "", "");
         return 1;
     }
     if (c.count == 0) {
-        // No point read: the engine's extremes are still its starting values.
-        std::cerr << "quillon-cli: " << parsed.positional()[0]
-                  << " no tiene puntos: no hay centroide\n";
+        std::cerr << "quillon-cli: " << files[0] << " no tiene puntos: no hay centroide\n";
         return 1;
     }
-    std::cout << "centroide_x\t" << CFixed(c.x, 3) << "\ncentroide_y\t" << CFixed(c.y, 3)
-              << "\nx_min\t" << CFixed(c.x_min, 3) << "\nx_max\t" << CFixed(c.x_max, 3)
-              << "\ny_min\t" << CFixed(c.y_min, 3) << "\ny_max\t" << CFixed(c.y_max, 3)
-              << "\npuntos\t" << c.count << '\n';
+    std::cout << "centroide_x\t" << api::FixedText(c.x, 3) << "\ncentroide_y\t"
+              << api::FixedText(c.y, 3) << "\nx_min\t" << api::FixedText(c.x_min, 3) << "\nx_max\t"
+              << api::FixedText(c.x_max, 3) << "\ny_min\t" << api::FixedText(c.y_min, 3)
+              << "\ny_max\t" << api::FixedText(c.y_max, 3) << "\npuntos\t" << c.count << '\n';
     return 0;
 }
 
@@ -273,21 +304,20 @@ int RunTxtToDxf(const std::vector<std::string>& args) {
         std::cout << kTxtToDxfHelp;
         return 0;
     }
-    const Arguments parsed(args, {"tipo", kThreadsOption});
-    if (parsed.positional().size() != 2) {
+    const auto [request, files] = ReadRequest(api::Order::kTxtToDxf, args);
+    if (files.size() != 2) {
         throw UsageError{"hacen falta ENTRADA y SALIDA"};
     }
-    const int kind = ParseKind(parsed.Require("tipo"));
-    if (SameFile(parsed.positional()[0], parsed.positional()[1])) {
-        std::cerr << "quillon-cli: " << SameFilesMessage(SameFiles::kOutputIsInput) << '\n';
+    std::string failure;
+    if (!api::TxtToDxf(request, files[0], files[1], TerminalProgress(), failure)) {
+        std::cerr << "quillon-cli: "
+                  << (failure.empty() ? "no se ha podido escribir " + files[1] : failure) << '\n';
+        if (stop_requested == 0) {
+            ExplainFiles(files[0], files[1], "");
+        }
         return 1;
     }
-    if (ConvertirTXTaDXF(parsed.positional()[0], parsed.positional()[1], kind, TerminalSink(),
-                         ReadThreads(parsed)) != 1) {
-        std::cerr << "quillon-cli: no se ha podido escribir " << parsed.positional()[1] << '\n';
-        return 1;
-    }
-    std::cout << "Dibujo: " << parsed.positional()[1] << '\n';
+    (files[1] == "-" ? std::cerr : std::cout) << "Dibujo: " << files[1] << '\n';
     return 0;
 }
 

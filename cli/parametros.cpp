@@ -1,6 +1,5 @@
 // quillon-cli parametros: prepares a parameter set and shows its log block.
 #include "commands.h"
-#include "geodesy/least_squares.h"
 #include "options.h"
 
 #include <iostream>
@@ -8,8 +7,6 @@
 #include <vector>
 
 namespace quillon_cli {
-
-using namespace dezadiravevava;
 
 namespace {
 
@@ -43,32 +40,17 @@ int RunParametros(const std::vector<std::string>& args) {
         std::cout << kParametrosHelp;
         return 0;
     }
-    const Arguments parsed(
-        args, {"datum-a", "datum-b", "modelo", "parametros", "seleccion", "origen", kGridOption});
-    if (!parsed.positional().empty()) {
-        throw UsageError{"argumento de más: " + parsed.positional()[0]};
+    const auto [request, operands] = ReadRequest(api::Order::kParametros, args);
+    if (!operands.empty()) {
+        throw UsageError{"argumento de más: " + operands[0]};
     }
-    const int datum_a = ParseDatum(parsed.Require("datum-a"));
-    const int datum_b = ParseDatum(parsed.Require("datum-b"));
-    const int choice = ParseChoice(parsed.Require("parametros"));
-    const GridOptions options = ReadGridOptions(parsed, choice);
-    int model = parsed.Has("modelo") ? ParseModel(*parsed.Get("modelo")) : kModelHelmert;
-    double selection = 0.0;
-    std::vector<double> origin = {0.0, 0.0};
-    if (choice == kParametersByDistance || choice == kParametersByNumber) {
-        selection = ParseNumbers(parsed.Require("seleccion"), 1, 1, "--seleccion")[0];
-        origin = ParseNumbers(parsed.Require("origen"), 2, 2, "--origen");
-    }
-    FoundVertexList found;
-    ParameterSet set;
-    std::string report;
-    const bool ready =
-        PrepareParameters(datum_a, kKindUtm, datum_b, model, choice, selection, origin[0],
-                          origin[1], 0.0, 30.0, found, set, &report, true, options.grid_path);
-    std::cout << report;
+    bool ready = false;
+    std::cout << api::ParameterReport(request, ready);
     if (!ready) {
+        const bool local =
+            request.method == api::Method::kDistance || request.method == api::Method::kNearest;
         std::cerr << "quillon-cli parametros: no se ha podido preparar el juego de parámetros"
-                  << (choice >= kParametersByDistance ? " (¿menos de 3 vértices?)" : "") << '\n';
+                  << (local ? " (¿menos de 3 vértices?)" : "") << '\n';
         return 1;
     }
     return 0;

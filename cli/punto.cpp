@@ -1,10 +1,6 @@
 // quillon-cli punto: single points with the national parameter set or the
 // official IGN grid, heights optionally orthometric.
 #include "commands.h"
-#include "files/point_fields.h"
-#include "geodesy/grid_method.h"
-#include "geodesy/least_squares.h"
-#include "geodesy/parameter_set.h"
 #include "options.h"
 
 #include <iostream>
@@ -12,8 +8,6 @@
 #include <vector>
 
 namespace quillon_cli {
-
-using namespace dezadiravevava;
 
 namespace {
 
@@ -53,54 +47,6 @@ Un punto erróneo se indica en una línea de la salida de errores; los demás se
 convierten igualmente y el programa termina con estado 1.
 )";
 
-// Converts one point; returns false (after a message) when it is bad.
-bool ConvertPoint(const std::vector<std::string>& fields, const std::string& label, const Side& a,
-                  const Side& b, const ParameterSet& set, int model) {
-    auto fail = [&](const std::string& why) {
-        std::cerr << "quillon-cli: punto " << label << ": " << why << '\n';
-        return false;
-    };
-    const std::size_t needed = a.kind == kKindGeocentric ? 3 : 2;
-    if (fields.size() < needed) {
-        return fail("faltan coordenadas");
-    }
-    const std::size_t allowed = a.kind == kKindUtm && !a.has_zone ? 4 : 3;
-    if (fields.size() > allowed) {
-        return fail("sobran campos");
-    }
-    double c[3] = {0.0, 0.0, 0.0};
-    for (std::size_t i = 0; i < 3 && i < fields.size(); ++i) {
-        const auto value = ParseNumber(fields[i]);
-        if (!value) {
-            return fail("coordenada no numérica: " + fields[i]);
-        }
-        c[i] = *value;
-    }
-    double zone_in = a.zone;
-    if (a.kind == kKindUtm && !a.has_zone) {
-        if (fields.size() < 4) {
-            return fail("falta el huso (dé --huso-a o un cuarto campo)");
-        }
-        const auto zone = ParseZone(fields[3]);
-        if (!zone) {
-            return fail("huso fuera de 1..60: " + fields[3]);
-        }
-        zone_in = *zone;
-    }
-    double out_zone = b.zone;
-    PointStatus status = PointStatus::kTransformed;
-    const CoordTriple out =
-        TransformFilePoint(CoordTriple(c[0], c[1], c[2]), a.datum, a.kind, zone_in, b.datum, b.kind,
-                           b.zone, set, model, out_zone, status);
-    if (status != PointStatus::kTransformed) {
-        return fail(PointStatusText(status));
-    }
-    std::string line;
-    AppendPointFields(line, b.kind, out, out_zone);
-    std::cout << line.substr(1) << '\n'; // drop the TAB that precedes the first field
-    return true;
-}
-
 } // namespace
 
 int RunPunto(const std::vector<std::string>& args) {
@@ -108,52 +54,48 @@ int RunPunto(const std::vector<std::string>& args) {
         std::cout << kPuntoHelp;
         return 0;
     }
-    const Arguments parsed(
-        args,
-        {"datum-a", "tipo-a", "huso-a", "datum-b", "tipo-b", "huso-b", "parametros", kGridOption},
-        {}, {kGeoidOption});
-    const Side a = ReadSide(parsed, "a");
-    const Side b = ReadSide(parsed, "b");
-    const int choice =
-        parsed.Has("parametros") ? ParseChoice(*parsed.Get("parametros")) : kParametersSpain;
-    if (choice != kParametersSpain && choice != kParametersGrid) {
-        throw UsageError{"punto admite --parametros nacionales o rejilla"};
-    }
-    const GridOptions options = ReadGridOptions(parsed, choice);
-    ParameterSet set;
-    int model = kModelHelmert;
+    const auto [request, points] = ReadRequest(api::Order::kPunto, args);
     std::string failure;
-    if (choice == kParametersGrid) {
-        model = kModelGrid;
-        if (!PrepareGrid(set, options.grid_path, nullptr, &failure)) {
-            std::cerr << "quillon-cli punto: " << failure;
-            return 1;
-        }
-    } else {
-        SetSpainParameters(DirectionOf(a.datum, b.datum), set);
-    }
-    if (options.orthometric_heights && !PrepareGeoid(set, options.geoid_path, nullptr, &failure)) {
+    const auto converter = api::PointConverter::Make(request, failure);
+    if (!converter) {
         std::cerr << "quillon-cli punto: " << failure;
         return 1;
     }
-
+    // Converts one point, or says on standard error why it cannot.
+    const auto convert = [&](const std::vector<std::string>& fields, const std::string& label) {
+        std::string why;
+        const auto result = converter->Convert(fields, why);
+        if (!result) {
+            std::cerr << "quillon-cli: punto " << label << ": " << why << '\n';
+            return false;
+        }
+        std::cout << *result << '\n';
+        return true;
+    };
     bool all_good = true;
-    if (!parsed.positional().empty()) {
-        for (const auto& point : parsed.positional()) {
-            all_good &= ConvertPoint(SplitFields(point), point, a, b, set, model);
+    if (!points.empty()) {
+        for (const auto& point : points) {
+            all_good &= convert(SplitFields(point), point);
         }
-    } else {
-        std::string line;
-        long line_number = 0;
-        while (std::getline(std::cin, line)) {
-            ++line_number;
-            const auto fields = SplitFields(line);
-            if (fields.empty()) {
-                continue;
-            }
-            all_good &= ConvertPoint(fields, std::to_string(line_number) + " (" + line + ")", a, b,
-                                     set, model);
+        return all_good ? 0 : 1;
+    }
+    std::string line;
+    long line_number = 0;
+    while (std::getline(std::cin, line)) {
+        ++line_number;
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
         }
+        if (line.find_first_not_of(" \t") != std::string::npos &&
+            line[line.find_first_not_of(" \t")] == '#') {
+            std::cout << line << '\n'; // comments go through, as in cct
+            continue;
+        }
+        const auto fields = SplitFields(line);
+        if (fields.empty()) {
+            continue;
+        }
+        all_good &= convert(fields, std::to_string(line_number) + " (" + line + ")");
     }
     return all_good ? 0 : 1;
 }

@@ -38,6 +38,9 @@ struct RunArguments {
     // Threads that transform the points: 1 transforms them on the calling
     // thread; 0 (or less) uses the machine's cores. The results are the same.
     int threads = 0;
+    // A run stopped at the caller's request leaves the previous log as it
+    // was, instead of replacing it with one that says so.
+    bool keep_log_when_cancelled = false;
 };
 
 // Entity counts of a processed drawing: the five kinds of the original

@@ -182,6 +182,11 @@ int FileRun::Fail(std::string_view reason) noexcept {
     output_.Discard();
     input_.Close();
     Note(reason);
+    const std::string_view cancelled = kCancelledLine.substr(0, kCancelledLine.size() - 1);
+    if (run_.keep_log_when_cancelled && reason.substr(0, cancelled.size()) == cancelled) {
+        log_.Discard();
+        return 0;
+    }
     if (log_.is_open()) {
         try {
             Log(reason);

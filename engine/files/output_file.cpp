@@ -90,6 +90,25 @@ OutputFile::~OutputFile() {
 bool OutputFile::Open(const std::string& path) {
     Discard();
     ok_ = true;
+    if (path == "-") {
+        // Standard output, as the command line writes it.
+        const int fd = ::fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 0);
+        file_ = fd < 0 ? nullptr : ::fdopen(fd, "wb");
+        if (!file_ && fd >= 0) {
+            ::close(fd);
+        }
+        target_ = path;
+        return file_ != nullptr;
+    }
+    struct stat direct {};
+    if (::stat(path.c_str(), &direct) == 0 && !S_ISREG(direct.st_mode) &&
+        !S_ISDIR(direct.st_mode)) {
+        // A device or a pipe, also one reached through a link that names no
+        // file (/dev/stdout of a pipe: /proc/self/fd/1 -> "pipe:[...]").
+        file_ = std::fopen(path.c_str(), "wb");
+        target_ = path;
+        return file_ != nullptr;
+    }
     const auto target = FollowLinks(path);
     if (!target || target->empty()) {
         return false;

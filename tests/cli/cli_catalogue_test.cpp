@@ -54,7 +54,7 @@ TEST(CliParametros, LocalSetNextToABlunder) {
 
 TEST(CliParametros, NationalBlock) {
     const auto r = RunCommand(kCli + " parametros --datum-a ETRS89 --datum-b ED50 --parametros"
-                                     " nacionales --modelo afin");
+                                     " nacionales");
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.out.find(" -9.3899400e-006 []\n -6.0309695e-006 [rad]\n"), std::string::npos)
         << r.out;

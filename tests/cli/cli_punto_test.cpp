@@ -26,9 +26,10 @@ TEST(CliPunto, PublishedVerticesToEtrs89) {
 }
 
 TEST(CliPunto, ReadsStandardInputAndGivesZonePerPoint) {
-    // Longitude -6.5 lies in zone 29, -1 in zone 30; ED50 -> ED50 only re-projects.
+    // Longitude -6.5 lies in zone 29, -1 in zone 30 (east of Andalusia: the
+    // region is not checked); ED50 -> ED50 only re-projects.
     const auto r = RunCommand(kCli + " punto --datum-a ED50 --tipo-a geodesicas --datum-b ED50"
-                                     " --tipo-b utm",
+                                     " --tipo-b utm --fuera-de-region",
                               "-6.5 37.0 100\n\n-1.0,37.0,5\n");
     ASSERT_EQ(r.status, 0) << r.err;
     // Checked against PROJ's exact transverse Mercator.

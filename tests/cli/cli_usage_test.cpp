@@ -33,7 +33,8 @@ TEST(CliUsage, AnswersAndExitStatus) {
         {"punto --version", 2, "", nullptr, "quillon-cli punto: opción desconocida: --version\n"},
         {"buscar --datum ED50 --tipo utm", 2, "", nullptr,
          "quillon-cli buscar: hace falta un CENTRO (c1,c2[,c3])\n"},
-        {"txt a.txt", 2, "", nullptr, "quillon-cli txt: hacen falta ENTRADA y SALIDA\n"},
+        {"txt a.txt --sistema-a EPSG:23030 --sistema-b EPSG:25830", 2, "", nullptr,
+         "quillon-cli txt: hacen falta ENTRADA y SALIDA\n"},
         {"parametros --datum-a ED50 --datum-b ETRS89", 2, "", nullptr,
          "quillon-cli parametros: falta la opción obligatoria --parametros\n"},
     };

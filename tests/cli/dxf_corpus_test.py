@@ -233,7 +233,8 @@ def carried(cli, points, options, zone):
     """Every point through quillon-cli punto: (x, y) of each."""
     rows = "".join(f"{p.x!r},{p.y!r}\n" for p in points)
     zone_option = ["--huso-b", str(zone)] if zone else []
-    out = run(cli, "punto", *options, *zone_option, stdin=rows)
+    # The drawings lie where their authors drew them, mostly far from Andalusia.
+    out = run(cli, "punto", *options, *zone_option, "--fuera-de-region", stdin=rows)
     return [tuple(float(v) for v in line.split("\t")[:2]) for line in out.splitlines()]
 
 
@@ -256,7 +257,7 @@ def check_run(cli, corpus, work, name, options_a, options_b):
     label = f"{name} -> {' '.join(options_b)}"
     source = os.path.join(corpus, name)
     target = os.path.join(work, "out_" + name)
-    run(cli, "dxf", source, target, *options_a, *options_b)
+    run(cli, "dxf", source, target, *options_a, *options_b, "--fuera-de-region")
     with open(target + ".log", encoding="cp1252") as f:
         log = f.read()
     zone = None

@@ -1,0 +1,61 @@
+// The engine's own codes for the values of a typed request, and the file-run
+// arguments it makes. Inside the library only.
+#pragma once
+
+#include "files/execution_log.h"
+#include "geodesy/ellipsoid.h"
+#include "geodesy/least_squares.h"
+#include "geodesy/parameter_set.h"
+#include "transform_request.h"
+
+namespace dezadiravevava::api {
+
+constexpr int DatumCode(Datum datum) {
+    return datum == Datum::kEd50 ? kDatumEd50 : kDatumEtrs89;
+}
+
+constexpr int KindCode(Kind kind) {
+    switch (kind) {
+    case Kind::kGeodetic:
+        return kKindGeodetic;
+    case Kind::kUtm:
+        return kKindUtm;
+    case Kind::kGeocentric:
+        return kKindGeocentric;
+    }
+    return kKindUtm;
+}
+
+constexpr int ModelCode(Model model) {
+    switch (model) {
+    case Model::kHelmert:
+        return kModelHelmert;
+    case Model::kMolodensky:
+        return kModelMolodensky;
+    case Model::kAffine:
+        return kModelAffine2D;
+    }
+    return kModelHelmert;
+}
+
+constexpr int MethodCode(Method method) {
+    switch (method) {
+    case Method::kNational:
+        return kParametersSpain;
+    case Method::kRegional:
+        return kParametersAndalusia;
+    case Method::kDistance:
+        return kParametersByDistance;
+    case Method::kNearest:
+        return kParametersByNumber;
+    case Method::kGrid:
+        return kParametersGrid;
+    }
+    return kParametersSpain;
+}
+
+// The file-run arguments of a request (paths empty, origin 0 when the
+// request leaves it to the data).
+RunArguments RunArgumentsOf(const TransformRequest& request);
+
+} // namespace dezadiravevava::api

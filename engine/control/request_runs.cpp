@@ -1,0 +1,352 @@
+// The runs of the C++ interface (see transform_request.h): each turns the
+// typed request into the engine's own arguments once, here.
+#include "files/dxf_processing.h"
+#include "files/dxf_writer.h"
+#include "files/number_format.h"
+#include "files/point_fields.h"
+#include "files/text_encoding.h"
+#include "files/txt_processing.h"
+#include "geodesy/grid_method.h"
+#include "geodesy/least_squares.h"
+#include "geodesy/parameter_set.h"
+#include "geodesy/served_region.h"
+#include "geodesy/transform.h"
+#include "geodesy/vertex_search.h"
+#include "request_codes.h"
+#include "transform_request.h"
+
+#include <cmath>
+#include <filesystem>
+#include <sys/stat.h>
+
+namespace dezadiravevava::api {
+
+namespace {
+
+// The engine's progress sink over the host's callbacks.
+class ProgressAdapter : public ProgressSink {
+public:
+    explicit ProgressAdapter(const Progress& progress) : progress_(progress) {}
+    void Open(std::string_view caption, std::uint64_t size) override {
+        if (progress_.open) {
+            progress_.open(caption, size);
+        }
+    }
+    void Step(std::uint64_t position) override {
+        if (progress_.step) {
+            progress_.step(position);
+        }
+    }
+    void Close() override {
+        if (progress_.close) {
+            progress_.close();
+        }
+    }
+    bool CancelRequested() override {
+        return progress_.stop_requested && progress_.stop_requested();
+    }
+
+private:
+    const Progress& progress_;
+};
+
+// "-" is standard input; anything else a path.
+std::string InputPath(const std::string& input) {
+    return input == "-" ? "/dev/stdin" : input;
+}
+
+// Whether an output path is a stream: standard output, or something that
+// exists and is not a regular file (a device, a pipe, a terminal).
+bool IsStream(const std::string& output) {
+    if (output == "-") {
+        return true;
+    }
+    struct stat info {};
+    return ::stat(output.c_str(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode);
+}
+
+int CentroidOf(const std::string& path, const TransformRequest& request, CentroidResult& result,
+               ProgressSink* sink) {
+    const std::string input = InputPath(path);
+    const int datum = DatumCode(request.a.datum);
+    const int kind = KindCode(request.a.kind);
+    const double zone = request.a.zone;
+    return FormatOfPath(path) == FileFormat::kDxf
+               ? CentroideDXF(input, datum, kind, zone, result, sink, request.threads)
+               : CentroideTXT(input, datum, kind, zone, result, sink, request.threads);
+}
+
+} // namespace
+
+FileFormat FormatOfPath(std::string_view path) {
+    if (path.size() < 4) {
+        return FileFormat::kTxt;
+    }
+    const std::string_view end = path.substr(path.size() - 4);
+    return end == ".dxf" || end == ".DXF" || end == ".Dxf" ? FileFormat::kDxf : FileFormat::kTxt;
+}
+
+RunArguments RunArgumentsOf(const TransformRequest& request) {
+    RunArguments run;
+    run.da = DatumCode(request.a.datum);
+    run.pa = KindCode(request.a.kind);
+    run.h_entrada = request.a.zone;
+    run.db = DatumCode(request.b.datum);
+    run.pb = KindCode(request.b.kind);
+    run.h_salida = request.b.zone;
+    run.model = ModelCode(request.model);
+    run.parametros = MethodCode(request.method);
+    run.selec_param = request.selection;
+    if (request.origin) {
+        run.x = (*request.origin)[0];
+        run.y = (*request.origin)[1];
+    }
+    run.orthometric_heights = request.orthometric_heights;
+    run.grid_path = request.grid_path;
+    run.geoid_path = request.geoid_path;
+    run.threads = request.threads;
+    run.keep_log_when_cancelled = request.keep_log_when_stopped;
+    return run;
+}
+
+FileOutcome TransformFile(FileFormat format, const TransformRequest& request,
+                          const std::string& input, const std::string& output,
+                          const Progress& progress) {
+    ProgressAdapter sink(progress);
+    RunArguments run = RunArgumentsOf(request);
+    run.entrada = InputPath(input);
+    run.salida = output;
+    if (!request.origin &&
+        (request.method == Method::kDistance || request.method == Method::kNearest)) {
+        // The centre of the rectangle around the data. Only the local choices
+        // search around an origin, so the other runs do not read and
+        // transform the whole input twice.
+        CentroidResult centroid;
+        CentroidOf(input, request, centroid, &sink);
+        if (centroid.count > 0) {
+            run.x = (centroid.x_min + centroid.x_max) * 0.5;
+            run.y = (centroid.y_min + centroid.y_max) * 0.5;
+        }
+    }
+    FileOutcome result;
+    result.log_path = request.log_path;
+    if (result.log_path.empty() && !IsStream(output)) {
+        result.log_path = output + ".log";
+    }
+    RunOutcome outcome;
+    const std::string log = result.log_path.empty() ? "/dev/null" : result.log_path;
+    const int done = format == FileFormat::kDxf ? ProcesarDXF(log, run, &sink, &outcome)
+                                                : ProcesarTXT(log, run, &sink, &outcome);
+    result.succeeded = done == 1;
+    result.log_written = outcome.log_written && !result.log_path.empty();
+    result.failure = outcome.failure;
+    result.rejected = outcome.rejected;
+    return result;
+}
+
+std::string BatchOutputPath(const std::string& input, const std::string& folder, Datum target) {
+    const std::filesystem::path path(input);
+    std::string name = path.stem().string();
+    name += target == Datum::kEtrs89 ? "_ETRS89" : "_ED50";
+    name += path.extension().string();
+    return (std::filesystem::path(folder) / name).string();
+}
+
+CentroidOutcome FileCentroid(const TransformRequest& request, const std::string& path,
+                             const Progress& progress) {
+    ProgressAdapter sink(progress);
+    CentroidResult c;
+    CentroidOutcome result;
+    result.succeeded = CentroidOf(path, request, c, &sink) == 1;
+    result.x = c.x;
+    result.y = c.y;
+    result.x_min = c.x_min;
+    result.x_max = c.x_max;
+    result.y_min = c.y_min;
+    result.y_max = c.y_max;
+    result.count = c.count;
+    return result;
+}
+
+bool TxtToDxf(const TransformRequest& request, const std::string& input, const std::string& output,
+              const Progress& progress, std::string& failure) {
+    if (SameFile(InputPath(input), output)) {
+        failure = SameFilesMessage(SameFiles::kOutputIsInput);
+        return false;
+    }
+    ProgressAdapter sink(progress);
+    return ConvertirTXTaDXF(InputPath(input), output, KindCode(request.a.kind), &sink,
+                            request.threads) == 1;
+}
+
+// ---- Single points ------------------------------------------------------
+
+struct PointConverter::State {
+    TransformRequest request;
+    ParameterSet set;
+    int model = kModelHelmert;
+};
+
+PointConverter::PointConverter(std::unique_ptr<State> state) : state_(std::move(state)) {}
+PointConverter::PointConverter(PointConverter&&) noexcept = default;
+PointConverter& PointConverter::operator=(PointConverter&&) noexcept = default;
+PointConverter::~PointConverter() = default;
+
+std::optional<PointConverter> PointConverter::Make(const TransformRequest& request,
+                                                   std::string& failure) {
+    auto state = std::make_unique<State>();
+    state->request = request;
+    if (request.method == Method::kGrid) {
+        state->model = kModelGrid;
+        if (!PrepareGrid(state->set, request.grid_path, nullptr, &failure)) {
+            return std::nullopt;
+        }
+    } else {
+        SetSpainParameters(DirectionOf(DatumCode(request.a.datum), DatumCode(request.b.datum)),
+                           state->set);
+    }
+    if (request.orthometric_heights &&
+        !PrepareGeoid(state->set, request.geoid_path, nullptr, &failure)) {
+        return std::nullopt;
+    }
+    return PointConverter(std::move(state));
+}
+
+std::optional<std::string> PointConverter::Convert(const std::vector<std::string>& fields,
+                                                   std::string& failure) const {
+    const Side& a = state_->request.a;
+    const Side& b = state_->request.b;
+    const auto fail = [&](std::string why) -> std::optional<std::string> {
+        failure = std::move(why);
+        return std::nullopt;
+    };
+    const bool zone_field = a.kind == Kind::kUtm && a.zone == 0;
+    const std::size_t needed = a.kind == Kind::kGeocentric ? 3 : 2;
+    if (fields.size() < needed) {
+        return fail("faltan coordenadas");
+    }
+    double c[3] = {0.0, 0.0, 0.0};
+    std::size_t used = 0;
+    for (; used < needed; ++used) {
+        const auto value = NumberOfField(fields[used]);
+        if (!value) {
+            return fail("coordenada no numérica: " + fields[used]);
+        }
+        c[used] = *value;
+    }
+    // A third number is the height; after it (or after x, y), anything else
+    // is the caller's and goes through. The zone, when points carry theirs,
+    // follows the height, which must then be given.
+    if (used == 2 && fields.size() > 2) {
+        const auto height = NumberOfField(fields[2]);
+        if (height) {
+            c[2] = *height;
+            used = 3;
+        } else if (zone_field) {
+            return fail("coordenada no numérica: " + fields[2]);
+        }
+    }
+    double zone_in = a.zone;
+    if (zone_field) {
+        if (fields.size() < 4 || used < 3) {
+            return fail("falta el huso (dé --huso-a o un cuarto campo)");
+        }
+        const auto zone = NumberOfField(fields[3]);
+        if (!zone || *zone < 1.0 || *zone > 60.0 || *zone != std::floor(*zone)) {
+            return fail("huso fuera de 1..60: " + fields[3]);
+        }
+        zone_in = *zone;
+        used = 4;
+    }
+    const CoordTriple point(c[0], c[1], c[2]);
+    if (state_->request.region_only && state_->request.method != Method::kGrid &&
+        !IsInServedRegion(point, KindCode(a.kind), zone_in)) {
+        return fail("fuera de la región de cálculo");
+    }
+    double out_zone = b.zone;
+    PointStatus status = PointStatus::kTransformed;
+    const CoordTriple out =
+        TransformFilePoint(point, DatumCode(a.datum), KindCode(a.kind), zone_in, DatumCode(b.datum),
+                           KindCode(b.kind), b.zone, state_->set, state_->model, out_zone, status);
+    if (status != PointStatus::kTransformed) {
+        return fail(PointStatusText(status));
+    }
+    std::string line;
+    AppendPointFields(line, KindCode(b.kind), out, out_zone);
+    for (std::size_t i = used; i < fields.size(); ++i) {
+        line += '\t';
+        line += fields[i];
+    }
+    return line.substr(1); // no TAB before the first field
+}
+
+// ---- Vertices and parameters ----------------------------------------------
+
+std::optional<std::vector<FoundVertex>>
+FindVertices(const Side& side, const std::array<double, 3>& centre, std::optional<double> distance,
+             std::optional<int> count, std::string& failure) {
+    if (distance.has_value() == count.has_value()) {
+        failure = "dé --distancia o --numero (una de las dos)";
+        return std::nullopt;
+    }
+    const int datum = DatumCode(side.datum);
+    const int kind = KindCode(side.kind);
+    double c[3] = {centre[0], centre[1], centre[2]};
+    double zone = 30.0;
+    if (kind == kKindGeodetic) {
+        c[0] *= kRadiansPerDegree; // the search takes geodetic centres in radians
+        c[1] *= kRadiansPerDegree;
+    } else if (kind == kKindUtm && side.zone != 0 && side.zone != 30) {
+        // The search works in zone 30: a centre of another zone is carried
+        // there on its own datum, as the points of a file are.
+        ParameterSet none;
+        SetSpainParameters(kDirectionEd50ToEtrs89, none);
+        double out_zone = 30.0;
+        const CoordTriple moved =
+            TransformPoint(CoordTriple(c[0], c[1], c[2]), datum, kKindUtm, side.zone, datum,
+                           kKindUtm, 30.0, none, kModelHelmert, out_zone);
+        c[0] = moved.c1;
+        c[1] = moved.c2;
+    }
+    const auto ed50 = SearchCentreToEd50Utm(c[0], c[1], c[2], zone, datum, kind);
+    if (!ed50) {
+        failure = "el centro no es un punto válido";
+        return std::nullopt;
+    }
+    FoundVertexList found;
+    if (distance) {
+        if (!(*distance >= 0.0) || !std::isfinite(*distance)) {
+            failure = "distancia no válida: " + CFixed(*distance, 3);
+            return std::nullopt;
+        }
+        SearchByDistance(found, *distance, c[0], c[1], c[2], zone, datum, kind, false);
+    } else {
+        if (*count < 3 || *count > kCatalogueSize) {
+            failure = "número de vértices no válido: " + std::to_string(*count) + " (de 3 a 180)";
+            return std::nullopt;
+        }
+        SearchByNumber(found, *count, c[0], c[1], c[2], zone, datum, kind, false);
+    }
+    std::vector<FoundVertex> vertices;
+    for (std::int32_t i = 0; i < found.count; ++i) {
+        const VertexRecord& v = found.entries[static_cast<std::size_t>(i)];
+        vertices.push_back({v.number, Cp1252ToUtf8(v.name), v.ed50_x, v.ed50_y,
+                            std::hypot(v.ed50_x - ed50->x, v.ed50_y - ed50->y)});
+    }
+    return vertices;
+}
+
+std::string ParameterReport(const TransformRequest& request, bool& ready) {
+    FoundVertexList found;
+    ParameterSet set;
+    std::string report;
+    int model = ModelCode(request.model);
+    const double x = request.origin ? (*request.origin)[0] : 0.0;
+    const double y = request.origin ? (*request.origin)[1] : 0.0;
+    ready = PrepareParameters(DatumCode(request.a.datum), kKindUtm, DatumCode(request.b.datum),
+                              model, MethodCode(request.method), request.selection, x, y, 0.0, 30.0,
+                              found, set, &report, true, request.grid_path);
+    return report;
+}
+
+} // namespace dezadiravevava::api

@@ -1,0 +1,559 @@
+// Reading and checking a run description (see transform_request.h).
+#include "transform_request.h"
+
+#include "files/number_format.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <map>
+
+namespace dezadiravevava::api {
+
+namespace {
+
+// An option the order accepts. A flag takes no value; an optional file takes
+// "--name=VALUE", or "--name FILE" when the next argument ends in the
+// extension ("--geoide x.gtx"), else no value.
+struct OptionSpec {
+    std::string_view name;
+    enum { kValue, kFlag, kOptionalFile } form = kValue;
+    std::string_view extension = {};
+};
+
+struct UsageError {
+    std::string message;
+};
+
+bool EndsWithIgnoringCase(std::string_view text, std::string_view end) {
+    if (text.size() < end.size()) {
+        return false;
+    }
+    return std::equal(end.begin(), end.end(), text.end() - static_cast<std::ptrdiff_t>(end.size()),
+                      [](char x, char y) {
+                          return std::tolower(static_cast<unsigned char>(x)) ==
+                                 std::tolower(static_cast<unsigned char>(y));
+                      });
+}
+
+// Options "--name value" and operands, in order.
+class Arguments {
+public:
+    Arguments(const std::vector<std::string>& args, const std::vector<OptionSpec>& known) {
+        bool options_ended = false;
+        for (std::size_t i = 0; i < args.size(); ++i) {
+            const std::string& arg = args[i];
+            if (arg == "--" && !options_ended) {
+                options_ended = true; // everything after "--" is an operand
+                continue;
+            }
+            if (options_ended || arg.size() <= 2 || arg.compare(0, 2, "--") != 0) {
+                operands_.push_back(arg);
+                continue;
+            }
+            std::string name = arg.substr(2);
+            std::optional<std::string> inline_value;
+            if (const auto eq = name.find('='); eq != std::string::npos) {
+                inline_value = name.substr(eq + 1);
+                name.resize(eq);
+            }
+            const auto spec = std::find_if(known.begin(), known.end(),
+                                           [&](const OptionSpec& o) { return o.name == name; });
+            if (spec == known.end()) {
+                throw UsageError{"opción desconocida: --" + name};
+            }
+            if (values_.count(name) != 0) {
+                throw UsageError{"opción repetida: --" + name};
+            }
+            if (spec->form == OptionSpec::kFlag) {
+                if (inline_value) {
+                    throw UsageError{"--" + name + " no lleva valor"};
+                }
+                values_[name] = "";
+            } else if (spec->form == OptionSpec::kOptionalFile) {
+                if (inline_value) {
+                    values_[name] = *inline_value;
+                } else if (i + 1 < args.size() && args[i + 1].compare(0, 2, "--") != 0 &&
+                           EndsWithIgnoringCase(args[i + 1], spec->extension)) {
+                    values_[name] = args[++i];
+                } else {
+                    values_[name] = "";
+                }
+            } else if (inline_value) {
+                values_[name] = *inline_value;
+            } else if (i + 1 < args.size()) {
+                values_[name] = args[++i];
+            } else {
+                throw UsageError{"falta el valor de la opción --" + name};
+            }
+        }
+    }
+
+    std::optional<std::string> Get(std::string_view name) const {
+        const auto it = values_.find(std::string(name));
+        if (it == values_.end()) {
+            return std::nullopt;
+        }
+        return it->second;
+    }
+    bool Has(std::string_view name) const { return values_.count(std::string(name)) != 0; }
+    std::string Require(std::string_view name) const {
+        auto value = Get(name);
+        if (!value) {
+            throw UsageError{"falta la opción obligatoria --" + std::string(name)};
+        }
+        return *value;
+    }
+    const std::vector<std::string>& operands() const { return operands_; }
+
+private:
+    std::map<std::string, std::string> values_;
+    std::vector<std::string> operands_;
+};
+
+std::optional<double> Number(std::string_view text) {
+    const std::size_t length = DecimalPrefixLength(text);
+    if (length == 0 || length != text.size() || text.front() == ' ') {
+        return std::nullopt;
+    }
+    const double value = ReadDecimal(text);
+    if (!std::isfinite(value)) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+// "x,y" or "x y": exactly `count` numbers.
+std::vector<double> Numbers(std::string_view text, std::size_t count, std::string_view what) {
+    std::vector<double> values;
+    std::string field;
+    const auto flush = [&] {
+        if (field.empty()) {
+            return;
+        }
+        const auto value = Number(field);
+        if (!value) {
+            throw UsageError{std::string(what) + ": valor no numérico: " + field};
+        }
+        values.push_back(*value);
+        field.clear();
+    };
+    for (const char c : text) {
+        if (c == ' ' || c == '\t' || c == ',') {
+            flush();
+        } else {
+            field += c;
+        }
+    }
+    flush();
+    if (values.size() != count) {
+        throw UsageError{std::string(what) +
+                         ": número de valores incorrecto: " + std::string(text)};
+    }
+    return values;
+}
+
+Datum ParseDatum(std::string_view text) {
+    std::string upper(text);
+    std::transform(upper.begin(), upper.end(), upper.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    if (upper == "ED50") {
+        return Datum::kEd50;
+    }
+    if (upper == "ETRS89") {
+        return Datum::kEtrs89;
+    }
+    throw UsageError{"datum desconocido: " + std::string(text) + " (ED50 o ETRS89)"};
+}
+
+Kind ParseKind(std::string_view text) {
+    if (text == "geocentricas") {
+        return Kind::kGeocentric;
+    }
+    if (text == "geodesicas") {
+        return Kind::kGeodetic;
+    }
+    if (text == "utm") {
+        return Kind::kUtm;
+    }
+    throw UsageError{"tipo de coordenadas desconocido: " + std::string(text) +
+                     " (geocentricas, geodesicas o utm)"};
+}
+
+Model ParseModel(std::string_view text) {
+    if (text == "helmert") {
+        return Model::kHelmert;
+    }
+    if (text == "molodensky") {
+        return Model::kMolodensky;
+    }
+    if (text == "afin") {
+        return Model::kAffine;
+    }
+    throw UsageError{"modelo desconocido: " + std::string(text) + " (helmert, molodensky o afin)"};
+}
+
+Method ParseMethod(std::string_view text) {
+    constexpr std::pair<std::string_view, Method> kNames[] = {
+        {"nacionales", Method::kNational}, {"regionales", Method::kRegional},
+        {"distancia", Method::kDistance},  {"vecinos", Method::kNearest},
+        {"rejilla", Method::kGrid},
+    };
+    for (const auto& [name, method] : kNames) {
+        if (text == name) {
+            return method;
+        }
+    }
+    throw UsageError{"elección de parámetros desconocida: " + std::string(text) +
+                     " (nacionales, regionales, distancia, vecinos o rejilla)"};
+}
+
+int ParseZone(const std::string& text, const std::string& option) {
+    const auto value = Number(text);
+    if (!value || *value != std::floor(*value) || *value < 1.0 || *value > 60.0) {
+        throw UsageError{"huso fuera de 1..60 en " + option + ": " + text};
+    }
+    return static_cast<int>(*value);
+}
+
+// Side `s` ("a" or "b"): --sistema-s, or --datum-s with --tipo-s (the kind
+// only when `with_kind`) and --huso-s.
+Side ReadSide(const Arguments& args, const std::string& s, bool with_kind, bool& orthometric) {
+    const std::string system = "sistema-" + s;
+    if (const auto code = args.Get(system)) {
+        for (const std::string other : {"datum-", "tipo-", "huso-"}) {
+            if (args.Has(other + s)) {
+                throw UsageError{"--" + system + " y --" + other + s + " no se dan juntas"};
+            }
+        }
+        const auto epsg = SideOfEpsg(*code);
+        if (!epsg) {
+            throw UsageError{"código EPSG desconocido en --" + system + ": " + *code +
+                             " (se admiten " + std::string(KnownEpsgCodes()) + ")"};
+        }
+        orthometric = orthometric || epsg->orthometric_heights;
+        return epsg->side;
+    }
+    Side side;
+    side.datum = ParseDatum(args.Require("datum-" + s));
+    if (with_kind) {
+        side.kind = ParseKind(args.Require("tipo-" + s));
+        if (const auto zone = args.Get("huso-" + s)) {
+            side.zone = ParseZone(*zone, "--huso-" + s);
+        }
+    }
+    return side;
+}
+
+std::vector<OptionSpec> OptionsOf(Order order) {
+    const std::vector<OptionSpec> side_a = {{"datum-a"}, {"tipo-a"}, {"huso-a"}, {"sistema-a"}};
+    const std::vector<OptionSpec> side_b = {{"datum-b"}, {"tipo-b"}, {"huso-b"}, {"sistema-b"}};
+    const OptionSpec region = {"fuera-de-region", OptionSpec::kFlag};
+    const OptionSpec geoid = {"geoide", OptionSpec::kOptionalFile, ".gtx"};
+    std::vector<OptionSpec> options;
+    const auto add = [&](const std::vector<OptionSpec>& more) {
+        options.insert(options.end(), more.begin(), more.end());
+    };
+    switch (order) {
+    case Order::kPunto:
+        add(side_a);
+        add(side_b);
+        add({{"parametros"}, {"rejilla"}, geoid, region});
+        break;
+    case Order::kTxt:
+    case Order::kDxf:
+        add(side_a);
+        add(side_b);
+        add({{"modelo"},
+             {"parametros"},
+             {"seleccion"},
+             {"origen"},
+             {"rejilla"},
+             geoid,
+             {"log"},
+             {"hilos"},
+             {"carpeta-salida"},
+             region});
+        break;
+    case Order::kCentroide:
+        add(side_a);
+        add({{"hilos"}, region});
+        break;
+    case Order::kTxtToDxf:
+        add({{"tipo"}, {"sistema-a"}, {"hilos"}, region});
+        break;
+    case Order::kParametros:
+        add({{"datum-a"},
+             {"sistema-a"},
+             {"datum-b"},
+             {"sistema-b"},
+             {"modelo"},
+             {"parametros"},
+             {"seleccion"},
+             {"origen"},
+             {"rejilla"}});
+        break;
+    }
+    return options;
+}
+
+bool IsLocal(Method method) {
+    return method == Method::kDistance || method == Method::kNearest;
+}
+
+std::string_view MethodName(Method method) {
+    switch (method) {
+    case Method::kNational:
+        return "nacionales";
+    case Method::kRegional:
+        return "regionales";
+    case Method::kDistance:
+        return "distancia";
+    case Method::kNearest:
+        return "vecinos";
+    case Method::kGrid:
+        return "rejilla";
+    }
+    return "";
+}
+
+ParsedRequest Parse(Order order, const std::vector<std::string>& args) {
+    const Arguments parsed(args, OptionsOf(order));
+    ParsedRequest result;
+    TransformRequest& request = result.request;
+    bool orthometric = false;
+    const bool two_sides = order != Order::kCentroide && order != Order::kTxtToDxf;
+    const bool kinds = order != Order::kParametros;
+    if (order == Order::kTxtToDxf) {
+        if (parsed.Has("tipo") && parsed.Has("sistema-a")) {
+            throw UsageError{"--sistema-a y --tipo no se dan juntas"};
+        }
+        if (const auto code = parsed.Get("sistema-a")) {
+            request.a = ReadSide(parsed, "a", true, orthometric);
+        } else {
+            request.a.kind = ParseKind(parsed.Require("tipo"));
+        }
+    } else {
+        request.a = ReadSide(parsed, "a", kinds, orthometric);
+    }
+    if (two_sides) {
+        request.b = ReadSide(parsed, "b", kinds, orthometric);
+    } else {
+        request.b = request.a;
+    }
+    if (const auto method = parsed.Get("parametros")) {
+        request.method = ParseMethod(*method);
+    } else if (order == Order::kParametros) {
+        parsed.Require("parametros");
+    }
+    if (order == Order::kPunto && request.method != Method::kNational &&
+        request.method != Method::kGrid) {
+        throw UsageError{"punto admite --parametros nacionales o rejilla"};
+    }
+    if (const auto model = parsed.Get("modelo")) {
+        request.model = ParseModel(*model);
+        // The national set is a Helmert set: naming that model is no mistake.
+        const bool national_helmert =
+            request.method == Method::kNational && request.model == Model::kHelmert;
+        if (!national_helmert &&
+            (request.method == Method::kNational || request.method == Method::kGrid)) {
+            throw UsageError{"--modelo no se aplica a --parametros " +
+                             std::string(MethodName(request.method))};
+        }
+    }
+    if (const auto selection = parsed.Get("seleccion")) {
+        if (!IsLocal(request.method)) {
+            throw UsageError{"--seleccion solo se aplica a --parametros distancia o vecinos"};
+        }
+        request.selection = Numbers(*selection, 1, "--seleccion")[0];
+    } else if (IsLocal(request.method)) {
+        parsed.Require("seleccion");
+    }
+    if (const auto origin = parsed.Get("origen")) {
+        if (!IsLocal(request.method)) {
+            throw UsageError{"--origen solo se aplica a --parametros distancia o vecinos"};
+        }
+        const auto xy = Numbers(*origin, 2, "--origen");
+        request.origin = std::array<double, 2>{xy[0], xy[1]};
+    } else if (order == Order::kParametros && IsLocal(request.method)) {
+        parsed.Require("origen");
+    }
+    if (const auto grid = parsed.Get("rejilla")) {
+        if (request.method != Method::kGrid) {
+            throw UsageError{"--rejilla solo tiene sentido con --parametros rejilla"};
+        }
+        if (grid->empty()) {
+            throw UsageError{"falta la ruta de --rejilla"};
+        }
+        request.grid_path = *grid;
+    }
+    if (const auto geoid = parsed.Get("geoide")) {
+        orthometric = true;
+        request.geoid_path = *geoid;
+    }
+    request.orthometric_heights = orthometric;
+    if (const auto threads = parsed.Get("hilos")) {
+        const auto value = Number(*threads);
+        if (!value || *value != std::floor(*value) || *value < 0.0 || *value > 1024.0) {
+            throw UsageError{"--hilos ha de ser un número entero de 0 a 1024: " + *threads};
+        }
+        request.threads = static_cast<int>(*value);
+    }
+    request.region_only = !parsed.Has("fuera-de-region");
+    if (const auto log = parsed.Get("log")) {
+        if (log->empty()) {
+            throw UsageError{"falta la ruta de --log"};
+        }
+        request.log_path = *log;
+    }
+    if (const auto folder = parsed.Get("carpeta-salida")) {
+        if (folder->empty()) {
+            throw UsageError{"falta la carpeta de --carpeta-salida"};
+        }
+        request.output_folder = *folder;
+    }
+    if (std::string problem = CheckRequest(order, request); !problem.empty()) {
+        throw UsageError{std::move(problem)};
+    }
+    result.operands = parsed.operands();
+    return result;
+}
+
+struct EpsgEntry {
+    std::string_view code;
+    Side side;
+    bool orthometric;
+};
+
+const std::vector<EpsgEntry>& EpsgTable() {
+    static const std::vector<EpsgEntry> table = {
+        {"EPSG:23029", {Datum::kEd50, Kind::kUtm, 29, "EPSG:23029"}, false},
+        {"EPSG:23030", {Datum::kEd50, Kind::kUtm, 30, "EPSG:23030"}, false},
+        {"EPSG:23031", {Datum::kEd50, Kind::kUtm, 31, "EPSG:23031"}, false},
+        {"EPSG:25829", {Datum::kEtrs89, Kind::kUtm, 29, "EPSG:25829"}, false},
+        {"EPSG:25830", {Datum::kEtrs89, Kind::kUtm, 30, "EPSG:25830"}, false},
+        {"EPSG:25831", {Datum::kEtrs89, Kind::kUtm, 31, "EPSG:25831"}, false},
+        {"EPSG:4230", {Datum::kEd50, Kind::kGeodetic, 0, "EPSG:4230"}, false},
+        {"EPSG:4258", {Datum::kEtrs89, Kind::kGeodetic, 0, "EPSG:4258"}, false},
+        {"EPSG:4937", {Datum::kEtrs89, Kind::kGeodetic, 0, "EPSG:4937"}, false},
+        {"EPSG:4936", {Datum::kEtrs89, Kind::kGeocentric, 0, "EPSG:4936"}, false},
+        {"EPSG:25829+5782", {Datum::kEtrs89, Kind::kUtm, 29, "EPSG:25829+5782"}, true},
+        {"EPSG:25830+5782", {Datum::kEtrs89, Kind::kUtm, 30, "EPSG:25830+5782"}, true},
+        {"EPSG:25831+5782", {Datum::kEtrs89, Kind::kUtm, 31, "EPSG:25831+5782"}, true},
+    };
+    return table;
+}
+
+} // namespace
+
+std::optional<EpsgSide> SideOfEpsg(std::string_view code) {
+    std::string upper(code);
+    std::transform(upper.begin(), upper.end(), upper.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    if (upper.compare(0, 5, "EPSG:") != 0) {
+        upper = "EPSG:" + upper;
+    }
+    for (const EpsgEntry& entry : EpsgTable()) {
+        if (entry.code == upper) {
+            return EpsgSide{entry.side, entry.orthometric};
+        }
+    }
+    return std::nullopt;
+}
+
+std::string_view KnownEpsgCodes() {
+    return "EPSG:23029, 23030, 23031 (ED50 UTM), 25829, 25830, 25831 (ETRS89 UTM), 4230 "
+           "(ED50 geográficas), 4258, 4937 (ETRS89 geográficas), 4936 (ETRS89 geocéntricas), "
+           "25829+5782, 25830+5782, 25831+5782 (ETRS89 UTM con altitudes ortométricas)";
+}
+
+std::string CheckRequest(Order order, const TransformRequest& request) {
+    const bool two_sides = order != Order::kCentroide && order != Order::kTxtToDxf;
+    for (const auto& [side, name] : {std::pair{&request.a, "a"}, std::pair{&request.b, "b"}}) {
+        if (!two_sides && side == &request.b) {
+            break;
+        }
+        if (side->zone < 0 || side->zone > 60) {
+            return "huso fuera de 1..60 en --huso-" + std::string(name) + ": " +
+                   std::to_string(side->zone);
+        }
+        if (side->zone != 0 && side->kind != Kind::kUtm && order != Order::kParametros) {
+            return "--huso-" + std::string(name) + " solo se aplica a coordenadas utm";
+        }
+    }
+    const bool changes_datum = request.a.datum != request.b.datum;
+    if (two_sides && !changes_datum && request.method != Method::kNational) {
+        return "--parametros " + std::string(MethodName(request.method)) +
+               " no se aplica: los dos sistemas tienen el mismo datum";
+    }
+    if (order == Order::kPunto && request.method != Method::kNational &&
+        request.method != Method::kGrid) {
+        return "punto admite --parametros nacionales o rejilla";
+    }
+    if (request.model != Model::kHelmert &&
+        (request.method == Method::kNational || request.method == Method::kGrid)) {
+        return "--modelo no se aplica a --parametros " + std::string(MethodName(request.method));
+    }
+    if (!IsLocal(request.method)) {
+        if (request.selection != 0.0) {
+            return "--seleccion solo se aplica a --parametros distancia o vecinos";
+        }
+        if (request.origin) {
+            return "--origen solo se aplica a --parametros distancia o vecinos";
+        }
+    } else if (request.method == Method::kDistance) {
+        if (!(request.selection > 0.0) || !std::isfinite(request.selection)) {
+            return "--seleccion ha de ser una distancia en metros mayor que 0: " +
+                   CFixed(request.selection, 3);
+        }
+    } else {
+        const int least = request.model == Model::kAffine ? 4 : 3;
+        if (request.selection != std::floor(request.selection) || request.selection < least ||
+            request.selection > 180.0) {
+            return "--seleccion ha de ser un número entero de vértices de " +
+                   std::to_string(least) + " a 180" +
+                   (request.model == Model::kAffine ? " (el modelo afín necesita 4)" : "") + ": " +
+                   CFixed(request.selection,
+                          request.selection == std::floor(request.selection) ? 0 : 3);
+        }
+    }
+    if (request.origin &&
+        (!std::isfinite((*request.origin)[0]) || !std::isfinite((*request.origin)[1]))) {
+        return "--origen no es un punto";
+    }
+    if (!request.grid_path.empty() && request.method != Method::kGrid) {
+        return "--rejilla solo tiene sentido con --parametros rejilla";
+    }
+    if (request.orthometric_heights && two_sides && order != Order::kParametros &&
+        request.a.kind != Kind::kUtm && request.b.kind != Kind::kUtm) {
+        return "--geoide no se aplica: ninguno de los dos sistemas es UTM (las alturas "
+               "geodésicas y geocéntricas son elipsoidales)";
+    }
+    if (!request.geoid_path.empty() && !request.orthometric_heights) {
+        return "la ruta del geoide no se aplica sin alturas ortométricas";
+    }
+    if (request.threads < 0 || request.threads > 1024) {
+        return "--hilos ha de ser un número entero de 0 a 1024: " + std::to_string(request.threads);
+    }
+    return {};
+}
+
+std::optional<ParsedRequest> ParseRequest(Order order, const std::vector<std::string>& args,
+                                          std::string& error) {
+    try {
+        return Parse(order, args);
+    } catch (const UsageError& usage) {
+        error = usage.message;
+        return std::nullopt;
+    }
+}
+
+std::optional<double> NumberOfField(std::string_view field) {
+    return Number(field);
+}
+
+std::string FixedText(double value, int decimals) {
+    return CFixed(value, decimals);
+}
+
+} // namespace dezadiravevava::api

@@ -1,0 +1,232 @@
+// Dezadiravevava's C++ interface: one typed description of a transformation
+// run (TransformRequest), read from command-line style arguments or built by
+// hand, checked once, and the runs that take it. quillon-cli is a client of
+// this header and of nothing else in the library; other C++ hosts may use it
+// the same way. The C interface of dezadiravevava.h stays the stable binary
+// interface for C and for hosts of the automation control.
+//
+// Everything here lives in namespace dezadiravevava::api; the library exports
+// exactly those symbols (and the dzv_* functions). Texts are UTF-8.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#if defined(__GNUC__)
+#define DZV_CXX_API __attribute__((visibility("default")))
+#else
+#define DZV_CXX_API
+#endif
+
+namespace dezadiravevava::api {
+
+enum class Datum { kEd50, kEtrs89 };
+
+enum class Kind {
+    kGeodetic,   // longitude, latitude [decimal degrees], ellipsoidal h
+    kUtm,        // x, y [m], H
+    kGeocentric, // X, Y, Z [m]
+};
+
+// How the parameters of the datum change are obtained.
+enum class Method {
+    kNational, // the fixed national set for Spain (Helmert 3D, EPSG:1632)
+    kRegional, // estimated from every catalogue vertex
+    kDistance, // estimated from the vertices within `selection` metres of the origin
+    kNearest,  // estimated from the `selection` vertices nearest the origin
+    kGrid,     // the official IGN grid SPED2ETV2 (NTv2), or another one
+};
+
+// The model of estimated parameters.
+enum class Model { kHelmert, kMolodensky, kAffine };
+
+// One side of a run.
+struct Side {
+    Datum datum = Datum::kEd50;
+    Kind kind = Kind::kUtm;
+    // UTM zone 1..60; 0: each point's own zone (input, its fifth TXT field or
+    // fourth point field) or its natural zone (output).
+    int zone = 0;
+    // The EPSG code the side was given as ("EPSG:25830+5782"), else empty.
+    std::string code;
+};
+
+// The orders of quillon-cli that take a run description. Each accepts the
+// options that apply to it and refuses the others.
+enum class Order { kPunto, kTxt, kDxf, kCentroide, kTxtToDxf, kParametros };
+
+struct TransformRequest {
+    Side a;
+    Side b;
+    Method method = Method::kNational;
+    Model model = Model::kHelmert;
+    // Metres (kDistance) or a number of vertices (kNearest).
+    double selection = 0.0;
+    // Centre of the vertex search in ED50 UTM zone 30; none: the centre of
+    // the rectangle around the data.
+    std::optional<std::array<double, 2>> origin;
+    // The H of UTM points is orthometric, related to the ETRS89 ellipsoidal
+    // height through the geoid (h = H + N).
+    bool orthometric_heights = false;
+    std::string grid_path;  // NTv2 grid of kGrid; empty: the bundled SPED2ETV2
+    std::string geoid_path; // GTX geoid; empty: the bundled EGM08-REDNAP
+    // Points outside the region the engine serves are refused.
+    bool region_only = true;
+    // Threads that transform the points: 1 the calling thread; 0 the cores.
+    int threads = 0;
+    // The execution log; empty: the output's path followed by ".log", or no
+    // log at all when the output is a stream ("-", a device or a pipe).
+    std::string log_path;
+    // Several inputs: each output goes into this folder, named after its
+    // input (see BatchOutputPath).
+    std::string output_folder;
+    // A run its host stops (Progress::stop_requested) leaves the previous log
+    // in place too; else the log is replaced by one that says it was stopped.
+    bool keep_log_when_stopped = false;
+
+    bool operator==(const TransformRequest&) const = default;
+};
+
+// A request read from arguments: the request, and the arguments that are not
+// options (files, points), in order.
+struct ParsedRequest {
+    TransformRequest request;
+    std::vector<std::string> operands;
+};
+
+// Reads the options of `order` ("--sistema-a EPSG:23030", "--datum-a ED50",
+// "--parametros vecinos", ...; "--name=value" too; everything after "--" is
+// an operand) and checks the request they make. On a usage error returns
+// nothing and `error` names the option and what is wrong with it.
+DZV_CXX_API std::optional<ParsedRequest>
+ParseRequest(Order order, const std::vector<std::string>& args, std::string& error);
+
+// The first thing wrong with a request for `order`, or an empty string:
+// an option that does not apply (a selection with the national set, a grid
+// path with another method, the geoid with no UTM side, a zone on a side
+// that is not UTM...), a selection that is not usable, a bad zone.
+DZV_CXX_API std::string CheckRequest(Order order, const TransformRequest& request);
+
+// The side an EPSG code names ("EPSG:23030", "epsg:4258", "25830+5782"),
+// and whether its heights are orthometric (a compound code with EPSG:5782).
+struct EpsgSide {
+    Side side;
+    bool orthometric_heights = false;
+};
+DZV_CXX_API std::optional<EpsgSide> SideOfEpsg(std::string_view code);
+// The codes SideOfEpsg knows, for messages and help texts.
+DZV_CXX_API std::string_view KnownEpsgCodes();
+
+// ---- Runs -------------------------------------------------------------
+
+// What a long run tells its host. Every member may be left empty.
+struct Progress {
+    std::function<void(std::string_view caption, std::uint64_t size)> open;
+    std::function<void(std::uint64_t position)> step;
+    std::function<void()> close;
+    // Asked between lines: true stops the run, which then replaces nothing.
+    std::function<bool()> stop_requested;
+};
+
+enum class FileFormat { kTxt, kDxf };
+
+// The file format a path has by its extension (".dxf", any case: a drawing).
+DZV_CXX_API FileFormat FormatOfPath(std::string_view path);
+
+struct FileOutcome {
+    bool succeeded = false;
+    bool log_written = false; // the log now holds this run's account
+    std::string log_path;     // the log the run wrote (or tried to); empty: none
+    std::string failure;      // why the run failed, one line
+    long long rejected = 0;   // point lines rejected (TXT)
+};
+
+// Transforms `input` into `output` ("-": standard input or output) and writes
+// the log the request names. The origin of a local search, when the request
+// has none, is the centre of the rectangle around the input's points.
+DZV_CXX_API FileOutcome TransformFile(FileFormat format, const TransformRequest& request,
+                                      const std::string& input, const std::string& output,
+                                      const Progress& progress);
+
+// The output path of `input` in a batch into `folder`: its name with
+// "_ETRS89" or "_ED50" (the target datum) before the extension.
+DZV_CXX_API std::string BatchOutputPath(const std::string& input, const std::string& folder,
+                                        Datum target);
+
+// Centroid, bounding rectangle and count of the points of a TXT file or a
+// drawing (by extension), in ED50 UTM zone 30 with the national set. Reads
+// side a, threads and region_only of the request.
+struct CentroidOutcome {
+    bool succeeded = false;
+    double x = 0.0, y = 0.0;
+    double x_min = 0.0, x_max = 0.0, y_min = 0.0, y_max = 0.0;
+    long long count = 0;
+};
+DZV_CXX_API CentroidOutcome FileCentroid(const TransformRequest& request, const std::string& path,
+                                         const Progress& progress);
+
+// A TXT point file as a DXF R12 drawing of POINT entities, coordinates as
+// they are. Reads the kind of side a and threads. False on failure, with
+// `failure` set when the reason is known.
+DZV_CXX_API bool TxtToDxf(const TransformRequest& request, const std::string& input,
+                          const std::string& output, const Progress& progress,
+                          std::string& failure);
+
+// Single points with a prepared request (national set or grid).
+class DZV_CXX_API PointConverter {
+public:
+    // Prepares the request's parameter set (and grid, geoid); nothing, with
+    // `failure` set, when it cannot.
+    static std::optional<PointConverter> Make(const TransformRequest& request,
+                                              std::string& failure);
+    PointConverter(PointConverter&&) noexcept;
+    PointConverter& operator=(PointConverter&&) noexcept;
+    ~PointConverter();
+
+    // Converts the point whose fields are `fields`: c1, c2, then c3 when it
+    // is a number (always for geocentric input), then the zone for UTM input
+    // without one. The result's fields joined by TAB, followed by the fields
+    // after those (copied, TAB-separated); nothing, with `failure` set, for a
+    // bad point.
+    std::optional<std::string> Convert(const std::vector<std::string>& fields,
+                                       std::string& failure) const;
+
+private:
+    struct State;
+    explicit PointConverter(std::unique_ptr<State> state);
+    std::unique_ptr<State> state_;
+};
+
+// Catalogue vertices around a centre (c1, c2[, c3] on `side`; geodetic in
+// degrees): within `distance` metres in catalogue order, or the `count`
+// nearest, nearest first. A UTM centre of another zone is carried to zone 30.
+struct FoundVertex {
+    int number = 0;
+    std::string name;
+    double ed50_x = 0.0, ed50_y = 0.0; // ED50 UTM zone 30
+    double distance = 0.0;             // to the centre [m]
+};
+DZV_CXX_API std::optional<std::vector<FoundVertex>>
+FindVertices(const Side& side, const std::array<double, 3>& centre, std::optional<double> distance,
+             std::optional<int> count, std::string& failure);
+
+// The parameter set of a request (datums, method, model, selection, origin,
+// grid) and the block the execution log gets for it; `ready` false when it
+// could not be prepared.
+DZV_CXX_API std::string ParameterReport(const TransformRequest& request, bool& ready);
+
+// A whole field as a decimal number ("-3.5", "1e3"; not "12,5" or "3x"),
+// or nothing; never an infinity or NaN.
+DZV_CXX_API std::optional<double> NumberOfField(std::string_view field);
+
+// A number with `decimals` fixed decimals and a "." mark, as the engine's
+// files write it.
+DZV_CXX_API std::string FixedText(double value, int decimals);
+
+} // namespace dezadiravevava::api
