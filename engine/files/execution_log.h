@@ -38,6 +38,10 @@ struct RunArguments {
     // Threads that transform the points: 1 transforms them on the calling
     // thread; 0 (or less) uses the machine's cores. The results are the same.
     int threads = 0;
+    // Points outside the served region (served_region.h) are refused
+    // ("fuera de la región de cálculo"). Not with the IGN grid, whose own
+    // extent bounds the points it takes.
+    bool region_only = false;
 };
 
 // Entity counts of a processed drawing: the five kinds of the original

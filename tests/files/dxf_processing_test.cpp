@@ -689,7 +689,7 @@ TEST_F(DxfProcessing, UnusableCoordinatesFailTheRun) {
         {"", "4100000.0", "Línea 8 rechazada: valor no numérico"},
         {"300000.0", "nan", "Línea 10 rechazada: valor no numérico"},
         {"300000.0", "1e400", "Línea 10 rechazada: valor no finito"},
-        {"1e250", "4100000.0", "Línea 8 rechazada: resultado fuera de rango"},
+        {"1e250", "4100000.0", "Línea 8 rechazada: fuera del dominio de las coordenadas"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.x + " " + c.y);
