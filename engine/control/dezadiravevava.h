@@ -226,14 +226,19 @@ DZV_API const char* dzv_registration_folder(void);
  * ProcesarTXT writes for the same points with the same run.
  */
 
-/* Status of one point (status[i]). */
+/* Status of one point (status[i]). When several apply, the first of domain,
+ * region and grid or geoid is given. Outside the domain are a latitude beyond
+ * 90 degrees either way, a longitude beyond 180, a UTM x more than 1000 km
+ * from the central meridian (|x - 500000| > 1000000 m) and a result that is
+ * not finite. */
 #define DZV_POINT_TRANSFORMED 0
 #define DZV_POINT_NOT_FINITE 1     /* a coordinate is NaN or infinite */
 #define DZV_POINT_ZONE_INVALID 2   /* its own zone is not a whole number 1 to 60 */
 #define DZV_POINT_OUTSIDE_REGION 3 /* outside the served region (run->region_only) */
-#define DZV_POINT_OUT_OF_RANGE 4   /* a result beyond 1e8 or not finite ("fuera de rango") */
+#define DZV_POINT_OUT_OF_RANGE 4   /* a result beyond 1e8 ("fuera de rango") */
 #define DZV_POINT_OUTSIDE_GRID 5   /* outside the IGN grid (parametros 4) */
 #define DZV_POINT_OUTSIDE_GEOID 6  /* where the geoid has no value (orthometric heights) */
+#define DZV_POINT_OUTSIDE_DOMAIN 7 /* coordinates no conversion takes, or a result not finite */
 
 /* Codes of the run's fields, as in the control's methods. */
 #define DZV_DATUM_ED50 14

@@ -205,6 +205,9 @@ PointStatusCode PreparedRun::Transform(const double* in, double* out,
             return refuse(PointStatusCode::kZoneInvalid);
         }
     }
+    if (!IsInDomain(point, description_.pa)) {
+        return refuse(PointStatusCode::kOutsideDomain);
+    }
     if (layout.region_only && !IsInServedRegion(point, description_.pa, zone_in)) {
         return refuse(PointStatusCode::kOutsideRegion);
     }
@@ -218,6 +221,9 @@ PointStatusCode PreparedRun::Transform(const double* in, double* out,
     }
     if (status == PointStatus::kOutsideGeoid) {
         return refuse(PointStatusCode::kOutsideGeoid);
+    }
+    if (status == PointStatus::kOutsideDomain) {
+        return refuse(PointStatusCode::kOutsideDomain); // a result that is not finite
     }
     if (!IsWritablePoint(description_.pb, result, zone_out)) {
         return refuse(PointStatusCode::kOutOfRange);
@@ -287,9 +293,13 @@ CentroidResult PointsExtent(std::int64_t n, const double* in, const RunDescripti
             continue;
         }
         double zone30 = kZone30;
+        PointStatus status = PointStatus::kTransformed;
         const CoordTriple out =
             TransformPoint(point, description.da, description.pa, zone, kDatumEd50, kKindUtm,
-                           kZone30, set, kModelHelmert, zone30);
+                           kZone30, set, kModelHelmert, zone30, status);
+        if (status != PointStatus::kTransformed) {
+            continue; // outside the domain
+        }
         AccumulateCentroid(result, out.c1, out.c2, sum_x, sum_y);
     }
     FinishCentroid(result, sum_x, sum_y);

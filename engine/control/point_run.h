@@ -66,6 +66,7 @@ enum class PointStatusCode : std::int32_t {
     kOutOfRange = 4,
     kOutsideGrid = 5,
     kOutsideGeoid = 6,
+    kOutsideDomain = 7,
 };
 
 // A vertex of the search behind an estimated set, with its residual: where

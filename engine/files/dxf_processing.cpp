@@ -8,6 +8,7 @@
 #include "files/ordered_work.h"
 #include "files/output_file.h"
 #include "geodesy/least_squares.h"
+#include "geodesy/served_region.h"
 #include "geodesy/transform.h"
 #include "geodesy/utm.h"
 
@@ -1202,12 +1203,19 @@ bool ScanCentroid(DxfTagReader& input, DxfTagReader& ahead, const PlanMove& to_c
 
 // Carries a plan point of (datum, kind, zone) into ED50 UTM zone 30 with the
 // national parameters prepared in `set`.
-PlanMove ToCatalogue(int datum, int kind, double zone, const ParameterSet& set) {
-    return [datum, kind, zone, &set](double& x, double& y) -> std::string_view {
+PlanMove ToCatalogue(int datum, int kind, double zone, const ParameterSet& set, bool region_only) {
+    return [datum, kind, zone, &set, region_only](double& x, double& y) -> std::string_view {
+        const CoordTriple point(x, y, kNoThird);
+        if (region_only && IsInDomain(point, kind) && !IsInServedRegion(point, kind, zone)) {
+            return PointStatusText(PointStatus::kOutsideRegion);
+        }
         double zone30 = 30.0;
-        const CoordTriple out =
-            TransformPoint(CoordTriple(x, y, kNoThird), datum, kind, zone, kDatumEd50, kKindUtm,
-                           30.0, set, kModelHelmert, zone30);
+        PointStatus status = PointStatus::kTransformed;
+        const CoordTriple out = TransformPoint(point, datum, kind, zone, kDatumEd50, kKindUtm, 30.0,
+                                               set, kModelHelmert, zone30, status);
+        if (status != PointStatus::kTransformed) {
+            return PointStatusText(status); // outside the domain
+        }
         if (!IsWritable(out.c1) || !IsWritable(out.c2)) {
             return kOutOfRange;
         }
@@ -1266,8 +1274,9 @@ int TransformDrawing(FileRun& file_run, const RunArguments& run, FoundVertexList
             const ParameterSet national = NationalToEd50(run.da);
             CentroidResult rectangle;
             std::string failure;
-            if (!ScanCentroid(input, ahead, ToCatalogue(run.da, run.pa, run.h_entrada, national),
-                              step, threads, rectangle, failure)) {
+            if (!ScanCentroid(input, ahead,
+                              ToCatalogue(run.da, run.pa, run.h_entrada, national, false), step,
+                              threads, rectangle, failure)) {
                 return file_run.Fail(failure + "\n");
             }
             zone_out = 30.0;
@@ -1287,14 +1296,19 @@ int TransformDrawing(FileRun& file_run, const RunArguments& run, FoundVertexList
     }
     const ParameterSet& set = file_run.set();
     const int model = file_run.model();
+    const bool region_only = run.region_only && run.parametros != kParametersGrid;
     const PlanMove move = [&](double& x, double& y) -> std::string_view {
+        const CoordTriple point(x, y, kNoThird);
+        if (region_only && IsInDomain(point, run.pa) &&
+            !IsInServedRegion(point, run.pa, run.h_entrada)) {
+            return PointStatusText(PointStatus::kOutsideRegion);
+        }
         double zone = zone_out;
         PointStatus status = PointStatus::kTransformed;
-        const CoordTriple out =
-            TransformPoint(CoordTriple(x, y, kNoThird), run.da, run.pa, run.h_entrada, run.db,
-                           run.pb, zone_out, set, model, zone, status);
+        const CoordTriple out = TransformPoint(point, run.da, run.pa, run.h_entrada, run.db, run.pb,
+                                               zone_out, set, model, zone, status);
         if (status != PointStatus::kTransformed) {
-            return PointStatusText(status); // outside the grid
+            return PointStatusText(status); // outside the domain, the grid or the geoid
         }
         if (!IsWritable(out.c1) || !IsWritable(out.c2)) {
             return kOutOfRange;
@@ -1369,7 +1383,7 @@ int ProcesarDXF(const std::string& log_path, const RunArguments& run, ProgressSi
 }
 
 int CentroideDXF(const std::string& entrada, int datum, int kind, double zone,
-                 CentroidResult& result, ProgressSink* progress, int threads) {
+                 CentroidResult& result, ProgressSink* progress, int threads, bool region_only) {
     result = CentroidResult();
     if (!(datum == kDatumEd50 || datum == kDatumEtrs89) || kind < kKindGeodetic ||
         kind > kKindGeocentric || !IsZoneArgument(zone) || (kind == kKindUtm && zone < 1.0)) {
@@ -1384,7 +1398,7 @@ int CentroideDXF(const std::string& entrada, int datum, int kind, double zone,
         ProgressWindow window(progress, kCaptionCentroid, input.size());
         std::string failure;
         if (!ScanCentroid(
-                input, ahead, ToCatalogue(datum, kind, zone, set),
+                input, ahead, ToCatalogue(datum, kind, zone, set, region_only),
                 [&](std::uint64_t position) {
                     window.Step(position);
                     return !window.Cancelled();

@@ -36,10 +36,13 @@ int ProcesarDXF(const std::string& log_path, const RunArguments& run, ProgressSi
                 RunOutcome* outcome = nullptr, FoundVertexList* found = nullptr);
 
 // Centroid and rectangle, in ED50 UTM zone 30, of the points of the drawing's
-// model-space entities. Returns 1, or 0 when the drawing cannot be read whole
-// or has no ENTITIES section (the result keeps its start values). `threads`:
-// the threads that transform the points (0: the machine's cores).
+// model-space entities, leaving out points outside the domain (IsInDomain)
+// and, with `region_only`, those outside the served region. Returns 1, or 0
+// when the drawing cannot be read whole or has no ENTITIES section (the
+// result keeps its start values). `threads`: the threads that transform the
+// points (0: the machine's cores).
 int CentroideDXF(const std::string& entrada, int datum, int kind, double zone,
-                 CentroidResult& result, ProgressSink* progress, int threads = 0);
+                 CentroidResult& result, ProgressSink* progress, int threads = 0,
+                 bool region_only = false);
 
 } // namespace dezadiravevava

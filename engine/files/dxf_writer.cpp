@@ -5,6 +5,7 @@
 #include "files/number_format.h"
 #include "files/output_file.h"
 #include "geodesy/parameter_set.h"
+#include "geodesy/served_region.h"
 
 #include <charconv>
 
@@ -44,7 +45,7 @@ struct EntityBlock {
 } // namespace
 
 int ConvertirTXTaDXF(const std::string& entrada, const std::string& salida, int kind,
-                     ProgressSink* progress, int threads) {
+                     ProgressSink* progress, int threads, bool region_only) {
     if (SameFile(entrada, salida)) {
         return 0; // the drawing would be written over the points it is made from
     }
@@ -70,7 +71,7 @@ int ConvertirTXTaDXF(const std::string& entrada, const std::string& salida, int 
         // Every line after the title is a POINT, whose handle follows from
         // its line number: blocks are written on the worker threads.
         LineBlockReader reader(input, window, 2);
-        const auto work = [writes_points](EntityBlock& block) {
+        const auto work = [writes_points, kind, region_only](EntityBlock& block) {
             block.entities.clear();
             block.too_long = !block.lines.too_long.empty();
             if (!writes_points || block.too_long) {
@@ -78,15 +79,22 @@ int ConvertirTXTaDXF(const std::string& entrada, const std::string& salida, int 
             }
             ForEachLine(block.lines, [&](std::int64_t number, std::string_view text, bool) {
                 const TabFields fields(text);
+                const double c[3] = {ReadDecimal(fields[1]), ReadDecimal(fields[2]),
+                                     ReadDecimal(fields[3])};
+                // The zone of a UTM point is its field 4, as a run writes it.
+                if (region_only && !IsInServedRegion(CoordTriple(c[0], c[1], c[2]), kind,
+                                                     ReadDecimal(fields[4]))) {
+                    return;
+                }
                 std::string& entity = block.entities;
                 entity += "  0\r\nPOINT\r\n  5\r\n";
                 AppendHex(entity, kFirstHandle + static_cast<unsigned long>(number - 2));
                 entity += "\r\n  8\r\n0\r\n 10\r\n";
-                AppendCFixed(entity, ReadDecimal(fields[1]), 6);
+                AppendCFixed(entity, c[0], 6);
                 entity += "\r\n 20\r\n";
-                AppendCFixed(entity, ReadDecimal(fields[2]), 6);
+                AppendCFixed(entity, c[1], 6);
                 entity += "\r\n 30\r\n";
-                AppendCFixed(entity, ReadDecimal(fields[3]), 6);
+                AppendCFixed(entity, c[2], 6);
                 entity += "\r\n";
             });
         };

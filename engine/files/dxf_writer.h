@@ -15,7 +15,10 @@ namespace dezadiravevava {
 // `salida` itself), holds a line longer than a point line may be, or the
 // drawing cannot be written completely, or when the user cancels.
 // `threads`: the threads that write the entities (0: the machine's cores).
+// `region_only`: the points outside the served region of their kind (UTM in
+// the zone of field 4) are left out, whatever their datum; the others keep
+// their handles.
 int ConvertirTXTaDXF(const std::string& entrada, const std::string& salida, int kind,
-                     ProgressSink* progress, int threads = 0);
+                     ProgressSink* progress, int threads = 0, bool region_only = false);
 
 } // namespace dezadiravevava

@@ -41,6 +41,10 @@ struct RunArguments {
     // A run stopped at the caller's request leaves the previous log as it
     // was, instead of replacing it with one that says so.
     bool keep_log_when_cancelled = false;
+    // Points outside the served region (served_region.h) are refused
+    // ("fuera de la región de cálculo"). Not with the IGN grid, whose own
+    // extent bounds the points it takes.
+    bool region_only = false;
 };
 
 // Entity counts of a processed drawing: the five kinds of the original

@@ -172,7 +172,8 @@ CoordTriple TransformFilePoint(const CoordTriple& point, int datum_in, int kind_
                                PointStatus& status) {
     CoordTriple out = TransformPoint(point, datum_in, kind_in, zone_in, datum_out, kind_out,
                                      zone_out, set, model, out_zone, status);
-    if (!set.geoid && kind_in == kKindUtm && (kind_out == kKindUtm || kind_out == kKindGeodetic)) {
+    if (status == PointStatus::kTransformed && !set.geoid && kind_in == kKindUtm &&
+        (kind_out == kKindUtm || kind_out == kKindGeodetic)) {
         out.c3 = point.c3;
     }
     return out;

@@ -7,6 +7,7 @@
 #include "files/point_fields.h"
 #include "geodesy/grid_method.h"
 #include "geodesy/least_squares.h"
+#include "geodesy/served_region.h"
 #include "geodesy/transform.h"
 
 #include <algorithm>
@@ -60,7 +61,8 @@ class PointBlockWork {
 public:
     PointBlockWork(const RunArguments& run, const ParameterSet& set, int model)
         : run_(run), set_(set), model_(model),
-          zone_per_point_(run.pa == kKindUtm && run.h_entrada < 1.0) {}
+          zone_per_point_(run.pa == kKindUtm && run.h_entrada < 1.0),
+          region_only_(run.region_only && run.parametros != kParametersGrid) {}
 
     void operator()(PointBlock& block) const {
         block.output.clear();
@@ -85,11 +87,17 @@ private:
         const double zone_in = zone_per_point_ ? point.zone : run_.h_entrada;
         double zone_out = run_.h_salida; // chosen afresh for every point
         PointStatus status = PointStatus::kTransformed;
-        const CoordTriple out =
-            TransformFilePoint(point.coords, run_.da, run_.pa, zone_in, run_.db, run_.pb,
-                               run_.h_salida, set_, model_, zone_out, status);
+        CoordTriple out;
+        if (!IsInDomain(point.coords, run_.pa)) {
+            status = PointStatus::kOutsideDomain;
+        } else if (region_only_ && !IsInServedRegion(point.coords, run_.pa, zone_in)) {
+            status = PointStatus::kOutsideRegion;
+        } else {
+            out = TransformFilePoint(point.coords, run_.da, run_.pa, zone_in, run_.db, run_.pb,
+                                     run_.h_salida, set_, model_, zone_out, status);
+        }
         if (status != PointStatus::kTransformed) {
-            // outside the grid or the geoid
+            // outside the domain, the region, the grid or the geoid
             block.rejected.emplace_back(line_number, PointStatusText(status));
             return;
         }
@@ -118,6 +126,7 @@ private:
     const ParameterSet& set_;
     const int model_;
     const bool zone_per_point_;
+    const bool region_only_;
 };
 
 int TransformPointFile(FileRun& file_run, const RunArguments& run, FoundVertexList& found,
@@ -221,7 +230,7 @@ int ProcesarTXT(const std::string& log_path, const RunArguments& run, ProgressSi
 }
 
 int CentroideTXT(const std::string& entrada, int datum, int kind, double zone,
-                 CentroidResult& result, ProgressSink* progress, int threads) {
+                 CentroidResult& result, ProgressSink* progress, int threads, bool region_only) {
     result = CentroidResult();
     if (!(datum == kDatumEd50 || datum == kDatumEtrs89) || !IsTransformableKind(kind) ||
         !IsZoneArgument(zone)) {
@@ -259,10 +268,18 @@ int CentroideTXT(const std::string& entrada, int datum, int kind, double zone,
                 if (point.kind != PointLine::Kind::kPoint) {
                     return;
                 }
+                const double zone_in = zone_per_point ? point.zone : zone;
+                if (region_only && !IsInServedRegion(point.coords, kind, zone_in)) {
+                    return;
+                }
                 double zone30 = 30.0;
+                PointStatus status = PointStatus::kTransformed;
                 const CoordTriple out =
-                    TransformPoint(point.coords, datum, kind, zone_per_point ? point.zone : zone,
-                                   kDatumEd50, kKindUtm, 30.0, set, kModelHelmert, zone30);
+                    TransformPoint(point.coords, datum, kind, zone_in, kDatumEd50, kKindUtm, 30.0,
+                                   set, kModelHelmert, zone30, status);
+                if (status != PointStatus::kTransformed) {
+                    return; // outside the domain
+                }
                 block.xy.push_back(out.c1);
                 block.xy.push_back(out.c2);
             });

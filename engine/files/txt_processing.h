@@ -36,11 +36,14 @@ int ProcesarTXT(const std::string& log_path, const RunArguments& run, ProgressSi
 
 // Centroid and rectangle of the points of a file, transformed to ED50 UTM
 // zone 30 with the national set; lines that are not whole points are left
-// out. Returns 1, or 0 when the file cannot be read, the arguments are not
-// valid or the user cancels (the result keeps its start values). `threads`:
-// the threads that transform the points (0: the machine's cores).
+// out, and so are points outside the domain (IsInDomain) and, with
+// `region_only`, those outside the served region. Returns 1, or 0 when the
+// file cannot be read, the arguments are not valid or the user cancels (the
+// result keeps its start values). `threads`: the threads that transform the
+// points (0: the machine's cores).
 int CentroideTXT(const std::string& entrada, int datum, int kind, double zone,
-                 CentroidResult& result, ProgressSink* progress, int threads = 0);
+                 CentroidResult& result, ProgressSink* progress, int threads = 0,
+                 bool region_only = false);
 
 // Widens the rectangle and adds to the sums of a centroid.
 void AccumulateCentroid(CentroidResult& result, double x, double y, double& sum_x, double& sum_y);

@@ -5,6 +5,7 @@
 #include "geodesy/utm.h"
 
 #include <cmath>
+#include <limits>
 #include <optional>
 
 namespace dezadiravevava {
@@ -12,6 +13,17 @@ namespace dezadiravevava {
 namespace {
 
 constexpr double kZone30 = 30.0;
+
+// The limits of the coordinates the conversions take (IsInDomain).
+constexpr double kLongitudeLimit = 180.0;   // degrees
+constexpr double kLatitudeLimit = 90.0;     // degrees
+constexpr double kFalseEasting = 500000.0;  // x of the central meridian
+constexpr double kEastingReach = 1000000.0; // farthest x from it, metres
+
+CoordTriple NotANumber() {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    return CoordTriple(nan, nan, nan);
+}
 
 // Orthometric heights on an ED50 input: passes of the height search and the
 // miss at which it stops. The datum step changes heights by nearly the same
@@ -325,22 +337,49 @@ const char* PointStatusText(PointStatus status) {
         return "fuera de la rejilla";
     case PointStatus::kOutsideGeoid:
         return "fuera del geoide";
+    case PointStatus::kOutsideDomain:
+        return "fuera del dominio de las coordenadas";
+    case PointStatus::kOutsideRegion:
+        return "fuera de la región de cálculo";
     default:
         return "";
+    }
+}
+
+bool IsInDomain(const CoordTriple& point, int kind) {
+    if (!std::isfinite(point.c1) || !std::isfinite(point.c2) || !std::isfinite(point.c3)) {
+        return false;
+    }
+    switch (kind) {
+    case kKindGeodetic:
+        return std::fabs(point.c1) <= kLongitudeLimit && std::fabs(point.c2) <= kLatitudeLimit;
+    case kKindUtm:
+        return std::fabs(point.c1 - kFalseEasting) <= kEastingReach;
+    default:
+        return true;
     }
 }
 
 CoordTriple TransformPoint(const CoordTriple& point, int datum_in, int kind_in, double zone_in,
                            int datum_out, int kind_out, double zone_out, const ParameterSet& set,
                            int model, double& out_zone, PointStatus& status) {
+    if (!IsInDomain(point, kind_in)) {
+        status = PointStatus::kOutsideDomain;
+        return NotANumber();
+    }
     const bool orthometric =
         set.geoid && point.has_c3 && (kind_in == kKindUtm || kind_out == kKindUtm);
-    if (orthometric) {
-        return CarryOrthometric(point, datum_in, kind_in, zone_in, datum_out, kind_out, zone_out,
-                                set, model, out_zone, status);
+    const CoordTriple out = orthometric
+                                ? CarryOrthometric(point, datum_in, kind_in, zone_in, datum_out,
+                                                   kind_out, zone_out, set, model, out_zone, status)
+                                : Carry(point, datum_in, kind_in, zone_in, datum_out, kind_out,
+                                        zone_out, set, model, out_zone, std::nullopt, status);
+    if (status == PointStatus::kTransformed &&
+        !(std::isfinite(out.c1) && std::isfinite(out.c2) && std::isfinite(out.c3))) {
+        status = PointStatus::kOutsideDomain;
+        return NotANumber();
     }
-    return Carry(point, datum_in, kind_in, zone_in, datum_out, kind_out, zone_out, set, model,
-                 out_zone, std::nullopt, status);
+    return out;
 }
 
 CoordTriple TransformPoint(const CoordTriple& point, int datum_in, int kind_in, double zone_in,

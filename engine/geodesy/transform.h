@@ -45,18 +45,32 @@ CoordTriple TransformPoint(const CoordTriple& point, int datum_in, int kind_in, 
                            int datum_out, int kind_out, double zone_out, const ParameterSet& set,
                            int model, double& out_zone);
 
-// Whether a point could be transformed. Only the grid and the geoid can refuse
-// one; the output of a refused point means nothing and must not be written.
+// Whether a point could be transformed. The output of a refused point means
+// nothing and must not be written. When several reasons apply, the first of
+// domain, region and grid or geoid is the one given.
 enum class PointStatus {
     kTransformed,
-    kOutsideGrid,  // no sub-grid of the grid holds it
-    kOutsideGeoid, // the geoid has no value there
+    kOutsideGrid,   // no sub-grid of the grid holds it
+    kOutsideGeoid,  // the geoid has no value there
+    kOutsideDomain, // coordinates no conversion takes (IsInDomain), or a result not finite
+    kOutsideRegion, // outside the served region; given by the runs that test it, never
+                    // by TransformPoint
 };
 
 // The reason a point was refused, for the log ("fuera de la rejilla").
 const char* PointStatusText(PointStatus status);
 
-// TransformPoint that says whether the point could be transformed.
+// Whether the coordinates of a point of a kind are ones the conversions can
+// take: finite values, and a geodetic latitude within ±90° and longitude
+// within ±180°, or a UTM easting at most 1000 km from the central meridian
+// (|x - 500000| <= 1000000 m). Geocentric and plane coordinates only need to
+// be finite.
+bool IsInDomain(const CoordTriple& point, int kind);
+
+// TransformPoint that says whether the point could be transformed. A point
+// outside the domain, or one whose result is not finite, is refused
+// (kOutsideDomain) and its output is NaN; a point refused by the grid or the
+// geoid gives zeros.
 CoordTriple TransformPoint(const CoordTriple& point, int datum_in, int kind_in, double zone_in,
                            int datum_out, int kind_out, double zone_out, const ParameterSet& set,
                            int model, double& out_zone, PointStatus& status);

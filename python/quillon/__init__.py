@@ -52,9 +52,10 @@ class Estado(enum.IntEnum):
     NO_FINITO = 1  # una coordenada es NaN o infinita
     HUSO_NO_VALIDO = 2  # el huso del punto no es un entero de 1 a 60
     FUERA_DE_REGION = 3  # fuera de Andalucía (con solo_region=True)
-    FUERA_DE_RANGO = 4  # un resultado mayor que 1e8 o no finito
+    FUERA_DE_RANGO = 4  # un resultado mayor que 1e8
     FUERA_DE_REJILLA = 5  # fuera de la rejilla oficial del IGN
     FUERA_DEL_GEOIDE = 6  # donde el geoide no tiene valor
+    FUERA_DE_DOMINIO = 7  # |lat.| > 90°, |long.| > 180°, |x UTM - 500000| > 1000 km, o no finito
 
 
 @dataclass(frozen=True)

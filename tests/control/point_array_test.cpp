@@ -381,6 +381,52 @@ TEST(PreparedRun, GridAndGeoidStatusesAndSavedGridSets) {
         << run.message;
 }
 
+// Coordinates no conversion takes are refused before the region is tested;
+// the limits themselves are transformed (then refused by the region alone).
+// A result that is not finite is refused too, after the region test.
+TEST(PointArrays, PointsOutsideTheDomainAreRefused) {
+    constexpr double kHuge = std::numeric_limits<double>::max();
+    struct Case {
+        std::int32_t kind;
+        double c1, c2, c3;
+        std::int32_t status;             // without the region test
+        std::int32_t status_with_region; // with it
+    };
+    constexpr std::int32_t kDomain = DZV_POINT_OUTSIDE_DOMAIN;
+    constexpr std::int32_t kRegion = DZV_POINT_OUTSIDE_REGION;
+    const Case cases[] = {
+        {DZV_KIND_GEODETIC, -3.5, 90.5, 0, kDomain, kDomain},
+        {DZV_KIND_GEODETIC, -3.5, -90.5, 0, kDomain, kDomain},
+        {DZV_KIND_GEODETIC, 181, 37, 0, kDomain, kDomain},
+        {DZV_KIND_GEODETIC, -181, 37, 0, kDomain, kDomain},
+        {DZV_KIND_GEODETIC, 1e300, 1e300, 0, kDomain, kDomain},
+        {DZV_KIND_GEODETIC, 180, -90, 0, DZV_POINT_TRANSFORMED, kRegion},
+        {DZV_KIND_GEODETIC, 0, 0, kHuge, kDomain, kRegion}, // its geocentric X overflows
+        {DZV_KIND_UTM, -600000, 4100000, 0, kDomain, kDomain},
+        {DZV_KIND_UTM, 1600000, 4100000, 0, kDomain, kDomain},
+        {DZV_KIND_UTM, 1e300, 1e300, 0, kDomain, kDomain},
+        {DZV_KIND_UTM, -500000, 4100000, 0, DZV_POINT_TRANSFORMED, kRegion},
+        {DZV_KIND_UTM, 1500000, 4100000, 0, DZV_POINT_TRANSFORMED, kRegion},
+    };
+    for (const Case& c : cases) {
+        for (const bool region_only : {false, true}) {
+            SCOPED_TRACE(testing::Message() << c.kind << " " << c.c1 << " " << c.c2 << " " << c.c3
+                                            << " " << region_only);
+            RunUnderTest run(DZV_PARAMETERS_NATIONAL, DZV_MODEL_HELMERT, 0);
+            run.run.kind_a = c.kind;
+            run.run.zone_a = c.kind == DZV_KIND_UTM ? 30 : 0;
+            run.run.kind_b = DZV_KIND_GEOCENTRIC;
+            run.run.zone_b = 0;
+            run.run.region_only = region_only ? 1 : 0;
+            std::vector<std::int32_t> status;
+            const std::vector<double> out = Transform({c.c1, c.c2, c.c3}, run.run, &status);
+            const std::int32_t expected = region_only ? c.status_with_region : c.status;
+            EXPECT_EQ(status[0], expected);
+            EXPECT_EQ(std::isnan(out[0]), expected != DZV_POINT_TRANSFORMED);
+        }
+    }
+}
+
 // A caller built with a smaller run (an older version of the header) gets the
 // fields beyond its size as zeros, whatever lies in memory after its struct.
 TEST(PointArrays, FieldsBeyondTheCallersSizeReadAsZero) {

@@ -689,7 +689,7 @@ TEST_F(DxfProcessing, UnusableCoordinatesFailTheRun) {
         {"", "4100000.0", "Línea 8 rechazada: valor no numérico"},
         {"300000.0", "nan", "Línea 10 rechazada: valor no numérico"},
         {"300000.0", "1e400", "Línea 10 rechazada: valor no finito"},
-        {"1e250", "4100000.0", "Línea 8 rechazada: resultado fuera de rango"},
+        {"1e250", "4100000.0", "Línea 8 rechazada: fuera del dominio de las coordenadas"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.x + " " + c.y);
@@ -818,6 +818,28 @@ TEST_F(DxfProcessing, GridRefusesADrawingReachingBeyondIt) {
     EXPECT_NE(log_.find("Alturas ortométricas: no se aplican a un dibujo, cuyas alturas no se "
                         "cambian\r\n"),
               std::string::npos);
+}
+
+// With the region check a coordinate outside the served region fails the
+// drawing as one beyond the grid does; with the grid, its extent alone
+// decides.
+TEST_F(DxfProcessing, RegionCheckRefusesADrawingReachingBeyondIt) {
+    run_.region_only = true;
+    const std::string inside = kHead + Dxf({"  0", "POINT", "  8", "0", " 10", "300000.0", " 20",
+                                            "4150000.0", " 30", "0.0"});
+    EXPECT_EQ(Process(inside + kTail), 1) << log_;
+    // x 700000 in zone 30: east of the region (639000), inside the grid.
+    const std::string beyond = inside +
+                               Dxf({"  0", "LINE", "  8", "0", " 10", "300000.0", " 20",
+                                    "4150000.0", " 11", "700000.0", " 21", "4150000.0"}) +
+                               kTail;
+    EXPECT_EQ(Process(beyond), 0);
+    EXPECT_FALSE(std::filesystem::exists(dir_.File("out.dxf")));
+    EXPECT_TRUE(LogHas("Línea 24 rechazada: fuera de la región de cálculo\r\n"
+                       "Líneas rechazadas.....: 1\r\n"))
+        << log_;
+    run_.parametros = kParametersGrid;
+    EXPECT_EQ(Process(beyond), 1) << log_;
 }
 
 } // namespace

@@ -593,11 +593,11 @@ TEST(ThreadedDrawings, RejectedCoordinatesNamedInDrawingOrder) {
     // The first POINT's x is line 28; each POINT takes 10 lines, and a CIRCLE
     // after every thousandth 12 more.
     EXPECT_NE(one.log.find("Línea 28 rechazada: valor no numérico\n"
-                           "Línea 50 rechazada: resultado fuera de rango\n"
+                           "Línea 50 rechazada: fuera del dominio de las coordenadas\n"
                            "Línea 60 rechazada: valor no numérico\n"),
               std::string::npos)
         << one.log.substr(0, 2000);
-    EXPECT_NE(one.log.find("Línea 10030 rechazada: resultado fuera de rango\n"
+    EXPECT_NE(one.log.find("Línea 10030 rechazada: fuera del dominio de las coordenadas\n"
                            "Otras 500 líneas rechazadas no se detallan\n"
                            "Líneas rechazadas.....: 1500\n"),
               std::string::npos);

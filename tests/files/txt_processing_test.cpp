@@ -314,6 +314,113 @@ TEST_F(TxtProcessing, GridRejectsPointsOutsideIt) {
         << log_;
 }
 
+// Coordinates no conversion takes are rejected line by line, with their
+// reason, and the run goes on.
+TEST_F(TxtProcessing, PointsOutsideTheDomainAreRejected) {
+    struct Case {
+        int kind;
+        std::string coordinates;
+    };
+    const std::vector<Case> cases = {
+        {kKindGeodetic, "-3.5\t90.5\t0"},   {kKindGeodetic, "181\t37\t0"},
+        {kKindGeodetic, "1e300\t1e300\t0"}, {kKindUtm, "-600000\t4100000\t0"},
+        {kKindUtm, "1600000\t4100000\t0"},  {kKindUtm, "1e300\t1e300\t0"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.coordinates);
+        const double zone_in = c.kind == kKindUtm ? 30 : 0;
+        ASSERT_EQ(Process("t\n1\t" + c.coordinates + "\n",
+                          Run(kDatumEd50, c.kind, zone_in, kDatumEtrs89, kKindUtm, 30)),
+                  1)
+            << log_;
+        EXPECT_EQ(output_, "t\r\n");
+        EXPECT_NE(log_.find("Línea 2 rechazada: fuera del dominio de las coordenadas\r\n"),
+                  std::string::npos)
+            << log_;
+        EXPECT_TRUE(LogEndsWith("Número de puntos.....: 0\r\nLíneas rechazadas.....: 1\r\n"));
+    }
+}
+
+// With the region check a point outside the served region is rejected; with
+// the IGN grid the grid's extent decides instead. Outside the domain is the
+// first reason of all. The header of the log does not change.
+TEST_F(TxtProcessing, RegionCheckRejectsPointsOutsideTheServedRegion) {
+    // Paris, Sevilla and a longitude beyond 180 degrees, ED50.
+    const std::string input = "t\n1\t2.3522\t48.8566\t0\n2\t-5.9845\t37.3891\t0\n"
+                              "3\t181\t37\t0\n";
+    struct Case {
+        bool region_only;
+        int parametros;
+        std::string paris; // why Paris is rejected; empty: transformed
+    };
+    const std::vector<Case> cases = {
+        {false, kParametersSpain, ""},
+        {true, kParametersSpain, "fuera de la región de cálculo"},
+        {false, kParametersGrid, "fuera de la rejilla"},
+        {true, kParametersGrid, "fuera de la rejilla"},
+    };
+    std::string header;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.region_only << " " << c.parametros);
+        RunArguments run = Run(kDatumEd50, kKindGeodetic, 0, kDatumEtrs89, kKindUtm, 0);
+        run.parametros = c.parametros;
+        run.region_only = c.region_only;
+        ASSERT_EQ(Process(input, run), 1) << log_;
+        EXPECT_EQ(output_.find("\r\n1\t") != std::string::npos, c.paris.empty()) << output_;
+        EXPECT_NE(output_.find("\r\n2\t"), std::string::npos) << output_;
+        EXPECT_EQ(output_.find("\r\n3\t"), std::string::npos) << output_;
+        if (!c.paris.empty()) {
+            EXPECT_NE(log_.find("Línea 2 rechazada: " + c.paris + "\r\n"), std::string::npos)
+                << log_;
+        }
+        EXPECT_NE(log_.find("Línea 4 rechazada: fuera del dominio de las coordenadas\r\n"),
+                  std::string::npos)
+            << log_;
+        EXPECT_EQ(log_.find("Línea 3 rechazada"), std::string::npos) << log_;
+        if (c.parametros == kParametersSpain) {
+            const std::string this_header = log_.substr(0, log_.find("Línea "));
+            EXPECT_TRUE(header.empty() || this_header == header);
+            header = this_header;
+        }
+    }
+}
+
+// The region check leaves the points outside the served region out of a
+// centroid and out of a drawing made of a point file's points; points outside
+// the domain never count in a centroid.
+TEST(RegionCheck, CentroidsAndDrawingsLeaveOutsidersOut) {
+    TempDir dir;
+    const std::string txt = dir.File("in.txt");
+    // Near Sevilla, 900 km north of it, and nothing a conversion takes.
+    WriteWhole(txt, "t\n1\t235000\t4140000\t10\t30.\n2\t235000\t5040000\t20\t30.\n"
+                    "3\t1e300\t1e300\t0\t30.\n");
+    for (const bool region_only : {false, true}) {
+        SCOPED_TRACE(region_only);
+        CentroidResult result;
+        ASSERT_EQ(CentroideTXT(txt, kDatumEd50, kKindUtm, 30, result, nullptr, 1, region_only), 1);
+        EXPECT_EQ(result.count, region_only ? 1 : 2);
+        EXPECT_NEAR(result.y, region_only ? 4140000.0 : 4590000.0, 1e-3);
+
+        const std::string dxf = dir.File("out.dxf");
+        ASSERT_EQ(ConvertirTXTaDXF(txt, dxf, kKindUtm, nullptr, 1, region_only), 1);
+        const std::string drawing = ReadWhole(dxf);
+        std::size_t points = 0;
+        for (std::size_t at = drawing.find("POINT"); at != std::string::npos;
+             at = drawing.find("POINT", at + 1)) {
+            ++points;
+        }
+        EXPECT_EQ(points, region_only ? 1u : 3u);
+        // The point kept keeps the handle of its line.
+        EXPECT_NE(drawing.find("POINT\r\n  5\r\n3e8\r\n  8\r\n0\r\n 10\r\n235000.000000\r\n"
+                               " 20\r\n4140000.000000\r\n"),
+                  std::string::npos)
+            << drawing;
+
+        ASSERT_EQ(CentroideDXF(dxf, kDatumEd50, kKindUtm, 30, result, nullptr, 1, region_only), 1);
+        EXPECT_EQ(result.count, region_only ? 1 : 2);
+    }
+}
+
 // With orthometric heights a UTM point's geodetic output carries h = H + N
 // (without them, its H as it was).
 TEST_F(TxtProcessing, OrthometricHeightsInGeodeticOutput) {

@@ -168,11 +168,13 @@ def test_status_of_each_point_and_nan_outputs():
         [np.nan, 4142124.422, 42.0, 30],
         [235171.041, 4142124.422, 42.0, 30.5],
         [235171.041, 4900000.000, 42.0, 30],
+        [1600000.000, 4142124.422, 42.0, 30],
     ])
     out, status = t.transformar(points)
     assert status.dtype == np.int32
     assert list(status) == [quillon.Estado.TRANSFORMADO, quillon.Estado.NO_FINITO,
-                            quillon.Estado.HUSO_NO_VALIDO, quillon.Estado.FUERA_DE_REGION]
+                            quillon.Estado.HUSO_NO_VALIDO, quillon.Estado.FUERA_DE_REGION,
+                            quillon.Estado.FUERA_DE_DOMINIO]
     assert not np.isnan(out[0]).any() and np.isnan(out[1:]).all()
 
 
