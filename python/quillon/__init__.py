@@ -16,6 +16,9 @@ GeoDataFrames y a DataFrames de Dask repartidos entre varias máquinas.
 from __future__ import annotations
 
 import enum
+import inspect
+import math
+import numbers
 import os
 from dataclasses import dataclass
 from typing import Any, Dict, Optional, Sequence, Tuple, Union
@@ -51,7 +54,7 @@ class Estado(enum.IntEnum):
     TRANSFORMADO = 0
     NO_FINITO = 1  # una coordenada es NaN o infinita
     HUSO_NO_VALIDO = 2  # el huso del punto no es un entero de 1 a 60
-    FUERA_DE_REGION = 3  # fuera de Andalucía (con solo_region=True)
+    FUERA_DE_REGION = 3  # fuera de Andalucía (salvo con solo_region=False)
     FUERA_DE_RANGO = 4  # un resultado mayor que 1e8
     FUERA_DE_REJILLA = 5  # fuera de la rejilla oficial del IGN
     FUERA_DEL_GEOIDE = 6  # donde el geoide no tiene valor
@@ -102,7 +105,7 @@ class ResultadoArchivo:
     rechazadas: int  # líneas de puntos no transformadas (el registro dice por qué)
 
 
-def _sistema(valor: Sistema, lado: str) -> Tuple[int, int, float]:
+def _sistema(valor: Sistema, lado: str) -> Tuple[int, int, Any]:
     if not isinstance(valor, (tuple, list)) or len(valor) not in (2, 3):
         raise ValueError(f"{lado}: se espera (datum, tipo) o (datum, tipo, huso)")
     datum, tipo = str(valor[0]).upper(), str(valor[1]).lower()
@@ -115,7 +118,89 @@ def _sistema(valor: Sistema, lado: str) -> Tuple[int, int, float]:
     huso = valor[2] if len(valor) == 3 else None  # type: ignore[misc]
     if huso is not None and _TIPOS[tipo] != 2:
         raise ValueError(f"{lado}: solo las coordenadas UTM llevan huso")
-    return _DATUMS[datum], _TIPOS[tipo], 0.0 if huso is None else float(huso)
+    return _DATUMS[datum], _TIPOS[tipo], huso
+
+
+def _entero(valor: Any) -> Optional[int]:
+    """El entero que vale ``valor`` (5, 5.0, numpy.int32(5)); None si no es un número
+    entero (un texto, un booleano, 5.7)."""
+    if isinstance(valor, bool) or not isinstance(valor, numbers.Real):
+        return None
+    if isinstance(valor, numbers.Integral):
+        return int(valor)
+    return int(valor) if math.isfinite(valor) and float(valor).is_integer() else None
+
+
+def _comprobar_opciones(
+    parametros: str,
+    seleccion: Optional[float],
+    centro: Optional[Tuple[float, float]],
+    modelo: str,
+    rejilla: Optional[str],
+    geoide: Optional[str],
+    alturas_ortometricas: bool,
+    husos: Dict[str, Any],
+    lado_utm: bool,
+    hilos: int,
+) -> None:
+    """Las reglas de las opciones de una transformación: un valor que el método elegido
+    no usaría, o que ninguno admite, no se pasa por alto, sino que se rechaza con un
+    ValueError que nombra la opción. ``husos``: el huso dado a cada lado UTM (None:
+    el de cada punto)."""
+    for lado, huso in husos.items():
+        if huso is not None and _entero(huso) not in range(1, 61):
+            raise ValueError(f"{lado}: el huso es un número entero de 1 a 60, no {huso!r}")
+    if parametros not in _PARAMETROS:
+        raise ValueError(
+            f"elección de parámetros desconocida: {parametros} "
+            "(nacionales, regionales, distancia, vecinos o rejilla)"
+        )
+    if modelo not in _MODELOS:
+        raise ValueError(f"modelo desconocido: {modelo} (helmert, molodensky o afin)")
+    local = parametros in ("distancia", "vecinos")
+    if not local:
+        for nombre, valor in (("seleccion", seleccion), ("centro", centro)):
+            if valor is not None:
+                raise ValueError(
+                    f"{nombre}: solo se usa con parametros='distancia' o 'vecinos', "
+                    f"no con '{parametros}'"
+                )
+    if parametros in ("nacionales", "rejilla") and modelo != "helmert":
+        raise ValueError(
+            f"modelo: con parametros='{parametros}' no se elige modelo "
+            f"(se ha dado '{modelo}')"
+        )
+    if local and seleccion is None:
+        raise ValueError(f"con parametros='{parametros}' hace falta seleccion")
+    if parametros == "vecinos":
+        minimo = 4 if modelo == "afin" else 3
+        vertices = _entero(seleccion)
+        if vertices is None or vertices < minimo:
+            raise ValueError(
+                f"seleccion: con parametros='vecinos' y modelo='{modelo}' es un número "
+                f"entero de vértices, {minimo} o más; no {seleccion!r}"
+            )
+    if parametros == "distancia" and (
+        isinstance(seleccion, bool)
+        or not isinstance(seleccion, numbers.Real)
+        or not math.isfinite(seleccion)
+        or seleccion <= 0
+    ):
+        raise ValueError(
+            f"seleccion: con parametros='distancia' es una distancia en metros mayor que 0; "
+            f"no {seleccion!r}"
+        )
+    if rejilla and parametros != "rejilla":
+        raise ValueError(f"rejilla: solo se usa con parametros='rejilla', no con '{parametros}'")
+    if geoide and not alturas_ortometricas:
+        raise ValueError("geoide: solo se usa con alturas_ortometricas=True")
+    if alturas_ortometricas and not lado_utm:
+        raise ValueError(
+            "alturas_ortometricas: solo se usa si el origen o el destino son coordenadas UTM"
+        )
+    hilos_entero = _entero(hilos)
+    if hilos_entero is None or hilos_entero < 0:
+        raise ValueError(f"hilos: un número entero, 0 (uno por procesador) o más; no {hilos!r}")
 
 
 def _ejecucion(
@@ -128,27 +213,23 @@ def _ejecucion(
     alturas_ortometricas: bool = False,
     rejilla: Optional[str] = None,
     geoide: Optional[str] = None,
+    hilos: int = 0,
 ) -> Dict[str, Any]:
     """Los campos de la ejecución del motor (dzv_run) a partir de sus nombres."""
     datum_a, tipo_a, huso_a = _sistema(origen, "origen")
     datum_b, tipo_b, huso_b = _sistema(destino, "destino")
-    if parametros not in _PARAMETROS:
-        raise ValueError(
-            f"elección de parámetros desconocida: {parametros} "
-            "(nacionales, regionales, distancia, vecinos o rejilla)"
-        )
-    if modelo not in _MODELOS:
-        raise ValueError(f"modelo desconocido: {modelo} (helmert, molodensky o afin)")
+    _comprobar_opciones(
+        parametros, seleccion, centro, modelo, rejilla, geoide, alturas_ortometricas,
+        {"origen": huso_a, "destino": huso_b}, _TIPOS["utm"] in (tipo_a, tipo_b), hilos,
+    )
     local = parametros in ("distancia", "vecinos")
-    if local and seleccion is None:
-        raise ValueError(f"con parametros='{parametros}' hace falta seleccion")
     campos: Dict[str, Any] = {
         "datum_a": datum_a,
         "kind_a": tipo_a,
-        "zone_a": huso_a,
+        "zone_a": 0.0 if huso_a is None else float(huso_a),
         "datum_b": datum_b,
         "kind_b": tipo_b,
-        "zone_b": huso_b,
+        "zone_b": 0.0 if huso_b is None else float(huso_b),
         "model": _MODELOS[modelo],
         "parametros": _PARAMETROS[parametros],
         "seleccion": float(seleccion) if local and seleccion is not None else 0.0,
@@ -164,6 +245,25 @@ def _ejecucion(
     elif local:
         campos["origin_from_data"] = 1
     return campos
+
+
+def _sin_opciones_de_mas(funcion: Any, dadas: Dict[str, Any]) -> None:
+    """Con una ``transformacion=`` ya hecha, las opciones de ``funcion`` que harían otra
+    no se usarían: cada una dada con un valor distinto del suyo por defecto se rechaza."""
+    firma = inspect.signature(funcion).parameters
+    de_mas = [
+        nombre
+        for nombre, valor in dadas.items()
+        if not (
+            valor is firma[nombre].default
+            or (type(valor) is type(firma[nombre].default) and valor == firma[nombre].default)
+        )
+    ]
+    if de_mas:
+        raise ValueError(
+            f"{', '.join(de_mas)}: no se usan con transformacion= (la transformación dada "
+            "ya lleva sus opciones)"
+        )
 
 
 def _columnas_entrada(campos: Dict[str, Any]) -> str:
@@ -202,8 +302,13 @@ class Transformacion:
     modelo no se usa); los puntos fuera de ella dan ``Estado.FUERA_DE_REJILLA``.
     ``alturas_ortometricas``: la H de los puntos UTM se relaciona con la altura elipsoidal
     ETRS89 por el geoide EGM08-REDNAP (o el GTX ``geoide``), h = H + N.
-    ``hilos``: hilos de cada llamada (0: uno por procesador). ``solo_region``: los puntos
-    fuera de Andalucía no se transforman (``Estado.FUERA_DE_REGION``).
+    ``hilos``: hilos de cada llamada (0: uno por procesador). ``solo_region`` (por
+    defecto True): los puntos fuera de Andalucía no se transforman
+    (``Estado.FUERA_DE_REGION``); con False se transforman todos.
+
+    Una opción que el método elegido no usaría (``seleccion`` o ``centro`` sin una
+    transformación local, ``modelo`` con "nacionales" o "rejilla", ``rejilla`` con otro
+    método, ``geoide`` sin alturas ortométricas...) lanza ValueError con su nombre.
 
     Una Transformacion se puede copiar con pickle: la copia lleva los mismos parámetros,
     sin estimarlos de nuevo, y da los mismos resultados bit a bit.
@@ -218,7 +323,7 @@ class Transformacion:
         centro: Optional[Tuple[float, float]] = None,
         modelo: str = "helmert",
         hilos: int = 0,
-        solo_region: bool = False,
+        solo_region: bool = True,
         alturas_ortometricas: bool = False,
         rejilla: Optional[str] = None,
         geoide: Optional[str] = None,
@@ -229,7 +334,7 @@ class Transformacion:
             )
         self._campos = _ejecucion(
             origen, destino, parametros, seleccion, centro, modelo,
-            alturas_ortometricas, rejilla, geoide,
+            alturas_ortometricas, rejilla, geoide, hilos,
         )
         self.origen = tuple(origen)
         self.destino = tuple(destino)
@@ -365,7 +470,8 @@ def procesar_txt(
     """Transforma un archivo de puntos TXT como ``quillon-cli txt``: el registro va a
     ``registro`` (por defecto ``salida + ".log"``) y, sin ``centro``, la búsqueda de
     vértices se centra en el rectángulo que encuadra los datos. Las líneas que no se
-    pueden leer enteras no se transforman y se cuentan en ``rechazadas``. Un fallo lanza
+    pueden leer enteras no se transforman y se cuentan en ``rechazadas``. Los archivos
+    no se limitan a Andalucía: ``solo_region`` no existe aquí. Un fallo lanza
     ``ErrorQuillon`` con el motivo; su atributo ``registro`` nombra el registro si se
     ha escrito. Si falla, los archivos anteriores quedan como estaban."""
     return _procesar(

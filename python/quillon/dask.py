@@ -22,7 +22,7 @@ from typing import Any, Optional, Sequence, Tuple
 import numpy as np
 import pandas as pd
 
-from . import Sistema, Transformacion, _ejecucion, extension
+from . import Sistema, Transformacion, _ejecucion, _sin_opciones_de_mas, extension
 
 __all__ = ["centro", "transformar"]
 
@@ -86,7 +86,7 @@ def transformar(
     seleccion: Optional[float] = None,
     centro: Optional[Tuple[float, float]] = None,
     modelo: str = "helmert",
-    solo_region: bool = False,
+    solo_region: bool = True,
     transformacion: Optional[Transformacion] = None,
     columnas_salida: Optional[Sequence[str]] = None,
     estado: Optional[str] = "estado",
@@ -99,14 +99,20 @@ def transformar(
     columna ``estado`` recibe el ``quillon.Estado`` de cada punto (``None``: sin ella).
     Para una transformación local sin ``centro``, la búsqueda se centra en el
     rectángulo que encuadra todos los puntos (una pasada previa por los datos), como
-    hace ``quillon-cli``. Con ``transformacion`` se usa esa y se ignoran los demás
-    argumentos de la transformación. Cada partición se transforma en un hilo del
+    hace ``quillon-cli``. ``solo_region`` (por defecto True): los puntos fuera de
+    Andalucía no se transforman (``Estado.FUERA_DE_REGION``). Con ``transformacion`` se
+    usa esa, y dar además otra opción de la transformación lanza ValueError. Cada partición se transforma en un hilo del
     trabajador: el paralelismo es el del clúster.
     """
     import dask
 
     columnas = list(columnas)
-    if transformacion is None:
+    if transformacion is not None:
+        _sin_opciones_de_mas(transformar, dict(
+            origen=origen, destino=destino, parametros=parametros, seleccion=seleccion,
+            centro=centro, modelo=modelo, solo_region=solo_region,
+        ))
+    else:
         if parametros in ("distancia", "vecinos") and centro is None:
             centro = _centro_de_la_tabla(ddf, columnas, origen)
         transformacion = Transformacion(

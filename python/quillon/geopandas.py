@@ -16,7 +16,8 @@ from typing import Any, Dict, List, Optional, Tuple
 
 import numpy as np
 
-from . import ErrorQuillon, Estado, Sistema, Transformacion, centro as _centro
+from . import ErrorQuillon, Estado, Sistema, Transformacion, _sin_opciones_de_mas
+from . import centro as _centro
 
 __all__ = ["sistema_de_crs", "transformar"]
 
@@ -125,6 +126,7 @@ def transformar(
     seleccion: Optional[float] = None,
     centro: Optional[Tuple[float, float]] = None,
     modelo: str = "helmert",
+    solo_region: bool = True,
     transformacion: Optional[Transformacion] = None,
 ) -> Any:
     """Una copia de la capa ``gdf`` con cada vértice transformado y el CRS de destino.
@@ -133,19 +135,25 @@ def transformar(
     con huso fijo (una capa tiene un solo CRS). Para una transformación local
     (``parametros="vecinos"`` o ``"distancia"``) sin ``centro``, la búsqueda de vértices
     se centra en el rectángulo que encuadra todos los vértices de la capa, como hace
-    ``quillon-cli``. Con ``transformacion`` se usa esa (ya preparada) y se ignoran los
-    demás argumentos. Si algún vértice no se puede transformar, lanza ``ErrorQuillon``
-    y no devuelve una capa a medias.
+    ``quillon-cli``. ``solo_region`` (por defecto True): un vértice fuera de Andalucía
+    no se transforma. Con ``transformacion`` se usa esa (ya preparada), y dar además
+    otra opción de la transformación lanza ValueError. Si algún vértice no se puede
+    transformar, lanza ``ErrorQuillon`` y no devuelve una capa a medias.
     """
     geometrias = list(gdf.geometry)
     coordenadas, tiene_z = _coordenadas(geometrias)
-    if transformacion is None:
+    if transformacion is not None:
+        _sin_opciones_de_mas(transformar, dict(
+            destino=destino, origen=origen, parametros=parametros, seleccion=seleccion,
+            centro=centro, modelo=modelo, solo_region=solo_region,
+        ))
+    else:
         origen = origen if origen is not None else sistema_de_crs(gdf.crs)
         if parametros in ("distancia", "vecinos") and centro is None:
             centro = _centro(coordenadas, origen)
         transformacion = Transformacion(
             origen, destino, parametros=parametros, seleccion=seleccion, centro=centro,
-            modelo=modelo,
+            modelo=modelo, solo_region=solo_region,
         )
     epsg = transformacion.epsg_destino
     if epsg is None:

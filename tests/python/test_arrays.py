@@ -9,6 +9,7 @@ import pickle
 import threading
 
 import numpy as np
+import pyproj
 import pytest
 
 import quillon
@@ -130,11 +131,12 @@ def test_points_forced_into_another_zone_against_proj():
 def test_ign_grid_and_geoid_against_proj():
     """The official method against PROJ on the same grid and geoid (tests/data): ED50
     UTM zone 30 points with orthometric heights to ETRS89 geodetic (h = H + N), and
-    back; points outside the grid or the geoid have their own status."""
+    back; points outside the grid or the geoid have their own status (the table reaches
+    beyond Andalusia: no region check)."""
     table = read_reference("ign_grid_proj.tsv")
     forward = table["sentido"] == 0
     t = quillon.Transformacion(("ED50", "utm", 30), ("ETRS89", "geodesicas"), parametros="rejilla",
-                               alturas_ortometricas=True)
+                               alturas_ortometricas=True, solo_region=False)
     points = np.column_stack([table["utm30_x"], table["utm30_y"], table["alt_in"]])[forward]
     out, status = t.transformar(points)
     in_grid, in_geoid = table["en_rejilla"][forward] == 1, table["en_geoide"][forward] == 1
@@ -193,9 +195,78 @@ def test_wrong_shapes_and_names_are_refused_in_spanish():
         quillon.Transformacion(("ED50", "utm", 30), ("ETRS89", "utm", 30), parametros="vecinos", seleccion=5)
 
 
+CENTRE = (370000.0, 4150000.0)
+# Options the chosen method would not use, and values no method takes: the option
+# each one must be refused by name, and the arguments over a national run in zone 30.
+REFUSED = [
+    ("rejilla", dict(rejilla="otra.gsb")),
+    ("rejilla", dict(parametros="vecinos", seleccion=5, centro=CENTRE, rejilla="otra.gsb")),
+    ("seleccion", dict(seleccion=5)),
+    ("centro", dict(centro=CENTRE)),
+    ("modelo", dict(modelo="afin")),
+    ("seleccion", dict(parametros="rejilla", seleccion=5)),
+    ("centro", dict(parametros="rejilla", centro=CENTRE)),
+    ("modelo", dict(parametros="rejilla", modelo="molodensky")),
+    ("seleccion", dict(parametros="regionales", seleccion=180)),
+    ("centro", dict(parametros="regionales", centro=CENTRE)),
+    ("seleccion", dict(parametros="vecinos", seleccion=2, centro=CENTRE)),
+    ("seleccion", dict(parametros="vecinos", seleccion=3, centro=CENTRE, modelo="afin")),
+    ("seleccion", dict(parametros="vecinos", seleccion=5.7, centro=CENTRE)),
+    ("seleccion", dict(parametros="vecinos", seleccion="5", centro=CENTRE)),
+    ("seleccion", dict(parametros="distancia", seleccion=-5000, centro=CENTRE)),
+    ("geoide", dict(geoide="otro.gtx")),
+    ("alturas_ortometricas", dict(origen=("ED50", "geodesicas"), destino=("ETRS89", "geocentricas"),
+                                  alturas_ortometricas=True)),
+    ("huso", dict(origen=("ED50", "utm", "30"))),
+    ("huso", dict(origen=("ED50", "utm", 30.7))),
+    ("huso", dict(destino=("ETRS89", "utm", 0))),
+    ("huso", dict(destino=("ETRS89", "utm", 61))),
+    ("hilos", dict(hilos=-1)),
+]
+
+
+def _refusal_cases():
+    for option, arguments in REFUSED:
+        yield pytest.param("Transformacion", option, arguments, id=f"Transformacion-{option}-{arguments}")
+        if option != "hilos":  # the file calls have no threads to give
+            yield pytest.param("procesar_txt", option, arguments, id=f"procesar_txt-{option}-{arguments}")
+
+
+@pytest.mark.parametrize("call,option,arguments", _refusal_cases())
+def test_options_the_method_would_not_use_are_refused_by_name(tmp_path, call, option, arguments):
+    arguments = {"origen": ("ED50", "utm", 30), "destino": ("ETRS89", "utm", 30), **arguments}
+    with pytest.raises(ValueError, match=option):
+        if call == "Transformacion":
+            quillon.Transformacion(**arguments)
+        else:
+            quillon.procesar_txt(DATA / "muestra_ed50_utm.txt", tmp_path / "salida.txt", **arguments)
+    assert not (tmp_path / "salida.txt.log").exists()
+
+
+def test_points_outside_andalusia_are_refused_unless_asked_for():
+    """Paris (ED50 geodetic, h = 0): refused by default; with solo_region=False carried
+    by the national set as PROJ carries it through EPSG:1632."""
+    paris = np.array([[2.3522, 48.8566, 0.0]])
+    sides = (("ED50", "geodesicas"), ("ETRS89", "geodesicas"))
+    out, status = quillon.Transformacion(*sides).transformar(paris)
+    assert list(status) == [quillon.Estado.FUERA_DE_REGION] and np.isnan(out).all()
+
+    out, status = quillon.Transformacion(*sides, solo_region=False).transformar(paris)
+    assert list(status) == [quillon.Estado.TRANSFORMADO]
+    proj = pyproj.Transformer.from_pipeline(
+        "+proj=pipeline +step +proj=unitconvert +xy_in=deg +xy_out=rad +step +proj=cart +ellps=intl "
+        "+step +proj=helmert +x=-131.0 +y=-100.3 +z=-163.4 +rx=-1.244 +ry=-0.020 +rz=-1.144 "
+        "+s=9.39 +convention=position_vector "
+        "+step +inv +proj=cart +ellps=GRS80 +step +proj=unitconvert +xy_in=rad +xy_out=deg")
+    expected = proj.transform(*paris[0])
+    np.testing.assert_allclose(out[0, :2], expected[:2], rtol=0, atol=1e-9)
+    assert out[0, 2] == pytest.approx(expected[2], abs=2e-4)
+
+
 def test_engine_failures_are_exceptions_with_its_messages():
     cases = [
-        (dict(origen=("ED50", "utm", 30.7), destino=("ETRS89", "utm", 30)), "Huso de entrada no válido: 30.7", 1),
+        (dict(origen=("ED50", "utm", 30), destino=("ETRS89", "utm", 30), parametros="vecinos",
+              seleccion=5, centro=(float("nan"), 4150000)), "Punto de origen no válido: (", 1),
         (dict(origen=("ED50", "utm", 30), destino=("ETRS89", "utm", 30), parametros="distancia",
               seleccion=2000, centro=(370000, 4150000)),
          "Imposible calcular: solo 0 vértices a menos de 2000 m", 11),

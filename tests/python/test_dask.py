@@ -84,6 +84,17 @@ def test_partitions_keep_their_statuses_and_new_columns(client):
     np.testing.assert_array_equal(moved["x"].to_numpy(), frame["x"].to_numpy())  # inputs kept
 
 
+@pytest.mark.parametrize("option,value", [("parametros", "regionales"), ("seleccion", 5),
+                                          ("centro", (370000, 4150000)), ("modelo", "afin"),
+                                          ("solo_region", False), ("destino", ("ETRS89", "geodesicas"))])
+def test_options_beside_a_ready_transformation_are_refused(option, value):
+    table = dd.from_pandas(pd.DataFrame({"x": [235171.041], "y": [4142124.422], "h": [42.0]}),
+                           npartitions=1)
+    t = quillon.Transformacion(("ED50", "utm", 30), ("ETRS89", "utm", 30))
+    with pytest.raises(ValueError, match=option):
+        quillon.dask.transformar(table, transformacion=t, **{option: value})
+
+
 @pytest.mark.parametrize("far_first", [False, True])
 def test_centre_of_partitions_with_different_extents(far_first):
     """The centre of the rectangle around the points of all the partitions is that of

@@ -128,3 +128,27 @@ def test_layers_the_engine_cannot_take_are_refused(tmp_path):
     broken.loc[0, "geometry"] = Point(np.inf, 4100000.0)
     with pytest.raises(quillon.ErrorQuillon, match=r"1 vértices no se han podido transformar .*NO_FINITO"):
         quillon.geopandas.transformar(broken, destino=("ETRS89", "utm", 30))
+
+
+def test_a_layer_outside_andalusia_is_refused_unless_asked_for():
+    """A point near Paris in ED50 geodetic coordinates: refused by default, carried with
+    solo_region=False to where the array call without the check puts it."""
+    layer = geopandas.GeoDataFrame({"nombre": ["paris"]}, crs="EPSG:4230",
+                                   geometry=[Point(2.3522, 48.8566)])
+    with pytest.raises(quillon.ErrorQuillon, match="FUERA_DE_REGION"):
+        quillon.geopandas.transformar(layer, destino=("ETRS89", "geodesicas"))
+    moved = quillon.geopandas.transformar(layer, destino=("ETRS89", "geodesicas"), solo_region=False)
+    expected, _ = quillon.Transformacion(("ED50", "geodesicas"), ("ETRS89", "geodesicas"),
+                                         solo_region=False).transformar([[2.3522, 48.8566]])
+    assert list(moved.geometry[0].coords) == [tuple(expected[0])]
+
+
+@pytest.mark.parametrize("option,value", [("parametros", "regionales"), ("seleccion", 5),
+                                          ("centro", (370000, 4150000)), ("modelo", "afin"),
+                                          ("solo_region", False), ("origen", ("ED50", "utm", 29))])
+def test_options_beside_a_ready_transformation_are_refused(option, value):
+    layer = geopandas.GeoDataFrame({"nombre": ["punto"]}, crs="EPSG:23030",
+                                   geometry=[Point(372100.5, 4105300.25)])
+    t = quillon.Transformacion(("ED50", "utm", 30), ("ETRS89", "utm", 30))
+    with pytest.raises(ValueError, match=option):
+        quillon.geopandas.transformar(layer, transformacion=t, **{option: value})
