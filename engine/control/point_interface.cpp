@@ -3,6 +3,7 @@
 // code and a Spanish message in the caller's buffer.
 #include "control/dezadiravevava.h"
 #include "control/point_run.h"
+#include "control/request_codes.h"
 #include "files/dxf_processing.h"
 #include "files/txt_processing.h"
 #include "geodesy/least_squares.h"
@@ -87,6 +88,8 @@ public:
         layout.region_only = run_.region_only != 0;
         return layout;
     }
+
+    bool RegionOnly() const { return run_.region_only != 0; }
 
     // A local choice searches around an origin that may come from the data.
     bool OriginFromData() const {
@@ -358,19 +361,13 @@ int32_t dzv_process_file(int32_t format, const char* entrada, const char* salida
         dezadiravevava::RunArguments arguments = dezadiravevava::RunArgumentsOf(description);
         arguments.entrada = entrada;
         arguments.salida = salida;
+        arguments.region_only = view.RegionOnly();
         if (view.OriginFromData()) {
-            dezadiravevava::CentroidResult centroid;
-            if (format == DZV_FILE_DXF) {
-                dezadiravevava::CentroideDXF(entrada, description.da, description.pa,
-                                             description.zone_a, centroid, nullptr);
-            } else {
-                dezadiravevava::CentroideTXT(entrada, description.da, description.pa,
-                                             description.zone_a, centroid, nullptr);
-            }
-            if (centroid.count > 0) {
-                arguments.x = (centroid.x_min + centroid.x_max) * 0.5;
-                arguments.y = (centroid.y_min + centroid.y_max) * 0.5;
-            }
+            dezadiravevava::api::CentreSearchOnData(arguments,
+                                                    format == DZV_FILE_DXF
+                                                        ? dezadiravevava::api::FileFormat::kDxf
+                                                        : dezadiravevava::api::FileFormat::kTxt,
+                                                    nullptr);
         }
         const std::string log = registro ? std::string(registro) : std::string(salida) + ".log";
         dezadiravevava::RunOutcome outcome;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "files/execution_log.h"
+#include "files/progress.h"
 #include "geodesy/ellipsoid.h"
 #include "geodesy/least_squares.h"
 #include "geodesy/parameter_set.h"
@@ -57,5 +58,11 @@ constexpr int MethodCode(Method method) {
 // The file-run arguments of a request (paths empty, origin 0 when the
 // request leaves it to the data).
 RunArguments RunArgumentsOf(const TransformRequest& request);
+
+// A local search with no origin searches around the centre of the rectangle
+// that holds the input's points: sets run.x and run.y to it (they stay as
+// they are when the input has no point). Reads the input side, threads and
+// region_only of `run`.
+void CentreSearchOnData(RunArguments& run, FileFormat format, ProgressSink* progress);
 
 } // namespace dezadiravevava::api

@@ -65,15 +65,11 @@ bool IsStream(const std::string& output) {
     return ::stat(output.c_str(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode);
 }
 
-int CentroidOf(const std::string& path, const TransformRequest& request, CentroidResult& result,
-               ProgressSink* sink) {
-    const std::string input = InputPath(path);
-    const int datum = DatumCode(request.a.datum);
-    const int kind = KindCode(request.a.kind);
-    const double zone = request.a.zone;
-    return FormatOfPath(path) == FileFormat::kDxf
-               ? CentroideDXF(input, datum, kind, zone, result, sink, request.threads)
-               : CentroideTXT(input, datum, kind, zone, result, sink, request.threads);
+int CentroidOf(const std::string& input, FileFormat format, int datum, int kind, double zone,
+               int threads, bool region_only, CentroidResult& result, ProgressSink* sink) {
+    return format == FileFormat::kDxf
+               ? CentroideDXF(input, datum, kind, zone, result, sink, threads, region_only)
+               : CentroideTXT(input, datum, kind, zone, result, sink, threads, region_only);
 }
 
 } // namespace
@@ -84,6 +80,21 @@ FileFormat FormatOfPath(std::string_view path) {
     }
     const std::string_view end = path.substr(path.size() - 4);
     return end == ".dxf" || end == ".DXF" || end == ".Dxf" ? FileFormat::kDxf : FileFormat::kTxt;
+}
+
+void CentreSearchOnData(RunArguments& run, FileFormat format, ProgressSink* progress) {
+    // Only the local choices search around an origin, so the other runs do
+    // not read and transform the whole input twice.
+    if (run.parametros != kParametersByDistance && run.parametros != kParametersByNumber) {
+        return;
+    }
+    CentroidResult centroid;
+    CentroidOf(run.entrada, format, run.da, run.pa, run.h_entrada, run.threads, run.region_only,
+               centroid, progress);
+    if (centroid.count > 0) {
+        run.x = (centroid.x_min + centroid.x_max) * 0.5;
+        run.y = (centroid.y_min + centroid.y_max) * 0.5;
+    }
 }
 
 RunArguments RunArgumentsOf(const TransformRequest& request) {
@@ -106,6 +117,7 @@ RunArguments RunArgumentsOf(const TransformRequest& request) {
     run.geoid_path = request.geoid_path;
     run.threads = request.threads;
     run.keep_log_when_cancelled = request.keep_log_when_stopped;
+    run.region_only = request.region_only;
     return run;
 }
 
@@ -116,17 +128,8 @@ FileOutcome TransformFile(FileFormat format, const TransformRequest& request,
     RunArguments run = RunArgumentsOf(request);
     run.entrada = InputPath(input);
     run.salida = output;
-    if (!request.origin &&
-        (request.method == Method::kDistance || request.method == Method::kNearest)) {
-        // The centre of the rectangle around the data. Only the local choices
-        // search around an origin, so the other runs do not read and
-        // transform the whole input twice.
-        CentroidResult centroid;
-        CentroidOf(input, request, centroid, &sink);
-        if (centroid.count > 0) {
-            run.x = (centroid.x_min + centroid.x_max) * 0.5;
-            run.y = (centroid.y_min + centroid.y_max) * 0.5;
-        }
+    if (!request.origin) {
+        CentreSearchOnData(run, format, &sink);
     }
     FileOutcome result;
     result.log_path = request.log_path;
@@ -157,7 +160,9 @@ CentroidOutcome FileCentroid(const TransformRequest& request, const std::string&
     ProgressAdapter sink(progress);
     CentroidResult c;
     CentroidOutcome result;
-    result.succeeded = CentroidOf(path, request, c, &sink) == 1;
+    result.succeeded = CentroidOf(InputPath(path), FormatOfPath(path), DatumCode(request.a.datum),
+                                  KindCode(request.a.kind), request.a.zone, request.threads,
+                                  request.region_only, c, &sink) == 1;
     result.x = c.x;
     result.y = c.y;
     result.x_min = c.x_min;
@@ -176,7 +181,7 @@ bool TxtToDxf(const TransformRequest& request, const std::string& input, const s
     }
     ProgressAdapter sink(progress);
     return ConvertirTXTaDXF(InputPath(input), output, KindCode(request.a.kind), &sink,
-                            request.threads) == 1;
+                            request.threads, request.region_only) == 1;
 }
 
 // ---- Single points ------------------------------------------------------
@@ -259,6 +264,11 @@ std::optional<std::string> PointConverter::Convert(const std::vector<std::string
         used = 4;
     }
     const CoordTriple point(c[0], c[1], c[2]);
+    // The reasons in their order: the coordinates' domain, the region, then
+    // the grid or the geoid.
+    if (!IsInDomain(point, KindCode(a.kind))) {
+        return fail(PointStatusText(PointStatus::kOutsideDomain));
+    }
     if (state_->request.region_only && state_->request.method != Method::kGrid &&
         !IsInServedRegion(point, KindCode(a.kind), zone_in)) {
         return fail("fuera de la región de cálculo");
@@ -270,6 +280,9 @@ std::optional<std::string> PointConverter::Convert(const std::vector<std::string
                            KindCode(b.kind), b.zone, state_->set, state_->model, out_zone, status);
     if (status != PointStatus::kTransformed) {
         return fail(PointStatusText(status));
+    }
+    if (!IsWritablePoint(KindCode(b.kind), out, out_zone)) {
+        return fail("resultado fuera de rango");
     }
     std::string line;
     AppendPointFields(line, KindCode(b.kind), out, out_zone);
