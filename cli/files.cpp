@@ -212,6 +212,14 @@ int RunFile(const std::vector<std::string>& args, bool drawing) {
         return 1;
     }
     std::cout << "Resultado: " << output << "\nRegistro: " << log << '\n';
+    for (const std::string& warning : outcome.warnings) {
+        std::cerr << "quillon-cli: " << warning << '\n'; // a warning: the status stays
+    }
+    if (outcome.rejected > 0 && outcome.points == 0 && !drawing) {
+        std::cerr << "quillon-cli: ningún punto transformado: " << outcome.rejected
+                  << " líneas rechazadas; vea el registro " << log << '\n';
+        return 1;
+    }
     if (outcome.rejected > 0) {
         // As for bad points of "punto": the rest is done, the status says not all.
         std::cerr << "quillon-cli: " << outcome.rejected

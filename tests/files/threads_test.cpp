@@ -233,8 +233,8 @@ std::string PointLineOf(int i) {
 }
 
 // Nine blocks of lines: points in three zones, 6000 rejected lines of
-// every kind, skipped lines, a line longer than a point line may be (line
-// 602), and a last line without its line feed.
+// every kind, 1000 comments (rejected too), blank lines (skipped), a line longer than a point line
+// may be (line 602), and a last line without its line feed.
 std::string ManyLines() {
     std::string text = "Puntos de prueba, huso en cada punto\r\n";
     for (int i = 1; i <= 18000; ++i) {
@@ -274,16 +274,21 @@ TEST(ThreadedPointFiles, TheSameOutputAndLogWithOneTwoOrSevenThreads) {
         EXPECT_TRUE(many.output == one.output); // not printed: megabytes
         EXPECT_EQ(many.raw_log, one.raw_log);
     }
-    // What the run says, whatever the threads: 3 x 2000 rejected lines and
-    // the overlong one, the first 1000 named in input order, the rest counted.
-    for (const char* named : {"Línea 2 rechazada: coordenada 1 no numérica (\"300000,5\")\n"
-                              "Línea 5 rechazada: coordenada 1 no finita (\"nan\")\n"
-                              "Línea 8 rechazada: huso no válido (\"30.5\")\n",
-                              "Línea 602 rechazada: línea de más de 65536 caracteres\n"
-                              "Línea 603 rechazada: huso no válido (\"30.5\")\n",
-                              "Línea 2997 rechazada: huso no válido (\"30.5\")\n"
-                              "Otras 5001 líneas rechazadas no se detallan\n",
-                              "Número de puntos.....: 10001\nLíneas rechazadas.....: 6001\n"}) {
+    // What the run says, whatever the threads: 3 x 2000 rejected lines, 1000
+    // comments and the overlong one, the first 1000 named in input order, the
+    // rest counted; the points of zones 29 and 31, and the last one of 30.
+    for (const char* named :
+         {"Línea 2 rechazada: coordenada 1 no numérica (\"300000,5\")\n"
+          "Línea 5 rechazada: coordenada 1 no finita (\"nan\")\n"
+          "Línea 8 rechazada: huso no válido (\"30.5\")\n"
+          "Línea 9 rechazada: el número de punto no es un entero (\"* comentario\")\n",
+          "Línea 602 rechazada: línea de más de 65536 caracteres\n"
+          "Línea 603 rechazada: huso no válido (\"30.5\")\n",
+          "Línea 2568 rechazada: coordenada 1 no numérica (\"300000,5\")\n"
+          "Otras 6001 líneas rechazadas no se detallan\n",
+          "Número de puntos.....: 10001\n"
+          "Husos de salida......: 29 (6000 puntos), 30 (1 punto), 31 (4000 puntos)\n"
+          "Líneas rechazadas.....: 7001\n"}) {
         EXPECT_NE(one.log.find(named), std::string::npos) << named;
     }
     // Points of the later blocks, and the last one, as each alone gives them.
@@ -658,7 +663,7 @@ TEST(ThreadedRuns, ACancelledRunLeavesTheOldFilesWhateverTheThreads) {
         EXPECT_EQ(points.status, 0);
         EXPECT_EQ(points.output, "anterior");
         // The lines before the stop are named, in order; the run never ends.
-        EXPECT_NE(points.log.find("Línea 2997 rechazada"), std::string::npos);
+        EXPECT_NE(points.log.find("Línea 2568 rechazada"), std::string::npos);
         EXPECT_EQ(points.log.find("Otras"), std::string::npos);
         EXPECT_EQ(points.log.find("Resumen"), std::string::npos);
         EXPECT_TRUE(points.log.ends_with("Operación cancelada por el usuario\n")) << points.log;

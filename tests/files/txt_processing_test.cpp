@@ -78,7 +78,8 @@ TEST_F(TxtProcessing, TitleOnlyWithAndWithoutLineFeed) {
 }
 
 TEST_F(TxtProcessing, SkippedLinesAndHeightsKeptUtmToUtm) {
-    // Point 0, a blank line and a line without a number are not points.
+    // A blank line is skipped; point 0, a line without a number and point -2
+    // are rejected (see rejected_lines_test.cpp).
     const std::string input = "Título\r\n"
                               "7\t298569.727\t4295339.009\t520.6456\t30\r\n"
                               "0\t298569.727\t4295339.009\t1\t30\r\n"
@@ -90,7 +91,9 @@ TEST_F(TxtProcessing, SkippedLinesAndHeightsKeptUtmToUtm) {
     EXPECT_EQ(output_, "Título\r\n"
                        "7\t298459.538\t4295133.070\t520.646\t30.\r\n"
                        "9\t280923.327\t3998547.762\t-0.000\t30.\r\n");
-    EXPECT_TRUE(LogEndsWith("Tipo de archivo......: TXT\r\nNúmero de puntos.....: 2\r\n"));
+    EXPECT_TRUE(LogEndsWith("Tipo de archivo......: TXT\r\nNúmero de puntos.....: 2\r\n"
+                            "Líneas rechazadas.....: 3\r\n"))
+        << log_;
 }
 
 TEST_F(TxtProcessing, ZoneChosenPerPointAcrossSixDegreesWest) {
