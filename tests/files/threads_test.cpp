@@ -303,6 +303,25 @@ TEST(ThreadedPointFiles, TheSameOutputAndLogWithOneTwoOrSevenThreads) {
     }
 }
 
+// A local fit's warnings count the points of every block: the same log
+// whatever the threads.
+TEST(ThreadedPointFiles, LocalFitWarningsWhateverTheThreads) {
+    TempDir dir;
+    WriteWhole(dir.File("in.txt"), ManyLines());
+    RunArguments run = UtmPerPoint(dir.File("in.txt"), dir.File("out.txt"));
+    run.parametros = kParametersByNumber;
+    run.selec_param = 4;
+    run.x = 389000;
+    run.y = 4150000;
+    const RunResult one = RunTxt(dir, run, 1);
+    ASSERT_EQ(one.status, 1) << one.log;
+    EXPECT_NE(one.log.find("\nAviso: "), std::string::npos);
+    EXPECT_NE(one.log.find(" fuera del polígono de los vértices empleados\n"), std::string::npos);
+    for (const int threads : {2, 7}) {
+        EXPECT_EQ(RunTxt(dir, run, threads).raw_log, one.raw_log) << threads;
+    }
+}
+
 TEST(ThreadedPointFiles, SmallFilesWithAnyNumberOfThreads) {
     const std::string point = PointLineOf(30);
     struct Case {
