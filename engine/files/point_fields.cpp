@@ -97,35 +97,24 @@ bool StartsLikeANumber(std::string_view field) {
 }
 
 // Whether a line without TABs holds its fields separated by something else:
-// commas, semicolons or blanks, the second field a number, as in a
-// spreadsheet export.
+// commas, semicolons or blanks, at least two fields after the first looking
+// like numbers, as in a spreadsheet export ("Giralda,235171.041,4142124.422").
 bool HasOtherSeparators(std::string_view line) {
     if (line.find('\t') != std::string_view::npos) {
         return false;
     }
     for (const char separator : {',', ';', ' '}) {
-        // The fields after the first, separators repeated counting as one.
+        std::size_t numbers = 0; // fields after the first that start like a number
         std::size_t start = line.find(separator);
-        if (start == std::string_view::npos) {
-            continue;
-        }
-        std::size_t fields = 1;
-        std::string_view second;
         while (start != std::string_view::npos) {
-            while (start < line.size() && line[start] == separator) {
-                ++start;
-            }
+            ++start;
             const std::size_t stop = line.find(separator, start);
             const std::string_view field =
                 line.substr(start, stop == std::string_view::npos ? stop : stop - start);
-            if (!field.empty()) {
-                if (++fields == 2) {
-                    second = field;
-                }
-            }
+            numbers += StartsLikeANumber(field) ? 1 : 0;
             start = stop;
         }
-        if (fields >= 3 && StartsLikeANumber(second)) {
+        if (numbers >= 2) {
             return true;
         }
     }

@@ -167,8 +167,9 @@ TEST(RejectedLines, EveryLineThatIsNoPointIsRejectedWithItsReason) {
          "(Sevilla),235171.041,4142124.422...\")"},
         {"P2;235171,041;4142124,422;42", "los campos no están separados por tabuladores "
                                          "(\"P2;235171,041;4142124,422;42\")"},
-        {"P2  235171.041 4142124.422 42",
-         "los campos no están separados por tabuladores (\"P2  235171.041 4142124.422 42\")"},
+        {"Catedral de Malaga  373363.463 4064978.608 15",
+         "los campos no están separados por tabuladores "
+         "(\"Catedral de Malaga  373363.463 4064978.6...\")"},
         {"", ""},
         {" \t ", ""},
         {"\r", ""},
