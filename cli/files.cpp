@@ -206,13 +206,20 @@ int TransformOne(api::FileFormat format, const api::TransformRequest& request,
     if (!outcome.log_path.empty()) {
         summary << "Registro: " << outcome.log_path << '\n';
     }
+    for (const std::string& warning : outcome.warnings) {
+        std::cerr << "quillon-cli: " << warning << '\n'; // a warning: the status stays
+    }
+    const std::string see_log =
+        outcome.log_path.empty() ? std::string() : "; vea el registro " + outcome.log_path;
+    if (outcome.rejected > 0 && outcome.points == 0 && format == api::FileFormat::kTxt) {
+        std::cerr << "quillon-cli: ningún punto transformado: " << outcome.rejected
+                  << " líneas rechazadas" << see_log << '\n';
+        return 1;
+    }
     if (outcome.rejected > 0) {
         // As for bad points of "punto": the rest is done, the status says not all.
-        std::cerr << "quillon-cli: " << outcome.rejected << " líneas rechazadas (no transformadas)";
-        if (!outcome.log_path.empty()) {
-            std::cerr << "; vea el registro " << outcome.log_path;
-        }
-        std::cerr << '\n';
+        std::cerr << "quillon-cli: " << outcome.rejected << " líneas rechazadas (no transformadas)"
+                  << see_log << '\n';
         return 1;
     }
     return 0;

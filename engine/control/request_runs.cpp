@@ -144,6 +144,8 @@ FileOutcome TransformFile(FileFormat format, const TransformRequest& request,
     result.log_written = outcome.log_written && !result.log_path.empty();
     result.failure = outcome.failure;
     result.rejected = outcome.rejected;
+    result.points = outcome.points;
+    result.warnings = outcome.warnings;
     return result;
 }
 

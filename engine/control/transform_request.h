@@ -145,6 +145,10 @@ struct FileOutcome {
     std::string log_path;     // the log the run wrote (or tried to); empty: none
     std::string failure;      // why the run failed, one line
     long long rejected = 0;   // point lines rejected (TXT)
+    long long points = 0;     // points transformed and written (TXT)
+    // What the user should know of a run that succeeded, as its log says it
+    // (one line each): points a local fit extrapolates to.
+    std::vector<std::string> warnings;
 };
 
 // Transforms `input` into `output` ("-": standard input or output) and writes

@@ -206,7 +206,8 @@ struct DrawingBlock {
     std::vector<PendingMove> moves;
     std::vector<ObjectFrame> frames;
     std::vector<DrawingRejection> rejected;
-    std::string output; // the text with the moved values, made by the worker
+    std::string output;     // the text with the moved values, made by the worker
+    CoverageTally coverage; // moved model-space points far from a local fit's vertices
 
     bool empty() const { return text.empty() && moves.empty() && rejected.empty(); }
     void Clear() {
@@ -215,6 +216,7 @@ struct DrawingBlock {
         frames.clear();
         rejected.clear();
         output.clear();
+        coverage = CoverageTally();
     }
     // Room taken while out, the output included.
     std::size_t bytes() const {
@@ -223,15 +225,25 @@ struct DrawingBlock {
     }
 };
 
+// The vertices of a local fit that the moved points are counted against, and
+// the kind and zone of the drawing's coordinates.
+struct DrawingCoverage {
+    const VertexCoverage* vertices = nullptr;
+    int kind = 0;
+    double zone = 0.0;
+};
+
 // The work on a block: every move, then the text with the moved values.
 class MoveWork {
 public:
-    MoveWork(PlanMove move, int decimals, double plan_tolerance, bool writing)
+    MoveWork(PlanMove move, int decimals, double plan_tolerance, bool writing,
+             const DrawingCoverage& coverage)
         : move_(std::move(move)), decimals_(decimals), plan_tolerance_(plan_tolerance),
-          writing_(writing) {}
+          writing_(writing), coverage_(coverage) {}
 
     void operator()(DrawingBlock& block) const {
         block.output.clear();
+        block.coverage = CoverageTally();
         std::size_t copied = 0; // bytes of the text dealt with
         for (PendingMove& pending : block.moves) {
             const ObjectFrame& frame = block.frames[pending.frame];
@@ -243,6 +255,10 @@ public:
             }
             pending.x = x;
             pending.y = y;
+            if (coverage_.vertices && pending.model && pending.motive.empty()) {
+                coverage_.vertices->Count(CoordTriple(pending.world.x, pending.world.y, 0.0),
+                                          coverage_.kind, coverage_.zone, block.coverage);
+            }
             if (writing_) {
                 block.output.append(block.text, copied, pending.begin - copied);
                 copied = Write(block, pending, moved);
@@ -294,6 +310,7 @@ private:
     const int decimals_;
     const double plan_tolerance_;
     const bool writing_;
+    const DrawingCoverage coverage_;
 };
 
 class DrawingWalker {
@@ -320,6 +337,9 @@ public:
     void SetModelPointSink(std::function<void(double x, double y)> sink) {
         on_model_point_ = std::move(sink);
     }
+    // Counts the moved model-space points against the vertices of a local fit.
+    void SetCoverage(const DrawingCoverage& coverage) { coverage_ = coverage; }
+    const CoverageTally& coverage_tally() const { return coverage_tally_; }
 
     // Walks the whole drawing. False when it cannot be read to its end as a
     // drawing; failure() says why.
@@ -419,6 +439,8 @@ private:
     int decimals_ = 6;
     const std::vector<std::string>* pictures_ = nullptr;
     PlanExtents header_extents_;
+    DrawingCoverage coverage_;
+    CoverageTally coverage_tally_;
     double plan_tolerance_ = 1e-3;
     std::function<void(double, double)> on_model_point_;
 
@@ -516,7 +538,7 @@ void DrawingWalker::WriteValue(const DxfTag& tag, double value) {
 // the run then writes nothing of them.
 bool DrawingWalker::Walk() {
     pool_ = std::make_unique<OrderedWork<DrawingBlock>>(
-        threads_, MoveWork(move_, decimals_, plan_tolerance_, output_ != nullptr));
+        threads_, MoveWork(move_, decimals_, plan_tolerance_, output_ != nullptr, coverage_));
     const bool whole = WalkTags();
     if (whole) {
         Flush();
@@ -562,6 +584,7 @@ void DrawingWalker::TakeBack(const DrawingBlock& block) {
     for (; next < block.rejected.size(); ++next) {
         rejected_.Add(block.rejected[next].line, block.rejected[next].motive);
     }
+    coverage_tally_.Add(block.coverage);
     if (output_) {
         output_->WriteRaw(block.moves.empty() ? block.text : block.output);
     }
@@ -1348,6 +1371,7 @@ int TransformDrawing(FileRun& file_run, const RunArguments& run, FoundVertexList
     writer.SetPlanTolerance(tolerance);
     writer.SetDimensionPictures(&pictures);
     writer.SetHeaderExtents(measure.extents());
+    writer.SetCoverage({file_run.coverage(), run.pa, run.h_entrada});
     if (!writer.Walk()) {
         return file_run.Fail(writer.failure() + "\n");
     }
@@ -1358,7 +1382,18 @@ int TransformDrawing(FileRun& file_run, const RunArguments& run, FoundVertexList
         file_run.Log(RejectedText(writer.rejected()));
         return file_run.Fail(kNotTransformed);
     }
-    return file_run.Finish(DxfSummary(writer.counts()) + writer.Notes());
+    std::string summary = DxfSummary(writer.counts()) + writer.Notes();
+    std::vector<std::string> warnings;
+    if (file_run.coverage()) {
+        warnings = CoverageWarnings(writer.coverage_tally());
+    }
+    for (const std::string& warning : warnings) {
+        summary += warning + "\n";
+    }
+    if (outcome) {
+        outcome->warnings = std::move(warnings);
+    }
+    return file_run.Finish(summary);
 }
 
 } // namespace

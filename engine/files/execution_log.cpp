@@ -121,12 +121,23 @@ std::string RunHeader(const RunArguments& run) {
     return out;
 }
 
-std::string TxtSummary(long long points, long long rejected) {
+std::string TxtSummary(long long points, long long rejected, const ZoneCounts& zones) {
     std::string summary = "Resumen de la conversión\n"
                           "==========================\n\n"
                           "Tipo de archivo......: TXT\n"
                           "Número de puntos.....: " +
                           std::to_string(points) + "\n";
+    std::string named;
+    for (std::size_t zone = 1; zone < zones.size(); ++zone) {
+        if (zones[zone] > 0) {
+            named += named.empty() ? "" : ", ";
+            named += std::to_string(zone) + " (" + std::to_string(zones[zone]) +
+                     (zones[zone] == 1 ? " punto)" : " puntos)");
+        }
+    }
+    if (!named.empty()) {
+        summary += "Husos de salida......: " + named + "\n";
+    }
     if (rejected > 0) {
         summary += "Líneas rechazadas.....: " + std::to_string(rejected) + "\n";
     }

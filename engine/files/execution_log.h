@@ -4,6 +4,7 @@
 // (see file_run.h).
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -64,8 +65,14 @@ std::string RunHeader(const RunArguments& run);
 // The last line of the log of a run stopped at the user's request.
 inline constexpr std::string_view kCancelledLine = "Operación cancelada por el usuario\n";
 
-// Summary blocks. A TXT run that rejected lines says how many in a last line.
-std::string TxtSummary(long long points, long long rejected = 0);
+// Points per output zone (index 1 to 60) of a run whose output zone is
+// chosen for each point.
+using ZoneCounts = std::array<long long, 61>;
+
+// Summary blocks. A TXT run that rejected lines says how many in a last line;
+// one with points in `zones` names the zones after the points line:
+// "Husos de salida......: 29 (12 puntos), 30 (88 puntos)".
+std::string TxtSummary(long long points, long long rejected = 0, const ZoneCounts& zones = {});
 std::string DxfSummary(const DxfCounts& counts);
 
 // Lines of an input that could not be used, for the log: each named as

@@ -161,6 +161,10 @@ bool FileRun::Start(const std::string& invalid, FoundVertexList& found) {
         Note(LastLine(report));
         return false;
     }
+    if ((run_.parametros == kParametersByDistance || run_.parametros == kParametersByNumber) &&
+        run_.da != run_.db) {
+        coverage_.emplace(VerticesUsed(found), run_.da);
+    }
     return true;
 }
 

@@ -16,11 +16,13 @@
 #include "files/output_file.h"
 #include "files/progress.h"
 #include "geodesy/parameter_set.h"
+#include "geodesy/vertex_coverage.h"
 #include "geodesy/vertex_search.h"
 
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace dezadiravevava {
 
@@ -29,6 +31,10 @@ struct RunOutcome {
     bool log_written = false; // the log now holds this run's account
     std::string failure;      // why the run failed, one line (UTF-8), when it failed
     long long rejected = 0;   // point lines rejected (TXT runs)
+    long long points = 0;     // points transformed and written (TXT runs)
+    // Warnings of a successful run, as its log has them (UTF-8, no line end):
+    // points that a local fit extrapolates to.
+    std::vector<std::string> warnings;
 };
 
 // Files of a run that name the same file (see SameFile), in the order they are
@@ -73,6 +79,9 @@ public:
     ProgressWindow& window() { return *window_; }
     const ParameterSet& set() const { return set_; }
     int model() const { return model_; }
+    // The vertices of a local fit (choices by distance and by number) between
+    // two datums, to tell the points it extrapolates to; null for other runs.
+    const VertexCoverage* coverage() const { return coverage_ ? &*coverage_ : nullptr; }
 
     // Text (UTF-8, "\n" line ends) for the log.
     void Log(std::string_view utf8) { log_.WriteText(utf8); }
@@ -100,6 +109,7 @@ private:
     std::optional<ProgressWindow> window_;
     ParameterSet set_;
     int model_ = 0;
+    std::optional<VertexCoverage> coverage_;
 };
 
 } // namespace dezadiravevava

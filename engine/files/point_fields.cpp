@@ -5,6 +5,7 @@
 #include "files/text_encoding.h"
 #include "geodesy/transform.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace dezadiravevava {
@@ -79,6 +80,70 @@ bool ReadCommonPointLine(std::string_view line, bool zone_needed, PointLine& poi
     return true;
 }
 
+bool IsSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+}
+
+// Whether the start of a field could be a coordinate: a digit, or a sign or
+// point followed by a digit.
+bool StartsLikeANumber(std::string_view field) {
+    while (!field.empty() && IsSpace(field.front())) {
+        field.remove_prefix(1);
+    }
+    if (!field.empty() && (field.front() == '+' || field.front() == '-' || field.front() == '.')) {
+        field.remove_prefix(1);
+    }
+    return !field.empty() && field.front() >= '0' && field.front() <= '9';
+}
+
+// Whether a line without TABs holds its fields separated by something else:
+// commas, semicolons or blanks, at least two fields after the first looking
+// like numbers, as in a spreadsheet export ("Giralda,235171.041,4142124.422").
+bool HasOtherSeparators(std::string_view line) {
+    if (line.find('\t') != std::string_view::npos) {
+        return false;
+    }
+    for (const char separator : {',', ';', ' '}) {
+        std::size_t numbers = 0; // fields after the first that start like a number
+        std::size_t start = line.find(separator);
+        while (start != std::string_view::npos) {
+            ++start;
+            const std::size_t stop = line.find(separator, start);
+            const std::string_view field =
+                line.substr(start, stop == std::string_view::npos ? stop : stop - start);
+            numbers += StartsLikeANumber(field) ? 1 : 0;
+            start = stop;
+        }
+        if (numbers >= 2) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// A line whose first field is no point number: blank lines are skipped, any
+// other is rejected with the reason it cannot be a point line.
+PointLine NotAPointLine(std::string_view line, const TabFields& fields, bool too_long) {
+    if (std::all_of(line.begin(), line.end(), IsSpace) && !too_long) {
+        return PointLine();
+    }
+    if (too_long) {
+        return Rejected("línea de más de " + std::to_string(kTxtLineLimit) + " caracteres");
+    }
+    if (HasOtherSeparators(line)) {
+        return Rejected("los campos no están separados por tabuladores" + Quoted(line));
+    }
+    const std::string_view first = fields[0];
+    if (std::all_of(first.begin(), first.end(), IsSpace)) {
+        return Rejected("falta el número de punto");
+    }
+    double value = 0.0;
+    if (ReadWholeDecimal(first, value) == FieldReading::kNumber && value == std::floor(value)) {
+        return Rejected("el número de punto no es positivo" + Quoted(first));
+    }
+    return Rejected("el número de punto no es un entero" + Quoted(first));
+}
+
 } // namespace
 
 PointLine ReadPointLine(std::string_view line, bool zone_needed, bool too_long) {
@@ -90,7 +155,7 @@ PointLine ReadPointLine(std::string_view line, bool zone_needed, bool too_long) 
     const TabFields fields(line);
     const PointNumberReading number = ReadWholePointNumber(fields[0], point.number);
     if (number == PointNumberReading::kNotAPoint) {
-        return point;
+        return NotAPointLine(line, fields, too_long);
     }
     if (too_long) {
         // Only its start was read: nothing of it can be trusted.

@@ -17,7 +17,7 @@ namespace dezadiravevava {
 // or unreadable.
 struct PointLine {
     enum class Kind {
-        kNotAPoint, // blank, a comment, a number 0 or negative: skipped
+        kNotAPoint, // a blank line (nothing but blanks): skipped
         kPoint,     // number, c1, c2, c3 and, when needed, the zone
         kRejected,  // a point that cannot be used; `reason` says why
     };
@@ -31,7 +31,10 @@ struct PointLine {
     std::string reason; // UTF-8, for the log line "Línea N rechazada: <reason>"
 };
 
-// Reads a line (without its end). `zone_needed`: the zone of this point
+// Reads a line (without its end). Every line that holds anything but blanks
+// is a point or is rejected: names or other text where the point number
+// goes, a number 0 or negative, fields separated by commas, semicolons or
+// spaces. `zone_needed`: the zone of this point
 // comes from its field 4, which must then hold a whole number 1 to 60.
 // `too_long`: the line was longer than a point line may be, and `line` holds
 // only its start.

@@ -54,20 +54,26 @@ struct PointBlock {
     std::string output;
     std::vector<std::pair<std::int64_t, std::string>> rejected;
     long long points = 0;
+    ZoneCounts zones{};     // points per output zone, when each point has its own
+    CoverageTally coverage; // points far from a local fit's vertices
 };
 
 // Transforms the points of a block, as the lines of a file one after another.
 class PointBlockWork {
 public:
-    PointBlockWork(const RunArguments& run, const ParameterSet& set, int model)
-        : run_(run), set_(set), model_(model),
+    PointBlockWork(const RunArguments& run, const ParameterSet& set, int model,
+                   const VertexCoverage* coverage)
+        : run_(run), set_(set), model_(model), coverage_(coverage),
           zone_per_point_(run.pa == kKindUtm && run.h_entrada < 1.0),
+          zone_out_per_point_(run.pb == kKindUtm && run.h_salida < 1.0),
           region_only_(run.region_only && run.parametros != kParametersGrid) {}
 
     void operator()(PointBlock& block) const {
         block.output.clear();
         block.rejected.clear();
         block.points = 0;
+        block.zones.fill(0);
+        block.coverage = CoverageTally();
         ForEachLine(block.lines, [&](std::int64_t number, std::string_view line, bool too_long) {
             Transform(block, number, line, too_long);
         });
@@ -120,12 +126,20 @@ private:
         *end++ = '\n';
         block.output.append(line_out, end);
         ++block.points;
+        if (zone_out_per_point_) {
+            ++block.zones[static_cast<std::size_t>(zone_out)]; // a zone 1 to 60: IsWritablePoint
+        }
+        if (coverage_) {
+            coverage_->Count(point.coords, run_.pa, zone_in, block.coverage);
+        }
     }
 
     const RunArguments& run_;
     const ParameterSet& set_;
     const int model_;
+    const VertexCoverage* const coverage_;
     const bool zone_per_point_;
+    const bool zone_out_per_point_;
     const bool region_only_;
 };
 
@@ -154,16 +168,23 @@ int TransformPointFile(FileRun& file_run, const RunArguments& run, FoundVertexLi
     // The points, transformed on the worker threads; written, counted and
     // named in the log here, in input order.
     long long points = 0;
+    ZoneCounts zones{};
+    CoverageTally coverage;
     Rejections rejected(file_run);
     LineBlockReader reader(input, file_run.window(), 2);
     const LinesEnd end = RunLineBlocks<PointBlock>(
-        reader, RunThreads(run.threads), PointBlockWork(run, file_run.set(), file_run.model()),
+        reader, RunThreads(run.threads),
+        PointBlockWork(run, file_run.set(), file_run.model(), file_run.coverage()),
         [&](PointBlock& block) {
             output.WriteRaw(block.output);
             for (const auto& [line_number, reason] : block.rejected) {
                 rejected.Add(line_number, reason);
             }
             points += block.points;
+            for (std::size_t zone = 0; zone < zones.size(); ++zone) {
+                zones[zone] += block.zones[zone];
+            }
+            coverage.Add(block.coverage);
             return output.ok(); // no use going on with an output that cannot be written
         });
     if (end == LinesEnd::kCancelled) {
@@ -173,10 +194,20 @@ int TransformPointFile(FileRun& file_run, const RunArguments& run, FoundVertexLi
         return file_run.Fail(UnwritableOutput(run.salida));
     }
     rejected.Close();
+    std::string summary = TxtSummary(points, rejected.count(), zones);
+    std::vector<std::string> warnings;
+    if (file_run.coverage()) {
+        warnings = CoverageWarnings(coverage);
+    }
+    for (const std::string& warning : warnings) {
+        summary += warning + "\n";
+    }
     if (outcome) {
         outcome->rejected = rejected.count();
+        outcome->points = points;
+        outcome->warnings = std::move(warnings);
     }
-    return file_run.Finish(TxtSummary(points, rejected.count()));
+    return file_run.Finish(summary);
 }
 
 // A block of point lines and their points in ED50 UTM zone 30, x and y.

@@ -247,6 +247,19 @@ double NationalDeviation(const VertexRecord& v, const ParameterSet& national) {
     return std::hypot(moved.c1 - v.etrs_x, moved.c2 - v.etrs_y);
 }
 
+std::vector<VertexRecord> VerticesUsed(const FoundVertexList& found) {
+    ParameterSet national;
+    SetSpainParameters(kDirectionEd50ToEtrs89, national);
+    std::vector<VertexRecord> used;
+    for (std::int32_t i = 0; i < found.count; ++i) {
+        const VertexRecord& v = found.entries[static_cast<std::size_t>(i)];
+        if (!(NationalDeviation(v, national) > kBlunderLimit)) {
+            used.push_back(v);
+        }
+    }
+    return used;
+}
+
 bool AdjustParameters(const std::vector<DatumPoint>& source, const std::vector<DatumPoint>& target,
                       int model, ParameterSet& set, std::string& report) {
     const int n = static_cast<int>(source.size());

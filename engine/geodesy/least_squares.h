@@ -27,6 +27,10 @@ inline constexpr double kBlunderLimit = 10.0; // metres, planimetric
 // vertex farther than kBlunderLimit is a blunder.
 double NationalDeviation(const VertexRecord& v, const ParameterSet& national);
 
+// The vertices of `found` that take part in an estimation, in their order:
+// all but the blunders.
+std::vector<VertexRecord> VerticesUsed(const FoundVertexList& found);
+
 // Builds the run's parameter set. `model` is replaced by Helmert for the
 // national set and by kModelGrid for the grid. (c1, c2, c3, zone) is the
 // search centre, in datum_in / kind_in unless centre_is_catalogue (then ED50

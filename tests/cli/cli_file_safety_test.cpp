@@ -14,6 +14,7 @@
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -115,6 +116,44 @@ TEST(CliFileSafety, RejectedLinesAreCountedAndTheExitStatusIsOne) {
     EXPECT_NE(r.out.find("Resultado: "), std::string::npos);
     EXPECT_EQ(ReadWhole(dir.File("out.txt")), "t\r\n1\t298459.538\t4295133.070\t520.600\t30.\r\n"
                                               "2\t280923.327\t3998547.762\t30.700\t30.\r\n");
+}
+
+// Files whose lines are no point lines: names where the point numbers go, or
+// the comma-separated sample the program ships. Every line is rejected, the
+// log says why, and the program says that no point was transformed.
+TEST(CliFileSafety, AFileWithoutPointLinesSaysNoPointWasTransformed) {
+    struct Case {
+        std::string input;
+        std::string lines; // rejected
+        std::string first; // the log line of the first one, Windows-1252
+    };
+    const std::vector<Case> cases = {
+        {"Vertices\r\nGiralda\t235171.041\t4142124.422\t42\r\n\r\n"
+         "Mezquita\t343622.117\t4194099.358\t120\r\n",
+         "2", "L\xednea 2 rechazada: el n\xfamero de punto no es un entero (\"Giralda\")\r\n"},
+        {ReadWhole(std::string(QUILLON_SOURCE_DIR) + "/data/muestra_lista_ed50_utm.txt"), "20",
+         "L\xednea 2 rechazada: los campos no est\xe1n separados por tabuladores "
+         "(\"Giralda (Sevilla),235171.041,4142124.422...\")\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.first);
+        TempDir dir;
+        WriteWhole(dir.File("in.txt"), c.input);
+        const auto r = RunCommand(kCli + " txt " + Quoted(dir.File("in.txt")) + " " +
+                                  Quoted(dir.File("out.txt")) + kSides);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_NE(r.err.find("quillon-cli: ningún punto transformado: " + c.lines +
+                             " líneas rechazadas; vea el registro " + dir.File("out.txt.log") +
+                             "\n"),
+                  std::string::npos)
+            << r.err;
+        const std::string log = ReadWhole(dir.File("out.txt.log"));
+        EXPECT_NE(log.find(c.first), std::string::npos) << log;
+        EXPECT_NE(log.find("N\xfamero de puntos.....: 0\r\nL\xedneas rechazadas.....: " + c.lines +
+                           "\r\n"),
+                  std::string::npos)
+            << log;
+    }
 }
 
 // Ctrl-C or a TERM signal during a run: the run stops between lines, the old

@@ -54,6 +54,15 @@ TEST(CliFiles, TxtGeodeticPointsIntoAForcedZoneAndIntoTheirOwn) {
                                                     "--datum-b ETRS89 --tipo-b utm") +
                                             ZoneOption("b", forced)));
         ASSERT_EQ(run.status, 0) << what << ": " << run.err;
+        // The summary counts the points of each zone they were left to.
+        const std::string zones = "Husos de salida......: 29 (" + std::to_string(west) +
+                                  " puntos), 30 (" + std::to_string(n - west) + " puntos)\r\n";
+        const std::string log = ReadWhole(dir.File("out.txt.log"));
+        EXPECT_NE(log.find("N\xfamero de puntos.....: " + std::to_string(n) + "\r\n" +
+                           (forced ? "" : zones)),
+                  std::string::npos)
+            << what << ": " << log;
+        EXPECT_EQ(log.find("Husos de salida......:") == std::string::npos, forced != 0) << what;
         std::istringstream out(ReadWhole(dir.File("out.txt")));
         std::string line;
         std::getline(out, line);
@@ -170,6 +179,23 @@ TEST(CliFiles, ThreadCountsGiveTheSameResults) {
         EXPECT_EQ(r.status, 2);
         EXPECT_NE(r.err.find("--hilos"), std::string::npos) << r.err;
     }
+}
+
+// A local fit's warnings go to standard error; the run still succeeds. The
+// 4 vertices nearest (389000, 4150000) are LUQUE, LAS CANELAS, CARACOL and
+// CANILES (data/vertex_catalogue.tsv); (389000, 4250000) lies 91.07 km north
+// of CANILES, outside their polygon; LUQUE itself is one of its corners.
+TEST(CliFiles, LocalFitWarningsGoToStandardErrorAndLeaveTheStatus) {
+    TempDir dir;
+    WriteWhole(dir.File("in.txt"), "t\n1\t389373.393\t4154816.773\t0\n2\t389000\t4250000\t0\n");
+    const auto r = RunCommand(Cli("txt", dir.File("in.txt"), dir.File("out.txt"),
+                                  " --datum-a ED50 --tipo-a utm --huso-a 30 --datum-b ETRS89"
+                                  " --tipo-b utm --huso-b 30 --parametros vecinos --seleccion 4"
+                                  " --origen 389000,4150000"));
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "quillon-cli: Aviso: 1 punto a más de 25 km del vértice empleado más cercano "
+                     "(máximo 91 km)\n"
+                     "quillon-cli: Aviso: 1 punto fuera del polígono de los vértices empleados\n");
 }
 
 #if !defined(QUILLON_SANITIZED)

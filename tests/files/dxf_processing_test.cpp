@@ -156,6 +156,30 @@ TEST_F(DxfProcessing, LinePairsAreReplacedAndHeightsKept) {
         << log_;
 }
 
+// A local fit warns of the moved points far from its vertices, as for point
+// files: around (389000, 4150000) the 4 nearest are LUQUE (389373.393,
+// 4154816.773), LAS CANELAS, CARACOL and CANILES (data/vertex_catalogue.tsv);
+// (389000, 4250000) is 91.07 km from CANILES and (330000, 4150000) 59.23 km
+// from LUQUE, both outside their polygon; LUQUE is one of its corners.
+TEST_F(DxfProcessing, LocalFitsWarnOfPointsFarFromTheirVertices) {
+    const std::string input =
+        kHead + Dxf({"  0", "LINE",  "  8", "0",        " 10", "389373.393", " 20", "4154816.773",
+                     " 30", "0.0",   " 11", "389000.0", " 21", "4250000.0",  " 31", "0.0",
+                     "  0", "POINT", "  8", "0",        " 10", "330000.0",   " 20", "4150000.0",
+                     " 30", "0.0"}) +
+        kTail;
+    run_.parametros = kParametersByNumber;
+    run_.selec_param = 4;
+    run_.x = 389000;
+    run_.y = 4150000;
+    ASSERT_EQ(Process(input), 1) << log_;
+    EXPECT_TRUE(log_.ends_with("Otras entidades......: 0\r\n"
+                               "Aviso: 2 puntos a más de 25 km del vértice empleado más cercano "
+                               "(máximo 91 km)\r\n"
+                               "Aviso: 2 puntos fuera del polígono de los vértices empleados\r\n"))
+        << log_;
+}
+
 // Each kind with the lines of its points; every other line stays, vectors
 // (an ellipse's axis, directions, tangents, offsets) included.
 TEST_F(DxfProcessing, EveryModelSpaceKindIsCarried) {

@@ -142,10 +142,53 @@ TEST(RejectedLines, OverlongLineIsRejectedAndTheRestIsRead) {
     EXPECT_NE(o.log.find("Línea 3 rechazada: línea de más de 65536 caracteres\r\n"),
               std::string::npos)
         << o.log.substr(0, 2000);
-    // Not a point (no number first): skipped, as any other comment line.
+    // Without a number first, and overlong: rejected all the same.
     const Outcome comment = RunPoints(std::string(70000, '#') + "\r\n", 30);
     EXPECT_EQ(comment.output, "t\r\n" + kGoodOut + kGoodOut);
-    EXPECT_EQ(comment.log.find("rechazada"), std::string::npos);
+    EXPECT_NE(comment.log.find("Línea 3 rechazada: línea de más de 65536 caracteres\r\n"),
+              std::string::npos);
+}
+
+TEST(RejectedLines, EveryLineThatIsNoPointIsRejectedWithItsReason) {
+    struct Case {
+        const char* line;
+        const char* reason; // empty: a blank line, skipped silently
+    };
+    const std::vector<Case> cases = {
+        {"Giralda\t235171.041\t4142124.422\t42",
+         "el número de punto no es un entero (\"Giralda\")"},
+        {"* comentario", "el número de punto no es un entero (\"* comentario\")"},
+        {"0\t298569.727\t4295339.009\t1", "el número de punto no es positivo (\"0\")"},
+        {"-2\t298569.727\t4295339.009\t1", "el número de punto no es positivo (\"-2\")"},
+        {"0.5\t298569.727\t4295339.009\t1", "el número de punto no es un entero (\"0.5\")"},
+        {"\t298569.727\t4295339.009\t1", "falta el número de punto"},
+        {"Giralda (Sevilla),235171.041,4142124.422,42,30",
+         "los campos no están separados por tabuladores (\"Giralda "
+         "(Sevilla),235171.041,4142124.422...\")"},
+        {"P2;235171,041;4142124,422;42", "los campos no están separados por tabuladores "
+                                         "(\"P2;235171,041;4142124,422;42\")"},
+        {"Catedral de Malaga  373363.463 4064978.608 15",
+         "los campos no están separados por tabuladores "
+         "(\"Catedral de Malaga  373363.463 4064978.6...\")"},
+        {"", ""},
+        {" \t ", ""},
+        {"\r", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        const Outcome o = RunPoints(std::string(c.line) + "\r\n", 30);
+        EXPECT_EQ(o.result, 1);
+        EXPECT_EQ(o.output, "t\r\n" + kGoodOut + kGoodOut);
+        if (*c.reason) {
+            EXPECT_NE(o.log.find(std::string("Línea 3 rechazada: ") + c.reason + "\r\n"),
+                      std::string::npos)
+                << o.log;
+            EXPECT_NE(o.log.find("Número de puntos.....: 2\r\nLíneas rechazadas.....: 1\r\n"),
+                      std::string::npos);
+        } else {
+            EXPECT_EQ(o.log.find("rechazada"), std::string::npos) << o.log;
+        }
+    }
 }
 
 TEST(RunArgumentsCheck, ZonesAndNumbersTheEngineRefuses) {

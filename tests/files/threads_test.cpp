@@ -233,8 +233,8 @@ std::string PointLineOf(int i) {
 }
 
 // Nine blocks of lines: points in three zones, 6000 rejected lines of
-// every kind, skipped lines, a line longer than a point line may be (line
-// 602), and a last line without its line feed.
+// every kind, 1000 comments (rejected too), blank lines (skipped), a line longer than a point line
+// may be (line 602), and a last line without its line feed.
 std::string ManyLines() {
     std::string text = "Puntos de prueba, huso en cada punto\r\n";
     for (int i = 1; i <= 18000; ++i) {
@@ -274,16 +274,21 @@ TEST(ThreadedPointFiles, TheSameOutputAndLogWithOneTwoOrSevenThreads) {
         EXPECT_TRUE(many.output == one.output); // not printed: megabytes
         EXPECT_EQ(many.raw_log, one.raw_log);
     }
-    // What the run says, whatever the threads: 3 x 2000 rejected lines and
-    // the overlong one, the first 1000 named in input order, the rest counted.
-    for (const char* named : {"Línea 2 rechazada: coordenada 1 no numérica (\"300000,5\")\n"
-                              "Línea 5 rechazada: coordenada 1 no finita (\"nan\")\n"
-                              "Línea 8 rechazada: huso no válido (\"30.5\")\n",
-                              "Línea 602 rechazada: línea de más de 65536 caracteres\n"
-                              "Línea 603 rechazada: huso no válido (\"30.5\")\n",
-                              "Línea 2997 rechazada: huso no válido (\"30.5\")\n"
-                              "Otras 5001 líneas rechazadas no se detallan\n",
-                              "Número de puntos.....: 10001\nLíneas rechazadas.....: 6001\n"}) {
+    // What the run says, whatever the threads: 3 x 2000 rejected lines, 1000
+    // comments and the overlong one, the first 1000 named in input order, the
+    // rest counted; the points of zones 29 and 31, and the last one of 30.
+    for (const char* named :
+         {"Línea 2 rechazada: coordenada 1 no numérica (\"300000,5\")\n"
+          "Línea 5 rechazada: coordenada 1 no finita (\"nan\")\n"
+          "Línea 8 rechazada: huso no válido (\"30.5\")\n"
+          "Línea 9 rechazada: el número de punto no es un entero (\"* comentario\")\n",
+          "Línea 602 rechazada: línea de más de 65536 caracteres\n"
+          "Línea 603 rechazada: huso no válido (\"30.5\")\n",
+          "Línea 2568 rechazada: coordenada 1 no numérica (\"300000,5\")\n"
+          "Otras 6001 líneas rechazadas no se detallan\n",
+          "Número de puntos.....: 10001\n"
+          "Husos de salida......: 29 (6000 puntos), 30 (1 punto), 31 (4000 puntos)\n"
+          "Líneas rechazadas.....: 7001\n"}) {
         EXPECT_NE(one.log.find(named), std::string::npos) << named;
     }
     // Points of the later blocks, and the last one, as each alone gives them.
@@ -295,6 +300,25 @@ TEST(ThreadedPointFiles, TheSameOutputAndLogWithOneTwoOrSevenThreads) {
         const std::string line = alone.output.substr(3);
         ASSERT_NE(one.output.find("\n" + line), std::string::npos) << line;
         EXPECT_EQ(i == 18001, one.output.ends_with(line));
+    }
+}
+
+// A local fit's warnings count the points of every block: the same log
+// whatever the threads.
+TEST(ThreadedPointFiles, LocalFitWarningsWhateverTheThreads) {
+    TempDir dir;
+    WriteWhole(dir.File("in.txt"), ManyLines());
+    RunArguments run = UtmPerPoint(dir.File("in.txt"), dir.File("out.txt"));
+    run.parametros = kParametersByNumber;
+    run.selec_param = 4;
+    run.x = 389000;
+    run.y = 4150000;
+    const RunResult one = RunTxt(dir, run, 1);
+    ASSERT_EQ(one.status, 1) << one.log;
+    EXPECT_NE(one.log.find("\nAviso: "), std::string::npos);
+    EXPECT_NE(one.log.find(" fuera del polígono de los vértices empleados\n"), std::string::npos);
+    for (const int threads : {2, 7}) {
+        EXPECT_EQ(RunTxt(dir, run, threads).raw_log, one.raw_log) << threads;
     }
 }
 
@@ -658,7 +682,7 @@ TEST(ThreadedRuns, ACancelledRunLeavesTheOldFilesWhateverTheThreads) {
         EXPECT_EQ(points.status, 0);
         EXPECT_EQ(points.output, "anterior");
         // The lines before the stop are named, in order; the run never ends.
-        EXPECT_NE(points.log.find("Línea 2997 rechazada"), std::string::npos);
+        EXPECT_NE(points.log.find("Línea 2568 rechazada"), std::string::npos);
         EXPECT_EQ(points.log.find("Otras"), std::string::npos);
         EXPECT_EQ(points.log.find("Resumen"), std::string::npos);
         EXPECT_TRUE(points.log.ends_with("Operación cancelada por el usuario\n")) << points.log;

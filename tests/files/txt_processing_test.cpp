@@ -25,13 +25,14 @@ using quillon_test::WriteWhole;
 class TxtProcessing : public ::testing::Test {
 protected:
     // Runs ProcesarTXT on `input` and keeps the output and the log.
-    int Process(const std::string& input, RunArguments run, ProgressSink* progress = nullptr) {
+    int Process(const std::string& input, RunArguments run, ProgressSink* progress = nullptr,
+                RunOutcome* outcome = nullptr) {
         WriteWhole(dir_.File("in.txt"), input);
         run.entrada = dir_.File("in.txt");
         if (run.salida.empty()) {
             run.salida = dir_.File("out.txt");
         }
-        const int result = ProcesarTXT(dir_.File("log"), run, progress);
+        const int result = ProcesarTXT(dir_.File("log"), run, progress, outcome);
         output_ = std::filesystem::is_regular_file(run.salida) ? ReadWhole(run.salida) : "";
         log_ = Cp1252ToUtf8(ReadWhole(dir_.File("log")));
         return result;
@@ -78,7 +79,8 @@ TEST_F(TxtProcessing, TitleOnlyWithAndWithoutLineFeed) {
 }
 
 TEST_F(TxtProcessing, SkippedLinesAndHeightsKeptUtmToUtm) {
-    // Point 0, a blank line and a line without a number are not points.
+    // A blank line is skipped; point 0, a line without a number and point -2
+    // are rejected (see rejected_lines_test.cpp).
     const std::string input = "Título\r\n"
                               "7\t298569.727\t4295339.009\t520.6456\t30\r\n"
                               "0\t298569.727\t4295339.009\t1\t30\r\n"
@@ -90,7 +92,9 @@ TEST_F(TxtProcessing, SkippedLinesAndHeightsKeptUtmToUtm) {
     EXPECT_EQ(output_, "Título\r\n"
                        "7\t298459.538\t4295133.070\t520.646\t30.\r\n"
                        "9\t280923.327\t3998547.762\t-0.000\t30.\r\n");
-    EXPECT_TRUE(LogEndsWith("Tipo de archivo......: TXT\r\nNúmero de puntos.....: 2\r\n"));
+    EXPECT_TRUE(LogEndsWith("Tipo de archivo......: TXT\r\nNúmero de puntos.....: 2\r\n"
+                            "Líneas rechazadas.....: 3\r\n"))
+        << log_;
 }
 
 TEST_F(TxtProcessing, ZoneChosenPerPointAcrossSixDegreesWest) {
@@ -101,6 +105,86 @@ TEST_F(TxtProcessing, ZoneChosenPerPointAcrossSixDegreesWest) {
     EXPECT_EQ(output_, "t\r\n1\t765384.524\t4121315.547\t100.000\t29.\r\n"
                        "2\t234615.476\t4121315.547\t100.000\t30.\r\n");
     EXPECT_NE(log_.find("Huso de salida........: INDICADO EN CADA PUNTO\r\n"), std::string::npos);
+}
+
+// A local fit warns of the points it extrapolates to: those more than 25 km
+// from the nearest vertex it used, and those outside the polygon of its
+// vertices, compared with the vertices' source-datum positions in
+// data/vertex_catalogue.tsv (distances and polygons worked out by hand).
+TEST_F(TxtProcessing, LocalFitsWarnOfPointsFarFromTheirVertices) {
+    // Around (389000, 4150000): LUQUE (389373.393, 4154816.773), LAS CANELAS,
+    // CARACOL and CANILES (412925.625, 4162132.432), the next one 31.9 km off.
+    // Points: LUQUE itself, the centroid of the four, 10 km north of LUQUE
+    // (outside, near), 100 km north (91.07 km from CANILES) and (330000,
+    // 4150000) given in zone 29 (cct), 59.23 km from LUQUE.
+    const std::string around_luque = "t\n1\t389373.393\t4154816.773\t0\t30\n"
+                                     "2\t399121.526\t4149964.235\t0\t30\n"
+                                     "3\t389373.393\t4164816.773\t0\t30\n"
+                                     "4\t389000\t4250000\t0\t30\n"
+                                     "5\t860588.816\t4156078.796\t0\t29\n";
+    // Around CABEZAS 1, a blunder among its 4 nearest: MONAGO (ETRS89 at
+    // 169909.5, 4190167.7), TABERNILLAS and VALLE DE LAS ROZAS are used, and
+    // CABEZAS 1's own ETRS89 position lies outside their triangle, 21.9 km
+    // from the nearest.
+    const std::string around_cabezas = "t\n1\t178782.207\t4166489.028\t0\n"
+                                       "2\t169909.482\t4190167.749\t0\n";
+    const std::string far = "Aviso: 2 puntos a más de 25 km del vértice empleado más cercano "
+                            "(máximo 91 km)";
+    const std::string outside_3 = "Aviso: 3 puntos fuera del polígono de los vértices empleados";
+    const std::string outside_1 = "Aviso: 1 punto fuera del polígono de los vértices empleados";
+    struct Case {
+        const std::string& input;
+        int da, db, parametros;
+        double selection, x, y, h_entrada;
+        std::vector<std::string> warnings;
+    };
+    const std::vector<Case> cases = {
+        {around_luque,
+         kDatumEd50,
+         kDatumEtrs89,
+         kParametersByDistance,
+         27000,
+         389000,
+         4150000,
+         0,
+         {far, outside_3}},
+        {around_luque,
+         kDatumEd50,
+         kDatumEtrs89,
+         kParametersByNumber,
+         4,
+         389000,
+         4150000,
+         0,
+         {far, outside_3}},
+        {around_luque, kDatumEd50, kDatumEtrs89, kParametersSpain, 0, 0, 0, 0, {}},
+        {around_cabezas,
+         kDatumEtrs89,
+         kDatumEd50,
+         kParametersByNumber,
+         4,
+         179274.028,
+         4172646.558,
+         30,
+         {outside_1}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.parametros);
+        RunArguments run = Run(c.da, kKindUtm, c.h_entrada, c.db, kKindUtm, 30);
+        run.parametros = c.parametros;
+        run.selec_param = c.selection;
+        run.x = c.x;
+        run.y = c.y;
+        RunOutcome outcome;
+        ASSERT_EQ(Process(c.input, run, nullptr, &outcome), 1) << log_;
+        EXPECT_EQ(outcome.warnings, c.warnings);
+        std::string tail = "Número de puntos.....: " + std::to_string(outcome.points) + "\r\n";
+        for (const std::string& warning : c.warnings) {
+            tail += warning + "\r\n";
+        }
+        EXPECT_TRUE(LogEndsWith(tail)) << log_;
+    }
+    EXPECT_NE(log_.find("Número de puntos utilizados: 3\r\n"), std::string::npos); // no blunder
 }
 
 TEST_F(TxtProcessing, GeodeticOutputCarriesHeights) {

@@ -140,8 +140,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const long long points = CountAfter(log, "N\xfamero de puntos.....: ");
     const long long rejected = CountAfter(log, "L\xedneas rechazadas.....: ");
     FUZZ_CHECK(points >= 0);
+    // A UTM output with a zone per point names the zones of its points.
+    std::string zones;
+    if (const std::size_t at = log.rfind("Husos de salida......: "); at != std::string::npos) {
+        zones = log.substr(at, log.find("\r\n", at) + 2 - at);
+    }
+    FUZZ_CHECK(zones.empty() != (run.pb == kKindUtm && run.h_salida == 0.0 && points > 0));
     FUZZ_CHECK(EndsWith(
-        log, "N\xfamero de puntos.....: " + std::to_string(points) + "\r\n" +
+        log, "N\xfamero de puntos.....: " + std::to_string(points) + "\r\n" + zones +
                  (rejected > 0 ? "L\xedneas rechazadas.....: " + std::to_string(rejected) + "\r\n"
                                : "")));
     FUZZ_CHECK(rejected == outcome.rejected || (rejected == -1 && outcome.rejected == 0));

@@ -31,7 +31,9 @@ digits a double-precision solver may not reach (the tests give those a
 tolerance).
 
 It writes:
-  tests/data/logs/affine_local_run.log       the execution log of an affine run
+  tests/data/logs/affine_local_run.log       the execution log of an affine run,
+                                             with its warnings of points far from
+                                             the vertices or outside their polygon
   tests/data/logs/molodensky_regional_run.log the execution log of a Molodensky run
   tests/data/affine_local_run_points.tsv     that run's points, in and out
   tests/data/regional_fits.tsv              parameters and residuals of each
@@ -409,6 +411,35 @@ def summary(points):
             "Tipo de archivo......: TXT\nNúmero de puntos.....: %d\n" % points)
 
 
+def coverage_warnings(vertices, points):
+    """The warnings of a local fit: points (ED50 UTM zone 30) more than 25 km
+    from the nearest vertex used, and points outside the polygon of those
+    vertices, found as the points in no triangle of three of them."""
+    def in_triangle(p, a, b, c):
+        def side(o, q):
+            return (q[0] - o[0]) * (p[1] - o[1]) - (q[1] - o[1]) * (p[0] - o[0])
+        s = [side(a, b), side(b, c), side(c, a)]
+        return all(x >= 0 for x in s) or all(x <= 0 for x in s)
+
+    xy = [(v["ed50_x"], v["ed50_y"]) for v in vertices]
+    far = [d for d in (min(math.hypot(p[0] - x, p[1] - y) for x, y in xy) for p in points)
+           if d > 25000.0]
+    outside = sum(1 for p in points
+                  if not any(in_triangle(p, xy[i], xy[j], xy[k]) for i in range(len(xy))
+                             for j in range(i + 1, len(xy)) for k in range(j + 1, len(xy))))
+
+    def count(n):
+        return "%d punto%s" % (n, "" if n == 1 else "s")
+
+    text = ""
+    if far:
+        text += ("Aviso: %s a más de 25 km del vértice empleado más cercano (máximo %d km)\n"
+                 % (count(len(far)), round(max(far) / 1000.0)))
+    if outside:
+        text += "Aviso: %s fuera del polígono de los vértices empleados\n" % count(outside)
+    return text
+
+
 def write_log(name, text):
     path = os.path.join(ROOT, "tests", "data", "logs", name)
     with open(path, "wb") as f:
@@ -479,8 +510,13 @@ def main():
         "Tipo de transformación: USAR LOS N PUNTOS MÁS CERCANOS\n"
         "Número de puntos......: 6\n"
         "Punto de origen.......: (%.3f ; %.3f ; %.3f)\n" % (origin[0], origin[1], 0.0)])
+    points30 = []
+    for x, y in AFFINE_POINTS:
+        lam, phi = utm_to_geodetic(x, y, ED50, 29)
+        points30.append(geodetic_to_utm(lam, phi, ED50, 30))
     write_log("affine_local_run.log",
-              text + parameter_block(affine) + summary(len(AFFINE_POINTS)))
+              text + parameter_block(affine) + summary(len(AFFINE_POINTS)) +
+              coverage_warnings([v for v, _ in affine.kept], points30))
     print("  affine: printed slots a double-precision solver may miss:", doubtful_digits(affine))
     # The run's points: zone 29 -> zone 30, the affine step, zone 30 -> zone 29.
     path = os.path.join(ROOT, "tests", "data", "affine_local_run_points.tsv")
