@@ -38,6 +38,7 @@ public:
         run_.origin_y = Double(fields, "origin_y");
         run_.origin_from_data = Int(fields, "origin_from_data");
         run_.orthometric_heights = Int(fields, "orthometric_heights");
+        run_.region_only = Int(fields, "region_only");
         grid_ = Text(fields, "grid_path");
         geoid_ = Text(fields, "geoid_path");
         run_.grid_path = grid_.c_str();

@@ -435,11 +435,13 @@ def _procesar(
     alturas_ortometricas: bool,
     rejilla: Optional[str],
     geoide: Optional[str],
+    solo_region: bool,
 ) -> ResultadoArchivo:
     campos = _ejecucion(
         origen, destino, parametros, seleccion, centro, modelo,
         alturas_ortometricas, rejilla, geoide,
     )
+    campos["region_only"] = 1 if solo_region else 0
     entrada, salida = os.fspath(entrada), os.fspath(salida)
     registro = os.fspath(registro) if registro is not None else salida + ".log"
     codigo, mensaje, rechazadas, escrito = procesar_archivo(
@@ -466,17 +468,18 @@ def procesar_txt(
     alturas_ortometricas: bool = False,
     rejilla: Optional[str] = None,
     geoide: Optional[str] = None,
+    solo_region: bool = True,
 ) -> ResultadoArchivo:
     """Transforma un archivo de puntos TXT como ``quillon-cli txt``: el registro va a
     ``registro`` (por defecto ``salida + ".log"``) y, sin ``centro``, la búsqueda de
     vértices se centra en el rectángulo que encuadra los datos. Las líneas que no se
-    pueden leer enteras no se transforman y se cuentan en ``rechazadas``. Los archivos
-    no se limitan a Andalucía: ``solo_region`` no existe aquí. Un fallo lanza
+    pueden leer enteras no se transforman y se cuentan en ``rechazadas``, como los
+    puntos fuera de Andalucía salvo con ``solo_region=False``. Un fallo lanza
     ``ErrorQuillon`` con el motivo; su atributo ``registro`` nombra el registro si se
     ha escrito. Si falla, los archivos anteriores quedan como estaban."""
     return _procesar(
         ARCHIVO_TXT, entrada, salida, origen, destino, parametros, seleccion, centro,
-        modelo, registro, alturas_ortometricas, rejilla, geoide,
+        modelo, registro, alturas_ortometricas, rejilla, geoide, solo_region,
     )
 
 
@@ -493,9 +496,10 @@ def procesar_dxf(
     alturas_ortometricas: bool = False,
     rejilla: Optional[str] = None,
     geoide: Optional[str] = None,
+    solo_region: bool = True,
 ) -> ResultadoArchivo:
     """Transforma un dibujo DXF como ``quillon-cli dxf`` (véase ``procesar_txt``)."""
     return _procesar(
         ARCHIVO_DXF, entrada, salida, origen, destino, parametros, seleccion, centro,
-        modelo, registro, alturas_ortometricas, rejilla, geoide,
+        modelo, registro, alturas_ortometricas, rejilla, geoide, solo_region,
     )

@@ -486,7 +486,10 @@ TEST_F(RunTest, DrawingWithTheZoneDialogMatchesTheCommandLine) {
     QProcess cli;
     cli.start(QStringLiteral(QUILLON_CLI_PATH),
               {"dxf", drawing, folder.filePath("cli.dxf"), "--datum-a", "ED50", "--tipo-a", "utm",
-               "--huso-a", "30", "--datum-b", "ETRS89", "--tipo-b", "utm", "--huso-b", "30"});
+               "--huso-a", "30", "--datum-b", "ETRS89", "--tipo-b", "utm", "--huso-b", "30",
+               // The desktop program moves a drawing whole, header included,
+               // as the control does: no region check.
+               "--fuera-de-region"});
     ASSERT_TRUE(cli.waitForFinished(-1)); // no time limit
     EXPECT_EQ(ReadFile(folder.filePath("parcela.dxf")), ReadFile(folder.filePath("cli.dxf")));
     EXPECT_TRUE(QFile::exists(folder.filePath("parcela_metadatos.txt")));
