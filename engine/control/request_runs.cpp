@@ -118,6 +118,8 @@ RunArguments RunArgumentsOf(const TransformRequest& request) {
     run.threads = request.threads;
     run.keep_log_when_cancelled = request.keep_log_when_stopped;
     run.region_only = request.region_only;
+    run.orthometric_geodetic_in = request.a.orthometric && request.a.kind == Kind::kGeodetic;
+    run.orthometric_geodetic_out = request.b.orthometric && request.b.kind == Kind::kGeodetic;
     return run;
 }
 
@@ -216,6 +218,9 @@ std::optional<PointConverter> PointConverter::Make(const TransformRequest& reque
         !PrepareGeoid(state->set, request.geoid_path, nullptr, &failure)) {
         return std::nullopt;
     }
+    state->set.orthometric_geodetic_in = request.a.orthometric && request.a.kind == Kind::kGeodetic;
+    state->set.orthometric_geodetic_out =
+        request.b.orthometric && request.b.kind == Kind::kGeodetic;
     return PointConverter(std::move(state));
 }
 

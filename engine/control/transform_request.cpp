@@ -440,6 +440,7 @@ const std::vector<EpsgEntry>& EpsgTable() {
         {"EPSG:25829+5782", {Datum::kEtrs89, Kind::kUtm, 29, "EPSG:25829+5782"}, true},
         {"EPSG:25830+5782", {Datum::kEtrs89, Kind::kUtm, 30, "EPSG:25830+5782"}, true},
         {"EPSG:25831+5782", {Datum::kEtrs89, Kind::kUtm, 31, "EPSG:25831+5782"}, true},
+        {"EPSG:4258+5782", {Datum::kEtrs89, Kind::kGeodetic, 0, "EPSG:4258+5782"}, true},
     };
     return table;
 }
@@ -455,7 +456,9 @@ std::optional<EpsgSide> SideOfEpsg(std::string_view code) {
     }
     for (const EpsgEntry& entry : EpsgTable()) {
         if (entry.code == upper) {
-            return EpsgSide{entry.side, entry.orthometric};
+            EpsgSide side{entry.side, entry.orthometric};
+            side.side.orthometric = entry.orthometric;
+            return side;
         }
     }
     return std::nullopt;
@@ -464,7 +467,7 @@ std::optional<EpsgSide> SideOfEpsg(std::string_view code) {
 std::string_view KnownEpsgCodes() {
     return "EPSG:23029, 23030, 23031 (ED50 UTM), 25829, 25830, 25831 (ETRS89 UTM), 4230 "
            "(ED50 geográficas), 4258, 4937 (ETRS89 geográficas), 4936 (ETRS89 geocéntricas), "
-           "25829+5782, 25830+5782, 25831+5782 (ETRS89 UTM con altitudes ortométricas)";
+           "25829+5782, 25830+5782, 25831+5782, 4258+5782 (ETRS89 con altitudes ortométricas)";
 }
 
 std::string CheckRequest(Order order, const TransformRequest& request) {
@@ -524,8 +527,11 @@ std::string CheckRequest(Order order, const TransformRequest& request) {
     if (!request.grid_path.empty() && request.method != Method::kGrid) {
         return "--rejilla solo tiene sentido con --parametros rejilla";
     }
+    const auto orthometric_side = [](const Side& side) {
+        return side.kind == Kind::kUtm || (side.kind == Kind::kGeodetic && side.orthometric);
+    };
     if (request.orthometric_heights && two_sides && order != Order::kParametros &&
-        request.a.kind != Kind::kUtm && request.b.kind != Kind::kUtm) {
+        !orthometric_side(request.a) && !orthometric_side(request.b)) {
         return "--geoide no se aplica: ninguno de los dos sistemas es UTM (las alturas "
                "geodésicas y geocéntricas son elipsoidales)";
     }

@@ -55,6 +55,11 @@ struct Side {
     int zone = 0;
     // The EPSG code the side was given as ("EPSG:25830+5782"), else empty.
     std::string code;
+    // Its heights are orthometric (Alicante, through the geoid; the request
+    // must then have orthometric_heights): a compound code with EPSG:5782.
+    // UTM heights are orthometric with orthometric_heights whatever this
+    // says; geodetic ones only with it.
+    bool orthometric = false;
 };
 
 // The orders of quillon-cli that take a run description. Each accepts the

@@ -46,6 +46,10 @@ struct RunArguments {
     // ("fuera de la región de cálculo"). Not with the IGN grid, whose own
     // extent bounds the points it takes.
     bool region_only = false;
+    // With orthometric heights: those of geodetic points of the input
+    // (output) are orthometric too (EPSG:4258+5782).
+    bool orthometric_geodetic_in = false;
+    bool orthometric_geodetic_out = false;
 };
 
 // Entity counts of a processed drawing: the five kinds of the original

@@ -155,6 +155,8 @@ bool FileRun::Start(const std::string& invalid, FoundVertexList& found) {
     // Orthometric heights need the geoid, named in the log after the parameters.
     const bool heights =
         ready && (!run_.orthometric_heights || PrepareGeoid(set_, run_.geoid_path, &report));
+    set_.orthometric_geodetic_in = run_.orthometric_geodetic_in;
+    set_.orthometric_geodetic_out = run_.orthometric_geodetic_out;
     Log(report);
     if (!heights) {
         Fail(""); // the report ends with the reason

@@ -44,6 +44,11 @@ struct ParameterSet {
     // coordinate of a UTM point is an orthometric height H (h = H + N on the
     // ETRS89 side). Absent, H is carried as a plain third coordinate.
     std::shared_ptr<const GeoidGrid> geoid;
+    // With the geoid: the third coordinate of geodetic input (output) points
+    // is an orthometric height too, as in EPSG:4258+5782 (ETRS89 with
+    // Alicante heights); otherwise geodetic heights are ellipsoidal.
+    bool orthometric_geodetic_in = false;
+    bool orthometric_geodetic_out = false;
 };
 
 // Direction of a datum pair: ETRS89 -> ED50 exactly when source is 19 and

@@ -360,9 +360,13 @@ bool IsInDomain(const CoordTriple& point, int kind) {
     }
 }
 
-CoordTriple TransformPoint(const CoordTriple& point, int datum_in, int kind_in, double zone_in,
-                           int datum_out, int kind_out, double zone_out, const ParameterSet& set,
-                           int model, double& out_zone, PointStatus& status) {
+namespace {
+
+// TransformPoint with orthometric heights on UTM points only.
+CoordTriple TransformPointWithUtmHeights(const CoordTriple& point, int datum_in, int kind_in,
+                                         double zone_in, int datum_out, int kind_out,
+                                         double zone_out, const ParameterSet& set, int model,
+                                         double& out_zone, PointStatus& status) {
     if (!IsInDomain(point, kind_in)) {
         status = PointStatus::kOutsideDomain;
         return NotANumber();
@@ -378,6 +382,44 @@ CoordTriple TransformPoint(const CoordTriple& point, int datum_in, int kind_in, 
         !(std::isfinite(out.c1) && std::isfinite(out.c2) && std::isfinite(out.c3))) {
         status = PointStatus::kOutsideDomain;
         return NotANumber();
+    }
+    return out;
+}
+
+} // namespace
+
+CoordTriple TransformPoint(const CoordTriple& point, int datum_in, int kind_in, double zone_in,
+                           int datum_out, int kind_out, double zone_out, const ParameterSet& set,
+                           int model, double& out_zone, PointStatus& status) {
+    const bool orthometric_in = set.orthometric_geodetic_in && kind_in == kKindGeodetic;
+    const bool orthometric_out = set.orthometric_geodetic_out && kind_out == kKindGeodetic;
+    if (!set.geoid || !point.has_c3 || (!orthometric_in && !orthometric_out)) {
+        return TransformPointWithUtmHeights(point, datum_in, kind_in, zone_in, datum_out, kind_out,
+                                            zone_out, set, model, out_zone, status);
+    }
+    // Geodetic points with orthometric heights: h = H + N where they come in,
+    // H = h - N where they go out, the geoid read at their own position.
+    double n = 0.0;
+    CoordTriple in = point;
+    if (orthometric_in) {
+        if (!IsInDomain(point, kind_in) ||
+            !set.geoid->UndulationAt(point.c1 * kRadiansPerDegree, point.c2 * kRadiansPerDegree,
+                                     n)) {
+            status = IsInDomain(point, kind_in) ? PointStatus::kOutsideGeoid
+                                                : PointStatus::kOutsideDomain;
+            return NotANumber();
+        }
+        in.c3 = point.c3 + n;
+    }
+    CoordTriple out =
+        TransformPointWithUtmHeights(in, datum_in, kind_in, zone_in, datum_out, kind_out, zone_out,
+                                     set, model, out_zone, status);
+    if (status == PointStatus::kTransformed && orthometric_out) {
+        if (!set.geoid->UndulationAt(out.c1 * kRadiansPerDegree, out.c2 * kRadiansPerDegree, n)) {
+            status = PointStatus::kOutsideGeoid;
+            return NotANumber();
+        }
+        out.c3 -= n;
     }
     return out;
 }
