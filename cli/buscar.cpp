@@ -21,7 +21,8 @@ Busca vértices geodésicos del catálogo alrededor de un centro, como hace la
 transformación local.
 
   CENTRO          c1,c2[,c3] en el datum y tipo dados (geodésicas: longitud,latitud en
-                  grados decimales; utm: x,y en metros, usados tal cual en el huso 30)
+                  grados decimales; utm: x,y en metros en el huso --huso, 30 si no se da;
+                  un centro de otro huso se lleva al 30, donde se busca)
   --distancia M   los vértices a menos de M metros, en el orden del catálogo
   --numero N      los N vértices más cercanos (N entre 3 y 180), del más cercano al más lejano
 
@@ -34,10 +35,19 @@ al centro en metros, separados por tabuladores.
 // read by the library's own rules as side a of a centroid.
 api::Side ReadCentreSide(std::vector<std::string> args) {
     for (auto& arg : args) {
+        if (arg.rfind("--", 0) != 0) {
+            continue; // a value
+        }
+        bool known = false;
         for (const std::string name : {"--datum", "--tipo", "--huso"}) {
             if (arg == name || arg.rfind(name + "=", 0) == 0) {
                 arg.insert(name.size(), "-a");
+                known = true;
+                break;
             }
+        }
+        if (!known) {
+            throw UsageError{"opción desconocida: " + arg.substr(0, arg.find('='))};
         }
     }
     api::Side side = ReadRequest(api::Order::kCentroide, args).request.a;

@@ -21,26 +21,42 @@ namespace quillon_cli {
 namespace {
 
 constexpr const char* kFileHelp =
-    R"(Uso: quillon-cli txt|dxf ENTRADA SALIDA
+    R"(Uso: quillon-cli txt|dxf ENTRADA SALIDA --sistema-a CÓDIGO --sistema-b CÓDIGO [OPCIONES]
+     quillon-cli txt|dxf ENTRADA SALIDA
            --datum-a ED50|ETRS89 --tipo-a geocentricas|geodesicas|utm [--huso-a N]
            --datum-b ED50|ETRS89 --tipo-b geocentricas|geodesicas|utm [--huso-b N]
            [--modelo helmert|molodensky|afin]
            [--parametros nacionales|regionales|distancia|vecinos|rejilla]
            [--seleccion V] [--origen X,Y] [--rejilla RUTA.gsb] [--geoide [RUTA.gtx]]
-           [--log RUTA] [--hilos N]
+           [--log RUTA] [--hilos N] [--fuera-de-region]
+     quillon-cli txt|dxf ENTRADA... --carpeta-salida CARPETA [OPCIONES]
 
 Transforma un archivo de puntos TXT (txt) o un dibujo DXF (dxf) del sistema A al B.
+Ejemplo: quillon-cli txt campo.txt campo_etrs89.txt --sistema-a EPSG:23030 --sistema-b EPSG:25830
 
+  --sistema-a C  el sistema de la entrada por su código EPSG, en lugar de --datum-a,
+  --sistema-b C  --tipo-a y --huso-a (o de las de B):
+                   EPSG:23029, 23030, 23031  ED50 UTM husos 29, 30, 31
+                   EPSG:25829, 25830, 25831  ETRS89 UTM husos 29, 30, 31
+                   EPSG:4230                 ED50 geográficas
+                   EPSG:4258, 4937           ETRS89 geográficas (2D, 3D)
+                   EPSG:4936                 ETRS89 geocéntricas
+                   EPSG:25829+5782, 25830+5782, 25831+5782, 4258+5782
+                                             ETRS89 con altitudes ortométricas
+                                             (Alicante): el geoide, como --geoide
+                 Las coordenadas geográficas van con la longitud primero, como en los
+                 programas SIG.
   --huso-a N     huso de toda la entrada; sin él, el de cada punto (campo 5 del TXT).
                  Un dibujo UTM necesita --huso-a.
-  --huso-b N     huso de salida; sin él, el huso natural de cada punto
+  --huso-b N     huso de salida; sin él, el huso natural de cada punto (el resumen del
+                 registro dice cuántos puntos van a cada huso)
   --modelo       modelo de los parámetros estimados (por defecto helmert; los
                  parámetros nacionales son siempre Helmert 3D)
   --parametros   nacionales (por defecto), regionales (los 180 vértices del catálogo),
                  distancia (vértices a menos de V metros del origen),
-                 vecinos (los V vértices más cercanos al origen) o
-                 rejilla (la rejilla oficial del IGN SPED2ETV2, NTv2; el modelo no
-                 se usa; los puntos fuera de la rejilla se rechazan)
+                 vecinos (los V vértices más cercanos al origen; al menos 3, 4 con el
+                 modelo afín) o rejilla (la rejilla oficial del IGN SPED2ETV2, NTv2;
+                 los puntos fuera de la rejilla se rechazan)
   --seleccion V  la distancia en metros o el número de vértices
   --origen X,Y   origen de la búsqueda de vértices en ED50 UTM huso 30; por defecto,
                  el centro del rectángulo que encuadra los datos
@@ -48,14 +64,28 @@ Transforma un archivo de puntos TXT (txt) o un dibujo DXF (dxf) del sistema A al
   --geoide [R]   alturas ortométricas: la H de los puntos UTM se relaciona con la
                  altura elipsoidal ETRS89 por el geoide EGM08-REDNAP (h = H + N) u
                  otro geoide GTX R; los puntos fuera del geoide se rechazan
-  --log RUTA     registro de ejecución; por defecto SALIDA seguido de ".log"
+  --log RUTA     registro de ejecución; por defecto SALIDA seguido de ".log" (ninguno si
+                 la salida es "-", un dispositivo o una tubería)
   --hilos N      hilos que transforman los puntos; por defecto, uno por núcleo del
                  equipo; 1 los transforma en el hilo principal. El resultado y el
                  registro son los mismos con cualquier número de hilos
+  --fuera-de-region  transforma también los puntos fuera de Andalucía (por defecto se
+                 rechazan: "fuera de la región de cálculo")
+  --carpeta-salida C  varias ENTRADAS: cada una a C/<nombre>_ETRS89.<ext> (o _ED50,
+                 según el datum de B), con su registro
+
+Una opción que no se aplica (--seleccion con los parámetros nacionales, --modelo con la
+rejilla, --huso-b con salida no UTM...) es un error de uso (estado 2).
+
+ENTRADA o SALIDA "-": la entrada o la salida estándar; el resumen va entonces a la
+salida de errores.
 
 Archivo TXT: una línea de título y un punto por línea, campos separados por
-tabuladores: número, c1, c2, c3 y, para UTM, el huso. Una línea cuyas coordenadas no
-se pueden leer enteras no se transforma: el registro la nombra ("Línea N rechazada").
+tabuladores: número (entero positivo), c1, c2, c3 y, para UTM, el huso. Una línea que
+no es un punto completo no se transforma: el registro la nombra con el motivo
+("Línea N rechazada: ..."). Con los parámetros distancia y vecinos, el registro y la
+salida de errores avisan de los puntos a más de 25 km del vértice empleado más cercano
+o fuera del polígono de los vértices empleados.
 
 SALIDA y el registro se escriben aparte y sustituyen a los archivos anteriores sólo
 al terminar; si la transformación falla o se interrumpe, los anteriores quedan como
@@ -65,19 +95,24 @@ si se ha escrito).
 )";
 
 constexpr const char* kCentroideHelp =
-    R"(Uso: quillon-cli centroide ENTRADA --datum-a ED50|ETRS89
-                      --tipo-a geocentricas|geodesicas|utm [--huso-a N] [--hilos N]
+    R"(Uso: quillon-cli centroide ENTRADA (--sistema-a CÓDIGO | --datum-a ED50|ETRS89
+                      --tipo-a geocentricas|geodesicas|utm [--huso-a N])
+                      [--hilos N] [--fuera-de-region]
 
 Centroide, rectángulo que encuadra y número de puntos de un archivo TXT (o de las
 coordenadas de un dibujo, si ENTRADA termina en ".dxf"), en ED50 UTM huso 30
-calculados con los parámetros nacionales. --hilos N como en "txt".
+calculados con los parámetros nacionales. Los puntos fuera de Andalucía no cuentan
+salvo con --fuera-de-region. --sistema-a y --hilos N como en "txt".
 )";
 
 constexpr const char* kTxtToDxfHelp =
-    R"(Uso: quillon-cli txt-a-dxf ENTRADA SALIDA --tipo geocentricas|geodesicas|utm [--hilos N]
+    R"(Uso: quillon-cli txt-a-dxf ENTRADA SALIDA (--tipo geocentricas|geodesicas|utm |
+                      --sistema-a CÓDIGO) [--hilos N] [--fuera-de-region]
 
 Convierte un archivo de puntos TXT en un dibujo DXF R12 con una entidad POINT por
-punto, con las coordenadas tal como están en el archivo. --hilos N como en "txt".
+punto, con las coordenadas tal como están en el archivo. Los puntos fuera de
+Andalucía se dejan fuera salvo con --fuera-de-region. ENTRADA o SALIDA "-": la
+entrada o la salida estándar. --sistema-a y --hilos N como en "txt".
 )";
 
 // Set by SIGINT, SIGTERM and SIGHUP: the running operation stops between lines

@@ -11,7 +11,8 @@ namespace quillon_cli {
 namespace {
 
 constexpr const char* kParametrosHelp =
-    R"(Uso: quillon-cli parametros --datum-a ED50|ETRS89 --datum-b ED50|ETRS89
+    R"(Uso: quillon-cli parametros (--datum-a ED50|ETRS89 | --sistema-a CÓDIGO)
+                           (--datum-b ED50|ETRS89 | --sistema-b CÓDIGO)
                            --parametros nacionales|regionales|distancia|vecinos|rejilla
                            [--modelo helmert|molodensky|afin] [--seleccion V] [--origen X,Y]
                            [--rejilla RUTA.gsb]

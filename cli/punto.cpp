@@ -12,20 +12,27 @@ namespace quillon_cli {
 namespace {
 
 constexpr const char* kPuntoHelp =
-    R"(Uso: quillon-cli punto --datum-a ED50|ETRS89 --tipo-a geocentricas|geodesicas|utm [--huso-a N]
-                      --datum-b ED50|ETRS89 --tipo-b geocentricas|geodesicas|utm [--huso-b N]
-                      [--parametros nacionales|rejilla] [--rejilla RUTA.gsb]
-                      [--geoide [RUTA.gtx]] [PUNTO ...]
+    R"(Uso: quillon-cli punto --sistema-a CÓDIGO --sistema-b CÓDIGO [OPCIONES] [PUNTO ...]
+     quillon-cli punto --datum-a ED50|ETRS89 --tipo-a geocentricas|geodesicas|utm [--huso-a N]
+                       --datum-b ED50|ETRS89 --tipo-b geocentricas|geodesicas|utm [--huso-b N]
+                       [--parametros nacionales|rejilla] [--rejilla RUTA.gsb]
+                       [--geoide [RUTA.gtx]] [--fuera-de-region] [PUNTO ...]
 
 Convierte puntos sueltos del sistema A al sistema B con los parámetros nacionales
 (Helmert 3D, EPSG:1632) o con la rejilla oficial del IGN (SPED2ETV2, EPSG:15932).
+Ejemplo: quillon-cli punto --sistema-a EPSG:23030 --sistema-b EPSG:25830 235171.041,4142124.422
 
-  PUNTO        c1,c2[,c3[,huso]]
+  --sistema-a C  los sistemas por su código EPSG, como en "txt" (quillon-cli txt --help
+  --sistema-b C  los enumera); las geográficas van con la longitud primero
+  PUNTO        c1,c2[,c3[,huso]][,más campos]
                  geocéntricas: X,Y,Z
                  geodésicas:   longitud,latitud[,h] en grados decimales
                  utm:          x,y[,H[,huso]]  (el huso hace falta si no se da --huso-a)
+               Los campos que siguen a las coordenadas (y al huso) se copian tras el
+               resultado, separados por tabuladores.
                Sin PUNTO, lee un punto por línea de la entrada estándar; los campos se
-               separan con blancos, tabuladores o comas.
+               separan con blancos, tabuladores o comas; las líneas que empiezan por
+               "#" se copian tal cual.
   --huso-a N   huso UTM (1..60) de todos los puntos de entrada
   --huso-b N   huso UTM de salida; sin él, el huso natural de cada punto
   --parametros nacionales (por defecto) o rejilla: la rejilla NTv2 SPED2ETV2 que
@@ -34,6 +41,8 @@ Convierte puntos sueltos del sistema A al sistema B con los parámetros nacional
   --geoide [R] alturas ortométricas: la H de los puntos UTM es ortométrica y se
                relaciona con la altura elipsoidal ETRS89 por el geoide
                EGM08-REDNAP (h = H + N), u otro geoide GTX R
+  --fuera-de-region  convierte también los puntos fuera de Andalucía (por defecto
+               se rechazan: "fuera de la región de cálculo")
 
 Cada resultado es una línea con los campos separados por tabuladores, como en los
 archivos TXT del motor sin el número de punto:
@@ -43,8 +52,10 @@ archivos TXT del motor sin el número de punto:
 De UTM a UTM se conserva la altura H de entrada; sin --geoide también de UTM a
 geodésicas (no hay geoide).
 
-Un punto erróneo se indica en una línea de la salida de errores; los demás se
-convierten igualmente y el programa termina con estado 1.
+Un punto erróneo (fuera de Andalucía, una latitud de más de 90°, un punto UTM a más
+de 1000 km de su meridiano central...) se indica en una línea de la salida de
+errores y no da ningún resultado; los demás se convierten igualmente y el programa
+termina con estado 1.
 )";
 
 } // namespace
