@@ -50,7 +50,19 @@ api::Side ReadCentreSide(std::vector<std::string> args) {
             throw UsageError{"opción desconocida: " + arg.substr(0, arg.find('='))};
         }
     }
-    api::Side side = ReadRequest(api::Order::kCentroide, args).request.a;
+    api::Side side;
+    try {
+        side = ReadRequest(api::Order::kCentroide, args).request.a;
+    } catch (UsageError& error) {
+        // The library names the options of a side; here they have no "-a".
+        for (const std::string name : {"--datum", "--tipo", "--huso"}) {
+            for (std::size_t at = 0;
+                 (at = error.message.find(name + "-a", at)) != std::string::npos;) {
+                error.message.erase(at + name.size(), 2);
+            }
+        }
+        throw;
+    }
     if (side.kind == api::Kind::kUtm && side.zone == 0) {
         side.zone = 30;
     }

@@ -199,6 +199,7 @@ void ExplainFiles(const std::string& input, const std::string& output, const std
             ::close(fd);
         }
     }
+    std::filesystem::path said;
     for (const std::string* path : {&output, &log}) {
         if (path->empty() || *path == "-") {
             continue;
@@ -207,6 +208,10 @@ void ExplainFiles(const std::string& input, const std::string& output, const std
         if (folder.empty()) {
             folder = ".";
         }
+        if (folder == said) {
+            continue; // the log beside the output: one word for both
+        }
+        said = folder;
         struct stat info {};
         if (::stat(folder.c_str(), &info) != 0) {
             std::cerr << "quillon-cli: no existe la carpeta " << folder.string() << '\n';
@@ -218,6 +223,14 @@ void ExplainFiles(const std::string& input, const std::string& output, const std
     }
 }
 
+// Whether an output is a stream (standard output, a device, a pipe): the
+// summary then goes to standard error, not into the result.
+bool IsStream(const std::string& output) {
+    struct stat info {};
+    return output == "-" || (::stat(output.c_str(), &info) == 0 && !S_ISREG(info.st_mode) &&
+                             !S_ISDIR(info.st_mode));
+}
+
 // One input into one output; prints what the user needs and returns the
 // exit status.
 int TransformOne(api::FileFormat format, const api::TransformRequest& request,
@@ -225,7 +238,7 @@ int TransformOne(api::FileFormat format, const api::TransformRequest& request,
     const api::FileOutcome outcome =
         api::TransformFile(format, request, input, output, TerminalProgress());
     // With the result on standard output, the summary goes to standard error.
-    std::ostream& summary = output == "-" ? std::cerr : std::cout;
+    std::ostream& summary = IsStream(output) ? std::cerr : std::cout;
     if (!outcome.succeeded) {
         std::cerr << "quillon-cli: la transformación no ha tenido éxito: " << outcome.failure
                   << '\n';
@@ -359,7 +372,7 @@ int RunTxtToDxf(const std::vector<std::string>& args) {
         }
         return 1;
     }
-    (files[1] == "-" ? std::cerr : std::cout) << "Dibujo: " << files[1] << '\n';
+    (IsStream(files[1]) ? std::cerr : std::cout) << "Dibujo: " << files[1] << '\n';
     return 0;
 }
 

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <cmath>
 #include <map>
 
@@ -24,6 +25,13 @@ struct OptionSpec {
 struct UsageError {
     std::string message;
 };
+
+// A number as the user would have typed it: 5.5, 2, 1e+300.
+std::string ShortestText(double value) {
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, result.ptr);
+}
 
 bool EndsWithIgnoringCase(std::string_view text, std::string_view end) {
     if (text.size() < end.size()) {
@@ -507,7 +515,7 @@ std::string CheckRequest(Order order, const TransformRequest& request) {
     } else if (request.method == Method::kDistance) {
         if (!(request.selection > 0.0) || !std::isfinite(request.selection)) {
             return "--seleccion ha de ser una distancia en metros mayor que 0: " +
-                   CFixed(request.selection, 3);
+                   ShortestText(request.selection);
         }
     } else {
         const int least = request.model == Model::kAffine ? 4 : 3;
@@ -516,8 +524,7 @@ std::string CheckRequest(Order order, const TransformRequest& request) {
             return "--seleccion ha de ser un número entero de vértices de " +
                    std::to_string(least) + " a 180" +
                    (request.model == Model::kAffine ? " (el modelo afín necesita 4)" : "") + ": " +
-                   CFixed(request.selection,
-                          request.selection == std::floor(request.selection) ? 0 : 3);
+                   ShortestText(request.selection);
         }
     }
     if (request.origin &&

@@ -1,4 +1,4 @@
-#include "control/transf_ctrl.h"
+#include "control/automation/transf_ctrl.h"
 
 #include "files/dxf_processing.h"
 #include "files/dxf_writer.h"

@@ -1,4 +1,4 @@
-// The engine as one control object: twelve result properties and eight
+// The engine as one automation control object: twelve result properties and eight
 // methods over the file processors, the centroid computations, the vertex
 // searches and the point-file-to-drawing conversion; and four option
 // properties that the file runs read (orthometric heights, the grid file, the

@@ -1,9 +1,9 @@
 // The control's dispatch interface: members by identifier and name, checked
 // arguments, tagged values. Nothing here throws across the C boundary.
 #include "control/dezadiravevava.h"
-#include "control/progress_callbacks.h"
-#include "control/transf_ctrl.h"
-#include "control/type_library.h"
+#include "control/automation/progress_callbacks.h"
+#include "control/automation/transf_ctrl.h"
+#include "control/automation/type_library.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "control/type_library.h"
+#include "control/automation/type_library.h"
 
 #include <array>
 
