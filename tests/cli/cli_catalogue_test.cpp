@@ -1,6 +1,7 @@
 // quillon-cli buscar and parametros.
 #include "support/run_command.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace {
@@ -26,6 +27,48 @@ TEST(CliBuscar, GeodeticCentreInDegreesAndNamesInUtf8) {
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.out.find("107826\tSAN GARCÍA\t281035.667\t3998752.728\t"), std::string::npos)
         << r.out;
+}
+
+// A UTM centre given in zone 29 with --huso 29 finds the vertices of the same
+// place given in zone 30 (the zone 29 centres are PROJ's cs2cs EPSG:23030 ->
+// EPSG:23029 of the zone 30 ones); taken as zone 30 figures, it lies some
+// 500 km east and finds others.
+TEST(CliBuscar, AUtmCentreInItsOwnZone) {
+    struct Case {
+        const char* zone30;
+        const char* zone29;
+    };
+    const Case cases[] = {
+        {"212903.466,4040539.144", "750563.490,4039401.170"},
+        {"281035.667,3998752.728", "821169.884,4001909.459"},
+    };
+    // The vertices found, without their distances.
+    const auto vertices = [](const std::string& out) {
+        std::string kept;
+        std::size_t start = 0;
+        for (std::size_t end; (end = out.find('\n', start)) != std::string::npos; start = end + 1) {
+            kept += out.substr(start, out.rfind('\t', end) - start) + "\n";
+        }
+        return kept;
+    };
+    const std::string search = kCli + " buscar --datum ED50 --tipo utm --numero 5 ";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.zone30);
+        const auto reference = RunCommand(search + c.zone30);
+        ASSERT_EQ(reference.status, 0) << reference.err;
+        ASSERT_EQ(std::count(reference.out.begin(), reference.out.end(), '\n'), 6);
+        const auto own = RunCommand(search + "--huso 29 " + c.zone29);
+        ASSERT_EQ(own.status, 0) << own.err;
+        EXPECT_EQ(vertices(own.out), vertices(reference.out));
+        // The nearest vertex is the centre itself: its distance, 0 to the
+        // millimetre the zone 29 centre was rounded to.
+        const std::size_t first = own.out.find('\n') + 1;
+        const std::size_t tab = own.out.rfind('\t', own.out.find('\n', first));
+        EXPECT_NEAR(std::stod(own.out.substr(tab + 1)), 0.0, 2e-3) << own.out;
+        const auto as_zone30 = RunCommand(search + c.zone29);
+        ASSERT_EQ(as_zone30.status, 0) << as_zone30.err;
+        EXPECT_NE(vertices(as_zone30.out), vertices(reference.out));
+    }
 }
 
 TEST(CliBuscar, NeedsOneSelection) {

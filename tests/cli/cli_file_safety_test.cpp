@@ -105,6 +105,45 @@ TEST(CliFileSafety, TheLogIsNamedOnlyWhenWritten) {
               std::string::npos);
 }
 
+// A run that cannot read its input or write its output says what the system
+// says of the file. Root reads any file: the protected input is then read as
+// user nobody, where setpriv can run the program so.
+TEST(CliFileSafety, AFailedRunSaysWhatIsWrongWithTheFiles) {
+    struct Case {
+        const char* input;
+        const char* output;
+        bool protect_input;
+        const char* says;
+    };
+    const Case cases[] = {
+        {"nada.txt", "out.txt", false,
+         "quillon-cli: nada.txt: No existe el archivo o el directorio\n"},
+        {"in.txt", "nodir/out.txt", false, "quillon-cli: no existe la carpeta nodir\n"},
+        {"cerrado.txt", "out.txt", true, "quillon-cli: cerrado.txt: Permiso denegado\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.says);
+        TempDir dir;
+        WriteWhole(dir.File("in.txt"), kPoints);
+        std::string as_user;
+        if (c.protect_input) {
+            WriteWhole(dir.File(c.input), kPoints);
+            fs::permissions(dir.File(c.input), fs::perms::none);
+            if (::geteuid() == 0) {
+                as_user = "setpriv --reuid=65534 --regid=65534 --clear-groups ";
+                fs::permissions(dir.path(), fs::perms::all);
+                if (RunCommand(as_user + kCli + " --version").status != 0) {
+                    GTEST_SKIP() << "no other user to run as"; // the last case
+                }
+            }
+        }
+        const auto r = RunCommand("cd " + Quoted(dir.path().string()) + " && " + as_user + kCli +
+                                  " txt " + c.input + " " + c.output + kSides);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
+    }
+}
+
 TEST(CliFileSafety, RejectedLinesAreCountedAndTheExitStatusIsOne) {
     TempDir dir;
     WriteWhole(dir.File("in.txt"), kPoints + "3\t235171,041\t4142124.422\t42\t30\r\n"

@@ -1,7 +1,9 @@
 // quillon-cli punto, run as a user runs it.
 #include "support/run_command.h"
 
+#include <cstdio>
 #include <gtest/gtest.h>
+
 namespace {
 
 using quillon_test::RunCommand;
@@ -63,6 +65,51 @@ TEST(CliPunto, BadPointsAreNamedAndTheRestConverted) {
     EXPECT_NE(r.err.find("punto 298569.727,4295339.009,0,61: huso fuera de 1..60"),
               std::string::npos)
         << r.err;
+}
+
+// Points the parameters do not cover are refused, never given a number: a
+// point in Paris, one beyond any coordinate, a latitude typed first. Allowed
+// out of the region, the Paris point gets the EPSG:1632 result; PROJ's cct
+// with that pipeline gives 2.348782639303, 48.849122274944, 47.1727 m
+// (ETRS89 on GRS80).
+TEST(CliPunto, PointsOutsideTheRegionAreRefused) {
+    const std::string geodetic =
+        kCli + " punto --datum-a ED50 --tipo-a geodesicas --datum-b ETRS89 --tipo-b geodesicas ";
+    struct Case {
+        std::string command;
+        const char* point;
+        const char* why;
+    };
+    const Case cases[] = {
+        {geodetic, "2.35,48.85", "fuera de la región de cálculo"},
+        {kEd50UtmToEtrsUtm + " ", "1e300,1e300", "fuera del dominio de las coordenadas"},
+        {geodetic, "37.2,-3.5", "fuera de la región de cálculo"},
+    };
+    for (const Case& c : cases) {
+        const auto r = RunCommand(c.command + c.point);
+        EXPECT_EQ(r.status, 1) << c.point;
+        EXPECT_EQ(r.out, "") << c.point;
+        EXPECT_EQ(r.err, "quillon-cli: punto " + std::string(c.point) + ": " + c.why + "\n");
+    }
+    const auto r = RunCommand(geodetic + "--fuera-de-region 2.35,48.85");
+    ASSERT_EQ(r.status, 0) << r.err;
+    double lon = 0, lat = 0, h = 0;
+    ASSERT_EQ(std::sscanf(r.out.c_str(), "%lf\t%lf\t%lf\n", &lon, &lat, &h), 3) << r.out;
+    EXPECT_NEAR(lon, 2.348782639303, 1e-8);
+    EXPECT_NEAR(lat, 48.849122274944, 1e-8);
+    EXPECT_NEAR(h, 47.1727, 2e-3);
+}
+
+// From standard input, what follows the coordinates is copied after the
+// result, TAB-separated, and a comment line is copied whole (numbers as in
+// PublishedVerticesToEtrs89).
+TEST(CliPunto, LabelsAndCommentsAreCopied) {
+    const auto r =
+        RunCommand(kEd50UtmToEtrsUtm, "# vértices de prueba\n298569.727,4295339.009,520.6,VG1\n"
+                                      "179274.028\t4172646.558\t250.2\tOTRO\n");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "# vértices de prueba\n298459.538\t4295133.070\t520.600\t30.\tVG1\n"
+                     "179163.242\t4172441.796\t250.200\t30.\tOTRO\n");
 }
 
 TEST(CliPunto, UsageErrors) {

@@ -12,31 +12,82 @@ using quillon_test::RunCommand;
 const std::string kCli = QUILLON_CLI_PATH;
 
 struct UsageCase {
-    const char* arguments;
+    std::string arguments;
     int status;
     const char* out;       // the whole standard output, or nullptr: not checked
     const char* out_holds; // text the standard output holds, or nullptr
     const char* err;       // the whole standard error, or nullptr: not checked
+    const char* err_holds; // text the standard error holds, or nullptr
 };
 
 TEST(CliUsage, AnswersAndExitStatus) {
     const std::string version = "quillon-cli " QUILLON_PROJECT_VERSION "\n";
+    // A file run, its files in a folder that does not exist: a call taken by
+    // mistake writes nothing.
+    const std::string txt = "txt no/e.txt no/s.txt";
+    const std::string utm = txt + " --datum-a ED50 --tipo-a utm --huso-a 30"
+                                  " --datum-b ETRS89 --tipo-b utm --huso-b 30";
     const UsageCase cases[] = {
         // No order: the help, but as a failed call.
-        {"", 2, nullptr, "Uso: quillon-cli ORDEN", ""},
-        {"--help", 0, nullptr, "  --version ", ""},
-        {"-h", 0, nullptr, "  txt-a-dxf ", ""},
-        {"--version", 0, version.c_str(), nullptr, ""},
+        {"", 2, nullptr, "Uso: quillon-cli ORDEN", "", nullptr},
+        {"--help", 0, nullptr, "  --version ", "", nullptr},
+        {"-h", 0, nullptr, "  txt-a-dxf ", "", nullptr},
+        {"--version", 0, version.c_str(), nullptr, "", nullptr},
         {"desconocida", 2, "", nullptr,
-         "quillon-cli: orden desconocida: desconocida (vea quillon-cli --help)\n"},
+         "quillon-cli: orden desconocida: desconocida (vea quillon-cli --help)\n", nullptr},
         // The version is an option of the program, not of an order.
-        {"punto --version", 2, "", nullptr, "quillon-cli punto: opción desconocida: --version\n"},
+        {"punto --version", 2, "", nullptr, "quillon-cli punto: opción desconocida: --version\n",
+         nullptr},
         {"buscar --datum ED50 --tipo utm", 2, "", nullptr,
-         "quillon-cli buscar: hace falta un CENTRO (c1,c2[,c3])\n"},
+         "quillon-cli buscar: hace falta un CENTRO (c1,c2[,c3])\n", nullptr},
         {"txt a.txt --sistema-a EPSG:23030 --sistema-b EPSG:25830", 2, "", nullptr,
-         "quillon-cli txt: hacen falta ENTRADA y SALIDA\n"},
+         "quillon-cli txt: hacen falta ENTRADA y SALIDA\n", nullptr},
         {"parametros --datum-a ED50 --datum-b ETRS89", 2, "", nullptr,
-         "quillon-cli parametros: falta la opción obligatoria --parametros\n"},
+         "quillon-cli parametros: falta la opción obligatoria --parametros\n", nullptr},
+        // Options that do not go together, or with the method or systems given.
+        {utm + " --parametros nacionales --seleccion 5", 2, "", nullptr,
+         "quillon-cli txt: --seleccion solo se aplica a --parametros distancia o vecinos\n",
+         nullptr},
+        {utm + " --parametros rejilla --modelo afin", 2, "", nullptr,
+         "quillon-cli txt: --modelo no se aplica a --parametros rejilla\n", nullptr},
+        {utm + " --parametros nacionales --rejilla x.gsb", 2, "", nullptr,
+         "quillon-cli txt: --rejilla solo tiene sentido con --parametros rejilla\n", nullptr},
+        {txt + " --datum-a ED50 --tipo-a geodesicas --datum-b ETRS89 --tipo-b geodesicas --geoide",
+         2, "", nullptr,
+         "quillon-cli txt: --geoide no se aplica: ninguno de los dos sistemas es UTM (las alturas "
+         "geodésicas y geocéntricas son elipsoidales)\n",
+         nullptr},
+        {txt + " --datum-a ED50 --tipo-a utm --datum-b ETRS89 --tipo-b geodesicas --huso-b 30", 2,
+         "", nullptr, "quillon-cli txt: --huso-b solo se aplica a coordenadas utm\n", nullptr},
+        {utm + " --parametros vecinos --seleccion 2", 2, "", nullptr,
+         "quillon-cli txt: --seleccion ha de ser un número entero de vértices de 3 a 180: 2\n",
+         nullptr},
+        {utm + " --parametros vecinos --seleccion 5.5", 2, "", nullptr, nullptr,
+         "quillon-cli txt: --seleccion ha de ser un número entero de vértices de 3 a 180: "},
+        {utm + " --parametros vecinos --seleccion 3 --modelo afin", 2, "", nullptr,
+         "quillon-cli txt: --seleccion ha de ser un número entero de vértices de 4 a 180 (el "
+         "modelo afín necesita 4): 3\n",
+         nullptr},
+        {txt + " --datum-a ED50 --tipo-a utm --huso-a 30 --datum-b ED50 --tipo-b geodesicas"
+               " --parametros regionales",
+         2, "", nullptr,
+         "quillon-cli txt: --parametros regionales no se aplica: los dos sistemas tienen el mismo "
+         "datum\n",
+         nullptr},
+        {"txt no/a.txt no/b.txt no/c.txt --sistema-a EPSG:23030 --sistema-b EPSG:25830", 2, "",
+         nullptr,
+         "quillon-cli txt: se espera una ENTRADA y una SALIDA; para transformar varias entradas, "
+         "dé --carpeta-salida CARPETA\n",
+         nullptr},
+        // EPSG codes: an unknown one is named with the codes known.
+        {txt + " --sistema-a EPSG:4326 --sistema-b EPSG:25830", 2, "", nullptr,
+         "quillon-cli txt: código EPSG desconocido en --sistema-a: EPSG:4326 (se admiten "
+         "EPSG:23029, 23030, 23031 (ED50 UTM), 25829, 25830, 25831 (ETRS89 UTM), 4230 (ED50 "
+         "geográficas), 4258, 4937 (ETRS89 geográficas), 4936 (ETRS89 geocéntricas), "
+         "25829+5782, 25830+5782, 25831+5782 (ETRS89 UTM con altitudes ortométricas))\n",
+         nullptr},
+        {txt + " --sistema-a EPSG:23030 --datum-a ED50 --sistema-b EPSG:25830", 2, "", nullptr,
+         "quillon-cli txt: --sistema-a y --datum-a no se dan juntas\n", nullptr},
     };
     for (const UsageCase& c : cases) {
         const auto r = RunCommand(kCli + " " + c.arguments);
@@ -49,6 +100,9 @@ TEST(CliUsage, AnswersAndExitStatus) {
         }
         if (c.err != nullptr) {
             EXPECT_EQ(r.err, c.err) << c.arguments;
+        }
+        if (c.err_holds != nullptr) {
+            EXPECT_NE(r.err.find(c.err_holds), std::string::npos) << c.arguments << "\n" << r.err;
         }
     }
 }
