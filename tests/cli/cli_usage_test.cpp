@@ -84,7 +84,7 @@ TEST(CliUsage, AnswersAndExitStatus) {
          "quillon-cli txt: código EPSG desconocido en --sistema-a: EPSG:4326 (se admiten "
          "EPSG:23029, 23030, 23031 (ED50 UTM), 25829, 25830, 25831 (ETRS89 UTM), 4230 (ED50 "
          "geográficas), 4258, 4937 (ETRS89 geográficas), 4936 (ETRS89 geocéntricas), "
-         "25829+5782, 25830+5782, 25831+5782 (ETRS89 UTM con altitudes ortométricas))\n",
+         "25829+5782, 25830+5782, 25831+5782, 4258+5782 (ETRS89 con altitudes ortométricas))\n",
          nullptr},
         {txt + " --sistema-a EPSG:23030 --datum-a ED50 --sistema-b EPSG:25830", 2, "", nullptr,
          "quillon-cli txt: --sistema-a y --datum-a no se dan juntas\n", nullptr},
