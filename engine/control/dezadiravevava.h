@@ -28,6 +28,15 @@
  *                 ProcesarDXF, CentroideTXT, CentroideDXF and ConvertirTXTaDXF;
  *                 1 the calling thread alone, 0 or less the machine's cores;
  *                 default 0; results are the same with any count)
+ *              25 SistemaA, 26 SistemaB (STR: the system of side A or B of the
+ *                 file and centroid methods by EPSG code, "EPSG:23030",
+ *                 "EPSG:25830+5782"...; when not empty it takes the place of
+ *                 the Da/Pa/hEntrada (Db/Pb/hSalida) arguments, and a
+ *                 compound code with 5782 turns orthometric heights on; a
+ *                 code the engine does not know is refused with
+ *                 DZV_E_INVALID_ARGUMENT; default "")
+ *              27 SoloRegion (I2: 1 points outside the served region are
+ *                 refused, as quillon-cli does by default; default 0)
  *   parametros of ProcesarTXT/ProcesarDXF: 0 national, 1 regional, 2 within a
  *   distance, 3 nearest vertices, 4 the official IGN grid SPED2ETV2 (model
  *   ignored). The bundled files are looked for in <library folder>/../share/

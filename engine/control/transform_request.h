@@ -60,6 +60,8 @@ struct Side {
     // UTM heights are orthometric with orthometric_heights whatever this
     // says; geodetic ones only with it.
     bool orthometric = false;
+
+    bool operator==(const Side&) const = default;
 };
 
 // The orders of quillon-cli that take a run description. Each accepts the

@@ -1,9 +1,10 @@
 // The control's dispatch interface: members by identifier and name, checked
 // arguments, tagged values. Nothing here throws across the C boundary.
-#include "control/dezadiravevava.h"
 #include "control/automation/progress_callbacks.h"
 #include "control/automation/transf_ctrl.h"
 #include "control/automation/type_library.h"
+#include "control/dezadiravevava.h"
+#include "control/transform_request.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -140,6 +141,10 @@ std::string* StringProperty(CTransfCtrl& c, std::int32_t dispid) {
         return &c.RutaRejilla;
     case 23:
         return &c.RutaGeoide;
+    case 25:
+        return &c.SistemaA;
+    case 26:
+        return &c.SistemaB;
     default:
         return nullptr;
     }
@@ -292,8 +297,8 @@ int32_t dzv_get_property(const DzvControl* control, int32_t dispid, DzvValue* va
         *value = Double(*d);
     } else if (const std::int32_t* l = LongProperty(c, dispid)) {
         *value = Long(*l);
-    } else if (dispid == 21) {
-        *value = Short(c.AlturasOrtometricas);
+    } else if (dispid == 21 || dispid == 27) {
+        *value = Short(dispid == 21 ? c.AlturasOrtometricas : c.SoloRegion);
     } else if (!String(*StringProperty(c, dispid), *value)) {
         return DZV_E_OUT_OF_MEMORY;
     }
@@ -320,9 +325,12 @@ int32_t dzv_put_property(DzvControl* control, int32_t dispid, const DzvValue* va
             *d = AsDouble(*value);
         } else if (std::int32_t* l = LongProperty(c, dispid)) {
             *l = AsLong(*value);
-        } else if (dispid == 21) {
+        } else if (dispid == 21 || dispid == 27) {
             // An automation true (-1) or any other non-zero value turns it on.
-            c.AlturasOrtometricas = value->v.i2 != 0 ? 1 : 0;
+            (dispid == 21 ? c.AlturasOrtometricas : c.SoloRegion) = value->v.i2 != 0 ? 1 : 0;
+        } else if ((dispid == 25 || dispid == 26) && value->v.str && value->v.str[0] != '\0' &&
+                   !dezadiravevava::api::SideOfEpsg(value->v.str)) {
+            return DZV_E_INVALID_ARGUMENT; // a code the engine does not know
         } else {
             *StringProperty(c, dispid) = AsString(*value);
         }

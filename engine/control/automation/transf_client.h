@@ -53,6 +53,9 @@ public:
         kRutaRejilla,
         kRutaGeoide,
         kHilos,
+        kSistemaA,
+        kSistemaB,
+        kSoloRegion,
     };
 
     explicit TransfClient(const char* progid = "DATUMBOX.TransfCtrl.1") {
@@ -90,15 +93,10 @@ public:
     // Options of the file runs: orthometric heights (0 or 1), the NTv2 grid of
     // parametros 4 and the GTX geoid ("" = the bundled files).
     std::int16_t AlturasOrtometricas() const {
-        DzvValue value{};
-        Check(dzv_get_property(control_, kAlturasOrtometricas, &value), "AlturasOrtometricas");
-        return value.v.i2;
+        return GetShort(kAlturasOrtometricas, "AlturasOrtometricas");
     }
     void AlturasOrtometricas(std::int16_t v) {
-        DzvValue value{};
-        value.type = DZV_I2;
-        value.v.i2 = v;
-        Check(dzv_put_property(control_, kAlturasOrtometricas, &value), "AlturasOrtometricas");
+        PutShort(kAlturasOrtometricas, v, "AlturasOrtometricas");
     }
     std::string RutaRejilla() const { return GetString(kRutaRejilla); }
     void RutaRejilla(const std::string& v) { PutString(kRutaRejilla, v); }
@@ -107,6 +105,14 @@ public:
     // Threads of the file methods: 1 the calling thread alone, 0 the machine's cores.
     std::int32_t Hilos() const { return GetLong(kHilos); }
     void Hilos(std::int32_t v) { PutLong(kHilos, v); }
+    // The systems of sides A and B by EPSG code ("EPSG:23030"; "" = the
+    // methods' own arguments), and the region check (0 or 1).
+    std::string SistemaA() const { return GetString(kSistemaA); }
+    void SistemaA(const std::string& v) { PutString(kSistemaA, v); }
+    std::string SistemaB() const { return GetString(kSistemaB); }
+    void SistemaB(const std::string& v) { PutString(kSistemaB, v); }
+    std::int16_t SoloRegion() const { return GetShort(kSoloRegion, "SoloRegion"); }
+    void SoloRegion(std::int16_t v) { PutShort(kSoloRegion, v, "SoloRegion"); }
 
     // --- Methods ---
     std::int16_t ProcesarDXF(const std::string& nlog, const std::string& entrada, std::int32_t Da,
@@ -227,6 +233,17 @@ private:
     void PutLong(std::int32_t dispid, std::int32_t v) {
         const DzvValue value = Long(v);
         Check(dzv_put_property(control_, dispid, &value), "dzv_put_property");
+    }
+    std::int16_t GetShort(std::int32_t dispid, const char* what) const {
+        DzvValue value{};
+        Check(dzv_get_property(control_, dispid, &value), what);
+        return value.v.i2;
+    }
+    void PutShort(std::int32_t dispid, std::int16_t v, const char* what) {
+        DzvValue value{};
+        value.type = DZV_I2;
+        value.v.i2 = v;
+        Check(dzv_put_property(control_, dispid, &value), what);
     }
 
     DzvControl* control_ = nullptr;

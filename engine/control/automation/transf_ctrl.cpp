@@ -1,5 +1,6 @@
 #include "control/automation/transf_ctrl.h"
 
+#include "control/request_codes.h"
 #include "files/dxf_processing.h"
 #include "files/dxf_writer.h"
 #include "files/text_encoding.h"
@@ -12,6 +13,26 @@
 namespace dezadiravevava {
 
 namespace {
+
+// A side given by its EPSG code (SistemaA, SistemaB) in place of the method's
+// datum, kind and zone arguments.
+void ApplySystem(const std::string& code, std::int32_t& datum, std::int32_t& kind, double& zone,
+                 bool& orthometric, bool& orthometric_geodetic) {
+    if (code.empty()) {
+        return;
+    }
+    const auto side = api::SideOfEpsg(code);
+    if (!side) {
+        return; // the property refuses such a code when it is put
+    }
+    datum = api::DatumCode(side->side.datum);
+    kind = api::KindCode(side->side.kind);
+    zone = side->side.zone;
+    if (side->orthometric_heights) {
+        orthometric = true;
+        orthometric_geodetic = side->side.kind == api::Kind::kGeodetic;
+    }
+}
 
 RunArguments Run(const CTransfCtrl& control, const std::string& entrada, std::int32_t Da,
                  std::int32_t Pa, double hEntrada, const std::string& salida, std::int32_t Db,
@@ -36,6 +57,11 @@ RunArguments Run(const CTransfCtrl& control, const std::string& entrada, std::in
     run.grid_path = control.RutaRejilla;
     run.geoid_path = control.RutaGeoide;
     run.threads = control.Hilos;
+    run.region_only = control.SoloRegion != 0;
+    ApplySystem(control.SistemaA, run.da, run.pa, run.h_entrada, run.orthometric_heights,
+                run.orthometric_geodetic_in);
+    ApplySystem(control.SistemaB, run.db, run.pb, run.h_salida, run.orthometric_heights,
+                run.orthometric_geodetic_out);
     return run;
 }
 
@@ -127,16 +153,24 @@ std::int16_t Centroid(CTransfCtrl& control, Compute compute) {
 std::int16_t CTransfCtrl::CentroideDXF(const std::string& entrada, std::int32_t Da, std::int32_t Pa,
                                        double hEntrada) {
     return Centroid(*this, [&](CentroidResult& result) {
-        return dezadiravevava::CentroideDXF(entrada, Da, Pa, hEntrada, result, StartMethod(),
-                                            Hilos);
+        std::int32_t datum = Da, kind = Pa;
+        double zone = hEntrada;
+        bool orthometric = false, geodetic = false;
+        ApplySystem(SistemaA, datum, kind, zone, orthometric, geodetic);
+        return dezadiravevava::CentroideDXF(entrada, datum, kind, zone, result, StartMethod(),
+                                            Hilos, SoloRegion != 0);
     });
 }
 
 std::int16_t CTransfCtrl::CentroideTXT(const std::string& entrada, std::int32_t Da, std::int32_t Pa,
                                        double hEntrada) {
     return Centroid(*this, [&](CentroidResult& result) {
-        return dezadiravevava::CentroideTXT(entrada, Da, Pa, hEntrada, result, StartMethod(),
-                                            Hilos);
+        std::int32_t datum = Da, kind = Pa;
+        double zone = hEntrada;
+        bool orthometric = false, geodetic = false;
+        ApplySystem(SistemaA, datum, kind, zone, orthometric, geodetic);
+        return dezadiravevava::CentroideTXT(entrada, datum, kind, zone, result, StartMethod(),
+                                            Hilos, SoloRegion != 0);
     });
 }
 
@@ -189,7 +223,12 @@ std::int16_t CTransfCtrl::ObtenerPuntoEncontrado(std::int32_t num) {
 std::int16_t CTransfCtrl::ConvertirTXTaDXF(const std::string& entrada, const std::string& salida,
                                            std::int32_t Proyeccion) {
     return Guarded([&] {
-        return dezadiravevava::ConvertirTXTaDXF(entrada, salida, Proyeccion, StartMethod(), Hilos);
+        std::int32_t datum = 0, kind = Proyeccion;
+        double zone = 0.0;
+        bool orthometric = false, geodetic = false;
+        ApplySystem(SistemaA, datum, kind, zone, orthometric, geodetic);
+        return dezadiravevava::ConvertirTXTaDXF(entrada, salida, kind, StartMethod(), Hilos,
+                                                SoloRegion != 0);
     });
 }
 

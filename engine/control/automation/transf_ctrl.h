@@ -45,6 +45,16 @@ public:
     // identifier 24): 1 the calling thread alone; 0 (or less) one for each of
     // the machine's cores. Results are the same whatever the count.
     std::int32_t Hilos = 0;
+    // The systems of the file and centroid methods by EPSG code (dispatch
+    // identifiers 25 and 26, "EPSG:23030", "EPSG:25830+5782"...): when not
+    // empty, they take the place of the datum, kind and zone arguments of
+    // that side (and a compound code turns orthometric heights on). Only
+    // the codes the engine knows are taken (see transform_request.h).
+    std::string SistemaA;
+    std::string SistemaB;
+    // 1: points outside the served region are refused, as quillon-cli does
+    // by default (dispatch identifier 27); 0 (default): no check.
+    std::int16_t SoloRegion = 0;
 
     // Methods (13 to 20). Each returns 1 for success and 0 for failure and
     // never throws. Strings are UTF-8 paths of any length. `parametros` 4 is

@@ -62,7 +62,7 @@ constexpr DzvMemberInfo Property(std::int32_t dispid, const char* name, std::int
     return {dispid, name, DZV_MEMBER_PROPERTY, type, 0, nullptr, nullptr};
 }
 
-constexpr std::array<DzvMemberInfo, 24> kMembers = {{
+constexpr std::array<DzvMemberInfo, 27> kMembers = {{
     Property(1, "XCentroide", DZV_R8),
     Property(2, "YCentroide", DZV_R8),
     Property(3, "XMinMRE", DZV_R8),
@@ -89,6 +89,9 @@ constexpr std::array<DzvMemberInfo, 24> kMembers = {{
     Property(22, "RutaRejilla", DZV_STR),
     Property(23, "RutaGeoide", DZV_STR),
     Property(24, "Hilos", DZV_I4),
+    Property(25, "SistemaA", DZV_STR),
+    Property(26, "SistemaB", DZV_STR),
+    Property(27, "SoloRegion", DZV_I2),
 }};
 
 template <typename T, std::size_t N>

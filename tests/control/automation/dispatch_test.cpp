@@ -92,6 +92,9 @@ const std::vector<ExpectedMember> kInterface = {
     {22, "RutaRejilla", DZV_MEMBER_PROPERTY, DZV_STR, {}},
     {23, "RutaGeoide", DZV_MEMBER_PROPERTY, DZV_STR, {}},
     {24, "Hilos", DZV_MEMBER_PROPERTY, DZV_I4, {}},
+    {25, "SistemaA", DZV_MEMBER_PROPERTY, DZV_STR, {}},
+    {26, "SistemaB", DZV_MEMBER_PROPERTY, DZV_STR, {}},
+    {27, "SoloRegion", DZV_MEMBER_PROPERTY, DZV_I2, {}},
 };
 
 DzvValue Str(const std::string& s) {
@@ -174,7 +177,7 @@ TEST_F(Control, InterfaceMatchesThePublishedTable) {
         EXPECT_EQ(dzv_get_dispid(control_, lower.c_str(), &dispid), DZV_OK);
         EXPECT_EQ(dispid, expected.dispid);
     }
-    EXPECT_EQ(dzv_member(24), nullptr);
+    EXPECT_EQ(dzv_member(27), nullptr);
     EXPECT_EQ(dzv_member(-1), nullptr);
 }
 
@@ -185,7 +188,7 @@ TEST_F(Control, BadCallsAreRefusedAndChangeNothing) {
     const std::string before = Properties();
     DzvValue result = I2(7);
     EXPECT_EQ(Invoke(0, {}, &result), DZV_E_MEMBER_NOT_FOUND);
-    EXPECT_EQ(Invoke(25, {}, &result), DZV_E_MEMBER_NOT_FOUND);
+    EXPECT_EQ(Invoke(28, {}, &result), DZV_E_MEMBER_NOT_FOUND);
     EXPECT_EQ(Invoke(24, {}, &result), DZV_E_NOT_A_METHOD);
     EXPECT_EQ(Invoke(21, {}, &result), DZV_E_NOT_A_METHOD);
     EXPECT_EQ(Invoke(1, {}, &result), DZV_E_NOT_A_METHOD);
@@ -788,6 +791,48 @@ TEST(TransfClient, OfficialGridAndOrthometricHeights) {
     const DzvValue wide = I4(1);
     EXPECT_EQ(dzv_put_property(control, 21, &wide), DZV_E_TYPE_MISMATCH);
     dzv_release(control);
+}
+
+} // namespace
+
+namespace {
+
+// Properties 25 to 27: the sides by EPSG code in place of the methods' own
+// datum, kind and zone, and the region check a host asks for.
+TEST(TransfClient, SystemsByEpsgCodeAndTheRegionCheck) {
+    TempDir dir;
+    WriteWhole(dir.File("in.txt"), "t\r\n"
+                                   "1\t235171.041\t4142124.422\t42.000\r\n"
+                                   "2\t448000.000\t5410000.000\t35.000\r\n"); // Sevilla, Paris
+    dezadiravevava::TransfClient transf;
+    const auto run = [&](std::int32_t da, std::int32_t pa, double zone_a, std::int32_t db,
+                         std::int32_t pb, double zone_b, const std::string& out) {
+        EXPECT_EQ(transf.ProcesarTXT(dir.File(out + ".log"), dir.File("in.txt"), da, pa, zone_a,
+                                     dir.File(out), db, pb, zone_b, 0, 0, 0, 0, 0, 0),
+                  1);
+        return ReadWhole(dir.File(out));
+    };
+    const std::string plain = run(14, 2, 30, 19, 2, 30, "plain.txt");
+    transf.SistemaA("epsg:23030");
+    transf.SistemaB("EPSG:25830");
+    EXPECT_EQ(transf.SistemaA(), "epsg:23030");
+    // The codes take the place of the arguments, however wrong these are.
+    EXPECT_EQ(run(19, 1, 0, 14, 3, 0, "coded.txt"), plain);
+    EXPECT_NE(plain.find("\r\n2\t"), std::string::npos); // no check asked: Paris goes through
+    try {
+        transf.SistemaB("EPSG:4326");
+        ADD_FAILURE() << "an unknown code was taken";
+    } catch (const dezadiravevava::TransfError& error) {
+        EXPECT_EQ(error.code(), DZV_E_INVALID_ARGUMENT);
+    }
+    EXPECT_EQ(transf.SistemaB(), "EPSG:25830");
+    transf.SoloRegion(-1); // automation true
+    EXPECT_EQ(transf.SoloRegion(), 1);
+    const std::string checked = run(14, 2, 30, 19, 2, 30, "checked.txt");
+    EXPECT_EQ(checked.find("\r\n2\t"), std::string::npos);
+    EXPECT_NE(ReadWhole(dir.File("checked.txt.log"))
+                  .find("L\xEDnea 3 rechazada: fuera de la regi\xF3n de c\xE1lculo"),
+              std::string::npos);
 }
 
 } // namespace
