@@ -227,8 +227,8 @@ void ExplainFiles(const std::string& input, const std::string& output, const std
 // summary then goes to standard error, not into the result.
 bool IsStream(const std::string& output) {
     struct stat info {};
-    return output == "-" || (::stat(output.c_str(), &info) == 0 && !S_ISREG(info.st_mode) &&
-                             !S_ISDIR(info.st_mode));
+    return output == "-" ||
+           (::stat(output.c_str(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode));
 }
 
 // One input into one output; prints what the user needs and returns the
