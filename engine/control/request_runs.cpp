@@ -130,10 +130,19 @@ FileOutcome TransformFile(FileFormat format, const TransformRequest& request,
     RunArguments run = RunArgumentsOf(request);
     run.entrada = InputPath(input);
     run.salida = output;
-    if (!request.origin) {
+    FileOutcome result;
+    const bool local = request.method == Method::kDistance || request.method == Method::kNearest;
+    if (!request.origin && local) {
+        // The centre of the data needs a first reading of the input, which a
+        // stream cannot give twice.
+        struct stat info {};
+        if (::stat(run.entrada.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+            result.failure = "La entrada no es un archivo que se pueda leer dos veces: dé el "
+                             "origen de la búsqueda de vértices (--origen X,Y)";
+            return result;
+        }
         CentreSearchOnData(run, format, &sink);
     }
-    FileOutcome result;
     result.log_path = request.log_path;
     if (result.log_path.empty() && !IsStream(output)) {
         result.log_path = output + ".log";
