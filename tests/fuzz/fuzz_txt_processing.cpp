@@ -141,9 +141,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const long long rejected = CountAfter(log, "L\xedneas rechazadas.....: ");
     FUZZ_CHECK(points >= 0);
     // A UTM output with a zone per point names the zones of its points.
+    // (The line right after the summary's count: a rejected line may quote
+    // the same words from the input.)
     std::string zones;
-    if (const std::size_t at = log.rfind("Husos de salida......: "); at != std::string::npos) {
-        zones = log.substr(at, log.find("\r\n", at) + 2 - at);
+    const std::string count_line = "N\xfamero de puntos.....: " + std::to_string(points) + "\r\n";
+    if (const std::size_t at = log.rfind(count_line); at != std::string::npos) {
+        const std::size_t next = at + count_line.size();
+        if (log.compare(next, 23, "Husos de salida......: ") == 0) {
+            zones = log.substr(next, log.find("\r\n", next) + 2 - next);
+        }
     }
     FUZZ_CHECK(zones.empty() != (run.pb == kKindUtm && run.h_salida == 0.0 && points > 0));
     FUZZ_CHECK(EndsWith(
