@@ -34,6 +34,21 @@ void ApplySystem(const std::string& code, std::int32_t& datum, std::int32_t& kin
     }
 }
 
+// The input side of the methods that read one file: their arguments, or
+// SistemaA in their place.
+struct InputSide {
+    std::int32_t datum;
+    std::int32_t kind;
+    double zone;
+};
+InputSide InputSideOf(const CTransfCtrl& control, std::int32_t datum, std::int32_t kind,
+                      double zone) {
+    bool orthometric = false;
+    bool geodetic = false;
+    ApplySystem(control.SistemaA, datum, kind, zone, orthometric, geodetic);
+    return {datum, kind, zone};
+}
+
 RunArguments Run(const CTransfCtrl& control, const std::string& entrada, std::int32_t Da,
                  std::int32_t Pa, double hEntrada, const std::string& salida, std::int32_t Db,
                  std::int32_t Pb, double hSalida, std::int32_t model, std::int32_t parametros,
@@ -153,11 +168,8 @@ std::int16_t Centroid(CTransfCtrl& control, Compute compute) {
 std::int16_t CTransfCtrl::CentroideDXF(const std::string& entrada, std::int32_t Da, std::int32_t Pa,
                                        double hEntrada) {
     return Centroid(*this, [&](CentroidResult& result) {
-        std::int32_t datum = Da, kind = Pa;
-        double zone = hEntrada;
-        bool orthometric = false, geodetic = false;
-        ApplySystem(SistemaA, datum, kind, zone, orthometric, geodetic);
-        return dezadiravevava::CentroideDXF(entrada, datum, kind, zone, result, StartMethod(),
+        const InputSide a = InputSideOf(*this, Da, Pa, hEntrada);
+        return dezadiravevava::CentroideDXF(entrada, a.datum, a.kind, a.zone, result, StartMethod(),
                                             Hilos, SoloRegion != 0);
     });
 }
@@ -165,11 +177,8 @@ std::int16_t CTransfCtrl::CentroideDXF(const std::string& entrada, std::int32_t 
 std::int16_t CTransfCtrl::CentroideTXT(const std::string& entrada, std::int32_t Da, std::int32_t Pa,
                                        double hEntrada) {
     return Centroid(*this, [&](CentroidResult& result) {
-        std::int32_t datum = Da, kind = Pa;
-        double zone = hEntrada;
-        bool orthometric = false, geodetic = false;
-        ApplySystem(SistemaA, datum, kind, zone, orthometric, geodetic);
-        return dezadiravevava::CentroideTXT(entrada, datum, kind, zone, result, StartMethod(),
+        const InputSide a = InputSideOf(*this, Da, Pa, hEntrada);
+        return dezadiravevava::CentroideTXT(entrada, a.datum, a.kind, a.zone, result, StartMethod(),
                                             Hilos, SoloRegion != 0);
     });
 }
@@ -223,11 +232,8 @@ std::int16_t CTransfCtrl::ObtenerPuntoEncontrado(std::int32_t num) {
 std::int16_t CTransfCtrl::ConvertirTXTaDXF(const std::string& entrada, const std::string& salida,
                                            std::int32_t Proyeccion) {
     return Guarded([&] {
-        std::int32_t datum = 0, kind = Proyeccion;
-        double zone = 0.0;
-        bool orthometric = false, geodetic = false;
-        ApplySystem(SistemaA, datum, kind, zone, orthometric, geodetic);
-        return dezadiravevava::ConvertirTXTaDXF(entrada, salida, kind, StartMethod(), Hilos,
+        const InputSide a = InputSideOf(*this, 0, Proyeccion, 0.0);
+        return dezadiravevava::ConvertirTXTaDXF(entrada, salida, a.kind, StartMethod(), Hilos,
                                                 SoloRegion != 0);
     });
 }
