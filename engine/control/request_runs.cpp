@@ -118,6 +118,7 @@ RunArguments RunArgumentsOf(const TransformRequest& request) {
     run.threads = request.threads;
     run.keep_log_when_cancelled = request.keep_log_when_stopped;
     run.region_only = request.region_only;
+    run.check_zone_field = true;
     run.orthometric_geodetic_in = request.a.orthometric && request.a.kind == Kind::kGeodetic;
     run.orthometric_geodetic_out = request.b.orthometric && request.b.kind == Kind::kGeodetic;
     return run;

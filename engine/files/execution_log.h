@@ -48,6 +48,9 @@ struct RunArguments {
     bool region_only = false;
     // With orthometric heights: those of geodetic points of the input
     // (output) are orthometric too (EPSG:4258+5782).
+    // With one zone for the whole UTM input, a point line whose fifth field
+    // names another zone is rejected instead of read in the run's zone.
+    bool check_zone_field = false;
     bool orthometric_geodetic_in = false;
     bool orthometric_geodetic_out = false;
 };

@@ -11,6 +11,7 @@
 #include "geodesy/transform.h"
 
 #include <algorithm>
+#include <cmath>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -58,6 +59,26 @@ struct PointBlock {
     CoverageTally coverage; // points far from a local fit's vertices
 };
 
+// The zone a point line names in its fifth field, when that is a whole zone
+// number; 0 otherwise.
+int ZoneField(std::string_view line) {
+    for (int tabs = 0; tabs < 4; ++tabs) {
+        const std::size_t tab = line.find('\t');
+        if (tab == std::string_view::npos) {
+            return 0;
+        }
+        line.remove_prefix(tab + 1);
+    }
+    line = line.substr(0, line.find('\t'));
+    while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) {
+        line.remove_suffix(1);
+    }
+    double zone = 0.0;
+    const bool whole = ReadWholeDecimal(line, zone) == FieldReading::kNumber && zone >= 1.0 &&
+                       zone <= 60.0 && zone == std::floor(zone);
+    return whole ? static_cast<int>(zone) : 0;
+}
+
 // Transforms the points of a block, as the lines of a file one after another.
 class PointBlockWork {
 public:
@@ -66,7 +87,8 @@ public:
         : run_(run), set_(set), model_(model), coverage_(coverage),
           zone_per_point_(run.pa == kKindUtm && run.h_entrada < 1.0),
           zone_out_per_point_(run.pb == kKindUtm && run.h_salida < 1.0),
-          region_only_(run.region_only && run.parametros != kParametersGrid) {}
+          region_only_(run.region_only && run.parametros != kParametersGrid),
+          zone_field_checked_(run.check_zone_field && run.pa == kKindUtm && !zone_per_point_) {}
 
     void operator()(PointBlock& block) const {
         block.output.clear();
@@ -89,6 +111,16 @@ private:
         if (point.kind == PointLine::Kind::kRejected) {
             block.rejected.emplace_back(line_number, std::move(point.reason));
             return;
+        }
+        if (zone_field_checked_) {
+            const int own = ZoneField(line);
+            if (own != 0 && own != run_.h_entrada) {
+                block.rejected.emplace_back(
+                    line_number, "el huso del punto (" + std::to_string(own) +
+                                     ") no es el de la entrada (" +
+                                     std::to_string(static_cast<int>(run_.h_entrada)) + ")");
+                return;
+            }
         }
         const double zone_in = zone_per_point_ ? point.zone : run_.h_entrada;
         double zone_out = run_.h_salida; // chosen afresh for every point
@@ -141,6 +173,7 @@ private:
     const bool zone_per_point_;
     const bool zone_out_per_point_;
     const bool region_only_;
+    const bool zone_field_checked_;
 };
 
 int TransformPointFile(FileRun& file_run, const RunArguments& run, FoundVertexList& found,

@@ -198,6 +198,27 @@ TEST(CliFiles, LocalFitWarningsGoToStandardErrorAndLeaveTheStatus) {
                      "quillon-cli: Aviso: 1 punto fuera del polígono de los vértices empleados\n");
 }
 
+// A point that names its own zone in a run whose input zone is forced is not
+// read in the forced zone: the same x and y in another zone lie ~500 km away.
+// Points of the forced zone, or with no zone field, are read as before.
+TEST(CliFiles, APointOfAnotherZoneThanTheInputsIsRejected) {
+    TempDir dir;
+    WriteWhole(dir.File("in.txt"), "t\r\n1\t235171.041\t4142124.422\t42\t30\r\n"
+                                   "2\t722469.701\t4097861.155\t100\t29.\r\n"
+                                   "3\t235171.041\t4142124.422\t42\r\n");
+    const auto r = RunCommand(Cli("txt", dir.File("in.txt"), dir.File("out.txt"),
+                                  " --sistema-a EPSG:23030 --sistema-b EPSG:25830"
+                                  " --fuera-de-region"));
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_NE(ReadWhole(dir.File("out.txt.log"))
+                  .find("L\xEDnea 3 rechazada: el huso del punto (29) no es el de la entrada (30)"),
+              std::string::npos);
+    const std::string out = ReadWhole(dir.File("out.txt"));
+    EXPECT_NE(out.find("\r\n1\t"), std::string::npos);
+    EXPECT_EQ(out.find("\r\n2\t"), std::string::npos);
+    EXPECT_NE(out.find("\r\n3\t"), std::string::npos);
+}
+
 #if !defined(QUILLON_SANITIZED)
 // With a stack limit of 1 TiB no thread can be given its stack: the main
 // thread does the work alone, and the result is the same.
