@@ -46,7 +46,8 @@ Ejemplo: quillon-cli txt campo.txt campo_etrs89.txt --sistema-a EPSG:23030 --sis
                                              (Alicante): el geoide, como --geoide
                  Las coordenadas geográficas van con la longitud primero, como en los
                  programas SIG.
-  --huso-a N     huso de toda la entrada; sin él, el de cada punto (campo 5 del TXT).
+  --huso-a N     huso de toda la entrada; sin él, el de cada punto (campo 5 del TXT;
+                 con él, un punto cuyo campo 5 dice otro huso se rechaza).
                  Un dibujo UTM necesita --huso-a.
   --huso-b N     huso de salida; sin él, el huso natural de cada punto (el resumen del
                  registro dice cuántos puntos van a cada huso)
