@@ -100,15 +100,16 @@ int RunBuscar(const std::vector<std::string>& args) {
             } else {
                 throw UsageError{"falta el valor de la opción --" + name};
             }
+            // The library checks the range; here, only that it is a number
+            // (and a count small enough to be an int).
+            const auto number = api::NumberOfField(value);
             if (name == "distancia") {
-                const auto metres = api::NumberOfField(value);
-                if (!metres || *metres < 0.0) {
+                if (!number) {
                     throw UsageError{"distancia no válida: " + value};
                 }
-                distance = *metres;
+                distance = *number;
             } else {
-                const auto number = api::NumberOfField(value);
-                if (!number || *number != std::floor(*number) || *number < 3.0 || *number > 180.0) {
+                if (!number || *number != std::floor(*number) || std::fabs(*number) > 1e6) {
                     throw UsageError{"número de vértices no válido: " + value + " (de 3 a 180)"};
                 }
                 count = static_cast<int>(*number);

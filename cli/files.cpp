@@ -224,14 +224,6 @@ void ExplainFiles(const std::string& input, const std::string& output, const std
     }
 }
 
-// Whether an output is a stream (standard output, a device, a pipe): the
-// summary then goes to standard error, not into the result.
-bool IsStream(const std::string& output) {
-    struct stat info {};
-    return output == "-" ||
-           (::stat(output.c_str(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode));
-}
-
 // One input into one output; prints what the user needs and returns the
 // exit status.
 int TransformOne(api::FileFormat format, const api::TransformRequest& request,
@@ -239,7 +231,8 @@ int TransformOne(api::FileFormat format, const api::TransformRequest& request,
     const api::FileOutcome outcome =
         api::TransformFile(format, request, input, output, TerminalProgress());
     // With the result on standard output, the summary goes to standard error.
-    std::ostream& summary = IsStream(output) ? std::cerr : std::cout;
+    // The summary of a stream output goes to standard error, not into the result.
+    std::ostream& summary = api::IsStream(output) ? std::cerr : std::cout;
     if (!outcome.succeeded) {
         std::cerr << "quillon-cli: la transformación no ha tenido éxito: " << outcome.failure
                   << '\n';
@@ -373,7 +366,7 @@ int RunTxtToDxf(const std::vector<std::string>& args) {
         }
         return 1;
     }
-    (IsStream(files[1]) ? std::cerr : std::cout) << "Dibujo: " << files[1] << '\n';
+    (api::IsStream(files[1]) ? std::cerr : std::cout) << "Dibujo: " << files[1] << '\n';
     return 0;
 }
 

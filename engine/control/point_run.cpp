@@ -5,7 +5,6 @@
 #include "files/text_encoding.h"
 #include "geodesy/grid_method.h"
 #include "geodesy/least_squares.h"
-#include "geodesy/served_region.h"
 #include "geodesy/transform.h"
 
 #include <algorithm>
@@ -205,10 +204,7 @@ PointStatusCode PreparedRun::Transform(const double* in, double* out,
             return refuse(PointStatusCode::kZoneInvalid);
         }
     }
-    if (!IsInDomain(point, description_.pa)) {
-        return refuse(PointStatusCode::kOutsideDomain);
-    }
-    if (layout.region_only && !IsInServedRegion(point, description_.pa, zone_in)) {
+    if (layout.region_only && IsRefusedByRegion(point, description_.pa, zone_in)) {
         return refuse(PointStatusCode::kOutsideRegion);
     }
     double zone_out = description_.zone_b; // chosen afresh for every point
@@ -223,7 +219,7 @@ PointStatusCode PreparedRun::Transform(const double* in, double* out,
         return refuse(PointStatusCode::kOutsideGeoid);
     }
     if (status == PointStatus::kOutsideDomain) {
-        return refuse(PointStatusCode::kOutsideDomain); // a result that is not finite
+        return refuse(PointStatusCode::kOutsideDomain);
     }
     if (!IsWritablePoint(description_.pb, result, zone_out)) {
         return refuse(PointStatusCode::kOutOfRange);

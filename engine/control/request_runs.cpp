@@ -3,21 +3,21 @@
 #include "files/dxf_processing.h"
 #include "files/dxf_writer.h"
 #include "files/number_format.h"
+#include "files/output_file.h"
 #include "files/point_fields.h"
 #include "files/text_encoding.h"
 #include "files/txt_processing.h"
 #include "geodesy/grid_method.h"
 #include "geodesy/least_squares.h"
 #include "geodesy/parameter_set.h"
-#include "geodesy/served_region.h"
 #include "geodesy/transform.h"
 #include "geodesy/vertex_search.h"
 #include "request_codes.h"
 #include "transform_request.h"
 
+#include <cctype>
 #include <cmath>
 #include <filesystem>
-#include <sys/stat.h>
 
 namespace dezadiravevava::api {
 
@@ -55,16 +55,6 @@ std::string InputPath(const std::string& input) {
     return input == "-" ? "/dev/stdin" : input;
 }
 
-// Whether an output path is a stream: standard output, or something that
-// exists and is not a regular file (a device, a pipe, a terminal).
-bool IsStream(const std::string& output) {
-    if (output == "-") {
-        return true;
-    }
-    struct stat info {};
-    return ::stat(output.c_str(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode);
-}
-
 int CentroidOf(const std::string& input, FileFormat format, int datum, int kind, double zone,
                int threads, bool region_only, CentroidResult& result, ProgressSink* sink) {
     return format == FileFormat::kDxf
@@ -74,12 +64,16 @@ int CentroidOf(const std::string& input, FileFormat format, int datum, int kind,
 
 } // namespace
 
+bool IsStream(const std::string& path) {
+    return IsStreamTarget(path);
+}
+
 FileFormat FormatOfPath(std::string_view path) {
-    if (path.size() < 4) {
-        return FileFormat::kTxt;
+    std::string end(path.substr(path.size() < 4 ? 0 : path.size() - 4));
+    for (char& c : end) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     }
-    const std::string_view end = path.substr(path.size() - 4);
-    return end == ".dxf" || end == ".DXF" || end == ".Dxf" ? FileFormat::kDxf : FileFormat::kTxt;
+    return end == ".dxf" ? FileFormat::kDxf : FileFormat::kTxt;
 }
 
 void CentreSearchOnData(RunArguments& run, FileFormat format, ProgressSink* progress) {
@@ -132,12 +126,12 @@ FileOutcome TransformFile(FileFormat format, const TransformRequest& request,
     run.entrada = InputPath(input);
     run.salida = output;
     FileOutcome result;
-    const bool local = request.method == Method::kDistance || request.method == Method::kNearest;
-    if (!request.origin && local) {
-        // The centre of the data needs a first reading of the input, which a
-        // stream cannot give twice.
-        struct stat info {};
-        if (::stat(run.entrada.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+    if (!request.origin) {
+        // A local search around the centre of the data reads the input a
+        // first time, which a stream cannot give twice.
+        const bool local =
+            request.method == Method::kDistance || request.method == Method::kNearest;
+        if (local && IsStreamTarget(run.entrada)) {
             result.failure = "La entrada no es un archivo que se pueda leer dos veces: dé el "
                              "origen de la búsqueda de vértices (--origen X,Y)";
             return result;
@@ -145,7 +139,7 @@ FileOutcome TransformFile(FileFormat format, const TransformRequest& request,
         CentreSearchOnData(run, format, &sink);
     }
     result.log_path = request.log_path;
-    if (result.log_path.empty() && !IsStream(output)) {
+    if (result.log_path.empty() && !IsStreamTarget(output)) {
         result.log_path = output + ".log";
     }
     RunOutcome outcome;
@@ -281,13 +275,8 @@ std::optional<std::string> PointConverter::Convert(const std::vector<std::string
         used = 4;
     }
     const CoordTriple point(c[0], c[1], c[2]);
-    // The reasons in their order: the coordinates' domain, the region, then
-    // the grid or the geoid.
-    if (!IsInDomain(point, KindCode(a.kind))) {
-        return fail(PointStatusText(PointStatus::kOutsideDomain));
-    }
     if (state_->request.region_only && state_->request.method != Method::kGrid &&
-        !IsInServedRegion(point, KindCode(a.kind), zone_in)) {
+        IsRefusedByRegion(point, KindCode(a.kind), zone_in)) {
         return fail("fuera de la región de cálculo");
     }
     double out_zone = b.zone;
@@ -328,9 +317,8 @@ FindVertices(const Side& side, const std::array<double, 3>& centre, std::optiona
         c[1] *= kRadiansPerDegree;
     } else if (kind == kKindUtm && side.zone != 0 && side.zone != 30) {
         // The search works in zone 30: a centre of another zone is carried
-        // there on its own datum, as the points of a file are.
-        ParameterSet none;
-        SetSpainParameters(kDirectionEd50ToEtrs89, none);
+        // there on its own datum (no parameters: only re-expressed).
+        const ParameterSet none;
         double out_zone = 30.0;
         const CoordTriple moved =
             TransformPoint(CoordTriple(c[0], c[1], c[2]), datum, kKindUtm, side.zone, datum,

@@ -325,6 +325,14 @@ std::string_view MethodName(Method method) {
     return "";
 }
 
+std::string ModelDoesNotApply(Method method) {
+    return "--modelo no se aplica a --parametros " + std::string(MethodName(method));
+}
+
+std::string OnlyLocal(std::string_view option) {
+    return std::string(option) + " solo se aplica a --parametros distancia o vecinos";
+}
+
 ParsedRequest Parse(Order order, const std::vector<std::string>& args) {
     const Arguments parsed(args, OptionsOf(order));
     ParsedRequest result;
@@ -336,7 +344,7 @@ ParsedRequest Parse(Order order, const std::vector<std::string>& args) {
         if (parsed.Has("tipo") && parsed.Has("sistema-a")) {
             throw UsageError{"--sistema-a y --tipo no se dan juntas"};
         }
-        if (const auto code = parsed.Get("sistema-a")) {
+        if (parsed.Has("sistema-a")) {
             request.a = ReadSide(parsed, "a", true, orthometric);
         } else {
             request.a.kind = ParseKind(parsed.Require("tipo"));
@@ -354,42 +362,30 @@ ParsedRequest Parse(Order order, const std::vector<std::string>& args) {
     } else if (order == Order::kParametros) {
         parsed.Require("parametros");
     }
-    if (order == Order::kPunto && request.method != Method::kNational &&
-        request.method != Method::kGrid) {
-        throw UsageError{"punto admite --parametros nacionales o rejilla"};
-    }
+    // What CheckRequest cannot tell from the values: an option given at the
+    // value it would have anyway. (The national set is a Helmert set: naming
+    // that model is no mistake; the grid has none.)
     if (const auto model = parsed.Get("modelo")) {
         request.model = ParseModel(*model);
-        // The national set is a Helmert set: naming that model is no mistake.
-        const bool national_helmert =
-            request.method == Method::kNational && request.model == Model::kHelmert;
-        if (!national_helmert &&
-            (request.method == Method::kNational || request.method == Method::kGrid)) {
-            throw UsageError{"--modelo no se aplica a --parametros " +
-                             std::string(MethodName(request.method))};
+        if (request.method == Method::kGrid) {
+            throw UsageError{ModelDoesNotApply(request.method)};
         }
     }
     if (const auto selection = parsed.Get("seleccion")) {
         if (!IsLocal(request.method)) {
-            throw UsageError{"--seleccion solo se aplica a --parametros distancia o vecinos"};
+            throw UsageError{OnlyLocal("--seleccion")};
         }
         request.selection = Numbers(*selection, 1, "--seleccion")[0];
     } else if (IsLocal(request.method)) {
         parsed.Require("seleccion");
     }
     if (const auto origin = parsed.Get("origen")) {
-        if (!IsLocal(request.method)) {
-            throw UsageError{"--origen solo se aplica a --parametros distancia o vecinos"};
-        }
         const auto xy = Numbers(*origin, 2, "--origen");
         request.origin = std::array<double, 2>{xy[0], xy[1]};
     } else if (order == Order::kParametros && IsLocal(request.method)) {
         parsed.Require("origen");
     }
     if (const auto grid = parsed.Get("rejilla")) {
-        if (request.method != Method::kGrid) {
-            throw UsageError{"--rejilla solo tiene sentido con --parametros rejilla"};
-        }
         if (grid->empty()) {
             throw UsageError{"falta la ruta de --rejilla"};
         }
@@ -503,14 +499,14 @@ std::string CheckRequest(Order order, const TransformRequest& request) {
     }
     if (request.model != Model::kHelmert &&
         (request.method == Method::kNational || request.method == Method::kGrid)) {
-        return "--modelo no se aplica a --parametros " + std::string(MethodName(request.method));
+        return ModelDoesNotApply(request.method);
     }
     if (!IsLocal(request.method)) {
         if (request.selection != 0.0) {
-            return "--seleccion solo se aplica a --parametros distancia o vecinos";
+            return OnlyLocal("--seleccion");
         }
         if (request.origin) {
-            return "--origen solo se aplica a --parametros distancia o vecinos";
+            return OnlyLocal("--origen");
         }
     } else if (request.method == Method::kDistance) {
         if (!(request.selection > 0.0) || !std::isfinite(request.selection)) {

@@ -143,6 +143,11 @@ struct Progress {
 
 enum class FileFormat { kTxt, kDxf };
 
+// Whether an output is a stream: standard output ("-") or something that
+// exists and is neither a regular file nor a folder (a device, a pipe). A
+// stream is written as the run goes, and gets no log beside it.
+DZV_CXX_API bool IsStream(const std::string& path);
+
 // The file format a path has by its extension (".dxf", any case: a drawing).
 DZV_CXX_API FileFormat FormatOfPath(std::string_view path);
 

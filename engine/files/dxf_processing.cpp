@@ -8,7 +8,6 @@
 #include "files/ordered_work.h"
 #include "files/output_file.h"
 #include "geodesy/least_squares.h"
-#include "geodesy/served_region.h"
 #include "geodesy/transform.h"
 #include "geodesy/utm.h"
 
@@ -1229,7 +1228,7 @@ bool ScanCentroid(DxfTagReader& input, DxfTagReader& ahead, const PlanMove& to_c
 PlanMove ToCatalogue(int datum, int kind, double zone, const ParameterSet& set, bool region_only) {
     return [datum, kind, zone, &set, region_only](double& x, double& y) -> std::string_view {
         const CoordTriple point(x, y, kNoThird);
-        if (region_only && IsInDomain(point, kind) && !IsInServedRegion(point, kind, zone)) {
+        if (region_only && IsRefusedByRegion(point, kind, zone)) {
             return PointStatusText(PointStatus::kOutsideRegion);
         }
         double zone30 = 30.0;
@@ -1322,8 +1321,7 @@ int TransformDrawing(FileRun& file_run, const RunArguments& run, FoundVertexList
     const bool region_only = run.region_only && run.parametros != kParametersGrid;
     const PlanMove move = [&](double& x, double& y) -> std::string_view {
         const CoordTriple point(x, y, kNoThird);
-        if (region_only && IsInDomain(point, run.pa) &&
-            !IsInServedRegion(point, run.pa, run.h_entrada)) {
+        if (region_only && IsRefusedByRegion(point, run.pa, run.h_entrada)) {
             return PointStatusText(PointStatus::kOutsideRegion);
         }
         double zone = zone_out;
@@ -1382,18 +1380,7 @@ int TransformDrawing(FileRun& file_run, const RunArguments& run, FoundVertexList
         file_run.Log(RejectedText(writer.rejected()));
         return file_run.Fail(kNotTransformed);
     }
-    std::string summary = DxfSummary(writer.counts()) + writer.Notes();
-    std::vector<std::string> warnings;
-    if (file_run.coverage()) {
-        warnings = CoverageWarnings(writer.coverage_tally());
-    }
-    for (const std::string& warning : warnings) {
-        summary += warning + "\n";
-    }
-    if (outcome) {
-        outcome->warnings = std::move(warnings);
-    }
-    return file_run.Finish(summary);
+    return file_run.Finish(DxfSummary(writer.counts()) + writer.Notes(), writer.coverage_tally());
 }
 
 } // namespace

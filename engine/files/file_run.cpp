@@ -188,9 +188,8 @@ int FileRun::Fail(std::string_view reason) noexcept {
     output_.Discard();
     input_.Close();
     Note(reason);
-    const std::string_view cancelled = kCancelledLine.substr(0, kCancelledLine.size() - 1);
-    if (run_.keep_log_when_cancelled && reason.substr(0, cancelled.size()) == cancelled) {
-        log_.Discard();
+    if (run_.keep_log_when_cancelled && window_ && window_->Cancelled()) {
+        log_.Discard(); // stopped by the caller, who keeps the previous log
         return 0;
     }
     if (log_.is_open()) {
@@ -218,7 +217,7 @@ int FileRun::FailUnexpectedly() noexcept {
     }
 }
 
-int FileRun::Finish(std::string_view summary) {
+int FileRun::Finish(std::string_view summary, const CoverageTally& coverage) {
     input_.Close();
     if (input_.failed()) {
         // A stop signal ends a read that waits on a pipe: the read fails, and
@@ -229,6 +228,15 @@ int FileRun::Finish(std::string_view summary) {
         return Fail(UnwritableOutput(run_.salida));
     }
     Log(summary);
+    if (coverage_) {
+        std::vector<std::string> warnings = CoverageWarnings(coverage);
+        for (const std::string& warning : warnings) {
+            Log(warning + "\n");
+        }
+        if (outcome_) {
+            outcome_->warnings = std::move(warnings);
+        }
+    }
     if (!log_.Flush()) {
         // A run whose log cannot be written replaces nothing.
         output_.Discard();

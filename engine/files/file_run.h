@@ -90,9 +90,10 @@ public:
     // place; the output is abandoned. Returns 0.
     int Fail(std::string_view reason) noexcept;
     // Ends a run whose input has been read to its end: a read or write error
-    // fails it; otherwise `summary` ends the log and both files are put in
+    // fails it; otherwise `summary` ends the log, followed by the warnings of
+    // a local fit's `coverage` of the points, and both files are put in
     // place. Returns 1, or 0 on failure.
-    int Finish(std::string_view summary);
+    int Finish(std::string_view summary, const CoverageTally& coverage = {});
     // Ends a run interrupted by an exception (memory exhausted, say). Returns 0.
     int FailUnexpectedly() noexcept;
 

@@ -83,6 +83,12 @@ bool SameFile(const std::string& a, const std::string& b) {
     return plain(a) == plain(b);
 }
 
+bool IsStreamTarget(const std::string& path) {
+    struct stat info {};
+    return path == "-" ||
+           (::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode));
+}
+
 OutputFile::~OutputFile() {
     Discard();
 }
@@ -100,9 +106,7 @@ bool OutputFile::Open(const std::string& path) {
         target_ = path;
         return file_ != nullptr;
     }
-    struct stat direct {};
-    if (::stat(path.c_str(), &direct) == 0 && !S_ISREG(direct.st_mode) &&
-        !S_ISDIR(direct.st_mode)) {
+    if (IsStreamTarget(path)) {
         // A device or a pipe, also one reached through a link that names no
         // file (/dev/stdout of a pipe: /proc/self/fd/1 -> "pipe:[...]").
         file_ = std::fopen(path.c_str(), "wb");

@@ -69,6 +69,11 @@ private:
     std::size_t written_back_ = 0; // of them, those whose writing has started
 };
 
+// Whether a path names standard output ("-") or something that exists and is
+// neither a regular file nor a folder (a device, a pipe, a terminal): such a
+// target is written as a stream.
+bool IsStreamTarget(const std::string& path);
+
 // The file a path names once symbolic links are followed (also when the last
 // one points to a file that does not exist yet); nothing for a loop.
 std::optional<std::string> FollowLinks(const std::string& path);

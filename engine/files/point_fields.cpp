@@ -201,6 +201,15 @@ PointLine ReadPointLine(std::string_view line, bool zone_needed, bool too_long) 
     return point;
 }
 
+int ZoneFieldOf(std::string_view line) {
+    const TabFields fields(line);
+    double zone = 0.0;
+    const bool read = fields.count() > 4 &&
+                      ReadWholeDecimal(fields[4], zone) == FieldReading::kNumber &&
+                      IsZoneNumber(zone);
+    return read ? static_cast<int>(zone) : 0;
+}
+
 bool IsWritablePoint(int kind, const CoordTriple& point, double zone) {
     for (const double value : {point.c1, point.c2, point.c3}) {
         if (!(std::fabs(value) <= kWritableLimit)) {

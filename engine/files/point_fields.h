@@ -40,6 +40,10 @@ struct PointLine {
 // only its start.
 PointLine ReadPointLine(std::string_view line, bool zone_needed, bool too_long = false);
 
+// The zone a point line names in its fifth field, as ReadPointLine reads it
+// when the zone is needed; 0 when the field is missing or holds no zone.
+int ZoneFieldOf(std::string_view line);
+
 // Whether a result can be written: finite values whose magnitude the file's
 // fixed-point numbers can hold (100000000 at most), and for UTM a zone 1 to 60.
 bool IsWritablePoint(int kind, const CoordTriple& point, double zone);

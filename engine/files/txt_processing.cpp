@@ -11,7 +11,6 @@
 #include "geodesy/transform.h"
 
 #include <algorithm>
-#include <cmath>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -59,26 +58,6 @@ struct PointBlock {
     CoverageTally coverage; // points far from a local fit's vertices
 };
 
-// The zone a point line names in its fifth field, when that is a whole zone
-// number; 0 otherwise.
-int ZoneField(std::string_view line) {
-    for (int tabs = 0; tabs < 4; ++tabs) {
-        const std::size_t tab = line.find('\t');
-        if (tab == std::string_view::npos) {
-            return 0;
-        }
-        line.remove_prefix(tab + 1);
-    }
-    line = line.substr(0, line.find('\t'));
-    while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) {
-        line.remove_suffix(1);
-    }
-    double zone = 0.0;
-    const bool whole = ReadWholeDecimal(line, zone) == FieldReading::kNumber && zone >= 1.0 &&
-                       zone <= 60.0 && zone == std::floor(zone);
-    return whole ? static_cast<int>(zone) : 0;
-}
-
 // Transforms the points of a block, as the lines of a file one after another.
 class PointBlockWork {
 public:
@@ -113,7 +92,7 @@ private:
             return;
         }
         if (zone_field_checked_) {
-            const int own = ZoneField(line);
+            const int own = ZoneFieldOf(line);
             if (own != 0 && own != run_.h_entrada) {
                 block.rejected.emplace_back(
                     line_number, "el huso del punto (" + std::to_string(own) +
@@ -126,9 +105,7 @@ private:
         double zone_out = run_.h_salida; // chosen afresh for every point
         PointStatus status = PointStatus::kTransformed;
         CoordTriple out;
-        if (!IsInDomain(point.coords, run_.pa)) {
-            status = PointStatus::kOutsideDomain;
-        } else if (region_only_ && !IsInServedRegion(point.coords, run_.pa, zone_in)) {
+        if (region_only_ && IsRefusedByRegion(point.coords, run_.pa, zone_in)) {
             status = PointStatus::kOutsideRegion;
         } else {
             out = TransformFilePoint(point.coords, run_.da, run_.pa, zone_in, run_.db, run_.pb,
@@ -227,20 +204,11 @@ int TransformPointFile(FileRun& file_run, const RunArguments& run, FoundVertexLi
         return file_run.Fail(UnwritableOutput(run.salida));
     }
     rejected.Close();
-    std::string summary = TxtSummary(points, rejected.count(), zones);
-    std::vector<std::string> warnings;
-    if (file_run.coverage()) {
-        warnings = CoverageWarnings(coverage);
-    }
-    for (const std::string& warning : warnings) {
-        summary += warning + "\n";
-    }
     if (outcome) {
         outcome->rejected = rejected.count();
         outcome->points = points;
-        outcome->warnings = std::move(warnings);
     }
-    return file_run.Finish(summary);
+    return file_run.Finish(TxtSummary(points, rejected.count(), zones), coverage);
 }
 
 // A block of point lines and their points in ED50 UTM zone 30, x and y.

@@ -2,6 +2,7 @@
 
 #include "geodesy/geocentric.h"
 #include "geodesy/models.h"
+#include "geodesy/served_region.h"
 #include "geodesy/utm.h"
 
 #include <cmath>
@@ -360,6 +361,10 @@ bool IsInDomain(const CoordTriple& point, int kind) {
     }
 }
 
+bool IsRefusedByRegion(const CoordTriple& point, int kind, double zone) {
+    return IsInDomain(point, kind) && !IsInServedRegion(point, kind, zone);
+}
+
 namespace {
 
 // TransformPoint with orthometric heights on UTM points only.
@@ -402,11 +407,13 @@ CoordTriple TransformPoint(const CoordTriple& point, int datum_in, int kind_in, 
     double n = 0.0;
     CoordTriple in = point;
     if (orthometric_in) {
-        if (!IsInDomain(point, kind_in) ||
-            !set.geoid->UndulationAt(point.c1 * kRadiansPerDegree, point.c2 * kRadiansPerDegree,
+        if (!IsInDomain(point, kind_in)) {
+            status = PointStatus::kOutsideDomain;
+            return NotANumber();
+        }
+        if (!set.geoid->UndulationAt(point.c1 * kRadiansPerDegree, point.c2 * kRadiansPerDegree,
                                      n)) {
-            status = IsInDomain(point, kind_in) ? PointStatus::kOutsideGeoid
-                                                : PointStatus::kOutsideDomain;
+            status = PointStatus::kOutsideGeoid;
             return NotANumber();
         }
         in.c3 = point.c3 + n;

@@ -67,6 +67,12 @@ const char* PointStatusText(PointStatus status);
 // be finite.
 bool IsInDomain(const CoordTriple& point, int kind);
 
+// Whether a run that checks the region refuses a point for it before
+// transforming it: inside the domain, outside the served region
+// (served_region.h). A point outside the domain is left to TransformPoint,
+// whose reason comes first.
+bool IsRefusedByRegion(const CoordTriple& point, int kind, double zone);
+
 // TransformPoint that says whether the point could be transformed. A point
 // outside the domain, or one whose result is not finite, is refused
 // (kOutsideDomain) and its output is NaN; a point refused by the grid or the
