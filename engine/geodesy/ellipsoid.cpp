@@ -55,19 +55,40 @@ EllipsoidConstants::EllipsoidConstants(const Ellipsoid& ellipsoid)
     e4 = e2 * e2;
     ep2 = e2 / e2m;
 
-    const double e6 = e4 * e2;
-    arc0 = 1.0 - e2 / 4.0 - 3.0 * e4 / 64.0 - 5.0 * e6 / 256.0;
-    arc[0] = -(3.0 / 8.0) * (e2 + e4 / 4.0 + 15.0 * e6 / 128.0);
-    arc[1] = (15.0 / 256.0) * (e4 + 3.0 * e6 / 4.0);
-    arc[2] = -35.0 * e6 / 3072.0;
+    e = std::sqrt(e2);
+    n = f / (2.0 - f);
+    const double n2 = n * n;
+    rect_a = a / (1.0 + n) * (1.0 + n2 * (1.0 / 4.0 + n2 * (1.0 / 64.0 + n2 * (1.0 / 256.0))));
 
-    const double root = std::sqrt(e2m);
-    const double e1 = (1.0 - root) / (1.0 + root); // equals the third flattening n
-    const double e1_2 = e1 * e1, e1_3 = e1_2 * e1, e1_4 = e1_2 * e1_2;
-    foot[0] = 3.0 * e1 / 2.0 - 27.0 * e1_3 / 32.0;
-    foot[1] = 21.0 * e1_2 / 16.0 - 55.0 * e1_4 / 32.0;
-    foot[2] = 151.0 * e1_3 / 96.0;
-    foot[3] = 1097.0 * e1_4 / 512.0;
+    // Each coefficient as its polynomial in n, lowest power first (Karney 2011,
+    // eqs. 35 and 36); row j starts at n^j.
+    constexpr double kAlpha[6][6] = {
+        {1.0 / 2, -2.0 / 3, 5.0 / 16, 41.0 / 180, -127.0 / 288, 7891.0 / 37800},
+        {13.0 / 48, -3.0 / 5, 557.0 / 1440, 281.0 / 630, -1983433.0 / 1935360},
+        {61.0 / 240, -103.0 / 140, 15061.0 / 26880, 167603.0 / 181440},
+        {49561.0 / 161280, -179.0 / 168, 6601661.0 / 7257600},
+        {34729.0 / 80640, -3418889.0 / 1995840},
+        {212378941.0 / 319334400},
+    };
+    constexpr double kBeta[6][6] = {
+        {1.0 / 2, -2.0 / 3, 37.0 / 96, -1.0 / 360, -81.0 / 512, 96199.0 / 604800},
+        {1.0 / 48, 1.0 / 15, -437.0 / 1440, 46.0 / 105, -1118711.0 / 3870720},
+        {17.0 / 480, -37.0 / 840, -209.0 / 4480, 5569.0 / 90720},
+        {4397.0 / 161280, -11.0 / 504, -830251.0 / 7257600},
+        {4583.0 / 161280, -108847.0 / 3991680},
+        {20648693.0 / 638668800},
+    };
+    double power = 1.0; // n^(j+1)
+    for (int j = 0; j < 6; ++j) {
+        power *= n;
+        double sum_alpha = 0.0, sum_beta = 0.0;
+        for (int k = 5 - j; k >= 0; --k) { // Horner over the row's 6 - j terms
+            sum_alpha = sum_alpha * n + kAlpha[j][k];
+            sum_beta = sum_beta * n + kBeta[j][k];
+        }
+        alpha[j] = power * sum_alpha;
+        beta[j] = power * sum_beta;
+    }
 }
 
 const EllipsoidConstants& ConstantsOfRow(int code) {

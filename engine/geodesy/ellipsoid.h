@@ -47,19 +47,16 @@ struct EllipsoidConstants {
     double e4 = 0.0;    // e^4, of the closed-form geocentric inverse
     double ep2 = 0.0;   // second eccentricity squared, e^2 / (1 - e^2)
 
-    // Meridian arc from the equator, truncated after the e^6 terms (Snyder,
-    // "Map Projections: A Working Manual", 1987, eq. 3-21):
-    //   M / a = arc0 phi + arc[0] sin 2phi + arc[1] sin 4phi + arc[2] sin 6phi
-    // with arc0 = 1 - e^2/4 - 3e^4/64 - 5e^6/256, arc[0] = -(3/8)(e^2 + e^4/4 +
-    // 15e^6/128), arc[1] = (15/256)(e^4 + 3e^6/4), arc[2] = -35e^6/3072.
-    double arc0 = 0.0;
-    double arc[3] = {0.0, 0.0, 0.0};
-
-    // Footpoint latitude from the rectifying latitude mu = M / (a arc0)
-    // (Snyder eq. 3-26, in e1 = (1 - sqrt(1 - e^2)) / (1 + sqrt(1 - e^2))):
-    //   phi1 = mu + foot[0] sin 2mu + foot[1] sin 4mu + foot[2] sin 6mu
-    //             + foot[3] sin 8mu
-    double foot[4] = {0.0, 0.0, 0.0, 0.0};
+    // Transverse Mercator by Krueger's series to sixth order in the third
+    // flattening n = f / (2 - f) (Karney, "Transverse Mercator with an accuracy
+    // of a few nanometers", J. Geodesy 85, 2011, eqs. 14, 35 and 36):
+    double e = 0.0;      // first eccentricity
+    double n = 0.0;      // third flattening
+    double rect_a = 0.0; // rectifying radius A = a / (1 + n) (1 + n^2/4 + n^4/64 + n^6/256)
+    // zeta = zeta' + sum alpha[j-1] sin(2 j zeta') (conformal to rectifying) and
+    // zeta' = zeta - sum beta[j-1] sin(2 j zeta) (its inverse), j = 1..6.
+    double alpha[6] = {0.0, 0.0, 0.0, 0.0, 0.0, 0.0};
+    double beta[6] = {0.0, 0.0, 0.0, 0.0, 0.0, 0.0};
 
     EllipsoidConstants() = default;
     explicit EllipsoidConstants(const Ellipsoid& ellipsoid);

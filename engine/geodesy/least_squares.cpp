@@ -58,14 +58,13 @@ std::string TripleText(const CoordTriple& t) {
 
 // A vertex on one side: geodetic on its ellipsoid with h = 0 for the 3D
 // models (the catalogue heights are not used); the plane coordinates in the
-// geocentric triple for the affine model. The inverse projection is the
-// iterative one, whose last bits the reported translations depend on.
+// geocentric triple for the affine model.
 DatumPoint VertexPoint(double x, double y, int row, int model) {
     DatumPoint p(EllipsoidRow(row));
     if (model == kModelAffine2D) {
         p.SetGeocentric(x, y, 0.0);
     } else {
-        const GeodeticAngles g = UtmToGeodeticByIteration(x, y, p.ellipsoid(), kZone30);
+        const GeodeticAngles g = UtmToGeodetic(x, y, p.ellipsoid(), kZone30);
         p.SetGeodetic(g.lambda, g.phi, 0.0);
     }
     return p;

@@ -512,10 +512,10 @@ TEST_F(TxtProcessing, OrthometricHeightsInGeodeticOutput) {
     run.parametros = kParametersGrid;
     const std::string input = "t\n1\t300000\t4150000\t100\t30\n";
     ASSERT_EQ(Process(input, run), 1);
-    EXPECT_EQ(output_, "t\r\n1\t-5.263002234358\t37.473397169885\t100.000000000000\r\n");
+    EXPECT_EQ(output_, "t\r\n1\t-5.263002233938\t37.473397170807\t100.000000000000\r\n");
     run.orthometric_heights = true;
     ASSERT_EQ(Process(input, run), 1) << log_;
-    EXPECT_EQ(output_, "t\r\n1\t-5.263002234358\t37.473397169885\t148.277554635636\r\n");
+    EXPECT_EQ(output_, "t\r\n1\t-5.263002233938\t37.473397170807\t148.277554642040\r\n");
 }
 
 } // namespace

@@ -79,7 +79,7 @@ TEST_F(TableTest, CopiesSelectedRowsAsTabSeparatedLines) {
     }
     const QString copied = table->SelectedText();
     QLocale::setDefault(QLocale::c());
-    EXPECT_EQ(copied, "298459,538\n179163,242\t4172441,796\n");
+    EXPECT_EQ(copied, "298459,538\n179163,243\t4172441,796\n");
 }
 
 TEST_F(TableTest, DeleteRemovesTheSelectedPoints) {

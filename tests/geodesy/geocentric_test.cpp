@@ -246,21 +246,6 @@ TEST(Utm, InverseSineAndCosineBelongToTheLatitude) {
     }
 }
 
-// The estimation converts its vertices with the iterative inverse, the file
-// runs their points with the closed form: both agree to 1e-12 rad (6 um); the
-// difference is where the iteration stops, slowest near the equator.
-TEST(Utm, ClosedFormAndIterativeInversesAgree) {
-    const Ellipsoid& e = EllipsoidRow(kDatumEtrs89);
-    for (double x = 100000.0; x <= 900000.0; x += 40000.0) {
-        for (double y = -4000000.0; y <= 8000000.0; y += 250000.0) {
-            const GeodeticAngles fast = UtmToGeodetic(x, y, e, 30.0);
-            const GeodeticAngles iterated = UtmToGeodeticByIteration(x, y, e, 30.0);
-            EXPECT_NEAR(fast.phi, iterated.phi, 1e-12) << x << " " << y;
-            EXPECT_NEAR(fast.lambda, iterated.lambda, 1e-12) << x << " " << y;
-        }
-    }
-}
-
 TEST(Utm, ThePole) {
     const EllipsoidConstants k(EllipsoidRow(kDatumEd50));
     // Exactly at the pole the cosine is 0: the point is on the central
