@@ -4,13 +4,13 @@
 #include "files/sha256.h"
 #include "files/text_encoding.h"
 #include "geodesy/ellipsoid.h"
+#include "geodesy/transform.h"
 #include "geodesy/utm.h"
 
 #include <array>
 #include <cmath>
 #include <fstream>
 #include <map>
-#include <numbers>
 
 namespace dezadiravevava {
 
@@ -47,20 +47,18 @@ constexpr ColumnName kColumnNames[] = {
     {kEd50H, "ed50_h"},
 };
 
-// The name a message uses for a column: the one its header gave.
+// The field of each column in a row, for the columns the header names.
 using ColumnIndex = std::array<std::optional<std::size_t>, kColumnCount>;
 
-std::string Line(std::size_t line) {
-    return "línea " + std::to_string(line) + ": ";
+std::string LineName(std::size_t line) {
+    return "línea " + std::to_string(line);
 }
-
-constexpr double kRadiansPerDegree = std::numbers::pi / 180.0;
 
 // One side of a vertex: UTM zone 30 as given, or geodetic degrees projected.
 struct SideColumns {
     Column x, y, lon, lat;
     int datum;
-    const char* label; // for messages: "ETRS89", "ED50"
+    const char* label; // the prefix of its column names: "etrs", "ed50"
 };
 
 } // namespace
@@ -122,7 +120,7 @@ std::optional<Catalogue> ParseCatalogue(std::string_view bytes, std::string_view
     Catalogue catalogue;
     std::map<std::int32_t, std::size_t> lines_of_numbers;
     for (const TableRow& row : table->rows) {
-        const std::string at = Line(row.line);
+        const std::string at = LineName(row.line) + ": ";
         std::string problems;
         const auto field = [&](Column column) -> std::optional<std::string_view> {
             if (!index[column]) {
@@ -189,7 +187,7 @@ std::optional<Catalogue> ParseCatalogue(std::string_view bytes, std::string_view
             const auto [it, inserted] = lines_of_numbers.emplace(v.number, row.line);
             if (!inserted) {
                 problems += at + "número " + std::to_string(v.number) + " repetido (" +
-                            Line(it->second).substr(0, Line(it->second).size() - 2) + ")\n";
+                            LineName(it->second) + ")\n";
             }
         }
         failure += problems;
