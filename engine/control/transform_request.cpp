@@ -333,7 +333,7 @@ std::string_view MethodName(Method method) {
 std::string SelectionOutOfRange(const TransformRequest& request, int most) {
     const bool affine = request.model == Model::kAffine;
     return "--seleccion ha de ser un número entero de vértices de " +
-           std::to_string(affine ? 4 : 3) + (most > 0 ? " a " + std::to_string(most) : "") +
+           std::to_string(affine ? 4 : 3) + (most > 0 ? " a " + std::to_string(most) : " o más") +
            (affine ? " (el modelo afín necesita 4)" : "") + ": " + ShortestText(request.selection);
 }
 

@@ -212,6 +212,8 @@ TEST_F(UserCatalogueRuns, RefusedCatalogues) {
          "quillon-cli txt: --seleccion ha de ser un número entero de vértices de 3 a 12: 13 (el "
          "catálogo " +
              copy + " tiene 12)\n"},
+        {" --parametros vecinos --seleccion 2.5 --catalogo " + copy,
+         "quillon-cli txt: --seleccion ha de ser un número entero de vértices de 3 o más: 2.5\n"},
         {" --catalogo " + copy,
          "quillon-cli txt: --catalogo solo se aplica a --parametros regionales, distancia o "
          "vecinos\n"},
