@@ -15,7 +15,7 @@ namespace {
 
 constexpr const char* kBuscarHelp =
     R"(Uso: quillon-cli buscar --datum ED50|ETRS89 --tipo geocentricas|geodesicas|utm [--huso N]
-                       (--distancia METROS | --numero N) CENTRO
+                       (--distancia METROS | --numero N) [--catalogo ARCHIVO] CENTRO
 
 Busca vértices geodésicos del catálogo alrededor de un centro, como hace la
 transformación local.
@@ -24,7 +24,9 @@ transformación local.
                   grados decimales; utm: x,y en metros en el huso --huso, 30 si no se da;
                   un centro de otro huso se lleva al 30, donde se busca)
   --distancia M   los vértices a menos de M metros, en el orden del catálogo
-  --numero N      los N vértices más cercanos (N entre 3 y 180), del más cercano al más lejano
+  --numero N      los N vértices más cercanos (N entre 3 y 180, o el tamaño del catálogo),
+                  del más cercano al más lejano
+  --catalogo A    busca en la tabla de puntos comunes A en lugar del catálogo integrado
 
 Un centro ETRS89 se lleva a ED50 con los parámetros nacionales. La salida es una línea
 de cabecera y una línea por vértice: número, nombre, x e y ED50 UTM huso 30 y distancia
@@ -81,6 +83,7 @@ int RunBuscar(const std::vector<std::string>& args) {
     std::vector<std::string> centre;
     std::optional<double> distance;
     std::optional<int> count;
+    std::optional<std::string> catalogue;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (arg == "--") {
@@ -88,8 +91,9 @@ int RunBuscar(const std::vector<std::string>& args) {
                           args.end());
             break;
         }
-        const bool takes_value = arg == "--distancia" || arg == "--numero";
-        if (takes_value || arg.rfind("--distancia=", 0) == 0 || arg.rfind("--numero=", 0) == 0) {
+        const bool takes_value = arg == "--distancia" || arg == "--numero" || arg == "--catalogo";
+        if (takes_value || arg.rfind("--distancia=", 0) == 0 || arg.rfind("--numero=", 0) == 0 ||
+            arg.rfind("--catalogo=", 0) == 0) {
             const std::string name = arg.substr(
                 2, arg.find('=') == std::string::npos ? std::string::npos : arg.find('=') - 2);
             std::string value;
@@ -103,7 +107,15 @@ int RunBuscar(const std::vector<std::string>& args) {
             // The library checks the range; here, only that it is a number
             // (and a count small enough to be an int).
             const auto number = api::NumberOfField(value);
-            if (name == "distancia") {
+            if (name == "catalogo") {
+                if (catalogue) {
+                    throw UsageError{"opción repetida: --catalogo"};
+                }
+                if (value.empty()) {
+                    throw UsageError{"falta la ruta de --catalogo"};
+                }
+                catalogue = value;
+            } else if (name == "distancia") {
                 if (!number) {
                     throw UsageError{"distancia no válida: " + value};
                 }
@@ -139,7 +151,8 @@ int RunBuscar(const std::vector<std::string>& args) {
         throw UsageError{"dé --distancia o --numero (una de las dos)"};
     }
     std::string failure;
-    const auto found = api::FindVertices(side, c, distance, count, failure);
+    const auto found =
+        api::FindVertices(side, c, distance, count, failure, catalogue.value_or(std::string()));
     if (!found) {
         throw UsageError{failure};
     }

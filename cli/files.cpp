@@ -28,7 +28,7 @@ constexpr const char* kFileHelp =
            [--modelo helmert|molodensky|afin]
            [--parametros nacionales|regionales|distancia|vecinos|rejilla]
            [--seleccion V] [--origen X,Y] [--rejilla RUTA.gsb] [--geoide [RUTA.gtx]]
-           [--log RUTA] [--hilos N] [--fuera-de-region]
+           [--catalogo ARCHIVO] [--log RUTA] [--hilos N] [--fuera-de-region]
      quillon-cli txt|dxf ENTRADA... --carpeta-salida CARPETA [OPCIONES]
 
 Transforma un archivo de puntos TXT (txt) o un dibujo DXF (dxf) del sistema A al B.
@@ -53,7 +53,7 @@ Ejemplo: quillon-cli txt campo.txt campo_etrs89.txt --sistema-a EPSG:23030 --sis
                  registro dice cuántos puntos van a cada huso)
   --modelo       modelo de los parámetros estimados (por defecto helmert; los
                  parámetros nacionales son siempre Helmert 3D)
-  --parametros   nacionales (por defecto), regionales (los 180 vértices del catálogo),
+  --parametros   nacionales (por defecto), regionales (todos los vértices del catálogo),
                  distancia (vértices a menos de V metros del origen),
                  vecinos (los V vértices más cercanos al origen; al menos 3, 4 con el
                  modelo afín) o rejilla (la rejilla oficial del IGN SPED2ETV2, NTv2;
@@ -62,6 +62,10 @@ Ejemplo: quillon-cli txt campo.txt campo_etrs89.txt --sistema-a EPSG:23030 --sis
   --origen X,Y   origen de la búsqueda de vértices en ED50 UTM huso 30; por defecto,
                  el centro del rectángulo que encuadra los datos
   --rejilla R    otra rejilla NTv2 en lugar de la que acompaña al programa
+  --catalogo A   con regionales, distancia y vecinos: la tabla de puntos comunes A
+                 (número, nombre, coordenadas ED50 y ETRS89; véase el manual) en lugar
+                 del catálogo integrado, de demostración; el registro la nombra con su
+                 SHA-256
   --geoide [R]   alturas ortométricas: la H de los puntos UTM se relaciona con la
                  altura elipsoidal ETRS89 por el geoide EGM08-REDNAP (h = H + N) u
                  otro geoide GTX R; los puntos fuera del geoide se rechazan

@@ -15,19 +15,21 @@ constexpr const char* kParametrosHelp =
                            (--datum-b ED50|ETRS89 | --sistema-b CÓDIGO)
                            --parametros nacionales|regionales|distancia|vecinos|rejilla
                            [--modelo helmert|molodensky|afin] [--seleccion V] [--origen X,Y]
-                           [--rejilla RUTA.gsb]
+                           [--rejilla RUTA.gsb] [--catalogo ARCHIVO]
 
 Prepara el juego de parámetros de una transformación de A a B y muestra el bloque
 que el motor escribe en el registro de ejecución.
 
   --parametros    nacionales: los parámetros fijos para España (siempre Helmert 3D)
-                  regionales: estimados con los 180 vértices del catálogo
+                  regionales: estimados con todos los vértices del catálogo
                   distancia:  estimados con los vértices a menos de V metros del origen
                   vecinos:    estimados con los V vértices más cercanos al origen
                   rejilla:    la rejilla oficial del IGN (SPED2ETV2), o la de --rejilla
   --modelo        modelo de los parámetros estimados (por defecto helmert)
   --seleccion V   distancia en metros o número de vértices
   --origen X,Y    origen de la búsqueda en ED50 UTM huso 30 (distancia y vecinos)
+  --catalogo A    la tabla de puntos comunes A en lugar del catálogo integrado
+                  (regionales, distancia y vecinos)
 
 Los vértices cuya transformación nacional se aparta más de 10 m de su posición ETRS89
 se descartan como errores groseros y se nombran en el bloque. Termina con estado 1 si

@@ -338,6 +338,15 @@ void Calculo::BuildMethodGroup() {
     nearestLabel->setBuddy(nearestCombo);
     distanceLabel->setBuddy(distanceCombo);
     centreLabel->setBuddy(centreCombo);
+    catalogueLabel =
+        Named(new QLabel(QStringLiteral("Catálogo de vértices"), methodGroup), "catalogueLabel");
+    catalogueCombo = Named(new QComboBox(methodGroup), "catalogueCombo");
+    catalogueCombo->addItems({QStringLiteral("integrado"), QStringLiteral("de archivo\u2026")});
+    catalogueCombo->setToolTip(QStringLiteral(
+        "Los vértices de las transformaciones regional y local: el catálogo integrado, de "
+        "demostración, o una tabla propia de puntos comunes en ED50 y ETRS89"));
+    catalogueLabel->setBuddy(catalogueCombo);
+    catalogueInUseLabel = Named(new QLabel(methodGroup), "catalogueInUseLabel");
 
     modelGroup = Named(new QGroupBox(QStringLiteral("Modelo"), methodGroup), "modelGroup");
     helmertOption =
@@ -359,6 +368,8 @@ void Calculo::BuildMethodGroup() {
     local->addRow(nearestLabel, nearestCombo);
     local->addRow(distanceLabel, distanceCombo);
     local->addRow(centreLabel, centreCombo);
+    local->addRow(catalogueLabel, catalogueCombo);
+    local->addRow(catalogueInUseLabel);
 
     auto* layout = new QGridLayout(methodGroup);
     layout->addWidget(nationalOption, 0, 0);
@@ -442,6 +453,13 @@ void Calculo::Connect() {
     connect(centreCombo, &QComboBox::currentIndexChanged, p, [p](int index) {
         p->SetCentre(index == 1 ? SearchCentre::MassCentre : SearchCentre::Geometric);
     });
+    connect(catalogueCombo, &QComboBox::activated, p, [p](int index) {
+        if (index == 1) {
+            p->ChooseCatalogueFile();
+        } else {
+            p->UseBuiltInCatalogue();
+        }
+    });
     connect(modelButtons, &QButtonGroup::idToggled, p, [p](int id, bool checked) {
         if (checked) {
             p->SetModel(static_cast<Model>(id));
@@ -474,7 +492,7 @@ void Calculo::Render() {
     const QSignalBlocker b1(sourceDatumCombo), b2(targetDatumCombo), b3(sourceKindButtons),
         b4(targetKindButtons), b5(methodButtons), b6(modelButtons), b7(nearestCombo),
         b8(distanceCombo), b9(centreCombo), b10(zone29Check), b11(zone30Check), b12(zone31Check),
-        b13(orthometricCheck);
+        b13(orthometricCheck), b14(catalogueCombo);
 
     sourceDatumCombo->setCurrentIndex(c.sourceDatum == Datum::Ed50 ? 0 : 1);
     targetDatumCombo->setCurrentIndex(c.targetDatum == Datum::Ed50 ? 0 : 1);
@@ -504,6 +522,13 @@ void Calculo::Render() {
         control->setEnabled(c.method == Method::Local);
     }
     modelGroup->setEnabled(c.method == Method::Regional || c.method == Method::Local);
+    catalogueCombo->setCurrentIndex(presenter_.catalogueFile().isEmpty() ? 0 : 1);
+    catalogueInUseLabel->setText(QStringLiteral("En uso: ") + presenter_.CatalogueCaption());
+    catalogueInUseLabel->setToolTip(presenter_.catalogueFile());
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{catalogueLabel, catalogueCombo, catalogueInUseLabel}) {
+        control->setEnabled(c.method == Method::Regional || c.method == Method::Local);
+    }
 
     const bool drawing = presenter_.drawingMode();
     pointsStack->setCurrentWidget(drawing ? static_cast<QWidget*>(drawingLabel) : pointTable);

@@ -93,6 +93,11 @@ public:
     QComboBox* distanceCombo = nullptr;
     QLabel* centreLabel = nullptr; // "A partir del"
     QComboBox* centreCombo = nullptr;
+    // The catalogue of the regional and local runs: "integrado" or "de
+    // archivo…", and the one in use.
+    QLabel* catalogueLabel = nullptr;
+    QComboBox* catalogueCombo = nullptr;
+    QLabel* catalogueInUseLabel = nullptr;
     QGroupBox* modelGroup = nullptr;
     QRadioButton* helmertOption = nullptr;
     QRadioButton* molodenskyOption = nullptr;

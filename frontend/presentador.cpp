@@ -16,6 +16,10 @@ namespace {
 const QString kOpenFilter =
     QStringLiteral("TXT - no UTM (*.txt)|*.txt|TXT - UTM (*.txt)|*.txt|Autocad DXF (*.dxf)|*.dxf|");
 const QString kPointsSaveFilter = QStringLiteral("txt (*.txt)|*.txt|Autocad 12 dxf (*.dxf)|*.dxf");
+const QString kCatalogueFilter = QStringLiteral(
+    "Tabla de vértices (*.tsv;*.csv;*.txt)|*.tsv;*.csv;*.txt|Todos los archivos (*.*)|*.*");
+const QString kBuiltInCatalogue =
+    QStringLiteral("integrado (de demostración: 176 de 180 vértices sintéticos)");
 const QString kDrawingSaveFilter = QStringLiteral("Autocad DXF (*.dxf)|*.dxf|");
 
 const QString kVerticesUsed = QStringLiteral(" vértices empleados");
@@ -50,6 +54,8 @@ FormPresenter::FormPresenter(ProgramState& state, TransfControl& transf, Message
     openDialog_.fileName = FolderProposal(preferences_.InputFolder());
     saveDialog_.filter = kPointsSaveFilter;
     saveDialog_.filterIndex = 1;
+    catalogueDialog_.flags = CommonDialog::kFileMustExist;
+    catalogueDialog_.filter = kCatalogueFilter;
     state_.pointCount = 0;
     state_.drawingMode = false;
     pointModel_.Show(0, choices_.sourceKind);
@@ -470,6 +476,55 @@ QString FormPresenter::DrawingResultText() const {
     }
     lines << QStringLiteral("Guarde el dibujo transformado con «Guardar» o «Guardar Como».");
     return lines.join(QLatin1Char('\n'));
+}
+
+QString FormPresenter::CatalogueCaption() const {
+    if (catalogueFile_.isEmpty()) {
+        return kBuiltInCatalogue;
+    }
+    // A long name is cut, so that it never widens the window; the form shows
+    // the whole path as the caption's tool tip.
+    QString name = QFileInfo(catalogueFile_).fileName();
+    if (name.size() > 40) {
+        name = name.left(39) + QChar(0x2026);
+    }
+    return name + QStringLiteral(" (") + QString::number(state_.catalogueVertexCount) +
+           QStringLiteral(" vértices)");
+}
+
+void FormPresenter::ChooseCatalogueFile() {
+    const QString path = files_.ShowOpen(catalogueDialog_);
+    if (path.isEmpty()) {
+        emit changed(); // the form shows the catalogue still in use
+        return;
+    }
+    std::int32_t vertices = 0;
+    const std::string problems = transf_.SetCatalogo(path.toStdString(), vertices);
+    if (!problems.empty()) {
+        messages_.Show(
+            QStringLiteral("El catálogo de vértices ") + QFileInfo(path).fileName() +
+                QStringLiteral(" no se puede usar:\r") +
+                QString::fromStdString(problems).replace(QLatin1Char('\n'), QLatin1Char('\r')),
+            QStringLiteral("Catálogo de vértices"), MessageIcon::Exclamation);
+        emit changed();
+        return;
+    }
+    catalogueFile_ = path;
+    state_.catalogueVertexCount = vertices;
+    DropRun();
+    emit changed();
+}
+
+void FormPresenter::UseBuiltInCatalogue() {
+    if (catalogueFile_.isEmpty()) {
+        return;
+    }
+    std::int32_t vertices = 0;
+    transf_.SetCatalogo(std::string(), vertices);
+    catalogueFile_.clear();
+    state_.catalogueVertexCount = vertices;
+    DropRun();
+    emit changed();
 }
 
 QString FormPresenter::VertexCaption() const {

@@ -64,6 +64,22 @@ public:
 
     // --- The form's choices -------------------------------------------------
     const FormChoices& choices() const { return choices_; }
+
+    // --- The catalogue of vertices ---------------------------------------------
+    // The table of common points the regional and local runs use; empty: the
+    // built-in catalogue.
+    const QString& catalogueFile() const { return catalogueFile_; }
+    // The catalogue in use, as the form shows it: "integrado (de
+    // demostración: 176 de 180 vértices sintéticos)" or "<file name> (N
+    // vértices)".
+    QString CatalogueCaption() const;
+    // "de archivo…": asks for a table and makes it the catalogue. A table the
+    // engine refuses is named with its problems and the catalogue stays as
+    // it was.
+    void ChooseCatalogueFile();
+    // "integrado": the built-in catalogue again.
+    void UseBuiltInCatalogue();
+    CommonDialog& catalogueDialog() { return catalogueDialog_; }
     void SetSourceDatum(Datum datum);
     void SetTargetDatum(Datum datum);
     // With points listed, reminds that all points share one kind; the
@@ -184,6 +200,8 @@ private:
     CoordinateTableModel resultModel_;
     CommonDialog openDialog_;
     CommonDialog saveDialog_;
+    CommonDialog catalogueDialog_;
+    QString catalogueFile_;
 
     // A drawing chosen while its zone is asked.
     std::optional<QString> pendingDrawing_;

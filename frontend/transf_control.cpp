@@ -94,6 +94,14 @@ void TransfClientControl::SetAlturasOrtometricas(std::int16_t value) {
     client_.AlturasOrtometricas(value);
 }
 
+std::string TransfClientControl::SetCatalogo(const std::string& path, std::int32_t& vertices) {
+    std::string problems = dezadiravevava::TransfClient::CatalogueProblems(path, &vertices);
+    if (problems.empty()) {
+        client_.Catalogo(path);
+    }
+    return problems;
+}
+
 void TransfClientControl::SetProgress(const DzvProgressCallbacks* callbacks) {
     client_.SetProgress(callbacks);
 }

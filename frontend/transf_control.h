@@ -55,6 +55,12 @@ public:
     // Property AlturasOrtometricas: 1 makes the H of UTM points orthometric
     // (through the geoid) in the file methods that follow.
     virtual void SetAlturasOrtometricas(std::int16_t value) = 0;
+    // Property Catalogo: the table of common points that the searches and the
+    // regional and local runs use ("" the built-in catalogue). Returns the
+    // table's problems, one line each, and leaves the catalogue as it was
+    // when the table is refused; empty when it is taken, with its number of
+    // vertices in `vertices`.
+    virtual std::string SetCatalogo(const std::string& path, std::int32_t& vertices) = 0;
 
     // The host's drawing of the progress window (nullptr: none).
     virtual void SetProgress(const DzvProgressCallbacks* callbacks) = 0;
@@ -101,6 +107,7 @@ public:
     std::int16_t ConvertirTXTaDXF(const std::string& entrada, const std::string& salida,
                                   std::int32_t Proyeccion) override;
     void SetAlturasOrtometricas(std::int16_t value) override;
+    std::string SetCatalogo(const std::string& path, std::int32_t& vertices) override;
     void SetProgress(const DzvProgressCallbacks* callbacks) override;
     bool CanCancel() const override;
     void Cancel() override;

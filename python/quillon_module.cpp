@@ -41,8 +41,10 @@ public:
         run_.region_only = Int(fields, "region_only");
         grid_ = Text(fields, "grid_path");
         geoid_ = Text(fields, "geoid_path");
+        catalogue_ = Text(fields, "catalogue_path");
         run_.grid_path = grid_.c_str();
         run_.geoid_path = geoid_.c_str();
+        run_.catalogue_path = catalogue_.c_str();
         run_.message = message_;
         run_.message_size = sizeof message_;
     }
@@ -71,7 +73,8 @@ private:
     dzv_run run_;
     std::string grid_;
     std::string geoid_;
-    char message_[1024] = {};
+    std::string catalogue_;
+    char message_[4096] = {};
 };
 
 using InputArray = py::array_t<double, py::array::c_style | py::array::forcecast>;

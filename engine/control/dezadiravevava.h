@@ -37,6 +37,13 @@
  *                 DZV_E_INVALID_ARGUMENT; default "")
  *              27 SoloRegion (I2: 1 points outside the served region are
  *                 refused, as quillon-cli does by default; default 0)
+ *              28 Catalogo (STR: a table file of common points that the
+ *                 searches and the regional and local runs use instead of
+ *                 the built-in catalogue, read when the property is put; a
+ *                 file that cannot be read or is not a valid catalogue is
+ *                 refused with DZV_E_INVALID_ARGUMENT and the property keeps
+ *                 its value (dzv_check_catalogue says why); default "", the
+ *                 built-in catalogue)
  *   parametros of ProcesarTXT/ProcesarDXF: 0 national, 1 regional, 2 within a
  *   distance, 3 nearest vertices, 4 the official IGN grid SPED2ETV2 (model
  *   ignored). The bundled files are looked for in <library folder>/../share/
@@ -140,6 +147,14 @@ DZV_API int32_t dzv_cancel(DzvControl* control);
 
 /* True (1) when a property has been written by the host since creation. */
 DZV_API int32_t dzv_is_modified(const DzvControl* control);
+
+/* Reads the catalogue table at `path` as the Catalogo property would:
+ * DZV_OK and its number of vertices in *vertices (when given), or
+ * DZV_E_RUN_FAILED and the problems, one line each ("línea 7: ed50_y no es
+ * un número"), in the caller's buffer (always NUL-terminated, cut if too
+ * small). "" is the built-in catalogue. */
+DZV_API int32_t dzv_check_catalogue(const char* path, int32_t* vertices, char* message,
+                                    size_t message_size);
 
 /* ---- Type library and class descriptions ---------------------------- */
 
@@ -300,6 +315,11 @@ typedef struct dzv_run {
     /* The caller's buffer for the message of a failure. */
     char* message;
     size_t message_size;
+    /* The catalogue of common points that the regional and local choices
+     * search: a table file (see the user guide), or NULL or "" for the
+     * built-in one. A file that cannot be read or holds a bad row fails the
+     * run with DZV_E_RUN_FAILED and the reasons, one line each. */
+    const char* catalogue_path;
 } dzv_run;
 
 /* Zeroes a run and sets its size. */

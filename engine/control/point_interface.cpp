@@ -4,6 +4,7 @@
 #include "control/dezadiravevava.h"
 #include "control/point_run.h"
 #include "control/request_codes.h"
+#include "files/catalogue_file.h"
 #include "files/dxf_processing.h"
 #include "files/txt_processing.h"
 #include "geodesy/least_squares.h"
@@ -11,6 +12,7 @@
 #include <cstddef>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <new>
 #include <string>
 #include <string_view>
@@ -91,6 +93,19 @@ public:
 
     bool RegionOnly() const { return run_.region_only != 0; }
 
+    // The run's catalogue, or null with `failure` set when its file is bad.
+    std::shared_ptr<const dezadiravevava::Catalogue> Catalogue(std::string& failure) const {
+        const std::string path = run_.catalogue_path ? run_.catalogue_path : "";
+        auto catalogue = dezadiravevava::CatalogueOfPath(path, failure);
+        if (!catalogue) {
+            failure = "Catálogo de vértices no válido: " + path + "\n" + failure;
+            while (!failure.empty() && failure.back() == '\n') {
+                failure.pop_back();
+            }
+        }
+        return catalogue;
+    }
+
     // A local choice searches around an origin that may come from the data.
     bool OriginFromData() const {
         return run_.origin_from_data != 0 &&
@@ -124,7 +139,11 @@ std::int32_t Guarded(const RunView& view, Body body) noexcept {
 std::int32_t PrepareInto(const RunView& view, const RunDescription& description,
                          std::optional<PreparedRun>& prepared) {
     std::string failure;
-    prepared = PreparedRun::Prepare(description, failure);
+    const auto catalogue = view.Catalogue(failure);
+    if (!catalogue) {
+        return view.Fail(DZV_E_RUN_FAILED, failure);
+    }
+    prepared = PreparedRun::Prepare(description, failure, catalogue.get());
     if (prepared) {
         return DZV_OK;
     }
@@ -362,6 +381,11 @@ int32_t dzv_process_file(int32_t format, const char* entrada, const char* salida
         arguments.entrada = entrada;
         arguments.salida = salida;
         arguments.region_only = view.RegionOnly();
+        std::string failure;
+        arguments.catalogue = view.Catalogue(failure);
+        if (!arguments.catalogue) {
+            return view.Fail(DZV_E_RUN_FAILED, failure);
+        }
         if (view.OriginFromData()) {
             dezadiravevava::api::CentreSearchOnData(arguments,
                                                     format == DZV_FILE_DXF

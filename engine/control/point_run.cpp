@@ -1,5 +1,6 @@
 #include "control/point_run.h"
 
+#include "files/catalogue_file.h"
 #include "files/file_run.h"
 #include "files/point_fields.h"
 #include "files/text_encoding.h"
@@ -101,7 +102,7 @@ std::string InvalidLayout(const RunDescription& description, const PointLayout& 
 }
 
 std::optional<PreparedRun> PreparedRun::Prepare(const RunDescription& description,
-                                                std::string& failure) {
+                                                std::string& failure, const Catalogue* catalogue) {
     failure = InvalidDescription(description);
     if (!failure.empty()) {
         return std::nullopt;
@@ -114,7 +115,8 @@ std::optional<PreparedRun> PreparedRun::Prepare(const RunDescription& descriptio
         PrepareParameters(description.da, description.pa, description.db, prepared.model_,
                           description.parametros, description.seleccion, description.origin_x,
                           description.origin_y, 0.0, description.zone_a, found, prepared.set_,
-                          &prepared.report_, true, description.grid_path) &&
+                          &prepared.report_, true, description.grid_path,
+                          catalogue ? *catalogue : BuiltInCatalogue()) &&
         // Orthometric heights need the geoid, named in the report after the set.
         (!description.orthometric_heights ||
          PrepareGeoid(prepared.set_, description.geoid_path, &prepared.report_));
@@ -138,7 +140,7 @@ void PreparedRun::FindResiduals(const FoundVertexList& found) {
     ParameterSet national;
     SetSpainParameters(kDirectionEd50ToEtrs89, national);
     vertices_.clear();
-    for (std::int32_t i = 0; i < found.count; ++i) {
+    for (std::int32_t i = 0; i < found.count(); ++i) {
         const VertexRecord& v = found.entries[static_cast<std::size_t>(i)];
         VertexResidual r;
         r.number = v.number;
@@ -492,7 +494,7 @@ std::optional<PreparedRun> PreparedRun::Load(std::string_view text, std::string&
     while (in.Keyword("vertex")) {
         VertexResidual v;
         int used = 0;
-        if (p.vertices_.size() >= kCatalogueSize ||
+        if (p.vertices_.size() >= kCatalogueVertexLimit ||
             !(in.Integer(v.number) && in.Integer(used) && in.Number(v.source_x) &&
               in.Number(v.source_y) && in.Number(v.target_x) && in.Number(v.target_y) &&
               in.Number(v.residual_x) && in.Number(v.residual_y) && in.Text(v.name) &&

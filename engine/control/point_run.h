@@ -90,9 +90,11 @@ class PreparedRun {
 public:
     // Checks the description and prepares its set (with the grid and the geoid it
     // names). On failure returns nothing and `failure` gets the reason (one
-    // line, UTF-8).
+    // line, UTF-8). The regional and local choices search `catalogue` (null:
+    // the built-in one).
     static std::optional<PreparedRun> Prepare(const RunDescription& description,
-                                              std::string& failure);
+                                              std::string& failure,
+                                              const Catalogue* catalogue = nullptr);
 
     const RunDescription& description() const { return description_; }
     // The model applied (Helmert for the national set).

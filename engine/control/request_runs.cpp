@@ -1,5 +1,6 @@
 // The runs of the C++ interface (see transform_request.h): each turns the
 // typed request into the engine's own arguments once, here.
+#include "files/catalogue_file.h"
 #include "files/dxf_processing.h"
 #include "files/dxf_writer.h"
 #include "files/number_format.h"
@@ -53,6 +54,17 @@ private:
 // "-" is standard input; anything else a path.
 std::string InputPath(const std::string& input) {
     return input == "-" ? "/dev/stdin" : input;
+}
+
+// The catalogue of a request, or null with `failure` naming the file and,
+// on lines of their own, its problems.
+std::shared_ptr<const Catalogue> CatalogueOfRequest(const std::string& path, std::string& failure) {
+    auto catalogue = CatalogueOfPath(path, failure);
+    if (!catalogue) {
+        failure = "Catálogo de vértices no válido: " + path + "\n" + failure;
+        failure.pop_back();
+    }
+    return catalogue;
 }
 
 int CentroidOf(const std::string& input, FileFormat format, int datum, int kind, double zone,
@@ -115,6 +127,12 @@ RunArguments RunArgumentsOf(const TransformRequest& request) {
     run.check_zone_field = true;
     run.orthometric_geodetic_in = request.a.orthometric && request.a.kind == Kind::kGeodetic;
     run.orthometric_geodetic_out = request.b.orthometric && request.b.kind == Kind::kGeodetic;
+    // Only the runs that search read their catalogue.
+    if (!request.catalogue_path.empty() && run.parametros != kParametersSpain &&
+        run.parametros != kParametersGrid) {
+        std::string failure;
+        run.catalogue = CatalogueOfRequest(request.catalogue_path, failure);
+    }
     return run;
 }
 
@@ -126,6 +144,11 @@ FileOutcome TransformFile(FileFormat format, const TransformRequest& request,
     run.entrada = InputPath(input);
     run.salida = output;
     FileOutcome result;
+    if (!request.catalogue_path.empty() && !run.catalogue && run.parametros != kParametersSpain &&
+        run.parametros != kParametersGrid) {
+        CatalogueOfRequest(request.catalogue_path, result.failure);
+        return result;
+    }
     if (!request.origin) {
         // A local search around the centre of the data reads the input a
         // first time, which a stream cannot give twice.
@@ -303,7 +326,7 @@ std::optional<std::string> PointConverter::Convert(const std::vector<std::string
 
 std::optional<std::vector<FoundVertex>>
 FindVertices(const Side& side, const std::array<double, 3>& centre, std::optional<double> distance,
-             std::optional<int> count, std::string& failure) {
+             std::optional<int> count, std::string& failure, const std::string& catalogue_path) {
     if (distance.has_value() == count.has_value()) {
         failure = "dé --distancia o --numero (una de las dos)";
         return std::nullopt;
@@ -331,22 +354,28 @@ FindVertices(const Side& side, const std::array<double, 3>& centre, std::optiona
         failure = "el centro no es un punto válido";
         return std::nullopt;
     }
+    const auto catalogue = CatalogueOfRequest(catalogue_path, failure);
+    if (!catalogue) {
+        return std::nullopt;
+    }
+    const int size = static_cast<int>(catalogue->vertices.size());
     FoundVertexList found;
     if (distance) {
         if (!(*distance >= 0.0) || !std::isfinite(*distance)) {
             failure = "distancia no válida: " + CFixed(*distance, 3);
             return std::nullopt;
         }
-        SearchByDistance(found, *distance, c[0], c[1], c[2], zone, datum, kind, false);
+        SearchByDistance(found, *distance, c[0], c[1], c[2], zone, datum, kind, false, *catalogue);
     } else {
-        if (*count < 3 || *count > kCatalogueSize) {
-            failure = "número de vértices no válido: " + std::to_string(*count) + " (de 3 a 180)";
+        if (*count < 3 || *count > size) {
+            failure = "número de vértices no válido: " + std::to_string(*count) + " (de 3 a " +
+                      std::to_string(size) + ")";
             return std::nullopt;
         }
-        SearchByNumber(found, *count, c[0], c[1], c[2], zone, datum, kind, false);
+        SearchByNumber(found, *count, c[0], c[1], c[2], zone, datum, kind, false, *catalogue);
     }
     std::vector<FoundVertex> vertices;
-    for (std::int32_t i = 0; i < found.count; ++i) {
+    for (std::int32_t i = 0; i < found.count(); ++i) {
         const VertexRecord& v = found.entries[static_cast<std::size_t>(i)];
         vertices.push_back({v.number, Cp1252ToUtf8(v.name), v.ed50_x, v.ed50_y,
                             std::hypot(v.ed50_x - ed50->x, v.ed50_y - ed50->y)});
@@ -355,6 +384,16 @@ FindVertices(const Side& side, const std::array<double, 3>& centre, std::optiona
 }
 
 std::string ParameterReport(const TransformRequest& request, bool& ready) {
+    std::string failure;
+    const auto catalogue =
+        CatalogueOfRequest(request.method == Method::kNational || request.method == Method::kGrid
+                               ? std::string()
+                               : request.catalogue_path,
+                           failure);
+    if (!catalogue) {
+        ready = false;
+        return failure + "\n";
+    }
     FoundVertexList found;
     ParameterSet set;
     std::string report;
@@ -363,7 +402,7 @@ std::string ParameterReport(const TransformRequest& request, bool& ready) {
     const double y = request.origin ? (*request.origin)[1] : 0.0;
     ready = PrepareParameters(DatumCode(request.a.datum), kKindUtm, DatumCode(request.b.datum),
                               model, MethodCode(request.method), request.selection, x, y, 0.0, 30.0,
-                              found, set, &report, true, request.grid_path);
+                              found, set, &report, true, request.grid_path, *catalogue);
     return report;
 }
 

@@ -1,6 +1,7 @@
 // Reading and checking a run description (see transform_request.h).
 #include "transform_request.h"
 
+#include "files/catalogue_file.h"
 #include "files/number_format.h"
 
 #include <algorithm>
@@ -281,6 +282,7 @@ std::vector<OptionSpec> OptionsOf(Order order) {
              {"log"},
              {"hilos"},
              {"carpeta-salida"},
+             {"catalogo"},
              region});
         break;
     case Order::kCentroide:
@@ -299,7 +301,8 @@ std::vector<OptionSpec> OptionsOf(Order order) {
              {"parametros"},
              {"seleccion"},
              {"origen"},
-             {"rejilla"}});
+             {"rejilla"},
+             {"catalogo"}});
         break;
     }
     return options;
@@ -323,6 +326,15 @@ std::string_view MethodName(Method method) {
         return "rejilla";
     }
     return "";
+}
+
+// The message of a number of vertices outside least..most (most 0: the size
+// of a catalogue not read yet).
+std::string SelectionOutOfRange(const TransformRequest& request, int most) {
+    const bool affine = request.model == Model::kAffine;
+    return "--seleccion ha de ser un número entero de vértices de " +
+           std::to_string(affine ? 4 : 3) + (most > 0 ? " a " + std::to_string(most) : " o más") +
+           (affine ? " (el modelo afín necesita 4)" : "") + ": " + ShortestText(request.selection);
 }
 
 std::string ModelDoesNotApply(Method method) {
@@ -416,7 +428,17 @@ ParsedRequest Parse(Order order, const std::vector<std::string>& args) {
         }
         request.output_folder = *folder;
     }
+    if (const auto catalogue = parsed.Get("catalogo")) {
+        if (catalogue->empty()) {
+            throw UsageError{"falta la ruta de --catalogo"};
+        }
+        request.catalogue_path = *catalogue;
+    }
     if (std::string problem = CheckRequest(order, request); !problem.empty()) {
+        throw UsageError{std::move(problem)};
+    }
+    if (std::string problem = CheckCatalogue(request); !problem.empty()) {
+        problem.pop_back(); // the last line's end: the caller ends the message
         throw UsageError{std::move(problem)};
     }
     result.operands = parsed.operands();
@@ -514,18 +536,21 @@ std::string CheckRequest(Order order, const TransformRequest& request) {
                    ShortestText(request.selection);
         }
     } else {
-        const int least = request.model == Model::kAffine ? 4 : 3;
-        if (request.selection != std::floor(request.selection) || request.selection < least ||
-            request.selection > 180.0) {
-            return "--seleccion ha de ser un número entero de vértices de " +
-                   std::to_string(least) + " a 180" +
-                   (request.model == Model::kAffine ? " (el modelo afín necesita 4)" : "") + ": " +
-                   ShortestText(request.selection);
+        // A catalogue file's size is only known once it is read (CheckCatalogue).
+        const int most = request.catalogue_path.empty() ? kCatalogueSize : 0;
+        if (request.selection != std::floor(request.selection) ||
+            request.selection < (request.model == Model::kAffine ? 4 : 3) ||
+            request.selection > (most > 0 ? most : 1e9)) {
+            return SelectionOutOfRange(request, most);
         }
     }
     if (request.origin &&
         (!std::isfinite((*request.origin)[0]) || !std::isfinite((*request.origin)[1]))) {
         return "--origen no es un punto";
+    }
+    if (!request.catalogue_path.empty() && request.method != Method::kRegional &&
+        !IsLocal(request.method)) {
+        return "--catalogo solo se aplica a --parametros regionales, distancia o vecinos";
     }
     if (!request.grid_path.empty() && request.method != Method::kGrid) {
         return "--rejilla solo tiene sentido con --parametros rejilla";
@@ -543,6 +568,29 @@ std::string CheckRequest(Order order, const TransformRequest& request) {
     }
     if (request.threads < 0 || request.threads > 1024) {
         return "--hilos ha de ser un número entero de 0 a 1024: " + std::to_string(request.threads);
+    }
+    return {};
+}
+
+std::string CheckCatalogue(const TransformRequest& request, int* vertices) {
+    if (request.catalogue_path.empty()) {
+        if (vertices) {
+            *vertices = static_cast<int>(BuiltInCatalogue().vertices.size());
+        }
+        return {};
+    }
+    std::string failure;
+    const auto catalogue = LoadCatalogueFile(request.catalogue_path, failure);
+    if (!catalogue) {
+        return "catálogo de vértices no válido: " + request.catalogue_path + "\n" + failure;
+    }
+    const int size = static_cast<int>(catalogue->vertices.size());
+    if (vertices) {
+        *vertices = size;
+    }
+    if (request.method == Method::kNearest && request.selection > size) {
+        return SelectionOutOfRange(request, size) + " (el catálogo " + request.catalogue_path +
+               " tiene " + std::to_string(size) + ")\n";
     }
     return {};
 }

@@ -83,6 +83,10 @@ struct TransformRequest {
     bool orthometric_heights = false;
     std::string grid_path;  // NTv2 grid of kGrid; empty: the bundled SPED2ETV2
     std::string geoid_path; // GTX geoid; empty: the bundled EGM08-REDNAP
+    // The catalogue of common points that kRegional, kDistance and kNearest
+    // search: a table file (see docs/cli-and-files.md); empty: the built-in
+    // one. The log names it, with the file's SHA-256.
+    std::string catalogue_path;
     // Points outside the region the engine serves are refused.
     bool region_only = true;
     // Threads that transform the points: 1 the calling thread; 0 the cores.
@@ -110,15 +114,26 @@ struct ParsedRequest {
 // Reads the options of `order` ("--sistema-a EPSG:23030", "--datum-a ED50",
 // "--parametros vecinos", ...; "--name=value" too; everything after "--" is
 // an operand) and checks the request they make. On a usage error returns
-// nothing and `error` names the option and what is wrong with it.
+// nothing and `error` names the option and what is wrong with it. The file of
+// --catalogo is read here: a bad one is a usage error that names each bad row
+// on a line of its own.
+
 DZV_CXX_API std::optional<ParsedRequest>
 ParseRequest(Order order, const std::vector<std::string>& args, std::string& error);
 
 // The first thing wrong with a request for `order`, or an empty string:
 // an option that does not apply (a selection with the national set, a grid
 // path with another method, the geoid with no UTM side, a zone on a side
-// that is not UTM...), a selection that is not usable, a bad zone.
+// that is not UTM...), a selection that is not usable, a bad zone. (A number
+// of vertices beyond the size of a catalogue file is only seen when the file
+// is read: CheckCatalogue.)
 DZV_CXX_API std::string CheckRequest(Order order, const TransformRequest& request);
+
+// What is wrong with the catalogue file of a request, one line a problem
+// ("línea 7: ed50_y no es un número"), a number of vertices the catalogue
+// does not have included; empty when it is good or the request names none.
+// `vertices`, when given, receives the catalogue's size.
+DZV_CXX_API std::string CheckCatalogue(const TransformRequest& request, int* vertices = nullptr);
 
 // The side an EPSG code names ("EPSG:23030", "epsg:4258", "25830+5782"),
 // and whether its heights are orthometric (a compound code with EPSG:5782).
@@ -221,7 +236,8 @@ private:
 
 // Catalogue vertices around a centre (c1, c2[, c3] on `side`; geodetic in
 // degrees): within `distance` metres in catalogue order, or the `count`
-// nearest, nearest first. A UTM centre of another zone is carried to zone 30.
+// nearest, nearest first, in the catalogue of `catalogue_path` (empty: the
+// built-in one). A UTM centre of another zone is carried to zone 30.
 struct FoundVertex {
     int number = 0;
     std::string name;
@@ -230,7 +246,8 @@ struct FoundVertex {
 };
 DZV_CXX_API std::optional<std::vector<FoundVertex>>
 FindVertices(const Side& side, const std::array<double, 3>& centre, std::optional<double> distance,
-             std::optional<int> count, std::string& failure);
+             std::optional<int> count, std::string& failure,
+             const std::string& catalogue_path = {});
 
 // The parameter set of a request (datums, method, model, selection, origin,
 // grid) and the block the execution log gets for it; `ready` false when it

@@ -64,7 +64,16 @@ std::string Origin(const RunArguments& run) {
            CFixed(run.z, 3) + ")\n";
 }
 
+// The catalogue of a run that searches it (regional and local choices).
+std::string CatalogueLine(const RunArguments& run) {
+    return "Catálogo de vértices..: " + CatalogueOf(run).label + "\n";
+}
+
 } // namespace
+
+const Catalogue& CatalogueOf(const RunArguments& run) {
+    return run.catalogue ? *run.catalogue : BuiltInCatalogue();
+}
 
 std::string RunHeader(const RunArguments& run) {
     std::string out = "QUILLON. ARCHIVO LOG DE EJECUCIONES.\n"
@@ -97,16 +106,19 @@ std::string RunHeader(const RunArguments& run) {
         break;
     case 1:
         out += "Tipo de transformación: USAR PARÁMETROS VÁLIDOS PARA ANDALUCÍA\n";
+        out += CatalogueLine(run);
         break;
     case 2:
         out += "Tipo de transformación: USAR PUNTOS A MENOR DISTANCIA\n";
         out += "Distancia máxima......: " + CFixed(run.selec_param, 3) + "\n";
         out += Origin(run);
+        out += CatalogueLine(run);
         break;
     case 3:
         out += "Tipo de transformación: USAR LOS N PUNTOS MÁS CERCANOS\n";
         out += "Número de puntos......: " + CFixed(run.selec_param, 0) + "\n";
         out += Origin(run);
+        out += CatalogueLine(run);
         break;
     case 4:
         out += "Elección de parámetros: USAR REJILLA OFICIAL DEL IGN (SPED2ETV2)\n";

@@ -4,8 +4,11 @@
 // (see file_run.h).
 #pragma once
 
+#include "geodesy/vertex_catalogue.h"
+
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -53,7 +56,12 @@ struct RunArguments {
     bool check_zone_field = false;
     bool orthometric_geodetic_in = false;
     bool orthometric_geodetic_out = false;
+    // The catalogue of the regional and local choices; null: the built-in one.
+    std::shared_ptr<const Catalogue> catalogue;
 };
+
+// The catalogue a run searches: its own, or the built-in one.
+const Catalogue& CatalogueOf(const RunArguments& run);
 
 // Entity counts of a processed drawing: the five kinds of the original
 // summary, and every other entity kind that was transformed.

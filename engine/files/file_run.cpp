@@ -149,9 +149,9 @@ bool FileRun::Start(const std::string& invalid, FoundVertexList& found) {
     window_.emplace(progress_, kCaptionTransforming, input_.size());
     model_ = run_.model;
     std::string report;
-    const bool ready = PrepareParameters(run_.da, run_.pa, run_.db, model_, run_.parametros,
-                                         run_.selec_param, run_.x, run_.y, run_.z, run_.h_entrada,
-                                         found, set_, &report, true, run_.grid_path);
+    const bool ready = PrepareParameters(
+        run_.da, run_.pa, run_.db, model_, run_.parametros, run_.selec_param, run_.x, run_.y,
+        run_.z, run_.h_entrada, found, set_, &report, true, run_.grid_path, CatalogueOf(run_));
     // Orthometric heights need the geoid, named in the log after the parameters.
     const bool heights =
         ready && (!run_.orthometric_heights || PrepareGeoid(set_, run_.geoid_path, &report));

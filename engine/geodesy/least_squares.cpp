@@ -250,7 +250,7 @@ std::vector<VertexRecord> VerticesUsed(const FoundVertexList& found) {
     ParameterSet national;
     SetSpainParameters(kDirectionEd50ToEtrs89, national);
     std::vector<VertexRecord> used;
-    for (std::int32_t i = 0; i < found.count; ++i) {
+    for (std::int32_t i = 0; i < found.count(); ++i) {
         const VertexRecord& v = found.entries[static_cast<std::size_t>(i)];
         if (!(NationalDeviation(v, national) > kBlunderLimit)) {
             used.push_back(v);
@@ -338,7 +338,7 @@ bool EstimateParameters(const FoundVertexList& found, ParameterSet& set, int mod
     SetSpainParameters(kDirectionEd50ToEtrs89, national);
     std::vector<VertexRecord> kept;
     std::string discarded;
-    for (std::int32_t i = 0; i < found.count; ++i) {
+    for (std::int32_t i = 0; i < found.count(); ++i) {
         const VertexRecord& v = found.entries[static_cast<std::size_t>(i)];
         const double deviation = NationalDeviation(v, national);
         if (deviation > kBlunderLimit) {
@@ -393,7 +393,8 @@ bool EstimateParameters(const FoundVertexList& found, ParameterSet& set, int mod
 bool PrepareParameters(int datum_in, int kind_in, int datum_out, int& model, int parametros,
                        double selec_param, double c1, double c2, double c3, double zone,
                        FoundVertexList& found, ParameterSet& set, std::string* report,
-                       bool centre_is_catalogue, const std::string& grid_path) {
+                       bool centre_is_catalogue, const std::string& grid_path,
+                       const Catalogue& catalogue) {
     const int direction = DirectionOf(datum_in, datum_out);
     switch (parametros) {
     case kParametersGrid:
@@ -404,23 +405,23 @@ bool PrepareParameters(int datum_in, int kind_in, int datum_out, int& model, int
         SetSpainParametersWithReport(direction, set, report);
         return true;
     case kParametersAndalusia:
-        SearchByDistance(found, 1e300, c1, c2, c3, zone, datum_in, kind_in, true);
+        SearchByDistance(found, 1e300, c1, c2, c3, zone, datum_in, kind_in, true, catalogue);
         break;
     case kParametersByDistance:
         SearchByDistance(found, selec_param, c1, c2, c3, zone, datum_in, kind_in,
-                         centre_is_catalogue);
+                         centre_is_catalogue, catalogue);
         break;
     case kParametersByNumber:
         SearchByNumber(found, TruncatedCount(selec_param), c1, c2, c3, zone, datum_in, kind_in,
-                       centre_is_catalogue);
+                       centre_is_catalogue, catalogue);
         break;
     default:
         return true; // no choice known: the set is left as it is
     }
-    if (found.count < 3) {
+    if (found.count() < 3) {
         // Nothing to estimate from: the report says so, and why.
         std::string block = kBlockTitle;
-        block += "Imposible calcular: solo " + std::to_string(found.count) + " vértices";
+        block += "Imposible calcular: solo " + std::to_string(found.count()) + " vértices";
         if (parametros == kParametersByDistance) {
             block += " a menos de " + DistanceText(selec_param) + " m";
         }

@@ -38,11 +38,13 @@ std::vector<VertexRecord> VerticesUsed(const FoundVertexList& found);
 // the execution log is appended to it, also when the preparation fails, so
 // that the log says why. False when fewer than 3 vertices are found, the
 // estimation fails or the grid cannot be read (grid_path, or the bundled grid
-// when empty).
+// when empty). The regional and local choices search `catalogue`: the
+// regional set is estimated from all its vertices.
 bool PrepareParameters(int datum_in, int kind_in, int datum_out, int& model, int parametros,
                        double selec_param, double c1, double c2, double c3, double zone,
                        FoundVertexList& found, ParameterSet& set, std::string* report,
-                       bool centre_is_catalogue, const std::string& grid_path = {});
+                       bool centre_is_catalogue, const std::string& grid_path = {},
+                       const Catalogue& catalogue = BuiltInCatalogue());
 
 // Estimates a set of the given model from the vertices `found`.
 // direction: kDirectionEtrs89ToEd50 or kDirectionEd50ToEtrs89.

@@ -4,10 +4,17 @@
 #include "geodesy/parameter_set.h"
 #include "geodesy/transform.h"
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
 namespace dezadiravevava {
+
+const Catalogue& BuiltInCatalogue() {
+    static const Catalogue catalogue{{VertexCatalogue().begin(), VertexCatalogue().end()},
+                                     "integrado (de demostración: 176 de 180 vértices sintéticos)"};
+    return catalogue;
+}
 
 namespace {
 
@@ -72,38 +79,39 @@ std::optional<PlanePoint> SearchCentreToEd50Utm(double c1, double c2, double c3,
 }
 
 void SearchByDistance(FoundVertexList& found, double dist_max, double c1, double c2, double c3,
-                      double zone, int datum, int kind, bool centre_is_catalogue) {
+                      double zone, int datum, int kind, bool centre_is_catalogue,
+                      const Catalogue& catalogue) {
     const auto centre = Centre(c1, c2, c3, zone, datum, kind, centre_is_catalogue);
-    found.count = 0;
+    found.entries.clear();
     if (!centre) {
         return;
     }
-    for (const VertexRecord& v : VertexCatalogue()) {
+    for (const VertexRecord& v : catalogue.vertices) {
         if (Distance(*centre, v) < dist_max) {
-            found.entries[static_cast<std::size_t>(found.count++)] = v;
+            found.entries.push_back(v);
         }
     }
 }
 
 void SearchByNumber(FoundVertexList& found, std::int32_t n, double c1, double c2, double c3,
-                    double zone, int datum, int kind, bool centre_is_catalogue) {
-    n = std::min(std::max(n, 3), kCatalogueSize);
+                    double zone, int datum, int kind, bool centre_is_catalogue,
+                    const Catalogue& catalogue) {
+    const auto& vertices = catalogue.vertices;
+    n = std::min(std::max(n, 3), static_cast<std::int32_t>(vertices.size()));
     const auto centre = Centre(c1, c2, c3, zone, datum, kind, centre_is_catalogue);
-    found.count = 0;
+    found.entries.clear();
     // Distances from a centre that is not finite cannot be ordered.
     if (!centre || !std::isfinite(centre->x) || !std::isfinite(centre->y)) {
         return;
     }
-    std::array<VertexDistance, kCatalogueSize> work;
-    const auto& catalogue = VertexCatalogue();
-    for (std::size_t i = 0; i < catalogue.size(); ++i) {
-        work[i] = {&catalogue[i], Distance(*centre, catalogue[i])};
+    std::vector<VertexDistance> work(vertices.size());
+    for (std::size_t i = 0; i < vertices.size(); ++i) {
+        work[i] = {&vertices[i], Distance(*centre, vertices[i])};
     }
     ExchangeSortByDistance(work);
     for (std::int32_t i = 0; i < n; ++i) {
-        found.entries[static_cast<std::size_t>(i)] = *work[static_cast<std::size_t>(i)].vertex;
+        found.entries.push_back(*work[static_cast<std::size_t>(i)].vertex);
     }
-    found.count = n;
 }
 
 void ExchangeSortByDistance(std::span<VertexDistance> entries) {
@@ -117,7 +125,7 @@ void ExchangeSortByDistance(std::span<VertexDistance> entries) {
 }
 
 std::optional<VertexRecord> GetFoundVertex(const FoundVertexList& found, std::int32_t index) {
-    if (index < 0 || index >= found.count) {
+    if (index < 0 || index >= found.count()) {
         return std::nullopt;
     }
     return found.entries[static_cast<std::size_t>(index)];

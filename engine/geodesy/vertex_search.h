@@ -4,19 +4,19 @@
 #include "geodesy/utm.h"
 #include "geodesy/vertex_catalogue.h"
 
-#include <array>
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <vector>
 
 namespace dezadiravevava {
 
-// The vertices of the last search. Each control keeps its own list: every
-// search empties it and refills it; the estimation and the automation
-// interface read it.
+// The vertices of the last search, at most as many as its catalogue has. Each
+// control keeps its own list: every search empties it and refills it; the
+// estimation and the automation interface read it.
 struct FoundVertexList {
-    std::array<VertexRecord, kCatalogueSize> entries{};
-    std::int32_t count = 0;
+    std::vector<VertexRecord> entries;
+    std::int32_t count() const { return static_cast<std::int32_t>(entries.size()); }
 };
 
 // The search centre in catalogue coordinates (ED50 UTM zone 30). An ETRS89
@@ -27,17 +27,19 @@ struct FoundVertexList {
 std::optional<PlanePoint> SearchCentreToEd50Utm(double c1, double c2, double c3, double zone,
                                                 int datum, int kind);
 
-// Every vertex strictly closer than dist_max metres (planimetric, ED50) to
-// the centre, in catalogue order, into `found`. With centre_is_catalogue,
-// (c1, c2) are already ED50 UTM zone 30.
+// Every vertex of `catalogue` strictly closer than dist_max metres
+// (planimetric, ED50) to the centre, in catalogue order, into `found`. With
+// centre_is_catalogue, (c1, c2) are already ED50 UTM zone 30.
 void SearchByDistance(FoundVertexList& found, double dist_max, double c1, double c2, double c3,
-                      double zone, int datum, int kind, bool centre_is_catalogue);
+                      double zone, int datum, int kind, bool centre_is_catalogue,
+                      const Catalogue& catalogue = BuiltInCatalogue());
 
-// The n nearest vertices (n clamped to 3..180), nearest first, into `found`;
-// equal distances keep the order of an exchange sort over the catalogue order.
-// A centre that is not finite finds nothing.
+// The n nearest vertices of `catalogue` (n clamped to 3..its size), nearest
+// first, into `found`; equal distances keep the order of an exchange sort over
+// the catalogue order. A centre that is not finite finds nothing.
 void SearchByNumber(FoundVertexList& found, std::int32_t n, double c1, double c2, double c3,
-                    double zone, int datum, int kind, bool centre_is_catalogue);
+                    double zone, int datum, int kind, bool centre_is_catalogue,
+                    const Catalogue& catalogue = BuiltInCatalogue());
 
 // A catalogue entry with its distance from a search centre.
 struct VertexDistance {

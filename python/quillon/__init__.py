@@ -142,6 +142,7 @@ def _comprobar_opciones(
     husos: Dict[str, Any],
     lado_utm: bool,
     hilos: int,
+    catalogo: Optional[str] = None,
 ) -> None:
     """Las reglas de las opciones de una transformación: un valor que el método elegido
     no usaría, o que ninguno admite, no se pasa por alto, sino que se rechaza con un
@@ -192,6 +193,11 @@ def _comprobar_opciones(
         )
     if rejilla and parametros != "rejilla":
         raise ValueError(f"rejilla: solo se usa con parametros='rejilla', no con '{parametros}'")
+    if catalogo and parametros in ("nacionales", "rejilla"):
+        raise ValueError(
+            "catalogo: solo se usa con parametros='regionales', 'distancia' o 'vecinos', "
+            f"no con '{parametros}'"
+        )
     if geoide and not alturas_ortometricas:
         raise ValueError("geoide: solo se usa con alturas_ortometricas=True")
     if alturas_ortometricas and not lado_utm:
@@ -214,6 +220,7 @@ def _ejecucion(
     rejilla: Optional[str] = None,
     geoide: Optional[str] = None,
     hilos: int = 0,
+    catalogo: Optional[str] = None,
 ) -> Dict[str, Any]:
     """Los campos de la ejecución del motor (dzv_run) a partir de sus nombres."""
     datum_a, tipo_a, huso_a = _sistema(origen, "origen")
@@ -221,6 +228,7 @@ def _ejecucion(
     _comprobar_opciones(
         parametros, seleccion, centro, modelo, rejilla, geoide, alturas_ortometricas,
         {"origen": huso_a, "destino": huso_b}, _TIPOS["utm"] in (tipo_a, tipo_b), hilos,
+        catalogo,
     )
     local = parametros in ("distancia", "vecinos")
     campos: Dict[str, Any] = {
@@ -239,6 +247,7 @@ def _ejecucion(
         "orthometric_heights": 1 if alturas_ortometricas else 0,
         "grid_path": os.fspath(rejilla) if rejilla else "",
         "geoid_path": os.fspath(geoide) if geoide else "",
+        "catalogue_path": os.fspath(catalogo) if catalogo else "",
     }
     if centro is not None:
         campos["origin_x"], campos["origin_y"] = float(centro[0]), float(centro[1])
@@ -294,10 +303,13 @@ class Transformacion:
     cada punto en una cuarta columna y una salida UTM toma el huso natural de cada punto
     (y lo añade como última columna).
 
-    ``parametros``: "nacionales" (EPSG:1632, Helmert), "regionales" (los 180 vértices del
+    ``parametros``: "nacionales" (EPSG:1632, Helmert), "regionales" (todos los vértices del
     catálogo), "distancia" (los vértices a menos de ``seleccion`` metros de ``centro``)
     o "vecinos" (los ``seleccion`` vértices más cercanos a ``centro``); ``centro`` en ED50
     UTM huso 30 (véase ``quillon.centro``). ``modelo``: "helmert", "molodensky" o "afin".
+    ``catalogo``: una tabla de puntos comunes propia (como la de ``quillon-cli
+    --catalogo``) en lugar del catálogo integrado de demostración; una tabla con filas
+    malas lanza ErrorQuillon con una línea por fila.
     "rejilla" aplica la rejilla oficial del IGN SPED2ETV2 (o la NTv2 ``rejilla``; el
     modelo no se usa); los puntos fuera de ella dan ``Estado.FUERA_DE_REJILLA``.
     ``alturas_ortometricas``: la H de los puntos UTM se relaciona con la altura elipsoidal
@@ -327,6 +339,7 @@ class Transformacion:
         alturas_ortometricas: bool = False,
         rejilla: Optional[str] = None,
         geoide: Optional[str] = None,
+        catalogo: Optional[str] = None,
     ) -> None:
         if parametros in ("distancia", "vecinos") and centro is None:
             raise ValueError(
@@ -334,7 +347,7 @@ class Transformacion:
             )
         self._campos = _ejecucion(
             origen, destino, parametros, seleccion, centro, modelo,
-            alturas_ortometricas, rejilla, geoide, hilos,
+            alturas_ortometricas, rejilla, geoide, hilos, catalogo,
         )
         self.origen = tuple(origen)
         self.destino = tuple(destino)
@@ -436,10 +449,11 @@ def _procesar(
     rejilla: Optional[str],
     geoide: Optional[str],
     solo_region: bool,
+    catalogo: Optional[str],
 ) -> ResultadoArchivo:
     campos = _ejecucion(
         origen, destino, parametros, seleccion, centro, modelo,
-        alturas_ortometricas, rejilla, geoide,
+        alturas_ortometricas, rejilla, geoide, catalogo=catalogo,
     )
     campos["region_only"] = 1 if solo_region else 0
     entrada, salida = os.fspath(entrada), os.fspath(salida)
@@ -469,6 +483,7 @@ def procesar_txt(
     rejilla: Optional[str] = None,
     geoide: Optional[str] = None,
     solo_region: bool = True,
+    catalogo: Optional[str] = None,
 ) -> ResultadoArchivo:
     """Transforma un archivo de puntos TXT como ``quillon-cli txt``: el registro va a
     ``registro`` (por defecto ``salida + ".log"``) y, sin ``centro``, la búsqueda de
@@ -476,10 +491,12 @@ def procesar_txt(
     pueden leer enteras no se transforman y se cuentan en ``rechazadas``, como los
     puntos fuera de Andalucía salvo con ``solo_region=False``. Un fallo lanza
     ``ErrorQuillon`` con el motivo; su atributo ``registro`` nombra el registro si se
-    ha escrito. Si falla, los archivos anteriores quedan como estaban."""
+    ha escrito. Si falla, los archivos anteriores quedan como estaban. ``catalogo``:
+    la tabla de puntos comunes propia que usan las transformaciones regionales y
+    locales (véase ``Transformacion``)."""
     return _procesar(
         ARCHIVO_TXT, entrada, salida, origen, destino, parametros, seleccion, centro,
-        modelo, registro, alturas_ortometricas, rejilla, geoide, solo_region,
+        modelo, registro, alturas_ortometricas, rejilla, geoide, solo_region, catalogo,
     )
 
 
@@ -497,9 +514,10 @@ def procesar_dxf(
     rejilla: Optional[str] = None,
     geoide: Optional[str] = None,
     solo_region: bool = True,
+    catalogo: Optional[str] = None,
 ) -> ResultadoArchivo:
     """Transforma un dibujo DXF como ``quillon-cli dxf`` (véase ``procesar_txt``)."""
     return _procesar(
         ARCHIVO_DXF, entrada, salida, origen, destino, parametros, seleccion, centro,
-        modelo, registro, alturas_ortometricas, rejilla, geoide, solo_region,
+        modelo, registro, alturas_ortometricas, rejilla, geoide, solo_region, catalogo,
     )

@@ -109,7 +109,9 @@ TEST(ExecutionLog, DistanceChoiceAndUnknownCodes) {
                           "Proyección de salida..: PROYECCIÓN PLANA\n\n"
                           "Tipo de transformación: USAR PUNTOS A MENOR DISTANCIA\n"
                           "Distancia máxima......: 25000.000\n"
-                          "Punto de origen.......: (1.500 ; -2.000 ; 0.000)\n\n"),
+                          "Punto de origen.......: (1.500 ; -2.000 ; 0.000)\n"
+                          "Catálogo de vértices..: integrado (de demostración: 176 de 180 "
+                          "vértices sintéticos)\n\n"),
               std::string::npos)
         << header;
 }

@@ -69,6 +69,10 @@ public:
         return 0;
     }
     void SetAlturasOrtometricas(std::int16_t value) override { alturasOrtometricas = value; }
+    std::string SetCatalogo(const std::string&, std::int32_t& vertices) override {
+        vertices = 180;
+        return {};
+    }
     void SetProgress(const DzvProgressCallbacks*) override {}
     bool CanCancel() const override { return false; }
     void Cancel() override {}

@@ -495,5 +495,50 @@ TEST_F(RunTest, DrawingWithTheZoneDialogMatchesTheCommandLine) {
     EXPECT_TRUE(QFile::exists(folder.filePath("parcela_metadatos.txt")));
 }
 
+// "Catálogo de vértices: de archivo…": a table the engine refuses is named
+// with its bad rows and the built-in catalogue stays; a good one (four
+// built-in vertices, renamed) is what a regional run fits, the form and the
+// log name it, and "integrado" brings the built-in catalogue back.
+TEST_F(RunTest, TheUsersCatalogue) {
+    Datums(0, 1);
+    form.regionalOption->click();
+    EXPECT_EQ(form.catalogueInUseLabel->text(),
+              "En uso: integrado (de demostración: 176 de 180 vértices sintéticos)");
+    const QByteArray header = "numero\tnombre\tetrs_x\tetrs_y\ted50_x\ted50_y\n";
+    const QString bad = WriteFile("malo.tsv", header + "1\tA\t1\t2\t3\t4\n2\tB\t1\t2\t3\tx\n");
+    files.answers.push_back({bad, 1});
+    form.catalogueCombo->activated(1);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, "El catálogo de vértices malo.tsv no se puede usar:\r"
+                                      "línea 3: ed50_y no es un número");
+    EXPECT_EQ(form.catalogueCombo->currentIndex(), 0);
+    EXPECT_EQ(form.verticesLabel->text(), "180 vértices empleados");
+
+    const QString own =
+        WriteFile("propio.tsv",
+                  header + "98555\tPROPIO A\t254558.486\t4138026.189\t254669.906\t4138230.449\n"
+                           "100377\tPROPIO B\t254248.386\t4132835.272\t254359.935\t4133039.504\n"
+                           "98438\tPROPIO C\t240781.484\t4137251.537\t240892.881\t4137455.58\n"
+                           "96374\tPROPIO D\t260660.454\t4158366.653\t260771.585\t4158571.342\n");
+    files.answers.push_back({own, 1});
+    form.catalogueCombo->activated(1);
+    EXPECT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(form.catalogueCombo->currentIndex(), 1);
+    EXPECT_EQ(form.catalogueInUseLabel->text(), "En uso: propio.tsv (4 vértices)");
+    EXPECT_EQ(form.verticesLabel->text(), "4 vértices empleados");
+    Add(QStringLiteral("P1"), 250000.0, 4140000.0, 10.0, 30);
+    Run();
+    EXPECT_TRUE(LogLines().contains("Número de puntos utilizados: 4"));
+    EXPECT_TRUE(LogLines()
+                    .filter(QStringLiteral("Catálogo de vértices..: "))
+                    .join("")
+                    .contains("propio.tsv (SHA-256 "));
+
+    form.catalogueCombo->activated(0);
+    EXPECT_EQ(form.catalogueInUseLabel->text(),
+              "En uso: integrado (de demostración: 176 de 180 vértices sintéticos)");
+    EXPECT_EQ(form.verticesLabel->text(), "180 vértices empleados");
+}
+
 } // namespace
 } // namespace quillon_test

@@ -108,7 +108,7 @@ TEST(EstimateParameters, RegionalHelmertScreensTheBlundersAndFitsTheRest) {
                         "desviación "),
               std::string::npos);
     // The found list itself is the search's: all 180.
-    EXPECT_EQ(found.count, 180);
+    EXPECT_EQ(found.count(), 180);
 }
 
 TEST(EstimateParameters, LocalFitNextToABlunder) {
@@ -121,7 +121,7 @@ TEST(EstimateParameters, LocalFitNextToABlunder) {
                                   centre.ed50_x, centre.ed50_y, 0, 30, found, set, &report, true));
     const std::string& text = report;
     EXPECT_NE(text.find("Número de puntos utilizados: 4\n"), std::string::npos) << text;
-    for (std::int32_t i = 0; i < found.count; ++i) {
+    for (std::int32_t i = 0; i < found.count(); ++i) {
         const VertexRecord& v = found.entries[static_cast<std::size_t>(i)];
         if (!IsBlunder(v)) {
             EXPECT_LT(ErrorOn(v, set, model), 0.3) << v.name;
@@ -153,7 +153,7 @@ TEST(PrepareParameters, NumberChoiceTruncatesThenClamps) {
     ASSERT_TRUE(PrepareParameters(kDatumEd50, kKindUtm, kDatumEtrs89, model, kParametersByNumber,
                                   2.7, centre.ed50_x, centre.ed50_y, 0, 30, found, set, &report,
                                   true));
-    EXPECT_EQ(found.count, 3);
+    EXPECT_EQ(found.count(), 3);
     EXPECT_NE(report.find("Número de puntos utilizados: 3\n"), std::string::npos);
 }
 
@@ -167,7 +167,7 @@ TEST(PrepareParameters, TooFewFoundSaysHowMany) {
     EXPECT_FALSE(PrepareParameters(kDatumEd50, kKindUtm, kDatumEtrs89, model, kParametersByDistance,
                                    1.0, centre.ed50_x, centre.ed50_y, 0, 30, found, set, &report,
                                    true));
-    EXPECT_EQ(found.count, 1);
+    EXPECT_EQ(found.count(), 1);
     EXPECT_EQ(report, "Cálculo de los parámetros de transformación\n"
                       "=============================================\n\n"
                       "Imposible calcular: solo 1 vértices a menos de 1 m\n");
@@ -201,7 +201,7 @@ TEST(PrepareParameters, ReportsAreAppendedAndOptional) {
     // Without a report the set is ready all the same.
     EXPECT_TRUE(PrepareParameters(kDatumEd50, kKindUtm, kDatumEtrs89, model, kParametersAndalusia,
                                   0, 0, 0, 0, 0, found, set, nullptr, true));
-    EXPECT_EQ(found.count, 180);
+    EXPECT_EQ(found.count(), 180);
 }
 
 TEST(EstimateParameters, ReverseMolodenskyStoresTheSourceEllipsoid) {
@@ -310,7 +310,7 @@ TEST(EstimateParameters, EverySmallLocalFitAcrossTheRegionSucceeds) {
                                                          kParametersByNumber, n, x, y, 0, 30, found,
                                                          set, nullptr, true);
                     const bool blunder_found = std::any_of(
-                        found.entries.begin(), found.entries.begin() + found.count, IsBlunder);
+                        found.entries.begin(), found.entries.begin() + found.count(), IsBlunder);
                     if (!ready && !blunder_found) { // too few valid vertices is a failure
                         ++failures;
                         ADD_FAILURE() << "model " << chosen << ", " << n << " vertices around " << x

@@ -23,7 +23,7 @@ const VertexRecord& ByNumber(std::int32_t number) {
 
 std::vector<std::int32_t> FoundNumbers(const FoundVertexList& found) {
     std::vector<std::int32_t> numbers;
-    for (std::int32_t i = 0; i < found.count; ++i) {
+    for (std::int32_t i = 0; i < found.count(); ++i) {
         numbers.push_back(found.entries[static_cast<std::size_t>(i)].number);
     }
     return numbers;
@@ -32,23 +32,22 @@ std::vector<std::int32_t> FoundNumbers(const FoundVertexList& found) {
 TEST(VertexCatalogue, PublishedRowsAndLayout) {
     const auto& catalogue = VertexCatalogue();
     EXPECT_EQ(catalogue.front().number, 80656);
-    EXPECT_STREQ(catalogue.front().name, "SERVILLETA");
+    EXPECT_EQ(catalogue.front().name, "SERVILLETA");
     EXPECT_EQ(catalogue.back().number, 107826);
     // Names are Windows-1252: I with acute accent is the single byte 0xCD.
-    EXPECT_STREQ(catalogue.back().name, "SAN GARC\xCD"
-                                        "A");
+    EXPECT_EQ(catalogue.back().name, "SAN GARC\xCD"
+                                     "A");
     const VertexRecord& cabezas = ByNumber(96065);
-    EXPECT_STREQ(cabezas.name, "CABEZAS 1");
+    EXPECT_EQ(cabezas.name, "CABEZAS 1");
     EXPECT_EQ(cabezas.etrs_y, 4166489.028);
     EXPECT_EQ(cabezas.ed50_y, 4172646.558);
     const VertexRecord& san_fernando = ByNumber(106899);
-    EXPECT_STREQ(san_fernando.name, "SAN FERNANDO GPS 1995");
+    EXPECT_EQ(san_fernando.name, "SAN FERNANDO GPS 1995");
     EXPECT_EQ(san_fernando.etrs_x, 212741.389);
     EXPECT_EQ(san_fernando.ed50_h, 43.12);
     EXPECT_EQ(ByNumber(80656).etrs_y, 4295133.07);
     for (const VertexRecord& v : catalogue) {
         EXPECT_EQ(v.number / 100, v.sheet) << v.number;
-        EXPECT_LT(std::strlen(v.name), 32u);
     }
 }
 
@@ -56,10 +55,10 @@ TEST(VertexSearch, ByNumberClampsAndSortsByDistance) {
     FoundVertexList found;
     const VertexRecord& centre = ByNumber(98555); // ALCORES
     SearchByNumber(found, 1, centre.ed50_x, centre.ed50_y, 0, 30, kDatumEd50, kKindUtm, false);
-    ASSERT_EQ(found.count, 3);
+    ASSERT_EQ(found.count(), 3);
     EXPECT_EQ(found.entries[0].number, 98555);
     SearchByNumber(found, 500, centre.ed50_x, centre.ed50_y, 0, 30, kDatumEd50, kKindUtm, false);
-    ASSERT_EQ(found.count, 180);
+    ASSERT_EQ(found.count(), 180);
     double previous = -1.0;
     for (std::int32_t i = 0; i < 180; ++i) {
         const VertexRecord& v = found.entries[static_cast<std::size_t>(i)];
@@ -85,9 +84,9 @@ TEST(VertexSearch, ByDistanceIsStrictAndInCatalogueOrder) {
     FoundVertexList found;
     const VertexRecord& centre = ByNumber(98555);
     SearchByDistance(found, 0.0, centre.ed50_x, centre.ed50_y, 0, 30, kDatumEd50, kKindUtm, false);
-    EXPECT_EQ(found.count, 0);
+    EXPECT_EQ(found.count(), 0);
     SearchByDistance(found, 1e300, 0, 0, 0, 30, kDatumEd50, kKindUtm, true);
-    ASSERT_EQ(found.count, 180);
+    ASSERT_EQ(found.count(), 180);
     for (std::size_t i = 0; i < 180; ++i) {
         EXPECT_EQ(found.entries[i].number, VertexCatalogue()[i].number);
     }
@@ -152,11 +151,11 @@ TEST(VertexSearch, CentresInEveryDatumAndKind) {
 TEST(VertexSearch, CentreOfUnknownKindFindsNothing) {
     FoundVertexList found;
     SearchByNumber(found, 10, 300000.0, 4100000.0, 0, 30, kDatumEd50, kKindPlane, false);
-    EXPECT_EQ(found.count, 0);
+    EXPECT_EQ(found.count(), 0);
     EXPECT_FALSE(SearchCentreToEd50Utm(1, 2, 3, 30, kDatumEd50, 7).has_value());
     // Distances from a centre that is not finite cannot be ordered.
     SearchByNumber(found, 10, std::nan(""), 4100000.0, 0, 30, kDatumEd50, kKindUtm, false);
-    EXPECT_EQ(found.count, 0);
+    EXPECT_EQ(found.count(), 0);
 }
 
 TEST(VertexSearch, GetFoundVertexInsideTheListOnly) {

@@ -224,6 +224,7 @@ REFUSED = [
     ("huso", dict(destino=("ETRS89", "utm", 0))),
     ("huso", dict(destino=("ETRS89", "utm", 61))),
     ("hilos", dict(hilos=-1)),
+    ("catalogo", dict(catalogo="propio.tsv")),
 ]
 
 
@@ -281,6 +282,45 @@ def test_engine_failures_are_exceptions_with_its_messages():
             quillon.Transformacion(**arguments)
         assert str(raised.value).startswith(message)
         assert raised.value.codigo == code
+
+
+def test_a_users_catalogue_is_what_the_fit_uses(tmp_path):
+    """The four catalogue vertices nearest ALCORES, with their ETRS89 positions moved
+    by (1, 2) m in a file of the user's: the points move by as much; a bad row is
+    an ErrorQuillon naming its line; the log of a file run names the file."""
+    rows = [
+        ("98555", "254558.486", "4138026.189", "254669.906", "4138230.449"),
+        ("100377", "254248.386", "4132835.272", "254359.935", "4133039.504"),
+        ("98438", "240781.484", "4137251.537", "240892.881", "4137455.58"),
+        ("96374", "260660.454", "4158366.653", "260771.585", "4158571.342"),
+    ]
+    text = "numero;nombre;etrs_x;etrs_y;ed50_x;ed50_y\n" + "".join(
+        f"{n};PROPIO {n};{float(ex) + 1:.3f};{float(ey) + 2:.3f};{x};{y}\n" for n, ex, ey, x, y in rows
+    )
+    catalogue = tmp_path / "propio.csv"
+    catalogue.write_text(text)
+    centre = (254669.906, 4138230.449)
+    sides = (("ED50", "utm", 30), ("ETRS89", "utm", 30))
+    points = np.array([[254669.906, 4138230.449, 0.0], [250000.0, 4140000.0, 0.0]])
+    built_in, _ = quillon.Transformacion(*sides, parametros="vecinos", seleccion=4,
+                                         centro=centre).transformar(points)
+    own = quillon.Transformacion(*sides, parametros="vecinos", seleccion=4, centro=centre,
+                                 catalogo=catalogue)
+    moved, _ = own.transformar(points)
+    np.testing.assert_allclose(moved[:, :2] - built_in[:, :2], [[1, 2], [1, 2]], rtol=0, atol=3e-3)
+    assert {v.nombre for v in own.parametros.vertices} == {f"PROPIO {r[0]}" for r in rows}
+
+    bad = tmp_path / "malo.csv"
+    bad.write_text(text.replace(";4133039.504", ";x"))
+    with pytest.raises(quillon.ErrorQuillon) as raised:
+        quillon.Transformacion(*sides, parametros="regionales", catalogo=bad)
+    assert str(raised.value) == f"Catálogo de vértices no válido: {bad}\nlínea 3: ed50_y no es un número"
+
+    result = quillon.procesar_txt(DATA / "muestra_ed50_utm.txt", tmp_path / "salida.txt",
+                                  ("ED50", "utm"), ("ETRS89", "utm"), parametros="regionales",
+                                  catalogo=catalogue)
+    log = open(result.registro, encoding="cp1252").read()
+    assert f"Catálogo de vértices..: {catalogue} (SHA-256 " in log
 
 
 def test_parameters_and_residuals_of_a_local_fit():

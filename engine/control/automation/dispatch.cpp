@@ -5,7 +5,9 @@
 #include "control/automation/type_library.h"
 #include "control/dezadiravevava.h"
 #include "control/transform_request.h"
+#include "files/catalogue_file.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -299,6 +301,10 @@ int32_t dzv_get_property(const DzvControl* control, int32_t dispid, DzvValue* va
         *value = Long(*l);
     } else if (dispid == 21 || dispid == 27) {
         *value = Short(dispid == 21 ? c.AlturasOrtometricas : c.SoloRegion);
+    } else if (dispid == 28) {
+        if (!String(c.Catalogo(), *value)) {
+            return DZV_E_OUT_OF_MEMORY;
+        }
     } else if (!String(*StringProperty(c, dispid), *value)) {
         return DZV_E_OUT_OF_MEMORY;
     }
@@ -331,6 +337,11 @@ int32_t dzv_put_property(DzvControl* control, int32_t dispid, const DzvValue* va
         } else if ((dispid == 25 || dispid == 26) && value->v.str && value->v.str[0] != '\0' &&
                    !dezadiravevava::api::SideOfEpsg(value->v.str)) {
             return DZV_E_INVALID_ARGUMENT; // a code the engine does not know
+        } else if (dispid == 28) {
+            std::string failure;
+            if (!c.SetCatalogo(AsString(*value), failure)) {
+                return DZV_E_INVALID_ARGUMENT; // dzv_check_catalogue says why
+            }
         } else {
             *StringProperty(c, dispid) = AsString(*value);
         }
@@ -339,6 +350,42 @@ int32_t dzv_put_property(DzvControl* control, int32_t dispid, const DzvValue* va
     }
     c.MarkModified();
     return DZV_OK;
+}
+
+int32_t dzv_check_catalogue(const char* path, int32_t* vertices, char* message,
+                            size_t message_size) {
+    if (vertices) {
+        *vertices = 0;
+    }
+    if (!path) {
+        return DZV_E_INVALID_ARGUMENT;
+    }
+    try {
+        std::string failure;
+        const auto catalogue = dezadiravevava::CatalogueOfPath(path, failure);
+        if (!catalogue) {
+            while (!failure.empty() && failure.back() == '\n') {
+                failure.pop_back();
+            }
+            if (message && message_size > 0) {
+                // Cut at a character boundary when the buffer is too small.
+                std::size_t length = std::min(failure.size(), message_size - 1);
+                while (length < failure.size() && length > 0 &&
+                       (static_cast<unsigned char>(failure[length]) & 0xC0) == 0x80) {
+                    --length;
+                }
+                std::memcpy(message, failure.data(), length);
+                message[length] = '\0';
+            }
+            return DZV_E_RUN_FAILED;
+        }
+        if (vertices) {
+            *vertices = static_cast<int32_t>(catalogue->vertices.size());
+        }
+        return DZV_OK;
+    } catch (...) {
+        return DZV_E_OUT_OF_MEMORY;
+    }
 }
 
 int32_t dzv_set_progress(DzvControl* control, const DzvProgressCallbacks* callbacks) {

@@ -56,6 +56,7 @@ public:
         kSistemaA,
         kSistemaB,
         kSoloRegion,
+        kCatalogo,
     };
 
     explicit TransfClient(const char* progid = "DATUMBOX.TransfCtrl.1") {
@@ -113,6 +114,25 @@ public:
     void SistemaB(const std::string& v) { PutString(kSistemaB, v); }
     std::int16_t SoloRegion() const { return GetShort(kSoloRegion, "SoloRegion"); }
     void SoloRegion(std::int16_t v) { PutShort(kSoloRegion, v, "SoloRegion"); }
+    // The catalogue of common points of the searches and of the regional and
+    // local runs: a table file, "" the built-in one. A file that is not a
+    // valid catalogue is refused (TransfError, DZV_E_INVALID_ARGUMENT; its
+    // problems from CatalogueProblems) and the property keeps its value.
+    std::string Catalogo() const { return GetString(kCatalogo); }
+    void Catalogo(const std::string& v) { PutString(kCatalogo, v); }
+    // What is wrong with a catalogue file, one line a problem; empty when it
+    // is valid. `vertices`, when given, receives its size.
+    static std::string CatalogueProblems(const std::string& path,
+                                         std::int32_t* vertices = nullptr) {
+        char message[4096];
+        std::int32_t count = 0;
+        const std::int32_t code =
+            dzv_check_catalogue(path.c_str(), &count, message, sizeof message);
+        if (vertices) {
+            *vertices = count;
+        }
+        return code == DZV_OK ? std::string() : std::string(message);
+    }
 
     // --- Methods ---
     std::int16_t ProcesarDXF(const std::string& nlog, const std::string& entrada, std::int32_t Da,

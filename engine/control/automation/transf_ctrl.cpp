@@ -1,6 +1,7 @@
 #include "control/automation/transf_ctrl.h"
 
 #include "control/request_codes.h"
+#include "files/catalogue_file.h"
 #include "files/dxf_processing.h"
 #include "files/dxf_writer.h"
 #include "files/text_encoding.h"
@@ -73,6 +74,7 @@ RunArguments Run(const CTransfCtrl& control, const std::string& entrada, std::in
     run.geoid_path = control.RutaGeoide;
     run.threads = control.Hilos;
     run.region_only = control.SoloRegion != 0;
+    run.catalogue = control.shared_catalogue();
     ApplySystem(control.SistemaA, run.da, run.pa, run.h_entrada, run.orthometric_heights,
                 run.orthometric_geodetic_in);
     ApplySystem(control.SistemaB, run.db, run.pb, run.h_salida, run.orthometric_heights,
@@ -91,6 +93,21 @@ std::int16_t Guarded(Body body) noexcept {
 }
 
 } // namespace
+
+CTransfCtrl::CTransfCtrl() {
+    std::string unused;
+    catalogue_ = CatalogueOfPath("", unused);
+}
+
+bool CTransfCtrl::SetCatalogo(const std::string& path, std::string& failure) {
+    auto catalogue = CatalogueOfPath(path, failure);
+    if (!catalogue) {
+        return false;
+    }
+    catalogue_ = std::move(catalogue);
+    catalogue_path_ = path;
+    return true;
+}
 
 void CTransfCtrl::MethodProgress::Open(std::string_view caption, std::uint64_t size) {
     if (control_.progress_) {
@@ -196,22 +213,23 @@ void CTransfCtrl::BuscarPuntosPorDistancia(double dist_max, double x, double y, 
                                            double hEntrada, std::int32_t Datum,
                                            std::int32_t Proyeccion) {
     StartMethod();
-    found_.count = 0;
+    found_.entries.clear();
     if (IsSearchCentre(x, y, z, hEntrada) && !std::isnan(dist_max)) {
-        SearchByDistance(found_, dist_max, x, y, z, hEntrada, Datum, Proyeccion, false);
+        SearchByDistance(found_, dist_max, x, y, z, hEntrada, Datum, Proyeccion, false,
+                         *catalogue_);
     }
-    NumeroPuntosEncontrados = found_.count;
+    NumeroPuntosEncontrados = found_.count();
 }
 
 void CTransfCtrl::BuscarPuntosPorNumero(std::int32_t numero, double x, double y, double z,
                                         double hEntrada, std::int32_t Datum,
                                         std::int32_t Proyeccion) {
     StartMethod();
-    found_.count = 0;
+    found_.entries.clear();
     if (IsSearchCentre(x, y, z, hEntrada)) {
-        SearchByNumber(found_, numero, x, y, z, hEntrada, Datum, Proyeccion, false);
+        SearchByNumber(found_, numero, x, y, z, hEntrada, Datum, Proyeccion, false, *catalogue_);
     }
-    NumeroPuntosEncontrados = found_.count;
+    NumeroPuntosEncontrados = found_.count();
 }
 
 std::int16_t CTransfCtrl::ObtenerPuntoEncontrado(std::int32_t num) {

@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace dezadiravevava {
@@ -56,6 +57,18 @@ public:
     // by default (dispatch identifier 27); 0 (default): no check.
     std::int16_t SoloRegion = 0;
 
+    // The catalogue of common points of the searches and of the regional and
+    // local runs (dispatch identifier 28): a table file (UTF-8 path), read
+    // when the property is put; "" (default) the built-in catalogue.
+    const std::string& Catalogo() const { return catalogue_path_; }
+    // Reads the file and makes it the catalogue; false, with `failure` naming
+    // the problems (one line each) and nothing changed, when it is not a
+    // valid catalogue.
+    bool SetCatalogo(const std::string& path, std::string& failure);
+    // The catalogue in use.
+    const Catalogue& catalogue() const { return *catalogue_; }
+    std::shared_ptr<const Catalogue> shared_catalogue() const { return catalogue_; }
+
     // Methods (13 to 20). Each returns 1 for success and 0 for failure and
     // never throws. Strings are UTF-8 paths of any length. `parametros` 4 is
     // the official IGN grid (the model is then ignored).
@@ -93,6 +106,8 @@ public:
     bool modified() const { return modified_; }
     void MarkModified() { modified_ = true; }
 
+    CTransfCtrl();
+
 private:
     // What the file methods see: the host's drawing, and this control's
     // cancel request.
@@ -113,6 +128,8 @@ private:
 
     // The searches' vertices: this control's own, whatever other controls do.
     FoundVertexList found_;
+    std::string catalogue_path_;
+    std::shared_ptr<const Catalogue> catalogue_;
     ProgressSink* progress_ = nullptr;
     std::atomic<bool> cancel_requested_{false};
     MethodProgress method_progress_{*this};

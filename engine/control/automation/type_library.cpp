@@ -62,7 +62,7 @@ constexpr DzvMemberInfo Property(std::int32_t dispid, const char* name, std::int
     return {dispid, name, DZV_MEMBER_PROPERTY, type, 0, nullptr, nullptr};
 }
 
-constexpr std::array<DzvMemberInfo, 27> kMembers = {{
+constexpr std::array<DzvMemberInfo, 28> kMembers = {{
     Property(1, "XCentroide", DZV_R8),
     Property(2, "YCentroide", DZV_R8),
     Property(3, "XMinMRE", DZV_R8),
@@ -92,6 +92,7 @@ constexpr std::array<DzvMemberInfo, 27> kMembers = {{
     Property(25, "SistemaA", DZV_STR),
     Property(26, "SistemaB", DZV_STR),
     Property(27, "SoloRegion", DZV_I2),
+    Property(28, "Catalogo", DZV_STR),
 }};
 
 template <typename T, std::size_t N>

@@ -95,6 +95,7 @@ const std::vector<ExpectedMember> kInterface = {
     {25, "SistemaA", DZV_MEMBER_PROPERTY, DZV_STR, {}},
     {26, "SistemaB", DZV_MEMBER_PROPERTY, DZV_STR, {}},
     {27, "SoloRegion", DZV_MEMBER_PROPERTY, DZV_I2, {}},
+    {28, "Catalogo", DZV_MEMBER_PROPERTY, DZV_STR, {}},
 };
 
 DzvValue Str(const std::string& s) {
@@ -177,7 +178,7 @@ TEST_F(Control, InterfaceMatchesThePublishedTable) {
         EXPECT_EQ(dzv_get_dispid(control_, lower.c_str(), &dispid), DZV_OK);
         EXPECT_EQ(dispid, expected.dispid);
     }
-    EXPECT_EQ(dzv_member(27), nullptr);
+    EXPECT_EQ(dzv_member(28), nullptr);
     EXPECT_EQ(dzv_member(-1), nullptr);
 }
 
@@ -188,7 +189,7 @@ TEST_F(Control, BadCallsAreRefusedAndChangeNothing) {
     const std::string before = Properties();
     DzvValue result = I2(7);
     EXPECT_EQ(Invoke(0, {}, &result), DZV_E_MEMBER_NOT_FOUND);
-    EXPECT_EQ(Invoke(28, {}, &result), DZV_E_MEMBER_NOT_FOUND);
+    EXPECT_EQ(Invoke(29, {}, &result), DZV_E_MEMBER_NOT_FOUND);
     EXPECT_EQ(Invoke(24, {}, &result), DZV_E_NOT_A_METHOD);
     EXPECT_EQ(Invoke(21, {}, &result), DZV_E_NOT_A_METHOD);
     EXPECT_EQ(Invoke(1, {}, &result), DZV_E_NOT_A_METHOD);
@@ -833,6 +834,70 @@ TEST(TransfClient, SystemsByEpsgCodeAndTheRegionCheck) {
     EXPECT_NE(ReadWhole(dir.File("checked.txt.log"))
                   .find("L\xEDnea 3 rechazada: fuera de la regi\xF3n de c\xE1lculo"),
               std::string::npos);
+}
+
+// Property 28: a user's catalogue, read when it is put, searched by the
+// search methods and fitted by the regional runs, and named in their log; a
+// bad file is refused, with its problems from dzv_check_catalogue, and the
+// property keeps its catalogue.
+TEST(TransfClient, TheUsersCatalogue) {
+    TempDir dir;
+    // Four built-in vertices around ALCORES, renamed.
+    WriteWhole(dir.File("propio.tsv"),
+               "numero\tnombre\tetrs_x\tetrs_y\ted50_x\ted50_y\n"
+               "98555\tPROPIO A\t254558.486\t4138026.189\t254669.906\t4138230.449\n"
+               "100377\tPROPIO B\t254248.386\t4132835.272\t254359.935\t4133039.504\n"
+               "98438\tPROPIO C\t240781.484\t4137251.537\t240892.881\t4137455.58\n"
+               "96374\tPROPIO D\t260660.454\t4158366.653\t260771.585\t4158571.342\n");
+    WriteWhole(dir.File("malo.tsv"), "numero\tnombre\tetrs_x\tetrs_y\ted50_x\ted50_y\n"
+                                     "1\tA\t1\t2\t3\t4\n"
+                                     "2\tB\t1\t2\t3\tx\n");
+    dezadiravevava::TransfClient transf;
+    EXPECT_EQ(transf.Catalogo(), "");
+    transf.Catalogo(dir.File("propio.tsv"));
+    EXPECT_EQ(transf.Catalogo(), dir.File("propio.tsv"));
+    // Every vertex of the catalogue, however many are asked for.
+    transf.BuscarPuntosPorNumero(20, 254669.906, 4138230.449, 0, 30, 14, 2);
+    EXPECT_EQ(transf.NumeroPuntosEncontrados(), 4);
+    ASSERT_EQ(transf.ObtenerPuntoEncontrado(1), 1);
+    EXPECT_EQ(transf.NOMBRESEL(), "PROPIO B");
+    EXPECT_EQ(transf.IDSEL(), 100377);
+
+    std::int32_t vertices = 0;
+    EXPECT_EQ(dezadiravevava::TransfClient::CatalogueProblems(dir.File("malo.tsv"), &vertices),
+              "línea 3: ed50_y no es un número");
+    EXPECT_EQ(dezadiravevava::TransfClient::CatalogueProblems(dir.File("propio.tsv"), &vertices),
+              "");
+    EXPECT_EQ(vertices, 4);
+    for (const std::string& bad : {dir.File("malo.tsv"), dir.File("ninguno.tsv")}) {
+        try {
+            transf.Catalogo(bad);
+            ADD_FAILURE() << "a bad catalogue was taken: " << bad;
+        } catch (const dezadiravevava::TransfError& error) {
+            EXPECT_EQ(error.code(), DZV_E_INVALID_ARGUMENT);
+        }
+    }
+    EXPECT_EQ(transf.Catalogo(), dir.File("propio.tsv"));
+
+    WriteWhole(dir.File("in.txt"), "t\r\n1\t254669.906\t4138230.449\t100.000\r\n");
+    ASSERT_EQ(transf.ProcesarTXT(dir.File("out.log"), dir.File("in.txt"), 14, 2, 30,
+                                 dir.File("out.txt"), 19, 2, 30, 0, 1, 0, 0, 0, 0),
+              1);
+    const auto sum = quillon_test::RunCommand("sha256sum '" + dir.File("propio.tsv") + "'");
+    ASSERT_EQ(sum.status, 0);
+    const std::string log = ReadWhole(dir.File("out.log"));
+    EXPECT_NE(log.find("ANDALUC\xCD"
+                       "A\r\nCat\xE1logo de v\xE9rtices..: " +
+                       dir.File("propio.tsv") + " (SHA-256 " + sum.out.substr(0, 64) + ")\r\n"),
+              std::string::npos)
+        << log;
+    EXPECT_NE(log.find("N\xFAmero de puntos utilizados: 4\r\n"), std::string::npos);
+
+    transf.Catalogo(""); // the built-in one again
+    transf.BuscarPuntosPorNumero(20, 254669.906, 4138230.449, 0, 30, 14, 2);
+    EXPECT_EQ(transf.NumeroPuntosEncontrados(), 20);
+    ASSERT_EQ(transf.ObtenerPuntoEncontrado(0), 1);
+    EXPECT_EQ(transf.NOMBRESEL(), "ALCORES");
 }
 
 } // namespace
