@@ -55,6 +55,15 @@ public:
     // 1: points outside the served region are refused, as quillon-cli does
     // by default (dispatch identifier 27); 0 (default): no check.
     std::int16_t SoloRegion = 0;
+    // The point drawings of ConvertirTXTaDXF (dispatch identifiers 31 and
+    // 32). The zone of a drawing of UTM points, 1 to 60: points of other
+    // zones are projected into it on the ellipsoid of SistemaA's datum
+    // (without SistemaA such a list is refused); 0 (default): not chosen,
+    // SistemaA's zone if given, else the list must be of one zone.
+    std::int16_t HusoDibujo = 0;
+    // 1: each POINT has its identifier beside it as a TEXT on the layer
+    // IDENTIFICADORES; 0 (default): points alone.
+    std::int16_t EtiquetasDibujo = 0;
 
     // Methods (13 to 20). Each returns 1 for success and 0 for failure and
     // never throws. Strings are UTF-8 paths of any length. `parametros` 4 is
