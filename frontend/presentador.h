@@ -184,6 +184,9 @@ private:
     CoordinateTableModel resultModel_;
     CommonDialog openDialog_;
     CommonDialog saveDialog_;
+    // Why the last drawing of points was not written, when it was refused
+    // (results of several zones and none chosen); shown by SaveFailed.
+    QString saveRefusal_;
 
     // A drawing chosen while its zone is asked.
     std::optional<QString> pendingDrawing_;

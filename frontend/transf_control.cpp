@@ -94,6 +94,13 @@ void TransfClientControl::SetAlturasOrtometricas(std::int16_t value) {
     client_.AlturasOrtometricas(value);
 }
 
+void TransfClientControl::SetPointDrawing(std::int16_t zone, bool labels,
+                                          const std::string& system) {
+    client_.HusoDibujo(zone);
+    client_.EtiquetasDibujo(labels ? 1 : 0);
+    client_.SistemaA(system);
+}
+
 void TransfClientControl::SetProgress(const DzvProgressCallbacks* callbacks) {
     client_.SetProgress(callbacks);
 }

@@ -55,6 +55,13 @@ public:
     // Property AlturasOrtometricas: 1 makes the H of UTM points orthometric
     // (through the geoid) in the file methods that follow.
     virtual void SetAlturasOrtometricas(std::int16_t value) = 0;
+    // Properties HusoDibujo, EtiquetasDibujo and SistemaA for the drawings
+    // of ConvertirTXTaDXF that follow (0, false, "": the points as they are).
+    virtual void SetPointDrawing(std::int16_t zone, bool labels, const std::string& system) {
+        (void)zone;
+        (void)labels;
+        (void)system;
+    }
 
     // The host's drawing of the progress window (nullptr: none).
     virtual void SetProgress(const DzvProgressCallbacks* callbacks) = 0;
@@ -101,6 +108,7 @@ public:
     std::int16_t ConvertirTXTaDXF(const std::string& entrada, const std::string& salida,
                                   std::int32_t Proyeccion) override;
     void SetAlturasOrtometricas(std::int16_t value) override;
+    void SetPointDrawing(std::int16_t zone, bool labels, const std::string& system) override;
     void SetProgress(const DzvProgressCallbacks* callbacks) override;
     bool CanCancel() const override;
     void Cancel() override;
