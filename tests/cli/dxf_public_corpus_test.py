@@ -118,8 +118,9 @@ def carried_by_proj(points):
 
 
 def left_kinds(log):
+    """{kind: count} of the log's "Entidades no transformadas: KIND (N...)" lines."""
     return dict((k, int(n)) for k, n in
-                re.findall(r"Entidades no transformadas: (\S+) \((\d+)\)", log))
+                re.findall(r"Entidades no transformadas: (\S+) \((\d+)", log))
 
 
 def objects_but_geodata(section):
