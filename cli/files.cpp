@@ -111,13 +111,20 @@ salvo con --fuera-de-region. --sistema-a y --hilos N como en "txt".
 )";
 
 constexpr const char* kTxtToDxfHelp =
-    R"(Uso: quillon-cli txt-a-dxf ENTRADA SALIDA (--tipo geocentricas|geodesicas|utm |
-                      --sistema-a CÓDIGO) [--hilos N] [--fuera-de-region]
+    R"(Uso: quillon-cli txt-a-dxf ENTRADA SALIDA (--tipo geocentricas|geodesicas|utm
+                      [--datum ED50|ETRS89] | --sistema-a CÓDIGO) [--huso N]
+                      [--etiquetas] [--hilos N] [--fuera-de-region]
 
 Convierte un archivo de puntos TXT en un dibujo DXF R12 con una entidad POINT por
-punto, con las coordenadas tal como están en el archivo. Los puntos fuera de
-Andalucía se dejan fuera salvo con --fuera-de-region. ENTRADA o SALIDA "-": la
-entrada o la salida estándar. --sistema-a y --hilos N como en "txt".
+punto, con las coordenadas tal como están en el archivo; la cabecera encuadra los
+puntos. Los puntos fuera de Andalucía se dejan fuera salvo con --fuera-de-region.
+ENTRADA o SALIDA "-": la entrada o la salida estándar. --sistema-a y --hilos N
+como en "txt".
+
+Un dibujo es de un solo huso: los puntos UTM de varios husos (quinto campo) se
+rechazan salvo con --huso N, que pasa al huso N los de otros husos con el
+elipsoide de su datum (--datum, o el de --sistema-a, que da también el huso).
+--etiquetas: junto a cada punto, su número como texto en la capa IDENTIFICADORES.
 )";
 
 // Set by SIGINT, SIGTERM and SIGHUP: the running operation stops between lines
@@ -363,6 +370,11 @@ int RunTxtToDxf(const std::vector<std::string>& args) {
     }
     std::string failure;
     if (!api::TxtToDxf(request, files[0], files[1], TerminalProgress(), failure)) {
+        if (failure.find(" un solo huso") != std::string::npos) {
+            // The points of several zones: the user chooses the drawing's.
+            std::cerr << "quillon-cli: " << failure << "; elija uno con --huso\n";
+            return 1;
+        }
         std::cerr << "quillon-cli: "
                   << (failure.empty() ? "no se ha podido escribir " + files[1] : failure) << '\n';
         if (stop_requested == 0) {

@@ -9,7 +9,9 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QTemporaryFile>
+#include <algorithm>
 #include <cstdio>
+#include <string>
 
 namespace quillon {
 
@@ -51,19 +53,54 @@ QByteArray ResultsText(const QVector<PointRecord>& results, int count, Coordinat
     return out;
 }
 
-QByteArray DrawingPointFile(const QVector<PointRecord>& results, int count, CoordinateKind kind) {
-    QByteArray out = kind == CoordinateKind::Geodetic ? "ID\tLong\tLat\tZ\r\n" : "ID\tX\tY\tZ\r\n";
+QByteArray DrawingPointFile(const QVector<PointRecord>& results, int count, CoordinateKind kind,
+                            bool labels) {
+    QByteArray out = kind == CoordinateKind::Geodetic ? "ID\tLong\tLat\tZ\r\n"
+                     : kind == CoordinateKind::Utm    ? "ID\tX\tY\tZ\tHuso\r\n"
+                                                      : "ID\tX\tY\tZ\r\n";
     for (int n = 0; n < count; ++n) {
         const PointRecord& r = results[n];
-        out += N(n + 1) + '\t';
+        // A TAB in an identifier would start the next field.
+        QString id = r.id.trimmed();
+        id.replace(QLatin1Char('\t'), QLatin1Char(' '));
+        out += (labels && !id.isEmpty() ? ToCp1252(id) : N(n + 1)) + '\t';
         if (kind == CoordinateKind::Geodetic) {
             out += N(PackedToDegrees(r.c2)) + '\t' + N(PackedToDegrees(r.c1));
         } else {
             out += N(r.c1) + '\t' + N(r.c2);
         }
-        out += '\t' + N(r.c3) + "\r\n";
+        out += '\t' + N(r.c3);
+        if (kind == CoordinateKind::Utm) {
+            out += '\t' + N(r.zone);
+        }
+        out += "\r\n";
     }
     return out;
+}
+
+QVector<int> ZonesOf(const QVector<PointRecord>& results, int count, CoordinateKind kind) {
+    QVector<int> zones;
+    if (kind != CoordinateKind::Utm) {
+        return zones;
+    }
+    for (int n = 0; n < count; ++n) {
+        if (!zones.contains(results[n].zone)) {
+            zones.push_back(results[n].zone);
+        }
+    }
+    std::sort(zones.begin(), zones.end());
+    return zones;
+}
+
+QString ZoneNames(const QVector<int>& zones) {
+    QString text;
+    for (int i = 0; i < zones.size(); ++i) {
+        if (i > 0) {
+            text += i + 1 == zones.size() ? QStringLiteral(" y ") : QStringLiteral(", ");
+        }
+        text += QString::number(zones[i]);
+    }
+    return text;
 }
 
 QString MetadataFileName(const QString& savedFile) {
@@ -115,14 +152,30 @@ QString WithExtension(const QString& path, SaveFormat format) {
 }
 
 bool SaveDrawing(TransfControl& transf, const QVector<PointRecord>& results, int count,
-                 CoordinateKind kind, const QString& tempFolder, const QString& path) {
+                 CoordinateKind kind, Datum datum, const DrawingChoice& choice,
+                 const QString& tempFolder, const QString& path, QString* refusal) {
     if (tempFolder.isEmpty()) {
         return false;
     }
-    const QString points = QDir(tempFolder).filePath(QString::fromLatin1(kDrawingPointFile));
-    if (!SaveWhole(points, DrawingPointFile(results, count, kind))) {
+    const QVector<int> zones = ZonesOf(results, count, kind);
+    if (zones.size() > 1 && choice.zone == 0) {
+        if (refusal != nullptr) {
+            *refusal = QStringLiteral("Los resultados tienen puntos de los husos %1: un dibujo es "
+                                      "de un solo huso.\rElija uno en \u00abGuardar Como\u00bb.")
+                           .arg(ZoneNames(zones));
+        }
         return false;
     }
+    const QString points = QDir(tempFolder).filePath(QString::fromLatin1(kDrawingPointFile));
+    if (!SaveWhole(points, DrawingPointFile(results, count, kind, choice.labels))) {
+        return false;
+    }
+    // The zone chosen, on the datum of the results (an EPSG code of UTM).
+    const int zone = kind == CoordinateKind::Utm ? choice.zone : 0;
+    const std::string system =
+        zone > 0 ? (datum == Datum::Etrs89 ? "EPSG:258" : "EPSG:230") + std::to_string(zone)
+                 : std::string();
+    transf.SetPointDrawing(static_cast<std::int16_t>(zone), choice.labels, system);
     // The engine writes the drawing beside the target, which it replaces only
     // once the drawing is complete.
     QTemporaryFile partial(QFileInfo(path).absolutePath() + QStringLiteral("/.quillon-XXXXXX.dxf"));
@@ -133,6 +186,7 @@ bool SaveDrawing(TransfControl& transf, const QVector<PointRecord>& results, int
         saved = transf.ConvertirTXTaDXF(points.toStdString(), partial.fileName().toStdString(),
                                         KindCode(kind)) == 1;
     }
+    transf.SetPointDrawing(0, false, std::string());
     if (saved) {
         saved = std::rename(QFile::encodeName(partial.fileName()).constData(),
                             QFile::encodeName(path).constData()) == 0;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "lectura_puntos.h"
+#include "opciones.h"
 
 #include <QByteArray>
 #include <QString>
@@ -30,8 +31,23 @@ QByteArray ResultsTextAs(const QVector<PointRecord>& results, int count, Coordin
 // the text of "Guardar" (TAB-separated),
 QByteArray ResultsText(const QVector<PointRecord>& results, int count, CoordinateKind kind);
 // and the point file the engine turns into a drawing (geodetic longitude first,
-// in decimal degrees).
-QByteArray DrawingPointFile(const QVector<PointRecord>& results, int count, CoordinateKind kind);
+// in decimal degrees; UTM points with their zone; with `labels` each point
+// numbered by its identifier, which the engine writes beside it).
+QByteArray DrawingPointFile(const QVector<PointRecord>& results, int count, CoordinateKind kind,
+                            bool labels = false);
+
+// The zones of `count` UTM results, in increasing order (none for other kinds).
+QVector<int> ZonesOf(const QVector<PointRecord>& results, int count, CoordinateKind kind);
+
+// What the user chose for a drawing of points: its zone (0: none chosen, and
+// the results must then be of one zone) and the identifiers as labels.
+struct DrawingChoice {
+    int zone = 0;
+    bool labels = false;
+};
+
+// "29 y 30", "28, 29 y 30".
+QString ZoneNames(const QVector<int>& zones);
 
 // The metadata file beside a saved file: its name without the extension,
 // followed by "_metadatos.txt". A full stop in a folder name is no extension.
@@ -55,9 +71,12 @@ bool SaveWhole(const QString& path, const QByteArray& bytes);
 // Writes `count` results as a drawing at `path` through the engine's
 // ConvertirTXTaDXF and the temporary point file in `tempFolder`. The engine
 // writes beside the target, which is replaced only once the drawing is
-// complete. False when anything failed; an existing target is then left as
-// it was.
+// complete. A drawing is of one zone: UTM results of several zones go into
+// the zone chosen (projected on the ellipsoid of `datum`), and without a
+// choice there is no drawing and `refusal` names the zones. False when
+// anything failed; an existing target is then left as it was.
 bool SaveDrawing(TransfControl& transf, const QVector<PointRecord>& results, int count,
-                 CoordinateKind kind, const QString& tempFolder, const QString& path);
+                 CoordinateKind kind, Datum datum, const DrawingChoice& choice,
+                 const QString& tempFolder, const QString& path, QString* refusal = nullptr);
 
 } // namespace quillon

@@ -574,6 +574,12 @@ QString FormPresenter::ProposedSaveName(SaveFormat format) const {
 }
 
 void FormPresenter::SaveFailed(const QString& path) {
+    if (!saveRefusal_.isEmpty()) {
+        messages_.Show(saveRefusal_ + QStringLiteral("\rNo se ha guardado ") + path,
+                       QStringLiteral("Aviso"), MessageIcon::Exclamation);
+        saveRefusal_.clear();
+        return;
+    }
     if (cancelRequested_) {
         messages_.Show(QString::fromUtf8(kCancelled) + QStringLiteral(": no se ha guardado\r") +
                            path,
@@ -591,7 +597,9 @@ bool FormPresenter::WriteResults(const QString& path, SaveFormat format, bool as
     }
     if (format == SaveFormat::Drawing) {
         return SaveDrawing(transf_, state_.ResultTable, run_.resultCount, run_.targetKind,
-                           tempFolder_, path);
+                           run_.targetDatum,
+                           DrawingChoice{saveDialog_.drawingZone, saveDialog_.drawingLabels},
+                           tempFolder_, path, &saveRefusal_);
     }
     const QByteArray text =
         asSaveAs ? ResultsTextAs(state_.ResultTable, run_.resultCount, run_.targetKind)
@@ -612,8 +620,15 @@ void FormPresenter::SaveAs() {
     } else {
         saveDialog_.filter = kPointsSaveFilter;
         saveDialog_.filterIndex = std::clamp(saveDialog_.filterIndex, 1, 2);
+        // A drawing is of one zone: the user chooses it among the results'.
+        const QVector<int> zones = ZonesOf(state_.ResultTable, run_.resultCount, run_.targetKind);
+        if (zones != saveDialog_.drawingZones) {
+            saveDialog_.drawingZone = 0;
+        }
+        saveDialog_.drawingZones = zones;
         proposed = saveDialog_.filterIndex == 2 ? SaveFormat::Drawing : SaveFormat::Text;
     }
+    saveDialog_.drawingOptions = !run_.drawing;
     saveDialog_.fileName = ProposedSaveName(proposed);
     const QString chosen = files_.ShowSave(saveDialog_);
     if (chosen.isEmpty()) {

@@ -202,6 +202,9 @@ private:
     CommonDialog saveDialog_;
     CommonDialog catalogueDialog_;
     QString catalogueFile_;
+    // Why the last drawing of points was not written, when it was refused
+    // (results of several zones and none chosen); shown by SaveFailed.
+    QString saveRefusal_;
 
     // A drawing chosen while its zone is asked.
     std::optional<QString> pendingDrawing_;

@@ -3,10 +3,15 @@
 #include "module1.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGridLayout>
+#include <QLabel>
 #include <QMessageBox>
+#include <algorithm>
 
 namespace quillon {
 
@@ -85,9 +90,38 @@ QString QtFileDialogs::Show(CommonDialog& dialog, bool save) {
     if (!dialog.fileName.isEmpty()) {
         box.selectFile(proposed.fileName());
     }
+    // The options of a drawing of points, under the dialog's own fields.
+    QComboBox* zone = nullptr;
+    QCheckBox* labels = nullptr;
+    if (save && dialog.drawingOptions) {
+        box.setOption(QFileDialog::DontUseNativeDialog, true);
+        if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+            const int row = grid->rowCount();
+            if (dialog.drawingZones.size() > 1) {
+                zone = new QComboBox(&box);
+                zone->addItem(QStringLiteral("(elija uno)"), 0);
+                for (const int z : dialog.drawingZones) {
+                    zone->addItem(QString::number(z), z);
+                }
+                zone->setCurrentIndex(std::max(0, zone->findData(dialog.drawingZone)));
+                grid->addWidget(new QLabel(QStringLiteral("Huso del dibujo dxf:"), &box), row, 0);
+                grid->addWidget(zone, row, 1);
+            }
+            labels = new QCheckBox(
+                QStringLiteral("Dibujo dxf: el identificador de cada punto como texto"), &box);
+            labels->setChecked(dialog.drawingLabels);
+            grid->addWidget(labels, row + 1, 0, 1, grid->columnCount());
+        }
+    }
     if (box.exec() != QDialog::Accepted || box.selectedFiles().isEmpty()) {
         dialog.fileName.clear();
         return {};
+    }
+    if (zone != nullptr) {
+        dialog.drawingZone = zone->currentData().toInt();
+    }
+    if (labels != nullptr) {
+        dialog.drawingLabels = labels->isChecked();
     }
     dialog.fileName = QDir::toNativeSeparators(box.selectedFiles().constFirst());
     const qsizetype chosen = filters.indexOf(box.selectedNameFilter());

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QString>
+#include <QVector>
 
 namespace quillon {
 
@@ -41,6 +42,14 @@ struct CommonDialog {
     int filterIndex = 1;
     QString fileName;
     int flags = 0;
+    // A save dialog of points that may become a drawing also shows the
+    // drawing's options: the zone of the drawing among `drawingZones` (the
+    // results' zones, offered when there are several; 0: none chosen) and
+    // the identifiers as labels. The dialog keeps what the user chose.
+    bool drawingOptions = false;
+    QVector<int> drawingZones;
+    int drawingZone = 0;
+    bool drawingLabels = false;
 };
 
 class FileDialogs {

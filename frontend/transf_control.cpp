@@ -102,6 +102,13 @@ std::string TransfClientControl::SetCatalogo(const std::string& path, std::int32
     return problems;
 }
 
+void TransfClientControl::SetPointDrawing(std::int16_t zone, bool labels,
+                                          const std::string& system) {
+    client_.HusoDibujo(zone);
+    client_.EtiquetasDibujo(labels ? 1 : 0);
+    client_.SistemaA(system);
+}
+
 void TransfClientControl::SetProgress(const DzvProgressCallbacks* callbacks) {
     client_.SetProgress(callbacks);
 }

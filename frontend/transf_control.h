@@ -61,6 +61,13 @@ public:
     // when the table is refused; empty when it is taken, with its number of
     // vertices in `vertices`.
     virtual std::string SetCatalogo(const std::string& path, std::int32_t& vertices) = 0;
+    // Properties HusoDibujo, EtiquetasDibujo and SistemaA for the drawings
+    // of ConvertirTXTaDXF that follow (0, false, "": the points as they are).
+    virtual void SetPointDrawing(std::int16_t zone, bool labels, const std::string& system) {
+        (void)zone;
+        (void)labels;
+        (void)system;
+    }
 
     // The host's drawing of the progress window (nullptr: none).
     virtual void SetProgress(const DzvProgressCallbacks* callbacks) = 0;
@@ -108,6 +115,7 @@ public:
                                   std::int32_t Proyeccion) override;
     void SetAlturasOrtometricas(std::int16_t value) override;
     std::string SetCatalogo(const std::string& path, std::int32_t& vertices) override;
+    void SetPointDrawing(std::int16_t zone, bool labels, const std::string& system) override;
     void SetProgress(const DzvProgressCallbacks* callbacks) override;
     bool CanCancel() const override;
     void Cancel() override;

@@ -44,6 +44,16 @@
  *                 refused with DZV_E_INVALID_ARGUMENT and the property keeps
  *                 its value (dzv_check_catalogue says why); default "", the
  *                 built-in catalogue)
+ *              31 HusoDibujo (I2: the zone, 1 to 60, of the drawing that
+ *                 ConvertirTXTaDXF makes of UTM points: points of other
+ *                 zones are projected into it on the ellipsoid of SistemaA's
+ *                 datum, and refused without SistemaA; 0 = not chosen:
+ *                 SistemaA's zone, else a list of several zones is refused;
+ *                 other values are refused with DZV_E_INVALID_ARGUMENT;
+ *                 default 0)
+ *              32 EtiquetasDibujo (I2: 1 each POINT of ConvertirTXTaDXF has
+ *                 its identifier beside it as a TEXT on the layer
+ *                 IDENTIFICADORES; default 0)
  *   parametros of ProcesarTXT/ProcesarDXF: 0 national, 1 regional, 2 within a
  *   distance, 3 nearest vertices, 4 the official IGN grid SPED2ETV2 (model
  *   ignored). The bundled files are looked for in <library folder>/../share/

@@ -211,8 +211,12 @@ bool TxtToDxf(const TransformRequest& request, const std::string& input, const s
         return false;
     }
     ProgressAdapter sink(progress);
+    PointDrawing drawing;
+    drawing.zone = request.drawing_zone;
+    drawing.datum = request.drawing_datum ? DatumCode(*request.drawing_datum) : 0;
+    drawing.labels = request.drawing_labels;
     return ConvertirTXTaDXF(InputPath(input), output, KindCode(request.a.kind), &sink,
-                            request.threads, request.region_only) == 1;
+                            request.threads, request.region_only, drawing, &failure) == 1;
 }
 
 // ---- Single points ------------------------------------------------------

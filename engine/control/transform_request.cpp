@@ -290,7 +290,13 @@ std::vector<OptionSpec> OptionsOf(Order order) {
         add({{"hilos"}, region});
         break;
     case Order::kTxtToDxf:
-        add({{"tipo"}, {"sistema-a"}, {"hilos"}, region});
+        add({{"tipo"},
+             {"sistema-a"},
+             {"huso"},
+             {"datum"},
+             {"etiquetas", OptionSpec::kFlag},
+             {"hilos"},
+             region});
         break;
     case Order::kParametros:
         add({{"datum-a"},
@@ -357,10 +363,25 @@ ParsedRequest Parse(Order order, const std::vector<std::string>& args) {
             throw UsageError{"--sistema-a y --tipo no se dan juntas"};
         }
         if (parsed.Has("sistema-a")) {
+            if (parsed.Has("datum")) {
+                throw UsageError{"--sistema-a y --datum no se dan juntas"};
+            }
             request.a = ReadSide(parsed, "a", true, orthometric);
+            request.drawing_datum = request.a.datum;
+            request.drawing_zone = request.a.zone;
         } else {
             request.a.kind = ParseKind(parsed.Require("tipo"));
+            if (const auto datum = parsed.Get("datum")) {
+                request.drawing_datum = ParseDatum(*datum);
+            }
         }
+        if (const auto zone = parsed.Get("huso")) {
+            if (request.a.kind != Kind::kUtm) {
+                throw UsageError{"--huso solo se aplica a puntos UTM"};
+            }
+            request.drawing_zone = ParseZone(*zone, "--huso");
+        }
+        request.drawing_labels = parsed.Has("etiquetas");
     } else {
         request.a = ReadSide(parsed, "a", kinds, orthometric);
     }

@@ -100,6 +100,13 @@ struct TransformRequest {
     // A run its host stops (Progress::stop_requested) leaves the previous log
     // in place too; else the log is replaced by one that says it was stopped.
     bool keep_log_when_stopped = false;
+    // Point drawings (TxtToDxf) of UTM points: the zone of the drawing, into
+    // which points of other zones are projected on the ellipsoid of
+    // `drawing_datum`; 0: the list's own zone, which must be one.
+    int drawing_zone = 0;
+    std::optional<Datum> drawing_datum;
+    // Each point's identifier as a TEXT beside it.
+    bool drawing_labels = false;
 
     bool operator==(const TransformRequest&) const = default;
 };
@@ -203,8 +210,10 @@ DZV_CXX_API CentroidOutcome FileCentroid(const TransformRequest& request, const 
                                          const Progress& progress);
 
 // A TXT point file as a DXF R12 drawing of POINT entities, coordinates as
-// they are. Reads the kind of side a and threads. False on failure, with
-// `failure` set when the reason is known.
+// they are (UTM points of other zones than the drawing's projected into it).
+// Reads the kind of side a, threads and the drawing members. False on
+// failure, with `failure` set when the reason is known (a list of several
+// zones and none chosen, for one).
 DZV_CXX_API bool TxtToDxf(const TransformRequest& request, const std::string& input,
                           const std::string& output, const Progress& progress,
                           std::string& failure);

@@ -240,4 +240,42 @@ TEST(CliFiles, WithoutThreadsTheMainThreadDoesTheWork) {
 }
 #endif
 
+// txt-a-dxf draws one zone: a list of points of zones 29 and 30 is refused
+// with the zones named unless --huso chooses one (the zone-29 point then
+// where PROJ puts it: cs2cs +proj=utm +zone=29 +ellps=intl to +zone=30),
+// and --etiquetas adds each point's number beside it.
+TEST(CliFiles, TxtToDxfDrawsOneZone) {
+    TempDir dir;
+    WriteWhole(dir.File("in.txt"), "Puntos\n1\t370000.000\t4100000.000\t10.000\t30.\n"
+                                   "2\t760000.000\t4110000.000\t11.000\t29.\n");
+    struct Case {
+        const char* options;
+        int status;
+        const char* expected; // on standard error, or in the drawing
+    };
+    const Case cases[] = {
+        {" --tipo utm", 1,
+         "quillon-cli: el archivo tiene puntos de los husos 29 y 30; un dibujo es de un solo "
+         "huso; elija uno con --huso\n"},
+        {" --tipo utm --huso 30", 1, "hace falta el datum de los puntos para pasarlos al huso 30"},
+        {" --tipo utm --huso 30 --datum ED50", 0, " 10\r\n226750.296054\r\n 20\r\n4110418.860207"},
+        {" --sistema-a EPSG:23030", 0, " 10\r\n226750.296054\r\n 20\r\n4110418.860207"},
+        {" --tipo utm --huso 30 --datum ED50 --etiquetas", 0,
+         "  8\r\nIDENTIFICADORES\r\n 10\r\n226750.796054\r\n 20\r\n4110419.360207\r\n"
+         " 30\r\n11.000000\r\n 40\r\n1.000000\r\n  1\r\n2\r\n"},
+        {" --tipo geodesicas --huso 30", 2, "--huso solo se aplica a puntos UTM"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.options);
+        std::remove(dir.File("out.dxf").c_str());
+        const auto r = RunCommand(Cli("txt-a-dxf", dir.File("in.txt"), dir.File("out.dxf"),
+                                      std::string(c.options) + " --fuera-de-region"));
+        EXPECT_EQ(r.status, c.status) << r.err;
+        const std::string drawing = c.status == 0 ? ReadWhole(dir.File("out.dxf")) : r.err;
+        EXPECT_NE(drawing.find(c.expected), std::string::npos) << drawing.substr(0, 300);
+        EXPECT_EQ(drawing.find("TEXT") != std::string::npos,
+                  std::string(c.options).find("etiquetas") != std::string::npos);
+    }
+}
+
 } // namespace

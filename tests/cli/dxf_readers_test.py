@@ -130,7 +130,8 @@ def main():
         # ConvertirTXTaDXF on the transformed sample points.
         result_txt = os.path.join(work, "muestra_etrs89.txt")
         run(cli, "txt", os.path.join(data, "muestra_ed50_utm.txt"), result_txt,
-            "--datum-a", "ED50", "--tipo-a", "utm", "--datum-b", "ETRS89", "--tipo-b", "utm")
+            "--datum-a", "ED50", "--tipo-a", "utm", "--datum-b", "ETRS89", "--tipo-b", "utm",
+            "--huso-b", "30")  # a drawing is of one zone
         drawing = os.path.join(work, "muestra_etrs89.dxf")
         run(cli, "txt-a-dxf", result_txt, drawing, "--tipo", "utm")
         doc = audit(drawing)

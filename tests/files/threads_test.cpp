@@ -424,7 +424,13 @@ TEST(ThreadedPointFiles, DrawingsOfPointsWithAnyNumberOfThreads) {
     }
     text += PointLineOf(6000);
     WriteWhole(dir.File("in.txt"), text);
-    ASSERT_EQ(ConvertirTXTaDXF(dir.File("in.txt"), dir.File("one.dxf"), kKindUtm, nullptr, 1), 1);
+    // Points of zones 29 to 31, drawn in zone 29.
+    PointDrawing drawing;
+    drawing.zone = 29;
+    drawing.datum = kDatumEd50;
+    ASSERT_EQ(ConvertirTXTaDXF(dir.File("in.txt"), dir.File("one.dxf"), kKindUtm, nullptr, 1, false,
+                               drawing),
+              1);
     const std::string one = ReadWhole(dir.File("one.dxf"));
     // Every line after the title is a POINT: the last one's handle follows
     // from the number of lines before it (the first is 3e8).
@@ -438,9 +444,9 @@ TEST(ThreadedPointFiles, DrawingsOfPointsWithAnyNumberOfThreads) {
         << handle;
     for (const int threads : {2, 7}) {
         SCOPED_TRACE(threads);
-        ASSERT_EQ(
-            ConvertirTXTaDXF(dir.File("in.txt"), dir.File("many.dxf"), kKindUtm, nullptr, threads),
-            1);
+        ASSERT_EQ(ConvertirTXTaDXF(dir.File("in.txt"), dir.File("many.dxf"), kKindUtm, nullptr,
+                                   threads, false, drawing),
+                  1);
         EXPECT_TRUE(ReadWhole(dir.File("many.dxf")) == one);
     }
 }

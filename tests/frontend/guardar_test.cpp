@@ -81,6 +81,45 @@ TEST_F(SaveTest, GuardarComoDrawing) {
     EXPECT_EQ(QDir(out.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
 }
 
+// Results of zones 29 and 30 (CABEZAS 1 lies west of 6 W) make a drawing of
+// one zone: none chosen, nothing is written and the message names the
+// zones; zone 30 chosen, the zone-29 result is projected into it, where
+// PROJ's EPSG:1632 pipeline into ETRS89 UTM zone 30 puts the ED50 point
+// (cct with h = 0: 179163.2428, 4172441.7963; the results keep 3 decimals);
+// labels carry the identifiers.
+TEST_F(SaveTest, ADrawingOfResultsOfTwoZonesIsOfTheZoneChosen) {
+    Add(QStringLiteral("CABEZAS 1"), 179274.028, 4172646.558, 250.2, 30);
+    Run();
+    const QVector<int> zones =
+        quillon::ZonesOf(programa.state().ResultTable, 3, CoordinateKind::Utm);
+    ASSERT_EQ(zones, QVector<int>({29, 30}));
+    files.answers.push_back({Path("dos.dxf"), 2});
+    form.saveAsButton->click();
+    ASSERT_FALSE(files.saved.empty());
+    EXPECT_TRUE(files.saved.back().drawingOptions);
+    EXPECT_EQ(files.saved.back().drawingZones, zones);
+    EXPECT_FALSE(QFile::exists(Path("dos.dxf")));
+    ASSERT_FALSE(messages.shown.empty());
+    EXPECT_TRUE(messages.shown.back().text.startsWith(
+        QStringLiteral("Los resultados tienen puntos de los husos 29 y 30: un dibujo es de un "
+                       "solo huso.")))
+        << messages.shown.back().text.toStdString();
+
+    files.answers.push_back({Path("dos.dxf"), 2, 30, true});
+    form.saveAsButton->click();
+    const QByteArray drawing = ReadFile(Path("dos.dxf"));
+    ASSERT_FALSE(drawing.isEmpty());
+    EXPECT_EQ(drawing.count("\r\nPOINT\r\n"), 3);
+    EXPECT_TRUE(drawing.contains("  8\r\nIDENTIFICADORES\r\n")) << drawing.left(400).data();
+    EXPECT_TRUE(drawing.contains("  1\r\nCABEZAS 1\r\n"));
+    EXPECT_TRUE(drawing.contains("  1\r\nSERVILLETA\r\n"));
+    const qsizetype point = drawing.indexOf("  5\r\n3ec\r\n  8\r\n0\r\n 10\r\n");
+    ASSERT_GE(point, 0);
+    const QList<QByteArray> lines = drawing.mid(point).split('\n');
+    EXPECT_NEAR(lines[5].trimmed().toDouble(), 179163.2428, 0.002);
+    EXPECT_NEAR(lines[7].trimmed().toDouble(), 4172441.7963, 0.002);
+}
+
 TEST_F(SaveTest, FailedSaveSaysSoAndKeepsTheOldFile) {
     // A drawing whose point file cannot be written: the old drawing stays.
     const QString target = Path("zona.dxf");

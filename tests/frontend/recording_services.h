@@ -53,6 +53,9 @@ public:
     struct Answer {
         QString fileName;
         int filterIndex;
+        // The options of a drawing of points, when the dialog shows them.
+        int drawingZone = 0;
+        bool drawingLabels = false;
     };
 
     QString ShowOpen(quillon::CommonDialog& dialog) override { return Answer(dialog, opened); }
@@ -71,6 +74,10 @@ private:
         }
         dialog.fileName = answers.front().fileName;
         dialog.filterIndex = answers.front().filterIndex;
+        if (dialog.drawingOptions) {
+            dialog.drawingZone = answers.front().drawingZone;
+            dialog.drawingLabels = answers.front().drawingLabels;
+        }
         answers.pop_front();
         return dialog.fileName;
     }

@@ -152,6 +152,21 @@ std::string* StringProperty(CTransfCtrl& c, std::int32_t dispid) {
     }
 }
 
+std::int16_t* ShortProperty(CTransfCtrl& c, std::int32_t dispid) {
+    switch (dispid) {
+    case 21:
+        return &c.AlturasOrtometricas;
+    case 27:
+        return &c.SoloRegion;
+    case 31:
+        return &c.HusoDibujo;
+    case 32:
+        return &c.EtiquetasDibujo;
+    default:
+        return nullptr;
+    }
+}
+
 std::int32_t* LongProperty(CTransfCtrl& c, std::int32_t dispid) {
     switch (dispid) {
     case 7:
@@ -299,12 +314,12 @@ int32_t dzv_get_property(const DzvControl* control, int32_t dispid, DzvValue* va
         *value = Double(*d);
     } else if (const std::int32_t* l = LongProperty(c, dispid)) {
         *value = Long(*l);
-    } else if (dispid == 21 || dispid == 27) {
-        *value = Short(dispid == 21 ? c.AlturasOrtometricas : c.SoloRegion);
     } else if (dispid == 28) {
         if (!String(c.Catalogo(), *value)) {
             return DZV_E_OUT_OF_MEMORY;
         }
+    } else if (std::int16_t* s = ShortProperty(c, dispid)) {
+        *value = Short(*s);
     } else if (!String(*StringProperty(c, dispid), *value)) {
         return DZV_E_OUT_OF_MEMORY;
     }
@@ -331,9 +346,14 @@ int32_t dzv_put_property(DzvControl* control, int32_t dispid, const DzvValue* va
             *d = AsDouble(*value);
         } else if (std::int32_t* l = LongProperty(c, dispid)) {
             *l = AsLong(*value);
-        } else if (dispid == 21 || dispid == 27) {
+        } else if (dispid == 31) {
+            if (value->v.i2 < 0 || value->v.i2 > 60) {
+                return DZV_E_INVALID_ARGUMENT; // not a zone
+            }
+            c.HusoDibujo = value->v.i2;
+        } else if (std::int16_t* s = ShortProperty(c, dispid)) {
             // An automation true (-1) or any other non-zero value turns it on.
-            (dispid == 21 ? c.AlturasOrtometricas : c.SoloRegion) = value->v.i2 != 0 ? 1 : 0;
+            *s = value->v.i2 != 0 ? 1 : 0;
         } else if ((dispid == 25 || dispid == 26) && value->v.str && value->v.str[0] != '\0' &&
                    !dezadiravevava::api::SideOfEpsg(value->v.str)) {
             return DZV_E_INVALID_ARGUMENT; // a code the engine does not know

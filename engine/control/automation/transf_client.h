@@ -57,6 +57,8 @@ public:
         kSistemaB,
         kSoloRegion,
         kCatalogo,
+        kHusoDibujo = 31,
+        kEtiquetasDibujo,
     };
 
     explicit TransfClient(const char* progid = "DATUMBOX.TransfCtrl.1") {
@@ -133,6 +135,12 @@ public:
         }
         return code == DZV_OK ? std::string() : std::string(message);
     }
+    // Point drawings of ConvertirTXTaDXF: the zone of the drawing (0 = not
+    // chosen) and the identifiers as labels (0 or 1).
+    std::int16_t HusoDibujo() const { return GetShort(kHusoDibujo, "HusoDibujo"); }
+    void HusoDibujo(std::int16_t v) { PutShort(kHusoDibujo, v, "HusoDibujo"); }
+    std::int16_t EtiquetasDibujo() const { return GetShort(kEtiquetasDibujo, "EtiquetasDibujo"); }
+    void EtiquetasDibujo(std::int16_t v) { PutShort(kEtiquetasDibujo, v, "EtiquetasDibujo"); }
 
     // --- Methods ---
     std::int16_t ProcesarDXF(const std::string& nlog, const std::string& entrada, std::int32_t Da,

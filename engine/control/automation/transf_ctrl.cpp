@@ -251,8 +251,13 @@ std::int16_t CTransfCtrl::ConvertirTXTaDXF(const std::string& entrada, const std
                                            std::int32_t Proyeccion) {
     return Guarded([&] {
         const InputSide a = InputSideOf(*this, 0, Proyeccion, 0.0);
+        PointDrawing drawing;
+        // SistemaA gives the datum of the list, and its zone unless one is chosen.
+        drawing.zone = HusoDibujo > 0 ? HusoDibujo : static_cast<int>(a.zone);
+        drawing.datum = a.datum;
+        drawing.labels = EtiquetasDibujo != 0;
         return dezadiravevava::ConvertirTXTaDXF(entrada, salida, a.kind, StartMethod(), Hilos,
-                                                SoloRegion != 0);
+                                                SoloRegion != 0, drawing);
     });
 }
 

@@ -56,6 +56,15 @@ public:
     // 1: points outside the served region are refused, as quillon-cli does
     // by default (dispatch identifier 27); 0 (default): no check.
     std::int16_t SoloRegion = 0;
+    // The point drawings of ConvertirTXTaDXF (dispatch identifiers 31 and
+    // 32). The zone of a drawing of UTM points, 1 to 60: points of other
+    // zones are projected into it on the ellipsoid of SistemaA's datum
+    // (without SistemaA such a list is refused); 0 (default): not chosen,
+    // SistemaA's zone if given, else the list must be of one zone.
+    std::int16_t HusoDibujo = 0;
+    // 1: each POINT has its identifier beside it as a TEXT on the layer
+    // IDENTIFICADORES; 0 (default): points alone.
+    std::int16_t EtiquetasDibujo = 0;
 
     // The catalogue of common points of the searches and of the regional and
     // local runs (dispatch identifier 28): a table file (UTF-8 path), read

@@ -1,5 +1,6 @@
 #include "control/automation/type_library.h"
 
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -62,7 +63,7 @@ constexpr DzvMemberInfo Property(std::int32_t dispid, const char* name, std::int
     return {dispid, name, DZV_MEMBER_PROPERTY, type, 0, nullptr, nullptr};
 }
 
-constexpr std::array<DzvMemberInfo, 28> kMembers = {{
+constexpr std::array<DzvMemberInfo, 30> kMembers = {{
     Property(1, "XCentroide", DZV_R8),
     Property(2, "YCentroide", DZV_R8),
     Property(3, "XMinMRE", DZV_R8),
@@ -93,6 +94,8 @@ constexpr std::array<DzvMemberInfo, 28> kMembers = {{
     Property(26, "SistemaB", DZV_STR),
     Property(27, "SoloRegion", DZV_I2),
     Property(28, "Catalogo", DZV_STR),
+    Property(31, "HusoDibujo", DZV_I2),
+    Property(32, "EtiquetasDibujo", DZV_I2),
 }};
 
 template <typename T, std::size_t N>
@@ -107,9 +110,11 @@ const T* Entry(const std::array<T, N>& table, std::int32_t index) {
 namespace dezadiravevava {
 
 const DzvMemberInfo* MemberOf(std::int32_t dispid) {
-    // Identifiers start at 1; checked before the subtraction, which would
-    // overflow for the most negative identifier.
-    return dispid >= 1 ? Entry(kMembers, dispid - 1) : nullptr;
+    // Identifiers are not all consecutive: looked up, not indexed.
+    const auto found =
+        std::find_if(kMembers.begin(), kMembers.end(),
+                     [dispid](const DzvMemberInfo& m) { return m.dispid == dispid; });
+    return found == kMembers.end() ? nullptr : &*found;
 }
 
 } // namespace dezadiravevava

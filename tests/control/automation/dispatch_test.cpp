@@ -96,6 +96,8 @@ const std::vector<ExpectedMember> kInterface = {
     {26, "SistemaB", DZV_MEMBER_PROPERTY, DZV_STR, {}},
     {27, "SoloRegion", DZV_MEMBER_PROPERTY, DZV_I2, {}},
     {28, "Catalogo", DZV_MEMBER_PROPERTY, DZV_STR, {}},
+    {31, "HusoDibujo", DZV_MEMBER_PROPERTY, DZV_I2, {}},
+    {32, "EtiquetasDibujo", DZV_MEMBER_PROPERTY, DZV_I2, {}},
 };
 
 DzvValue Str(const std::string& s) {
@@ -178,7 +180,7 @@ TEST_F(Control, InterfaceMatchesThePublishedTable) {
         EXPECT_EQ(dzv_get_dispid(control_, lower.c_str(), &dispid), DZV_OK);
         EXPECT_EQ(dispid, expected.dispid);
     }
-    EXPECT_EQ(dzv_member(28), nullptr);
+    EXPECT_EQ(dzv_member(static_cast<std::int32_t>(kInterface.size())), nullptr);
     EXPECT_EQ(dzv_member(-1), nullptr);
 }
 
@@ -834,6 +836,48 @@ TEST(TransfClient, SystemsByEpsgCodeAndTheRegionCheck) {
     EXPECT_NE(ReadWhole(dir.File("checked.txt.log"))
                   .find("L\xEDnea 3 rechazada: fuera de la regi\xF3n de c\xE1lculo"),
               std::string::npos);
+}
+
+// Properties 31 and 32: a point list of zones 29 and 30 is drawn only in a
+// zone chosen, on the datum SistemaA gives (the zone-29 point then where
+// PROJ puts it: cs2cs +proj=utm +zone=29 +ellps=intl to +zone=30), with
+// labels when asked.
+TEST(TransfClient, PointDrawingsOfOneZone) {
+    TempDir dir;
+    WriteWhole(dir.File("in.txt"), "t\r\n1\t370000.000\t4100000.000\t10.000\t30.\r\n"
+                                   "2\t760000.000\t4110000.000\t11.000\t29.\r\n");
+    dezadiravevava::TransfClient transf;
+    EXPECT_EQ(transf.HusoDibujo(), 0);
+    EXPECT_EQ(transf.EtiquetasDibujo(), 0);
+    struct Case {
+        std::int16_t zone;
+        const char* system;
+        std::int16_t labels;
+        std::int16_t result;
+    };
+    for (const Case& c : {Case{0, "", 0, 0}, Case{30, "", 0, 0}, Case{30, "EPSG:23030", 0, 1},
+                          Case{0, "EPSG:23030", -1, 1}}) {
+        SCOPED_TRACE(testing::Message() << c.zone << " " << c.system << " " << c.labels);
+        transf.HusoDibujo(c.zone);
+        transf.SistemaA(c.system);
+        transf.EtiquetasDibujo(c.labels);
+        std::remove(dir.File("out.dxf").c_str());
+        EXPECT_EQ(transf.ConvertirTXTaDXF(dir.File("in.txt"), dir.File("out.dxf"), 2), c.result);
+        if (c.result == 1) {
+            const std::string drawing = ReadWhole(dir.File("out.dxf"));
+            EXPECT_NE(drawing.find(" 10\r\n226750.296054\r\n 20\r\n4110418.860207\r\n"),
+                      std::string::npos);
+            EXPECT_EQ(drawing.find("IDENTIFICADORES") != std::string::npos, c.labels != 0);
+        }
+    }
+    for (const std::int16_t bad : {-1, 61}) {
+        try {
+            transf.HusoDibujo(bad);
+            ADD_FAILURE() << "zone " << bad << " was taken";
+        } catch (const dezadiravevava::TransfError& error) {
+            EXPECT_EQ(error.code(), DZV_E_INVALID_ARGUMENT);
+        }
+    }
 }
 
 // Property 28: a user's catalogue, read when it is put, searched by the
