@@ -2,6 +2,7 @@
 // typed request into the engine's own arguments once, here.
 #include "files/dxf_processing.h"
 #include "files/dxf_writer.h"
+#include "files/file_run.h"
 #include "files/number_format.h"
 #include "files/output_file.h"
 #include "files/point_fields.h"
@@ -18,6 +19,7 @@
 #include <cctype>
 #include <cmath>
 #include <filesystem>
+#include <memory>
 
 namespace dezadiravevava::api {
 
@@ -354,17 +356,46 @@ FindVertices(const Side& side, const std::array<double, 3>& centre, std::optiona
     return vertices;
 }
 
-std::string ParameterReport(const TransformRequest& request, bool& ready) {
+namespace {
+
+// The set of a request prepared as parametros prepares it, with its report.
+struct PreparedSet {
     FoundVertexList found;
     ParameterSet set;
+    FitRun fit;
     std::string report;
-    int model = ModelCode(request.model);
-    const double x = request.origin ? (*request.origin)[0] : 0.0;
-    const double y = request.origin ? (*request.origin)[1] : 0.0;
-    ready = PrepareParameters(DatumCode(request.a.datum), kKindUtm, DatumCode(request.b.datum),
-                              model, MethodCode(request.method), request.selection, x, y, 0.0, 30.0,
-                              found, set, &report, true, request.grid_path);
-    return report;
+    bool ready = false;
+};
+
+std::unique_ptr<PreparedSet> PrepareSet(const TransformRequest& request) {
+    auto p = std::make_unique<PreparedSet>();
+    RunArguments run = RunArgumentsOf(request);
+    int model = run.model;
+    p->ready =
+        PrepareParameters(run.da, kKindUtm, run.db, model, run.parametros, run.selec_param, run.x,
+                          run.y, 0.0, 30.0, p->found, p->set, &p->report, true, run.grid_path);
+    p->fit = FitRunOf(run, model);
+    return p;
+}
+
+} // namespace
+
+std::string ParameterReport(const TransformRequest& request, bool& ready) {
+    const auto prepared = PrepareSet(request);
+    ready = prepared->ready;
+    if (ready) {
+        prepared->report += FitDetailBlock(prepared->fit, prepared->found, prepared->set);
+    }
+    return prepared->report;
+}
+
+std::optional<std::string> ProjPipeline(const TransformRequest& request, std::string& failure) {
+    const auto prepared = PrepareSet(request);
+    if (!prepared->ready) {
+        failure = "no se ha podido preparar el juego de parámetros";
+        return std::nullopt;
+    }
+    return dezadiravevava::ProjPipeline(prepared->fit, prepared->set, &failure);
 }
 
 } // namespace dezadiravevava::api

@@ -15,6 +15,7 @@
 #include "files/line_reader.h"
 #include "files/output_file.h"
 #include "files/progress.h"
+#include "geodesy/fit_report.h"
 #include "geodesy/parameter_set.h"
 #include "geodesy/vertex_coverage.h"
 #include "geodesy/vertex_search.h"
@@ -57,6 +58,10 @@ std::string InvalidRunArguments(const RunArguments& run);
 
 // A zone argument the engine accepts: 1 to 60, or 0 and -1 for "per point".
 bool IsZoneArgument(double zone);
+
+// The sides, choice and model of a run, as the detail of its parameter set
+// (the "Detalle del ajuste" block and its PROJ pipeline) describes it.
+FitRun FitRunOf(const RunArguments& run, int model);
 
 class FileRun {
 public:
