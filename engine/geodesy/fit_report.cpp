@@ -363,8 +363,8 @@ std::optional<std::string> ProjPipeline(const FitRun& run, const ParameterSet& s
     const bool grid = run.parametros == kParametersGrid;
     if (!grid && run.model == kModelMolodensky) {
         if (why) {
-            *why = "sin equivalente en PROJ: las fórmulas de Molodensky sobre coordenadas "
-                   "reducidas al centroide no son las de +proj=molodensky";
+            *why = "sin equivalente en PROJ (las fórmulas de Molodensky del motor van sobre "
+                   "coordenadas reducidas al centroide; las de +proj=molodensky, no)";
         }
         return std::nullopt;
     }
