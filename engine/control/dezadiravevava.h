@@ -37,6 +37,10 @@
  *                 DZV_E_INVALID_ARGUMENT; default "")
  *              27 SoloRegion (I2: 1 points outside the served region are
  *                 refused, as quillon-cli does by default; default 0)
+ *              29 TuberiaProj (STR, read-only: the PROJ pipeline of the last
+ *                 ProcesarTXT or ProcesarDXF, from side A to side B, as its
+ *                 log gives it; "" when there is none; a put is refused with
+ *                 DZV_E_INVALID_ARGUMENT)
  *   parametros of ProcesarTXT/ProcesarDXF: 0 national, 1 regional, 2 within a
  *   distance, 3 nearest vertices, 4 the official IGN grid SPED2ETV2 (model
  *   ignored). The bundled files are looked for in <library folder>/../share/

@@ -166,7 +166,11 @@ bool FileRun::Start(const std::string& invalid, FoundVertexList& found) {
                                          run_.selec_param, run_.x, run_.y, run_.z, run_.h_entrada,
                                          found, set_, &report, true, run_.grid_path);
     if (ready) {
-        report += FitDetailBlock(FitRunOf(run_, model_), found, set_);
+        const FitRun fit = FitRunOf(run_, model_);
+        report += FitDetailBlock(fit, found, set_);
+        if (outcome_) {
+            outcome_->proj_pipeline = ProjPipeline(fit, set_).value_or("");
+        }
     }
     // Orthometric heights need the geoid, named in the log after the parameters.
     const bool heights =

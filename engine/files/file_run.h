@@ -36,6 +36,9 @@ struct RunOutcome {
     // Warnings of a successful run, as its log has them (UTF-8, no line end):
     // points that a local fit extrapolates to.
     std::vector<std::string> warnings;
+    // The PROJ pipeline of the run's parameter set (ProjPipeline), once the
+    // set is prepared; empty when PROJ has no equivalent.
+    std::string proj_pipeline;
 };
 
 // Files of a run that name the same file (see SameFile), in the order they are

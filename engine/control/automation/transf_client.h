@@ -56,6 +56,7 @@ public:
         kSistemaA,
         kSistemaB,
         kSoloRegion,
+        kTuberiaProj = 29,
     };
 
     explicit TransfClient(const char* progid = "DATUMBOX.TransfCtrl.1") {
@@ -113,6 +114,7 @@ public:
     void SistemaB(const std::string& v) { PutString(kSistemaB, v); }
     std::int16_t SoloRegion() const { return GetShort(kSoloRegion, "SoloRegion"); }
     void SoloRegion(std::int16_t v) { PutShort(kSoloRegion, v, "SoloRegion"); }
+    std::string TuberiaProj() const { return GetString(kTuberiaProj); }
 
     // --- Methods ---
     std::int16_t ProcesarDXF(const std::string& nlog, const std::string& entrada, std::int32_t Da,

@@ -55,6 +55,11 @@ public:
     // 1: points outside the served region are refused, as quillon-cli does
     // by default (dispatch identifier 27); 0 (default): no check.
     std::int16_t SoloRegion = 0;
+    // Read-only (dispatch identifier 29): the PROJ pipeline of the set of the
+    // last ProcesarTXT or ProcesarDXF, from its side A to its side B, as its
+    // log's "Detalle del ajuste" gives it; empty when the set was not
+    // prepared or PROJ has no equivalent (Molodensky).
+    std::string TuberiaProj;
 
     // Methods (13 to 20). Each returns 1 for success and 0 for failure and
     // never throws. Strings are UTF-8 paths of any length. `parametros` 4 is

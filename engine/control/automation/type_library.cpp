@@ -62,7 +62,7 @@ constexpr DzvMemberInfo Property(std::int32_t dispid, const char* name, std::int
     return {dispid, name, DZV_MEMBER_PROPERTY, type, 0, nullptr, nullptr};
 }
 
-constexpr std::array<DzvMemberInfo, 27> kMembers = {{
+constexpr std::array<DzvMemberInfo, 28> kMembers = {{
     Property(1, "XCentroide", DZV_R8),
     Property(2, "YCentroide", DZV_R8),
     Property(3, "XMinMRE", DZV_R8),
@@ -92,6 +92,8 @@ constexpr std::array<DzvMemberInfo, 27> kMembers = {{
     Property(25, "SistemaA", DZV_STR),
     Property(26, "SistemaB", DZV_STR),
     Property(27, "SoloRegion", DZV_I2),
+    // Read-only: the PROJ pipeline of the last file run.
+    Property(29, "TuberiaProj", DZV_STR),
 }};
 
 template <typename T, std::size_t N>
@@ -106,9 +108,13 @@ const T* Entry(const std::array<T, N>& table, std::int32_t index) {
 namespace dezadiravevava {
 
 const DzvMemberInfo* MemberOf(std::int32_t dispid) {
-    // Identifiers start at 1; checked before the subtraction, which would
-    // overflow for the most negative identifier.
-    return dispid >= 1 ? Entry(kMembers, dispid - 1) : nullptr;
+    // The identifiers are not all consecutive: each member is looked up.
+    for (const DzvMemberInfo& member : kMembers) {
+        if (member.dispid == dispid) {
+            return &member;
+        }
+    }
+    return nullptr;
 }
 
 } // namespace dezadiravevava

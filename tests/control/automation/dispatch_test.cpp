@@ -3,6 +3,7 @@
 #include "support/run_command.h"
 #include "support/temp_dir.h"
 #include "transf_client.h"
+#include "transform_request.h"
 
 #include <atomic>
 #include <chrono>
@@ -95,6 +96,7 @@ const std::vector<ExpectedMember> kInterface = {
     {25, "SistemaA", DZV_MEMBER_PROPERTY, DZV_STR, {}},
     {26, "SistemaB", DZV_MEMBER_PROPERTY, DZV_STR, {}},
     {27, "SoloRegion", DZV_MEMBER_PROPERTY, DZV_I2, {}},
+    {29, "TuberiaProj", DZV_MEMBER_PROPERTY, DZV_STR, {}},
 };
 
 DzvValue Str(const std::string& s) {
@@ -177,7 +179,7 @@ TEST_F(Control, InterfaceMatchesThePublishedTable) {
         EXPECT_EQ(dzv_get_dispid(control_, lower.c_str(), &dispid), DZV_OK);
         EXPECT_EQ(dispid, expected.dispid);
     }
-    EXPECT_EQ(dzv_member(27), nullptr);
+    EXPECT_EQ(dzv_member(static_cast<std::int32_t>(kInterface.size())), nullptr);
     EXPECT_EQ(dzv_member(-1), nullptr);
 }
 
@@ -833,6 +835,58 @@ TEST(TransfClient, SystemsByEpsgCodeAndTheRegionCheck) {
     EXPECT_NE(ReadWhole(dir.File("checked.txt.log"))
                   .find("L\xEDnea 3 rechazada: fuera de la regi\xF3n de c\xE1lculo"),
               std::string::npos);
+}
+
+// Property 29: the PROJ pipeline of the last file run, from its side A to its
+// side B, the one the C++ interface gives for the same request; none for the
+// Molodensky model or a run that could not start; the host cannot write it.
+TEST(TransfClient, PipelineOfTheLastFileRun) {
+    namespace api = dezadiravevava::api;
+    TempDir dir;
+    WriteWhole(dir.File("in.txt"), "t\r\n1\t430000.000\t4120000.000\t100.0\r\n");
+    dezadiravevava::TransfClient transf;
+    EXPECT_EQ(transf.TuberiaProj(), "");
+    struct Case {
+        std::int32_t model;
+        api::Model api_model;
+        bool has_pipeline;
+    };
+    for (const Case c : {Case{0, api::Model::kHelmert, true}, Case{2, api::Model::kAffine, true},
+                         Case{1, api::Model::kMolodensky, false}}) {
+        SCOPED_TRACE(c.model);
+        ASSERT_EQ(transf.ProcesarTXT(dir.File("log"), dir.File("in.txt"), 14, 2, 30,
+                                     dir.File("out.txt"), 19, 1, 0, c.model, 3, 6, 440000, 4150000,
+                                     0),
+                  1);
+        api::TransformRequest request;
+        request.a.zone = 30;
+        request.b.datum = api::Datum::kEtrs89;
+        request.b.kind = api::Kind::kGeodetic;
+        request.method = api::Method::kNearest;
+        request.model = c.api_model;
+        request.selection = 6;
+        request.origin = std::array<double, 2>{440000, 4150000};
+        std::string failure;
+        const std::string expected = api::ProjPipeline(request, failure).value_or("");
+        EXPECT_EQ(!expected.empty(), c.has_pipeline) << failure;
+        EXPECT_EQ(transf.TuberiaProj(), expected);
+    }
+    ASSERT_EQ(transf.ProcesarTXT(dir.File("log"), dir.File("in.txt"), 14, 2, 30,
+                                 dir.File("out.txt"), 19, 2, 30, 0, 0, 0, 0, 0, 0),
+              1);
+    EXPECT_NE(transf.TuberiaProj().find("+proj=helmert"), std::string::npos);
+    EXPECT_EQ(transf.ProcesarTXT(dir.File("log"), dir.File("in.txt"), 14, 2, 75,
+                                 dir.File("out.txt"), 19, 2, 30, 0, 0, 0, 0, 0, 0),
+              0);
+    EXPECT_EQ(transf.TuberiaProj(), "");
+
+    DzvControl* control = nullptr;
+    ASSERT_EQ(dzv_create("DATUMBOX.TransfCtrl.1", &control), DZV_OK);
+    DzvValue text{};
+    text.type = DZV_STR;
+    text.v.str = const_cast<char*>("+proj=noop");
+    EXPECT_EQ(dzv_put_property(control, 29, &text), DZV_E_INVALID_ARGUMENT);
+    dzv_release(control);
 }
 
 } // namespace
