@@ -42,7 +42,7 @@ std::string Right(const std::string& text, std::size_t width) {
 
 // The ellipsoid of a datum as PROJ names it. ETRS89 is computed with the WGS 84
 // constants (a = 6378137 m, 1/f = 298.257223563).
-std::string_view Ellipsoid(int datum) {
+std::string_view ProjEllipsoid(int datum) {
     return datum == kDatumEtrs89 ? "WGS84" : "intl";
 }
 
@@ -67,11 +67,11 @@ public:
     }
     void Utm(double zone, int datum, bool inverse) {
         Step(std::string(inverse ? "+inv " : "") + "+proj=utm +zone=" + ZoneText(zone) +
-             " +ellps=" + std::string(Ellipsoid(datum)));
+             " +ellps=" + std::string(ProjEllipsoid(datum)));
     }
     void Cart(int datum, bool inverse) {
         Step(std::string(inverse ? "+inv " : "") +
-             "+proj=cart +ellps=" + std::string(Ellipsoid(datum)));
+             "+proj=cart +ellps=" + std::string(ProjEllipsoid(datum)));
     }
 
     // From the input side to `stage`. `zero_height`: a UTM input enters with
