@@ -137,8 +137,9 @@ public:
     }
 
     // (model, values, source centroid, target centroid, adjustment error,
-    // report, vertices) with each vertex (number, name, used, source x, y,
-    // target x, y, residual x, y).
+    // report, vertices, values in EPSG's terms, evaluation point, PROJ
+    // pipeline) with each vertex (number, name, used, source x, y, target x,
+    // y, residual x, y).
     py::tuple Parameters() const {
         dzv_parameters p{};
         p.size = sizeof p;
@@ -155,13 +156,16 @@ public:
                                            v.residual_y));
         }
         const auto triple = [](const double* t) { return py::make_tuple(t[0], t[1], t[2]); };
-        py::list values;
+        py::list values, epsg;
         for (const double v : p.values) {
             values.append(v);
         }
+        for (const double v : p.epsg) {
+            epsg.append(v);
+        }
         return py::make_tuple(p.model, py::tuple(values), triple(p.source_centroid),
                               triple(p.target_centroid), p.adjustment_error, py::str(p.report),
-                              vertices);
+                              vertices, py::tuple(epsg), triple(p.pivot), py::str(p.proj));
     }
 
     py::bytes Save() const {

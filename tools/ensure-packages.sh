@@ -43,8 +43,8 @@ BUILD_PACKAGES=(g++ cmake ninja-build)
 # example against them.
 # The Python module and its tests: pybind11 and Python's development files,
 # pytest, NumPy, GeoPandas with Shapely, pyproj and Fiona, Dask with its
-# distributed scheduler.
-TEST_PACKAGES=(libgtest-dev libgmock-dev python3 python3-ezdxf gdal-bin dpkg-dev file pkgconf
+# distributed scheduler. PROJ's cct checks the pipelines the fit report gives.
+TEST_PACKAGES=(libgtest-dev libgmock-dev python3 python3-ezdxf gdal-bin proj-bin dpkg-dev file pkgconf
     lintian pybind11-dev python3-dev python3-pytest python3-numpy python3-pandas python3-geopandas
     python3-shapely python3-pyproj python3-fiona python3-dask python3-distributed)
 # The desktop program: Qt 6 Widgets and Qt PDF, Qt's own Spanish translations

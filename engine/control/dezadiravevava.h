@@ -44,6 +44,10 @@
  *                 refused with DZV_E_INVALID_ARGUMENT and the property keeps
  *                 its value (dzv_check_catalogue says why); default "", the
  *                 built-in catalogue)
+ *              29 TuberiaProj (STR, read-only: the PROJ pipeline of the last
+ *                 ProcesarTXT or ProcesarDXF, from side A to side B, as its
+ *                 log gives it; "" when there is none; a put is refused with
+ *                 DZV_E_INVALID_ARGUMENT)
  *              31 HusoDibujo (I2: the zone, 1 to 60, of the drawing that
  *                 ConvertirTXTaDXF makes of UTM points: points of other
  *                 zones are projected into it on the ellipsoid of SistemaA's
@@ -369,6 +373,19 @@ typedef struct dzv_parameters {
     int32_t vertex_count;    /* vertices found by the search (dzv_prepared_vertex) */
     int32_t used_count;      /* of those, the ones the estimation used */
     const char* report;
+    /* Fields a caller may leave out of its struct (size up to `report`): the
+     * set in EPSG's terms. Helmert (model HELMERT): tx, ty, tz [m], rx, ry, rz
+     * [arc-seconds, position-vector convention], ds [ppm], about the
+     * evaluation point `pivot` (geocentric, the source centroid; the
+     * geocentre for the national set). Affine: A0, A1, A2, B0, B1, B2 of
+     * E' = A0 + A1 E + A2 N, N' = B0 + B1 E + B2 N in zone-30 UTM, then 0.
+     * Molodensky and grid: the values above as they are. */
+    double epsg[7];
+    double pivot[3];
+    /* The PROJ pipeline from side A to side B (for cct; geodetic coordinates
+     * in degrees; a side with each point's own zone written as zone 30); ""
+     * when PROJ has no equivalent (Molodensky). */
+    const char* proj;
 } dzv_parameters;
 DZV_API int32_t dzv_prepared_parameters(const dzv_prepared* prepared, dzv_parameters* parameters);
 

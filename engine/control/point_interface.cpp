@@ -7,6 +7,7 @@
 #include "files/catalogue_file.h"
 #include "files/dxf_processing.h"
 #include "files/txt_processing.h"
+#include "geodesy/fit_report.h"
 #include "geodesy/least_squares.h"
 
 #include <cstddef>
@@ -280,7 +281,10 @@ int32_t dzv_points_extent(int64_t n, const double* in, const dzv_run* run, doubl
 }
 
 int32_t dzv_prepared_parameters(const dzv_prepared* prepared, dzv_parameters* parameters) {
-    if (!prepared || !parameters || parameters->size < sizeof(dzv_parameters)) {
+    // A caller's struct may end after `report`: the fields after it are
+    // filled only when it has them.
+    constexpr std::size_t kFirstSize = offsetof(dzv_parameters, report) + sizeof(const char*);
+    if (!prepared || !parameters || parameters->size < kFirstSize) {
         return DZV_E_INVALID_ARGUMENT;
     }
     const PreparedRun& run = prepared->run;
@@ -298,6 +302,29 @@ int32_t dzv_prepared_parameters(const dzv_prepared* prepared, dzv_parameters* pa
     parameters->vertex_count = static_cast<std::int32_t>(run.vertices().size());
     parameters->used_count = run.used_count();
     parameters->report = run.report().c_str();
+    if (parameters->size < sizeof(dzv_parameters)) {
+        return DZV_OK;
+    }
+    const dezadiravevava::ParameterSet& set = run.set();
+    double epsg[7] = {};
+    double pivot[3] = {};
+    if (run.model() == dezadiravevava::kModelHelmert) {
+        const auto h = dezadiravevava::EpsgHelmertOf(set);
+        const double values[7] = {h.tx, h.ty, h.tz, h.rx, h.ry, h.rz, h.ds};
+        std::memcpy(epsg, values, sizeof values);
+        pivot[0] = h.pivot.c1;
+        pivot[1] = h.pivot.c2;
+        pivot[2] = h.pivot.c3;
+    } else if (run.model() == dezadiravevava::kModelAffine2D) {
+        const auto a = dezadiravevava::EpsgAffineOf(set);
+        const double values[7] = {a.a0, a.a1, a.a2, a.b0, a.b1, a.b2, 0.0};
+        std::memcpy(epsg, values, sizeof values);
+    } else {
+        std::memcpy(epsg, set.params.data(), sizeof epsg);
+    }
+    std::memcpy(parameters->epsg, epsg, sizeof epsg);
+    std::memcpy(parameters->pivot, pivot, sizeof pivot);
+    parameters->proj = run.proj().c_str();
     return DZV_OK;
 }
 

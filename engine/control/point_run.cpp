@@ -111,15 +111,19 @@ std::optional<PreparedRun> PreparedRun::Prepare(const RunDescription& descriptio
     prepared.description_ = description;
     prepared.model_ = description.model;
     FoundVertexList found;
+    const bool fitted = PrepareParameters(
+        description.da, description.pa, description.db, prepared.model_, description.parametros,
+        description.seleccion, description.origin_x, description.origin_y, 0.0, description.zone_a,
+        found, prepared.set_, &prepared.report_, true, description.grid_path,
+        catalogue ? *catalogue : BuiltInCatalogue());
+    if (fitted) {
+        prepared.report_ += FitDetailBlock(FitRunOf(RunArgumentsOf(description), prepared.model_),
+                                           found, prepared.set_);
+    }
+    // Orthometric heights need the geoid, named in the report after the set.
     const bool ready =
-        PrepareParameters(description.da, description.pa, description.db, prepared.model_,
-                          description.parametros, description.seleccion, description.origin_x,
-                          description.origin_y, 0.0, description.zone_a, found, prepared.set_,
-                          &prepared.report_, true, description.grid_path,
-                          catalogue ? *catalogue : BuiltInCatalogue()) &&
-        // Orthometric heights need the geoid, named in the report after the set.
-        (!description.orthometric_heights ||
-         PrepareGeoid(prepared.set_, description.geoid_path, &prepared.report_));
+        fitted && (!description.orthometric_heights ||
+                   PrepareGeoid(prepared.set_, description.geoid_path, &prepared.report_));
     if (!ready) {
         failure = LastLine(prepared.report_);
         return std::nullopt;
@@ -127,7 +131,12 @@ std::optional<PreparedRun> PreparedRun::Prepare(const RunDescription& descriptio
     if (description.parametros != kParametersSpain) {
         prepared.FindResiduals(found);
     }
+    prepared.FindPipeline();
     return prepared;
+}
+
+void PreparedRun::FindPipeline() {
+    proj_ = ProjPipeline(FitRunOf(RunArgumentsOf(description_), model_), set_).value_or("");
 }
 
 void PreparedRun::FindResiduals(const FoundVertexList& found) {
@@ -524,6 +533,7 @@ std::optional<PreparedRun> PreparedRun::Load(std::string_view text, std::string&
         failure = WithoutLineEnd(failure);
         return std::nullopt;
     }
+    p.FindPipeline();
     failure.clear();
     return p;
 }

@@ -103,6 +103,9 @@ public:
     // The block of the execution log for this set.
     const std::string& report() const { return report_; }
     const std::vector<VertexResidual>& vertices() const { return vertices_; }
+    // The PROJ pipeline from side a to side b (see ProjPipeline in
+    // fit_report.h); empty when PROJ has no equivalent.
+    const std::string& proj() const { return proj_; }
     int used_count() const;
     // "Error ajuste" of the report in metres; NaN without an adjustment.
     double adjustment_error() const;
@@ -124,12 +127,14 @@ public:
 private:
     PreparedRun() = default;
     void FindResiduals(const FoundVertexList& found);
+    void FindPipeline();
 
     RunDescription description_;
     int model_ = 0;
     ParameterSet set_;
     std::string report_;
     std::vector<VertexResidual> vertices_;
+    std::string proj_;
 };
 
 // The rectangle around the points in ED50 UTM zone 30 with the national set,

@@ -3,6 +3,7 @@
 #include "files/catalogue_file.h"
 #include "files/dxf_processing.h"
 #include "files/dxf_writer.h"
+#include "files/file_run.h"
 #include "files/number_format.h"
 #include "files/output_file.h"
 #include "files/point_fields.h"
@@ -19,6 +20,7 @@
 #include <cctype>
 #include <cmath>
 #include <filesystem>
+#include <memory>
 
 namespace dezadiravevava::api {
 
@@ -387,27 +389,58 @@ FindVertices(const Side& side, const std::array<double, 3>& centre, std::optiona
     return vertices;
 }
 
-std::string ParameterReport(const TransformRequest& request, bool& ready) {
-    std::string failure;
+namespace {
+
+// The set of a request prepared as parametros prepares it, with its report;
+// nothing ready, and the report saying why, when its catalogue is refused.
+struct PreparedSet {
+    FoundVertexList found;
+    ParameterSet set;
+    FitRun fit;
+    std::string report;
+    std::string failure; // a refused catalogue
+    bool ready = false;
+};
+
+std::unique_ptr<PreparedSet> PrepareSet(const TransformRequest& request) {
+    auto p = std::make_unique<PreparedSet>();
     const auto catalogue =
         CatalogueOfRequest(request.method == Method::kNational || request.method == Method::kGrid
                                ? std::string()
                                : request.catalogue_path,
-                           failure);
+                           p->failure);
     if (!catalogue) {
-        ready = false;
-        return failure + "\n";
+        p->report = p->failure + "\n";
+        return p;
     }
-    FoundVertexList found;
-    ParameterSet set;
-    std::string report;
-    int model = ModelCode(request.model);
-    const double x = request.origin ? (*request.origin)[0] : 0.0;
-    const double y = request.origin ? (*request.origin)[1] : 0.0;
-    ready = PrepareParameters(DatumCode(request.a.datum), kKindUtm, DatumCode(request.b.datum),
-                              model, MethodCode(request.method), request.selection, x, y, 0.0, 30.0,
-                              found, set, &report, true, request.grid_path, *catalogue);
-    return report;
+    RunArguments run = RunArgumentsOf(request);
+    int model = run.model;
+    p->ready = PrepareParameters(run.da, kKindUtm, run.db, model, run.parametros, run.selec_param,
+                                 run.x, run.y, 0.0, 30.0, p->found, p->set, &p->report, true,
+                                 run.grid_path, *catalogue);
+    p->fit = FitRunOf(run, model);
+    return p;
+}
+
+} // namespace
+
+std::string ParameterReport(const TransformRequest& request, bool& ready) {
+    const auto prepared = PrepareSet(request);
+    ready = prepared->ready;
+    if (ready) {
+        prepared->report += FitDetailBlock(prepared->fit, prepared->found, prepared->set);
+    }
+    return prepared->report;
+}
+
+std::optional<std::string> ProjPipeline(const TransformRequest& request, std::string& failure) {
+    const auto prepared = PrepareSet(request);
+    if (!prepared->ready) {
+        failure = prepared->failure.empty() ? "no se ha podido preparar el juego de parámetros"
+                                            : prepared->failure;
+        return std::nullopt;
+    }
+    return dezadiravevava::ProjPipeline(prepared->fit, prepared->set, &failure);
 }
 
 } // namespace dezadiravevava::api

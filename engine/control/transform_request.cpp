@@ -299,16 +299,15 @@ std::vector<OptionSpec> OptionsOf(Order order) {
              region});
         break;
     case Order::kParametros:
-        add({{"datum-a"},
-             {"sistema-a"},
-             {"datum-b"},
-             {"sistema-b"},
-             {"modelo"},
+        add(side_a);
+        add(side_b);
+        add({{"modelo"},
              {"parametros"},
              {"seleccion"},
              {"origen"},
              {"rejilla"},
-             {"catalogo"}});
+             {"catalogo"},
+             {"proj", OptionSpec::kFlag}});
         break;
     }
     return options;
@@ -357,7 +356,20 @@ ParsedRequest Parse(Order order, const std::vector<std::string>& args) {
     TransformRequest& request = result.request;
     bool orthometric = false;
     const bool two_sides = order != Order::kCentroide && order != Order::kTxtToDxf;
-    const bool kinds = order != Order::kParametros;
+    // parametros describes the sides only for the pipeline: a side given by
+    // its datum alone is UTM zone 30, the catalogue's system.
+    const auto kinds = [&](std::string_view s) {
+        const std::string side(s);
+        return order != Order::kParametros || parsed.Has("tipo-" + side) ||
+               parsed.Has("huso-" + side);
+    };
+    const auto read_side = [&](std::string_view s) {
+        Side side = ReadSide(parsed, std::string(s), kinds(s), orthometric);
+        if (!kinds(s) && !parsed.Has("sistema-" + std::string(s))) {
+            side.zone = 30;
+        }
+        return side;
+    };
     if (order == Order::kTxtToDxf) {
         if (parsed.Has("tipo") && parsed.Has("sistema-a")) {
             throw UsageError{"--sistema-a y --tipo no se dan juntas"};
@@ -383,10 +395,10 @@ ParsedRequest Parse(Order order, const std::vector<std::string>& args) {
         }
         request.drawing_labels = parsed.Has("etiquetas");
     } else {
-        request.a = ReadSide(parsed, "a", kinds, orthometric);
+        request.a = read_side("a");
     }
     if (two_sides) {
-        request.b = ReadSide(parsed, "b", kinds, orthometric);
+        request.b = read_side("b");
     } else {
         request.b = request.a;
     }
@@ -437,6 +449,7 @@ ParsedRequest Parse(Order order, const std::vector<std::string>& args) {
         request.threads = static_cast<int>(*value);
     }
     request.region_only = !parsed.Has("fuera-de-region");
+    request.proj_pipeline = parsed.Has("proj");
     if (const auto log = parsed.Get("log")) {
         if (log->empty()) {
             throw UsageError{"falta la ruta de --log"};
@@ -527,7 +540,7 @@ std::string CheckRequest(Order order, const TransformRequest& request) {
             return "huso fuera de 1..60 en --huso-" + std::string(name) + ": " +
                    std::to_string(side->zone);
         }
-        if (side->zone != 0 && side->kind != Kind::kUtm && order != Order::kParametros) {
+        if (side->zone != 0 && side->kind != Kind::kUtm) {
             return "--huso-" + std::string(name) + " solo se aplica a coordenadas utm";
         }
     }
@@ -586,6 +599,20 @@ std::string CheckRequest(Order order, const TransformRequest& request) {
     }
     if (!request.geoid_path.empty() && !request.orthometric_heights) {
         return "la ruta del geoide no se aplica sin alturas ortométricas";
+    }
+    if (request.proj_pipeline) {
+        if (order != Order::kParametros) {
+            return "--proj solo se aplica a parametros";
+        }
+        for (const auto& [side, name] : {std::pair{&request.a, "a"}, std::pair{&request.b, "b"}}) {
+            if (side->kind == Kind::kUtm && side->zone == 0) {
+                return "--proj necesita el huso de la UTM de " + std::string(name) + " (--huso-" +
+                       name + " o --sistema-" + name + ")";
+            }
+        }
+        if (request.orthometric_heights) {
+            return "--proj no admite altitudes ortométricas: la tubería no lleva el geoide";
+        }
     }
     if (request.threads < 0 || request.threads > 1024) {
         return "--hilos ha de ser un número entero de 0 a 1024: " + std::to_string(request.threads);

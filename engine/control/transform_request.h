@@ -107,6 +107,9 @@ struct TransformRequest {
     std::optional<Datum> drawing_datum;
     // Each point's identifier as a TEXT beside it.
     bool drawing_labels = false;
+    // parametros --proj: the order shows only the PROJ pipeline of the set,
+    // from side a to side b (see ProjPipeline).
+    bool proj_pipeline = false;
 
     bool operator==(const TransformRequest&) const = default;
 };
@@ -262,6 +265,13 @@ FindVertices(const Side& side, const std::array<double, 3>& centre, std::optiona
 // grid) and the block the execution log gets for it; `ready` false when it
 // could not be prepared.
 DZV_CXX_API std::string ParameterReport(const TransformRequest& request, bool& ready);
+
+// The PROJ pipeline (for cct or cs2cs, geodetic coordinates in degrees) that
+// carries points from side a to side b as a run of the request does; nothing,
+// with `failure` set, when the set cannot be prepared or PROJ has no
+// equivalent (the Molodensky model).
+DZV_CXX_API std::optional<std::string> ProjPipeline(const TransformRequest& request,
+                                                    std::string& failure);
 
 // A whole field as a decimal number ("-3.5", "1e3"; not "12,5" or "3x"),
 // or nothing; never an infinity or NaN.

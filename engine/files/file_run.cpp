@@ -37,6 +37,19 @@ std::string_view LastLine(std::string_view text) {
 
 } // namespace
 
+FitRun FitRunOf(const RunArguments& run, int model) {
+    FitRun fit;
+    fit.in = {run.da, run.pa, run.h_entrada};
+    fit.out = {run.db, run.pb, run.h_salida};
+    fit.parametros = run.parametros;
+    fit.model = model;
+    fit.origin_x = run.x;
+    fit.origin_y = run.y;
+    fit.orthometric_heights = run.orthometric_heights;
+    fit.grid_path = run.grid_path;
+    return fit;
+}
+
 bool IsZoneArgument(double zone) {
     return zone == std::floor(zone) &&
            ((zone >= 1.0 && zone <= 60.0) || zone == 0.0 || zone == -1.0);
@@ -152,6 +165,13 @@ bool FileRun::Start(const std::string& invalid, FoundVertexList& found) {
     const bool ready = PrepareParameters(
         run_.da, run_.pa, run_.db, model_, run_.parametros, run_.selec_param, run_.x, run_.y,
         run_.z, run_.h_entrada, found, set_, &report, true, run_.grid_path, CatalogueOf(run_));
+    if (ready) {
+        const FitRun fit = FitRunOf(run_, model_);
+        report += FitDetailBlock(fit, found, set_);
+        if (outcome_) {
+            outcome_->proj_pipeline = ProjPipeline(fit, set_).value_or("");
+        }
+    }
     // Orthometric heights need the geoid, named in the log after the parameters.
     const bool heights =
         ready && (!run_.orthometric_heights || PrepareGeoid(set_, run_.geoid_path, &report));

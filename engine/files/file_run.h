@@ -15,6 +15,7 @@
 #include "files/line_reader.h"
 #include "files/output_file.h"
 #include "files/progress.h"
+#include "geodesy/fit_report.h"
 #include "geodesy/parameter_set.h"
 #include "geodesy/vertex_coverage.h"
 #include "geodesy/vertex_search.h"
@@ -35,6 +36,9 @@ struct RunOutcome {
     // Warnings of a successful run, as its log has them (UTF-8, no line end):
     // points that a local fit extrapolates to.
     std::vector<std::string> warnings;
+    // The PROJ pipeline of the run's parameter set (ProjPipeline), once the
+    // set is prepared; empty when PROJ has no equivalent.
+    std::string proj_pipeline;
 };
 
 // Files of a run that name the same file (see SameFile), in the order they are
@@ -57,6 +61,10 @@ std::string InvalidRunArguments(const RunArguments& run);
 
 // A zone argument the engine accepts: 1 to 60, or 0 and -1 for "per point".
 bool IsZoneArgument(double zone);
+
+// The sides, choice and model of a run, as the detail of its parameter set
+// (the "Detalle del ajuste" block and its PROJ pipeline) describes it.
+FitRun FitRunOf(const RunArguments& run, int model);
 
 class FileRun {
 public:

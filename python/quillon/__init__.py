@@ -85,7 +85,16 @@ class Vertice:
 class Parametros:
     """El conjunto de parámetros preparado: los siete valores del modelo, los
     centroides a los que se reducen, el error de ajuste, el bloque del registro de
-    ejecución y los vértices de la estimación con sus residuos."""
+    ejecución y los vértices de la estimación con sus residuos; los valores en los
+    términos de EPSG y la tubería de PROJ que hace lo mismo que la transformación.
+
+    Helmert (convenio de vector de posición, EPSG:1033 y, alrededor del punto de
+    evaluación, EPSG:1061): ``tx``, ``ty``, ``tz`` en metros, ``rx``, ``ry``, ``rz`` en
+    segundos de arco, ``ds`` en ppm, ``punto_evaluacion`` el centroide de origen
+    (geocéntricas; el geocentro en el juego nacional). Afín (EPSG:9624, UTM huso 30):
+    E' = a0 + a1 E + a2 N, N' = b0 + b1 E + b2 N. Los de otro modelo valen None.
+    ``proj`` va del sistema de origen al de destino ("" con Molodensky, que no tiene
+    equivalente en PROJ)."""
 
     modelo: str  # "helmert", "molodensky", "afin" o "rejilla"
     valores: Tuple[float, ...]
@@ -94,6 +103,21 @@ class Parametros:
     error_ajuste: float  # metros; NaN sin ajuste (parámetros nacionales)
     informe: str
     vertices: Tuple[Vertice, ...]
+    proj: str
+    tx: Optional[float]
+    ty: Optional[float]
+    tz: Optional[float]
+    rx: Optional[float]
+    ry: Optional[float]
+    rz: Optional[float]
+    ds: Optional[float]
+    punto_evaluacion: Optional[Tuple[float, float, float]]
+    a0: Optional[float]
+    a1: Optional[float]
+    a2: Optional[float]
+    b0: Optional[float]
+    b1: Optional[float]
+    b2: Optional[float]
 
 
 @dataclass(frozen=True)
@@ -385,9 +409,12 @@ class Transformacion:
     @property
     def parametros(self) -> Parametros:
         """El conjunto estimado (o el nacional) y los residuos en cada vértice."""
-        modelo, valores, origen, destino, error, informe, vertices = self._preparada.parametros()
+        (modelo, valores, origen, destino, error, informe, vertices, epsg, pivote,
+         proj) = self._preparada.parametros()
         nombres = {v: k for k, v in _MODELOS.items()}
         nombres[_MODELO_REJILLA] = "rejilla"
+        helmert = epsg if modelo == _MODELOS["helmert"] else (None,) * 7
+        afin = epsg[:6] if modelo == _MODELOS["afin"] else (None,) * 6
         return Parametros(
             modelo=nombres[modelo],
             valores=tuple(valores),
@@ -396,6 +423,11 @@ class Transformacion:
             error_ajuste=error,
             informe=informe,
             vertices=tuple(Vertice(*v) for v in vertices),
+            proj=proj,
+            tx=helmert[0], ty=helmert[1], tz=helmert[2],
+            rx=helmert[3], ry=helmert[4], rz=helmert[5], ds=helmert[6],
+            punto_evaluacion=pivote if modelo == _MODELOS["helmert"] else None,
+            a0=afin[0], a1=afin[1], a2=afin[2], b0=afin[3], b1=afin[4], b2=afin[5],
         )
 
     @property

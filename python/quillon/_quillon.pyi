@@ -27,6 +27,9 @@ class Preparada:
         float,
         str,
         List[Tuple[int, str, bool, float, float, float, float, float, float]],
+        Tuple[float, ...],
+        Tuple[float, float, float],
+        str,
     ]: ...
     def guardar(self) -> bytes: ...
 

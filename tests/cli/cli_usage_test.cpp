@@ -74,6 +74,16 @@ TEST(CliUsage, AnswersAndExitStatus) {
          "quillon-cli txt: --parametros regionales no se aplica: los dos sistemas tienen el mismo "
          "datum\n",
          nullptr},
+        // The pipeline names its zones; PROJ has nothing like the Molodensky form.
+        {"parametros --datum-a ED50 --tipo-a utm --sistema-b EPSG:25830 --parametros nacionales"
+         " --proj",
+         2, "", nullptr,
+         "quillon-cli parametros: --proj necesita el huso de la UTM de a (--huso-a o "
+         "--sistema-a)\n",
+         nullptr},
+        {"parametros --sistema-a EPSG:23030 --sistema-b EPSG:25830 --parametros regionales"
+         " --modelo molodensky --proj",
+         1, "", nullptr, nullptr, "sin equivalente en PROJ"},
         {"txt no/a.txt no/b.txt no/c.txt --sistema-a EPSG:23030 --sistema-b EPSG:25830", 2, "",
          nullptr,
          "quillon-cli txt: se espera una ENTRADA y una SALIDA; para transformar varias entradas, "

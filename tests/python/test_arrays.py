@@ -343,6 +343,51 @@ def test_parameters_and_residuals_of_a_local_fit():
     assert np.isnan(quillon.Transformacion(("ED50", "utm", 30), ("ETRS89", "utm", 30)).parametros.error_ajuste)
 
 
+@pytest.mark.parametrize("modelo", ["helmert", "afin"])
+@pytest.mark.parametrize("origen,destino", [
+    (("ED50", "utm", 30), ("ETRS89", "utm", 30)),
+    (("ETRS89", "utm", 30), ("ED50", "utm", 30)),
+    (("ED50", "geodesicas"), ("ETRS89", "geodesicas")),
+])
+def test_the_proj_pipeline_does_what_the_transformation_does(modelo, origen, destino):
+    """PROJ with Parametros.proj moves points within 2 degrees of zone 30's central
+    meridian where the engine moves them, to 0.1 mm."""
+    t = quillon.Transformacion(origen, destino, parametros="vecinos", seleccion=7,
+                               centro=(440000.0, 4150000.0), modelo=modelo)
+    utm = np.array([[430000.0, 4120000.0, 100.0], [470123.456, 4180321.987, 12.5],
+                    [390000.0, 4110000.0, 0.0], [320000.0, 4080000.0, 5.0]])
+    if origen[1] == "utm":
+        points = utm
+    else:
+        to_geodetic = pyproj.Transformer.from_pipeline("+proj=utm +zone=30 +ellps=intl +inv")
+        lon, lat = to_geodetic.transform(utm[:, 0], utm[:, 1])
+        points = np.column_stack([lon, lat, utm[:, 2]])
+    engine, status = t.transformar(points)
+    assert (status == 0).all()
+    proj = pyproj.Transformer.from_pipeline(t.parametros.proj)
+    x, y, z = proj.transform(points[:, 0], points[:, 1], points[:, 2])
+    if destino[1] == "geodesicas":  # degrees to metres on the ground
+        x = (x - engine[:, 0]) * 111195.0 * np.cos(np.radians(y))
+        y = (y - engine[:, 1]) * 111195.0
+    else:
+        x, y = x - engine[:, 0], y - engine[:, 1]
+    np.testing.assert_allclose(x, 0.0, atol=1e-4)
+    np.testing.assert_allclose(y, 0.0, atol=1e-4)
+    np.testing.assert_allclose(z, engine[:, 2], atol=1e-4)
+
+
+def test_the_national_set_in_epsg_terms():
+    """EPSG:1632 as published: -131 m, -100.3 m, -163.4 m, -1.244", -0.020", -1.144",
+    +9.39 ppm, position vector; no evaluation point, no affine coefficients."""
+    p = quillon.Transformacion(("ED50", "utm", 30), ("ETRS89", "utm", 30)).parametros
+    published = (-131.0, -100.3, -163.4, -1.244, -0.020, -1.144, 9.39)
+    assert (p.tx, p.ty, p.tz, p.rx, p.ry, p.rz, p.ds) == pytest.approx(published, abs=1e-9)
+    assert p.punto_evaluacion == (0.0, 0.0, 0.0) and p.a1 is None
+    assert "+proj=helmert" in p.proj and "+convention=position_vector" in p.proj
+    assert quillon.Transformacion(("ED50", "utm", 30), ("ETRS89", "utm", 30), parametros="regionales",
+                                  modelo="molodensky").parametros.proj == ""
+
+
 def test_a_pickled_copy_gives_the_same_bits_without_estimating_again():
     t = quillon.Transformacion(("ED50", "utm", 30), ("ETRS89", "geodesicas"), parametros="distancia",
                                seleccion=50000, centro=(400000, 4130000), modelo="afin", hilos=1)

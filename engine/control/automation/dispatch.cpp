@@ -147,6 +147,8 @@ std::string* StringProperty(CTransfCtrl& c, std::int32_t dispid) {
         return &c.SistemaA;
     case 26:
         return &c.SistemaB;
+    case 29:
+        return &c.TuberiaProj;
     default:
         return nullptr;
     }
@@ -339,6 +341,9 @@ int32_t dzv_put_property(DzvControl* control, int32_t dispid, const DzvValue* va
     }
     if (!Accepts(member->type, *value)) {
         return DZV_E_TYPE_MISMATCH;
+    }
+    if (dispid == 29) {
+        return DZV_E_INVALID_ARGUMENT; // TuberiaProj is read-only
     }
     CTransfCtrl& c = control->control;
     try {

@@ -57,6 +57,7 @@ public:
         kSistemaB,
         kSoloRegion,
         kCatalogo,
+        kTuberiaProj,
         kHusoDibujo = 31,
         kEtiquetasDibujo,
     };
@@ -141,6 +142,7 @@ public:
     void HusoDibujo(std::int16_t v) { PutShort(kHusoDibujo, v, "HusoDibujo"); }
     std::int16_t EtiquetasDibujo() const { return GetShort(kEtiquetasDibujo, "EtiquetasDibujo"); }
     void EtiquetasDibujo(std::int16_t v) { PutShort(kEtiquetasDibujo, v, "EtiquetasDibujo"); }
+    std::string TuberiaProj() const { return GetString(kTuberiaProj); }
 
     // --- Methods ---
     std::int16_t ProcesarDXF(const std::string& nlog, const std::string& entrada, std::int32_t Da,

@@ -10,6 +10,7 @@
 
 #include <cmath>
 #include <exception>
+#include <utility>
 
 namespace dezadiravevava {
 
@@ -142,12 +143,16 @@ std::int16_t CTransfCtrl::ProcesarDXF(const std::string& nlog, const std::string
                                       const std::string& salida, std::int32_t Db, std::int32_t Pb,
                                       double hSalida, std::int32_t model, std::int32_t parametros,
                                       double selec_param, double x, double y, double z) {
-    return Guarded([&] {
+    RunOutcome outcome;
+    TuberiaProj.clear();
+    const std::int16_t status = Guarded([&] {
         return dezadiravevava::ProcesarDXF(nlog,
                                            Run(*this, entrada, Da, Pa, hEntrada, salida, Db, Pb,
                                                hSalida, model, parametros, selec_param, x, y, z),
-                                           StartMethod(), nullptr, &found_);
+                                           StartMethod(), &outcome, &found_);
     });
+    TuberiaProj = std::move(outcome.proj_pipeline);
+    return status;
 }
 
 std::int16_t CTransfCtrl::ProcesarTXT(const std::string& nlog, const std::string& entrada,
@@ -155,12 +160,16 @@ std::int16_t CTransfCtrl::ProcesarTXT(const std::string& nlog, const std::string
                                       const std::string& salida, std::int32_t Db, std::int32_t Pb,
                                       double hSalida, std::int32_t model, std::int32_t parametros,
                                       double selec_param, double x, double y, double z) {
-    return Guarded([&] {
+    RunOutcome outcome;
+    TuberiaProj.clear();
+    const std::int16_t status = Guarded([&] {
         return dezadiravevava::ProcesarTXT(nlog,
                                            Run(*this, entrada, Da, Pa, hEntrada, salida, Db, Pb,
                                                hSalida, model, parametros, selec_param, x, y, z),
-                                           StartMethod(), nullptr, &found_);
+                                           StartMethod(), &outcome, &found_);
     });
+    TuberiaProj = std::move(outcome.proj_pipeline);
+    return status;
 }
 
 namespace {

@@ -77,6 +77,11 @@ public:
     // The catalogue in use.
     const Catalogue& catalogue() const { return *catalogue_; }
     std::shared_ptr<const Catalogue> shared_catalogue() const { return catalogue_; }
+    // Read-only (dispatch identifier 29): the PROJ pipeline of the set of the
+    // last ProcesarTXT or ProcesarDXF, from its side A to its side B, as its
+    // log's "Detalle del ajuste" gives it; empty when the set was not
+    // prepared or PROJ has no equivalent (Molodensky).
+    std::string TuberiaProj;
 
     // Methods (13 to 20). Each returns 1 for success and 0 for failure and
     // never throws. Strings are UTF-8 paths of any length. `parametros` 4 is

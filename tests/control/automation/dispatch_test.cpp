@@ -3,6 +3,7 @@
 #include "support/run_command.h"
 #include "support/temp_dir.h"
 #include "transf_client.h"
+#include "transform_request.h"
 
 #include <atomic>
 #include <chrono>
@@ -96,6 +97,7 @@ const std::vector<ExpectedMember> kInterface = {
     {26, "SistemaB", DZV_MEMBER_PROPERTY, DZV_STR, {}},
     {27, "SoloRegion", DZV_MEMBER_PROPERTY, DZV_I2, {}},
     {28, "Catalogo", DZV_MEMBER_PROPERTY, DZV_STR, {}},
+    {29, "TuberiaProj", DZV_MEMBER_PROPERTY, DZV_STR, {}},
     {31, "HusoDibujo", DZV_MEMBER_PROPERTY, DZV_I2, {}},
     {32, "EtiquetasDibujo", DZV_MEMBER_PROPERTY, DZV_I2, {}},
 };
@@ -191,7 +193,7 @@ TEST_F(Control, BadCallsAreRefusedAndChangeNothing) {
     const std::string before = Properties();
     DzvValue result = I2(7);
     EXPECT_EQ(Invoke(0, {}, &result), DZV_E_MEMBER_NOT_FOUND);
-    EXPECT_EQ(Invoke(29, {}, &result), DZV_E_MEMBER_NOT_FOUND);
+    EXPECT_EQ(Invoke(33, {}, &result), DZV_E_MEMBER_NOT_FOUND);
     EXPECT_EQ(Invoke(24, {}, &result), DZV_E_NOT_A_METHOD);
     EXPECT_EQ(Invoke(21, {}, &result), DZV_E_NOT_A_METHOD);
     EXPECT_EQ(Invoke(1, {}, &result), DZV_E_NOT_A_METHOD);
@@ -942,6 +944,58 @@ TEST(TransfClient, TheUsersCatalogue) {
     EXPECT_EQ(transf.NumeroPuntosEncontrados(), 20);
     ASSERT_EQ(transf.ObtenerPuntoEncontrado(0), 1);
     EXPECT_EQ(transf.NOMBRESEL(), "ALCORES");
+}
+
+// Property 29: the PROJ pipeline of the last file run, from its side A to its
+// side B, the one the C++ interface gives for the same request; none for the
+// Molodensky model or a run that could not start; the host cannot write it.
+TEST(TransfClient, PipelineOfTheLastFileRun) {
+    namespace api = dezadiravevava::api;
+    TempDir dir;
+    WriteWhole(dir.File("in.txt"), "t\r\n1\t430000.000\t4120000.000\t100.0\r\n");
+    dezadiravevava::TransfClient transf;
+    EXPECT_EQ(transf.TuberiaProj(), "");
+    struct Case {
+        std::int32_t model;
+        api::Model api_model;
+        bool has_pipeline;
+    };
+    for (const Case c : {Case{0, api::Model::kHelmert, true}, Case{2, api::Model::kAffine, true},
+                         Case{1, api::Model::kMolodensky, false}}) {
+        SCOPED_TRACE(c.model);
+        ASSERT_EQ(transf.ProcesarTXT(dir.File("log"), dir.File("in.txt"), 14, 2, 30,
+                                     dir.File("out.txt"), 19, 1, 0, c.model, 3, 6, 440000, 4150000,
+                                     0),
+                  1);
+        api::TransformRequest request;
+        request.a.zone = 30;
+        request.b.datum = api::Datum::kEtrs89;
+        request.b.kind = api::Kind::kGeodetic;
+        request.method = api::Method::kNearest;
+        request.model = c.api_model;
+        request.selection = 6;
+        request.origin = std::array<double, 2>{440000, 4150000};
+        std::string failure;
+        const std::string expected = api::ProjPipeline(request, failure).value_or("");
+        EXPECT_EQ(!expected.empty(), c.has_pipeline) << failure;
+        EXPECT_EQ(transf.TuberiaProj(), expected);
+    }
+    ASSERT_EQ(transf.ProcesarTXT(dir.File("log"), dir.File("in.txt"), 14, 2, 30,
+                                 dir.File("out.txt"), 19, 2, 30, 0, 0, 0, 0, 0, 0),
+              1);
+    EXPECT_NE(transf.TuberiaProj().find("+proj=helmert"), std::string::npos);
+    EXPECT_EQ(transf.ProcesarTXT(dir.File("log"), dir.File("in.txt"), 14, 2, 75,
+                                 dir.File("out.txt"), 19, 2, 30, 0, 0, 0, 0, 0, 0),
+              0);
+    EXPECT_EQ(transf.TuberiaProj(), "");
+
+    DzvControl* control = nullptr;
+    ASSERT_EQ(dzv_create("DATUMBOX.TransfCtrl.1", &control), DZV_OK);
+    DzvValue text{};
+    text.type = DZV_STR;
+    text.v.str = const_cast<char*>("+proj=noop");
+    EXPECT_EQ(dzv_put_property(control, 29, &text), DZV_E_INVALID_ARGUMENT);
+    dzv_release(control);
 }
 
 } // namespace
