@@ -300,6 +300,10 @@ typedef struct dzv_run {
     /* The caller's buffer for the message of a failure. */
     char* message;
     size_t message_size;
+    /* NULL, or room for n doubles that dzv_transform_points fills with the
+       95 % horizontal uncertainty of each point in metres (NaN for a point
+       not transformed, or for a set estimated without redundancy). */
+    double* uncertainty;
 } dzv_run;
 
 /* Zeroes a run and sets its size. */

@@ -163,6 +163,20 @@ std::int32_t* LongProperty(CTransfCtrl& c, std::int32_t dispid) {
     }
 }
 
+// The on/off properties (short, 0 or 1).
+std::int16_t* FlagProperty(CTransfCtrl& c, std::int32_t dispid) {
+    switch (dispid) {
+    case 21:
+        return &c.AlturasOrtometricas;
+    case 27:
+        return &c.SoloRegion;
+    case 30:
+        return &c.Incertidumbre;
+    default:
+        return nullptr;
+    }
+}
+
 // Runs a method whose arguments have been checked against its declaration.
 DzvValue Call(CTransfCtrl& c, std::int32_t dispid, const DzvValue* a) {
     switch (dispid) {
@@ -297,8 +311,8 @@ int32_t dzv_get_property(const DzvControl* control, int32_t dispid, DzvValue* va
         *value = Double(*d);
     } else if (const std::int32_t* l = LongProperty(c, dispid)) {
         *value = Long(*l);
-    } else if (dispid == 21 || dispid == 27) {
-        *value = Short(dispid == 21 ? c.AlturasOrtometricas : c.SoloRegion);
+    } else if (std::int16_t* flag = FlagProperty(c, dispid)) {
+        *value = Short(*flag);
     } else if (!String(*StringProperty(c, dispid), *value)) {
         return DZV_E_OUT_OF_MEMORY;
     }
@@ -325,9 +339,9 @@ int32_t dzv_put_property(DzvControl* control, int32_t dispid, const DzvValue* va
             *d = AsDouble(*value);
         } else if (std::int32_t* l = LongProperty(c, dispid)) {
             *l = AsLong(*value);
-        } else if (dispid == 21 || dispid == 27) {
+        } else if (std::int16_t* flag = FlagProperty(c, dispid)) {
             // An automation true (-1) or any other non-zero value turns it on.
-            (dispid == 21 ? c.AlturasOrtometricas : c.SoloRegion) = value->v.i2 != 0 ? 1 : 0;
+            *flag = value->v.i2 != 0 ? 1 : 0;
         } else if ((dispid == 25 || dispid == 26) && value->v.str && value->v.str[0] != '\0' &&
                    !dezadiravevava::api::SideOfEpsg(value->v.str)) {
             return DZV_E_INVALID_ARGUMENT; // a code the engine does not know

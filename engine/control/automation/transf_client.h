@@ -56,6 +56,7 @@ public:
         kSistemaA,
         kSistemaB,
         kSoloRegion,
+        kIncertidumbre = 30,
     };
 
     explicit TransfClient(const char* progid = "DATUMBOX.TransfCtrl.1") {
@@ -113,6 +114,9 @@ public:
     void SistemaB(const std::string& v) { PutString(kSistemaB, v); }
     std::int16_t SoloRegion() const { return GetShort(kSoloRegion, "SoloRegion"); }
     void SoloRegion(std::int16_t v) { PutShort(kSoloRegion, v, "SoloRegion"); }
+    // The uncertainty column of ProcesarTXT's output (0 or 1).
+    std::int16_t Incertidumbre() const { return GetShort(kIncertidumbre, "Incertidumbre"); }
+    void Incertidumbre(std::int16_t v) { PutShort(kIncertidumbre, v, "Incertidumbre"); }
 
     // --- Methods ---
     std::int16_t ProcesarDXF(const std::string& nlog, const std::string& entrada, std::int32_t Da,

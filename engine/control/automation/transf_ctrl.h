@@ -55,6 +55,10 @@ public:
     // 1: points outside the served region are refused, as quillon-cli does
     // by default (dispatch identifier 27); 0 (default): no check.
     std::int16_t SoloRegion = 0;
+    // 1: every point line of ProcesarTXT's output ends with the point's 95 %
+    // horizontal uncertainty in metres, and the log's summary gives its range
+    // (dispatch identifier 30); 0 (default): the output as before.
+    std::int16_t Incertidumbre = 0;
 
     // Methods (13 to 20). Each returns 1 for success and 0 for failure and
     // never throws. Strings are UTF-8 paths of any length. `parametros` 4 is

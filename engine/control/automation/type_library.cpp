@@ -62,7 +62,7 @@ constexpr DzvMemberInfo Property(std::int32_t dispid, const char* name, std::int
     return {dispid, name, DZV_MEMBER_PROPERTY, type, 0, nullptr, nullptr};
 }
 
-constexpr std::array<DzvMemberInfo, 27> kMembers = {{
+constexpr std::array<DzvMemberInfo, 28> kMembers = {{
     Property(1, "XCentroide", DZV_R8),
     Property(2, "YCentroide", DZV_R8),
     Property(3, "XMinMRE", DZV_R8),
@@ -92,6 +92,7 @@ constexpr std::array<DzvMemberInfo, 27> kMembers = {{
     Property(25, "SistemaA", DZV_STR),
     Property(26, "SistemaB", DZV_STR),
     Property(27, "SoloRegion", DZV_I2),
+    Property(30, "Incertidumbre", DZV_I2),
 }};
 
 template <typename T, std::size_t N>
@@ -106,9 +107,13 @@ const T* Entry(const std::array<T, N>& table, std::int32_t index) {
 namespace dezadiravevava {
 
 const DzvMemberInfo* MemberOf(std::int32_t dispid) {
-    // Identifiers start at 1; checked before the subtraction, which would
-    // overflow for the most negative identifier.
-    return dispid >= 1 ? Entry(kMembers, dispid - 1) : nullptr;
+    // Looked up by identifier: the identifiers need not follow one another.
+    for (const DzvMemberInfo& member : kMembers) {
+        if (member.dispid == dispid) {
+            return &member;
+        }
+    }
+    return nullptr;
 }
 
 } // namespace dezadiravevava
