@@ -1,6 +1,7 @@
 // The 95 % horizontal uncertainty of transformed points: its statistical
 // factor against tabulated quantiles, its propagation against a direct
 // computation, and its coverage over the catalogue by leave-one-out.
+#include "geodesy/grid_method.h"
 #include "geodesy/least_squares.h"
 #include "geodesy/point_uncertainty.h"
 #include "geodesy/transform.h"
@@ -35,12 +36,76 @@ TEST(PredictionFactor95, MatchesTabulatedFQuantiles) {
     EXPECT_TRUE(std::isnan(PredictionFactor95(0)));
 }
 
+double AdjustmentError(const std::string& report) {
+    const std::string key = "Error ajuste:  ";
+    return std::stod(report.substr(report.find(key) + key.size()));
+}
+
+// At the centroid of the vertices of a 2D affine fit the shift is the
+// translation alone, whose cofactor is 1/n (the reduced coordinates sum to
+// zero), so the radius is k(2n - 6) sigma0 sqrt(1 + 1/n) with sigma0 the
+// report's adjustment error; for Helmert the point on the ellipsoid below
+// the centroid is nearly there too. Farther out the radius grows.
+TEST(HorizontalUncertainty95, AtTheCentroidOfAFitAndAwayFromIt) {
+    const VertexRecord& centre = VertexCatalogue()[10];
+    for (const int model : {kModelAffine2D, kModelHelmert}) {
+        FoundVertexList found;
+        SearchByNumber(found, 8, centre.ed50_x, centre.ed50_y, 0.0, 30.0, kDatumEd50, kKindUtm,
+                       true);
+        ASSERT_EQ(VerticesUsed(found).size(), 8u);
+        ParameterSet set;
+        std::string report;
+        ASSERT_TRUE(EstimateParameters(found, set, model, kDirectionEd50ToEtrs89, &report));
+        double x = 0.0, y = 0.0;
+        for (std::int32_t i = 0; i < found.count; ++i) {
+            x += found.entries[static_cast<std::size_t>(i)].ed50_x / found.count;
+            y += found.entries[static_cast<std::size_t>(i)].ed50_y / found.count;
+        }
+        const int redundancy = model == kModelAffine2D ? 2 * 8 - 6 : 3 * 8 - 7;
+        const double expected =
+            PredictionFactor95(redundancy) * AdjustmentError(report) * std::sqrt(1.0 + 1.0 / 8);
+        const auto radius = [&](double east) {
+            return HorizontalUncertainty95(CoordTriple(x + east, y, 0.0), kDatumEd50, kKindUtm,
+                                           30.0, kDatumEtrs89, set, model);
+        };
+        EXPECT_NEAR(radius(0.0), expected, model == kModelAffine2D ? 1e-9 : 2e-3 * expected);
+        EXPECT_LT(radius(0.0), radius(20000.0));
+        EXPECT_LT(radius(20000.0), radius(100000.0));
+    }
+}
+
+// The fixed figures, the same datum on both sides, and a fit without
+// redundancy (the affine model on 3 vertices).
+TEST(HorizontalUncertainty95, FixedFiguresAndFitsThatSayNothing) {
+    const CoordTriple seville(235171.041, 4142124.422, 0.0);
+    ParameterSet national;
+    SetSpainParameters(kDirectionEd50ToEtrs89, national);
+    ParameterSet grid;
+    ASSERT_TRUE(PrepareGrid(grid, "", nullptr));
+    FoundVertexList three;
+    SearchByNumber(three, 3, seville.c1, seville.c2, 0.0, 30.0, kDatumEd50, kKindUtm, true);
+    ParameterSet exact;
+    ASSERT_TRUE(EstimateParameters(three, exact, kModelAffine2D, kDirectionEd50ToEtrs89, nullptr));
+    EXPECT_EQ(HorizontalUncertainty95(seville, kDatumEd50, kKindUtm, 30.0, kDatumEtrs89, national,
+                                      kModelHelmert),
+              1.9);
+    EXPECT_EQ(HorizontalUncertainty95(seville, kDatumEd50, kKindUtm, 30.0, kDatumEtrs89, grid,
+                                      kModelGrid),
+              0.05);
+    EXPECT_EQ(HorizontalUncertainty95(seville, kDatumEd50, kKindUtm, 30.0, kDatumEd50, national,
+                                      kModelHelmert),
+              0.0);
+    EXPECT_TRUE(std::isnan(HorizontalUncertainty95(seville, kDatumEd50, kKindUtm, 30.0,
+                                                   kDatumEtrs89, exact, kModelAffine2D)));
+}
+
 // One leave-one-out selection: the vertices around a held-out one.
 struct Selection {
     const char* name;
     int parametros;
     double value; // vertices (by number) or metres (by distance)
     int model;
+    double most; // the largest share expected, percent
 };
 
 // Every vertex but the blunders held out in turn: a set estimated from the
@@ -48,15 +113,21 @@ struct Selection {
 // ETRS89; the share of vertices whose catalogue ETRS89 position lies within
 // their 95 % radius must be near 95 %.
 TEST(HorizontalUncertainty95, CoversHeldOutCatalogueVertices) {
+    // The misfit of the Molodensky fits is systematic, growing away from the
+    // centroid of their vertices: a held-out vertex, at the centre of its
+    // neighbours, lies well within a radius that the farther vertices set,
+    // so its share is only bounded below.
     const Selection selections[] = {
-        {"5 más cercanos, Helmert", kParametersByNumber, 5, kModelHelmert},
-        {"8 más cercanos, Helmert", kParametersByNumber, 8, kModelHelmert},
-        {"12 más cercanos, Helmert", kParametersByNumber, 12, kModelHelmert},
-        {"5 más cercanos, afín 2D", kParametersByNumber, 5, kModelAffine2D},
-        {"8 más cercanos, afín 2D", kParametersByNumber, 8, kModelAffine2D},
-        {"12 más cercanos, afín 2D", kParametersByNumber, 12, kModelAffine2D},
-        {"a menos de 60 km, Helmert", kParametersByDistance, 60000, kModelHelmert},
-        {"a menos de 60 km, afín 2D", kParametersByDistance, 60000, kModelAffine2D},
+        {"5 más cercanos, Helmert", kParametersByNumber, 5, kModelHelmert, 99.0},
+        {"8 más cercanos, Helmert", kParametersByNumber, 8, kModelHelmert, 99.0},
+        {"12 más cercanos, Helmert", kParametersByNumber, 12, kModelHelmert, 99.0},
+        {"5 más cercanos, afín 2D", kParametersByNumber, 5, kModelAffine2D, 99.0},
+        {"8 más cercanos, afín 2D", kParametersByNumber, 8, kModelAffine2D, 99.0},
+        {"12 más cercanos, afín 2D", kParametersByNumber, 12, kModelAffine2D, 99.0},
+        {"a menos de 60 km, Helmert", kParametersByDistance, 60000, kModelHelmert, 99.0},
+        {"a menos de 60 km, afín 2D", kParametersByDistance, 60000, kModelAffine2D, 99.0},
+        {"8 más cercanos, Molodensky", kParametersByNumber, 8, kModelMolodensky, 100.0},
+        {"12 más cercanos, Molodensky", kParametersByNumber, 12, kModelMolodensky, 100.0},
     };
     for (const Selection& s : selections) {
         int held_out = 0, inside = 0;
@@ -105,7 +176,7 @@ TEST(HorizontalUncertainty95, CoversHeldOutCatalogueVertices) {
                     s.name, inside, held_out, coverage, radius_sum / held_out);
         EXPECT_GE(held_out, 150) << s.name;
         EXPECT_GE(coverage, 85.0) << s.name;
-        EXPECT_LE(coverage, 99.0) << s.name;
+        EXPECT_LE(coverage, s.most) << s.name;
     }
 }
 
