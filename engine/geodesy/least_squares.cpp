@@ -268,7 +268,9 @@ RowVariances VariancesOf(const Solution& s, const std::vector<DatumPoint>& sourc
     const int vertical_redundancy = std::max(1, redundancy - horizontal_redundancy);
     out.sigma0_squared = horizontal / horizontal_redundancy;
     out.redundancy = horizontal_redundancy;
-    const double ratio = (vertical / vertical_redundancy) / out.sigma0_squared;
+    // A fit without horizontal misfit weighs the heights as the positions.
+    const double ratio =
+        out.sigma0_squared > 0.0 ? (vertical / vertical_redundancy) / out.sigma0_squared : 1.0;
     for (std::size_t i = 0; i < source.size(); ++i) {
         out.relative[3 * i + 2] = ratio;
     }
