@@ -94,6 +94,10 @@ void TransfClientControl::SetAlturasOrtometricas(std::int16_t value) {
     client_.AlturasOrtometricas(value);
 }
 
+void TransfClientControl::SetIncertidumbre(std::int16_t value) {
+    client_.Incertidumbre(value);
+}
+
 void TransfClientControl::SetProgress(const DzvProgressCallbacks* callbacks) {
     client_.SetProgress(callbacks);
 }

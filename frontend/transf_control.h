@@ -55,6 +55,9 @@ public:
     // Property AlturasOrtometricas: 1 makes the H of UTM points orthometric
     // (through the geoid) in the file methods that follow.
     virtual void SetAlturasOrtometricas(std::int16_t value) = 0;
+    // Property Incertidumbre: 1 ends every point line of ProcesarTXT's output
+    // with the point's 95 % horizontal uncertainty.
+    virtual void SetIncertidumbre(std::int16_t value) = 0;
 
     // The host's drawing of the progress window (nullptr: none).
     virtual void SetProgress(const DzvProgressCallbacks* callbacks) = 0;
@@ -101,6 +104,7 @@ public:
     std::int16_t ConvertirTXTaDXF(const std::string& entrada, const std::string& salida,
                                   std::int32_t Proyeccion) override;
     void SetAlturasOrtometricas(std::int16_t value) override;
+    void SetIncertidumbre(std::int16_t value) override;
     void SetProgress(const DzvProgressCallbacks* callbacks) override;
     bool CanCancel() const override;
     void Cancel() override;

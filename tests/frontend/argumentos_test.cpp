@@ -69,6 +69,7 @@ public:
         return 0;
     }
     void SetAlturasOrtometricas(std::int16_t value) override { alturasOrtometricas = value; }
+    void SetIncertidumbre(std::int16_t) override {}
     void SetProgress(const DzvProgressCallbacks*) override {}
     bool CanCancel() const override { return false; }
     void Cancel() override {}
