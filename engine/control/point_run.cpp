@@ -526,7 +526,7 @@ std::optional<PreparedRun> PreparedRun::Load(std::string_view text, std::string&
         if (!in.LineEnd()) {
             return std::nullopt;
         }
-        p.set_.uncertainty.fit = fit;
+        p.set_.uncertainty.fit = WithRadiusScale(fit);
     }
     if (s.parametros == kParametersSpain) {
         p.set_.uncertainty.fixed = kNationalUncertainty95;

@@ -417,8 +417,8 @@ bool AdjustParameters(const std::vector<DatumPoint>& source, const std::vector<D
     if (redundancy > 0) {
         const double squares = MetricSquares(solution, source, model);
         report += "Error ajuste:  " + CScientific7(std::sqrt(squares / redundancy)) + " [m]\n\n";
-        set.uncertainty.fit = CovarianceOf(
-            a, solution, VariancesOf(solution, source, model, squares, redundancy), unknowns);
+        set.uncertainty.fit = WithRadiusScale(CovarianceOf(
+            a, solution, VariancesOf(solution, source, model, squares, redundancy), unknowns));
     } else {
         // As many observations as unknowns: the fit is exact and says nothing
         // of the adjustment error.

@@ -116,16 +116,23 @@ ShiftRows AffineRows(const CoordTriple& point, const GeodeticPosition& g,
     return j;
 }
 
-// u^T Q v for rows of `n` unknowns.
-double Quadratic(const double* u, const FitCovariance& fit, const double* v) {
+// Q v for a row of the fit's unknowns.
+std::array<double, 7> TimesCofactors(const FitCovariance& fit, const double* v) {
     const int n = fit.unknowns;
-    double sum = 0.0;
+    std::array<double, 7> out{};
     for (int r = 0; r < n; ++r) {
-        double row = 0.0;
         for (int c = 0; c < n; ++c) {
-            row += fit.cofactors[static_cast<std::size_t>(r * n + c)] * v[c];
+            out[static_cast<std::size_t>(r)] +=
+                fit.cofactors[static_cast<std::size_t>(r * n + c)] * v[c];
         }
-        sum += u[r] * row;
+    }
+    return out;
+}
+
+double Dot(const double* u, const std::array<double, 7>& v, int n) {
+    double sum = 0.0;
+    for (int k = 0; k < n; ++k) {
+        sum += u[k] * v[static_cast<std::size_t>(k)];
     }
     return sum;
 }
@@ -138,6 +145,11 @@ double PredictionFactor95(int redundancy) {
     }
     const double r = redundancy;
     return std::sqrt(r * (std::pow(kOutsideProbability, -2.0 / r) - 1.0));
+}
+
+FitCovariance WithRadiusScale(FitCovariance fit) {
+    fit.radius_scale = PredictionFactor95(fit.redundancy) * std::sqrt(fit.sigma0_squared);
+    return fit;
 }
 
 double HorizontalUncertainty95(const CoordTriple& point, int datum_in, int kind_in, double zone_in,
@@ -171,13 +183,15 @@ double HorizontalUncertainty95(const CoordTriple& point, int datum_in, int kind_
         return kNaN;
     }
     // I + J Q J^T and its larger eigenvalue.
-    const double ee = 1.0 + Quadratic(j.east, fit, j.east);
-    const double nn = 1.0 + Quadratic(j.north, fit, j.north);
-    const double en = Quadratic(j.east, fit, j.north);
+    const std::array<double, 7> q_east = TimesCofactors(fit, j.east);
+    const std::array<double, 7> q_north = TimesCofactors(fit, j.north);
+    const double ee = 1.0 + Dot(j.east, q_east, fit.unknowns);
+    const double nn = 1.0 + Dot(j.north, q_north, fit.unknowns);
+    const double en = Dot(j.east, q_north, fit.unknowns);
     const double half_sum = 0.5 * (ee + nn), half_difference = 0.5 * (ee - nn);
     const double largest =
         half_sum + std::sqrt(half_difference * half_difference + en * en); // no overflow here
-    return PredictionFactor95(fit.redundancy) * std::sqrt(fit.sigma0_squared * largest);
+    return fit.radius_scale * std::sqrt(largest);
 }
 
 } // namespace dezadiravevava

@@ -42,7 +42,13 @@ struct FitCovariance {
     std::array<double, 49> cofactors{};
     double sigma0_squared = 0.0; // a-posteriori variance of unit weight [m^2]
     int redundancy = 0;          // observations minus unknowns
+    // PredictionFactor95(redundancy) sigma0, computed once (WithRadiusScale):
+    // the radius where the parameters add nothing [m].
+    double radius_scale = 0.0;
 };
+
+// The fit with its radius_scale computed from its redundancy and sigma0^2.
+FitCovariance WithRadiusScale(FitCovariance fit);
 
 // What a parameter set says of the accuracy of the points it carries.
 struct SetUncertainty {
