@@ -35,10 +35,11 @@ struct FitCovariance {
     int unknowns = 0;
     // Cofactor matrix Q of the unknowns (row-major, unknowns x unknowns): the
     // covariance of the estimated parameters is sigma0^2 Q. Unit weights on
-    // metric observations give Q = (A^T A)^-1; observations in angles (the
-    // Molodensky rows of latitude and longitude) enter with the variance
-    // their metric error has as an angle, so that Q and sigma0^2 refer to
-    // the same metre.
+    // metric observations give Q = (A^T A)^-1. The Molodensky rows of
+    // latitude and longitude, angles, enter with the variance their metric
+    // error has as an angle, and its heights with the ratio of their own
+    // variance to the positions' (least_squares.cpp), so that sigma0^2 is
+    // that of a horizontal coordinate in metres.
     std::array<double, 49> cofactors{};
     double sigma0_squared = 0.0; // a-posteriori variance of unit weight [m^2]
     int redundancy = 0;          // observations minus unknowns
