@@ -28,7 +28,7 @@ constexpr const char* kFileHelp =
            [--modelo helmert|molodensky|afin]
            [--parametros nacionales|regionales|distancia|vecinos|rejilla]
            [--seleccion V] [--origen X,Y] [--rejilla RUTA.gsb] [--geoide [RUTA.gtx]]
-           [--catalogo ARCHIVO] [--log RUTA] [--hilos N] [--fuera-de-region]
+           [--catalogo ARCHIVO] [--log RUTA] [--hilos N] [--fuera-de-region] [--incertidumbre]
      quillon-cli txt|dxf ENTRADA... --carpeta-salida CARPETA [OPCIONES]
 
 Transforma un archivo de puntos TXT (txt) o un dibujo DXF (dxf) del sistema A al B.
@@ -76,6 +76,9 @@ Ejemplo: quillon-cli txt campo.txt campo_etrs89.txt --sistema-a EPSG:23030 --sis
                  registro son los mismos con cualquier número de hilos
   --fuera-de-region  transforma también los puntos fuera de Andalucía (por defecto se
                  rechazan: "fuera de la región de cálculo")
+  --incertidumbre  (sólo txt) añade a cada punto, como última columna, su
+                 incertidumbre horizontal al 95 % en metros (3 decimales; "nan" si el
+                 ajuste no tiene redundancia); el registro da siempre su intervalo
   --carpeta-salida C  varias ENTRADAS: cada una a C/<nombre>_ETRS89.<ext> (o _ED50,
                  según el datum de B), con su registro
 

@@ -16,7 +16,8 @@ constexpr const char* kPuntoHelp =
      quillon-cli punto --datum-a ED50|ETRS89 --tipo-a geocentricas|geodesicas|utm [--huso-a N]
                        --datum-b ED50|ETRS89 --tipo-b geocentricas|geodesicas|utm [--huso-b N]
                        [--parametros nacionales|rejilla] [--rejilla RUTA.gsb]
-                       [--geoide [RUTA.gtx]] [--fuera-de-region] [PUNTO ...]
+                       [--geoide [RUTA.gtx]] [--fuera-de-region] [--incertidumbre]
+                       [PUNTO ...]
 
 Convierte puntos sueltos del sistema A al sistema B con los parámetros nacionales
 (Helmert 3D, EPSG:1632) o con la rejilla oficial del IGN (SPED2ETV2, EPSG:15932).
@@ -43,6 +44,9 @@ Ejemplo: quillon-cli punto --sistema-a EPSG:23030 --sistema-b EPSG:25830 235171.
                EGM08-REDNAP (h = H + N), u otro geoide GTX R
   --fuera-de-region  convierte también los puntos fuera de Andalucía (por defecto
                se rechazan: "fuera de la región de cálculo")
+  --incertidumbre  añade tras las coordenadas la incertidumbre horizontal al 95 %
+               en metros, medida sobre los vértices del catálogo: 1.900 con los
+               parámetros nacionales, 0.050 con la rejilla
 
 Cada resultado es una línea con los campos separados por tabuladores, como en los
 archivos TXT del motor sin el número de punto:

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QVector>
 #include <cstdint>
+#include <limits>
 
 namespace quillon {
 
@@ -30,6 +31,9 @@ struct PointRecord {
     double c2 = 0.0;
     double c3 = 0.0;
     std::int16_t zone = 0;
+    // Results: the 95 % horizontal uncertainty in metres the engine gives
+    // (NaN: none).
+    double uncertainty = std::numeric_limits<double>::quiet_NaN();
 };
 
 // Point and result tables hold this many records, numbered from 1.

@@ -47,7 +47,7 @@ FormPresenter::FormPresenter(ProgramState& state, TransfControl& transf, Message
     : QObject(parent), state_(state), transf_(transf), messages_(messages), files_(files),
       preferences_(preferences), tempFolder_(std::move(tempFolder)),
       choices_(preferences.Choices()), pointModel_(state.PointTable),
-      resultModel_(state.ResultTable) {
+      resultModel_(state.ResultTable, true) {
     openDialog_.flags = CommonDialog::kFileMustExist;
     openDialog_.filter = kOpenFilter;
     openDialog_.filterIndex = PointFilterOf(choices_.sourceKind);

@@ -10,6 +10,7 @@
 #include <QKeyEvent>
 #include <QLocale>
 #include <algorithm>
+#include <cmath>
 #include <map>
 
 namespace quillon {
@@ -37,8 +38,9 @@ QStringList CoordinateHeaders(CoordinateKind kind) {
             QStringLiteral("H"), QStringLiteral("Huso")};
 }
 
-CoordinateTableModel::CoordinateTableModel(const QVector<PointRecord>& records, QObject* parent)
-    : QAbstractTableModel(parent), records_(records) {}
+CoordinateTableModel::CoordinateTableModel(const QVector<PointRecord>& records, bool uncertainty,
+                                           QObject* parent)
+    : QAbstractTableModel(parent), records_(records), uncertainty_(uncertainty) {}
 
 void CoordinateTableModel::Show(int count, CoordinateKind kind) {
     beginResetModel();
@@ -74,7 +76,9 @@ int CoordinateTableModel::rowCount(const QModelIndex& parent) const {
 }
 
 int CoordinateTableModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(CoordinateHeaders(kind_).size());
+    return parent.isValid()
+               ? 0
+               : static_cast<int>(CoordinateHeaders(kind_).size()) + (uncertainty_ ? 1 : 0);
 }
 
 QVariant CoordinateTableModel::data(const QModelIndex& index, int role) const {
@@ -84,8 +88,14 @@ QVariant CoordinateTableModel::data(const QModelIndex& index, int role) const {
     const PointRecord& record = records_[index.row()];
     const int column = index.column();
     const LeftOut leftOut = leftOut_.value(index.row(), LeftOut::No);
+    const bool uncertaintyColumn =
+        uncertainty_ && column == static_cast<int>(CoordinateHeaders(kind_).size());
     switch (role) {
     case Qt::DisplayRole:
+        if (uncertaintyColumn) {
+            return std::isnan(record.uncertainty) ? QString()
+                                                  : QLocale().toString(record.uncertainty, 'f', 3);
+        }
         switch (column) {
         case 0:
             switch (leftOut) {
@@ -130,13 +140,20 @@ QVariant CoordinateTableModel::data(const QModelIndex& index, int role) const {
 
 QVariant CoordinateTableModel::headerData(int section, Qt::Orientation orientation,
                                           int role) const {
+    if (role == Qt::ToolTipRole && orientation == Qt::Horizontal && uncertainty_ &&
+        section == static_cast<int>(CoordinateHeaders(kind_).size())) {
+        return QString::fromUtf8(kUncertaintyTooltip);
+    }
     if (role != Qt::DisplayRole) {
         return {};
     }
     if (orientation == Qt::Vertical) {
         return section + 1; // point numbers, from 1
     }
-    const QStringList headers = CoordinateHeaders(kind_);
+    QStringList headers = CoordinateHeaders(kind_);
+    if (uncertainty_) {
+        headers.append(QString::fromUtf8(kUncertaintyHeader));
+    }
     return section >= 0 && section < headers.size() ? QVariant(headers[section]) : QVariant();
 }
 

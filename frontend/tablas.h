@@ -22,10 +22,20 @@ QStringList CoordinateHeaders(CoordinateKind kind);
 // row left out of the last run shows a mark before its identifier ("#":
 // outside the region; "!": refused by the engine), a tint and a tooltip that
 // says why.
+// The title of the uncertainty column of the results, short and on two lines
+// so that the results still fit the table at the window's first size, and
+// its tooltip, which says it whole.
+inline constexpr const char* kUncertaintyHeader = "Incert.\n95 % (m)";
+inline constexpr const char* kUncertaintyTooltip =
+    "Incertidumbre 95 % (m): radio del círculo que contiene la posición verdadera del punto "
+    "con un 95 % de probabilidad";
+
 class CoordinateTableModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    explicit CoordinateTableModel(const QVector<PointRecord>& records, QObject* parent = nullptr);
+    // `uncertainty`: a last column with each record's uncertainty (results).
+    explicit CoordinateTableModel(const QVector<PointRecord>& records, bool uncertainty = false,
+                                  QObject* parent = nullptr);
 
     // The rows and columns to show; resets the model.
     void Show(int count, CoordinateKind kind);
@@ -45,6 +55,7 @@ public:
 
 private:
     const QVector<PointRecord>& records_;
+    const bool uncertainty_;
     int count_ = 0;
     CoordinateKind kind_ = CoordinateKind::Utm;
     QVector<LeftOut> leftOut_;

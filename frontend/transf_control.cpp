@@ -109,6 +109,10 @@ void TransfClientControl::SetPointDrawing(std::int16_t zone, bool labels,
     client_.SistemaA(system);
 }
 
+void TransfClientControl::SetIncertidumbre(std::int16_t value) {
+    client_.Incertidumbre(value);
+}
+
 void TransfClientControl::SetProgress(const DzvProgressCallbacks* callbacks) {
     client_.SetProgress(callbacks);
 }

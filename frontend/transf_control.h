@@ -68,6 +68,9 @@ public:
         (void)labels;
         (void)system;
     }
+    // Property Incertidumbre: 1 ends every point line of ProcesarTXT's output
+    // with the point's 95 % horizontal uncertainty.
+    virtual void SetIncertidumbre(std::int16_t value) = 0;
 
     // The host's drawing of the progress window (nullptr: none).
     virtual void SetProgress(const DzvProgressCallbacks* callbacks) = 0;
@@ -116,6 +119,7 @@ public:
     void SetAlturasOrtometricas(std::int16_t value) override;
     std::string SetCatalogo(const std::string& path, std::int32_t& vertices) override;
     void SetPointDrawing(std::int16_t zone, bool labels, const std::string& system) override;
+    void SetIncertidumbre(std::int16_t value) override;
     void SetProgress(const DzvProgressCallbacks* callbacks) override;
     bool CanCancel() const override;
     void Cancel() override;

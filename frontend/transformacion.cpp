@@ -12,6 +12,7 @@
 #include <QRegularExpression>
 #include <QTime>
 #include <cmath>
+#include <limits>
 
 namespace quillon {
 
@@ -279,6 +280,11 @@ bool Transformacion::ReadResults(CoordinateKind kind, RunOutcome& outcome) {
         if (kind == CoordinateKind::Utm) {
             r.zone = static_cast<std::int16_t>(std::lround(v[3]));
         }
+        if (f.size() > fieldCount) {
+            // The uncertainty column; "nan" for a fit without redundancy.
+            const double metres = f[fieldCount].trimmed().toDouble(&ok);
+            r.uncertainty = ok ? metres : std::numeric_limits<double>::quiet_NaN();
+        }
     }
     // What was sent and did not come back was refused by the engine.
     outcome.rejectedCount = 0;
@@ -400,6 +406,9 @@ RunOutcome Transformacion::Run(const FormChoices& choices, const RunPlan& plan) 
     const auto process =
         state_.drawingMode ? &TransfControl::ProcesarDXF : &TransfControl::ProcesarTXT;
     transf_.SetAlturasOrtometricas(a.alturasOrtometricas);
+    // The result table shows each point's uncertainty: a last column of the
+    // results file.
+    transf_.SetIncertidumbre(state_.drawingMode ? 0 : 1);
     const bool done = (transf_.*process)(log_path, input, a.da, a.pa, a.hEntrada, output, a.db,
                                          a.pb, a.hSalida, a.model, a.parametros, a.selecParam,
                                          outcome.map->xc, outcome.map->yc, 0) == 1;

@@ -110,9 +110,11 @@ public:
         handle_.reset(made, dzv_release_prepared);
     }
 
-    // (output, status) of the points; the GIL is released while the engine
-    // works, so other Python threads (a Dask worker's) run meanwhile.
-    py::tuple Transform(const InputArray& points, int out_columns, int threads, bool region_only) {
+    // (output, status) of the points, and with `uncertainty` their 95 %
+    // horizontal uncertainty as a third array; the GIL is released while the
+    // engine works, so other Python threads (a Dask worker's) run meanwhile.
+    py::tuple Transform(const InputArray& points, int out_columns, int threads, bool region_only,
+                        bool uncertainty) {
         int in_columns = 0;
         const std::int64_t n = PointCount(points, in_columns);
         Run run(fields_);
@@ -127,13 +129,15 @@ public:
         const double* in = points.data();
         double* out_data = out.mutable_data();
         std::int32_t* status_data = status.mutable_data();
+        py::array_t<double> metres(uncertainty ? static_cast<py::ssize_t>(n) : 0);
+        run.get().uncertainty = uncertainty ? metres.mutable_data() : nullptr;
         std::int32_t code = DZV_OK;
         {
             py::gil_scoped_release release;
             code = dzv_transform_points(n, in, out_data, status_data, &run.get());
         }
         run.Check(code);
-        return py::make_tuple(out, status);
+        return uncertainty ? py::make_tuple(out, status, metres) : py::make_tuple(out, status);
     }
 
     // (model, values, source centroid, target centroid, adjustment error,
@@ -237,7 +241,7 @@ PYBIND11_MODULE(_quillon, m) {
         .def(py::init<const py::dict&>())
         .def(py::init<const py::dict&, const py::bytes&>())
         .def("transformar", &Prepared::Transform, py::arg("puntos"), py::arg("columnas_salida"),
-             py::arg("hilos"), py::arg("solo_region"))
+             py::arg("hilos"), py::arg("solo_region"), py::arg("incertidumbre") = false)
         .def("parametros", &Prepared::Parameters)
         .def("guardar", &Prepared::Save);
     m.def("extension", &Extent, py::arg("puntos"), py::arg("ejecucion"));

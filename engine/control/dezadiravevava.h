@@ -334,6 +334,10 @@ typedef struct dzv_run {
      * built-in one. A file that cannot be read or holds a bad row fails the
      * run with DZV_E_RUN_FAILED and the reasons, one line each. */
     const char* catalogue_path;
+    /* NULL, or room for n doubles that dzv_transform_points fills with the
+       95 % horizontal uncertainty of each point in metres (NaN for a point
+       not transformed, or for a set estimated without redundancy). */
+    double* uncertainty;
 } dzv_run;
 
 /* Zeroes a run and sets its size. */

@@ -239,7 +239,7 @@ int32_t dzv_transform_points(int64_t n, const double* in, double* out, int32_t* 
             }
             use = &*own;
         }
-        use->TransformAll(n, in, out, status, layout, view.run().threads);
+        use->TransformAll(n, in, out, status, layout, view.run().threads, view.run().uncertainty);
         return DZV_OK;
     });
 }

@@ -6,6 +6,7 @@
 #include "files/text_encoding.h"
 #include "geodesy/grid_method.h"
 #include "geodesy/least_squares.h"
+#include "geodesy/point_uncertainty.h"
 #include "geodesy/transform.h"
 
 #include <algorithm>
@@ -244,12 +245,24 @@ PointStatusCode PreparedRun::Transform(const double* in, double* out,
     return PointStatusCode::kTransformed;
 }
 
+double PreparedRun::Uncertainty(const double* in, const PointLayout& layout) const {
+    const double zone_in = description_.zone_per_point() ? in[3] : description_.zone_a;
+    return HorizontalUncertainty95(InputPoint(in, layout.in_columns), description_.da,
+                                   description_.pa, zone_in, description_.db, set_, model_);
+}
+
 void PreparedRun::TransformAll(std::int64_t n, const double* in, double* out, std::int32_t* status,
-                               const PointLayout& layout, int threads) const {
+                               const PointLayout& layout, int threads, double* uncertainty) const {
     const auto range = [&](std::int64_t first, std::int64_t last) noexcept {
         for (std::int64_t i = first; i < last; ++i) {
-            status[i] = static_cast<std::int32_t>(
-                Transform(in + i * layout.in_columns, out + i * layout.out_columns, layout));
+            const double* point = in + i * layout.in_columns;
+            // Before the transformation, which may write over its input.
+            const double metres = uncertainty ? Uncertainty(point, layout) : kNaN;
+            const PointStatusCode code = Transform(point, out + i * layout.out_columns, layout);
+            status[i] = static_cast<std::int32_t>(code);
+            if (uncertainty) {
+                uncertainty[i] = code == PointStatusCode::kTransformed ? metres : kNaN;
+            }
         }
     };
     std::int64_t wanted = threads > 0 ? threads : std::thread::hardware_concurrency();
@@ -457,6 +470,16 @@ std::string PreparedRun::Save() const {
     AppendEllipsoid(out, set_.source_centroid);
     out += "\ntarget";
     AppendEllipsoid(out, set_.target_centroid);
+    if (const auto& fit = set_.uncertainty.fit) {
+        // The adjustment's covariance, for the uncertainty of the points.
+        out += "\nfit";
+        AppendNumber(out, fit->unknowns);
+        AppendNumber(out, fit->redundancy);
+        AppendNumber(out, fit->sigma0_squared);
+        for (int k = 0; k < fit->unknowns * fit->unknowns; ++k) {
+            AppendNumber(out, fit->cofactors[static_cast<std::size_t>(k)]);
+        }
+    }
     for (const VertexResidual& v : vertices_) {
         out += "\nvertex";
         for (const double x : {double(v.number), v.used ? 1.0 : 0.0, v.source_x, v.source_y,
@@ -499,6 +522,25 @@ std::optional<PreparedRun> PreparedRun::Load(std::string_view text, std::string&
           in.LineEnd() && in.Keyword("target") && ReadEllipsoid(in, p.set_.target_centroid) &&
           in.LineEnd())) {
         return std::nullopt;
+    }
+    if (in.Keyword("fit")) {
+        FitCovariance fit;
+        if (!(in.Integer(fit.unknowns) && fit.unknowns >= 1 && fit.unknowns <= 7 &&
+              in.Integer(fit.redundancy) && in.Number(fit.sigma0_squared))) {
+            return std::nullopt;
+        }
+        for (int k = 0; k < fit.unknowns * fit.unknowns; ++k) {
+            if (!in.Number(fit.cofactors[static_cast<std::size_t>(k)])) {
+                return std::nullopt;
+            }
+        }
+        if (!in.LineEnd()) {
+            return std::nullopt;
+        }
+        p.set_.uncertainty.fit = WithRadiusScale(fit);
+    }
+    if (s.parametros == kParametersSpain) {
+        p.set_.uncertainty.fixed = kNationalUncertainty95;
     }
     while (in.Keyword("vertex")) {
         VertexResidual v;

@@ -114,9 +114,15 @@ public:
     // ProcesarTXT for the same point, NaN when the status is not kTransformed.
     PointStatusCode Transform(const double* in, double* out, const PointLayout& layout) const;
 
-    // Transforms n points on up to `threads` threads (0: one per processor).
+    // The 95 % horizontal uncertainty [m] of a point of `layout` that
+    // Transform carried (point_uncertainty.h).
+    double Uncertainty(const double* in, const PointLayout& layout) const;
+
+    // Transforms n points on up to `threads` threads (0: one per processor);
+    // with `uncertainty`, fills it with each point's uncertainty (NaN for a
+    // point not transformed).
     void TransformAll(std::int64_t n, const double* in, double* out, std::int32_t* status,
-                      const PointLayout& layout, int threads) const;
+                      const PointLayout& layout, int threads, double* uncertainty = nullptr) const;
 
     // The whole prepared run as text, and back: a loaded run transforms every
     // point to the same bits. The grid and the geoid are saved by path and

@@ -12,6 +12,7 @@
 #include "geodesy/grid_method.h"
 #include "geodesy/least_squares.h"
 #include "geodesy/parameter_set.h"
+#include "geodesy/point_uncertainty.h"
 #include "geodesy/transform.h"
 #include "geodesy/vertex_search.h"
 #include "request_codes.h"
@@ -127,6 +128,7 @@ RunArguments RunArgumentsOf(const TransformRequest& request) {
     run.keep_log_when_cancelled = request.keep_log_when_stopped;
     run.region_only = request.region_only;
     run.check_zone_field = true;
+    run.uncertainty_column = request.uncertainty;
     run.orthometric_geodetic_in = request.a.orthometric && request.a.kind == Kind::kGeodetic;
     run.orthometric_geodetic_out = request.b.orthometric && request.b.kind == Kind::kGeodetic;
     // Only the runs that search read their catalogue.
@@ -321,6 +323,13 @@ std::optional<std::string> PointConverter::Convert(const std::vector<std::string
     }
     std::string line;
     AppendPointFields(line, KindCode(b.kind), out, out_zone);
+    if (state_->request.uncertainty) {
+        const double metres =
+            HorizontalUncertainty95(point, DatumCode(a.datum), KindCode(a.kind), zone_in,
+                                    DatumCode(b.datum), state_->set, state_->model);
+        line += '\t';
+        line += metres >= 0.0 ? CFixed(metres, 3) : std::string("nan");
+    }
     for (std::size_t i = used; i < fields.size(); ++i) {
         line += '\t';
         line += fields[i];

@@ -259,6 +259,7 @@ std::vector<OptionSpec> OptionsOf(Order order) {
     const std::vector<OptionSpec> side_b = {{"datum-b"}, {"tipo-b"}, {"huso-b"}, {"sistema-b"}};
     const OptionSpec region = {"fuera-de-region", OptionSpec::kFlag};
     const OptionSpec geoid = {"geoide", OptionSpec::kOptionalFile, ".gtx"};
+    const OptionSpec uncertainty = {"incertidumbre", OptionSpec::kFlag};
     std::vector<OptionSpec> options;
     const auto add = [&](const std::vector<OptionSpec>& more) {
         options.insert(options.end(), more.begin(), more.end());
@@ -267,10 +268,13 @@ std::vector<OptionSpec> OptionsOf(Order order) {
     case Order::kPunto:
         add(side_a);
         add(side_b);
-        add({{"parametros"}, {"rejilla"}, geoid, region});
+        add({{"parametros"}, {"rejilla"}, geoid, region, uncertainty});
         break;
     case Order::kTxt:
     case Order::kDxf:
+        if (order == Order::kTxt) {
+            add({uncertainty});
+        }
         add(side_a);
         add(side_b);
         add({{"modelo"},
@@ -450,6 +454,7 @@ ParsedRequest Parse(Order order, const std::vector<std::string>& args) {
     }
     request.region_only = !parsed.Has("fuera-de-region");
     request.proj_pipeline = parsed.Has("proj");
+    request.uncertainty = parsed.Has("incertidumbre");
     if (const auto log = parsed.Get("log")) {
         if (log->empty()) {
             throw UsageError{"falta la ruta de --log"};
@@ -548,6 +553,9 @@ std::string CheckRequest(Order order, const TransformRequest& request) {
     if (two_sides && !changes_datum && request.method != Method::kNational) {
         return "--parametros " + std::string(MethodName(request.method)) +
                " no se aplica: los dos sistemas tienen el mismo datum";
+    }
+    if (request.uncertainty && order != Order::kTxt && order != Order::kPunto) {
+        return "--incertidumbre solo se aplica a txt y punto";
     }
     if (order == Order::kPunto && request.method != Method::kNational &&
         request.method != Method::kGrid) {

@@ -91,6 +91,9 @@ struct TransformRequest {
     bool region_only = true;
     // Threads that transform the points: 1 the calling thread; 0 the cores.
     int threads = 0;
+    // Each output point also gets its 95 % horizontal uncertainty in metres,
+    // as a last column (txt) or field (punto).
+    bool uncertainty = false;
     // The execution log; empty: the output's path followed by ".log", or no
     // log at all when the output is a stream ("-", a device or a pipe).
     std::string log_path;

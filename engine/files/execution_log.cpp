@@ -4,6 +4,8 @@
 #include "geodesy/ellipsoid.h"
 #include "geodesy/parameter_set.h"
 
+#include <algorithm>
+
 namespace dezadiravevava {
 
 namespace {
@@ -133,7 +135,27 @@ std::string RunHeader(const RunArguments& run) {
     return out;
 }
 
-std::string TxtSummary(long long points, long long rejected, const ZoneCounts& zones) {
+void UncertaintyRange::Add(double metres) {
+    if (!(metres >= 0.0)) {
+        ++unknown;
+        return;
+    }
+    smallest = known == 0 ? metres : std::min(smallest, metres);
+    largest = known == 0 ? metres : std::max(largest, metres);
+    ++known;
+}
+
+void UncertaintyRange::Add(const UncertaintyRange& other) {
+    if (other.known > 0) {
+        smallest = known == 0 ? other.smallest : std::min(smallest, other.smallest);
+        largest = known == 0 ? other.largest : std::max(largest, other.largest);
+    }
+    known += other.known;
+    unknown += other.unknown;
+}
+
+std::string TxtSummary(long long points, long long rejected, const ZoneCounts& zones,
+                       const UncertaintyRange& uncertainty) {
     std::string summary = "Resumen de la conversión\n"
                           "==========================\n\n"
                           "Tipo de archivo......: TXT\n"
@@ -152,6 +174,16 @@ std::string TxtSummary(long long points, long long rejected, const ZoneCounts& z
     }
     if (rejected > 0) {
         summary += "Líneas rechazadas.....: " + std::to_string(rejected) + "\n";
+    }
+    if (uncertainty.known > 0) {
+        summary += "Incertidumbre (95 %).: " + CFixed(uncertainty.smallest, 3) + " a " +
+                   CFixed(uncertainty.largest, 3) + " m";
+        if (uncertainty.unknown > 0) {
+            summary += " (" + std::to_string(uncertainty.unknown) + " puntos sin valor)";
+        }
+        summary += "\n";
+    } else if (uncertainty.unknown > 0) {
+        summary += "Incertidumbre (95 %).: indeterminada (ajuste sin redundancia)\n";
     }
     return summary;
 }

@@ -58,6 +58,10 @@ struct RunArguments {
     bool orthometric_geodetic_out = false;
     // The catalogue of the regional and local choices; null: the built-in one.
     std::shared_ptr<const Catalogue> catalogue;
+    // TXT output: each point line ends with its 95 % horizontal uncertainty
+    // in metres (point_uncertainty.h), a last TAB-separated column, and the
+    // summary of the log gives its range.
+    bool uncertainty_column = false;
 };
 
 // The catalogue a run searches: its own, or the built-in one.
@@ -84,10 +88,25 @@ inline constexpr std::string_view kCancelledLine = "Operación cancelada por el 
 // chosen for each point.
 using ZoneCounts = std::array<long long, 61>;
 
-// Summary blocks. A TXT run that rejected lines says how many in a last line;
+// The 95 % horizontal uncertainty of a run's points: its smallest and largest
+// value, and how many points had none (an estimation without redundancy).
+struct UncertaintyRange {
+    double smallest = 0.0;
+    double largest = 0.0;
+    long long known = 0;
+    long long unknown = 0;
+
+    void Add(double metres);
+    void Add(const UncertaintyRange& other);
+};
+
+// Summary blocks. A TXT run that rejected lines says how many in a line;
 // one with points in `zones` names the zones after the points line:
-// "Husos de salida......: 29 (12 puntos), 30 (88 puntos)".
-std::string TxtSummary(long long points, long long rejected = 0, const ZoneCounts& zones = {});
+// "Husos de salida......: 29 (12 puntos), 30 (88 puntos)". A run that
+// computed the uncertainty of its points ends with its range:
+// "Incertidumbre (95 %).: 0.012 a 0.034 m".
+std::string TxtSummary(long long points, long long rejected = 0, const ZoneCounts& zones = {},
+                       const UncertaintyRange& uncertainty = {});
 std::string DxfSummary(const DxfCounts& counts);
 
 // Lines of an input that could not be used, for the log: each named as

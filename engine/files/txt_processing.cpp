@@ -7,6 +7,7 @@
 #include "files/point_fields.h"
 #include "geodesy/grid_method.h"
 #include "geodesy/least_squares.h"
+#include "geodesy/point_uncertainty.h"
 #include "geodesy/served_region.h"
 #include "geodesy/transform.h"
 
@@ -47,6 +48,19 @@ private:
     long long count_ = 0;
 };
 
+// The uncertainty column of a point line: a TAB, then metres with 3
+// decimals, or "nan" for a point of a set that knows none.
+char* WriteUncertainty(char* out, double metres) {
+    *out++ = '\t';
+    if (metres >= 0.0) {
+        return WriteFixedPoint(out, metres, 3);
+    }
+    for (const char c : {'n', 'a', 'n'}) {
+        *out++ = c;
+    }
+    return out;
+}
+
 // A block of point lines and what the workers make of it: the output lines,
 // the lines rejected (number and reason) and the count of points written.
 struct PointBlock {
@@ -54,8 +68,9 @@ struct PointBlock {
     std::string output;
     std::vector<std::pair<std::int64_t, std::string>> rejected;
     long long points = 0;
-    ZoneCounts zones{};     // points per output zone, when each point has its own
-    CoverageTally coverage; // points far from a local fit's vertices
+    ZoneCounts zones{};           // points per output zone, when each point has its own
+    CoverageTally coverage;       // points far from a local fit's vertices
+    UncertaintyRange uncertainty; // of the points written
 };
 
 // Transforms the points of a block, as the lines of a file one after another.
@@ -75,6 +90,7 @@ public:
         block.points = 0;
         block.zones.fill(0);
         block.coverage = CoverageTally();
+        block.uncertainty = UncertaintyRange();
         ForEachLine(block.lines, [&](std::int64_t number, std::string_view line, bool too_long) {
             Transform(block, number, line, too_long);
         });
@@ -123,7 +139,7 @@ private:
         // The line is made in place and added to the block's output at once;
         // the point number is copied as the input has it when that is how it
         // would be written.
-        char line_out[kPointNumberLength + kPointFieldsLength + 2];
+        char line_out[kPointNumberLength + kPointFieldsLength + kFixedPointLength + 3];
         char* end = line_out;
         if (!point.number_text.empty()) {
             end = std::copy(point.number_text.begin(), point.number_text.end(), end);
@@ -131,6 +147,14 @@ private:
             end = WriteInteger(end, point.number);
         }
         end = WritePointFields(end, run_.pb, out, zone_out);
+        if (run_.uncertainty_column) {
+            // Asked for only: it costs up to as much again as the
+            // transformation (an inverse projection and the propagation).
+            const double uncertainty = HorizontalUncertainty95(point.coords, run_.da, run_.pa,
+                                                               zone_in, run_.db, set_, model_);
+            block.uncertainty.Add(uncertainty);
+            end = WriteUncertainty(end, uncertainty);
+        }
         *end++ = '\r';
         *end++ = '\n';
         block.output.append(line_out, end);
@@ -180,6 +204,7 @@ int TransformPointFile(FileRun& file_run, const RunArguments& run, FoundVertexLi
     long long points = 0;
     ZoneCounts zones{};
     CoverageTally coverage;
+    UncertaintyRange uncertainty;
     Rejections rejected(file_run);
     LineBlockReader reader(input, file_run.window(), 2);
     const LinesEnd end = RunLineBlocks<PointBlock>(
@@ -195,6 +220,7 @@ int TransformPointFile(FileRun& file_run, const RunArguments& run, FoundVertexLi
                 zones[zone] += block.zones[zone];
             }
             coverage.Add(block.coverage);
+            uncertainty.Add(block.uncertainty);
             return output.ok(); // no use going on with an output that cannot be written
         });
     if (end == LinesEnd::kCancelled) {
@@ -208,7 +234,7 @@ int TransformPointFile(FileRun& file_run, const RunArguments& run, FoundVertexLi
         outcome->rejected = rejected.count();
         outcome->points = points;
     }
-    return file_run.Finish(TxtSummary(points, rejected.count(), zones), coverage);
+    return file_run.Finish(TxtSummary(points, rejected.count(), zones, uncertainty), coverage);
 }
 
 // A block of point lines and their points in ED50 UTM zone 30, x and y.

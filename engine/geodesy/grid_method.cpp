@@ -61,6 +61,9 @@ bool PrepareGrid(ParameterSet& set, const std::string& grid_path, std::string* r
         return Report(false, block + line, report);
     }
     set.grid = std::make_shared<const Ntv2Grid>(std::move(*grid));
+    // The file carries no accuracy values: the figure measured for SPED2ETV2
+    // on the catalogue stands for the grid of the run.
+    set.uncertainty = SetUncertainty{kGridUncertainty95, std::nullopt};
     const auto& subgrids = set.grid->subgrids();
     block += "Rejilla NTv2..........: " + path + "\n";
     block += "Número de subrejillas.: " + std::to_string(subgrids.size()) + "\n";

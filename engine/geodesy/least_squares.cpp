@@ -15,6 +15,7 @@
 #include "geodesy/utm.h"
 #include "geodesy/vertex_search.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <vector>
@@ -141,7 +142,8 @@ void AddObservations(Matrix& a, Matrix& l, int first_row, int model, const Datum
 // The least-squares solution: each step that yields nothing names itself.
 struct Solution {
     Matrix x;
-    Matrix v; // residuals A x - l
+    Matrix v;         // residuals A x - l
+    Matrix n_inverse; // (A^T A)^-1
     double vtv = 0.0;
     const char* failure = nullptr;
 };
@@ -191,6 +193,7 @@ Solution Solve(const Matrix& a, const Matrix& l) {
     }
     s.x = std::move(*x);
     s.v = std::move(*v);
+    s.n_inverse = std::move(*n_inverse);
     s.vtv = (*vtv)(0, 0);
     return s;
 }
@@ -219,6 +222,117 @@ double MetricSquares(const Solution& s, const std::vector<DatumPoint>& source, i
         sum += north * north + east * east + up * up;
     }
     return sum;
+}
+
+// The variance of each observation row relative to sigma0^2 (the variance
+// of a horizontal coordinate in metres), and the sigma0^2 and redundancy that
+// go with it. Helmert and affine observations are metres of one kind: all 1,
+// sigma0^2 = v^T v / r. The Molodensky rows are not: latitude and longitude
+// are angles, whose metric error of variance sigma^2 is an angle of variance
+// sigma^2 / (arc per radian)^2 (the arcs of MetricSquares); and heights, which
+// both sides carry as h = 0, misfit otherwise than positions do. Two variance
+// components then, each from its own residuals and its share of the
+// redundancy (two thirds horizontal, one third vertical), and the heights
+// weighted by the ratio of the two.
+struct RowVariances {
+    std::vector<double> relative;
+    double sigma0_squared = 0.0;
+    int redundancy = 0;
+};
+RowVariances VariancesOf(const Solution& s, const std::vector<DatumPoint>& source, int model,
+                         double squares, int redundancy) {
+    const std::size_t per_vertex = static_cast<std::size_t>(RowsPerVertex(model));
+    RowVariances out{std::vector<double>(per_vertex * source.size(), 1.0), squares / redundancy,
+                     redundancy};
+    if (model != kModelMolodensky) {
+        return out;
+    }
+    double horizontal = 0.0, vertical = 0.0;
+    for (std::size_t i = 0; i < source.size(); ++i) {
+        const Ellipsoid& e = source[i].ellipsoid();
+        const double phi = source[i].geodetic().c2, h = source[i].geodetic().c3;
+        const double sphi = std::sin(phi);
+        const double w = 1.0 - e.e2() * sphi * sphi;
+        const double n = e.a / std::sqrt(w);
+        const double m = e.a * (1.0 - e.e2()) / (w * std::sqrt(w));
+        const double north = m + h, east = (n + h) * std::cos(phi);
+        out.relative[3 * i] = 1.0 / (north * north);
+        out.relative[3 * i + 1] = 1.0 / (east * east);
+        const int r = 3 * static_cast<int>(i);
+        const double dn = s.v(r, 0) * north, de = s.v(r + 1, 0) * east, du = s.v(r + 2, 0);
+        horizontal += dn * dn + de * de;
+        vertical += du * du;
+    }
+    const int horizontal_redundancy = std::max(1, (2 * redundancy + 1) / 3);
+    const int vertical_redundancy = std::max(1, redundancy - horizontal_redundancy);
+    out.sigma0_squared = horizontal / horizontal_redundancy;
+    out.redundancy = horizontal_redundancy;
+    // A fit without horizontal misfit weighs the heights as the positions.
+    const double ratio =
+        out.sigma0_squared > 0.0 ? (vertical / vertical_redundancy) / out.sigma0_squared : 1.0;
+    for (std::size_t i = 0; i < source.size(); ++i) {
+        out.relative[3 * i + 2] = ratio;
+    }
+    return out;
+}
+
+// The cofactor matrix of the unknowns: (A^T A)^-1 for observations of one
+// variance, and for rows of relative variances S the covariance of the
+// unweighted estimate, (A^T A)^-1 A^T S A (A^T A)^-1.
+FitCovariance CovarianceOf(const Matrix& a, const Solution& s, const RowVariances& variances,
+                           int unknowns) {
+    const std::vector<double>& scales = variances.relative;
+    FitCovariance fit;
+    fit.unknowns = unknowns;
+    fit.redundancy = variances.redundancy;
+    fit.sigma0_squared = variances.sigma0_squared;
+    const auto u = static_cast<std::size_t>(unknowns);
+    bool metric = true;
+    for (const double scale : scales) {
+        metric = metric && scale == 1.0;
+    }
+    if (metric) {
+        for (int r = 0; r < unknowns; ++r) {
+            for (int c = 0; c < unknowns; ++c) {
+                fit.cofactors[static_cast<std::size_t>(r) * u + static_cast<std::size_t>(c)] =
+                    s.n_inverse(r, c);
+            }
+        }
+        return fit;
+    }
+    // A^T S A, then the sandwich.
+    std::array<double, 49> middle{};
+    for (int i = 0; i < a.rows(); ++i) {
+        const double scale = scales[static_cast<std::size_t>(i)];
+        for (int r = 0; r < unknowns; ++r) {
+            for (int c = 0; c < unknowns; ++c) {
+                middle[static_cast<std::size_t>(r) * u + static_cast<std::size_t>(c)] +=
+                    a(i, r) * scale * a(i, c);
+            }
+        }
+    }
+    std::array<double, 49> left{}; // (A^T A)^-1 A^T S A
+    for (int r = 0; r < unknowns; ++r) {
+        for (int c = 0; c < unknowns; ++c) {
+            double sum = 0.0;
+            for (int k = 0; k < unknowns; ++k) {
+                sum += s.n_inverse(r, k) *
+                       middle[static_cast<std::size_t>(k) * u + static_cast<std::size_t>(c)];
+            }
+            left[static_cast<std::size_t>(r) * u + static_cast<std::size_t>(c)] = sum;
+        }
+    }
+    for (int r = 0; r < unknowns; ++r) {
+        for (int c = 0; c < unknowns; ++c) {
+            double sum = 0.0;
+            for (int k = 0; k < unknowns; ++k) {
+                sum += left[static_cast<std::size_t>(r) * u + static_cast<std::size_t>(k)] *
+                       s.n_inverse(k, c);
+            }
+            fit.cofactors[static_cast<std::size_t>(r) * u + static_cast<std::size_t>(c)] = sum;
+        }
+    }
+    return fit;
 }
 
 // Hands the block over when asked for.
@@ -279,6 +393,7 @@ bool AdjustParameters(const std::vector<DatumPoint>& source, const std::vector<D
         AddObservations(a, l, i * per_vertex, model, source[k], set.source_centroid, target[k],
                         set.target_centroid);
     }
+    set.uncertainty = SetUncertainty{};
     const Solution solution = Solve(a, l);
     if (solution.failure) {
         report += solution.failure;
@@ -301,6 +416,8 @@ bool AdjustParameters(const std::vector<DatumPoint>& source, const std::vector<D
     if (redundancy > 0) {
         const double squares = MetricSquares(solution, source, model);
         report += "Error ajuste:  " + CScientific7(std::sqrt(squares / redundancy)) + " [m]\n\n";
+        set.uncertainty.fit = WithRadiusScale(CovarianceOf(
+            a, solution, VariancesOf(solution, source, model, squares, redundancy), unknowns));
     } else {
         // As many observations as unknowns: the fit is exact and says nothing
         // of the adjustment error.

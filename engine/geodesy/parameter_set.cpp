@@ -49,6 +49,7 @@ void SetSpainParameters(int direction, ParameterSet& set) {
     set.target_centroid.set_ellipsoid(EllipsoidRow(reverse ? kDatumEd50 : kDatumEtrs89));
     set.source_centroid.SetGeocentric(0.0, 0.0, 0.0);
     set.target_centroid.SetGeocentric(0.0, 0.0, 0.0);
+    set.uncertainty = SetUncertainty{kNationalUncertainty95, std::nullopt};
 }
 
 } // namespace dezadiravevava

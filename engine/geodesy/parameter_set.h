@@ -4,6 +4,7 @@
 #include "geodesy/datum_point.h"
 #include "geodesy/geoid_grid.h"
 #include "geodesy/ntv2_grid.h"
+#include "geodesy/point_uncertainty.h"
 
 #include <array>
 #include <memory>
@@ -49,6 +50,10 @@ struct ParameterSet {
     // Alicante heights); otherwise geodetic heights are ellipsoidal.
     bool orthometric_geodetic_in = false;
     bool orthometric_geodetic_out = false;
+
+    // What the set knows of the accuracy of the points it carries: a fixed
+    // figure (national set, grid) or the covariance of its adjustment.
+    SetUncertainty uncertainty;
 };
 
 // Direction of a datum pair: ETRS89 -> ED50 exactly when source is 19 and

@@ -21,7 +21,7 @@ import math
 import numbers
 import os
 from dataclasses import dataclass
-from typing import Any, Dict, Optional, Sequence, Tuple, Union
+from typing import Any, Dict, Literal, Optional, Sequence, Tuple, Union, overload
 
 import numpy as np
 
@@ -388,13 +388,28 @@ class Transformacion:
         huso = 1 if self._campos["kind_b"] == 2 and self._campos["zone_b"] < 1 else 0
         return coordenadas + huso
 
-    def transformar(self, puntos: Any) -> Tuple[np.ndarray, np.ndarray]:
+    @overload
+    def transformar(
+        self, puntos: Any, incertidumbre: Literal[False] = ...
+    ) -> Tuple[np.ndarray, np.ndarray]: ...
+
+    @overload
+    def transformar(
+        self, puntos: Any, incertidumbre: Literal[True]
+    ) -> Tuple[np.ndarray, np.ndarray, np.ndarray]: ...
+
+    def transformar(self, puntos: Any, incertidumbre: bool = False) -> Tuple[np.ndarray, ...]:
         """Transforma una matriz N×2, N×3 (o N×4 con el huso de cada punto UTM).
 
         Devuelve ``(salida, estado)``: la salida en float64 con NaN en los puntos no
         transformados, y ``estado`` (int32, valores de ``Estado``) de cada punto. Los
         valores son los que ``quillon-cli txt`` escribe para los mismos puntos. El
         intérprete queda libre (sin GIL) mientras el motor trabaja.
+
+        Con ``incertidumbre=True`` devuelve ``(salida, estado, incertidumbre)``: la
+        incertidumbre horizontal al 95 % de cada punto en metros (float64; NaN en los
+        puntos no transformados y con un ajuste sin redundancia), la columna que
+        ``quillon-cli txt --incertidumbre`` añade.
         """
         matriz = np.asarray(puntos, dtype=np.float64)
         if matriz.ndim != 2 or matriz.shape[1] not in (2, 3, 4):
@@ -403,7 +418,11 @@ class Transformacion:
                 f"para este origen, y se ha recibido la forma {matriz.shape}"
             )
         return self._preparada.transformar(
-            matriz, self.columnas_salida(matriz.shape[1]), self.hilos, self.solo_region
+            matriz,
+            self.columnas_salida(matriz.shape[1]),
+            self.hilos,
+            self.solo_region,
+            bool(incertidumbre),
         )
 
     @property

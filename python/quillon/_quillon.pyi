@@ -15,8 +15,13 @@ class ErrorQuillon(RuntimeError):
 class Preparada:
     def __init__(self, ejecucion: Dict[str, Any], guardada: bytes = ...) -> None: ...
     def transformar(
-        self, puntos: np.ndarray, columnas_salida: int, hilos: int, solo_region: bool
-    ) -> Tuple[np.ndarray, np.ndarray]: ...
+        self,
+        puntos: np.ndarray,
+        columnas_salida: int,
+        hilos: int,
+        solo_region: bool,
+        incertidumbre: bool = ...,
+    ) -> Tuple[np.ndarray, ...]: ...
     def parametros(
         self,
     ) -> Tuple[

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -196,6 +197,50 @@ TEST(CliFiles, LocalFitWarningsGoToStandardErrorAndLeaveTheStatus) {
     EXPECT_EQ(r.err, "quillon-cli: Aviso: 1 punto a más de 25 km del vértice empleado más cercano "
                      "(máximo 91 km)\n"
                      "quillon-cli: Aviso: 1 punto fuera del polígono de los vértices empleados\n");
+}
+
+// --incertidumbre adds a last column and nothing else: the other columns are
+// those of the run without it, whose output and log stay as they were; the
+// log's range is that of the column. The drawings have no columns.
+TEST(CliFiles, UncertaintyIsALastColumnAndARangeInTheLog) {
+    TempDir dir;
+    WriteWhole(dir.File("in.txt"), "t\r\n1\t235171.041\t4142124.422\t42\r\n"
+                                   "2\t240000\t4150000\t5\r\n3\t300000\t4200000\t7\r\n");
+    const std::string options = " --sistema-a EPSG:23030 --sistema-b EPSG:25830"
+                                " --parametros vecinos --seleccion 8 --origen 240000,4150000";
+    ASSERT_EQ(RunCommand(Cli("txt", dir.File("in.txt"), dir.File("plain.txt"), options)).status, 0);
+    const auto r = RunCommand(
+        Cli("txt", dir.File("in.txt"), dir.File("with.txt"), options + " --incertidumbre"));
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::istringstream plain(ReadWhole(dir.File("plain.txt")));
+    std::istringstream with(ReadWhole(dir.File("with.txt")));
+    std::string plain_line, with_line;
+    std::vector<double> radii;
+    std::getline(plain, plain_line);
+    std::getline(with, with_line);
+    EXPECT_EQ(with_line, plain_line); // the title
+    while (std::getline(plain, plain_line) && std::getline(with, with_line)) {
+        // "...\t30.\r" then "\t0.234\r": a TAB, metres with 3 decimals.
+        ASSERT_EQ(with_line.substr(0, plain_line.size() - 1),
+                  plain_line.substr(0, plain_line.size() - 1));
+        const std::string column = with_line.substr(plain_line.size() - 1);
+        ASSERT_EQ(column.size(), 7u) << column;
+        EXPECT_EQ(column[0], '\t');
+        EXPECT_EQ(column[2], '.');
+        radii.push_back(std::stod(column.substr(1)));
+    }
+    ASSERT_EQ(radii.size(), 3u);
+    EXPECT_GT(radii[2], radii[1]); // 75 km from the vertices, not 10
+    EXPECT_EQ(ReadWhole(dir.File("plain.txt.log")).find("Incertidumbre"), std::string::npos);
+    char range[64];
+    std::snprintf(range, sizeof range, "Incertidumbre (95 %%).: %.3f a %.3f m\r\n",
+                  *std::min_element(radii.begin(), radii.end()),
+                  *std::max_element(radii.begin(), radii.end()));
+    EXPECT_NE(ReadWhole(dir.File("with.txt.log")).find(range), std::string::npos) << range;
+    const auto dxf = RunCommand(
+        Cli("dxf", dir.File("in.dxf"), dir.File("out.dxf"), options + " --incertidumbre"));
+    EXPECT_EQ(dxf.status, 2);
+    EXPECT_NE(dxf.err.find("--incertidumbre"), std::string::npos);
 }
 
 // A point that names its own zone in a run whose input zone is forced is not

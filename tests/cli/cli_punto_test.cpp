@@ -112,6 +112,19 @@ TEST(CliPunto, LabelsAndCommentsAreCopied) {
                      "179163.243\t4172441.796\t250.200\t30.\tOTRO\n");
 }
 
+// The uncertainty after the coordinates, before the copied fields: the
+// figures of the national set and of the grid.
+TEST(CliPunto, UncertaintyAfterTheCoordinates) {
+    const auto national =
+        RunCommand(kEd50UtmToEtrsUtm + " --incertidumbre 298569.727,4295339.009,520.6,VG1");
+    ASSERT_EQ(national.status, 0) << national.err;
+    EXPECT_EQ(national.out, "298459.538\t4295133.070\t520.600\t30.\t1.900\tVG1\n");
+    const auto grid = RunCommand(kEd50UtmToEtrsUtm +
+                                 " --parametros rejilla --incertidumbre 298569.727,4295339.009");
+    ASSERT_EQ(grid.status, 0) << grid.err;
+    EXPECT_EQ(grid.out.substr(grid.out.size() - 7), "\t0.050\n");
+}
+
 TEST(CliPunto, UsageErrors) {
     EXPECT_NE(RunCommand(kCli + " punto --datum-a ED50 --tipo-a utm --datum-b ETRS89 --tipo-b utm"
                                 " --sin-sentido 1")

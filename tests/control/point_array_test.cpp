@@ -5,6 +5,7 @@
 #include "dezadiravevava.h"
 #include "support/control_host.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstring>
@@ -445,6 +446,51 @@ TEST(PointArrays, FieldsBeyondTheCallersSizeReadAsZero) {
     run.run.size = sizeof(dzv_run);
     ASSERT_EQ(dzv_transform_points(1, far, out, status, &run.run), DZV_OK);
     EXPECT_EQ(status[0], DZV_POINT_OUTSIDE_REGION);
+}
+
+// The uncertainty array: filled for the transformed points, NaN for the
+// others, the same in place (input and output one array) and on threads;
+// a caller whose run ends before the field gets nothing written.
+TEST(PointArrays, UncertaintyOfEachPoint) {
+    RunUnderTest run(DZV_PARAMETERS_NEAREST, DZV_MODEL_HELMERT, 8);
+    std::vector<double> points = Zone30Points(40000);
+    points[3] = kNaN; // point 2 is not finite
+    const std::size_t n = points.size() / 3;
+    std::vector<double> metres(n, -1.0);
+    run.run.uncertainty = metres.data();
+    std::vector<std::int32_t> status;
+    Transform(points, run.run, &status);
+    EXPECT_EQ(status[1], DZV_POINT_NOT_FINITE);
+    EXPECT_TRUE(std::isnan(metres[1]));
+    double smallest = 1e9, largest = 0.0;
+    for (std::size_t i = 0; i < n; ++i) {
+        if (i != 1) {
+            ASSERT_EQ(status[i], DZV_POINT_TRANSFORMED);
+            smallest = std::min(smallest, metres[i]);
+            largest = std::max(largest, metres[i]);
+        }
+    }
+    // 8 vertices near the origin, points all over the region: from a few
+    // decimetres near them to metres 300 km away.
+    EXPECT_GT(smallest, 0.05);
+    EXPECT_LT(smallest, 1.0);
+    EXPECT_GT(largest, 3.0 * smallest);
+
+    std::vector<double> in_place = points;
+    std::vector<double> again(n, -1.0);
+    std::vector<std::int32_t> codes(n);
+    run.run.uncertainty = again.data();
+    run.run.threads = 4;
+    ASSERT_EQ(dzv_transform_points(static_cast<std::int64_t>(n), in_place.data(), in_place.data(),
+                                   codes.data(), &run.run),
+              DZV_OK);
+    EXPECT_TRUE(SameBits(again, metres));
+
+    run.run.size = offsetof(dzv_run, uncertainty);
+    std::vector<double> untouched(n, -1.0);
+    run.run.uncertainty = untouched.data();
+    Transform(points, run.run);
+    EXPECT_EQ(untouched, std::vector<double>(n, -1.0));
 }
 
 // Distinct handles on distinct threads, and one call spread over threads,

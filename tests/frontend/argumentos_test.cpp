@@ -73,6 +73,7 @@ public:
         vertices = 180;
         return {};
     }
+    void SetIncertidumbre(std::int16_t) override {}
     void SetProgress(const DzvProgressCallbacks*) override {}
     bool CanCancel() const override { return false; }
     void Cancel() override {}

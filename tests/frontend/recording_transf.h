@@ -87,6 +87,10 @@ public:
         alturasOrtometricas = value;
         TransfClientControl::SetAlturasOrtometricas(value);
     }
+    void SetIncertidumbre(std::int16_t value) override {
+        incertidumbre = value;
+        TransfClientControl::SetIncertidumbre(value);
+    }
     bool CanCancel() const override { return cancellable; }
     void Cancel() override {
         ++cancels;
@@ -98,6 +102,7 @@ public:
     std::vector<Process> processes;
     std::vector<std::int32_t> conversions;
     std::int16_t alturasOrtometricas = 0; // the property as last set
+    std::int16_t incertidumbre = 0;       // the property as last set
     bool cancellable = true;
     int cancels = 0;
 

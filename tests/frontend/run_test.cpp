@@ -45,9 +45,10 @@ TEST_F(RunTest, PublishedVerticesAgreeWithTheCommandLine) {
     for (int i = 0; i < 4; ++i) {
         const QStringList f = printed[i].split('\t');
         EXPECT_EQ(results[i], names[i] + "\t" + C(f[0].toDouble()) + "\t" + C(f[1].toDouble()) +
-                                  "\t" + C(f[2].toDouble()) + "\t" + C(f[3].toDouble()));
+                                  "\t" + C(f[2].toDouble()) + "\t" + C(f[3].toDouble()) +
+                                  "\t1.900"); // the national set's uncertainty
     }
-    EXPECT_EQ(results[0], "SERVILLETA\t298459.538\t4295133.07\t520.6\t30");
+    EXPECT_EQ(results[0], "SERVILLETA\t298459.538\t4295133.07\t520.6\t30\t1.900");
     EXPECT_TRUE(form.saveButton->isEnabled());
     EXPECT_TRUE(form.saveAsButton->isEnabled());
     EXPECT_TRUE(form.mapButton->isEnabled());
@@ -82,8 +83,12 @@ TEST_F(RunTest, GeodeticPointsRegionalToGeocentricCountsTheVerticesUsed) {
     const QStringList results = ResultRows();
     ASSERT_EQ(results.size(), 1);
     const QStringList f = results[0].split('\t');
-    ASSERT_EQ(f.size(), 4);
+    ASSERT_EQ(f.size(), 5);
     EXPECT_EQ(f[0], "P1");
+    // The regional fit's 95 % radius: about the regional set's error over the
+    // catalogue (p95 1.37 m against the IGN grid).
+    EXPECT_GT(f[4].toDouble(), 0.5);
+    EXPECT_LT(f[4].toDouble(), 2.0);
     EXPECT_NEAR(f[1].toDouble(), 5032000, 5000);
     EXPECT_TRUE(LogLines().contains("Número de puntos utilizados: 178"));
     EXPECT_EQ(form.verticesLabel->text(), "178 vértices empleados");
@@ -108,6 +113,7 @@ TEST_F(RunTest, TheOfficialGridWithOrthometricHeightsAgreesWithTheCommandLine) {
     ASSERT_EQ(transf.processes.size(), 1u);
     EXPECT_EQ(transf.processes[0].arguments.parametros, 4);
     EXPECT_EQ(transf.processes[0].arguments.alturasOrtometricas, 1);
+    EXPECT_EQ(transf.incertidumbre, 1); // the results' uncertainty column
     EXPECT_TRUE(transf.searches.empty());
 
     QProcess cli;
@@ -147,7 +153,7 @@ TEST_F(RunTest, GeodeticResultsCarryHeightsAndAreRoundedDown) {
     Add(QStringLiteral("A"), 37.4557947, -4.0512, 812.5);
     Run();
     const QStringList f = ResultRows().value(0).split('\t');
-    ASSERT_EQ(f.size(), 4);
+    ASSERT_EQ(f.size(), 5);
     const quillon::PointRecord& r = programa.state().ResultTable[0];
     // Packed angles kept to 8 decimals, rounded down; h to the millimetre.
     EXPECT_EQ(r.c1, std::floor(r.c1 * 1e8) / 1e8);
@@ -223,8 +229,8 @@ TEST_F(RunTest, APointTheEngineRefusesIsMarkedAndNoOtherPointTakesItsResult) {
               "El cálculo ha rechazado 1 puntos (marcados con !): no se han transformado.\r"
               "Líneas rechazadas.....: 1\rEl motivo figura en los metadatos («Ver Metadatos»).");
     EXPECT_EQ(messages.shown[1].title, "Aviso");
-    EXPECT_EQ(ResultRows(), (QStringList{"uno\t298459.538\t4295133.07\t1\t30",
-                                         "tres\t280923.327\t3998547.762\t3\t30"}));
+    EXPECT_EQ(ResultRows(), (QStringList{"uno\t298459.538\t4295133.07\t1\t30\t1.900",
+                                         "tres\t280923.327\t3998547.762\t3\t30\t1.900"}));
     const quillon::CoordinateTableModel* points = presenter.pointModel();
     EXPECT_TRUE(points->IsOutside(0));
     EXPECT_TRUE(points->IsRejected(2));
@@ -258,9 +264,9 @@ TEST_F(RunTest, APointTheEngineRefusesIsMarkedAndNoOtherPointTakesItsResult) {
     messages.shown.clear();
     Run();
     EXPECT_TRUE(messages.shown.empty());
-    EXPECT_EQ(ResultRows(), (QStringList{"alto\t280923.327\t3998547.762\t2\t30",
-                                         "tres\t280923.327\t3998547.762\t3\t30",
-                                         "uno\t298459.538\t4295133.07\t1\t30"}));
+    EXPECT_EQ(ResultRows(), (QStringList{"alto\t280923.327\t3998547.762\t2\t30\t1.900",
+                                         "tres\t280923.327\t3998547.762\t3\t30\t1.900",
+                                         "uno\t298459.538\t4295133.07\t1\t30\t1.900"}));
 }
 
 TEST_F(RunTest, AllPointsOutsideNeverReachTheEngineAndLeaveNoResults) {
@@ -450,8 +456,8 @@ TEST_F(RunTest, TypedUtmPointsThroughTheAddDialog) {
     ASSERT_EQ(programa.state().pointCount, 2);
     Run();
     ASSERT_TRUE(messages.shown.empty());
-    EXPECT_EQ(ResultRows(), (QStringList{"SERVILLETA\t298459.538\t4295133.07\t520.6\t30",
-                                         "SAN GARCÍA\t280923.327\t3998547.762\t30.7\t30"}));
+    EXPECT_EQ(ResultRows(), (QStringList{"SERVILLETA\t298459.538\t4295133.07\t520.6\t30\t1.900",
+                                         "SAN GARCÍA\t280923.327\t3998547.762\t30.7\t30\t1.900"}));
 }
 
 TEST_F(RunTest, DrawingWithTheZoneDialogMatchesTheCommandLine) {

@@ -47,7 +47,11 @@ TEST_F(TableTest, ResultColumnsFollowTheTargetKind) {
     form.targetGeodeticOption->click();
     Run();
     EXPECT_EQ(Headers(presenter.resultModel()),
-              QStringList({"Identificador", "Latitud", "Longitud", "h"}));
+              QStringList({"Identificador", "Latitud", "Longitud", "h", "Incert.\n95 % (m)"}));
+    EXPECT_TRUE(presenter.resultModel()
+                    ->headerData(4, Qt::Horizontal, Qt::ToolTipRole)
+                    .toString()
+                    .startsWith("Incertidumbre 95 % (m)"));
     EXPECT_EQ(Headers(presenter.pointModel()),
               QStringList({"Identificador", "X UTM", "Y UTM", "H", "Huso"}));
     EXPECT_EQ(presenter.resultModel()->headerData(2, Qt::Vertical).toInt(), 3);
@@ -67,8 +71,9 @@ TEST_F(TableTest, CopiesSelectedRowsAsTabSeparatedLines) {
         QItemSelectionModel::Select);
     QApplication::clipboard()->clear();
     PressKey(table, Qt::Key_C, Qt::ControlModifier);
-    EXPECT_EQ(QApplication::clipboard()->text(), "SERVILLETA\t298459.538\t4295133.07\t520.6\t30\n"
-                                                 "SAN GARCÍA\t280923.327\t3998547.762\t30.7\t30\n");
+    EXPECT_EQ(QApplication::clipboard()->text(),
+              "SERVILLETA\t298459.538\t4295133.07\t520.6\t30\t1.900\n"
+              "SAN GARCÍA\t280923.327\t3998547.762\t30.7\t30\n");
 
     // Single cells of several rows, in the user's locale.
     QLocale::setDefault(QLocale(QLocale::Spanish, QLocale::Spain));

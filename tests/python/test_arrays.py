@@ -13,7 +13,7 @@ import pyproj
 import pytest
 
 import quillon
-from conftest import DATA, point_line, read_point_file, read_reference, run_cli, write_point_file
+from conftest import DATA, engine_fixed, point_line, read_point_file, read_reference, run_cli, write_point_file
 
 
 def cli_side(flag: str, system) -> list:
@@ -386,6 +386,36 @@ def test_the_national_set_in_epsg_terms():
     assert "+proj=helmert" in p.proj and "+convention=position_vector" in p.proj
     assert quillon.Transformacion(("ED50", "utm", 30), ("ETRS89", "utm", 30), parametros="regionales",
                                   modelo="molodensky").parametros.proj == ""
+
+
+@pytest.mark.parametrize("origin,model", [(("ED50", "utm"), "helmert"),
+                                          (("ETRS89", "geodesicas"), "molodensky")])
+def test_uncertainty_is_the_column_quillon_cli_adds(cli, tmp_path, origin, model):
+    path, numbers, rows = input_points(origin, tmp_path)
+    target = ("ETRS89", "utm", 30) if origin[0] == "ED50" else ("ED50", "utm", 30)
+    out_path = tmp_path / "salida.txt"
+    result = run_cli(cli, "txt", path, out_path, *cli_side("a", origin), *cli_side("b", target),
+                     "--parametros", "vecinos", "--seleccion", "8", "--modelo", model,
+                     "--incertidumbre")
+    assert result.returncode == 0, result.stderr
+    t = quillon.Transformacion(origen=origin, destino=target, parametros="vecinos", seleccion=8,
+                               centro=quillon.centro(rows, origin), modelo=model)
+    out, status, metres = t.transformar(rows, incertidumbre=True)
+    assert (status == quillon.Estado.TRANSFORMADO).all()
+    column = [line.split("\t")[-1] for line in out_path.read_bytes().decode("cp1252").split("\r\n")[1:-1]]
+    assert [engine_fixed(m, 3) for m in metres] == column
+    # A pickled copy keeps the adjustment's covariance.
+    again = pickle.loads(pickle.dumps(t)).transformar(rows, incertidumbre=True)[2]
+    assert again.tobytes() == metres.tobytes()
+
+
+def test_uncertainty_of_the_national_set_and_of_refused_points():
+    t = quillon.Transformacion(("ED50", "utm", 30), ("ETRS89", "utm", 30))
+    out, status, metres = t.transformar([[235171.041, 4142124.422], [448000.0, 5410000.0]],
+                                        incertidumbre=True)
+    assert list(status) == [quillon.Estado.TRANSFORMADO, quillon.Estado.FUERA_DE_REGION]
+    assert metres[0] == 1.9 and np.isnan(metres[1])
+    assert len(t.transformar([[235171.041, 4142124.422]])) == 2  # not asked for: as before
 
 
 def test_a_pickled_copy_gives_the_same_bits_without_estimating_again():

@@ -160,6 +160,8 @@ std::int16_t* ShortProperty(CTransfCtrl& c, std::int32_t dispid) {
         return &c.AlturasOrtometricas;
     case 27:
         return &c.SoloRegion;
+    case 30:
+        return &c.Incertidumbre;
     case 31:
         return &c.HusoDibujo;
     case 32:

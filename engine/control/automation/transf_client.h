@@ -58,6 +58,7 @@ public:
         kSoloRegion,
         kCatalogo,
         kTuberiaProj,
+        kIncertidumbre,
         kHusoDibujo = 31,
         kEtiquetasDibujo,
     };
@@ -143,6 +144,9 @@ public:
     std::int16_t EtiquetasDibujo() const { return GetShort(kEtiquetasDibujo, "EtiquetasDibujo"); }
     void EtiquetasDibujo(std::int16_t v) { PutShort(kEtiquetasDibujo, v, "EtiquetasDibujo"); }
     std::string TuberiaProj() const { return GetString(kTuberiaProj); }
+    // The uncertainty column of ProcesarTXT's output (0 or 1).
+    std::int16_t Incertidumbre() const { return GetShort(kIncertidumbre, "Incertidumbre"); }
+    void Incertidumbre(std::int16_t v) { PutShort(kIncertidumbre, v, "Incertidumbre"); }
 
     // --- Methods ---
     std::int16_t ProcesarDXF(const std::string& nlog, const std::string& entrada, std::int32_t Da,

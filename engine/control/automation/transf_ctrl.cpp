@@ -76,6 +76,7 @@ RunArguments Run(const CTransfCtrl& control, const std::string& entrada, std::in
     run.threads = control.Hilos;
     run.region_only = control.SoloRegion != 0;
     run.catalogue = control.shared_catalogue();
+    run.uncertainty_column = control.Incertidumbre != 0;
     ApplySystem(control.SistemaA, run.da, run.pa, run.h_entrada, run.orthometric_heights,
                 run.orthometric_geodetic_in);
     ApplySystem(control.SistemaB, run.db, run.pb, run.h_salida, run.orthometric_heights,

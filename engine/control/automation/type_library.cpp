@@ -63,7 +63,7 @@ constexpr DzvMemberInfo Property(std::int32_t dispid, const char* name, std::int
     return {dispid, name, DZV_MEMBER_PROPERTY, type, 0, nullptr, nullptr};
 }
 
-constexpr std::array<DzvMemberInfo, 31> kMembers = {{
+constexpr std::array<DzvMemberInfo, 32> kMembers = {{
     Property(1, "XCentroide", DZV_R8),
     Property(2, "YCentroide", DZV_R8),
     Property(3, "XMinMRE", DZV_R8),
@@ -96,6 +96,7 @@ constexpr std::array<DzvMemberInfo, 31> kMembers = {{
     Property(28, "Catalogo", DZV_STR),
     // Read-only: the PROJ pipeline of the last file run.
     Property(29, "TuberiaProj", DZV_STR),
+    Property(30, "Incertidumbre", DZV_I2),
     Property(31, "HusoDibujo", DZV_I2),
     Property(32, "EtiquetasDibujo", DZV_I2),
 }};

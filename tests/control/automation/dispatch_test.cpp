@@ -98,6 +98,7 @@ const std::vector<ExpectedMember> kInterface = {
     {27, "SoloRegion", DZV_MEMBER_PROPERTY, DZV_I2, {}},
     {28, "Catalogo", DZV_MEMBER_PROPERTY, DZV_STR, {}},
     {29, "TuberiaProj", DZV_MEMBER_PROPERTY, DZV_STR, {}},
+    {30, "Incertidumbre", DZV_MEMBER_PROPERTY, DZV_I2, {}},
     {31, "HusoDibujo", DZV_MEMBER_PROPERTY, DZV_I2, {}},
     {32, "EtiquetasDibujo", DZV_MEMBER_PROPERTY, DZV_I2, {}},
 };
@@ -996,6 +997,36 @@ TEST(TransfClient, PipelineOfTheLastFileRun) {
     text.v.str = const_cast<char*>("+proj=noop");
     EXPECT_EQ(dzv_put_property(control, 29, &text), DZV_E_INVALID_ARGUMENT);
     dzv_release(control);
+}
+
+// Property 30: the uncertainty column of ProcesarTXT, the national set's
+// figure after the other columns, which stay as they were.
+TEST(TransfClient, UncertaintyColumn) {
+    TempDir dir;
+    WriteWhole(dir.File("in.txt"), "t\r\n"
+                                   "1\t235171.041\t4142124.422\t42.000\r\n"
+                                   "2\t240000.000\t4150000.000\t35.000\r\n");
+    dezadiravevava::TransfClient transf;
+    const auto run = [&](const std::string& out) {
+        EXPECT_EQ(transf.ProcesarTXT(dir.File(out + ".log"), dir.File("in.txt"), 14, 2, 30,
+                                     dir.File(out), 19, 2, 30, 0, 0, 0, 0, 0, 0),
+                  1);
+        return ReadWhole(dir.File(out));
+    };
+    const std::string plain = run("plain.txt");
+    EXPECT_EQ(transf.Incertidumbre(), 0);
+    transf.Incertidumbre(-1); // automation true
+    EXPECT_EQ(transf.Incertidumbre(), 1);
+    std::string expected = plain;
+    for (std::size_t at = expected.find("30.\r\n"); at != std::string::npos;
+         at = expected.find("30.\r\n", at + 1)) {
+        expected.insert(at + 3, "\t1.900");
+    }
+    EXPECT_EQ(run("with.txt"), expected);
+    EXPECT_EQ(ReadWhole(dir.File("plain.txt.log")).find("Incertidumbre"), std::string::npos);
+    EXPECT_NE(
+        ReadWhole(dir.File("with.txt.log")).find("Incertidumbre (95 %).: 1.900 a 1.900 m\r\n"),
+        std::string::npos);
 }
 
 } // namespace
