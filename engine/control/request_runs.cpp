@@ -112,6 +112,7 @@ RunArguments RunArgumentsOf(const TransformRequest& request) {
     run.threads = request.threads;
     run.keep_log_when_cancelled = request.keep_log_when_stopped;
     run.region_only = request.region_only;
+    run.strict_drawing = request.strict;
     run.check_zone_field = true;
     run.orthometric_geodetic_in = request.a.orthometric && request.a.kind == Kind::kGeodetic;
     run.orthometric_geodetic_out = request.b.orthometric && request.b.kind == Kind::kGeodetic;
@@ -151,6 +152,8 @@ FileOutcome TransformFile(FileFormat format, const TransformRequest& request,
     result.failure = outcome.failure;
     result.rejected = outcome.rejected;
     result.points = outcome.points;
+    result.untransformed = outcome.untransformed;
+    result.untransformed_kinds = outcome.untransformed_kinds;
     result.warnings = outcome.warnings;
     return result;
 }

@@ -272,6 +272,9 @@ std::vector<OptionSpec> OptionsOf(Order order) {
     case Order::kDxf:
         add(side_a);
         add(side_b);
+        if (order == Order::kDxf) {
+            add({{"estricto", OptionSpec::kFlag}});
+        }
         add({{"modelo"},
              {"parametros"},
              {"seleccion"},
@@ -404,6 +407,7 @@ ParsedRequest Parse(Order order, const std::vector<std::string>& args) {
         request.threads = static_cast<int>(*value);
     }
     request.region_only = !parsed.Has("fuera-de-region");
+    request.strict = parsed.Has("estricto");
     if (const auto log = parsed.Get("log")) {
         if (log->empty()) {
             throw UsageError{"falta la ruta de --log"};

@@ -96,6 +96,9 @@ struct TransformRequest {
     // A run its host stops (Progress::stop_requested) leaves the previous log
     // in place too; else the log is replaced by one that says it was stopped.
     bool keep_log_when_stopped = false;
+    // A drawing with entities that cannot be moved (opaque bodies, proxies,
+    // unknown kinds) is refused instead of written with them as they were.
+    bool strict = false;
 
     bool operator==(const TransformRequest&) const = default;
 };
@@ -158,6 +161,10 @@ struct FileOutcome {
     std::string failure;      // why the run failed, one line
     long long rejected = 0;   // point lines rejected (TXT)
     long long points = 0;     // points transformed and written (TXT)
+    // Model-space entities of a drawing left as they were, and their kinds
+    // with their counts ("3DSOLID 2, MPOLYGON 1").
+    long long untransformed = 0;
+    std::string untransformed_kinds;
     // What the user should know of a run that succeeded, as its log says it
     // (one line each): points a local fit extrapolates to.
     std::vector<std::string> warnings;

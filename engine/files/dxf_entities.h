@@ -53,6 +53,11 @@ EntityTally TallyOf(const EntityKind& kind);
 // the elevation point of POLYLINE and HATCH) instead of carrying their own z.
 bool HasSharedElevation(const EntityKind& kind);
 bool IsKind(const EntityKind& kind, std::string_view name);
+// True for the dimensions, whose picture moves with them.
+bool IsDimension(const EntityKind& kind);
+// True for the kinds whose geometry cannot move: bodies kept as opaque ACIS
+// data (3DSOLID, REGION, BODY, the surfaces) and proxies of other programs.
+bool IsOpaqueKind(std::string_view name);
 
 // What a POLYLINE tells its VERTEX entities.
 struct PolylineShape {
@@ -75,12 +80,17 @@ public:
 
 private:
     PointFrame HatchFrame(const DxfTag& tag);
+    PointFrame MultiLeaderFrame(const DxfTag& tag);
 
     const EntityKind& kind_;
     PolylineShape shape_;
     int vertex_flags_ = 0;
     // ATTRIB and ATTDEF: after group 101 the tags describe an embedded MTEXT.
+    // MTEXT: after group 101 the tags describe its columns.
     bool embedded_ = false;
+    // MULTILEADER: 0 outside its context data, 1 in it, 2 in a leader, 3 in
+    // a leader line.
+    int leader_depth_ = 0;
     // HATCH: whether the boundary paths have begun (group 91) or ended (75),
     // whether the current path is a polyline (bit 2 of group 92), and the type
     // of the current edge (group 72 of an edge path: 1 line, 2 arc, 3 ellipse,

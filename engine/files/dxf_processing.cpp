@@ -46,6 +46,8 @@ constexpr double kUndefinedCorner = 1e20;
 // Names kept for the log, and how many kinds are listed by name.
 constexpr std::size_t kLongestName = 64;
 constexpr std::size_t kListedKinds = 100;
+// How many handles of an opaque kind the log lists.
+constexpr std::size_t kListedHandles = 20;
 // The names of dimension pictures that a drawing may ask to move.
 constexpr std::size_t kDimensionNamesBytes = 16 * 1024 * 1024;
 
@@ -123,6 +125,7 @@ struct EntityFacts {
     Vector3 axis{};               // an ellipse's major axis (11, 21, 31)
     std::string block;            // the first group 2: a dimension's picture
     bool picture_offset = false;  // a dimension's picture drawn away from its place (12)
+    std::string handle;           // group 5
     bool has_first_point = false; // the first object point, x and y
     double first_x = 0.0;
     double first_y = 0.0;
@@ -349,6 +352,10 @@ public:
     const DxfCounts& counts() const { return counts_; }
     const RejectedLines& rejected() const { return rejected_; }
     const PlanExtents& extents() const { return extents_; }
+    // The model-space entities left as they were, and their kinds with their
+    // counts ("3DSOLID 2, MPOLYGON 1").
+    long long untransformed() const { return untransformed_; }
+    std::string UntransformedKinds() const;
     // The pictures of the model-space dimensions, sorted.
     std::vector<std::string> TakeDimensionPictures() {
         std::sort(picture_names_.begin(), picture_names_.end());
@@ -422,7 +429,7 @@ private:
     void HandlePoint(const DxfTag& x_tag, const PointSetting& setting);
     void HandleElevationPoint(const DxfTag& x_tag, const std::optional<double>& elevation);
     void Tally(const EntityKind& kind);
-    void NoteUnhandled(std::string_view name);
+    void NoteUnhandled(std::string_view name, const std::string& handle);
     void NotePicture(const EntityFacts& facts);
 
     DxfTagReader& input_;
@@ -465,6 +472,8 @@ private:
     RejectedLines rejected_;
     PlanExtents extents_;
     std::map<std::string, long long> unhandled_;
+    std::map<std::string, std::vector<std::string>> opaque_handles_;
+    long long untransformed_ = 0;
     long long unhandled_unlisted_ = 0;
     std::vector<std::string> picture_names_;
     std::size_t picture_bytes_ = 0;
@@ -614,14 +623,26 @@ bool DrawingWalker::WalkTags() {
             return CopyRest();
         }
         if (word == "SECTION") {
-            if (in_section_) { // the section before never ended
-                return Incomplete(tag.value_line_number());
-            }
-            Copy(tag);
             DxfTag name;
             if (!Read(name)) {
                 break;
             }
+            if (in_section_ && name.code != 2) {
+                // A SECTION entity (a section plane), not a new section.
+                Unread(name);
+                if (section_ == "ENTITIES") {
+                    HandleEntity(tag, Place::kModel);
+                } else if (section_ == "BLOCKS") {
+                    HandleBlocks(tag);
+                } else {
+                    Copy(tag);
+                }
+                continue;
+            }
+            if (in_section_) { // the section before never ended: it ends on the line before
+                return Incomplete(tag.line - 1);
+            }
+            Copy(tag);
             if (name.code != 2) {
                 return Fail("Falta el nombre de la sección en la línea " +
                             std::to_string(name.line));
@@ -811,8 +832,15 @@ void DrawingWalker::Tally(const EntityKind& kind) {
     }
 }
 
-void DrawingWalker::NoteUnhandled(std::string_view name) {
+void DrawingWalker::NoteUnhandled(std::string_view name, const std::string& handle) {
+    ++untransformed_;
     const std::string key = LogName(name);
+    if (IsOpaqueKind(name) && !handle.empty()) {
+        std::vector<std::string>& handles = opaque_handles_[key];
+        if (handles.size() <= kListedHandles) {
+            handles.push_back(handle);
+        }
+    }
     const auto found = unhandled_.find(key);
     if (found != unhandled_.end()) {
         ++found->second;
@@ -838,7 +866,20 @@ void DrawingWalker::NotePicture(const EntityFacts& facts) {
 std::string DrawingWalker::Notes() const {
     std::string notes;
     for (const auto& [name, count] : unhandled_) {
-        notes += "Entidades no transformadas: " + name + " (" + std::to_string(count) + ")\n";
+        notes += "Entidades no transformadas: " + name + " (" + std::to_string(count) + ")";
+        if (IsOpaqueKind(name)) {
+            // A body of opaque data has no point the run can read: it can be
+            // neither moved nor counted in the extents.
+            const auto found = opaque_handles_.find(name);
+            if (found != opaque_handles_.end()) {
+                notes += ", identificadores";
+                for (std::size_t i = 0; i < found->second.size(); ++i) {
+                    notes += i == kListedHandles ? " ..." : " " + found->second[i];
+                }
+            }
+            notes += "; geometría opaca sin puntos conocidos, fuera de la extensión del dibujo";
+        }
+        notes += "\n";
     }
     if (unhandled_unlisted_ > 0) {
         notes +=
@@ -846,6 +887,18 @@ std::string DrawingWalker::Notes() const {
             "\n";
     }
     return notes + header_notes_;
+}
+
+std::string DrawingWalker::UntransformedKinds() const {
+    std::string kinds;
+    for (const auto& [name, count] : unhandled_) {
+        kinds += (kinds.empty() ? "" : ", ") + name + " " + std::to_string(count);
+    }
+    if (unhandled_unlisted_ > 0) {
+        kinds += (kinds.empty() ? "" : ", ") + std::string("otros ") +
+                 std::to_string(unhandled_unlisted_);
+    }
+    return kinds;
 }
 
 // Reads an entity ahead, from the tag after its start (which the walk has
@@ -860,7 +913,7 @@ EntityFacts DrawingWalker::Inspect(const EntityKind* kind) {
     }
     const bool ellipse = kind && IsKind(*kind, "ELLIPSE");
     const bool round = kind && (IsKind(*kind, "CIRCLE") || IsKind(*kind, "ARC"));
-    const bool dimension = kind && IsKind(*kind, "DIMENSION");
+    const bool dimension = kind && IsDimension(*kind);
     bool has_flags = false;
     bool has_radius = false;
     int first_y_code = 0;   // the y of the first object point, when its x was read
@@ -873,6 +926,11 @@ EntityFacts DrawingWalker::Inspect(const EntityKind* kind) {
         const auto readable = [&] { return ReadCoordinate(tag.value(), number).empty(); };
         int integer = 0;
         switch (tag.code) {
+        case 5:
+            if (facts.handle.empty()) {
+                facts.handle = LogName(tag.Keyword());
+            }
+            break;
         case 67:
             facts.paper_space = ParseDxfInteger(tag.value(), integer) && integer == 1;
             break;
@@ -992,7 +1050,7 @@ void DrawingWalker::HandleEntity(const DxfTag& start, Place place) {
     }
     if (!kind || (vertex && !polyline_.active)) {
         if (place == Place::kModel) {
-            NoteUnhandled(name);
+            NoteUnhandled(name, facts.handle);
         }
         CopyBody();
         return;
@@ -1000,7 +1058,7 @@ void DrawingWalker::HandleEntity(const DxfTag& start, Place place) {
     const bool model = place == Place::kModel;
     if (model) {
         Tally(*kind);
-        if (IsKind(*kind, "DIMENSION")) {
+        if (IsDimension(*kind)) {
             NotePicture(facts);
         }
     }
@@ -1259,6 +1317,8 @@ std::string RejectedText(const RejectedLines& rejected) {
 }
 constexpr std::string_view kNotTransformed =
     "El dibujo no se ha transformado: tiene coordenadas que no se pueden transformar\n";
+constexpr std::string_view kEntitiesNotTransformed =
+    "El dibujo no se ha transformado: tiene entidades que no se pueden transformar\n";
 
 int TransformDrawing(FileRun& file_run, const RunArguments& run, FoundVertexList& found,
                      RunOutcome* outcome, bool heights_asked) {
@@ -1358,6 +1418,10 @@ int TransformDrawing(FileRun& file_run, const RunArguments& run, FoundVertexList
         file_run.Log(RejectedText(measure.rejected()));
         return file_run.Fail(kNotTransformed);
     }
+    if (run.strict_drawing && measure.untransformed() > 0) {
+        file_run.Log(measure.Notes());
+        return file_run.Fail(kEntitiesNotTransformed);
+    }
     const std::vector<std::string> pictures = measure.TakeDimensionPictures();
     ++pass;
     if (!Rewind(input, ahead)) {
@@ -1379,6 +1443,10 @@ int TransformDrawing(FileRun& file_run, const RunArguments& run, FoundVertexList
         }
         file_run.Log(RejectedText(writer.rejected()));
         return file_run.Fail(kNotTransformed);
+    }
+    if (outcome) {
+        outcome->untransformed = writer.untransformed();
+        outcome->untransformed_kinds = writer.UntransformedKinds();
     }
     return file_run.Finish(DxfSummary(writer.counts()) + writer.Notes(), writer.coverage_tally());
 }

@@ -267,6 +267,63 @@ TEST_F(DxfProcessing, EveryModelSpaceKindIsCarried) {
               " 10", "300011.0", " 20", "4100011.0"}),
          {7, 13}},
         {"MESH", Dxf({"  0", "MESH", " 92", "1", " 10", xy1, " 20", xy2, " 30", "3.0"}), {5}},
+        // Column data (R2018): 10 is the text direction again, 11 the
+        // insertion point again (netDxf's sample.dxf writes them so).
+        {"MTEXT with columns",
+         Dxf({"  0", "MTEXT", " 10", xy1,   " 20", xy2,
+              " 11", "1.0",   " 21", "0.0", "101", "Embedded Object",
+              " 70", "1",     " 10", "1.0", " 20", "0.0",
+              " 30", "0.0",   " 11", xy1,   " 21", xy2,
+              " 31", "0.0",   " 40", "25.0"}),
+         {3, 21}},
+        {"TOLERANCE",
+         Dxf({"  0", "TOLERANCE", "  3", "STANDARD", " 10", xy1, " 20", xy2, " 11", "1.0", " 21",
+              "0.0"}),
+         {5}},
+        {"HELIX",
+         Dxf({"  0", "HELIX", " 10", xy1, " 20", xy2, " 11", "300011.0", " 21", xy2, " 12", "0.0",
+              " 22", "0.0", " 32", "1.0"}),
+         {3, 7}},
+        // 12 offsets the picture; 13 to 17 are the arc's definition points.
+        {"ARC_DIMENSION",
+         Dxf({"  0", "ARC_DIMENSION", " 10", xy1,        " 20", xy2,         " 11", "300011.0",
+              " 21", "4100011.0",     " 12", "5.0",      " 22", "5.0",       " 13", "300013.0",
+              " 23", "4100013.0",     " 14", "300014.0", " 24", "4100014.0", " 15", "300015.0",
+              " 25", "4100015.0",     " 16", "300016.0", " 26", "4100016.0", " 17", "300017.0",
+              " 27", "4100017.0"}),
+         {3, 7, 15, 19, 23, 27, 31}},
+        {"LARGE_RADIAL_DIMENSION",
+         Dxf({"  0", "LARGE_RADIAL_DIMENSION",
+              " 10", xy1,
+              " 20", xy2,
+              " 13", "300013.0",
+              " 23", "4100013.0",
+              " 14", "300014.0",
+              " 24", "4100014.0",
+              " 15", "300015.0",
+              " 25", "4100015.0",
+              " 40", "2.0"}),
+         {3, 7, 11, 15}},
+        {"ACAD_TABLE",
+         Dxf({"  0", "ACAD_TABLE", "  2", "*T1", " 10", xy1, " 20", xy2, " 11", "1.0", " 21", "0.0",
+              " 91", "2"}),
+         {5}},
+        {"PDFUNDERLAY",
+         Dxf({"  0", "PDFUNDERLAY", " 10", xy1, " 20", xy2, " 41", "2.0", " 11", "0.0", " 21",
+              "0.0", " 11", "10.0", " 21", "10.0"}),
+         {3}},
+        {"DWFUNDERLAY", Dxf({"  0", "DWFUNDERLAY", " 10", xy1, " 20", xy2, " 41", "1.0"}), {3}},
+        {"DGNUNDERLAY", Dxf({"  0", "DGNUNDERLAY", " 10", xy1, " 20", xy2, " 41", "1.0"}), {3}},
+        {"LIGHT",
+         Dxf({"  0", "LIGHT", "  1", "L1", " 10", xy1, " 20", xy2, " 30", "10.0", " 11", "300011.0",
+              " 21", "4100011.0", " 31", "0.0"}),
+         {5, 11}},
+        // 10 is the vertical direction of the section plane.
+        {"SECTION",
+         Dxf({"  0", "SECTION",   "  1", "S1",  " 10", "0.0",      " 20", "0.0",      " 30",
+              "1.0", " 92",       "2",   " 11", xy1,   " 21",      xy2,   " 11",      "300011.0",
+              " 21", "4100011.0", " 93", "1",   " 12", "300012.0", " 22", "4100012.0"}),
+         {13, 17, 23}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.kind);
@@ -552,16 +609,114 @@ TEST_F(DxfProcessing, DimensionPicturesMoveWithTheirDimensions) {
     EXPECT_EQ(output_, Moved(input, {16, 20, 28, LineOf(input, "300000.0", 50)}));
 }
 
-TEST_F(DxfProcessing, OtherKindsAreCopiedAndNamed) {
-    const std::string mleader = Dxf({"  0", "MULTILEADER", " 10", "300000.0", " 20", "4100000.0"});
-    const std::string input =
-        kHead + mleader + mleader + Dxf({"  0", "3DSOLID", "  1", "ACIS"}) + mleader +
-        Dxf({"  0", "CIRCLE", " 10", "300000.0", " 20", "4100000.0", " 40", "1.0"}) + kTail;
-    ASSERT_EQ(Process(input), 1);
-    EXPECT_EQ(output_, Moved(input, {LineOf(input, "300000.0", 26)}));
+// A MULTILEADER as ezdxf writes one: outside its context data 10 is the
+// block's scale; in it, base point 10, text location 12 and the plane's
+// origin 110 are points, 11 and 13 directions; a leader's 10 and its line's
+// vertices are points, the leader's dogleg 11 a vector.
+TEST_F(DxfProcessing, MultiLeaderPointsMoveButNotItsVectors) {
+    const std::string input = kHead + Dxf({"  0", "MULTILEADER",
+                                           "  5", "2A",
+                                           "100", "AcDbMLeader",
+                                           " 10", "1.0",
+                                           " 20", "1.0",
+                                           " 30", "1.0",
+                                           "300", "CONTEXT_DATA{",
+                                           " 40", "1.0",
+                                           " 10", "300001.0",
+                                           " 20", "4100001.0",
+                                           " 30", "0.0",
+                                           "290", "1",
+                                           "304", "Mojón 12",
+                                           " 11", "0.0",
+                                           " 21", "0.0",
+                                           " 31", "1.0",
+                                           " 12", "300002.0",
+                                           " 22", "4100002.0",
+                                           " 32", "0.0",
+                                           " 13", "1.0",
+                                           " 23", "0.0",
+                                           " 33", "0.0",
+                                           "110", "300003.0",
+                                           "120", "4100003.0",
+                                           "130", "0.0",
+                                           "111", "1.0",
+                                           "121", "0.0",
+                                           "131", "0.0",
+                                           "302", "LEADER{",
+                                           "290", "1",
+                                           " 10", "300004.0",
+                                           " 20", "4100004.0",
+                                           " 30", "0.0",
+                                           " 11", "1.0",
+                                           " 21", "0.0",
+                                           " 31", "0.0",
+                                           "304", "LEADER_LINE{",
+                                           " 10", "300005.0",
+                                           " 20", "4100005.0",
+                                           " 30", "0.0",
+                                           " 10", "300006.0",
+                                           " 20", "4100006.0",
+                                           " 30", "0.0",
+                                           "305", "}",
+                                           "303", "}",
+                                           "301", "}",
+                                           "302", "Atributo"}) +
+                              kTail;
+    ASSERT_EQ(Process(input), 1) << log_;
+    std::string expected = input;
+    for (const char* x : {"300001.0", "300002.0", "300003.0", "300004.0", "300005.0", "300006.0"}) {
+        expected = Moved(expected, {LineOf(input, x)});
+    }
+    EXPECT_EQ(output_, expected);
+    EXPECT_FALSE(LogHas("no transformadas")) << log_;
+}
+
+// Bodies of opaque data and unknown kinds are copied, named in the log (the
+// opaque ones with their handles) and counted for the run's outcome; a
+// strict run refuses the drawing and leaves the previous output.
+TEST_F(DxfProcessing, EntitiesThatCannotMoveAreNamedCountedOrRefused) {
+    const std::string input = kHead + Dxf({"  0", "3DSOLID",
+                                           "  5", "2F",
+                                           "100", "AcDbModelerGeometry",
+                                           "  1", "ACIS",
+                                           "  0", "MPOLYGON",
+                                           " 10", "300000.0",
+                                           " 20", "4100000.0",
+                                           "  0", "3DSOLID",
+                                           "  5", "30",
+                                           "  0", "ACAD_PROXY_ENTITY",
+                                           " 90", "498",
+                                           "  0", "CIRCLE",
+                                           " 10", "300000.0",
+                                           " 20", "4100000.0",
+                                           " 40", "1.0"}) +
+                              kTail;
+    RunOutcome outcome;
+    RunArguments run = run_;
+    run.entrada = dir_.File("in.dxf");
+    run.salida = dir_.File("out.dxf");
+    WriteWhole(run.entrada, input);
+    ASSERT_EQ(ProcesarDXF(dir_.File("log"), run, nullptr, &outcome), 1);
+    log_ = Cp1252ToUtf8(ReadWhole(dir_.File("log")));
+    EXPECT_EQ(ReadWhole(run.salida), Moved(input, {LineOf(input, "300000.0", 26)}));
     EXPECT_TRUE(LogHas("Otras entidades......: 1\r\n"
-                       "Entidades no transformadas: 3DSOLID (1)\r\n"
-                       "Entidades no transformadas: MULTILEADER (3)\r\n"))
+                       "Entidades no transformadas: 3DSOLID (2), identificadores 2F 30; "
+                       "geometría opaca sin puntos conocidos, fuera de la extensión del dibujo\r\n"
+                       "Entidades no transformadas: ACAD_PROXY_ENTITY (1); geometría opaca sin "
+                       "puntos conocidos, fuera de la extensión del dibujo\r\n"
+                       "Entidades no transformadas: MPOLYGON (1)\r\n"))
+        << log_;
+    EXPECT_EQ(outcome.untransformed, 4);
+    EXPECT_EQ(outcome.untransformed_kinds, "3DSOLID 2, ACAD_PROXY_ENTITY 1, MPOLYGON 1");
+
+    const std::string previous = ReadWhole(run.salida);
+    run.strict_drawing = true;
+    EXPECT_EQ(ProcesarDXF(dir_.File("log"), run, nullptr, &outcome), 0);
+    EXPECT_EQ(ReadWhole(run.salida), previous);
+    log_ = Cp1252ToUtf8(ReadWhole(dir_.File("log")));
+    EXPECT_TRUE(LogHas("Entidades no transformadas: MPOLYGON (1)\r\n"
+                       "El dibujo no se ha transformado: tiene entidades que no se pueden "
+                       "transformar\r\n"))
         << log_;
 }
 
@@ -660,7 +815,7 @@ TEST_F(DxfProcessing, IncompleteDrawingsFail) {
         {"no EOF", whole.substr(0, whole.rfind("  0\nEOF")), 12},
         {"no ENDSEC", kHead + Dxf({"  0", "LINE", "  0", "EOF"}), 8},
         {"a section inside a section",
-         kHead + Dxf({"  0", "SECTION", "  2", "OBJECTS", "  0", "ENDSEC", "  0", "EOF"}), 6},
+         kHead + Dxf({"  0", "SECTION", "  2", "OBJECTS", "  0", "ENDSEC", "  0", "EOF"}), 4},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
