@@ -37,6 +37,14 @@ constexpr std::string_view kBadExtrusion = "dirección de extrusión no válida"
 constexpr std::string_view kNoElevation = "entidad en un plano inclinado sin elevación";
 constexpr std::string_view kOffPlane = "el punto se sale del plano inclinado de su entidad";
 
+// The extrusion of a turned plane: all the digits a double holds, since an
+// error of its direction grows with the distance from the world's origin.
+constexpr int kExtrusionDecimals = 17;
+// Tilted planes: the length along which the turn of the drawing is measured,
+// and the horizontal part of an extrusion below which a plane has no trace.
+constexpr double kTurnBase = 100.0;
+constexpr double kUprightPlane = 1e-9;
+
 // Results beyond this magnitude cannot be written (the engine's files write
 // "INF" above it).
 constexpr double kLargestCoordinate = 100000000.0;
@@ -145,15 +153,17 @@ struct PolylineContext {
     bool active = false;
     PolylineShape shape;
     ObjectFrame frame;
+    ObjectFrame moved_frame; // its plane once moved (see TurnedPlane)
     double elevation = 0.0;
     std::optional<double> moved_elevation;
 };
 
 // How the points of an entity are read and written.
 struct PointSetting {
-    ObjectFrame frame;   // the world frame for world points
-    bool own_z = true;   // an object point carries its own z (group 3n)...
-    double base_z = 0.0; // ...or shares its entity's elevation
+    ObjectFrame frame;       // the world frame for world points
+    ObjectFrame moved_frame; // the frame the moved point is written in
+    bool own_z = true;       // an object point carries its own z (group 3n)...
+    double base_z = 0.0;     // ...or shares its entity's elevation
     // The entity's elevation once moved, for shared elevations in a tilted
     // plane: each point must still lie on the moved plane.
     std::optional<double> moved_elevation;
@@ -189,6 +199,7 @@ struct PendingMove {
     double x = 0.0;
     double y = 0.0;
     std::string_view motive;
+    double deviation = 0.0; // how far off its plane it lands (kOffPlane)
 };
 
 // A coordinate rejected while reading, before the move numbered `before_move`
@@ -238,10 +249,10 @@ struct DrawingCoverage {
 // The work on a block: every move, then the text with the moved values.
 class MoveWork {
 public:
-    MoveWork(PlanMove move, int decimals, double plan_tolerance, bool writing,
+    MoveWork(PlanMove move, int decimals, double plan_tolerance, bool degrees, bool writing,
              const DrawingCoverage& coverage)
         : move_(std::move(move)), decimals_(decimals), plan_tolerance_(plan_tolerance),
-          writing_(writing), coverage_(coverage) {}
+          degrees_(degrees), writing_(writing), coverage_(coverage) {}
 
     void operator()(DrawingBlock& block) const {
         block.output.clear();
@@ -252,8 +263,11 @@ public:
             double x = pending.world.x, y = pending.world.y;
             pending.motive = move_(x, y);
             const Vector3 moved = frame.ToObject({x, y, pending.world.z});
-            if (pending.motive.empty() && OffItsPlane(pending, frame, moved)) {
-                pending.motive = kOffPlane;
+            if (pending.motive.empty()) {
+                pending.deviation = Deviation(pending, frame, moved);
+                if (pending.deviation > plan_tolerance_) {
+                    pending.motive = kOffPlane;
+                }
             }
             pending.x = x;
             pending.y = y;
@@ -273,17 +287,19 @@ public:
 
 private:
     // A point of an entity whose points share one elevation, in a tilted
-    // plane, lands beside the moved plane when the transformation bends the
-    // plane (a change of units in plan only, such as metres to degrees): more
-    // than the tolerance away, in plan, it cannot be written.
-    bool OffItsPlane(const PendingMove& pending, const ObjectFrame& frame,
+    // plane, lands beside the moved plane by what the transformation bends
+    // the plane: in metres, its distance from the plane, micrometres over a
+    // few hundred metres once the plane is turned with the drawing; into
+    // degrees (units change in plan only) its error in plan. The point is
+    // written on the plane; more than the tolerance away it cannot be.
+    double Deviation(const PendingMove& pending, const ObjectFrame& frame,
                      const Vector3& moved) const {
         if (!pending.moved_elevation) {
-            return false;
+            return 0.0;
         }
         const Vector3& n = frame.normal();
-        return std::fabs(moved.z - *pending.moved_elevation) * std::hypot(n.x, n.y) >
-               plan_tolerance_;
+        const double across = std::fabs(moved.z - *pending.moved_elevation);
+        return degrees_ ? across * std::hypot(n.x, n.y) : across;
     }
 
     // The tags of a point: the moved values in place of the read ones, or
@@ -311,6 +327,7 @@ private:
     const PlanMove move_;
     const int decimals_;
     const double plan_tolerance_;
+    const bool degrees_;
     const bool writing_;
     const DrawingCoverage coverage_;
 };
@@ -335,6 +352,8 @@ public:
     // The largest error in plan tolerated for a point of a tilted plane, in
     // output units.
     void SetPlanTolerance(double tolerance) { plan_tolerance_ = tolerance; }
+    // The output is in degrees: tilted planes cannot turn with the drawing.
+    void SetDegrees(bool degrees) { degrees_ = degrees; }
     // Called with every moved point of a model-space entity.
     void SetModelPointSink(std::function<void(double x, double y)> sink) {
         on_model_point_ = std::move(sink);
@@ -379,7 +398,10 @@ private:
             FlushWhenFull();
         }
     }
-    void WriteValue(const DxfTag& tag, double value);
+    void WriteValue(const DxfTag& tag, double value) { WriteValue(tag, value, decimals_); }
+    void WriteValue(const DxfTag& tag, double value, int decimals);
+    ObjectFrame TurnedPlane(const ObjectFrame& frame, const Vector3& first, double moved_x,
+                            double moved_y) const;
     void Reject(std::uint64_t line, std::string_view motive) {
         block_.rejected.push_back({block_.moves.size(), line, motive});
     }
@@ -448,6 +470,7 @@ private:
     DrawingCoverage coverage_;
     CoverageTally coverage_tally_;
     double plan_tolerance_ = 1e-3;
+    bool degrees_ = false;
     std::function<void(double, double)> on_model_point_;
 
     DxfTag pending_;
@@ -532,12 +555,12 @@ const DxfTag* DrawingWalker::LookAhead::Next() {
     return w.ahead_.Next(w.ahead_tag_) ? &w.ahead_tag_ : nullptr;
 }
 
-void DrawingWalker::WriteValue(const DxfTag& tag, double value) {
+void DrawingWalker::WriteValue(const DxfTag& tag, double value, int decimals) {
     if (!output_) {
         return;
     }
     block_.text += tag.code_line;
-    AppendCFixed(block_.text, value, decimals_);
+    AppendCFixed(block_.text, value, decimals);
     block_.text += tag.value_ending();
     FlushWhenFull();
 }
@@ -546,7 +569,8 @@ void DrawingWalker::WriteValue(const DxfTag& tag, double value) {
 // the run then writes nothing of them.
 bool DrawingWalker::Walk() {
     pool_ = std::make_unique<OrderedWork<DrawingBlock>>(
-        threads_, MoveWork(move_, decimals_, plan_tolerance_, output_ != nullptr, coverage_));
+        threads_,
+        MoveWork(move_, decimals_, plan_tolerance_, degrees_, output_ != nullptr, coverage_));
     const bool whole = WalkTags();
     if (whole) {
         Flush();
@@ -580,7 +604,13 @@ void DrawingWalker::TakeBack(const DrawingBlock& block) {
             rejected_.Add(block.rejected[next].line, block.rejected[next].motive);
         }
         const PendingMove& pending = block.moves[i];
-        if (!pending.motive.empty()) {
+        if (pending.motive == kOffPlane) {
+            rejected_.Add(pending.line,
+                          std::string(kOffPlane) + " (" +
+                              (degrees_ ? CFixed(pending.deviation, 10) + "°"
+                                        : CFixed(pending.deviation * 1000.0, 1) + " mm") +
+                              ")");
+        } else if (!pending.motive.empty()) {
             rejected_.Add(pending.line, pending.motive);
         } else if (pending.model) {
             extents_.Include(pending.x, pending.y, pending.margin);
@@ -1070,6 +1100,7 @@ void DrawingWalker::HandleEntity(const DxfTag& start, Place place) {
     // points move in plan: its elevation changes with them. Entities whose
     // points share one elevation get theirs from the first point.
     std::optional<double> new_elevation;
+    ObjectFrame moved_frame = vertex ? polyline_.moved_frame : frame;
     if (shared && !vertex && frame.valid() && !frame.is_upright() && facts.has_first_point) {
         if (!facts.elevation_written) {
             // There is no elevation line to write the new one on.
@@ -1080,11 +1111,16 @@ void DrawingWalker::HandleEntity(const DxfTag& start, Place place) {
         const Vector3 first = frame.ToWorld({facts.first_x, facts.first_y, elevation});
         double x = first.x, y = first.y;
         if (move_(x, y).empty()) {
-            new_elevation = frame.ToObject({x, y, first.z}).z;
+            if (!degrees_) {
+                moved_frame = TurnedPlane(frame, first, x, y);
+            }
+            new_elevation = moved_frame.ToObject({x, y, first.z}).z;
         }
     }
+    const bool turned = !moved_frame.SameAs(frame);
     if (kind && IsKind(*kind, "POLYLINE")) {
         polyline_.moved_elevation = new_elevation;
+        polyline_.moved_frame = moved_frame;
     }
 
     EntityPoints points(*kind, polyline_.shape, facts.flags);
@@ -1093,6 +1129,7 @@ void DrawingWalker::HandleEntity(const DxfTag& start, Place place) {
     world_points.margin = facts.margin;
     PointSetting object_points = world_points;
     object_points.frame = frame;
+    object_points.moved_frame = moved_frame;
     object_points.own_z = !shared;
     object_points.base_z = shared ? elevation : 0.0;
     object_points.moved_elevation = vertex ? polyline_.moved_elevation : new_elevation;
@@ -1115,12 +1152,43 @@ void DrawingWalker::HandleEntity(const DxfTag& start, Place place) {
         case PointFrame::kNone:
             if (tag.code == 38 && new_elevation && IsKind(*kind, "LWPOLYLINE")) {
                 WriteValue(tag, *new_elevation);
+            } else if (turned && (tag.code == 210 || tag.code == 220 || tag.code == 230)) {
+                const Vector3& n = moved_frame.normal();
+                WriteValue(tag,
+                           tag.code == 210   ? n.x
+                           : tag.code == 220 ? n.y
+                                             : n.z,
+                           kExtrusionDecimals);
             } else {
                 Copy(tag);
             }
             break;
         }
     }
+}
+
+// The plane of a tilted entity turns with the drawing: a datum change turns
+// the plan by a few microradians, which over a polyline a kilometre long
+// would lift its far end centimetres off a plane whose extrusion stayed. The
+// turn is measured along the plane's trace, 100 m from its first point (which
+// moved to moved_x, moved_y); the extrusion turns by as much about the
+// vertical. An entity standing nearly upright has no trace: it keeps its frame.
+ObjectFrame DrawingWalker::TurnedPlane(const ObjectFrame& frame, const Vector3& first,
+                                       double moved_x, double moved_y) const {
+    const Vector3& n = frame.normal();
+    const double plan = std::hypot(n.x, n.y);
+    if (!(plan > kUprightPlane)) {
+        return frame;
+    }
+    const double tx = -n.y / plan * kTurnBase, ty = n.x / plan * kTurnBase;
+    double x = first.x + tx, y = first.y + ty;
+    if (!move_(x, y).empty()) {
+        return frame;
+    }
+    const double dx = x - moved_x, dy = y - moved_y;
+    const double turn = std::atan2(tx * dy - ty * dx, tx * dx + ty * dy);
+    const double c = std::cos(turn), s = std::sin(turn);
+    return ObjectFrame(Vector3{c * n.x - s * n.y, s * n.x + c * n.y, n.z});
 }
 
 // A point whose x is the value of x_tag.
@@ -1192,8 +1260,8 @@ void DrawingWalker::Defer(const DxfTag& x_tag, const DxfTag& y_tag, const DxfTag
     pending.margin = x_tag.code == 10 ? setting.margin : 0.0;
     pending.line = x_tag.value_line_number();
     pending.model = setting.model;
-    if (block_.frames.empty() || !block_.frames.back().SameAs(setting.frame)) {
-        block_.frames.push_back(setting.frame);
+    if (block_.frames.empty() || !block_.frames.back().SameAs(setting.moved_frame)) {
+        block_.frames.push_back(setting.moved_frame);
     }
     pending.frame = static_cast<std::uint32_t>(block_.frames.size() - 1);
     pending.begin = block_.text.size();
@@ -1405,6 +1473,7 @@ int TransformDrawing(FileRun& file_run, const RunArguments& run, FoundVertexList
     // transformed whole.
     DrawingWalker measure(input, ahead, move, step, threads);
     measure.SetPlanTolerance(tolerance);
+    measure.SetDegrees(run.pb == kKindGeodetic);
     if (!measure.Walk()) {
         return file_run.Fail(measure.failure() + "\n");
     }
@@ -1431,6 +1500,7 @@ int TransformDrawing(FileRun& file_run, const RunArguments& run, FoundVertexList
     DrawingWalker writer(input, ahead, move, step, threads);
     writer.SetOutput(&file_run.output(), run.pb == kKindGeodetic ? 10 : 6);
     writer.SetPlanTolerance(tolerance);
+    writer.SetDegrees(run.pb == kKindGeodetic);
     writer.SetDimensionPictures(&pictures);
     writer.SetHeaderExtents(measure.extents());
     writer.SetCoverage({file_run.coverage(), run.pa, run.h_entrada});

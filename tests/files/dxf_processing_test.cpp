@@ -1,4 +1,5 @@
 // DXF drawings: what moves, what stays, and how a run fails.
+#include "files/dxf_ocs.h"
 #include "files/dxf_processing.h"
 #include "files/number_format.h"
 #include "files/text_encoding.h"
@@ -10,6 +11,7 @@
 #include "support/run_command.h"
 #include "support/temp_dir.h"
 
+#include <array>
 #include <cmath>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -499,15 +501,11 @@ TEST_F(DxfProcessing, TiltedPlanesKeepWorldHeights) {
     EXPECT_EQ(output_,
               WithLines(input, {{8, CFixed(p.y, 6)}, {10, object_y(p.x)}, {12, object_z(p.x)}}));
 
-    // A lightweight polyline shares one elevation: it is rewritten, and a
-    // tilted polyline without one cannot move.
+    // A tilted polyline without an elevation line cannot move.
     const std::string lw =
         kHead +
         Dxf({"  0", "LWPOLYLINE", " 38", object_z(wx), " 10", CFixed(wy, 6), " 20", object_y(wx)}) +
         tilt + kTail;
-    ASSERT_EQ(Process(lw), 1) << log_;
-    EXPECT_EQ(output_,
-              WithLines(lw, {{8, object_z(p.x)}, {10, CFixed(p.y, 6)}, {12, object_y(p.x)}}));
     EXPECT_EQ(Process(WithLines(lw, {{7, "999"}})), 0);
     EXPECT_TRUE(LogHas("Línea 6 rechazada: entidad en un plano inclinado sin elevación")) << log_;
 
@@ -521,6 +519,84 @@ TEST_F(DxfProcessing, TiltedPlanesKeepWorldHeights) {
     EXPECT_EQ(Process(two), 0);
     EXPECT_TRUE(LogHas("Línea 14 rechazada: el punto se sale del plano inclinado de su entidad"))
         << log_;
+}
+
+// The world points of the first LWPOLYLINE of a drawing, read through the
+// extrusion and elevation it has.
+std::vector<Vector3> LwPolylineWorld(const std::string& drawing) {
+    const std::vector<std::string> lines = Lines(drawing);
+    std::map<int, std::vector<double>> values;
+    for (std::size_t i = 0; i + 1 < lines.size(); i += 2) {
+        const int code = std::stoi(lines[i]);
+        if (code == 0 && !values.empty()) {
+            break;
+        }
+        if (code != 0) {
+            values[code].push_back(std::stod(lines[i + 1]));
+        }
+    }
+    const ObjectFrame frame({values[210].at(0), values[220].at(0), values[230].at(0)});
+    std::vector<Vector3> points;
+    for (std::size_t i = 0; i < values[10].size(); ++i) {
+        points.push_back(frame.ToWorld({values[10][i], values[20].at(i), values[38].at(0)}));
+    }
+    return points;
+}
+
+// A tilted plane turns with the drawing, so that its points land on their
+// moved world positions at their heights, its far end included: GDAL's
+// LWPOLYLINE-OCS.dxf stands upright and 1.9 km long (N = (-0.927, -0.375,
+// 8e-11)); moved there as it stood, with its extrusion kept, its far end
+// would leave the plane by 17 mm.
+TEST_F(DxfProcessing, TiltedPlanesTurnWithTheDrawing) {
+    struct Case {
+        std::string name;
+        Vector3 extrusion;
+        std::vector<std::array<double, 2>> ocs; // the polyline as drawn, anywhere
+    };
+    const std::vector<Case> cases = {
+        {"leaning", {0.6, 0.0, 0.8}, {{4100000.0, -239700.0}, {4100050.0, -239640.0}}},
+        {"upright, GDAL",
+         {-0.9268411628119032, -0.3754536708003788, 0.0000000000842114},
+         {{-2680074.283666871, 1807.373239133308},
+          {-2680528.081743926, 1807.373239133308},
+          {-2680568.081744213, 1767.373239133307},
+          {-2680568.081744086, 1661.184230680374},
+          {-2680608.081743998, 1621.184230680374},
+          {-2681431.272631172, 1621.184230680374},
+          {-2681471.272631022, 1661.184230680374},
+          {-2681471.272630948, 1752.316529788103},
+          {-2681511.272631108, 1792.316529788103},
+          {-2681979.871336681, 1792.316529788103}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        // Its first point moved to (300000, 4100000, 500) in the world.
+        const ObjectFrame frame(c.extrusion);
+        const Vector3 first = frame.ToWorld({c.ocs[0][0], c.ocs[0][1], 0.0});
+        const Vector3 shift{300000.0 - first.x, 4100000.0 - first.y, 500.0 - first.z};
+        std::vector<Vector3> world;
+        std::string entity = Dxf({"  0", "LWPOLYLINE", " 90", std::to_string(c.ocs.size())});
+        const double elevation = frame.ToObject(shift).z;
+        entity += Dxf({" 38", CFixed(elevation, 9)});
+        for (const auto& [x, y] : c.ocs) {
+            const Vector3 p = frame.ToWorld({x, y, 0.0});
+            world.push_back({p.x + shift.x, p.y + shift.y, p.z + shift.z});
+            const Vector3 o = frame.ToObject(world.back());
+            entity += Dxf({" 10", CFixed(o.x, 9), " 20", CFixed(o.y, 9)});
+        }
+        entity += Dxf({"210", CFixed(c.extrusion.x, 17), "220", CFixed(c.extrusion.y, 17), "230",
+                       CFixed(c.extrusion.z, 17)});
+        ASSERT_EQ(Process(kHead + entity + kTail), 1) << log_;
+        const std::vector<Vector3> moved = LwPolylineWorld(output_.substr(kHead.size()));
+        ASSERT_EQ(moved.size(), world.size());
+        for (std::size_t i = 0; i < world.size(); ++i) {
+            const PlanePoint p = Carried(world[i].x, world[i].y);
+            EXPECT_NEAR(moved[i].x, p.x, 1e-3) << i;
+            EXPECT_NEAR(moved[i].y, p.y, 1e-3) << i;
+            EXPECT_NEAR(moved[i].z, world[i].z, 1e-3) << i;
+        }
+    }
 }
 
 TEST_F(DxfProcessing, HeaderExtentsLimitsAndBaseFollowTheDrawing) {
