@@ -718,6 +718,8 @@ bool DrawingWalker::ReaderStopped() {
         return Incomplete(line);
     case DxfTagReader::Status::kBinary:
         return Fail("El dibujo es un DXF binario: solo se leen dibujos DXF de texto");
+    case DxfTagReader::Status::kNotText:
+        return Fail("El archivo de entrada no es un dibujo DXF de texto");
     case DxfTagReader::Status::kBadCode:
         return Fail("Código de grupo no válido en la línea " + std::to_string(line));
     case DxfTagReader::Status::kTooLong:

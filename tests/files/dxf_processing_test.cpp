@@ -11,6 +11,7 @@
 #include "support/run_command.h"
 #include "support/temp_dir.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <filesystem>
@@ -905,6 +906,22 @@ TEST_F(DxfProcessing, IncompleteDrawingsFail) {
     }
 }
 
+// Lines ended by CR alone (old Macintosh programs) are read and kept so: the
+// drawing moves as its LF twin does.
+TEST_F(DxfProcessing, LinesEndedByCarriageReturnsAlone) {
+    std::string input = kHead + Dxf({"  0", "LINE",       "  8", "0",        " 10", "300000.0",
+                                     " 20", "4100000.0",  " 11", "300100.5", " 21", "4100200.25",
+                                     "  0", "LWPOLYLINE", " 90", "1",        " 10", "300010.0",
+                                     " 20", "4100010.0"}) +
+                        kTail;
+    ASSERT_EQ(Process(input), 1) << log_;
+    std::string expected = output_;
+    std::replace(input.begin(), input.end(), '\n', '\r');
+    std::replace(expected.begin(), expected.end(), '\n', '\r');
+    ASSERT_EQ(Process(input), 1) << log_;
+    EXPECT_EQ(output_, expected);
+}
+
 TEST_F(DxfProcessing, UnreadableDrawingsFail) {
     struct Case {
         std::string name;
@@ -921,6 +938,13 @@ TEST_F(DxfProcessing, UnreadableDrawingsFail) {
         {"a value of 2 MiB",
          kHead + Dxf({"  0", "TEXT", "  1", std::string(2 * 1024 * 1024, 'x')}) + kTail,
          "La línea 8 del dibujo tiene más de 1 MiB"},
+        {"UTF-16",
+         std::string("\xFF\xFE \0 \0"
+                     "0\0\r\0\n\0S\0E\0",
+                     18),
+         "El archivo de entrada no es un dibujo DXF de texto"},
+        {"PNG", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16),
+         "El archivo de entrada no es un dibujo DXF de texto"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
