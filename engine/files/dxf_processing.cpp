@@ -134,6 +134,7 @@ struct EntityFacts {
     std::string block;            // the first group 2: a dimension's picture
     bool picture_offset = false;  // a dimension's picture drawn away from its place (12)
     std::string handle;           // group 5
+    bool interleaved = false;     // the tags of its points interleave (10, 11, 20, 21)
     bool has_first_point = false; // the first object point, x and y
     double first_x = 0.0;
     double first_y = 0.0;
@@ -188,9 +189,11 @@ struct PendingMove {
     std::uint64_t line = 0;                // the line of its x value, for the log
     std::uint32_t frame = 0;               // its entity's frame, in the block's list
     bool model = false;                    // a point of a model-space entity
-    // Its tags in the block's text from `begin`: x, y and, in a tilted
-    // plane, z; each a code line and a value line with its ending.
-    std::size_t begin = 0;
+    // Its tags in the block's text, each where it starts: x, y and, in a
+    // tilted plane, z; each a code line and a value line with its ending.
+    // Usually one after the other; old drawings may interleave the tags of
+    // an entity's points (10, 11, 20, 21).
+    std::array<std::size_t, 3> at{};
     std::uint8_t tags = 0;
     std::array<std::uint32_t, 3> code_size{};
     std::array<std::uint32_t, 3> value_size{};
@@ -198,6 +201,7 @@ struct PendingMove {
     // What the worker found: the moved plan position, or why it cannot move.
     double x = 0.0;
     double y = 0.0;
+    Vector3 written; // the values written: the moved point in its frame
     std::string_view motive;
     double deviation = 0.0; // how far off its plane it lands (kOffPlane)
 };
@@ -257,7 +261,6 @@ public:
     void operator()(DrawingBlock& block) const {
         block.output.clear();
         block.coverage = CoverageTally();
-        std::size_t copied = 0; // bytes of the text dealt with
         for (PendingMove& pending : block.moves) {
             const ObjectFrame& frame = block.frames[pending.frame];
             double x = pending.world.x, y = pending.world.y;
@@ -275,13 +278,10 @@ public:
                 coverage_.vertices->Count(CoordTriple(pending.world.x, pending.world.y, 0.0),
                                           coverage_.kind, coverage_.zone, block.coverage);
             }
-            if (writing_) {
-                block.output.append(block.text, copied, pending.begin - copied);
-                copied = Write(block, pending, moved);
-            }
+            pending.written = moved;
         }
         if (writing_ && !block.moves.empty()) {
-            block.output.append(block.text, copied);
+            Write(block);
         }
     }
 
@@ -302,26 +302,45 @@ private:
         return degrees_ ? across * std::hypot(n.x, n.y) : across;
     }
 
-    // The tags of a point: the moved values in place of the read ones, or
-    // the tags as read when it cannot move. Returns the end of its tags.
-    std::size_t Write(DrawingBlock& block, const PendingMove& pending, const Vector3& moved) const {
-        const std::string_view text(block.text);
-        const double values[3] = {moved.x, moved.y, moved.z};
-        std::size_t at = pending.begin;
-        for (std::size_t i = 0; i < pending.tags; ++i) {
-            const std::size_t value_at = at + pending.code_size[i];
-            const std::size_t end = value_at + pending.value_size[i];
-            if (pending.motive.empty()) {
-                block.output.append(text.substr(at, pending.code_size[i]));
-                AppendCFixed(block.output, values[i], decimals_);
-                block.output.append(
-                    text.substr(end - pending.ending_size[i], pending.ending_size[i]));
-            } else {
-                block.output.append(text.substr(at, end - at));
+    // The text of the block with the moved values in place of the read ones
+    // (the tags as read for a point that cannot move), tag by tag in the
+    // order of the text.
+    void Write(DrawingBlock& block) const {
+        struct Slot {
+            std::size_t at;
+            std::uint32_t move;
+            std::uint32_t tag;
+            bool operator<(const Slot& other) const { return at < other.at; }
+        };
+        std::vector<Slot> slots;
+        slots.reserve(block.moves.size() * 3);
+        for (std::size_t i = 0; i < block.moves.size(); ++i) {
+            for (std::uint32_t t = 0; t < block.moves[i].tags; ++t) {
+                slots.push_back({block.moves[i].at[t], static_cast<std::uint32_t>(i), t});
             }
-            at = end;
         }
-        return at;
+        if (!std::is_sorted(slots.begin(), slots.end())) {
+            std::sort(slots.begin(), slots.end());
+        }
+        const std::string_view text(block.text);
+        std::size_t copied = 0; // bytes of the text dealt with
+        for (const Slot& slot : slots) {
+            const PendingMove& pending = block.moves[slot.move];
+            const std::size_t t = slot.tag;
+            block.output.append(text.substr(copied, slot.at - copied));
+            const std::size_t end = slot.at + pending.code_size[t] + pending.value_size[t];
+            if (pending.motive.empty()) {
+                const double values[3] = {pending.written.x, pending.written.y, pending.written.z};
+                block.output.append(text.substr(slot.at, pending.code_size[t]));
+                AppendCFixed(block.output, values[t], decimals_);
+                block.output.append(
+                    text.substr(end - pending.ending_size[t], pending.ending_size[t]));
+            } else {
+                block.output.append(text.substr(slot.at, end - slot.at));
+            }
+            copied = end;
+        }
+        block.output.append(text.substr(copied));
     }
 
     const PlanMove move_;
@@ -409,6 +428,9 @@ private:
     void Defer(const DxfTag& x_tag, const DxfTag& y_tag, const DxfTag* z_tag,
                const PointSetting& setting, const Vector3& world);
     void FlushWhenFull() {
+        if (hold_) {
+            return; // an entity whose moves are not all made yet
+        }
         if (block_.text.size() >= kDrawingBlockBytes || block_.moves.size() >= kDrawingBlockMoves) {
             Flush();
         }
@@ -440,6 +462,8 @@ private:
     public:
         explicit LookAhead(DrawingWalker& walker) : walker_(walker), index_(walker.ahead_begin_) {}
         const DxfTag* Next();
+        // True once the entity is read from the second reader.
+        bool spilled() const { return second_reader_; }
 
     private:
         DrawingWalker& walker_;
@@ -449,6 +473,17 @@ private:
     static constexpr std::size_t kAheadTags = 4096;
     static constexpr std::size_t kAheadBytes = 256 * 1024;
     void HandlePoint(const DxfTag& x_tag, const PointSetting& setting);
+    // What a tag that is no point becomes: its entity's new elevation or
+    // extrusion, or itself.
+    struct EntityRewrite {
+        std::optional<double> elevation; // LWPOLYLINE's 38
+        std::optional<Vector3> extrusion;
+    };
+    void HandleOther(const DxfTag& tag, const EntityRewrite& rewrite);
+    void HandleInterleaved(EntityPoints& points, const PointSetting& world_points,
+                           const PointSetting& object_points, const EntityRewrite& rewrite,
+                           const std::optional<double>& new_elevation);
+    PendingMove Pending(const DxfTag& x_tag, const PointSetting& setting, const Vector3& world);
     void HandleElevationPoint(const DxfTag& x_tag, const std::optional<double>& elevation);
     void Tally(const EntityKind& kind);
     void NoteUnhandled(std::string_view name, const std::string& handle);
@@ -475,6 +510,7 @@ private:
 
     DxfTag pending_;
     bool has_pending_ = false;
+    bool hold_ = false;
     // Tags read ahead, to be walked: ahead_tags_[ahead_begin_, ahead_end_).
     std::vector<DxfTag> ahead_tags_;
     std::size_t ahead_begin_ = 0;
@@ -950,9 +986,20 @@ EntityFacts DrawingWalker::Inspect(const EntityKind* kind) {
     bool has_radius = false;
     int first_y_code = 0;   // the y of the first object point, when its x was read
     int elevation_code = 0; // the z of an elevation point, when its x was read
+    // The x codes (10 to 18) not followed by their y: an old drawing may
+    // write the y later (10, 11, 20, 21).
+    unsigned lone_x = 0;
+    int previous = -1;
     const DxfTag* next = nullptr;
     while ((next = ahead.Next()) != nullptr && next->code != 0) {
         const DxfTag& tag = *next;
+        if (previous >= 10 && previous <= 18 && tag.code != previous + 10) {
+            lone_x |= 1u << (previous - 10);
+        }
+        if (tag.code >= 20 && tag.code <= 28 && (lone_x & (1u << (tag.code - 20)))) {
+            facts.interleaved = !ahead.spilled();
+        }
+        previous = tag.code;
         // Values are read as numbers only where one is wanted.
         double number = 0.0;
         const auto readable = [&] { return ReadCoordinate(tag.value(), number).empty(); };
@@ -1119,7 +1166,13 @@ void DrawingWalker::HandleEntity(const DxfTag& start, Place place) {
             new_elevation = moved_frame.ToObject({x, y, first.z}).z;
         }
     }
-    const bool turned = !moved_frame.SameAs(frame);
+    EntityRewrite rewrite;
+    if (new_elevation && IsKind(*kind, "LWPOLYLINE")) {
+        rewrite.elevation = new_elevation;
+    }
+    if (!moved_frame.SameAs(frame)) {
+        rewrite.extrusion = moved_frame.normal();
+    }
     if (kind && IsKind(*kind, "POLYLINE")) {
         polyline_.moved_elevation = new_elevation;
         polyline_.moved_frame = moved_frame;
@@ -1135,6 +1188,10 @@ void DrawingWalker::HandleEntity(const DxfTag& start, Place place) {
     object_points.own_z = !shared;
     object_points.base_z = shared ? elevation : 0.0;
     object_points.moved_elevation = vertex ? polyline_.moved_elevation : new_elevation;
+    if (facts.interleaved) {
+        HandleInterleaved(points, world_points, object_points, rewrite, new_elevation);
+        return;
+    }
     DxfTag tag;
     while (Read(tag)) {
         if (tag.code == 0) {
@@ -1152,21 +1209,144 @@ void DrawingWalker::HandleEntity(const DxfTag& start, Place place) {
             HandleElevationPoint(tag, new_elevation);
             break;
         case PointFrame::kNone:
-            if (tag.code == 38 && new_elevation && IsKind(*kind, "LWPOLYLINE")) {
-                WriteValue(tag, *new_elevation);
-            } else if (turned && (tag.code == 210 || tag.code == 220 || tag.code == 230)) {
-                const Vector3& n = moved_frame.normal();
-                WriteValue(tag,
-                           tag.code == 210   ? n.x
-                           : tag.code == 220 ? n.y
-                                             : n.z,
-                           kExtrusionDecimals);
-            } else {
-                Copy(tag);
-            }
+            HandleOther(tag, rewrite);
             break;
         }
     }
+}
+
+void DrawingWalker::HandleOther(const DxfTag& tag, const EntityRewrite& rewrite) {
+    if (tag.code == 38 && rewrite.elevation) {
+        WriteValue(tag, *rewrite.elevation);
+    } else if (rewrite.extrusion && (tag.code == 210 || tag.code == 220 || tag.code == 230)) {
+        const Vector3& n = *rewrite.extrusion;
+        WriteValue(tag, tag.code == 210 ? n.x : tag.code == 220 ? n.y : n.z, kExtrusionDecimals);
+    } else {
+        Copy(tag);
+    }
+}
+
+// An entity whose point tags interleave, as old programs wrote them (10, 11,
+// 20, 21): read whole, each x paired with the first y (and z) of its family
+// after it, before the next x of the same code; the tags keep their places.
+void DrawingWalker::HandleInterleaved(EntityPoints& points, const PointSetting& world_points,
+                                      const PointSetting& object_points,
+                                      const EntityRewrite& rewrite,
+                                      const std::optional<double>& new_elevation) {
+    std::vector<DxfTag> tags;
+    DxfTag read;
+    while (Read(read)) {
+        if (read.code == 0) {
+            Unread(read);
+            break;
+        }
+        tags.push_back(std::move(read));
+    }
+    constexpr std::size_t kNone = std::numeric_limits<std::size_t>::max();
+    const auto partner = [&](std::size_t x, int code, const std::vector<bool>& used) {
+        for (std::size_t j = x + 1; j < tags.size(); ++j) {
+            if (tags[j].code == tags[x].code) {
+                break;
+            }
+            if (tags[j].code == code && !used[j]) {
+                return j;
+            }
+        }
+        return kNone;
+    };
+    struct Planned {
+        std::array<std::size_t, 3> tag{kNone, kNone, kNone};
+        PendingMove move;
+    };
+    std::vector<Planned> planned;
+    std::vector<bool> used(tags.size(), false);
+    std::vector<std::optional<double>> replaced(tags.size());
+    std::vector<std::size_t> member(tags.size(), kNone); // the planned point of a tag
+    for (std::size_t i = 0; i < tags.size(); ++i) {
+        const PointFrame kind = points.FrameOf(tags[i]);
+        if (used[i] || kind == PointFrame::kNone) {
+            continue;
+        }
+        const int code = tags[i].code;
+        if (kind == PointFrame::kElevation) {
+            const std::size_t z = partner(i, code + 20, used);
+            if (new_elevation && z != kNone) {
+                used[z] = true;
+                replaced[z] = new_elevation;
+            }
+            continue;
+        }
+        const PointSetting& setting = kind == PointFrame::kWorld ? world_points : object_points;
+        const ObjectFrame& frame = setting.frame;
+        Planned point;
+        point.tag[0] = i;
+        point.tag[1] = partner(i, code + 10, used);
+        if (point.tag[1] == kNone) {
+            Reject(tags[i].value_line_number(), kMissingY);
+            continue;
+        }
+        used[point.tag[1]] = true;
+        if (!frame.is_upright() && setting.own_z) {
+            point.tag[2] = partner(i, code + 20, used);
+            if (point.tag[2] == kNone) {
+                Reject(tags[i].value_line_number(), kMissingZ);
+                continue;
+            }
+            used[point.tag[2]] = true;
+        }
+        if (!frame.valid()) {
+            Reject(tags[i].value_line_number(), kBadExtrusion);
+            continue;
+        }
+        double values[3] = {0.0, 0.0, setting.own_z ? 0.0 : setting.base_z};
+        bool failed = false;
+        for (std::size_t t = 0; t < 3 && !failed; ++t) {
+            if (point.tag[t] != kNone) {
+                const std::string_view motive =
+                    ReadCoordinate(tags[point.tag[t]].value(), values[t]);
+                if (!motive.empty()) {
+                    Reject(tags[point.tag[t]].value_line_number(), motive);
+                    failed = true;
+                }
+            }
+        }
+        if (failed) {
+            continue;
+        }
+        point.move = Pending(tags[i], setting, frame.ToWorld({values[0], values[1], values[2]}));
+        for (std::size_t t = 0; t < 3; ++t) {
+            if (point.tag[t] != kNone) {
+                member[point.tag[t]] = planned.size();
+            }
+        }
+        planned.push_back(point);
+    }
+    // The text, each point's tags where they stand; no block may end
+    // before every move of the entity is in it.
+    hold_ = true;
+    for (std::size_t i = 0; i < tags.size(); ++i) {
+        if (member[i] != kNone && output_) {
+            PendingMove& move = planned[member[i]].move;
+            const auto& numbers = planned[member[i]].tag;
+            const std::size_t t = static_cast<std::size_t>(
+                std::find(numbers.begin(), numbers.end(), i) - numbers.begin());
+            move.at[t] = block_.text.size();
+            move.code_size[t] = static_cast<std::uint32_t>(tags[i].code_line.size());
+            move.value_size[t] = static_cast<std::uint32_t>(tags[i].value_line.size());
+            move.ending_size[t] = static_cast<std::uint8_t>(tags[i].value_end);
+            move.tags = static_cast<std::uint8_t>(std::max<std::size_t>(move.tags, t + 1));
+            Copy(tags[i]);
+        } else if (replaced[i]) {
+            WriteValue(tags[i], *replaced[i]);
+        } else if (member[i] == kNone) {
+            HandleOther(tags[i], rewrite);
+        }
+    }
+    for (Planned& point : planned) {
+        block_.moves.push_back(point.move);
+    }
+    hold_ = false;
+    FlushWhenFull();
 }
 
 // The plane of a tilted entity turns with the drawing: a datum change turns
@@ -1252,10 +1432,9 @@ void DrawingWalker::HandlePoint(const DxfTag& x_tag, const PointSetting& setting
     }
 }
 
-// A point to move: its tags go to the block as read, the worker puts the
-// moved values in their place.
-void DrawingWalker::Defer(const DxfTag& x_tag, const DxfTag& y_tag, const DxfTag* z_tag,
-                          const PointSetting& setting, const Vector3& world) {
+// A point to move, its tags not yet placed.
+PendingMove DrawingWalker::Pending(const DxfTag& x_tag, const PointSetting& setting,
+                                   const Vector3& world) {
     PendingMove pending;
     pending.world = world;
     pending.moved_elevation = setting.moved_elevation;
@@ -1266,12 +1445,20 @@ void DrawingWalker::Defer(const DxfTag& x_tag, const DxfTag& y_tag, const DxfTag
         block_.frames.push_back(setting.moved_frame);
     }
     pending.frame = static_cast<std::uint32_t>(block_.frames.size() - 1);
-    pending.begin = block_.text.size();
+    return pending;
+}
+
+// A point to move: its tags go to the block as read, the worker puts the
+// moved values in their place.
+void DrawingWalker::Defer(const DxfTag& x_tag, const DxfTag& y_tag, const DxfTag* z_tag,
+                          const PointSetting& setting, const Vector3& world) {
+    PendingMove pending = Pending(x_tag, setting, world);
     if (output_) {
         for (const DxfTag* tag : {&x_tag, &y_tag, z_tag}) {
             if (!tag) {
                 break;
             }
+            pending.at[pending.tags] = block_.text.size();
             pending.code_size[pending.tags] = static_cast<std::uint32_t>(tag->code_line.size());
             pending.value_size[pending.tags] = static_cast<std::uint32_t>(tag->value_line.size());
             pending.ending_size[pending.tags] = static_cast<std::uint8_t>(tag->value_end);

@@ -344,6 +344,23 @@ TEST_F(DxfProcessing, EveryModelSpaceKindIsCarried) {
     }
 }
 
+// Old programs wrote the tags of an entity's points in another order (ezdxf's
+// AC1003_LINE_Example.dxf: 10, 11, 20, 21, 30, 31): each x pairs with the y
+// of its family, and every tag keeps its place.
+TEST_F(DxfProcessing, PointTagsInAnyOrderPairByTheirFamily) {
+    const std::string input =
+        kHead + Dxf({"  0", "LINE",     "  8", "1",         "  6", "CONTINUOUS", " 10", "300000.0",
+                     " 11", "300100.5", " 20", "4100000.0", " 21", "4100200.25", " 30", "0.0000",
+                     " 31", "0.0000",   " 62", "5"}) +
+        kTail;
+    ASSERT_EQ(Process(input), 1) << log_;
+    const PlanePoint start = Carried(300000.0, 4100000.0), end = Carried(300100.5, 4100200.25);
+    EXPECT_EQ(output_, WithLines(input, {{12, CFixed(start.x, 6)},
+                                         {14, CFixed(end.x, 6)},
+                                         {16, CFixed(start.y, 6)},
+                                         {18, CFixed(end.y, 6)}}));
+}
+
 TEST_F(DxfProcessing, PolylineVerticesMoveButNotItsOwnPointOrFaceRecords) {
     const std::string input =
         kHead + Dxf({"  0", "POLYLINE", "  8", "LINE",      " 66", "1",     " 10", "0.0",
