@@ -361,6 +361,55 @@ TEST_F(DxfProcessing, PointTagsInAnyOrderPairByTheirFamily) {
                                          {18, CFixed(end.y, 6)}}));
 }
 
+// A georeferenced drawing: the GEODATA object's design point moves with the
+// drawing; its reference point and the definition of its system follow when
+// that system is the drawing's own, are left when it names another place
+// system (WGS 84), and the log says when they cannot follow.
+TEST_F(DxfProcessing, GeolocationFollowsTheDrawing) {
+    struct Case {
+        std::string name;
+        std::string definition;
+        std::string renamed; // the definition written; empty: as it was
+        bool reference_moves;
+        std::string log;
+    };
+    const std::vector<Case> cases = {
+        {"the drawing's system",
+         "<Alias id=\"23030\" type=\"CoordinateSystem\"><ObjectId>23030</ObjectId>"
+         "<Namespace>EPSG Code</Namespace></Alias><Name>ED50 / UTM zone 30N</Name>",
+         "<Alias id=\"25830\" type=\"CoordinateSystem\"><ObjectId>25830</ObjectId>"
+         "<Namespace>EPSG Code</Namespace></Alias><Name>ETRS89 / UTM zone 30N</Name>",
+         true, "Geolocalización actualizada: GEODATA 1F0 (EPSG:23030 a EPSG:25830)"},
+        {"WGS 84", "<Alias id=\"4326\" type=\"CoordinateSystem\">", "", false,
+         "Geolocalización actualizada: GEODATA 1F0 (punto de diseño)"},
+        {"another zone", "PROJCS[\"ED50 / UTM zone 29N\",AUTHORITY[\"EPSG\",\"23029\"]]", "", false,
+         "Geolocalización no actualizada: GEODATA 1F0 (su sistema, EPSG:23029, no es el de "
+         "entrada)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string objects =
+            Dxf({"  0", "SECTION",     "  2", "OBJECTS", "  0", "GEODATA",    "  5", "1F0",
+                 "100", "AcDbGeoData", " 90", "2",       " 70", "2",          " 10", "300000.0",
+                 " 20", "4100000.0",   " 30", "0.0",     " 11", "300000.0",   " 21", "4100000.0",
+                 " 31", "0.0",         " 40", "1.0",     "301", c.definition, "  0", "ENDSEC"});
+        const std::string input =
+            kHead + Dxf({"  0", "POINT", " 10", "300010.0", " 20", "4100010.0", "  0", "ENDSEC"}) +
+            objects + Dxf({"  0", "EOF"});
+        ASSERT_EQ(Process(input), 1) << log_;
+        const std::size_t design = LineOf(input, "300000.0");
+        std::string expected = Moved(Moved(input, {LineOf(input, "300010.0")}), {design});
+        if (c.reference_moves) {
+            expected = Moved(expected, {design + 6});
+        }
+        if (!c.renamed.empty()) {
+            expected = WithLines(expected, {{LineOf(input, c.definition), c.renamed}});
+        }
+        EXPECT_EQ(output_, expected);
+        EXPECT_TRUE(LogHas(c.log + "\r\n")) << log_;
+    }
+}
+
 TEST_F(DxfProcessing, PolylineVerticesMoveButNotItsOwnPointOrFaceRecords) {
     const std::string input =
         kHead + Dxf({"  0", "POLYLINE", "  8", "LINE",      " 66", "1",     " 10", "0.0",
