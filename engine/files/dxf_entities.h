@@ -9,11 +9,13 @@
 //
 // | kind                 | points                                          |
 // |----------------------|-------------------------------------------------|
-// | POINT, MTEXT, ELLIPSE, TOLERANCE, XLINE, RAY, IMAGE, WIPEOUT, LEADER, MESH | 10 (WCS) |
-// | LINE, SPLINE, HELIX, MLINE | 10, 11 (WCS)                              |
+// | POINT, ELLIPSE, TOLERANCE, XLINE, RAY, IMAGE, WIPEOUT, LEADER, MESH,     |
+// | ACAD_TABLE           | 10 (WCS)                                        |
+// | MTEXT                | 10 (WCS); in its column data (after 101) 11     |
+// | LINE, SPLINE, HELIX, MLINE, LIGHT | 10, 11 (WCS)                       |
 // | 3DFACE               | 10 to 13 (WCS)                                  |
 // | TEXT, ATTRIB, ATTDEF | 10, 11 (OCS); an embedded MTEXT's 10 (WCS)      |
-// | CIRCLE, ARC, INSERT, SHAPE | 10 (OCS)                                  |
+// | CIRCLE, ARC, INSERT, SHAPE, the underlays | 10 (OCS)                   |
 // | SOLID, TRACE         | 10 to 13 (OCS)                                  |
 // | LWPOLYLINE           | every 10 (OCS, elevation 38)                    |
 // | POLYLINE             | none: its own 10 holds only its elevation (z)   |
@@ -21,10 +23,17 @@
 // |                      | mesh or polyface vertex; none in a face record  |
 // | DIMENSION            | 10, 13, 14, 15 (WCS); 11, 16 (OCS); 12 is the   |
 // |                      | offset of the dimension's picture, not a point  |
+// | ARC_DIMENSION        | 10, 13 to 17 (WCS); 11 (OCS)                    |
+// | LARGE_RADIAL_DIMENSION | 10, 13, 14, 15 (WCS); 11 (OCS)                |
+// | MULTILEADER          | in its context data 10, 12, 15, 110; in its     |
+// |                      | leaders 10, 12, 13; in their lines 10, 11, 12   |
+// | SECTION              | 11, 12 (WCS); 10 is its vertical direction      |
 // | HATCH                | boundary vertices and edges (line ends, arc and |
 // |                      | ellipse centres, spline control and fit points) |
 // |                      | and seed points (OCS); its first 10 holds only  |
 // |                      | its elevation                                   |
+//
+// Opaque kinds (IsOpaqueKind) have no point to read at all.
 #pragma once
 
 #include "files/dxf_tags.h"
