@@ -29,6 +29,7 @@ constexpr const char* kFileHelp =
            [--parametros nacionales|regionales|distancia|vecinos|rejilla]
            [--seleccion V] [--origen X,Y] [--rejilla RUTA.gsb] [--geoide [RUTA.gtx]]
            [--catalogo ARCHIVO] [--log RUTA] [--hilos N] [--fuera-de-region] [--incertidumbre]
+           [--estricto]
      quillon-cli txt|dxf ENTRADA... --carpeta-salida CARPETA [OPCIONES]
 
 Transforma un archivo de puntos TXT (txt) o un dibujo DXF (dxf) del sistema A al B.
@@ -79,6 +80,10 @@ Ejemplo: quillon-cli txt campo.txt campo_etrs89.txt --sistema-a EPSG:23030 --sis
   --incertidumbre  (sólo txt) añade a cada punto, como última columna, su
                  incertidumbre horizontal al 95 % en metros (3 decimales; "nan" si el
                  ajuste no tiene redundancia); el registro da siempre su intervalo
+  --estricto     (dxf) rechaza el dibujo si tiene entidades que no se pueden
+                 transformar (sólidos y regiones ACIS, proxies, tipos desconocidos);
+                 sin ella se escribe con ellas como estaban, el registro las nombra y
+                 termina con estado 1 ("N entidades no transformadas").
   --carpeta-salida C  varias ENTRADAS: cada una a C/<nombre>_ETRS89.<ext> (o _ED50,
                  según el datum de B), con su registro
 
@@ -270,6 +275,12 @@ int TransformOne(api::FileFormat format, const api::TransformRequest& request,
     if (outcome.rejected > 0 && outcome.points == 0 && format == api::FileFormat::kTxt) {
         std::cerr << "quillon-cli: ningún punto transformado: " << outcome.rejected
                   << " líneas rechazadas" << see_log << '\n';
+        return 1;
+    }
+    if (outcome.untransformed > 0) {
+        // The drawing is written, but not everything in it moved.
+        std::cerr << "quillon-cli: " << outcome.untransformed << " entidades no transformadas ("
+                  << outcome.untransformed_kinds << ")" << see_log << '\n';
         return 1;
     }
     if (outcome.rejected > 0) {

@@ -110,6 +110,21 @@ QStringList SummaryLines(const QStringList& log) {
     return lines;
 }
 
+// The entities of a drawing the log names as left as they were
+// ("Entidades no transformadas: 3DSOLID (2)...").
+int UntransformedEntities(const QStringList& log) {
+    static const QRegularExpression left(
+        QStringLiteral("^Entidades no transformadas: \\S+ \\((\\d+)\\)"));
+    int count = 0;
+    for (const QString& line : log) {
+        const QRegularExpressionMatch match = left.match(line);
+        if (match.hasMatch()) {
+            count += match.captured(1).toInt();
+        }
+    }
+    return count;
+}
+
 int RejectedLines(const QStringList& log) {
     static const QRegularExpression rejected(QStringLiteral("^Líneas rechazadas\\.+: (\\d+)"));
     for (const QString& line : log) {
@@ -481,6 +496,13 @@ RunOutcome Transformacion::Run(const FormChoices& choices, const RunPlan& plan) 
                                               "Metadatos»)."),
                            QStringLiteral("Aviso"), MessageIcon::Exclamation);
         }
+    } else if (const int left = UntransformedEntities(*outcome.log); left > 0) {
+        // The drawing is written, but not everything in it moved.
+        messages_.Show(QString::number(left) +
+                           QStringLiteral(" entidades del dibujo no se han transformado: se han "
+                                          "copiado como estaban.\rEl registro las nombra («Ver "
+                                          "Metadatos»)."),
+                       QStringLiteral("Aviso"), MessageIcon::Exclamation);
     }
     outcome.end = RunOutcome::End::Done;
     return outcome;

@@ -127,6 +127,7 @@ RunArguments RunArgumentsOf(const TransformRequest& request) {
     run.threads = request.threads;
     run.keep_log_when_cancelled = request.keep_log_when_stopped;
     run.region_only = request.region_only;
+    run.strict_drawing = request.strict;
     run.check_zone_field = true;
     run.uncertainty_column = request.uncertainty;
     run.orthometric_geodetic_in = request.a.orthometric && request.a.kind == Kind::kGeodetic;
@@ -178,6 +179,8 @@ FileOutcome TransformFile(FileFormat format, const TransformRequest& request,
     result.failure = outcome.failure;
     result.rejected = outcome.rejected;
     result.points = outcome.points;
+    result.untransformed = outcome.untransformed;
+    result.untransformed_kinds = outcome.untransformed_kinds;
     result.warnings = outcome.warnings;
     return result;
 }

@@ -277,6 +277,9 @@ std::vector<OptionSpec> OptionsOf(Order order) {
         }
         add(side_a);
         add(side_b);
+        if (order == Order::kDxf) {
+            add({{"estricto", OptionSpec::kFlag}});
+        }
         add({{"modelo"},
              {"parametros"},
              {"seleccion"},
@@ -455,6 +458,7 @@ ParsedRequest Parse(Order order, const std::vector<std::string>& args) {
     request.region_only = !parsed.Has("fuera-de-region");
     request.proj_pipeline = parsed.Has("proj");
     request.uncertainty = parsed.Has("incertidumbre");
+    request.strict = parsed.Has("estricto");
     if (const auto log = parsed.Get("log")) {
         if (log->empty()) {
             throw UsageError{"falta la ruta de --log"};

@@ -113,6 +113,9 @@ struct TransformRequest {
     // parametros --proj: the order shows only the PROJ pipeline of the set,
     // from side a to side b (see ProjPipeline).
     bool proj_pipeline = false;
+    // A drawing with entities that cannot be moved (opaque bodies, proxies,
+    // unknown kinds) is refused instead of written with them as they were.
+    bool strict = false;
 
     bool operator==(const TransformRequest&) const = default;
 };
@@ -186,6 +189,10 @@ struct FileOutcome {
     std::string failure;      // why the run failed, one line
     long long rejected = 0;   // point lines rejected (TXT)
     long long points = 0;     // points transformed and written (TXT)
+    // Model-space entities of a drawing left as they were, and their kinds
+    // with their counts ("3DSOLID 2, MPOLYGON 1").
+    long long untransformed = 0;
+    std::string untransformed_kinds;
     // What the user should know of a run that succeeded, as its log says it
     // (one line each): points a local fit extrapolates to.
     std::vector<std::string> warnings;

@@ -9,11 +9,13 @@
 //
 // | kind                 | points                                          |
 // |----------------------|-------------------------------------------------|
-// | POINT, MTEXT, ELLIPSE, TOLERANCE, XLINE, RAY, IMAGE, WIPEOUT, LEADER, MESH | 10 (WCS) |
-// | LINE, SPLINE, HELIX, MLINE | 10, 11 (WCS)                              |
+// | POINT, ELLIPSE, TOLERANCE, XLINE, RAY, IMAGE, WIPEOUT, LEADER, MESH,     |
+// | ACAD_TABLE           | 10 (WCS)                                        |
+// | MTEXT                | 10 (WCS); in its column data (after 101) 11     |
+// | LINE, SPLINE, HELIX, MLINE, LIGHT | 10, 11 (WCS)                       |
 // | 3DFACE               | 10 to 13 (WCS)                                  |
 // | TEXT, ATTRIB, ATTDEF | 10, 11 (OCS); an embedded MTEXT's 10 (WCS)      |
-// | CIRCLE, ARC, INSERT, SHAPE | 10 (OCS)                                  |
+// | CIRCLE, ARC, INSERT, SHAPE, the underlays | 10 (OCS)                   |
 // | SOLID, TRACE         | 10 to 13 (OCS)                                  |
 // | LWPOLYLINE           | every 10 (OCS, elevation 38)                    |
 // | POLYLINE             | none: its own 10 holds only its elevation (z)   |
@@ -21,10 +23,17 @@
 // |                      | mesh or polyface vertex; none in a face record  |
 // | DIMENSION            | 10, 13, 14, 15 (WCS); 11, 16 (OCS); 12 is the   |
 // |                      | offset of the dimension's picture, not a point  |
+// | ARC_DIMENSION        | 10, 13 to 17 (WCS); 11 (OCS)                    |
+// | LARGE_RADIAL_DIMENSION | 10, 13, 14, 15 (WCS); 11 (OCS)                |
+// | MULTILEADER          | in its context data 10, 12, 15, 110; in its     |
+// |                      | leaders 10, 12, 13; in their lines 10, 11, 12   |
+// | SECTION              | 11, 12 (WCS); 10 is its vertical direction      |
 // | HATCH                | boundary vertices and edges (line ends, arc and |
 // |                      | ellipse centres, spline control and fit points) |
 // |                      | and seed points (OCS); its first 10 holds only  |
 // |                      | its elevation                                   |
+//
+// Opaque kinds (IsOpaqueKind) have no point to read at all.
 #pragma once
 
 #include "files/dxf_tags.h"
@@ -53,6 +62,11 @@ EntityTally TallyOf(const EntityKind& kind);
 // the elevation point of POLYLINE and HATCH) instead of carrying their own z.
 bool HasSharedElevation(const EntityKind& kind);
 bool IsKind(const EntityKind& kind, std::string_view name);
+// True for the dimensions, whose picture moves with them.
+bool IsDimension(const EntityKind& kind);
+// True for the kinds whose geometry cannot move: bodies kept as opaque ACIS
+// data (3DSOLID, REGION, BODY, the surfaces) and proxies of other programs.
+bool IsOpaqueKind(std::string_view name);
 
 // What a POLYLINE tells its VERTEX entities.
 struct PolylineShape {
@@ -75,12 +89,17 @@ public:
 
 private:
     PointFrame HatchFrame(const DxfTag& tag);
+    PointFrame MultiLeaderFrame(const DxfTag& tag);
 
     const EntityKind& kind_;
     PolylineShape shape_;
     int vertex_flags_ = 0;
     // ATTRIB and ATTDEF: after group 101 the tags describe an embedded MTEXT.
+    // MTEXT: after group 101 the tags describe its columns.
     bool embedded_ = false;
+    // MULTILEADER: 0 outside its context data, 1 in it, 2 in a leader, 3 in
+    // a leader line.
+    int leader_depth_ = 0;
     // HATCH: whether the boundary paths have begun (group 91) or ended (75),
     // whether the current path is a polyline (bit 2 of group 92), and the type
     // of the current edge (group 72 of an edge path: 1 line, 2 arc, 3 ellipse,

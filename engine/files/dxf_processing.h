@@ -4,8 +4,11 @@
 //
 // The drawing is read as (group code, value) pairs (dxf_tags.h) and each
 // model-space entity of the ENTITIES section has its points carried, in world
-// or object coordinates (dxf_entities.h, dxf_ocs.h). Block definitions, paper
-// space and the OBJECTS section stay as they are; of the header, $EXTMIN,
+// or object coordinates (dxf_entities.h, dxf_ocs.h), by the drawing reader
+// (dxf_walk.h), which hands them to the moves on worker threads
+// (dxf_moves.h). Block definitions, paper space and the OBJECTS section stay
+// as they are, but for the drawing's geolocation (dxf_geodata.h); of the
+// header, $EXTMIN,
 // $EXTMAX, $LIMMIN, $LIMMAX (the extents of the transformed drawing) and
 // $INSBASE change. The geometry of a model-space DIMENSION, an anonymous block
 // drawn where the dimension is, moves with it.

@@ -2,6 +2,8 @@
 // two lines each. The code is an integer written with or without blanks
 // around it; the value is the whole next line. Each pair keeps the exact
 // bytes of both lines, ends included, so that a writer can copy it unchanged.
+// Lines end in LF or CR LF, or, in drawings of old Macintosh programs, in a
+// CR alone.
 #pragma once
 
 #include "files/line_reader.h"
@@ -17,7 +19,7 @@ struct DxfTag {
     int code = 0;
     std::string code_line;          // exact bytes, line end included
     std::string value_line;         // exact bytes, line end included
-    std::size_t value_end = 0;      // bytes of the value line's end: 0, 1 (LF) or 2 (CR LF)
+    std::size_t value_end = 0;      // bytes of the value line's end: 0, 1 (LF, CR) or 2 (CR LF)
     std::uint64_t line = 0;         // line number of the code line, from 1; the value is line + 1
     std::uint64_t end_position = 0; // byte offset just after the value line
 
@@ -55,6 +57,7 @@ public:
         kEnd,       // the drawing ended where a pair could start
         kCut,       // the drawing ended after a code line, without its value
         kBinary,    // a binary DXF (its sentinel line)
+        kNotText,   // no text at all: UTF-16, a picture, an archive
         kBadCode,   // a code line that is not an integer
         kTooLong,   // a line longer than kMaxLine
         kReadError, // the file could not be read
@@ -85,15 +88,26 @@ public:
     Status status() const { return status_; }
     // Lines read so far: the number of the last line read.
     std::uint64_t line() const { return line_; }
-    std::uint64_t position() const { return lines_->position(); }
+    std::uint64_t position() const { return lines_->position() - (cr_buffer_.size() - cr_at_); }
 
 private:
     bool ReadLine(std::string& raw);
+    // The next bytes of the file up to a line feed (or a piece of a longer
+    // run of bytes), exact.
+    bool ReadChunk(std::string& chunk);
+    // A line ended by CR alone, from the bytes read ahead.
+    bool ReadCrLine(std::string& raw);
 
     LineReader own_{kMaxLine};
     LineReader* lines_ = &own_;
     Status status_ = Status::kOk;
     std::uint64_t line_ = 0;
+    // Whether lines end in CR alone: unknown until the first bytes are read.
+    enum class Ends { kUnknown, kLineFeed, kCarriageReturn } ends_ = Ends::kUnknown;
+    bool in_piece_ = false; // a chunk longer than a line was read in part
+    std::string cr_buffer_; // bytes read ahead, lines ended by CR
+    std::size_t cr_at_ = 0; // where the next of them starts
+    std::string chunk_;
 };
 
 // Group code text: an integer with optional blanks around it (a UTF-8 byte

@@ -54,6 +54,9 @@ struct RunArguments {
     // With one zone for the whole UTM input, a point line whose fifth field
     // names another zone is rejected instead of read in the run's zone.
     bool check_zone_field = false;
+    // A drawing with model-space entities that cannot be moved is refused
+    // instead of written with them as they were.
+    bool strict_drawing = false;
     bool orthometric_geodetic_in = false;
     bool orthometric_geodetic_out = false;
     // The catalogue of the regional and local choices; null: the built-in one.

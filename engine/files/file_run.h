@@ -33,6 +33,10 @@ struct RunOutcome {
     std::string failure;      // why the run failed, one line (UTF-8), when it failed
     long long rejected = 0;   // point lines rejected (TXT runs)
     long long points = 0;     // points transformed and written (TXT runs)
+    // Model-space entities of a drawing left as they were (DXF runs), and
+    // their kinds with their counts ("3DSOLID 2, MPOLYGON 1").
+    long long untransformed = 0;
+    std::string untransformed_kinds;
     // Warnings of a successful run, as its log has them (UTF-8, no line end):
     // points that a local fit extrapolates to.
     std::vector<std::string> warnings;

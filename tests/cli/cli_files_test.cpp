@@ -324,3 +324,32 @@ TEST(CliFiles, TxtToDxfDrawsOneZone) {
 }
 
 } // namespace
+
+// A drawing with entities that cannot move (an opaque body, an unknown
+// kind) is written, but the status says not everything moved and standard
+// error counts them; --estricto refuses it and keeps the earlier output.
+TEST(CliFiles, DxfEntitiesThatCannotMoveAreCountedOrRefused) {
+    TempDir dir;
+    WriteWhole(dir.File("in.dxf"), "  0\nSECTION\n  2\nENTITIES\n"
+                                   "  0\n3DSOLID\n  5\n2F\n  1\nACIS\n"
+                                   "  0\nMPOLYGON\n 10\n300000.0\n 20\n4100000.0\n"
+                                   "  0\nPOINT\n 10\n300000.0\n 20\n4100000.0\n"
+                                   "  0\nENDSEC\n  0\nEOF\n");
+    const std::string options = " --sistema-a EPSG:23030 --sistema-b EPSG:25830";
+    const auto run = RunCommand(Cli("dxf", dir.File("in.dxf"), dir.File("out.dxf"), options));
+    EXPECT_EQ(run.status, 1) << run.err;
+    EXPECT_NE(run.err.find("quillon-cli: 2 entidades no transformadas (3DSOLID 1, MPOLYGON 1); "
+                           "vea el registro " +
+                           dir.File("out.dxf") + ".log\n"),
+              std::string::npos)
+        << run.err;
+    const std::string written = ReadWhole(dir.File("out.dxf"));
+    EXPECT_NE(written.find("POINT\n 10\n299888.349"), std::string::npos) << written;
+
+    const auto strict =
+        RunCommand(Cli("dxf", dir.File("in.dxf"), dir.File("out.dxf"), options + " --estricto"));
+    EXPECT_EQ(strict.status, 1);
+    EXPECT_NE(strict.err.find("tiene entidades que no se pueden transformar"), std::string::npos)
+        << strict.err;
+    EXPECT_EQ(ReadWhole(dir.File("out.dxf")), written);
+}

@@ -62,22 +62,13 @@ EMBEDDED = {"refused": "fuera de la región",
             "why": "MTEXT embedded objects (columns): their direction read as a point"}
 EXPECTED = {
     "ezdxf_ac1003_line.dxf": {
-        "refused": "falta la coordenada y",
-        "why": "AC1003 LINEs with their group codes in the order 10, 11, 20, 21"},
+        "unreadable": "carried; ezdxf cannot read its group codes in the order 10, 11, 20, 21 "
+                      "(the engine's own tests check such a LINE against PROJ)"},
     "ezdxf_bin_r2000.dxf": {
         "refused": "DXF binario",
         "why": "a binary drawing: text drawings only"},
-    "ezdxf_3dface.dxf": EMBEDDED,
-    "ezdxf_hatches_2.dxf": EMBEDDED,
-    "ezdxf_mtext_columns_r2018.dxf": EMBEDDED,
-    "ezdxf_text_negative_extrusion.dxf": EMBEDDED,
-    "ezdxf_visibility.dxf": EMBEDDED,
     "ezdxf_uncommon.dxf": {
-        **EMBEDDED, "left": {"3DSOLID": OPAQUE}},
-    "netdxf_sample.dxf": {
-        **EMBEDDED, "left": {"ACAD_TABLE": "not carried yet: the table's insertion point"}},
-    "ezdxf_acad_table_simple.dxf": {
-        "left": {"ACAD_TABLE": "not carried yet: the table's insertion point"}},
+        "left": {"3DSOLID": OPAQUE}},
     "ezdxf_torus_r2010.dxf": {
         "left": {"3DSOLID": OPAQUE}},
 }
@@ -123,6 +114,20 @@ def left_kinds(log):
                 re.findall(r"Entidades no transformadas: (\S+) \((\d+)", log))
 
 
+def other_dimension_pictures(sections_of_drawing):
+    """Block names (group 2) of the arc and large radial dimensions of the
+    entities, whose pictures move with them as a DIMENSION's do."""
+    names, kind = set(), None
+    lines = sections_of_drawing.get("ENTITIES", [])
+    for i in range(0, len(lines) - 1, 2):
+        code, value = lines[i].strip(), lines[i + 1].strip()
+        if code == b"0":
+            kind = value
+        elif code == b"2" and kind in (b"ARC_DIMENSION", b"LARGE_RADIAL_DIMENSION"):
+            names.add(value.decode(errors="replace"))
+    return names
+
+
 def objects_but_geodata(section):
     return [lines for kind, lines in chunks(section or []) if kind != b"GEODATA"]
 
@@ -156,6 +161,11 @@ def check_drawing(cli, corpus, work, name):
     check(result.returncode in ((0, 1) if left else (0,)),
           f"{name}: exit {result.returncode}: {result.stderr.strip()}")
 
+    if "unreadable" in expected:
+        check(result.returncode == 0, f"{name}: exit {result.returncode}: {result.stderr.strip()}")
+        summary.append((name, "-", "-", "-", expected["unreadable"]))
+        return
+
     # Lines: the same count and ends; only coordinate values changed.
     old_lines, new_lines = read_lines(source), read_lines(target)
     check(len(old_lines) == len(new_lines), f"{name}: {len(old_lines)} lines in, "
@@ -178,7 +188,7 @@ def check_drawing(cli, corpus, work, name):
           f"{name}: paper space changed")
     before, after = ezdxf.readfile(source), ezdxf.readfile(target)
     pictures = {d.dxf.geometry for d in before.modelspace().query("DIMENSION")
-                if d.dxf.hasattr("geometry")}
+                if d.dxf.hasattr("geometry")} | other_dimension_pictures(old_sections)
     old_blocks = blocks(old_sections.get("BLOCKS", []))
     new_blocks = blocks(new_sections.get("BLOCKS", []))
     check(old_blocks.keys() == new_blocks.keys(), f"{name}: blocks added or lost")

@@ -1,4 +1,5 @@
 // DXF drawings: what moves, what stays, and how a run fails.
+#include "files/dxf_ocs.h"
 #include "files/dxf_processing.h"
 #include "files/number_format.h"
 #include "files/text_encoding.h"
@@ -10,6 +11,8 @@
 #include "support/run_command.h"
 #include "support/temp_dir.h"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -267,6 +270,63 @@ TEST_F(DxfProcessing, EveryModelSpaceKindIsCarried) {
               " 10", "300011.0", " 20", "4100011.0"}),
          {7, 13}},
         {"MESH", Dxf({"  0", "MESH", " 92", "1", " 10", xy1, " 20", xy2, " 30", "3.0"}), {5}},
+        // Column data (R2018): 10 is the text direction again, 11 the
+        // insertion point again (netDxf's sample.dxf writes them so).
+        {"MTEXT with columns",
+         Dxf({"  0", "MTEXT", " 10", xy1,   " 20", xy2,
+              " 11", "1.0",   " 21", "0.0", "101", "Embedded Object",
+              " 70", "1",     " 10", "1.0", " 20", "0.0",
+              " 30", "0.0",   " 11", xy1,   " 21", xy2,
+              " 31", "0.0",   " 40", "25.0"}),
+         {3, 21}},
+        {"TOLERANCE",
+         Dxf({"  0", "TOLERANCE", "  3", "STANDARD", " 10", xy1, " 20", xy2, " 11", "1.0", " 21",
+              "0.0"}),
+         {5}},
+        {"HELIX",
+         Dxf({"  0", "HELIX", " 10", xy1, " 20", xy2, " 11", "300011.0", " 21", xy2, " 12", "0.0",
+              " 22", "0.0", " 32", "1.0"}),
+         {3, 7}},
+        // 12 offsets the picture; 13 to 17 are the arc's definition points.
+        {"ARC_DIMENSION",
+         Dxf({"  0", "ARC_DIMENSION", " 10", xy1,        " 20", xy2,         " 11", "300011.0",
+              " 21", "4100011.0",     " 12", "5.0",      " 22", "5.0",       " 13", "300013.0",
+              " 23", "4100013.0",     " 14", "300014.0", " 24", "4100014.0", " 15", "300015.0",
+              " 25", "4100015.0",     " 16", "300016.0", " 26", "4100016.0", " 17", "300017.0",
+              " 27", "4100017.0"}),
+         {3, 7, 15, 19, 23, 27, 31}},
+        {"LARGE_RADIAL_DIMENSION",
+         Dxf({"  0", "LARGE_RADIAL_DIMENSION",
+              " 10", xy1,
+              " 20", xy2,
+              " 13", "300013.0",
+              " 23", "4100013.0",
+              " 14", "300014.0",
+              " 24", "4100014.0",
+              " 15", "300015.0",
+              " 25", "4100015.0",
+              " 40", "2.0"}),
+         {3, 7, 11, 15}},
+        {"ACAD_TABLE",
+         Dxf({"  0", "ACAD_TABLE", "  2", "*T1", " 10", xy1, " 20", xy2, " 11", "1.0", " 21", "0.0",
+              " 91", "2"}),
+         {5}},
+        {"PDFUNDERLAY",
+         Dxf({"  0", "PDFUNDERLAY", " 10", xy1, " 20", xy2, " 41", "2.0", " 11", "0.0", " 21",
+              "0.0", " 11", "10.0", " 21", "10.0"}),
+         {3}},
+        {"DWFUNDERLAY", Dxf({"  0", "DWFUNDERLAY", " 10", xy1, " 20", xy2, " 41", "1.0"}), {3}},
+        {"DGNUNDERLAY", Dxf({"  0", "DGNUNDERLAY", " 10", xy1, " 20", xy2, " 41", "1.0"}), {3}},
+        {"LIGHT",
+         Dxf({"  0", "LIGHT", "  1", "L1", " 10", xy1, " 20", xy2, " 30", "10.0", " 11", "300011.0",
+              " 21", "4100011.0", " 31", "0.0"}),
+         {5, 11}},
+        // 10 is the vertical direction of the section plane.
+        {"SECTION",
+         Dxf({"  0", "SECTION",   "  1", "S1",  " 10", "0.0",      " 20", "0.0",      " 30",
+              "1.0", " 92",       "2",   " 11", xy1,   " 21",      xy2,   " 11",      "300011.0",
+              " 21", "4100011.0", " 93", "1",   " 12", "300012.0", " 22", "4100012.0"}),
+         {13, 17, 23}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.kind);
@@ -281,6 +341,72 @@ TEST_F(DxfProcessing, EveryModelSpaceKindIsCarried) {
             expected = Moved(expected, {line});
         }
         EXPECT_EQ(output_, expected);
+    }
+}
+
+// Old programs wrote the tags of an entity's points in another order (ezdxf's
+// AC1003_LINE_Example.dxf: 10, 11, 20, 21, 30, 31): each x pairs with the y
+// of its family, and every tag keeps its place.
+TEST_F(DxfProcessing, PointTagsInAnyOrderPairByTheirFamily) {
+    const std::string input =
+        kHead + Dxf({"  0", "LINE",     "  8", "1",         "  6", "CONTINUOUS", " 10", "300000.0",
+                     " 11", "300100.5", " 20", "4100000.0", " 21", "4100200.25", " 30", "0.0000",
+                     " 31", "0.0000",   " 62", "5"}) +
+        kTail;
+    ASSERT_EQ(Process(input), 1) << log_;
+    const PlanePoint start = Carried(300000.0, 4100000.0), end = Carried(300100.5, 4100200.25);
+    EXPECT_EQ(output_, WithLines(input, {{12, CFixed(start.x, 6)},
+                                         {14, CFixed(end.x, 6)},
+                                         {16, CFixed(start.y, 6)},
+                                         {18, CFixed(end.y, 6)}}));
+}
+
+// A georeferenced drawing: the GEODATA object's design point moves with the
+// drawing; its reference point and the definition of its system follow when
+// that system is the drawing's own, are left when it names another place
+// system (WGS 84), and the log says when they cannot follow.
+TEST_F(DxfProcessing, GeolocationFollowsTheDrawing) {
+    struct Case {
+        std::string name;
+        std::string definition;
+        std::string renamed; // the definition written; empty: as it was
+        bool reference_moves;
+        std::string log;
+    };
+    const std::vector<Case> cases = {
+        {"the drawing's system",
+         "<Alias id=\"23030\" type=\"CoordinateSystem\"><ObjectId>23030</ObjectId>"
+         "<Namespace>EPSG Code</Namespace></Alias><Name>ED50 / UTM zone 30N</Name>",
+         "<Alias id=\"25830\" type=\"CoordinateSystem\"><ObjectId>25830</ObjectId>"
+         "<Namespace>EPSG Code</Namespace></Alias><Name>ETRS89 / UTM zone 30N</Name>",
+         true, "Geolocalización actualizada: GEODATA 1F0 (EPSG:23030 a EPSG:25830)"},
+        {"WGS 84", "<Alias id=\"4326\" type=\"CoordinateSystem\">", "", false,
+         "Geolocalización actualizada: GEODATA 1F0 (punto de diseño)"},
+        {"another zone", "PROJCS[\"ED50 / UTM zone 29N\",AUTHORITY[\"EPSG\",\"23029\"]]", "", false,
+         "Geolocalización no actualizada: GEODATA 1F0 (su sistema, EPSG:23029, no es el de "
+         "entrada)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string objects =
+            Dxf({"  0", "SECTION",     "  2", "OBJECTS", "  0", "GEODATA",    "  5", "1F0",
+                 "100", "AcDbGeoData", " 90", "2",       " 70", "2",          " 10", "300000.0",
+                 " 20", "4100000.0",   " 30", "0.0",     " 11", "300000.0",   " 21", "4100000.0",
+                 " 31", "0.0",         " 40", "1.0",     "301", c.definition, "  0", "ENDSEC"});
+        const std::string input =
+            kHead + Dxf({"  0", "POINT", " 10", "300010.0", " 20", "4100010.0", "  0", "ENDSEC"}) +
+            objects + Dxf({"  0", "EOF"});
+        ASSERT_EQ(Process(input), 1) << log_;
+        const std::size_t design = LineOf(input, "300000.0");
+        std::string expected = Moved(Moved(input, {LineOf(input, "300010.0")}), {design});
+        if (c.reference_moves) {
+            expected = Moved(expected, {design + 6});
+        }
+        if (!c.renamed.empty()) {
+            expected = WithLines(expected, {{LineOf(input, c.definition), c.renamed}});
+        }
+        EXPECT_EQ(output_, expected);
+        EXPECT_TRUE(LogHas(c.log + "\r\n")) << log_;
     }
 }
 
@@ -442,15 +568,11 @@ TEST_F(DxfProcessing, TiltedPlanesKeepWorldHeights) {
     EXPECT_EQ(output_,
               WithLines(input, {{8, CFixed(p.y, 6)}, {10, object_y(p.x)}, {12, object_z(p.x)}}));
 
-    // A lightweight polyline shares one elevation: it is rewritten, and a
-    // tilted polyline without one cannot move.
+    // A tilted polyline without an elevation line cannot move.
     const std::string lw =
         kHead +
         Dxf({"  0", "LWPOLYLINE", " 38", object_z(wx), " 10", CFixed(wy, 6), " 20", object_y(wx)}) +
         tilt + kTail;
-    ASSERT_EQ(Process(lw), 1) << log_;
-    EXPECT_EQ(output_,
-              WithLines(lw, {{8, object_z(p.x)}, {10, CFixed(p.y, 6)}, {12, object_y(p.x)}}));
     EXPECT_EQ(Process(WithLines(lw, {{7, "999"}})), 0);
     EXPECT_TRUE(LogHas("Línea 6 rechazada: entidad en un plano inclinado sin elevación")) << log_;
 
@@ -464,6 +586,84 @@ TEST_F(DxfProcessing, TiltedPlanesKeepWorldHeights) {
     EXPECT_EQ(Process(two), 0);
     EXPECT_TRUE(LogHas("Línea 14 rechazada: el punto se sale del plano inclinado de su entidad"))
         << log_;
+}
+
+// The world points of the first LWPOLYLINE of a drawing, read through the
+// extrusion and elevation it has.
+std::vector<Vector3> LwPolylineWorld(const std::string& drawing) {
+    const std::vector<std::string> lines = Lines(drawing);
+    std::map<int, std::vector<double>> values;
+    for (std::size_t i = 0; i + 1 < lines.size(); i += 2) {
+        const int code = std::stoi(lines[i]);
+        if (code == 0 && !values.empty()) {
+            break;
+        }
+        if (code != 0) {
+            values[code].push_back(std::stod(lines[i + 1]));
+        }
+    }
+    const ObjectFrame frame({values[210].at(0), values[220].at(0), values[230].at(0)});
+    std::vector<Vector3> points;
+    for (std::size_t i = 0; i < values[10].size(); ++i) {
+        points.push_back(frame.ToWorld({values[10][i], values[20].at(i), values[38].at(0)}));
+    }
+    return points;
+}
+
+// A tilted plane turns with the drawing, so that its points land on their
+// moved world positions at their heights, its far end included: GDAL's
+// LWPOLYLINE-OCS.dxf stands upright and 1.9 km long (N = (-0.927, -0.375,
+// 8e-11)); moved there as it stood, with its extrusion kept, its far end
+// would leave the plane by 17 mm.
+TEST_F(DxfProcessing, TiltedPlanesTurnWithTheDrawing) {
+    struct Case {
+        std::string name;
+        Vector3 extrusion;
+        std::vector<std::array<double, 2>> ocs; // the polyline as drawn, anywhere
+    };
+    const std::vector<Case> cases = {
+        {"leaning", {0.6, 0.0, 0.8}, {{4100000.0, -239700.0}, {4100050.0, -239640.0}}},
+        {"upright, GDAL",
+         {-0.9268411628119032, -0.3754536708003788, 0.0000000000842114},
+         {{-2680074.283666871, 1807.373239133308},
+          {-2680528.081743926, 1807.373239133308},
+          {-2680568.081744213, 1767.373239133307},
+          {-2680568.081744086, 1661.184230680374},
+          {-2680608.081743998, 1621.184230680374},
+          {-2681431.272631172, 1621.184230680374},
+          {-2681471.272631022, 1661.184230680374},
+          {-2681471.272630948, 1752.316529788103},
+          {-2681511.272631108, 1792.316529788103},
+          {-2681979.871336681, 1792.316529788103}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        // Its first point moved to (300000, 4100000, 500) in the world.
+        const ObjectFrame frame(c.extrusion);
+        const Vector3 first = frame.ToWorld({c.ocs[0][0], c.ocs[0][1], 0.0});
+        const Vector3 shift{300000.0 - first.x, 4100000.0 - first.y, 500.0 - first.z};
+        std::vector<Vector3> world;
+        std::string entity = Dxf({"  0", "LWPOLYLINE", " 90", std::to_string(c.ocs.size())});
+        const double elevation = frame.ToObject(shift).z;
+        entity += Dxf({" 38", CFixed(elevation, 9)});
+        for (const auto& [x, y] : c.ocs) {
+            const Vector3 p = frame.ToWorld({x, y, 0.0});
+            world.push_back({p.x + shift.x, p.y + shift.y, p.z + shift.z});
+            const Vector3 o = frame.ToObject(world.back());
+            entity += Dxf({" 10", CFixed(o.x, 9), " 20", CFixed(o.y, 9)});
+        }
+        entity += Dxf({"210", CFixed(c.extrusion.x, 17), "220", CFixed(c.extrusion.y, 17), "230",
+                       CFixed(c.extrusion.z, 17)});
+        ASSERT_EQ(Process(kHead + entity + kTail), 1) << log_;
+        const std::vector<Vector3> moved = LwPolylineWorld(output_.substr(kHead.size()));
+        ASSERT_EQ(moved.size(), world.size());
+        for (std::size_t i = 0; i < world.size(); ++i) {
+            const PlanePoint p = Carried(world[i].x, world[i].y);
+            EXPECT_NEAR(moved[i].x, p.x, 1e-3) << i;
+            EXPECT_NEAR(moved[i].y, p.y, 1e-3) << i;
+            EXPECT_NEAR(moved[i].z, world[i].z, 1e-3) << i;
+        }
+    }
 }
 
 TEST_F(DxfProcessing, HeaderExtentsLimitsAndBaseFollowTheDrawing) {
@@ -552,16 +752,114 @@ TEST_F(DxfProcessing, DimensionPicturesMoveWithTheirDimensions) {
     EXPECT_EQ(output_, Moved(input, {16, 20, 28, LineOf(input, "300000.0", 50)}));
 }
 
-TEST_F(DxfProcessing, OtherKindsAreCopiedAndNamed) {
-    const std::string mleader = Dxf({"  0", "MULTILEADER", " 10", "300000.0", " 20", "4100000.0"});
-    const std::string input =
-        kHead + mleader + mleader + Dxf({"  0", "3DSOLID", "  1", "ACIS"}) + mleader +
-        Dxf({"  0", "CIRCLE", " 10", "300000.0", " 20", "4100000.0", " 40", "1.0"}) + kTail;
-    ASSERT_EQ(Process(input), 1);
-    EXPECT_EQ(output_, Moved(input, {LineOf(input, "300000.0", 26)}));
+// A MULTILEADER as ezdxf writes one: outside its context data 10 is the
+// block's scale; in it, base point 10, text location 12 and the plane's
+// origin 110 are points, 11 and 13 directions; a leader's 10 and its line's
+// vertices are points, the leader's dogleg 11 a vector.
+TEST_F(DxfProcessing, MultiLeaderPointsMoveButNotItsVectors) {
+    const std::string input = kHead + Dxf({"  0", "MULTILEADER",
+                                           "  5", "2A",
+                                           "100", "AcDbMLeader",
+                                           " 10", "1.0",
+                                           " 20", "1.0",
+                                           " 30", "1.0",
+                                           "300", "CONTEXT_DATA{",
+                                           " 40", "1.0",
+                                           " 10", "300001.0",
+                                           " 20", "4100001.0",
+                                           " 30", "0.0",
+                                           "290", "1",
+                                           "304", "Mojón 12",
+                                           " 11", "0.0",
+                                           " 21", "0.0",
+                                           " 31", "1.0",
+                                           " 12", "300002.0",
+                                           " 22", "4100002.0",
+                                           " 32", "0.0",
+                                           " 13", "1.0",
+                                           " 23", "0.0",
+                                           " 33", "0.0",
+                                           "110", "300003.0",
+                                           "120", "4100003.0",
+                                           "130", "0.0",
+                                           "111", "1.0",
+                                           "121", "0.0",
+                                           "131", "0.0",
+                                           "302", "LEADER{",
+                                           "290", "1",
+                                           " 10", "300004.0",
+                                           " 20", "4100004.0",
+                                           " 30", "0.0",
+                                           " 11", "1.0",
+                                           " 21", "0.0",
+                                           " 31", "0.0",
+                                           "304", "LEADER_LINE{",
+                                           " 10", "300005.0",
+                                           " 20", "4100005.0",
+                                           " 30", "0.0",
+                                           " 10", "300006.0",
+                                           " 20", "4100006.0",
+                                           " 30", "0.0",
+                                           "305", "}",
+                                           "303", "}",
+                                           "301", "}",
+                                           "302", "Atributo"}) +
+                              kTail;
+    ASSERT_EQ(Process(input), 1) << log_;
+    std::string expected = input;
+    for (const char* x : {"300001.0", "300002.0", "300003.0", "300004.0", "300005.0", "300006.0"}) {
+        expected = Moved(expected, {LineOf(input, x)});
+    }
+    EXPECT_EQ(output_, expected);
+    EXPECT_FALSE(LogHas("no transformadas")) << log_;
+}
+
+// Bodies of opaque data and unknown kinds are copied, named in the log (the
+// opaque ones with their handles) and counted for the run's outcome; a
+// strict run refuses the drawing and leaves the previous output.
+TEST_F(DxfProcessing, EntitiesThatCannotMoveAreNamedCountedOrRefused) {
+    const std::string input = kHead + Dxf({"  0", "3DSOLID",
+                                           "  5", "2F",
+                                           "100", "AcDbModelerGeometry",
+                                           "  1", "ACIS",
+                                           "  0", "MPOLYGON",
+                                           " 10", "300000.0",
+                                           " 20", "4100000.0",
+                                           "  0", "3DSOLID",
+                                           "  5", "30",
+                                           "  0", "ACAD_PROXY_ENTITY",
+                                           " 90", "498",
+                                           "  0", "CIRCLE",
+                                           " 10", "300000.0",
+                                           " 20", "4100000.0",
+                                           " 40", "1.0"}) +
+                              kTail;
+    RunOutcome outcome;
+    RunArguments run = run_;
+    run.entrada = dir_.File("in.dxf");
+    run.salida = dir_.File("out.dxf");
+    WriteWhole(run.entrada, input);
+    ASSERT_EQ(ProcesarDXF(dir_.File("log"), run, nullptr, &outcome), 1);
+    log_ = Cp1252ToUtf8(ReadWhole(dir_.File("log")));
+    EXPECT_EQ(ReadWhole(run.salida), Moved(input, {LineOf(input, "300000.0", 26)}));
     EXPECT_TRUE(LogHas("Otras entidades......: 1\r\n"
-                       "Entidades no transformadas: 3DSOLID (1)\r\n"
-                       "Entidades no transformadas: MULTILEADER (3)\r\n"))
+                       "Entidades no transformadas: 3DSOLID (2), identificadores 2F 30; "
+                       "geometría opaca sin puntos conocidos, fuera de la extensión del dibujo\r\n"
+                       "Entidades no transformadas: ACAD_PROXY_ENTITY (1); geometría opaca sin "
+                       "puntos conocidos, fuera de la extensión del dibujo\r\n"
+                       "Entidades no transformadas: MPOLYGON (1)\r\n"))
+        << log_;
+    EXPECT_EQ(outcome.untransformed, 4);
+    EXPECT_EQ(outcome.untransformed_kinds, "3DSOLID 2, ACAD_PROXY_ENTITY 1, MPOLYGON 1");
+
+    const std::string previous = ReadWhole(run.salida);
+    run.strict_drawing = true;
+    EXPECT_EQ(ProcesarDXF(dir_.File("log"), run, nullptr, &outcome), 0);
+    EXPECT_EQ(ReadWhole(run.salida), previous);
+    log_ = Cp1252ToUtf8(ReadWhole(dir_.File("log")));
+    EXPECT_TRUE(LogHas("Entidades no transformadas: MPOLYGON (1)\r\n"
+                       "El dibujo no se ha transformado: tiene entidades que no se pueden "
+                       "transformar\r\n"))
         << log_;
 }
 
@@ -660,7 +958,7 @@ TEST_F(DxfProcessing, IncompleteDrawingsFail) {
         {"no EOF", whole.substr(0, whole.rfind("  0\nEOF")), 12},
         {"no ENDSEC", kHead + Dxf({"  0", "LINE", "  0", "EOF"}), 8},
         {"a section inside a section",
-         kHead + Dxf({"  0", "SECTION", "  2", "OBJECTS", "  0", "ENDSEC", "  0", "EOF"}), 6},
+         kHead + Dxf({"  0", "SECTION", "  2", "OBJECTS", "  0", "ENDSEC", "  0", "EOF"}), 4},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -672,6 +970,22 @@ TEST_F(DxfProcessing, IncompleteDrawingsFail) {
             << log_;
         EXPECT_EQ(output_, "earlier result");
     }
+}
+
+// Lines ended by CR alone (old Macintosh programs) are read and kept so: the
+// drawing moves as its LF twin does.
+TEST_F(DxfProcessing, LinesEndedByCarriageReturnsAlone) {
+    std::string input = kHead + Dxf({"  0", "LINE",       "  8", "0",        " 10", "300000.0",
+                                     " 20", "4100000.0",  " 11", "300100.5", " 21", "4100200.25",
+                                     "  0", "LWPOLYLINE", " 90", "1",        " 10", "300010.0",
+                                     " 20", "4100010.0"}) +
+                        kTail;
+    ASSERT_EQ(Process(input), 1) << log_;
+    std::string expected = output_;
+    std::replace(input.begin(), input.end(), '\n', '\r');
+    std::replace(expected.begin(), expected.end(), '\n', '\r');
+    ASSERT_EQ(Process(input), 1) << log_;
+    EXPECT_EQ(output_, expected);
 }
 
 TEST_F(DxfProcessing, UnreadableDrawingsFail) {
@@ -690,6 +1004,13 @@ TEST_F(DxfProcessing, UnreadableDrawingsFail) {
         {"a value of 2 MiB",
          kHead + Dxf({"  0", "TEXT", "  1", std::string(2 * 1024 * 1024, 'x')}) + kTail,
          "La línea 8 del dibujo tiene más de 1 MiB"},
+        {"UTF-16",
+         std::string("\xFF\xFE \0 \0"
+                     "0\0\r\0\n\0S\0E\0",
+                     18),
+         "El archivo de entrada no es un dibujo DXF de texto"},
+        {"PNG", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16),
+         "El archivo de entrada no es un dibujo DXF de texto"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

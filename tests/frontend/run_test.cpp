@@ -285,6 +285,27 @@ TEST_F(RunTest, AllPointsOutsideNeverReachTheEngineAndLeaveNoResults) {
     EXPECT_EQ(transf.processes.size(), 1u);
 }
 
+// A drawing with entities the engine copies as they were (an opaque body):
+// the run is done, and a warning counts them.
+TEST_F(RunTest, ADrawingWithEntitiesLeftAsTheyWereWarns) {
+    QTemporaryDir dir;
+    const QString drawing = dir.filePath("solido.dxf");
+    QFile file(drawing);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("  0\nSECTION\n  2\nENTITIES\n  0\n3DSOLID\n  5\n2F\n  1\nACIS\n"
+               "  0\nPOINT\n 10\n300000.0\n 20\n4100000.0\n  0\nENDSEC\n  0\nEOF\n");
+    file.close();
+    Datums(0, 1);
+    presenter.OpenFile(drawing, quillon::InputFormat::Drawing);
+    programa.huso()->acceptButton->click();
+    Run();
+    ASSERT_EQ(messages.shown.size(), 2u); // the zone assumed, then the warning
+    EXPECT_EQ(messages.shown[1].text,
+              "1 entidades del dibujo no se han transformado: se han copiado como estaban.\r"
+              "El registro las nombra («Ver Metadatos»).");
+    EXPECT_EQ(messages.shown[1].icon, MessageIcon::Exclamation);
+}
+
 TEST_F(RunTest, NoPointsAtAll) {
     Run();
     ASSERT_EQ(messages.shown.size(), 1u);

@@ -123,6 +123,26 @@ def move_table(table, m):
     return False
 
 
+def move_jog_points(data, m):
+    """ezdxf moves the chord and centre points of a LARGE_RADIAL_DIMENSION but
+    leaves its jog point (group codes 15, 25, 35 of AcDbRadialDimensionLarge)."""
+    lines = data.split(b"\n")
+    inside, x, y = False, None, None
+    for i in range(0, len(lines) - 1, 2):
+        code, value = lines[i].strip(), lines[i + 1].strip()
+        if code == b"100":
+            inside = value == b"AcDbRadialDimensionLarge"
+        elif code == b"0":
+            inside = False
+        elif inside and code == b"15":
+            x = i + 1
+        elif inside and code == b"25" and x is not None:
+            moved = m.transform((float(lines[x]), float(value), 0.0))
+            lines[x], lines[i + 1] = repr(moved.x).encode(), repr(moved.y).encode()
+            x = None
+    return b"\n".join(lines)
+
+
 def shift_with_ezdxf(data, name):
     binary = data.startswith(b"AutoCAD Binary DXF")
     crlf = b"\r\n" in data[:200]
@@ -140,6 +160,7 @@ def shift_with_ezdxf(data, name):
                            Matrix44.translate(CENTRE[0], CENTRE[1], 0))
         left = []
         for e in list(doc.modelspace()):
+            insert = e.dxf.insert if e.dxf.hasattr("insert") else None
             # ezdxf leaves the seed points of hatches where they were.
             seeds = ([e.ocs().to_wcs((x, y, e.dxf.elevation.z)) for x, y, *_ in e.seeds]
                      if e.dxftype() == "HATCH" else [])
@@ -154,8 +175,9 @@ def shift_with_ezdxf(data, name):
                     e.seeds = [(q.x, q.y) for q in (e.ocs().from_wcs(m.transform(p)) for p in seeds)]
             except (NotImplementedError, AttributeError, ezdxf.lldxf.const.DXFError) as error:
                 # Tables, underlays and shapes: their insertion point alone.
-                if e.dxf.hasattr("insert") and e.dxf.get("extrusion", (0, 0, 1)) == (0, 0, 1):
-                    e.dxf.insert = m.transform(e.dxf.insert)
+                # (From where it was: a SHAPE has moved its own before failing.)
+                if insert is not None and e.dxf.get("extrusion", (0, 0, 1)) == (0, 0, 1):
+                    e.dxf.insert = m.transform(insert)
                     continue
                 if e.dxftype() == "ACAD_TABLE" and move_table(e, m):
                     continue
@@ -167,6 +189,8 @@ def shift_with_ezdxf(data, name):
         doc.saveas(target, fmt="bin" if binary else "asc")
         with open(target, "rb") as f:
             out = f.read()
+    if not binary:
+        out = move_jog_points(out, m)
     if crlf and not binary:
         out = out.replace(b"\r\n", b"\n").replace(b"\n", b"\r\n")
     if scale < 1.0:
