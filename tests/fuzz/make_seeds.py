@@ -86,3 +86,14 @@ write("fuzz_dzv_invoke", "mismo-archivo", bytes([0]) + call(20, [("s", 0), ("s",
 # dzv_prepared_save writes them.
 for saved in sorted((pathlib.Path(__file__).parent / "prepared").glob("*.txt")):
     write("fuzz_prepared_load", saved.stem, saved.read_bytes())
+
+# The built-in catalogue's own table, a few rows of it in other layouts.
+catalogue = (data / "vertex_catalogue.tsv").read_bytes()
+write("fuzz_catalogue", "integrado", catalogue)
+rows = catalogue.split(b"\n")[:8]
+write("fuzz_catalogue", "pocos", b"\n".join(rows) + b"\n")
+write("fuzz_catalogue", "punto-y-coma", b"\xef\xbb\xbf" + b"\r\n".join(
+    r.replace(b"\t", b";").replace(b".", b",") for r in rows) + b"\r\n")
+write("fuzz_catalogue", "geodesicas",
+      b"numero,nombre,etrs_lon,etrs_lat,ed50_lon,ed50_lat\n1,A,-4.5,37.1,-4.4988,37.1012\n"
+      b"2,\"B, C\",-4.6,37.2,-4.5988,37.2012\n3,D,-4.7,37.3,-4.6988,37.3012\n")
