@@ -62,8 +62,8 @@ struct RunArguments {
     // The catalogue of the regional and local choices; null: the built-in one.
     std::shared_ptr<const Catalogue> catalogue;
     // TXT output: each point line ends with its 95 % horizontal uncertainty
-    // in metres (point_uncertainty.h), a last TAB-separated column, and the
-    // summary of the log gives its range.
+    // in metres (point_uncertainty.h), a last TAB-separated column. (The
+    // summary of the log gives its range in any case.)
     bool uncertainty_column = false;
 };
 

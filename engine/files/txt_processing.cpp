@@ -147,12 +147,12 @@ private:
             end = WriteInteger(end, point.number);
         }
         end = WritePointFields(end, run_.pb, out, zone_out);
+        // Every point's uncertainty, for the range the log states; the column
+        // only when asked for.
+        const double uncertainty =
+            HorizontalUncertainty95(point.coords, run_.da, run_.pa, zone_in, run_.db, set_, model_);
+        block.uncertainty.Add(uncertainty);
         if (run_.uncertainty_column) {
-            // Asked for only: it costs up to as much again as the
-            // transformation (an inverse projection and the propagation).
-            const double uncertainty = HorizontalUncertainty95(point.coords, run_.da, run_.pa,
-                                                               zone_in, run_.db, set_, model_);
-            block.uncertainty.Add(uncertainty);
             end = WriteUncertainty(end, uncertainty);
         }
         *end++ = '\r';

@@ -191,13 +191,16 @@ TEST(ExecutionLog, EachRunRewritesTheLogAndRejectedLinesAreCounted) {
     ASSERT_EQ(ProcesarTXT(dir.File("log"), run, nullptr), 1);
     EXPECT_TRUE(ReadWhole(dir.File("log"))
                     .ends_with("N\xfamero de puntos.....: 1\r\n"
-                               "L\xedneas rechazadas.....: 1\r\n"));
+                               "L\xedneas rechazadas.....: 1\r\n"
+                               "Incertidumbre (95 %).: 1.900 a 1.900 m\r\n"));
     run.entrada = dir.File("segundo.txt");
     ASSERT_EQ(ProcesarTXT(dir.File("log"), run, nullptr), 1);
     const std::string text = ReadWhole(dir.File("log"));
     EXPECT_EQ(text.find("primero"), std::string::npos);
     EXPECT_NE(text.find("segundo"), std::string::npos);
-    EXPECT_TRUE(text.ends_with("N\xfamero de puntos.....: 1\r\n")) << text; // none rejected
+    EXPECT_TRUE(text.ends_with("N\xfamero de puntos.....: 1\r\n"
+                               "Incertidumbre (95 %).: 1.900 a 1.900 m\r\n"))
+        << text; // none rejected
     const std::string dxf = DxfSummary({1, 2, 3, 4, 5, 6});
     EXPECT_EQ(dxf.substr(dxf.find("Tipo")), "Tipo de archivo......: DXF\n"
                                             "Número de textos.....: 1\n"

@@ -93,7 +93,8 @@ TEST_F(TxtProcessing, SkippedLinesAndHeightsKeptUtmToUtm) {
                        "7\t298459.538\t4295133.070\t520.646\t30.\r\n"
                        "9\t280923.327\t3998547.762\t-0.000\t30.\r\n");
     EXPECT_TRUE(LogEndsWith("Tipo de archivo......: TXT\r\nNúmero de puntos.....: 2\r\n"
-                            "Líneas rechazadas.....: 3\r\n"))
+                            "Líneas rechazadas.....: 3\r\n"
+                            "Incertidumbre (95 %).: 1.900 a 1.900 m\r\n"))
         << log_;
 }
 
@@ -178,7 +179,12 @@ TEST_F(TxtProcessing, LocalFitsWarnOfPointsFarFromTheirVertices) {
         RunOutcome outcome;
         ASSERT_EQ(Process(c.input, run, nullptr, &outcome), 1) << log_;
         EXPECT_EQ(outcome.warnings, c.warnings);
-        std::string tail = "Número de puntos.....: " + std::to_string(outcome.points) + "\r\n";
+        // The summary's last line, the uncertainty's range, then the warnings.
+        EXPECT_NE(log_.find("Número de puntos.....: " + std::to_string(outcome.points) +
+                            "\r\nIncertidumbre (95 %).: "),
+                  std::string::npos)
+            << log_;
+        std::string tail = " m\r\n";
         for (const std::string& warning : c.warnings) {
             tail += warning + "\r\n";
         }
@@ -231,7 +237,9 @@ TEST_F(TxtProcessing, UtmPointsWithoutAZoneAreRejectedAndReported) {
     EXPECT_NE(log_.find("\r\nLínea 2 rechazada: falta el huso\r\nResumen de la conversión\r\n"),
               std::string::npos)
         << log_;
-    EXPECT_TRUE(LogEndsWith("Número de puntos.....: 1\r\nLíneas rechazadas.....: 1\r\n")) << log_;
+    EXPECT_TRUE(LogEndsWith("Número de puntos.....: 1\r\nLíneas rechazadas.....: 1\r\n"
+                            "Incertidumbre (95 %).: 1.900 a 1.900 m\r\n"))
+        << log_;
 }
 
 TEST_F(TxtProcessing, LongLinesAreReadWhole) {
@@ -396,7 +404,8 @@ TEST_F(TxtProcessing, GridRejectsPointsOutsideIt) {
                         "Otras 2 líneas rechazadas no se detallan\r\n"),
               std::string::npos);
     EXPECT_EQ(log_.find("Línea 1004 rechazada"), std::string::npos);
-    EXPECT_TRUE(LogEndsWith("Número de puntos.....: 2\r\nLíneas rechazadas.....: 1002\r\n"))
+    EXPECT_TRUE(LogEndsWith("Número de puntos.....: 2\r\nLíneas rechazadas.....: 1002\r\n"
+                            "Incertidumbre (95 %).: 0.050 a 0.050 m\r\n"))
         << log_;
 }
 

@@ -83,8 +83,8 @@ public:
     // prepared or PROJ has no equivalent (Molodensky).
     std::string TuberiaProj;
     // 1: every point line of ProcesarTXT's output ends with the point's 95 %
-    // horizontal uncertainty in metres, and the log's summary gives its range
-    // (dispatch identifier 30); 0 (default): the output as before.
+    // horizontal uncertainty in metres (dispatch identifier 30); 0 (default):
+    // the output as before. The log's summary gives the range either way.
     std::int16_t Incertidumbre = 0;
 
     // Methods (13 to 20). Each returns 1 for success and 0 for failure and
