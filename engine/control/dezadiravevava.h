@@ -48,6 +48,9 @@
  *                 ProcesarTXT or ProcesarDXF, from side A to side B, as its
  *                 log gives it; "" when there is none; a put is refused with
  *                 DZV_E_INVALID_ARGUMENT)
+ *              30 Incertidumbre (I2: 1 every point line of ProcesarTXT's
+ *                 output ends with the point's 95 % horizontal uncertainty in
+ *                 metres; the log gives the range either way; default 0)
  *              31 HusoDibujo (I2: the zone, 1 to 60, of the drawing that
  *                 ConvertirTXTaDXF makes of UTM points: points of other
  *                 zones are projected into it on the ellipsoid of SistemaA's
