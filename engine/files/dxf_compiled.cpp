@@ -66,8 +66,8 @@ std::vector<CompiledTag> CompileTags(std::span<const DxfTag> tags) {
         tag.raw[0] = i;
         switch (tag.type) {
         case DxfValueType::kPoint:
-            tag.raw[1] = partner(i, tag.code + 10);
-            tag.raw[2] = partner(i, tag.code + 20);
+            tag.raw[1] = partner(i, PointPartCode(tag.code, 1));
+            tag.raw[2] = partner(i, PointPartCode(tag.code, 2));
             for (std::size_t t = 0; t < 3; ++t) {
                 if (tag.raw[t] != CompiledTag::kNoTag &&
                     !ReadReal(tags[tag.raw[t]], tag.number[t])) {

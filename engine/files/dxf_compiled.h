@@ -28,6 +28,11 @@ enum class DxfValueType { kString, kDouble, kInteger, kPoint };
 // colours; kString for names, texts, handles and binary chunks.
 DxfValueType ValueTypeOf(int code);
 
+// The code of a point's y (part 1) or z (part 2), from the code of its x.
+constexpr int PointPartCode(int x_code, int part) {
+    return x_code + 10 * part;
+}
+
 struct CompiledTag {
     static constexpr std::size_t kNoTag = std::numeric_limits<std::size_t>::max();
 

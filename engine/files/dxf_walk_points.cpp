@@ -282,7 +282,7 @@ void DrawingWalker::HandlePoint(const DxfTag& x_tag, const PointSetting& setting
         Copy(x_tag);
         return;
     }
-    if (y_tag.code != x_tag.code + 10) {
+    if (y_tag.code != PointPartCode(x_tag.code, 1)) {
         Reject(x_tag.value_line_number(), kMissingY);
         Copy(x_tag);
         Unread(y_tag);
@@ -307,7 +307,7 @@ void DrawingWalker::HandlePoint(const DxfTag& x_tag, const PointSetting& setting
     bool write_z = false;
     if (!frame.is_upright() && setting.own_z && !failed) {
         const bool read = Read(z_tag);
-        if (read && z_tag.code == x_tag.code + 20) {
+        if (read && z_tag.code == PointPartCode(x_tag.code, 2)) {
             write_z = true;
             const std::string_view motive = ReadCoordinate(z_tag.value(), z);
             if (!motive.empty()) {
@@ -382,11 +382,11 @@ void DrawingWalker::HandleElevationPoint(const DxfTag& x_tag,
     }
     DxfTag tag;
     while (Read(tag)) {
-        if (tag.code == x_tag.code + 20) {
+        if (tag.code == PointPartCode(x_tag.code, 2)) {
             WriteValue(tag, *elevation);
             return;
         }
-        if (tag.code != x_tag.code + 10) {
+        if (tag.code != PointPartCode(x_tag.code, 1)) {
             Unread(tag);
             return;
         }
