@@ -137,6 +137,12 @@ TEST(EntityPoints, PointCodesOfEachKind) {
         {"ACAD_TABLE", {{10, W}}},     // 11 is the direction
         {"HELIX", {{10, W}, {11, W}}}, // 12 is the axis vector
         {"LIGHT", {{10, W}, {11, W}}},
+        {"SHAPE", {{10, O}}},
+        {"WIPEOUT", {{10, W}}}, // 11, 12 are pixel vectors
+        {"MESH", {{10, W}}},
+        {"PDFUNDERLAY", {{10, O}}},
+        {"DWFUNDERLAY", {{10, O}}},
+        {"DGNUNDERLAY", {{10, O}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.kind);
@@ -152,6 +158,25 @@ TEST(EntityPoints, PointCodesOfEachKind) {
             EntityPoints points(*kind);
             EXPECT_EQ(points.FrameOf(Tag(code, "1")), expected) << code;
         }
+    }
+}
+
+// A VERTEX's 10 from its POLYLINE's flags (70: 8 a 3D polyline, 16 a mesh,
+// 64 a polyface) and its own (32 a 3D vertex, 64 a mesh or polyface vertex,
+// 128 with 64 clear a face record, whose 10 is a placeholder).
+TEST(EntityPoints, VertexFrameFollowsItsPolyline) {
+    const struct {
+        int polyline_flags, vertex_flags;
+        PointFrame frame;
+    } cases[] = {
+        {0, 0, O}, {1, 1, O}, {8, 32, W}, {16, 64, W}, {64, 192, W}, {64, 128, N},
+    };
+    for (const auto& c : cases) {
+        EntityPoints points(*FindEntityKind("VERTEX"), PolylineShapeOf(c.polyline_flags),
+                            c.vertex_flags);
+        EXPECT_EQ(points.FrameOf(Tag(10, "1")), c.frame)
+            << c.polyline_flags << "/" << c.vertex_flags;
+        EXPECT_EQ(points.FrameOf(Tag(11, "1")), N);
     }
 }
 
