@@ -1,5 +1,6 @@
 #include "files/dxf_geodata.h"
 
+#include "files/dxf_compiled.h"
 #include "files/dxf_walk.h"
 #include "geodesy/ellipsoid.h"
 #include "geodesy/parameter_set.h"
@@ -103,7 +104,7 @@ std::string_view DrawingWalker::MoveNow(const DxfTag& x_tag) {
         Copy(x_tag);
         return kMissingY;
     }
-    if (y_tag.code != x_tag.code + 10) {
+    if (y_tag.code != PointPartCode(x_tag.code, 1)) {
         Copy(x_tag);
         Unread(y_tag);
         return kMissingY;

@@ -2,7 +2,8 @@
 // reference system, copying everything else byte for byte; and the centroid
 // of the drawing's points.
 //
-// The drawing is read as (group code, value) pairs (dxf_tags.h) and each
+// The drawing is read as (group code, value) pairs (dxf_tags.h), compiled
+// where an entity needs it (dxf_compiled.h), and each
 // model-space entity of the ENTITIES section has its points carried, in world
 // or object coordinates (dxf_entities.h, dxf_ocs.h), by the drawing reader
 // (dxf_walk.h), which hands them to the moves on worker threads

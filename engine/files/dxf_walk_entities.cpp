@@ -1,3 +1,4 @@
+#include "files/dxf_compiled.h"
 #include "files/dxf_walk.h"
 #include "files/number_format.h"
 
@@ -137,7 +138,7 @@ EntityFacts DrawingWalker::Inspect(const EntityKind* kind) {
     const DxfTag* next = nullptr;
     while ((next = ahead.Next()) != nullptr && next->code != 0) {
         const DxfTag& tag = *next;
-        if (previous >= 10 && previous <= 18 && tag.code != previous + 10) {
+        if (previous >= 10 && previous <= 18 && tag.code != PointPartCode(previous, 1)) {
             lone_x |= 1u << (previous - 10);
         }
         if (tag.code >= 20 && tag.code <= 28 && (lone_x & (1u << (tag.code - 20)))) {
@@ -207,14 +208,14 @@ EntityFacts DrawingWalker::Inspect(const EntityKind* kind) {
         }
         const PointFrame frame = points->FrameOf(tag);
         if (frame == PointFrame::kObject && !facts.has_first_point && first_y_code == 0) {
-            first_y_code = readable() ? tag.code + 10 : 0;
+            first_y_code = readable() ? PointPartCode(tag.code, 1) : 0;
             facts.first_x = number;
         } else if (first_y_code != 0 && tag.code == first_y_code) {
             facts.has_first_point = readable();
             facts.first_y = number;
             first_y_code = 0;
         } else if (frame == PointFrame::kElevation) {
-            elevation_code = tag.code + 20;
+            elevation_code = PointPartCode(tag.code, 2);
         } else if (elevation_code != 0 && tag.code == elevation_code) {
             facts.elevation = readable() ? number : 0.0;
             facts.elevation_written = true;

@@ -1,3 +1,4 @@
+#include "files/dxf_compiled.h"
 #include "files/dxf_walk.h"
 #include "files/number_format.h"
 
@@ -133,8 +134,8 @@ void DrawingWalker::HandleOther(const DxfTag& tag, const EntityRewrite& rewrite)
 }
 
 // An entity whose point tags interleave, as old programs wrote them (10, 11,
-// 20, 21): read whole, each x paired with the first y (and z) of its family
-// after it, before the next x of the same code; the tags keep their places.
+// 20, 21): read whole and compiled (dxf_compiled.h), each x paired with the
+// y and z of its point; the tags keep their places.
 void DrawingWalker::HandleInterleaved(EntityPoints& points, const PointSetting& world_points,
                                       const PointSetting& object_points,
                                       const EntityRewrite& rewrite,
@@ -148,57 +149,50 @@ void DrawingWalker::HandleInterleaved(EntityPoints& points, const PointSetting& 
         }
         tags.push_back(std::move(read));
     }
-    constexpr std::size_t kNone = std::numeric_limits<std::size_t>::max();
-    const auto partner = [&](std::size_t x, int code, const std::vector<bool>& used) {
-        for (std::size_t j = x + 1; j < tags.size(); ++j) {
-            if (tags[j].code == tags[x].code) {
-                break;
-            }
-            if (tags[j].code == code && !used[j]) {
-                return j;
-            }
+    constexpr std::size_t kNone = CompiledTag::kNoTag;
+    const std::vector<CompiledTag> compiled = CompileTags(tags);
+    std::vector<const CompiledTag*> point_at(tags.size(), nullptr); // the point an x starts
+    for (const CompiledTag& tag : compiled) {
+        if (tag.type == DxfValueType::kPoint) {
+            point_at[tag.raw[0]] = &tag;
         }
-        return kNone;
-    };
+    }
     struct Planned {
         std::array<std::size_t, 3> tag{kNone, kNone, kNone};
         PendingMove move;
     };
     std::vector<Planned> planned;
-    std::vector<bool> used(tags.size(), false);
     std::vector<std::optional<double>> replaced(tags.size());
     std::vector<std::size_t> member(tags.size(), kNone); // the planned point of a tag
     for (std::size_t i = 0; i < tags.size(); ++i) {
+        // Every tag goes through the classifier, in order: it follows the
+        // entity's structure (a hatch's paths, an embedded object).
         const PointFrame kind = points.FrameOf(tags[i]);
-        if (used[i] || kind == PointFrame::kNone) {
+        const CompiledTag* point = point_at[i];
+        if (!point || kind == PointFrame::kNone) {
             continue;
         }
-        const int code = tags[i].code;
         if (kind == PointFrame::kElevation) {
-            const std::size_t z = partner(i, code + 20, used);
-            if (new_elevation && z != kNone) {
-                used[z] = true;
-                replaced[z] = new_elevation;
+            if (new_elevation && point->has_z()) {
+                replaced[point->raw[2]] = new_elevation;
             }
             continue;
         }
         const PointSetting& setting = kind == PointFrame::kWorld ? world_points : object_points;
         const ObjectFrame& frame = setting.frame;
-        Planned point;
-        point.tag[0] = i;
-        point.tag[1] = partner(i, code + 10, used);
-        if (point.tag[1] == kNone) {
+        Planned plan;
+        plan.tag[0] = i;
+        plan.tag[1] = point->raw[1];
+        if (!point->has_y()) {
             Reject(tags[i].value_line_number(), kMissingY);
             continue;
         }
-        used[point.tag[1]] = true;
         if (!frame.is_upright() && setting.own_z) {
-            point.tag[2] = partner(i, code + 20, used);
-            if (point.tag[2] == kNone) {
+            plan.tag[2] = point->raw[2];
+            if (!point->has_z()) {
                 Reject(tags[i].value_line_number(), kMissingZ);
                 continue;
             }
-            used[point.tag[2]] = true;
         }
         if (!frame.valid()) {
             Reject(tags[i].value_line_number(), kBadExtrusion);
@@ -207,11 +201,12 @@ void DrawingWalker::HandleInterleaved(EntityPoints& points, const PointSetting& 
         double values[3] = {0.0, 0.0, setting.own_z ? 0.0 : setting.base_z};
         bool failed = false;
         for (std::size_t t = 0; t < 3 && !failed; ++t) {
-            if (point.tag[t] != kNone) {
+            if (plan.tag[t] != kNone) {
+                // Read again for the motive of a value that is no number.
                 const std::string_view motive =
-                    ReadCoordinate(tags[point.tag[t]].value(), values[t]);
+                    ReadCoordinate(tags[plan.tag[t]].value(), values[t]);
                 if (!motive.empty()) {
-                    Reject(tags[point.tag[t]].value_line_number(), motive);
+                    Reject(tags[plan.tag[t]].value_line_number(), motive);
                     failed = true;
                 }
             }
@@ -219,13 +214,13 @@ void DrawingWalker::HandleInterleaved(EntityPoints& points, const PointSetting& 
         if (failed) {
             continue;
         }
-        point.move = Pending(tags[i], setting, frame.ToWorld({values[0], values[1], values[2]}));
+        plan.move = Pending(tags[i], setting, frame.ToWorld({values[0], values[1], values[2]}));
         for (std::size_t t = 0; t < 3; ++t) {
-            if (point.tag[t] != kNone) {
-                member[point.tag[t]] = planned.size();
+            if (plan.tag[t] != kNone) {
+                member[plan.tag[t]] = planned.size();
             }
         }
-        planned.push_back(point);
+        planned.push_back(plan);
     }
     // The text, each point's tags where they stand; no block may end
     // before every move of the entity is in it.
@@ -287,7 +282,7 @@ void DrawingWalker::HandlePoint(const DxfTag& x_tag, const PointSetting& setting
         Copy(x_tag);
         return;
     }
-    if (y_tag.code != x_tag.code + 10) {
+    if (y_tag.code != PointPartCode(x_tag.code, 1)) {
         Reject(x_tag.value_line_number(), kMissingY);
         Copy(x_tag);
         Unread(y_tag);
@@ -312,7 +307,7 @@ void DrawingWalker::HandlePoint(const DxfTag& x_tag, const PointSetting& setting
     bool write_z = false;
     if (!frame.is_upright() && setting.own_z && !failed) {
         const bool read = Read(z_tag);
-        if (read && z_tag.code == x_tag.code + 20) {
+        if (read && z_tag.code == PointPartCode(x_tag.code, 2)) {
             write_z = true;
             const std::string_view motive = ReadCoordinate(z_tag.value(), z);
             if (!motive.empty()) {
@@ -387,11 +382,11 @@ void DrawingWalker::HandleElevationPoint(const DxfTag& x_tag,
     }
     DxfTag tag;
     while (Read(tag)) {
-        if (tag.code == x_tag.code + 20) {
+        if (tag.code == PointPartCode(x_tag.code, 2)) {
             WriteValue(tag, *elevation);
             return;
         }
-        if (tag.code != x_tag.code + 10) {
+        if (tag.code != PointPartCode(x_tag.code, 1)) {
             Unread(tag);
             return;
         }

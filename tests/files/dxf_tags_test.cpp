@@ -4,6 +4,7 @@
 #include "support/run_command.h"
 #include "support/temp_dir.h"
 
+#include <cmath>
 #include <gtest/gtest.h>
 
 namespace dezadiravevava {
@@ -104,6 +105,54 @@ TEST(ObjectFrame, ArbitraryAxisAlgorithm) {
     EXPECT_FALSE(ObjectFrame(Vector3{0, 0, -1}).is_world());
     EXPECT_FALSE(ObjectFrame(Vector3{0.001, 0, 1}).is_upright());
     EXPECT_FALSE(ObjectFrame(Vector3{0, 0, 0}).valid());
+}
+
+// The axes of any extrusion: unit length, at right angles, right-handed,
+// the third one the extrusion itself; AutoCAD's frame of (1, 0, 0) has Ax =
+// world Y and Ay = world Z, that of (0, 0, -1) mirrors x.
+TEST(ObjectFrame, AxesAreOrthonormalAndRightHanded) {
+    const auto dot = [](const Vector3& a, const Vector3& b) {
+        return a.x * b.x + a.y * b.y + a.z * b.z;
+    };
+    const Vector3 extrusions[] = {{0, 0, -1},         {1, 0, 0},       {0, -1, 0},
+                                  {0.3, -0.2, 0.93},  {0.01, 0.01, 1}, {-0.7, 0.7, 0.1},
+                                  {0.999, 0.0, 0.001}};
+    for (const Vector3& n : extrusions) {
+        const ObjectFrame frame(n);
+        const Vector3 ax = frame.ToWorld({1, 0, 0});
+        const Vector3 ay = frame.ToWorld({0, 1, 0});
+        const Vector3 az = frame.ToWorld({0, 0, 1});
+        const double length = std::sqrt(dot(n, n));
+        EXPECT_NEAR(dot(ax, ax), 1.0, 1e-15);
+        EXPECT_NEAR(dot(ay, ay), 1.0, 1e-15);
+        EXPECT_NEAR(dot(ax, ay), 0.0, 1e-15);
+        EXPECT_NEAR(dot(ax, az), 0.0, 1e-15);
+        EXPECT_NEAR(az.x, n.x / length, 1e-15);
+        EXPECT_NEAR(az.y, n.y / length, 1e-15);
+        EXPECT_NEAR(az.z, n.z / length, 1e-15);
+        // Ax × Ay = N
+        EXPECT_NEAR(ax.y * ay.z - ax.z * ay.y, az.x, 1e-15);
+        EXPECT_NEAR(ax.z * ay.x - ax.x * ay.z, az.y, 1e-15);
+        EXPECT_NEAR(ax.x * ay.y - ax.y * ay.x, az.z, 1e-15);
+    }
+    const struct {
+        Vector3 n, ax, ay;
+    } known[] = {
+        {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}},
+        {{0, 0, -1}, {-1, 0, 0}, {0, 1, 0}},
+        {{0, -1, 0}, {1, 0, 0}, {0, 0, 1}},
+    };
+    for (const auto& k : known) {
+        const ObjectFrame frame(k.n);
+        const Vector3 ax = frame.ToWorld({1, 0, 0});
+        const Vector3 ay = frame.ToWorld({0, 1, 0});
+        EXPECT_NEAR(ax.x, k.ax.x, 1e-15);
+        EXPECT_NEAR(ax.y, k.ax.y, 1e-15);
+        EXPECT_NEAR(ax.z, k.ax.z, 1e-15);
+        EXPECT_NEAR(ay.x, k.ay.x, 1e-15);
+        EXPECT_NEAR(ay.y, k.ay.y, 1e-15);
+        EXPECT_NEAR(ay.z, k.ay.z, 1e-15);
+    }
 }
 
 } // namespace
