@@ -1007,7 +1007,7 @@ TEST_F(DxfProcessing, UnreadableDrawingsFail) {
         {"UTF-16",
          std::string("\xFF\xFE \0 \0"
                      "0\0\r\0\n\0S\0E\0",
-                     18),
+                     16),
          "El archivo de entrada no es un dibujo DXF de texto"},
         {"PNG", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16),
          "El archivo de entrada no es un dibujo DXF de texto"},
