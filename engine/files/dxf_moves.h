@@ -4,6 +4,7 @@
 #pragma once
 
 #include "files/dxf_ocs.h"
+#include "files/execution_log.h"
 #include "files/number_format.h"
 #include "geodesy/vertex_coverage.h"
 
@@ -115,8 +116,9 @@ struct DrawingBlock {
     std::vector<PendingMove> moves;
     std::vector<ObjectFrame> frames;
     std::vector<DrawingRejection> rejected;
-    std::string output;     // the text with the moved values, made by the worker
-    CoverageTally coverage; // moved model-space points far from a local fit's vertices
+    std::string output;           // the text with the moved values, made by the worker
+    CoverageTally coverage;       // moved model-space points far from a local fit's vertices
+    UncertaintyRange uncertainty; // of the moved model-space points
 
     bool empty() const { return text.empty() && moves.empty() && rejected.empty(); }
     void Clear() {
@@ -126,6 +128,7 @@ struct DrawingBlock {
         rejected.clear();
         output.clear();
         coverage = CoverageTally();
+        uncertainty = UncertaintyRange();
     }
     // Room taken while out, the output included.
     std::size_t bytes() const {
@@ -140,6 +143,9 @@ struct DrawingCoverage {
     const VertexCoverage* vertices = nullptr;
     int kind = 0;
     double zone = 0.0;
+    // The 95 % horizontal uncertainty of a model-space point (x, y as read)
+    // once moved, for the range the log states; none while measuring.
+    std::function<double(double, double)> uncertainty;
 };
 
 // The work on a block: every move, then the text with the moved values.
@@ -153,6 +159,7 @@ public:
     void operator()(DrawingBlock& block) const {
         block.output.clear();
         block.coverage = CoverageTally();
+        block.uncertainty = UncertaintyRange();
         for (PendingMove& pending : block.moves) {
             const ObjectFrame& frame = block.frames[pending.frame];
             double x = pending.world.x, y = pending.world.y;
@@ -169,6 +176,9 @@ public:
             if (coverage_.vertices && pending.model && pending.motive.empty()) {
                 coverage_.vertices->Count(CoordTriple(pending.world.x, pending.world.y, 0.0),
                                           coverage_.kind, coverage_.zone, block.coverage);
+            }
+            if (coverage_.uncertainty && pending.model && pending.motive.empty()) {
+                block.uncertainty.Add(coverage_.uncertainty(pending.world.x, pending.world.y));
             }
             pending.written = moved;
         }

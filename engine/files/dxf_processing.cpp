@@ -6,6 +6,7 @@
 #include "files/ordered_work.h"
 #include "files/output_file.h"
 #include "geodesy/least_squares.h"
+#include "geodesy/point_uncertainty.h"
 #include "geodesy/transform.h"
 #include "geodesy/utm.h"
 
@@ -227,7 +228,11 @@ int TransformDrawing(FileRun& file_run, const RunArguments& run, FoundVertexList
     writer.SetGeoSystems(GeoSystemOf(run.da, run.pa, run.h_entrada),
                          GeoSystemOf(run.db, run.pb, zone_out));
     writer.SetHeaderExtents(measure.extents());
-    writer.SetCoverage({file_run.coverage(), run.pa, run.h_entrada});
+    writer.SetCoverage({file_run.coverage(), run.pa, run.h_entrada, [&](double x, double y) {
+                            return HorizontalUncertainty95(CoordTriple(x, y, kNoThird), run.da,
+                                                           run.pa, run.h_entrada, run.db, set,
+                                                           model);
+                        }});
     if (!writer.Walk()) {
         return file_run.Fail(writer.failure() + "\n");
     }
@@ -242,7 +247,8 @@ int TransformDrawing(FileRun& file_run, const RunArguments& run, FoundVertexList
         outcome->untransformed = writer.untransformed();
         outcome->untransformed_kinds = writer.UntransformedKinds();
     }
-    return file_run.Finish(DxfSummary(writer.counts()) + writer.Notes(), writer.coverage_tally());
+    return file_run.Finish(DxfSummary(writer.counts(), writer.uncertainty()) + writer.Notes(),
+                           writer.coverage_tally());
 }
 
 } // namespace

@@ -126,6 +126,7 @@ void DrawingWalker::TakeBack(const DrawingBlock& block) {
         rejected_.Add(block.rejected[next].line, block.rejected[next].motive);
     }
     coverage_tally_.Add(block.coverage);
+    uncertainty_.Add(block.uncertainty);
     if (output_) {
         output_->WriteRaw(block.moves.empty() ? block.text : block.output);
     }

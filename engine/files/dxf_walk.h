@@ -122,6 +122,8 @@ public:
     // Counts the moved model-space points against the vertices of a local fit.
     void SetCoverage(const DrawingCoverage& coverage) { coverage_ = coverage; }
     const CoverageTally& coverage_tally() const { return coverage_tally_; }
+    // The range of the moved model-space points' uncertainty (SetCoverage).
+    const UncertaintyRange& uncertainty() const { return uncertainty_; }
 
     // Walks the whole drawing. False when it cannot be read to its end as a
     // drawing; failure() says why.
@@ -248,6 +250,7 @@ private:
     PlanExtents header_extents_;
     DrawingCoverage coverage_;
     CoverageTally coverage_tally_;
+    UncertaintyRange uncertainty_;
     double plan_tolerance_ = 1e-3;
     bool degrees_ = false;
     GeoSystem geo_input_;

@@ -154,6 +154,27 @@ void UncertaintyRange::Add(const UncertaintyRange& other) {
     unknown += other.unknown;
 }
 
+namespace {
+
+// The summary's line of the points' 95 % uncertainty; none when no point
+// was counted.
+std::string UncertaintyLine(const UncertaintyRange& uncertainty) {
+    if (uncertainty.known > 0) {
+        std::string line = "Incertidumbre (95 %).: " + CFixed(uncertainty.smallest, 3) + " a " +
+                           CFixed(uncertainty.largest, 3) + " m";
+        if (uncertainty.unknown > 0) {
+            line += " (" + std::to_string(uncertainty.unknown) + " puntos sin valor)";
+        }
+        return line + "\n";
+    }
+    if (uncertainty.unknown > 0) {
+        return "Incertidumbre (95 %).: indeterminada (ajuste sin redundancia)\n";
+    }
+    return {};
+}
+
+} // namespace
+
 std::string TxtSummary(long long points, long long rejected, const ZoneCounts& zones,
                        const UncertaintyRange& uncertainty) {
     std::string summary = "Resumen de la conversión\n"
@@ -175,20 +196,10 @@ std::string TxtSummary(long long points, long long rejected, const ZoneCounts& z
     if (rejected > 0) {
         summary += "Líneas rechazadas.....: " + std::to_string(rejected) + "\n";
     }
-    if (uncertainty.known > 0) {
-        summary += "Incertidumbre (95 %).: " + CFixed(uncertainty.smallest, 3) + " a " +
-                   CFixed(uncertainty.largest, 3) + " m";
-        if (uncertainty.unknown > 0) {
-            summary += " (" + std::to_string(uncertainty.unknown) + " puntos sin valor)";
-        }
-        summary += "\n";
-    } else if (uncertainty.unknown > 0) {
-        summary += "Incertidumbre (95 %).: indeterminada (ajuste sin redundancia)\n";
-    }
-    return summary;
+    return summary + UncertaintyLine(uncertainty);
 }
 
-std::string DxfSummary(const DxfCounts& counts) {
+std::string DxfSummary(const DxfCounts& counts, const UncertaintyRange& uncertainty) {
     return "Resumen de la conversión\n"
            "==========================\n\n"
            "Tipo de archivo......: DXF\n"
@@ -208,7 +219,7 @@ std::string DxfSummary(const DxfCounts& counts) {
            std::to_string(counts.lw_polylines) +
            "\n"
            "Otras entidades......: " +
-           std::to_string(counts.others) + "\n";
+           std::to_string(counts.others) + "\n" + UncertaintyLine(uncertainty);
 }
 
 void RejectedLines::Add(std::uint64_t line, std::string_view motive) {

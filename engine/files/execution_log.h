@@ -107,10 +107,11 @@ struct UncertaintyRange {
 // one with points in `zones` names the zones after the points line:
 // "Husos de salida......: 29 (12 puntos), 30 (88 puntos)". A run that
 // computed the uncertainty of its points ends with its range:
-// "Incertidumbre (95 %).: 0.012 a 0.034 m".
+// "Incertidumbre (95 %).: 0.012 a 0.034 m"; so does a DXF run, over the
+// points of its model-space entities.
 std::string TxtSummary(long long points, long long rejected = 0, const ZoneCounts& zones = {},
                        const UncertaintyRange& uncertainty = {});
-std::string DxfSummary(const DxfCounts& counts);
+std::string DxfSummary(const DxfCounts& counts, const UncertaintyRange& uncertainty = {});
 
 // Lines of an input that could not be used, for the log: each named as
 // "Línea N rechazada: <motivo>" up to a limit, then only counted.

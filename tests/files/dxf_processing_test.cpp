@@ -176,7 +176,9 @@ TEST_F(DxfProcessing, LocalFitsWarnOfPointsFarFromTheirVertices) {
     run_.x = 389000;
     run_.y = 4150000;
     ASSERT_EQ(Process(input), 1) << log_;
-    EXPECT_TRUE(log_.ends_with("Otras entidades......: 0\r\n"
+    // The points' uncertainty range, then the warnings.
+    EXPECT_NE(log_.find("Otras entidades......: 0\r\nIncertidumbre (95 %).: "), std::string::npos);
+    EXPECT_TRUE(log_.ends_with(" m\r\n"
                                "Aviso: 2 puntos a más de 25 km del vértice empleado más cercano "
                                "(máximo 91 km)\r\n"
                                "Aviso: 2 puntos fuera del polígono de los vértices empleados\r\n"))
@@ -843,6 +845,7 @@ TEST_F(DxfProcessing, EntitiesThatCannotMoveAreNamedCountedOrRefused) {
     log_ = Cp1252ToUtf8(ReadWhole(dir_.File("log")));
     EXPECT_EQ(ReadWhole(run.salida), Moved(input, {LineOf(input, "300000.0", 26)}));
     EXPECT_TRUE(LogHas("Otras entidades......: 1\r\n"
+                       "Incertidumbre (95 %).: 1.900 a 1.900 m\r\n"
                        "Entidades no transformadas: 3DSOLID (2), identificadores 2F 30; "
                        "geometría opaca sin puntos conocidos, fuera de la extensión del dibujo\r\n"
                        "Entidades no transformadas: ACAD_PROXY_ENTITY (1); geometría opaca sin "
