@@ -102,20 +102,17 @@ void AddObservations(Matrix& a, Matrix& l, int first_row, int model, const Datum
         l(r + 1, 0) = (tc.c2 - tb.c2) - dy;
         if (model == kModelHelmert) {
             l(r + 2, 0) = (tc.c3 - tb.c3) - dz;
-            // Columns: mu, Rx, Ry, Rz, Tx, Ty, Tz.
-            const double rows[3][7] = {
-                {dx, 0, -dz, dy, 1, 0, 0}, {dy, dz, 0, -dx, 0, 1, 0}, {dz, -dy, dx, 0, 0, 0, 1}};
+            const HelmertDesignRows rows = HelmertDesign(dx, dy, dz);
             for (int i = 0; i < 3; ++i) {
                 for (int j = 0; j < 7; ++j) {
-                    a(r + i, j) = rows[i][j];
+                    a(r + i, j) = rows.row[i][j];
                 }
             }
         } else {
-            // Columns: p0 .. p5.
-            const double rows[2][6] = {{dx, -dy, 0, 0, 1, 0}, {0, 0, dx, dy, 0, 1}};
+            const AffineDesignRows rows = AffineDesign(dx, dy);
             for (int i = 0; i < 2; ++i) {
                 for (int j = 0; j < 6; ++j) {
-                    a(r + i, j) = rows[i][j];
+                    a(r + i, j) = rows.row[i][j];
                 }
             }
         }

@@ -25,6 +25,14 @@ CoordTriple ApplyHelmert(const CoordTriple& geocentric, const ParameterSet& set)
                        t.c3 + ry * dx - rx * dy + (1.0 + mu) * dz + tz);
 }
 
+HelmertDesignRows HelmertDesign(double dx, double dy, double dz) {
+    return {{{dx, 0, -dz, dy, 1, 0, 0}, {dy, dz, 0, -dx, 0, 1, 0}, {dz, -dy, dx, 0, 0, 0, 1}}};
+}
+
+AffineDesignRows AffineDesign(double dx, double dy) {
+    return {{{dx, -dy, 0, 0, 1, 0}, {0, 0, dx, dy, 0, 1}}};
+}
+
 MolodenskyRows MolodenskyDesign(double dlambda, double dphi, double dh, double a, double f) {
     const double b = a * (1.0 - f);
     const double e2 = f * (2.0 - f);

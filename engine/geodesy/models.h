@@ -30,4 +30,18 @@ struct MolodenskyRows {
 };
 MolodenskyRows MolodenskyDesign(double dlambda, double dphi, double dh, double a, double f);
 
+// The rows of the Helmert 3D design at a point reduced to the source centroid
+// by (dx, dy, dz): rows x, y, z; columns mu, Rx, Ry, Rz, Tx, Ty, Tz.
+struct HelmertDesignRows {
+    double row[3][7];
+};
+HelmertDesignRows HelmertDesign(double dx, double dy, double dz);
+
+// The rows of the 2D affine design at a plane point reduced by (dx, dy):
+// rows x, y; columns p0 .. p5.
+struct AffineDesignRows {
+    double row[2][6];
+};
+AffineDesignRows AffineDesign(double dx, double dy);
+
 } // namespace dezadiravevava

@@ -57,17 +57,15 @@ ShiftRows HelmertRows(const GeodeticPosition& g, const EllipsoidConstants& k,
     const CoordTriple x = GeodeticToGeocentric(k, g.lambda, g.phi, g.h);
     const CoordTriple& s = set.source_centroid.geocentric();
     const double dx = x.c1 - s.c1, dy = x.c2 - s.c2, dz = x.c3 - s.c3;
-    // Columns: mu, Rx, Ry, Rz, Tx, Ty, Tz.
-    const double rows[3][7] = {
-        {dx, 0, -dz, dy, 1, 0, 0}, {dy, dz, 0, -dx, 0, 1, 0}, {dz, -dy, dx, 0, 0, 0, 1}};
+    const HelmertDesignRows rows = HelmertDesign(dx, dy, dz);
     const double slam = std::sin(g.lambda), clam = std::cos(g.lambda);
     const double east[3] = {-slam, clam, 0.0};
     const double north[3] = {-g.phi.sin * clam, -g.phi.sin * slam, g.phi.cos};
     ShiftRows j;
     for (int c = 0; c < 7; ++c) {
         for (int i = 0; i < 3; ++i) {
-            j.east[c] += east[i] * rows[i][c];
-            j.north[c] += north[i] * rows[i][c];
+            j.east[c] += east[i] * rows.row[i][c];
+            j.north[c] += north[i] * rows.row[i][c];
         }
     }
     return j;
@@ -105,13 +103,11 @@ ShiftRows AffineRows(const CoordTriple& point, const GeodeticPosition& g,
     }
     const CoordTriple& s = set.source_centroid.geocentric();
     const double dx = x - s.c1, dy = y - s.c2;
-    // Columns: p0 .. p5.
+    const AffineDesignRows rows = AffineDesign(dx, dy);
     ShiftRows j;
-    const double east[6] = {dx, -dy, 0, 0, 1, 0};
-    const double north[6] = {0, 0, dx, dy, 0, 1};
     for (int c = 0; c < 6; ++c) {
-        j.east[c] = east[c];
-        j.north[c] = north[c];
+        j.east[c] = rows.row[0][c];
+        j.north[c] = rows.row[1][c];
     }
     return j;
 }
