@@ -2,12 +2,19 @@
 // for Python, through the library's C interface only. The Python package
 // (quillon/__init__.py) builds the runs from names and raises the errors.
 #include "dezadiravevava.h"
+#include "transform_request.h"
 
+#include <algorithm>
+#include <bit>
+#include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <memory>
+#include <optional>
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 #include <string>
+#include <vector>
 
 namespace py = pybind11;
 
@@ -88,6 +95,223 @@ std::int64_t PointCount(const InputArray& points, int& columns) {
     return static_cast<std::int64_t>(points.shape(0));
 }
 
+// The geometries of a layer as WKB (ISO or extended, either byte order),
+// copied into one buffer, with where each vertex's x is in it: the vertices
+// can then be moved in place, the structure of every geometry left as it was.
+class WkbLayer {
+public:
+    explicit WkbLayer(const py::list& geometries) {
+        starts_.reserve(geometries.size() + 1);
+        for (const py::handle item : geometries) {
+            starts_.push_back(bytes_.size());
+            first_vertex_.push_back(vertices_.size());
+            if (item.is_none()) {
+                missing_.push_back(true);
+                continue;
+            }
+            missing_.push_back(false);
+            const std::string_view wkb = item.cast<std::string_view>();
+            bytes_.append(wkb);
+            std::size_t position = starts_.back();
+            if (!Geometry(position, 0) || position != bytes_.size()) {
+                throw py::value_error("Geometría WKB no válida en la posición " +
+                                      std::to_string(missing_.size() - 1));
+            }
+        }
+        starts_.push_back(bytes_.size());
+        first_vertex_.push_back(vertices_.size());
+    }
+
+    std::size_t geometry_count() const { return missing_.size(); }
+    std::size_t vertex_count() const { return vertices_.size(); }
+
+    // Every vertex as x, y, z (z 0 for a vertex without height).
+    std::vector<double> Points() const {
+        std::vector<double> points(vertices_.size() * 3);
+        for (std::size_t i = 0; i < vertices_.size(); ++i) {
+            const Vertex& v = vertices_[i];
+            points[i * 3] = Read(v.offset, v.swap);
+            points[i * 3 + 1] = Read(v.offset + 8, v.swap);
+            points[i * 3 + 2] = v.has_z ? Read(v.offset + 16, v.swap) : 0.0;
+        }
+        return points;
+    }
+
+    // The geometries with the vertices moved to `out` (x, y, z each), as a
+    // list of bytes (None where there was none); a geometry with a vertex
+    // whose status is not 0 keeps its input. `status` gets, per geometry, the
+    // status of its first such vertex and `failed` that vertex's index
+    // (-1: none).
+    py::list Rebuild(const double* out, const std::int32_t* vertex_status, std::int32_t* status,
+                     std::int64_t* failed) {
+        py::list result(missing_.size());
+        for (std::size_t g = 0; g < missing_.size(); ++g) {
+            status[g] = 0;
+            failed[g] = -1;
+            if (missing_[g]) {
+                result[g] = py::none();
+                continue;
+            }
+            for (std::size_t i = first_vertex_[g]; i < first_vertex_[g + 1]; ++i) {
+                if (vertex_status[i] != 0) {
+                    status[g] = vertex_status[i];
+                    failed[g] = static_cast<std::int64_t>(i);
+                    break;
+                }
+            }
+            if (status[g] == 0) {
+                for (std::size_t i = first_vertex_[g]; i < first_vertex_[g + 1]; ++i) {
+                    const Vertex& v = vertices_[i];
+                    Write(v.offset, out[i * 3], v.swap);
+                    Write(v.offset + 8, out[i * 3 + 1], v.swap);
+                    if (v.has_z) {
+                        Write(v.offset + 16, out[i * 3 + 2], v.swap);
+                    }
+                }
+            }
+            result[g] = py::bytes(bytes_.data() + starts_[g], starts_[g + 1] - starts_[g]);
+        }
+        return result;
+    }
+
+private:
+    struct Vertex {
+        std::size_t offset; // of x in bytes_
+        bool has_z;
+        bool swap; // stored in the other byte order than this machine's
+    };
+
+    static constexpr std::uint32_t kZFlag = 0x80000000u; // extended WKB
+    static constexpr std::uint32_t kMFlag = 0x40000000u;
+    static constexpr std::uint32_t kSridFlag = 0x20000000u;
+    static constexpr int kMaxDepth = 64;
+
+    template <typename T>
+    static T Swapped(T value) {
+        unsigned char b[sizeof(T)];
+        std::memcpy(b, &value, sizeof(T));
+        std::reverse(b, b + sizeof(T));
+        std::memcpy(&value, b, sizeof(T));
+        return value;
+    }
+    bool Has(std::size_t position, std::size_t length) const {
+        return position <= bytes_.size() && length <= bytes_.size() - position;
+    }
+    std::uint32_t Read32(std::size_t position, bool swap) const {
+        std::uint32_t value = 0;
+        std::memcpy(&value, bytes_.data() + position, 4);
+        return swap ? Swapped(value) : value;
+    }
+    double Read(std::size_t position, bool swap) const {
+        std::uint64_t bits = 0;
+        std::memcpy(&bits, bytes_.data() + position, 8);
+        return std::bit_cast<double>(swap ? Swapped(bits) : bits);
+    }
+    void Write(std::size_t position, double value, bool swap) {
+        std::uint64_t bits = std::bit_cast<std::uint64_t>(value);
+        bits = swap ? Swapped(bits) : bits;
+        std::memcpy(bytes_.data() + position, &bits, 8);
+    }
+
+    // A sequence of `count` points of `dims` doubles; false past the end.
+    bool Points(std::size_t& position, std::uint32_t count, int dims, bool has_z, bool swap,
+                bool skip_empty_point) {
+        const std::size_t size = static_cast<std::size_t>(dims) * 8;
+        if (!Has(position, static_cast<std::size_t>(count) * size)) {
+            return false;
+        }
+        for (std::uint32_t i = 0; i < count; ++i, position += size) {
+            // POINT EMPTY is written as NaN coordinates: nothing to move.
+            if (skip_empty_point && std::isnan(Read(position, swap)) &&
+                std::isnan(Read(position + 8, swap))) {
+                continue;
+            }
+            vertices_.push_back({position, has_z, swap});
+        }
+        return true;
+    }
+
+    bool Geometry(std::size_t& position, int depth) {
+        if (depth > kMaxDepth || !Has(position, 5)) {
+            return false;
+        }
+        const bool little = bytes_[position] == 1;
+        if (!little && bytes_[position] != 0) {
+            return false;
+        }
+        const bool swap = little != (std::endian::native == std::endian::little);
+        std::uint32_t type = Read32(position + 1, swap);
+        position += 5;
+        bool has_z = (type & kZFlag) != 0;
+        bool has_m = (type & kMFlag) != 0;
+        if (type & kSridFlag) {
+            if (!Has(position, 4)) {
+                return false;
+            }
+            position += 4;
+        }
+        type &= 0x0FFFFFFFu;
+        if (type >= 1000 && type < 4000) {
+            has_z = has_z || type / 1000 == 1 || type / 1000 == 3;
+            has_m = has_m || type / 1000 == 2 || type / 1000 == 3;
+            type %= 1000;
+        }
+        const int dims = 2 + (has_z ? 1 : 0) + (has_m ? 1 : 0);
+        if (type == 1) {
+            return Points(position, 1, dims, has_z, swap, true);
+        }
+        if (!Has(position, 4)) {
+            return false;
+        }
+        const std::uint32_t count = Read32(position, swap);
+        position += 4;
+        switch (type) {
+        case 2: // line string
+            return Points(position, count, dims, has_z, swap, false);
+        case 3: // polygon: its rings
+            for (std::uint32_t r = 0; r < count; ++r) {
+                if (!Has(position, 4)) {
+                    return false;
+                }
+                const std::uint32_t points = Read32(position, swap);
+                position += 4;
+                if (!Points(position, points, dims, has_z, swap, false)) {
+                    return false;
+                }
+            }
+            return true;
+        case 4: // multi point, line string, polygon, collection: geometries
+        case 5:
+        case 6:
+        case 7:
+            for (std::uint32_t p = 0; p < count; ++p) {
+                if (!Geometry(position, depth + 1)) {
+                    return false;
+                }
+            }
+            return true;
+        default:
+            return false;
+        }
+    }
+
+    std::string bytes_;
+    std::vector<std::size_t> starts_;
+    std::vector<std::size_t> first_vertex_;
+    std::vector<bool> missing_;
+    std::vector<Vertex> vertices_;
+};
+
+// The vertices of WKB geometries as an N x 3 array (x, y, z; z 0 without one).
+py::array_t<double> WkbVertices(const py::list& geometries) {
+    const WkbLayer layer(geometries);
+    const std::vector<double> points = layer.Points();
+    py::array_t<double> result(
+        {static_cast<py::ssize_t>(layer.vertex_count()), static_cast<py::ssize_t>(3)});
+    std::copy(points.begin(), points.end(), result.mutable_data());
+    return result;
+}
+
 // A parameter set prepared once; shared by the copies of a Transformacion.
 class Prepared {
 public:
@@ -138,6 +362,37 @@ public:
         }
         run.Check(code);
         return uncertainty ? py::make_tuple(out, status, metres) : py::make_tuple(out, status);
+    }
+
+    // (geometries, status, failed vertex, vertices) of WKB geometries with
+    // every vertex transformed at once (x, y and z; a vertex without height
+    // enters at 0 and stays without one): see WkbLayer::Rebuild.
+    py::tuple TransformWkb(const py::list& geometries, int threads, bool region_only) {
+        WkbLayer layer(geometries);
+        const std::vector<double> in = layer.Points();
+        const auto n = static_cast<std::int64_t>(layer.vertex_count());
+        std::vector<double> out(in.size());
+        std::vector<std::int32_t> vertex_status(layer.vertex_count());
+        Run run(fields_);
+        run.get().prepared = handle_.get();
+        run.get().in_columns = 3;
+        run.get().out_columns = 3;
+        run.get().threads = threads;
+        run.get().region_only = region_only ? 1 : 0;
+        std::int32_t code = DZV_OK;
+        {
+            py::gil_scoped_release release;
+            code = dzv_transform_points(n, in.data(), out.data(), vertex_status.data(), &run.get());
+        }
+        run.Check(code);
+        const auto count = static_cast<py::ssize_t>(layer.geometry_count());
+        py::array_t<std::int32_t> status(count);
+        py::array_t<std::int64_t> failed(count);
+        py::list result = layer.Rebuild(out.data(), vertex_status.data(), status.mutable_data(),
+                                        failed.mutable_data());
+        py::array_t<double> vertices({static_cast<py::ssize_t>(n), static_cast<py::ssize_t>(3)});
+        std::copy(in.begin(), in.end(), vertices.mutable_data());
+        return py::make_tuple(result, status, failed, vertices);
     }
 
     // (model, values, source centroid, target centroid, adjustment error,
@@ -204,6 +459,77 @@ py::tuple Extent(const InputArray& points, const py::dict& fields) {
     return py::make_tuple(extent[0], extent[1], extent[2], extent[3], count);
 }
 
+namespace api = dezadiravevava::api;
+
+// (datum, kind, zone, orthometric heights) of an EPSG code in the run's codes
+// ("EPSG:25830+5782", "23030"), as quillon-cli's --sistema-a takes it; None
+// for a code it does not know.
+py::object SideOfCode(const std::string& code) {
+    const std::optional<api::EpsgSide> found = api::SideOfEpsg(code);
+    if (!found) {
+        return py::none();
+    }
+    const api::Side& side = found->side;
+    const int datum = side.datum == api::Datum::kEd50 ? DZV_DATUM_ED50 : DZV_DATUM_ETRS89;
+    const int kind = side.kind == api::Kind::kGeodetic ? DZV_KIND_GEODETIC
+                     : side.kind == api::Kind::kUtm    ? DZV_KIND_UTM
+                                                       : DZV_KIND_GEOCENTRIC;
+    return py::make_tuple(datum, kind, side.zone, found->orthometric_heights);
+}
+
+// What the engine's rules for a run of points refuse in a run's fields (the
+// rules quillon-cli applies to its options, in its words), or "".
+std::string CheckFields(const py::dict& fields, int threads) {
+    Run run(fields);
+    const dzv_run& r = run.get();
+    api::TransformRequest request;
+    const auto side = [](int datum, int kind, double zone) {
+        api::Side result;
+        result.datum = datum == DZV_DATUM_ED50 ? api::Datum::kEd50 : api::Datum::kEtrs89;
+        result.kind = kind == DZV_KIND_GEODETIC ? api::Kind::kGeodetic
+                      : kind == DZV_KIND_UTM    ? api::Kind::kUtm
+                                                : api::Kind::kGeocentric;
+        result.zone = static_cast<int>(zone);
+        return result;
+    };
+    request.a = side(r.datum_a, r.kind_a, r.zone_a);
+    request.b = side(r.datum_b, r.kind_b, r.zone_b);
+    switch (r.parametros) {
+    case DZV_PARAMETERS_REGIONAL:
+        request.method = api::Method::kRegional;
+        break;
+    case DZV_PARAMETERS_DISTANCE:
+        request.method = api::Method::kDistance;
+        break;
+    case DZV_PARAMETERS_NEAREST:
+        request.method = api::Method::kNearest;
+        break;
+    case DZV_PARAMETERS_GRID:
+        request.method = api::Method::kGrid;
+        break;
+    default:
+        request.method = api::Method::kNational;
+    }
+    request.model = r.model == DZV_MODEL_AFFINE       ? api::Model::kAffine
+                    : r.model == DZV_MODEL_MOLODENSKY ? api::Model::kMolodensky
+                                                      : api::Model::kHelmert;
+    request.selection = r.seleccion;
+    const bool local =
+        request.method == api::Method::kDistance || request.method == api::Method::kNearest;
+    // A centre that is not a point is left to the preparation, which names it.
+    if (local && r.origin_from_data == 0 && std::isfinite(r.origin_x) &&
+        std::isfinite(r.origin_y)) {
+        request.origin = std::array<double, 2>{r.origin_x, r.origin_y};
+    }
+    request.orthometric_heights = r.orthometric_heights != 0;
+    request.grid_path = r.grid_path;
+    request.geoid_path = r.geoid_path;
+    request.catalogue_path = r.catalogue_path;
+    request.threads = threads;
+    request.origin_in_region = true;
+    return api::CheckRequest(api::Order::kTxt, request);
+}
+
 // (code, message, rejected lines, log written) of a TXT or DXF run.
 py::tuple ProcessFile(int format, const std::string& entrada, const std::string& salida,
                       const std::string& registro, const py::dict& fields) {
@@ -242,11 +568,17 @@ PYBIND11_MODULE(_quillon, m) {
         .def(py::init<const py::dict&, const py::bytes&>())
         .def("transformar", &Prepared::Transform, py::arg("puntos"), py::arg("columnas_salida"),
              py::arg("hilos"), py::arg("solo_region"), py::arg("incertidumbre") = false)
+        .def("transformar_wkb", &Prepared::TransformWkb, py::arg("geometrias"), py::arg("hilos"),
+             py::arg("solo_region"))
         .def("parametros", &Prepared::Parameters)
         .def("guardar", &Prepared::Save);
     m.def("extension", &Extent, py::arg("puntos"), py::arg("ejecucion"));
     m.def("procesar_archivo", &ProcessFile, py::arg("formato"), py::arg("entrada"),
           py::arg("salida"), py::arg("registro"), py::arg("ejecucion"));
+    m.def("lado_epsg", &SideOfCode, py::arg("codigo"));
+    m.def("comprobar", &CheckFields, py::arg("ejecucion"), py::arg("hilos"));
+    m.def("vertices_wkb", &WkbVertices, py::arg("geometrias"));
+    m.attr("VERSION") = QUILLON_VERSION;
     m.attr("ARCHIVO_TXT") = DZV_FILE_TXT;
     m.attr("ARCHIVO_DXF") = DZV_FILE_DXF;
 }

@@ -3,6 +3,8 @@
 
 #include "files/catalogue_file.h"
 #include "files/number_format.h"
+#include "geodesy/parameter_set.h"
+#include "geodesy/served_region.h"
 
 #include <algorithm>
 #include <cctype>
@@ -593,6 +595,11 @@ std::string CheckRequest(Order order, const TransformRequest& request) {
     if (request.origin &&
         (!std::isfinite((*request.origin)[0]) || !std::isfinite((*request.origin)[1]))) {
         return "--origen no es un punto";
+    }
+    if (request.origin && request.origin_in_region &&
+        !IsInServedRegion({(*request.origin)[0], (*request.origin)[1], 0.0}, kKindUtm, 30.0)) {
+        return "--origen está fuera de la región en ED50 UTM huso 30: " +
+               ShortestText((*request.origin)[0]) + "," + ShortestText((*request.origin)[1]);
     }
     if (!request.catalogue_path.empty() && request.method != Method::kRegional &&
         !IsLocal(request.method)) {

@@ -116,6 +116,10 @@ struct TransformRequest {
     // A drawing with entities that cannot be moved (opaque bodies, proxies,
     // unknown kinds) is refused instead of written with them as they were.
     bool strict = false;
+    // The origin, when given, must lie in the served region's rectangle of
+    // ED50 UTM zone 30 (a centre given in degrees by mistake is refused);
+    // hosts whose users type the origin by hand set it.
+    bool origin_in_region = false;
 
     bool operator==(const TransformRequest&) const = default;
 };

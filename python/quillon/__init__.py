@@ -15,23 +15,47 @@ GeoDataFrames y a DataFrames de Dask repartidos entre varias máquinas.
 
 from __future__ import annotations
 
-import enum
-import inspect
-import math
-import numbers
-import os
-from dataclasses import dataclass
-from typing import Any, Dict, Literal, Optional, Sequence, Tuple, Union, overload
+import enum as _enum
+import inspect as _inspect
+import math as _math
+import numbers as _numbers
+import os as _os
+import re as _re
+import unicodedata as _unicodedata
+from dataclasses import dataclass as _dataclass
+from typing import Any as _Any
+from typing import Dict as _Dict
+from typing import List as _List
+from typing import Literal, Optional, Protocol, Tuple, TypeVar, Union, overload
 
-import numpy as np
+import numpy as _np
+from numpy.typing import NDArray
 
-from ._quillon import ARCHIVO_DXF, ARCHIVO_TXT, ErrorQuillon, Preparada, extension, procesar_archivo
+from ._quillon import (
+    ARCHIVO_DXF as _ARCHIVO_DXF,
+    ARCHIVO_TXT as _ARCHIVO_TXT,
+    VERSION as _VERSION,
+    ErrorQuillon,
+    Preparada as _Preparada,
+    comprobar as _comprobar,
+    extension as _extension,
+    lado_epsg as _lado_epsg,
+    procesar_archivo as _procesar_archivo,
+)
+
+__version__: str = _VERSION
 
 __all__ = [
+    "CRSConEpsg",
+    "Datum",
+    "EleccionParametros",
     "ErrorQuillon",
     "Estado",
+    "Modelo",
     "Parametros",
     "ResultadoArchivo",
+    "Sistema",
+    "Tipo",
     "Transformacion",
     "Vertice",
     "centro",
@@ -39,16 +63,72 @@ __all__ = [
     "procesar_txt",
 ]
 
-Sistema = Union[Tuple[str, str], Tuple[str, str, Optional[int]]]
 
-_DATUMS = {"ED50": 14, "ETRS89": 19}
-_TIPOS = {"geodesicas": 1, "utm": 2, "geocentricas": 3}
-_MODELOS = {"helmert": 0, "molodensky": 1, "afin": 2}
-_PARAMETROS = {"nacionales": 0, "regionales": 1, "distancia": 2, "vecinos": 3, "rejilla": 4}
+def __dir__() -> _List[str]:
+    return sorted(__all__ + ["__version__", "dask", "geopandas"])
+
+
+Datum = Literal["ED50", "ETRS89", "ed50", "etrs89"]
+# Coordinate kinds, in quillon-cli's words or in English.
+Tipo = Literal[
+    "geodesicas", "geodésicas", "utm", "geocentricas", "geocéntricas",
+    "geodetic", "geographic", "geocentric",
+]
+EleccionParametros = Literal[
+    "nacionales", "regionales", "distancia", "vecinos", "rejilla",
+    "national", "regional", "distance", "nearest", "grid",
+]
+Modelo = Literal["helmert", "molodensky", "afin", "afín", "affine"]
+
+
+class CRSConEpsg(Protocol):
+    """A CRS that knows its EPSG code, such as ``pyproj.CRS``."""
+
+    def to_epsg(self, min_confidence: int = ...) -> Optional[int]: ...
+
+
+# A system: (datum, tipo) or (datum, "utm", huso), an EPSG code as text ("EPSG:23030",
+# "EPSG:25830+5782") or as a number (23030), or a pyproj.CRS.
+Sistema = Union[
+    Tuple[Datum, Tipo],
+    Tuple[Datum, Literal["utm"], Optional[int]],
+    str,
+    int,
+    CRSConEpsg,
+]
+FloatArray = NDArray[_np.float64]
+StatusArray = NDArray[_np.int32]
+
+_DATUMS = {"ed50": 14, "etrs89": 19}
+_TIPOS = {
+    "geodesicas": 1, "geodetic": 1, "geographic": 1,
+    "utm": 2,
+    "geocentricas": 3, "geocentric": 3,
+}
+_MODELOS = {"helmert": 0, "molodensky": 1, "afin": 2, "affine": 2}
+_PARAMETROS = {
+    "nacionales": 0, "regionales": 1, "distancia": 2, "vecinos": 3, "rejilla": 4,
+    "national": 0, "regional": 1, "distance": 2, "nearest": 3, "grid": 4,
+}
+_NOMBRES_PARAMETROS = {0: "nacionales", 1: "regionales", 2: "distancia", 3: "vecinos", 4: "rejilla"}
+_NOMBRES_MODELOS = {0: "helmert", 1: "molodensky", 2: "afin"}
+_NOMBRES_DATUMS = {14: "ED50", 19: "ETRS89"}
+_NOMBRES_TIPOS = {1: "geodesicas", 2: "utm", 3: "geocentricas"}
 _MODELO_REJILLA = 3
+_CODIGOS = (
+    "EPSG:23029, 23030, 23031 (ED50 UTM), 25829, 25830, 25831 (ETRS89 UTM), 4230 (ED50 "
+    "geodésicas), 4258, 4937 (ETRS89 geodésicas), 4936 (ETRS89 geocéntricas), 25829+5782, "
+    "25830+5782, 25831+5782 (ETRS89 UTM con altitudes ortométricas)"
+)
 
 
-class Estado(enum.IntEnum):
+def _nombre(texto: object) -> str:
+    """A name as the tables hold it: lower case, without accents ("Geodésicas")."""
+    descompuesto = _unicodedata.normalize("NFD", str(texto).strip().lower())
+    return "".join(c for c in descompuesto if not _unicodedata.combining(c))
+
+
+class Estado(_enum.IntEnum):
     """Estado de cada punto de ``Transformacion.transformar``."""
 
     TRANSFORMADO = 0
@@ -61,7 +141,7 @@ class Estado(enum.IntEnum):
     FUERA_DE_DOMINIO = 7  # |lat.| > 90°, |long.| > 180°, |x UTM - 500000| > 1000 km, o no finito
 
 
-@dataclass(frozen=True)
+@_dataclass(frozen=True)
 class Vertice:
     """Un vértice del catálogo hallado por la búsqueda, con su residuo.
 
@@ -81,7 +161,7 @@ class Vertice:
     residuo_y: float
 
 
-@dataclass(frozen=True)
+@_dataclass(frozen=True)
 class Parametros:
     """El conjunto de parámetros preparado: los siete valores del modelo, los
     centroides a los que se reducen, el error de ajuste, el bloque del registro de
@@ -120,7 +200,7 @@ class Parametros:
     b2: Optional[float]
 
 
-@dataclass(frozen=True)
+@_dataclass(frozen=True)
 class ResultadoArchivo:
     """Lo que deja ``procesar_txt`` o ``procesar_dxf``."""
 
@@ -129,30 +209,82 @@ class ResultadoArchivo:
     rechazadas: int  # líneas de puntos no transformadas (el registro dice por qué)
 
 
-def _sistema(valor: Sistema, lado: str) -> Tuple[int, int, Any]:
+@_dataclass(frozen=True)
+class _Lado:
+    datum: int
+    tipo: int
+    huso: _Any  # as given (checked with the options); None: each point's own
+    ortometrico: bool  # a compound code with EPSG:5782
+
+    @property
+    def tupla(self) -> Tuple[str, ...]:
+        base = (_NOMBRES_DATUMS[self.datum], _NOMBRES_TIPOS[self.tipo])
+        return base + ((self.huso,) if self.huso is not None else ())
+
+
+def _codigo_de_crs(crs: CRSConEpsg) -> Optional[str]:
+    """The EPSG code of a CRS ("EPSG:25830+5782" for a compound one), or None."""
+    partes = getattr(crs, "sub_crs_list", None) if getattr(crs, "is_compound", False) else None
+    if partes:
+        codigos = [parte.to_epsg() for parte in partes]
+        return None if None in codigos else "EPSG:" + "+".join(str(c) for c in codigos)
+    codigo = crs.to_epsg()
+    return None if codigo is None else f"EPSG:{codigo}"
+
+
+def _sistema(valor: Sistema, lado: str) -> _Lado:
+    if isinstance(valor, (str, int)) or hasattr(valor, "to_epsg"):
+        if isinstance(valor, bool):
+            raise ValueError(f"{lado}: {valor!r} no es un sistema")
+        codigo = (
+            str(valor) if isinstance(valor, (str, int)) else _codigo_de_crs(valor)  # type: ignore[arg-type]
+        )
+        hallado = _lado_epsg(codigo) if codigo else None
+        if hallado is None:
+            raise ValueError(
+                f"{lado}: sistema desconocido: {valor} (se admiten {_CODIGOS}, o "
+                "(datum, tipo[, huso]))"
+            )
+        datum, tipo, huso, ortometrico = hallado
+        if ortometrico and tipo != 2:
+            raise ValueError(
+                f"{lado}: {codigo}: las altitudes ortométricas de coordenadas geodésicas no "
+                "están en el módulo; use el UTM compuesto (EPSG:25830+5782)"
+            )
+        return _Lado(datum, tipo, huso if huso else None, ortometrico)
     if not isinstance(valor, (tuple, list)) or len(valor) not in (2, 3):
-        raise ValueError(f"{lado}: se espera (datum, tipo) o (datum, tipo, huso)")
-    datum, tipo = str(valor[0]).upper(), str(valor[1]).lower()
+        raise ValueError(
+            f"{lado}: se espera un código EPSG, un pyproj.CRS, (datum, tipo) o (datum, tipo, huso)"
+        )
+    datum, tipo = _nombre(valor[0]), _nombre(valor[1])
     if datum not in _DATUMS:
         raise ValueError(f"{lado}: datum desconocido: {valor[0]} (ED50 o ETRS89)")
     if tipo not in _TIPOS:
         raise ValueError(
-            f"{lado}: tipo de coordenadas desconocido: {valor[1]} (geocentricas, geodesicas o utm)"
+            f"{lado}: tipo de coordenadas desconocido: {valor[1]} (geocentricas, geodesicas o utm; "
+            "geocentric, geodetic)"
         )
-    huso = valor[2] if len(valor) == 3 else None  # type: ignore[misc]
+    huso = valor[2] if len(valor) == 3 else None
     if huso is not None and _TIPOS[tipo] != 2:
         raise ValueError(f"{lado}: solo las coordenadas UTM llevan huso")
-    return _DATUMS[datum], _TIPOS[tipo], huso
+    return _Lado(_DATUMS[datum], _TIPOS[tipo], huso, False)
 
 
-def _entero(valor: Any) -> Optional[int]:
+def _canonico(valor: object, tabla: _Dict[str, int], nombres: _Dict[int, str]) -> str:
+    """The Spanish name of a choice given in either language (or the value as it was,
+    for the checks to name)."""
+    codigo = tabla.get(_nombre(valor)) if isinstance(valor, str) else None
+    return nombres[codigo] if codigo is not None else str(valor)
+
+
+def _entero(valor: _Any) -> Optional[int]:
     """El entero que vale ``valor`` (5, 5.0, numpy.int32(5)); None si no es un número
     entero (un texto, un booleano, 5.7)."""
-    if isinstance(valor, bool) or not isinstance(valor, numbers.Real):
+    if isinstance(valor, bool) or not isinstance(valor, _numbers.Real):
         return None
-    if isinstance(valor, numbers.Integral):
+    if isinstance(valor, _numbers.Integral):
         return int(valor)
-    return int(valor) if math.isfinite(valor) and float(valor).is_integer() else None
+    return int(valor) if _math.isfinite(valor) and float(valor).is_integer() else None
 
 
 def _comprobar_opciones(
@@ -163,7 +295,7 @@ def _comprobar_opciones(
     rejilla: Optional[str],
     geoide: Optional[str],
     alturas_ortometricas: bool,
-    husos: Dict[str, Any],
+    husos: _Dict[str, _Any],
     lado_utm: bool,
     hilos: int,
     catalogo: Optional[str] = None,
@@ -207,8 +339,8 @@ def _comprobar_opciones(
             )
     if parametros == "distancia" and (
         isinstance(seleccion, bool)
-        or not isinstance(seleccion, numbers.Real)
-        or not math.isfinite(seleccion)
+        or not isinstance(seleccion, _numbers.Real)
+        or not _math.isfinite(seleccion)
         or seleccion <= 0
     ):
         raise ValueError(
@@ -233,6 +365,14 @@ def _comprobar_opciones(
         raise ValueError(f"hilos: un número entero, 0 (uno por procesador) o más; no {hilos!r}")
 
 
+_OPCIONES_CLI = {
+    "--origen": "centro", "--seleccion": "seleccion", "--hilos": "hilos",
+    "--rejilla": "rejilla", "--geoide": "alturas_ortometricas", "--catalogo": "catalogo",
+    "--modelo": "modelo", "--parametros": "parametros", "--huso-a": "origen",
+    "--huso-b": "destino",
+}
+
+
 def _ejecucion(
     origen: Sistema,
     destino: Sistema,
@@ -245,23 +385,27 @@ def _ejecucion(
     geoide: Optional[str] = None,
     hilos: int = 0,
     catalogo: Optional[str] = None,
-) -> Dict[str, Any]:
-    """Los campos de la ejecución del motor (dzv_run) a partir de sus nombres."""
-    datum_a, tipo_a, huso_a = _sistema(origen, "origen")
-    datum_b, tipo_b, huso_b = _sistema(destino, "destino")
+) -> _Dict[str, _Any]:
+    """Los campos de la ejecución del motor (dzv_run) a partir de sus nombres, con las
+    reglas de quillon-cli para sus opciones (ValueError con el nombre de la opción)."""
+    a = _sistema(origen, "origen")
+    b = _sistema(destino, "destino")
+    parametros = _canonico(parametros, _PARAMETROS, _NOMBRES_PARAMETROS)
+    modelo = _canonico(modelo, _MODELOS, _NOMBRES_MODELOS)
+    alturas_ortometricas = bool(alturas_ortometricas) or a.ortometrico or b.ortometrico
     _comprobar_opciones(
         parametros, seleccion, centro, modelo, rejilla, geoide, alturas_ortometricas,
-        {"origen": huso_a, "destino": huso_b}, _TIPOS["utm"] in (tipo_a, tipo_b), hilos,
+        {"origen": a.huso, "destino": b.huso}, _TIPOS["utm"] in (a.tipo, b.tipo), hilos,
         catalogo,
     )
     local = parametros in ("distancia", "vecinos")
-    campos: Dict[str, Any] = {
-        "datum_a": datum_a,
-        "kind_a": tipo_a,
-        "zone_a": 0.0 if huso_a is None else float(huso_a),
-        "datum_b": datum_b,
-        "kind_b": tipo_b,
-        "zone_b": 0.0 if huso_b is None else float(huso_b),
+    campos: _Dict[str, _Any] = {
+        "datum_a": a.datum,
+        "kind_a": a.tipo,
+        "zone_a": 0.0 if a.huso is None else float(a.huso),
+        "datum_b": b.datum,
+        "kind_b": b.tipo,
+        "zone_b": 0.0 if b.huso is None else float(b.huso),
         "model": _MODELOS[modelo],
         "parametros": _PARAMETROS[parametros],
         "seleccion": float(seleccion) if local and seleccion is not None else 0.0,
@@ -269,21 +413,27 @@ def _ejecucion(
         "origin_y": 0.0,
         "origin_from_data": 0,
         "orthometric_heights": 1 if alturas_ortometricas else 0,
-        "grid_path": os.fspath(rejilla) if rejilla else "",
-        "geoid_path": os.fspath(geoide) if geoide else "",
-        "catalogue_path": os.fspath(catalogo) if catalogo else "",
+        "grid_path": _os.fspath(rejilla) if rejilla else "",
+        "geoid_path": _os.fspath(geoide) if geoide else "",
+        "catalogue_path": _os.fspath(catalogo) if catalogo else "",
     }
     if centro is not None:
         campos["origin_x"], campos["origin_y"] = float(centro[0]), float(centro[1])
     elif local:
         campos["origin_from_data"] = 1
+    # The rules of the engine's own request (quillon-cli's), named as here.
+    motivo = _comprobar(campos, int(hilos))
+    if motivo:
+        raise ValueError(
+            _re.sub(r"--[a-z]+(-[ab])?", lambda m: _OPCIONES_CLI.get(m.group(0), m.group(0)), motivo)
+        )
     return campos
 
 
-def _sin_opciones_de_mas(funcion: Any, dadas: Dict[str, Any]) -> None:
+def _sin_opciones_de_mas(funcion: _Any, dadas: _Dict[str, _Any]) -> None:
     """Con una ``transformacion=`` ya hecha, las opciones de ``funcion`` que harían otra
     no se usarían: cada una dada con un valor distinto del suyo por defecto se rechaza."""
-    firma = inspect.signature(funcion).parameters
+    firma = _inspect.signature(funcion).parameters
     de_mas = [
         nombre
         for nombre, valor in dadas.items()
@@ -299,7 +449,7 @@ def _sin_opciones_de_mas(funcion: Any, dadas: Dict[str, Any]) -> None:
         )
 
 
-def _columnas_entrada(campos: Dict[str, Any]) -> str:
+def _columnas_entrada(campos: _Dict[str, _Any]) -> str:
     if campos["kind_a"] == 2 and campos["zone_a"] < 1:
         return "4 columnas (x, y, H, huso)"
     if campos["kind_a"] == 3:
@@ -307,14 +457,54 @@ def _columnas_entrada(campos: Dict[str, Any]) -> str:
     return "2 o 3 columnas"
 
 
-def centro(puntos: Any, origen: Sistema) -> Tuple[float, float]:
+def centro(puntos: _Any, origen: Sistema) -> Tuple[float, float]:
     """El centro del rectángulo que encuadra los puntos en ED50 UTM huso 30: el origen
     de la búsqueda de vértices que ``quillon-cli`` toma si no se le da ``--origen``."""
     campos = _ejecucion(origen, ("ED50", "utm", 30))
-    x_min, x_max, y_min, y_max, cuenta = extension(np.asarray(puntos, dtype=np.float64), campos)
+    matriz = _np.asarray(puntos, dtype=_np.float64)
+    if (
+        campos["datum_a"] == _DATUMS["ed50"] and campos["kind_a"] == _TIPOS["utm"]
+        and campos["zone_a"] == 30.0 and matriz.ndim == 2 and matriz.shape[1] in (2, 3)
+    ):
+        # Already ED50 UTM 30: the engine carries each point through geodetic
+        # coordinates and back, which moves it by far less than a millimetre. Only the
+        # points within a millimetre of an edge of the rectangle of those it takes (all
+        # coordinates finite, x within 1000 km of the central meridian) can make its
+        # edges, so only they go through the engine.
+        buenos = _np.isfinite(matriz).all(axis=1) & (_np.abs(matriz[:, 0] - 500000.0) <= 1e6)
+        if not buenos.any():
+            raise ValueError("ningún punto válido del que tomar el centro")
+        x, y = matriz[:, 0], matriz[:, 1]
+        margen = 1e-3
+        bordes = buenos & (
+            (x <= x[buenos].min() + margen) | (x >= x[buenos].max() - margen)
+            | (y <= y[buenos].min() + margen) | (y >= y[buenos].max() - margen)
+        )
+        x_min, x_max, y_min, y_max, cuenta = _extension(matriz[bordes], campos)
+        if cuenta == int(bordes.sum()):
+            return ((x_min + x_max) * 0.5, (y_min + y_max) * 0.5)
+    x_min, x_max, y_min, y_max, cuenta = _extension(matriz, campos)
     if cuenta == 0:
         raise ValueError("ningún punto válido del que tomar el centro")
     return ((x_min + x_max) * 0.5, (y_min + y_max) * 0.5)
+
+
+_T = TypeVar("_T")
+
+
+def _como_entrada(valores: _Any) -> FloatArray:
+    """A column of coordinates (a list, an array or a pandas Series) as float64."""
+    a_numpy = getattr(valores, "to_numpy", None)
+    columna = a_numpy(dtype=_np.float64) if a_numpy is not None else valores
+    return _np.asarray(columna, dtype=_np.float64).reshape(-1)
+
+
+def _como_la_entrada(modelo: _Any, valores: _np.ndarray, nombre: _Any) -> _Any:
+    """``valores`` as the kind of ``modelo``: a pandas Series with its index, or an array."""
+    indice = getattr(modelo, "index", None)
+    if indice is not None and hasattr(modelo, "to_numpy"):
+        return type(modelo)(valores, index=indice, name=nombre)
+    return valores
 
 
 class Transformacion:
@@ -354,10 +544,10 @@ class Transformacion:
         self,
         origen: Sistema,
         destino: Sistema,
-        parametros: str = "nacionales",
+        parametros: EleccionParametros = "nacionales",
         seleccion: Optional[float] = None,
         centro: Optional[Tuple[float, float]] = None,
-        modelo: str = "helmert",
+        modelo: Modelo = "helmert",
         hilos: int = 0,
         solo_region: bool = True,
         alturas_ortometricas: bool = False,
@@ -365,19 +555,20 @@ class Transformacion:
         geoide: Optional[str] = None,
         catalogo: Optional[str] = None,
     ) -> None:
-        if parametros in ("distancia", "vecinos") and centro is None:
+        eleccion = _canonico(parametros, _PARAMETROS, _NOMBRES_PARAMETROS)
+        if eleccion in ("distancia", "vecinos") and centro is None:
             raise ValueError(
-                f"con parametros='{parametros}' hace falta centro (véase quillon.centro)"
+                f"con parametros='{eleccion}' hace falta centro (véase quillon.centro)"
             )
         self._campos = _ejecucion(
             origen, destino, parametros, seleccion, centro, modelo,
             alturas_ortometricas, rejilla, geoide, hilos, catalogo,
         )
-        self.origen = tuple(origen)
-        self.destino = tuple(destino)
+        self.origen = _sistema(origen, "origen").tupla
+        self.destino = _sistema(destino, "destino").tupla
         self.hilos = int(hilos)
         self.solo_region = bool(solo_region)
-        self._preparada = Preparada(self._campos)
+        self._preparada = _Preparada(self._campos)
 
     def columnas_salida(self, columnas_entrada: int) -> int:
         """Columnas de la salida para una entrada de tantas columnas: las coordenadas
@@ -390,15 +581,22 @@ class Transformacion:
 
     @overload
     def transformar(
-        self, puntos: Any, incertidumbre: Literal[False] = ...
-    ) -> Tuple[np.ndarray, np.ndarray]: ...
+        self, puntos: _Any, incertidumbre: Literal[False] = ...
+    ) -> Tuple[FloatArray, StatusArray]: ...
 
     @overload
     def transformar(
-        self, puntos: Any, incertidumbre: Literal[True]
-    ) -> Tuple[np.ndarray, np.ndarray, np.ndarray]: ...
+        self, puntos: _Any, incertidumbre: Literal[True]
+    ) -> Tuple[FloatArray, StatusArray, FloatArray]: ...
 
-    def transformar(self, puntos: Any, incertidumbre: bool = False) -> Tuple[np.ndarray, ...]:
+    @overload
+    def transformar(
+        self, puntos: _T, y: _T, z: Optional[_T] = ..., *, incertidumbre: bool = ...
+    ) -> Tuple[_Any, ...]: ...
+
+    def transformar(
+        self, puntos: _Any, y: _Any = None, z: _Any = None, *, incertidumbre: bool = False
+    ) -> Tuple[_Any, ...]:
         """Transforma una matriz N×2, N×3 (o N×4 con el huso de cada punto UTM).
 
         Devuelve ``(salida, estado)``: la salida en float64 con NaN en los puntos no
@@ -410,8 +608,29 @@ class Transformacion:
         incertidumbre horizontal al 95 % de cada punto en metros (float64; NaN en los
         puntos no transformados y con un ajuste sin redundancia), la columna que
         ``quillon-cli txt --incertidumbre`` añade.
+
+        Con columnas separadas, ``transformar(x, y[, z])`` (listas, matrices o Series de
+        pandas) devuelve ``(x, y[, z][, huso], estado)`` del mismo tipo: Series con el
+        índice de ``x`` o matrices.
         """
-        matriz = np.asarray(puntos, dtype=np.float64)
+        if isinstance(y, bool):  # transformar(puntos, True): the uncertainty, as before
+            y, incertidumbre = None, y
+        if y is not None:
+            columnas = [_como_entrada(c) for c in (puntos, y, z) if c is not None]
+            if len({len(c) for c in columnas}) != 1:
+                raise ValueError("x, y y z han de tener la misma longitud")
+            salida, *resto = self.transformar(
+                _np.column_stack(columnas), incertidumbre=incertidumbre  # type: ignore[call-overload]
+            )
+            nombres = [getattr(c, "name", None) for c in (puntos, y, z) if c is not None]
+            nombres += ["huso"] * (salida.shape[1] - len(nombres))
+            return tuple(
+                _como_la_entrada(puntos, salida[:, k], nombres[k]) for k in range(salida.shape[1])
+            ) + tuple(
+                _como_la_entrada(puntos, valores, nombre)
+                for valores, nombre in zip(resto, ("estado", "incertidumbre"))
+            )
+        matriz = _np.asarray(puntos, dtype=_np.float64)
         if matriz.ndim != 2 or matriz.shape[1] not in (2, 3, 4):
             raise ValueError(
                 f"se espera una matriz N×2, N×3 o N×4; {_columnas_entrada(self._campos)} "
@@ -463,7 +682,7 @@ class Transformacion:
             return (25800 if datum == 19 else 23000) + int(huso)
         return None
 
-    def __getstate__(self) -> Dict[str, Any]:
+    def __getstate__(self) -> _Dict[str, _Any]:
         return {
             "campos": self._campos,
             "origen": self.origen,
@@ -473,13 +692,13 @@ class Transformacion:
             "preparada": self._preparada.guardar(),
         }
 
-    def __setstate__(self, estado: Dict[str, Any]) -> None:
+    def __setstate__(self, estado: _Dict[str, _Any]) -> None:
         self._campos = estado["campos"]
         self.origen = estado["origen"]
         self.destino = estado["destino"]
         self.hilos = estado["hilos"]
         self.solo_region = estado["solo_region"]
-        self._preparada = Preparada(self._campos, estado["preparada"])
+        self._preparada = _Preparada(self._campos, estado["preparada"])
 
     def __repr__(self) -> str:
         return f"Transformacion(origen={self.origen!r}, destino={self.destino!r})"
@@ -487,15 +706,15 @@ class Transformacion:
 
 def _procesar(
     formato: int,
-    entrada: Union[str, "os.PathLike[str]"],
-    salida: Union[str, "os.PathLike[str]"],
+    entrada: Union[str, "_os.PathLike[str]"],
+    salida: Union[str, "_os.PathLike[str]"],
     origen: Sistema,
     destino: Sistema,
     parametros: str,
     seleccion: Optional[float],
     centro: Optional[Tuple[float, float]],
     modelo: str,
-    registro: Optional[Union[str, "os.PathLike[str]"]],
+    registro: Optional[Union[str, "_os.PathLike[str]"]],
     alturas_ortometricas: bool,
     rejilla: Optional[str],
     geoide: Optional[str],
@@ -507,9 +726,9 @@ def _procesar(
         alturas_ortometricas, rejilla, geoide, catalogo=catalogo,
     )
     campos["region_only"] = 1 if solo_region else 0
-    entrada, salida = os.fspath(entrada), os.fspath(salida)
-    registro = os.fspath(registro) if registro is not None else salida + ".log"
-    codigo, mensaje, rechazadas, escrito = procesar_archivo(
+    entrada, salida = _os.fspath(entrada), _os.fspath(salida)
+    registro = _os.fspath(registro) if registro is not None else salida + ".log"
+    codigo, mensaje, rechazadas, escrito = _procesar_archivo(
         formato, entrada, salida, registro, campos
     )
     if codigo != 0:
@@ -521,15 +740,15 @@ def _procesar(
 
 
 def procesar_txt(
-    entrada: Union[str, "os.PathLike[str]"],
-    salida: Union[str, "os.PathLike[str]"],
+    entrada: Union[str, "_os.PathLike[str]"],
+    salida: Union[str, "_os.PathLike[str]"],
     origen: Sistema,
     destino: Sistema,
     parametros: str = "nacionales",
     seleccion: Optional[float] = None,
     centro: Optional[Tuple[float, float]] = None,
     modelo: str = "helmert",
-    registro: Optional[Union[str, "os.PathLike[str]"]] = None,
+    registro: Optional[Union[str, "_os.PathLike[str]"]] = None,
     alturas_ortometricas: bool = False,
     rejilla: Optional[str] = None,
     geoide: Optional[str] = None,
@@ -546,21 +765,21 @@ def procesar_txt(
     la tabla de puntos comunes propia que usan las transformaciones regionales y
     locales (véase ``Transformacion``)."""
     return _procesar(
-        ARCHIVO_TXT, entrada, salida, origen, destino, parametros, seleccion, centro,
+        _ARCHIVO_TXT, entrada, salida, origen, destino, parametros, seleccion, centro,
         modelo, registro, alturas_ortometricas, rejilla, geoide, solo_region, catalogo,
     )
 
 
 def procesar_dxf(
-    entrada: Union[str, "os.PathLike[str]"],
-    salida: Union[str, "os.PathLike[str]"],
+    entrada: Union[str, "_os.PathLike[str]"],
+    salida: Union[str, "_os.PathLike[str]"],
     origen: Sistema,
     destino: Sistema,
     parametros: str = "nacionales",
     seleccion: Optional[float] = None,
     centro: Optional[Tuple[float, float]] = None,
     modelo: str = "helmert",
-    registro: Optional[Union[str, "os.PathLike[str]"]] = None,
+    registro: Optional[Union[str, "_os.PathLike[str]"]] = None,
     alturas_ortometricas: bool = False,
     rejilla: Optional[str] = None,
     geoide: Optional[str] = None,
@@ -569,6 +788,6 @@ def procesar_dxf(
 ) -> ResultadoArchivo:
     """Transforma un dibujo DXF como ``quillon-cli dxf`` (véase ``procesar_txt``)."""
     return _procesar(
-        ARCHIVO_DXF, entrada, salida, origen, destino, parametros, seleccion, centro,
+        _ARCHIVO_DXF, entrada, salida, origen, destino, parametros, seleccion, centro,
         modelo, registro, alturas_ortometricas, rejilla, geoide, solo_region, catalogo,
     )
