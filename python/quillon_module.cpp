@@ -364,7 +364,8 @@ public:
         return uncertainty ? py::make_tuple(out, status, metres) : py::make_tuple(out, status);
     }
 
-    // (geometries, status, failed vertex, vertices) of WKB geometries with
+    // (geometries, status, failed vertex, vertices, vertices not transformed)
+    // of WKB geometries with
     // every vertex transformed at once (x, y and z; a vertex without height
     // enters at 0 and stays without one): see WkbLayer::Rebuild.
     py::tuple TransformWkb(const py::list& geometries, int threads, bool region_only) {
@@ -392,7 +393,9 @@ public:
                                         failed.mutable_data());
         py::array_t<double> vertices({static_cast<py::ssize_t>(n), static_cast<py::ssize_t>(3)});
         std::copy(in.begin(), in.end(), vertices.mutable_data());
-        return py::make_tuple(result, status, failed, vertices);
+        const auto refused = std::count_if(vertex_status.begin(), vertex_status.end(),
+                                           [](std::int32_t code) { return code != 0; });
+        return py::make_tuple(result, status, failed, vertices, refused);
     }
 
     // (model, values, source centroid, target centroid, adjustment error,

@@ -17,19 +17,31 @@ el de un solo proceso sobre la tabla entera.
 
 from __future__ import annotations
 
-from typing import Any, Optional, Sequence, Tuple
+from typing import Any, Dict, Optional, Sequence, Tuple
 
 import numpy as np
 import pandas as pd
 
-from . import Sistema, Transformacion, _ejecucion, _sin_opciones_de_mas, extension
+from . import (
+    EleccionParametros,
+    Modelo,
+    Sistema,
+    Transformacion,
+    _canonico,
+    _ejecucion,
+    _extension,
+    _sin_opciones_de_mas,
+    _NOMBRES_PARAMETROS,
+    _PARAMETROS,
+)
+from . import centro as _centro_puntos
 
 __all__ = ["centro", "transformar"]
 
 
-def _extension_particion(particion: pd.DataFrame, columnas: Sequence[str], campos: dict) -> pd.DataFrame:
+def _extension_particion(particion: pd.DataFrame, columnas: Sequence[str], campos: Dict[str, Any]) -> pd.DataFrame:
     puntos = particion[list(columnas)].to_numpy(dtype=np.float64)
-    x_min, x_max, y_min, y_max, cuenta = extension(puntos, campos)
+    x_min, x_max, y_min, y_max, cuenta = _extension(puntos, campos)
     return pd.DataFrame(
         {"x_min": [x_min], "x_max": [x_max], "y_min": [y_min], "y_max": [y_max], "cuenta": [cuenta]}
     )
@@ -38,6 +50,8 @@ def _extension_particion(particion: pd.DataFrame, columnas: Sequence[str], campo
 def centro(ddf: Any, columnas: Sequence[str], origen: Sistema) -> Tuple[float, float]:
     """El centro del rectángulo que encuadra los puntos de todas las particiones en
     ED50 UTM huso 30: el de ``quillon.centro`` sobre la tabla entera."""
+    if isinstance(ddf, pd.DataFrame):
+        return _centro_tabla_en_memoria(ddf, columnas, origen)
     campos = _ejecucion(origen, ("ED50", "utm", 30))
     meta = pd.DataFrame(
         {
@@ -60,6 +74,12 @@ def centro(ddf: Any, columnas: Sequence[str], origen: Sistema) -> Tuple[float, f
 _centro_de_la_tabla = centro
 
 
+def _centro_tabla_en_memoria(
+    tabla: pd.DataFrame, columnas: Sequence[str], origen: Sistema
+) -> Tuple[float, float]:
+    return _centro_puntos(tabla[list(columnas)].to_numpy(dtype=np.float64), origen)
+
+
 def _transformar_particion(
     particion: pd.DataFrame,
     transformacion: Transformacion,
@@ -70,8 +90,14 @@ def _transformar_particion(
     puntos = particion[list(columnas)].to_numpy(dtype=np.float64)
     nuevos, codigos = transformacion.transformar(puntos)
     resultado = particion.copy()
+    bien = codigos == 0
     for k, nombre in enumerate(salida):
-        resultado[nombre] = nuevos[:, k]
+        if nombre in particion.columns:
+            # A row that is not transformed keeps its input; its status says why.
+            anteriores = particion[nombre].to_numpy(dtype=np.float64)
+            resultado[nombre] = np.where(bien, nuevos[:, k], anteriores)
+        else:
+            resultado[nombre] = nuevos[:, k]
     if estado:
         resultado[estado] = codigos
     return resultado
@@ -82,16 +108,18 @@ def transformar(
     columnas: Sequence[str] = ("x", "y", "h"),
     origen: Sistema = ("ED50", "utm", 30),
     destino: Sistema = ("ETRS89", "utm", 30),
-    parametros: str = "nacionales",
+    parametros: EleccionParametros = "nacionales",
     seleccion: Optional[float] = None,
     centro: Optional[Tuple[float, float]] = None,
-    modelo: str = "helmert",
+    modelo: Modelo = "helmert",
     solo_region: bool = True,
     transformacion: Optional[Transformacion] = None,
     columnas_salida: Optional[Sequence[str]] = None,
     estado: Optional[str] = "estado",
 ) -> Any:
-    """Un DataFrame de Dask con las ``columnas`` de cada partición transformadas.
+    """Un DataFrame de Dask (o de pandas, si se da uno de pandas) con las ``columnas``
+    de cada partición transformadas; las filas no transformadas conservan sus valores de
+    entrada y la columna ``estado`` dice por qué.
 
     ``columnas``: las coordenadas (2 o 3 nombres, o 4 con el huso de cada punto de una
     entrada UTM sin huso). Los resultados sustituyen a esas columnas, o van a
@@ -104,17 +132,24 @@ def transformar(
     usa esa, y dar además otra opción de la transformación lanza ValueError. Cada partición se transforma en un hilo del
     trabajador: el paralelismo es el del clúster.
     """
-    import dask
-
     columnas = list(columnas)
+    en_memoria = isinstance(ddf, pd.DataFrame)
+    if not en_memoria and not hasattr(ddf, "map_partitions"):
+        raise TypeError(
+            f"se espera un DataFrame de pandas o de Dask, no {type(ddf).__name__}"
+        )
     if transformacion is not None:
         _sin_opciones_de_mas(transformar, dict(
             origen=origen, destino=destino, parametros=parametros, seleccion=seleccion,
             centro=centro, modelo=modelo, solo_region=solo_region,
         ))
     else:
-        if parametros in ("distancia", "vecinos") and centro is None:
-            centro = _centro_de_la_tabla(ddf, columnas, origen)
+        if _canonico(parametros, _PARAMETROS, _NOMBRES_PARAMETROS) in ("distancia", "vecinos") \
+                and centro is None:
+            centro = (
+                _centro_tabla_en_memoria(ddf, columnas, origen) if en_memoria
+                else _centro_de_la_tabla(ddf, columnas, origen)
+            )
         transformacion = Transformacion(
             origen, destino, parametros=parametros, seleccion=seleccion, centro=centro,
             modelo=modelo, hilos=1, solo_region=solo_region,
@@ -130,6 +165,10 @@ def transformar(
             f"esta transformación da {n_salida} columnas y columnas_salida nombra "
             f"{len(columnas_salida)}"
         )
+    if en_memoria:
+        return _transformar_particion(ddf, transformacion, columnas, columnas_salida, estado)
+    import dask
+
     meta = ddf._meta.copy()
     for nombre in columnas_salida:
         meta[nombre] = pd.Series(dtype="float64")

@@ -225,6 +225,13 @@ REFUSED = [
     ("huso", dict(destino=("ETRS89", "utm", 61))),
     ("hilos", dict(hilos=-1)),
     ("catalogo", dict(catalogo="propio.tsv")),
+    # A centre given in degrees by mistake, far outside the region's zone-30 rectangle.
+    ("centro", dict(parametros="vecinos", seleccion=5, centro=(-4.0, 37.0))),
+    # More vertices than the catalogue has: the engine's own rule, named as here.
+    ("seleccion", dict(parametros="vecinos", seleccion=100000, centro=CENTRE)),
+    ("origen", dict(origen="EPSG:3857")),
+    ("origen", dict(origen=True)),
+    ("destino", dict(destino="EPSG:4258+5782")),
 ]
 
 
@@ -505,3 +512,95 @@ def test_file_runs_that_fail_raise_and_keep_the_old_files(tmp_path):
     result = quillon.procesar_txt(rejected, output, origen=("ED50", "utm", 30), destino=("ETRS89", "utm", 30))
     assert result.rechazadas == 1
     assert "Línea 3 rechazada: coordenada 1 no numérica" in (tmp_path / "salida.txt.log").read_bytes().decode("cp1252")
+
+
+NEAR_ANTEQUERA = np.array([[370000.0, 4100000.0, 410.0], [235171.041, 4142124.422, 42.0],
+                           [447905.82, 4114776.525, 760.0]])
+# The same systems and choices written as pyproj users write them and as tuples: the
+# same bits. A compound code with EPSG:5782 is the tuple with orthometric heights.
+NAMES = [
+    ("EPSG:23030", "EPSG:25830", {}, ("ED50", "utm", 30), ("ETRS89", "utm", 30), {}),
+    (23030, 25830, {}, ("ED50", "utm", 30), ("ETRS89", "utm", 30), {}),
+    (pyproj.CRS("EPSG:23030"), pyproj.CRS(25829), {}, ("ED50", "utm", 30), ("ETRS89", "utm", 29), {}),
+    ("EPSG:23030", "EPSG:25830+5782", {}, ("ED50", "utm", 30), ("ETRS89", "utm", 30),
+     dict(alturas_ortometricas=True)),
+    (pyproj.CRS("EPSG:23030"), pyproj.CRS("EPSG:25830+5782"), {}, ("ED50", "utm", 30),
+     ("ETRS89", "utm", 30), dict(alturas_ortometricas=True)),
+    ("epsg:23030", "4258", {}, ("ED50", "utm", 30), ("ETRS89", "geodesicas"), {}),
+    (("ed50", "utm", 30), ("ETRS89", "geodetic"), {}, ("ED50", "utm", 30), ("ETRS89", "geodesicas"), {}),
+    (("ED50", "utm", 30), ("ETRS89", "Geodésicas"), {}, ("ED50", "utm", 30), ("ETRS89", "geodesicas"), {}),
+    (("ED50", "utm", 30), ("ETRS89", "geocentric"), {}, ("ED50", "utm", 30), ("ETRS89", "geocentricas"), {}),
+    ("EPSG:23030", "EPSG:25830", dict(parametros="nearest", seleccion=5, centro=CENTRE, modelo="affine"),
+     ("ED50", "utm", 30), ("ETRS89", "utm", 30),
+     dict(parametros="vecinos", seleccion=5, centro=CENTRE, modelo="afin")),
+    ("EPSG:23030", "EPSG:25830", dict(parametros="grid"), ("ED50", "utm", 30), ("ETRS89", "utm", 30),
+     dict(parametros="rejilla")),
+    ("EPSG:23030", "EPSG:25830", dict(parametros="distance", seleccion=60000, centro=CENTRE,
+                                      modelo="afín"),
+     ("ED50", "utm", 30), ("ETRS89", "utm", 30),
+     dict(parametros="distancia", seleccion=60000, centro=CENTRE, modelo="afin")),
+]
+
+
+@pytest.mark.parametrize("origin,target,options,tuple_origin,tuple_target,tuple_options", NAMES,
+                         ids=[f"{n[0]}-{n[1]}-{n[2]}" for n in NAMES])
+def test_names_as_pyproj_users_write_them_equal_the_tuples_bit_for_bit(
+        origin, target, options, tuple_origin, tuple_target, tuple_options):
+    named = quillon.Transformacion(origin, target, **options)
+    plain = quillon.Transformacion(tuple_origin, tuple_target, **tuple_options)
+    assert (named.origen, named.destino) == (plain.origen, plain.destino)
+    out, status = named.transformar(NEAR_ANTEQUERA)
+    expected, expected_status = plain.transformar(NEAR_ANTEQUERA)
+    assert out.tobytes() == expected.tobytes() and list(status) == list(expected_status) == [0, 0, 0]
+    assert pickle.loads(pickle.dumps(named)).transformar(NEAR_ANTEQUERA)[0].tobytes() == out.tobytes()
+
+
+@pytest.mark.parametrize("kind", ["list", "ndarray", "Series"])
+@pytest.mark.parametrize("with_height", [False, True])
+def test_separate_columns_come_back_in_the_kind_they_went_in(kind, with_height):
+    import pandas as pd
+
+    t = quillon.Transformacion("EPSG:23030", "EPSG:25830")
+    rows = np.vstack([NEAR_ANTEQUERA, [[1e7, 4100000.0, 0.0]]])
+    matrix = rows if with_height else rows[:, :2]
+    expected, expected_status = t.transformar(matrix)
+    index = pd.Index([10, 20, 30, 40], name="punto")
+    columns = [{"list": list, "ndarray": np.array,
+                "Series": lambda c, n=n: pd.Series(c, index=index, name=n)}[kind](matrix[:, k])
+               for k, n in enumerate("xyz"[:matrix.shape[1]])]
+    *coordinates, status = t.transformar(*columns)
+    assert len(coordinates) == matrix.shape[1]
+    for k, column in enumerate(coordinates):
+        np.testing.assert_array_equal(np.asarray(column), expected[:, k])
+    assert list(status) == list(expected_status) and status[3 if kind != "Series" else 40] == 7
+    if kind == "Series":
+        assert all(c.index.equals(index) for c in (*coordinates, status))
+        assert [c.name for c in coordinates] == list("xyz"[:matrix.shape[1]])
+    else:
+        assert all(isinstance(c, np.ndarray) for c in (*coordinates, status))
+
+
+def test_the_package_shows_its_names_and_version_only():
+    names = set(dir(quillon))
+    assert {"Transformacion", "centro", "Estado", "__version__"} <= names
+    assert not names & {"Any", "Dict", "np", "os", "math", "enum", "Preparada", "extension"}
+    assert quillon.__version__.count(".") == 2
+
+
+@pytest.mark.parametrize("origin,points", [
+    (("ED50", "utm", 30), [[1e7, 4100000.0, 0.0], [1e12, 4100000.0, 0.0]]),
+    (("ED50", "utm", 30), [[370000.0, 4100000.0, 0.0], [-2e6, 3e6, 0.0], [np.nan, 4e6, 0.0]]),
+    (("ED50", "geodesicas"), [[-4.0, 37.0, 0.0], [-4.0, 95.0, 0.0], [2.3522, 48.8566, 0.0]]),
+])
+def test_centre_of_large_arrays_is_the_engines_to_the_bit(origin, points):
+    """quillon.centro of ED50 UTM 30 points skips the engine for all but the edge
+    points; the centre is still the one the engine finds (the file centroid's), as
+    for points the engine must carry."""
+    rng = np.random.default_rng(5)
+    points = np.vstack([np.asarray(points), np.column_stack([
+        rng.uniform(100000, 600000, 20000), rng.uniform(4000000, 4300000, 20000), np.zeros(20000)])
+        if origin[1] == "utm" else np.column_stack([
+        rng.uniform(-7, -2, 20000), rng.uniform(36, 38.5, 20000), np.zeros(20000)])])
+    fields = quillon._ejecucion(origin, ("ED50", "utm", 30))
+    x_min, x_max, y_min, y_max, _ = quillon._extension(points, fields)
+    assert quillon.centro(points, origin) == ((x_min + x_max) * 0.5, (y_min + y_max) * 0.5)

@@ -113,3 +113,22 @@ def test_centre_of_partitions_with_different_extents(far_first):
     # 30: millimetres off at 380 km from the central meridian.
     assert centre == pytest.approx(expected, abs=0.01)
     assert centre == quillon.centro(frame.to_numpy(), ("ED50", "utm", 30))
+
+
+@pytest.mark.parametrize("in_memory", [True, False])
+def test_pandas_and_dask_tables_keep_the_input_of_rows_not_transformed(in_memory):
+    table = pd.DataFrame({"x": [235171.041, 1e7, 447905.82, 372100.5],
+                          "y": [4142124.422, 4100000.0, 4114776.525, 5400000.0],
+                          "h": [42.0, 1.0, 760.0, 3.0], "nombre": list("abcd")})
+    given = table if in_memory else dd.from_pandas(table, npartitions=2)
+    result = quillon.dask.transformar(given, parametros="nearest", seleccion=5)
+    result = result if in_memory else result.compute()
+    assert isinstance(result, pd.DataFrame)
+    assert list(result["estado"]) == [0, quillon.Estado.FUERA_DE_DOMINIO, 0, quillon.Estado.FUERA_DE_REGION]
+    failed = result["estado"] != 0
+    pd.testing.assert_frame_equal(result.loc[failed, ["x", "y", "h", "nombre"]],
+                                  table.loc[failed, ["x", "y", "h", "nombre"]])
+    t = quillon.Transformacion("EPSG:23030", "EPSG:25830", parametros="vecinos", seleccion=5,
+                               centro=quillon.centro(table[["x", "y", "h"]].to_numpy(), "EPSG:23030"))
+    expected, _ = t.transformar(table.loc[~failed, ["x", "y", "h"]].to_numpy())
+    np.testing.assert_array_equal(result.loc[~failed, ["x", "y", "h"]].to_numpy(), expected)

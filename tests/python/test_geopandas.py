@@ -152,3 +152,71 @@ def test_options_beside_a_ready_transformation_are_refused(option, value):
     t = quillon.Transformacion(("ED50", "utm", 30), ("ETRS89", "utm", 30))
     with pytest.raises(ValueError, match=option):
         quillon.geopandas.transformar(layer, transformacion=t, **{option: value})
+
+
+def _near_antequera_layer(crs="EPSG:23030"):
+    """A point with height, a line without, a polygon with a hole and a multipolygon
+    with height, near Antequera."""
+    from shapely.geometry import LineString, MultiPolygon, Polygon
+
+    square = [(370000, 4100000), (370200, 4100000), (370200, 4100150), (370000, 4100000)]
+    return geopandas.GeoDataFrame({"parcela": [1, 2, 3, 4]}, index=[11, 12, 13, 14], crs=crs, geometry=[
+        Point(372100.5, 4105300.25, 410.0),
+        LineString([(360000, 4100000), (361250.5, 4101500.75)]),
+        Polygon(square, [[(370050, 4100010), (370150, 4100010), (370150, 4100100), (370050, 4100010)]]),
+        MultiPolygon([Polygon([(x, y, 500.0) for x, y in square])]),
+    ])
+
+
+@pytest.mark.parametrize("crs,call,expected_epsg", [
+    ("EPSG:23030", dict(), 25830),
+    ("EPSG:23029", dict(), 25829),  # the layer's own zone, not zone 30
+    ("EPSG:25830", dict(), 23030),
+    ("EPSG:23030", dict(destino="EPSG:25830"), 25830),
+    ("EPSG:23030", dict(destino=25830), 25830),
+    ("EPSG:23030", dict(destino=pyproj.CRS("EPSG:4258")), 4258),
+])
+def test_destination_by_code_or_from_the_layer(crs, call, expected_epsg):
+    layer = _near_antequera_layer(crs)
+    new = quillon.geopandas.transformar(layer, solo_region=False, **call)
+    assert new.crs.to_epsg() == expected_epsg
+    tuple_target = quillon.geopandas.sistema_de_crs(pyproj.CRS(expected_epsg))
+    same = quillon.geopandas.transformar(layer, destino=quillon.Transformacion(
+        tuple_target, tuple_target).destino, solo_region=False)
+    assert list(new.geometry.to_wkb()) == list(same.geometry.to_wkb())
+
+
+def test_each_geometry_keeps_its_dimension_and_every_vertex_goes_where_the_array_call_puts_it():
+    layer = _near_antequera_layer()
+    for given in (layer, layer.geometry):  # a GeoDataFrame and a GeoSeries
+        new = quillon.geopandas.transformar(given, "EPSG:25830")
+        geometries = new.geometry if isinstance(new, geopandas.GeoDataFrame) else new
+        assert isinstance(new, type(given)) and new.crs.to_epsg() == 25830
+        assert list(new.index) == [11, 12, 13, 14]
+        t = quillon.Transformacion("EPSG:23030", "EPSG:25830")
+        for before, after in zip(layer.geometry, geometries):
+            assert after.has_z == before.has_z and shape(after) == shape(before)
+            points = np.array(vertices(before), dtype=float)
+            expected, _ = t.transformar(points)
+            np.testing.assert_array_equal(np.array(vertices(after)), expected)
+    assert list(quillon.geopandas.transformar(layer, "EPSG:25830")["parcela"]) == [1, 2, 3, 4]
+
+
+def test_rows_that_cannot_be_moved_keep_their_geometry_and_say_why():
+    from shapely.geometry import LineString
+
+    layer = _near_antequera_layer()
+    layer.loc[12, "geometry"] = LineString([(360000, 4100000), (1e7, 4101500)])  # beyond the domain
+    layer.loc[13, "geometry"] = Point(372100.5, 5400000.0)  # outside Andalusia
+    with pytest.raises(quillon.ErrorQuillon, match=r"fila 12, \[10000000.0, 4101500.0, 0.0\]: "
+                                                   r"FUERA_DE_DOMINIO; fila 13"):
+        quillon.geopandas.transformar(layer, "EPSG:25830")
+    marked = quillon.geopandas.transformar(layer, "EPSG:25830", errores="marcar")
+    assert list(marked["estado"]) == [quillon.Estado.TRANSFORMADO, quillon.Estado.FUERA_DE_DOMINIO,
+                                      quillon.Estado.FUERA_DE_REGION, quillon.Estado.TRANSFORMADO]
+    assert marked.geometry[12].equals_exact(layer.geometry[12], 0)
+    assert marked.geometry[13].equals_exact(layer.geometry[13], 0)
+    assert not marked.geometry[11].equals_exact(layer.geometry[11], 1)
+    series = quillon.geopandas.transformar(layer.geometry, "EPSG:25830", errores="marcar")
+    assert list(series["estado"]) == list(marked["estado"])
+    assert list(series.geometry.to_wkb()) == list(marked.geometry.to_wkb())
