@@ -44,9 +44,12 @@ BUILD_PACKAGES=(g++ cmake ninja-build)
 # The Python module and its tests: pybind11 and Python's development files,
 # pytest, NumPy, GeoPandas with Shapely, pyproj and Fiona, Dask with its
 # distributed scheduler. PROJ's cct checks the pipelines the fit report gives.
+# The wheel test builds and installs the package as pip users do (build, venv,
+# pip, wheel, pybind11's Python helpers) and mypy checks its types.
 TEST_PACKAGES=(libgtest-dev libgmock-dev python3 python3-ezdxf gdal-bin proj-bin dpkg-dev file pkgconf
     lintian pybind11-dev python3-dev python3-pytest python3-numpy python3-pandas python3-geopandas
-    python3-shapely python3-pyproj python3-fiona python3-dask python3-distributed)
+    python3-shapely python3-pyproj python3-fiona python3-dask python3-distributed
+    python3-pybind11 python3-build python3-venv python3-pip python3-wheel mypy)
 # The desktop program: Qt 6 Widgets and Qt PDF, Qt's own Spanish translations
 # (dialog buttons, file dialogs), and the fonts its windows and its help
 # document are drawn with.

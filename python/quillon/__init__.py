@@ -256,18 +256,18 @@ def _sistema(valor: Sistema, lado: str) -> _Lado:
         raise ValueError(
             f"{lado}: se espera un código EPSG, un pyproj.CRS, (datum, tipo) o (datum, tipo, huso)"
         )
-    datum, tipo = _nombre(valor[0]), _nombre(valor[1])
-    if datum not in _DATUMS:
+    nombre_datum, nombre_tipo = _nombre(valor[0]), _nombre(valor[1])
+    if nombre_datum not in _DATUMS:
         raise ValueError(f"{lado}: datum desconocido: {valor[0]} (ED50 o ETRS89)")
-    if tipo not in _TIPOS:
+    if nombre_tipo not in _TIPOS:
         raise ValueError(
             f"{lado}: tipo de coordenadas desconocido: {valor[1]} (geocentricas, geodesicas o utm; "
             "geocentric, geodetic)"
         )
-    huso = valor[2] if len(valor) == 3 else None
-    if huso is not None and _TIPOS[tipo] != 2:
+    huso_dado: _Any = valor[2] if len(valor) == 3 else None  # type: ignore[misc]
+    if huso_dado is not None and _TIPOS[nombre_tipo] != 2:
         raise ValueError(f"{lado}: solo las coordenadas UTM llevan huso")
-    return _Lado(_DATUMS[datum], _TIPOS[tipo], huso, False)
+    return _Lado(_DATUMS[nombre_datum], _TIPOS[nombre_tipo], huso_dado, False)
 
 
 def _canonico(valor: object, tabla: _Dict[str, int], nombres: _Dict[int, str]) -> str:
@@ -499,7 +499,7 @@ def _como_entrada(valores: _Any) -> FloatArray:
     return _np.asarray(columna, dtype=_np.float64).reshape(-1)
 
 
-def _como_la_entrada(modelo: _Any, valores: _np.ndarray, nombre: _Any) -> _Any:
+def _como_la_entrada(modelo: _Any, valores: NDArray[_Any], nombre: _Any) -> _Any:
     """``valores`` as the kind of ``modelo``: a pandas Series with its index, or an array."""
     indice = getattr(modelo, "index", None)
     if indice is not None and hasattr(modelo, "to_numpy"):
@@ -581,12 +581,12 @@ class Transformacion:
 
     @overload
     def transformar(
-        self, puntos: _Any, incertidumbre: Literal[False] = ...
+        self, puntos: _Any, *, incertidumbre: Literal[False] = ...
     ) -> Tuple[FloatArray, StatusArray]: ...
 
     @overload
     def transformar(
-        self, puntos: _Any, incertidumbre: Literal[True]
+        self, puntos: _Any, *, incertidumbre: Literal[True]
     ) -> Tuple[FloatArray, StatusArray, FloatArray]: ...
 
     @overload

@@ -1,10 +1,12 @@
 # Type stubs of the compiled part of the package (quillon_module.cpp).
-from typing import Any, Dict, List, Tuple
+from typing import Any, Dict, List, Optional, Tuple
 
 import numpy as np
+from numpy.typing import NDArray
 
 ARCHIVO_TXT: int
 ARCHIVO_DXF: int
+VERSION: str
 
 class ErrorQuillon(RuntimeError):
     """Un fallo del motor, con su mensaje en español."""
@@ -16,12 +18,21 @@ class Preparada:
     def __init__(self, ejecucion: Dict[str, Any], guardada: bytes = ...) -> None: ...
     def transformar(
         self,
-        puntos: np.ndarray,
+        puntos: NDArray[np.float64],
         columnas_salida: int,
         hilos: int,
         solo_region: bool,
         incertidumbre: bool = ...,
-    ) -> Tuple[np.ndarray, ...]: ...
+    ) -> Tuple[NDArray[np.float64], ...]: ...
+    def transformar_wkb(
+        self, geometrias: List[Optional[bytes]], hilos: int, solo_region: bool
+    ) -> Tuple[
+        List[Optional[bytes]],
+        NDArray[np.int32],
+        NDArray[np.int64],
+        NDArray[np.float64],
+        int,
+    ]: ...
     def parametros(
         self,
     ) -> Tuple[
@@ -39,8 +50,11 @@ class Preparada:
     def guardar(self) -> bytes: ...
 
 def extension(
-    puntos: np.ndarray, ejecucion: Dict[str, Any]
+    puntos: NDArray[np.float64], ejecucion: Dict[str, Any]
 ) -> Tuple[float, float, float, float, int]: ...
 def procesar_archivo(
     formato: int, entrada: str, salida: str, registro: str, ejecucion: Dict[str, Any]
 ) -> Tuple[int, str, int, bool]: ...
+def lado_epsg(codigo: str) -> Optional[Tuple[int, int, int, bool]]: ...
+def comprobar(ejecucion: Dict[str, Any], hilos: int) -> str: ...
+def vertices_wkb(geometrias: List[Optional[bytes]]) -> NDArray[np.float64]: ...

@@ -29,12 +29,12 @@ from . import (
     Transformacion,
     _canonico,
     _ejecucion,
-    _extension,
     _sin_opciones_de_mas,
     _NOMBRES_PARAMETROS,
     _PARAMETROS,
 )
 from . import centro as _centro_puntos
+from ._quillon import extension as _extension
 
 __all__ = ["centro", "transformar"]
 
@@ -176,7 +176,7 @@ def transformar(
         meta[estado] = pd.Series(dtype="int32")
     # Una sola copia del conjunto preparado en el grafo: cada trabajador la recibe
     # una vez, no una por partición.
-    preparada = dask.delayed(transformacion, pure=True)
+    preparada = dask.delayed(transformacion, pure=True)  # type: ignore[attr-defined]
     return ddf.map_partitions(
         _transformar_particion, preparada, columnas, columnas_salida, estado, meta=meta
     )
