@@ -174,10 +174,21 @@ class Parametros:
     (geocéntricas; el geocentro en el juego nacional). Afín (EPSG:9624, UTM huso 30):
     E' = a0 + a1 E + a2 N, N' = b0 + b1 E + b2 N. Los de otro modelo valen None.
     ``proj`` va del sistema de origen al de destino ("" con Molodensky, que no tiene
-    equivalente en PROJ)."""
+    equivalente en PROJ).
 
-    modelo: str  # "helmert", "molodensky", "afin" o "rejilla"
-    valores: Tuple[float, ...]
+    ``valores`` son los siete números tal como los aplica el motor, no en los términos de
+    EPSG. Helmert y Molodensky: ``(ds, rx, ry, rz, tx, ty, tz)`` con ``ds`` el factor de
+    escala menos 1 (sin unidad: 9.39e-06 son 9.39 ppm), los giros en radianes con el
+    convenio de giro del sistema de referencia (coordinate frame: signo contrario al de
+    ``rx``, ``ry``, ``rz``) y las traslaciones en metros; en un conjunto estimado, las
+    coordenadas geocéntricas se reducen antes a ``centroide_origen`` y después a
+    ``centroide_destino``, así que las traslaciones son las que quedan tras esa
+    reducción (casi 0). Afín, en UTM huso 30 reducidas a los centroides:
+    ``(a1 - 1, -a2, b1, b2 - 1, tE, tN, 0)``. Para PROJ o para otro programa, use
+    ``tx``...``ds`` con ``punto_evaluacion``, ``a0``...``b2`` o ``proj``."""
+
+    modelo: Literal["helmert", "molodensky", "afin", "rejilla"]
+    valores: Tuple[float, ...]  # en el orden y las unidades del motor (véase arriba)
     centroide_origen: Tuple[float, float, float]
     centroide_destino: Tuple[float, float, float]
     error_ajuste: float  # metros; NaN sin ajuste (parámetros nacionales)
@@ -654,7 +665,7 @@ class Transformacion:
         helmert = epsg if modelo == _MODELOS["helmert"] else (None,) * 7
         afin = epsg[:6] if modelo == _MODELOS["afin"] else (None,) * 6
         return Parametros(
-            modelo=nombres[modelo],
+            modelo=nombres[modelo],  # type: ignore[arg-type]
             valores=tuple(valores),
             centroide_origen=origen,
             centroide_destino=destino,
