@@ -96,87 +96,119 @@ std::int64_t PointCount(const InputArray& points, int& columns) {
 }
 
 // The geometries of a layer as WKB (ISO or extended, either byte order),
-// copied into one buffer, with where each vertex's x is in it: the vertices
-// can then be moved in place, the structure of every geometry left as it was.
+// read where Python holds them, with where each vertex's x is in its
+// geometry: the vertices can be moved in a copy of each geometry, its
+// structure left as it was. Nothing grows vertex by vertex: a layer of a
+// million vertices is read without reallocating.
 class WkbLayer {
 public:
     explicit WkbLayer(const py::list& geometries) {
-        starts_.reserve(geometries.size() + 1);
+        const std::size_t count = geometries.size();
+        data_.reserve(count);
+        first_vertex_.reserve(count + 1);
+        std::size_t total = 0;
         for (const py::handle item : geometries) {
-            starts_.push_back(bytes_.size());
-            first_vertex_.push_back(vertices_.size());
             if (item.is_none()) {
-                missing_.push_back(true);
+                data_.emplace_back();
                 continue;
             }
-            missing_.push_back(false);
-            const std::string_view wkb = item.cast<std::string_view>();
-            bytes_.append(wkb);
-            std::size_t position = starts_.back();
-            if (!Geometry(position, 0) || position != bytes_.size()) {
+            if (!PyBytes_Check(item.ptr())) {
+                throw py::type_error("Se esperan geometrías WKB (bytes) o None");
+            }
+            data_.emplace_back(PyBytes_AS_STRING(item.ptr()),
+                               static_cast<std::size_t>(PyBytes_GET_SIZE(item.ptr())));
+            total += data_.back().size();
+        }
+        // Every vertex takes 16 bytes or more.
+        vertices_.reserve(total / 16);
+        for (std::size_t g = 0; g < count; ++g) {
+            first_vertex_.push_back(vertices_.size());
+            if (data_[g].data() == nullptr) {
+                continue;
+            }
+            geometry_ = data_[g];
+            std::size_t position = 0;
+            if (!Geometry(position, 0) || position != geometry_.size()) {
                 throw py::value_error("Geometría WKB no válida en la posición " +
-                                      std::to_string(missing_.size() - 1));
+                                      std::to_string(g));
             }
         }
-        starts_.push_back(bytes_.size());
         first_vertex_.push_back(vertices_.size());
     }
 
-    std::size_t geometry_count() const { return missing_.size(); }
+    std::size_t geometry_count() const { return data_.size(); }
     std::size_t vertex_count() const { return vertices_.size(); }
 
-    // Every vertex as x, y, z (z 0 for a vertex without height).
-    std::vector<double> Points() const {
-        std::vector<double> points(vertices_.size() * 3);
-        for (std::size_t i = 0; i < vertices_.size(); ++i) {
-            const Vertex& v = vertices_[i];
-            points[i * 3] = Read(v.offset, v.swap);
-            points[i * 3 + 1] = Read(v.offset + 8, v.swap);
-            points[i * 3 + 2] = v.has_z ? Read(v.offset + 16, v.swap) : 0.0;
+    // Every vertex as x, y, z (z 0 for a vertex without height) into `points`.
+    void Points(double* points) const {
+        for (std::size_t g = 0; g < data_.size(); ++g) {
+            const char* base = data_[g].data();
+            for (std::size_t i = first_vertex_[g]; i < first_vertex_[g + 1]; ++i) {
+                const Vertex v = vertices_[i];
+                points[i * 3] = Read(base + v.offset, v.swap);
+                points[i * 3 + 1] = Read(base + v.offset + 8, v.swap);
+                points[i * 3 + 2] = v.has_z ? Read(base + v.offset + 16, v.swap) : 0.0;
+            }
         }
-        return points;
     }
 
     // The geometries with the vertices moved to `out` (x, y, z each), as a
     // list of bytes (None where there was none); a geometry with a vertex
-    // whose status is not 0 keeps its input. `status` gets, per geometry, the
-    // status of its first such vertex and `failed` that vertex's index
-    // (-1: none).
+    // whose status is not 0 stays as it was. `status` gets, per geometry, the
+    // status of its first such vertex, and `failures` the first few of those
+    // (geometry, status, x, y, z of the vertex as it came).
     py::list Rebuild(const double* out, const std::int32_t* vertex_status, std::int32_t* status,
-                     std::int64_t* failed) {
-        py::list result(missing_.size());
-        for (std::size_t g = 0; g < missing_.size(); ++g) {
+                     py::list& failures) const {
+        constexpr std::size_t kNamed = 3;
+        py::list result(data_.size());
+        for (std::size_t g = 0; g < data_.size(); ++g) {
             status[g] = 0;
-            failed[g] = -1;
-            if (missing_[g]) {
+            const std::string_view wkb = data_[g];
+            if (wkb.data() == nullptr) {
                 result[g] = py::none();
                 continue;
             }
+            std::size_t bad = first_vertex_[g + 1];
             for (std::size_t i = first_vertex_[g]; i < first_vertex_[g + 1]; ++i) {
                 if (vertex_status[i] != 0) {
-                    status[g] = vertex_status[i];
-                    failed[g] = static_cast<std::int64_t>(i);
+                    bad = i;
                     break;
                 }
             }
-            if (status[g] == 0) {
+            PyObject* copy =
+                PyBytes_FromStringAndSize(wkb.data(), static_cast<py::ssize_t>(wkb.size()));
+            if (copy == nullptr) {
+                throw py::error_already_set();
+            }
+            py::object bytes = py::reinterpret_steal<py::object>(copy);
+            if (bad != first_vertex_[g + 1]) {
+                status[g] = vertex_status[bad];
+                if (failures.size() < kNamed) {
+                    const Vertex v = vertices_[bad];
+                    const char* at = wkb.data() + v.offset;
+                    failures.append(py::make_tuple(g, status[g], Read(at, v.swap),
+                                                   Read(at + 8, v.swap),
+                                                   v.has_z ? Read(at + 16, v.swap) : 0.0));
+                }
+            } else {
+                char* base = PyBytes_AS_STRING(copy);
                 for (std::size_t i = first_vertex_[g]; i < first_vertex_[g + 1]; ++i) {
-                    const Vertex& v = vertices_[i];
-                    Write(v.offset, out[i * 3], v.swap);
-                    Write(v.offset + 8, out[i * 3 + 1], v.swap);
+                    const Vertex v = vertices_[i];
+                    Write(base + v.offset, out[i * 3], v.swap);
+                    Write(base + v.offset + 8, out[i * 3 + 1], v.swap);
                     if (v.has_z) {
-                        Write(v.offset + 16, out[i * 3 + 2], v.swap);
+                        Write(base + v.offset + 16, out[i * 3 + 2], v.swap);
                     }
                 }
             }
-            result[g] = py::bytes(bytes_.data() + starts_[g], starts_[g + 1] - starts_[g]);
+            result[g] = std::move(bytes);
         }
         return result;
     }
 
 private:
     struct Vertex {
-        std::size_t offset; // of x in bytes_
+        std::uint32_t offset; // of x in its geometry
         bool has_z;
         bool swap; // stored in the other byte order than this machine's
     };
@@ -194,39 +226,40 @@ private:
         std::memcpy(&value, b, sizeof(T));
         return value;
     }
+    static double Read(const char* at, bool swap) {
+        std::uint64_t bits = 0;
+        std::memcpy(&bits, at, 8);
+        return std::bit_cast<double>(swap ? Swapped(bits) : bits);
+    }
+    static void Write(char* at, double value, bool swap) {
+        std::uint64_t bits = std::bit_cast<std::uint64_t>(value);
+        bits = swap ? Swapped(bits) : bits;
+        std::memcpy(at, &bits, 8);
+    }
     bool Has(std::size_t position, std::size_t length) const {
-        return position <= bytes_.size() && length <= bytes_.size() - position;
+        return position <= geometry_.size() && length <= geometry_.size() - position;
     }
     std::uint32_t Read32(std::size_t position, bool swap) const {
         std::uint32_t value = 0;
-        std::memcpy(&value, bytes_.data() + position, 4);
+        std::memcpy(&value, geometry_.data() + position, 4);
         return swap ? Swapped(value) : value;
-    }
-    double Read(std::size_t position, bool swap) const {
-        std::uint64_t bits = 0;
-        std::memcpy(&bits, bytes_.data() + position, 8);
-        return std::bit_cast<double>(swap ? Swapped(bits) : bits);
-    }
-    void Write(std::size_t position, double value, bool swap) {
-        std::uint64_t bits = std::bit_cast<std::uint64_t>(value);
-        bits = swap ? Swapped(bits) : bits;
-        std::memcpy(bytes_.data() + position, &bits, 8);
     }
 
     // A sequence of `count` points of `dims` doubles; false past the end.
     bool Points(std::size_t& position, std::uint32_t count, int dims, bool has_z, bool swap,
                 bool skip_empty_point) {
         const std::size_t size = static_cast<std::size_t>(dims) * 8;
-        if (!Has(position, static_cast<std::size_t>(count) * size)) {
+        if (!Has(position, static_cast<std::size_t>(count) * size) ||
+            geometry_.size() > UINT32_MAX) {
             return false;
         }
         for (std::uint32_t i = 0; i < count; ++i, position += size) {
             // POINT EMPTY is written as NaN coordinates: nothing to move.
-            if (skip_empty_point && std::isnan(Read(position, swap)) &&
-                std::isnan(Read(position + 8, swap))) {
+            if (skip_empty_point && std::isnan(Read(geometry_.data() + position, swap)) &&
+                std::isnan(Read(geometry_.data() + position + 8, swap))) {
                 continue;
             }
-            vertices_.push_back({position, has_z, swap});
+            vertices_.push_back({static_cast<std::uint32_t>(position), has_z, swap});
         }
         return true;
     }
@@ -235,11 +268,11 @@ private:
         if (depth > kMaxDepth || !Has(position, 5)) {
             return false;
         }
-        const bool little = bytes_[position] == 1;
-        if (!little && bytes_[position] != 0) {
+        const char order = geometry_[position];
+        if (order != 0 && order != 1) {
             return false;
         }
-        const bool swap = little != (std::endian::native == std::endian::little);
+        const bool swap = (order == 1) != (std::endian::native == std::endian::little);
         std::uint32_t type = Read32(position + 1, swap);
         position += 5;
         bool has_z = (type & kZFlag) != 0;
@@ -295,20 +328,18 @@ private:
         }
     }
 
-    std::string bytes_;
-    std::vector<std::size_t> starts_;
+    std::vector<std::string_view> data_; // each geometry; data() null: none
     std::vector<std::size_t> first_vertex_;
-    std::vector<bool> missing_;
     std::vector<Vertex> vertices_;
+    std::string_view geometry_; // the one being read
 };
 
 // The vertices of WKB geometries as an N x 3 array (x, y, z; z 0 without one).
 py::array_t<double> WkbVertices(const py::list& geometries) {
     const WkbLayer layer(geometries);
-    const std::vector<double> points = layer.Points();
     py::array_t<double> result(
         {static_cast<py::ssize_t>(layer.vertex_count()), static_cast<py::ssize_t>(3)});
-    std::copy(points.begin(), points.end(), result.mutable_data());
+    layer.Points(result.mutable_data());
     return result;
 }
 
@@ -364,15 +395,15 @@ public:
         return uncertainty ? py::make_tuple(out, status, metres) : py::make_tuple(out, status);
     }
 
-    // (geometries, status, failed vertex, vertices, vertices not transformed)
-    // of WKB geometries with
-    // every vertex transformed at once (x, y and z; a vertex without height
-    // enters at 0 and stays without one): see WkbLayer::Rebuild.
+    // (geometries, status, vertices not transformed, first failures) of WKB
+    // geometries with every vertex transformed at once, in place (x, y and z;
+    // a vertex without height enters at 0 and stays without one): see
+    // WkbLayer::Rebuild.
     py::tuple TransformWkb(const py::list& geometries, int threads, bool region_only) {
-        WkbLayer layer(geometries);
-        const std::vector<double> in = layer.Points();
+        const WkbLayer layer(geometries);
         const auto n = static_cast<std::int64_t>(layer.vertex_count());
-        std::vector<double> out(in.size());
+        std::vector<double> points(layer.vertex_count() * 3);
+        layer.Points(points.data());
         std::vector<std::int32_t> vertex_status(layer.vertex_count());
         Run run(fields_);
         run.get().prepared = handle_.get();
@@ -383,19 +414,17 @@ public:
         std::int32_t code = DZV_OK;
         {
             py::gil_scoped_release release;
-            code = dzv_transform_points(n, in.data(), out.data(), vertex_status.data(), &run.get());
+            code = dzv_transform_points(n, points.data(), points.data(), vertex_status.data(),
+                                        &run.get());
         }
         run.Check(code);
-        const auto count = static_cast<py::ssize_t>(layer.geometry_count());
-        py::array_t<std::int32_t> status(count);
-        py::array_t<std::int64_t> failed(count);
-        py::list result = layer.Rebuild(out.data(), vertex_status.data(), status.mutable_data(),
-                                        failed.mutable_data());
-        py::array_t<double> vertices({static_cast<py::ssize_t>(n), static_cast<py::ssize_t>(3)});
-        std::copy(in.begin(), in.end(), vertices.mutable_data());
+        py::array_t<std::int32_t> status(static_cast<py::ssize_t>(layer.geometry_count()));
+        py::list failures;
+        py::list result =
+            layer.Rebuild(points.data(), vertex_status.data(), status.mutable_data(), failures);
         const auto refused = std::count_if(vertex_status.begin(), vertex_status.end(),
-                                           [](std::int32_t code) { return code != 0; });
-        return py::make_tuple(result, status, failed, vertices, refused);
+                                           [](std::int32_t c) { return c != 0; });
+        return py::make_tuple(result, status, refused, failures);
     }
 
     // (model, values, source centroid, target centroid, adjustment error,

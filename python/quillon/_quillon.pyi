@@ -29,9 +29,8 @@ class Preparada:
     ) -> Tuple[
         List[Optional[bytes]],
         NDArray[np.int32],
-        NDArray[np.int64],
-        NDArray[np.float64],
         int,
+        List[Tuple[int, int, float, float, float]],
     ]: ...
     def parametros(
         self,

@@ -51,6 +51,38 @@ def sistema_de_crs(crs: Any) -> Sistema:
     return crs  # type: ignore[no-any-return]
 
 
+def _a_wkb(geometrias: Any) -> List[Optional[bytes]]:
+    """The WKB of each geometry (None for a missing one), heights kept. With Shapely 1.8
+    one writer serves the whole layer (GeoSeries.to_wkb makes one per geometry)."""
+    try:
+        from shapely.geos import WKBWriter, lgeos
+    except ImportError:  # Shapely 2: GeoPandas' call is vectorised
+        return list(geometrias.to_wkb())
+    escritor = WKBWriter(lgeos, output_dimension=3)
+    return [None if g is None else escritor.write(g) for g in geometrias.values]
+
+
+def _de_wkb(wkb: List[Optional[bytes]], indice: Any, crs: str, nombre: Any) -> Any:
+    """A GeoSeries of WKB geometries. With Shapely 1.8 one reader serves the whole
+    layer, and the geometries go into their array one by one (GeoSeries.from_wkb makes
+    a reader per geometry and hands NumPy the whole list, which asks every point for its
+    coordinates)."""
+    import geopandas
+    import numpy as np
+
+    try:
+        from shapely.geos import WKBReader, lgeos
+    except ImportError:  # Shapely 2
+        return geopandas.GeoSeries.from_wkb(wkb, index=indice, crs=crs, name=nombre)
+    lector = WKBReader(lgeos)
+    geometrias = np.empty(len(wkb), dtype=object)
+    for k, g in enumerate(wkb):
+        geometrias[k] = None if g is None else lector.read(g)
+    return geopandas.GeoSeries(
+        geopandas.array.GeometryArray(geometrias, crs=crs), index=indice, name=nombre
+    )
+
+
 def _destino_por_defecto(origen: Sistema) -> Sistema:
     """El otro datum, en el mismo tipo y huso que el origen."""
     lado = _sistema(origen, "origen")
@@ -100,7 +132,7 @@ def transformar(
         raise ValueError(f"errores: 'lanzar' o 'marcar', no {errores!r}")
     serie = isinstance(capa, geopandas.GeoSeries)
     geometrias = capa if serie else capa.geometry
-    wkb: List[Any] = list(geometrias.to_wkb())
+    wkb = _a_wkb(geometrias)
     if transformacion is not None:
         _sin_opciones_de_mas(transformar, dict(
             destino=destino, origen=origen, parametros=parametros, seleccion=seleccion,
@@ -123,22 +155,20 @@ def transformar(
         raise ValueError(
             "una capa necesita un destino de un solo CRS: geodésicas, o UTM con huso fijo"
         )
-    nuevas, estado, fallido, vertices, rechazados = transformacion._preparada.transformar_wkb(
+    nuevas, estado, rechazados, primeros = transformacion._preparada.transformar_wkb(
         wkb, transformacion.hilos, transformacion.solo_region
     )
-    malas = (estado != Estado.TRANSFORMADO).nonzero()[0]
-    if len(malas) and errores == "lanzar":
+    malas = int((estado != Estado.TRANSFORMADO).sum())
+    if malas and errores == "lanzar":
         primeras = "; ".join(
-            f"fila {capa.index[k]!r}, {vertices[fallido[k]].tolist()}: {Estado(int(estado[k])).name}"
-            for k in malas[:3]
+            f"fila {capa.index[g]!r}, {[x, y, z]}: {Estado(codigo).name}"
+            for g, codigo, x, y, z in primeros
         )
         raise ErrorQuillon(
-            f"{rechazados} vértices no se han podido transformar (en {len(malas)} geometrías; "
+            f"{rechazados} vértices no se han podido transformar (en {malas} geometrías; "
             f"las primeras: {primeras})"
         )
-    geometria = geopandas.GeoSeries.from_wkb(
-        nuevas, index=geometrias.index, crs=f"EPSG:{epsg}", name=geometrias.name
-    )
+    geometria = _de_wkb(nuevas, geometrias.index, f"EPSG:{epsg}", geometrias.name)
     if serie:
         if errores == "marcar":
             return geopandas.GeoDataFrame(
