@@ -9,6 +9,7 @@ its national set. The script also prints the largest difference between the two.
     PYTHONPATH=build/release/python /usr/bin/python3 tools/bench/geopandas_bench.py
 """
 
+import os
 import time
 
 import geopandas
@@ -67,6 +68,11 @@ def vertices(layer):
 
 
 def main():
+    import pyproj
+    import shapely
+
+    print(f"best of 5; geopandas {geopandas.__version__}, shapely {shapely.__version__}, "
+          f"pyproj {pyproj.__version__}, PROJ {pyproj.proj_version_str}; {os.cpu_count()} cores")
     print(f"{'layer':<40} {'vertices':>9} {'to_crs [s]':>11} {'quillon [s]':>12} {'ratio':>6} "
           f"{'max diff [mm]':>14}")
     for name, layer in (("lines, polygons with holes, multipolygons", shapes_layer()),
@@ -78,6 +84,7 @@ def main():
         diff = np.abs(vertices(by_proj)[:, :2] - vertices(by_us)[:, :2]).max() * 1000
         print(f"{name:<40} {n:>9} {proj_time:>11.2f} {ours_time:>12.2f} "
               f"{proj_time / ours_time:>5.1f}x {diff:>14.3f}")
+    print(f"load average {os.getloadavg()[0]:.2f} at the end")
 
 
 if __name__ == "__main__":
