@@ -176,7 +176,7 @@ def transformar(
         meta[estado] = pd.Series(dtype="int32")
     # Una sola copia del conjunto preparado en el grafo: cada trabajador la recibe
     # una vez, no una por partición.
-    preparada = dask.delayed(transformacion, pure=True)  # type: ignore[attr-defined]
+    preparada = dask.delayed(transformacion, pure=True)
     return ddf.map_partitions(
         _transformar_particion, preparada, columnas, columnas_salida, estado, meta=meta
     )
