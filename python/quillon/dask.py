@@ -17,7 +17,7 @@ el de un solo proceso sobre la tabla entera.
 
 from __future__ import annotations
 
-from typing import Any, Dict, Optional, Sequence, Tuple
+from typing import Any, Dict, List, Optional, Sequence, Tuple
 
 import numpy as np
 import pandas as pd
@@ -119,7 +119,9 @@ def transformar(
 ) -> Any:
     """Un DataFrame de Dask (o de pandas, si se da uno de pandas) con las ``columnas``
     de cada partición transformadas; las filas no transformadas conservan sus valores de
-    entrada y la columna ``estado`` dice por qué.
+    entrada y la columna ``estado`` dice por qué. Dadas columnas sueltas, ``(x, y[, z])``
+    como Series de pandas o de Dask, devuelve ``(x, y[, z][, huso], estado)``, Series del
+    mismo tipo (con sus nombres y su índice).
 
     ``columnas``: las coordenadas (2 o 3 nombres, o 4 con el huso de cada punto de una
     entrada UTM sin huso). Los resultados sustituyen a esas columnas, o van a
@@ -132,6 +134,12 @@ def transformar(
     usa esa, y dar además otra opción de la transformación lanza ValueError. Cada partición se transforma en un hilo del
     trabajador: el paralelismo es el del clúster.
     """
+    if isinstance(ddf, (tuple, list)):
+        return _transformar_series(
+            list(ddf), origen=origen, destino=destino, parametros=parametros,
+            seleccion=seleccion, centro=centro, modelo=modelo, solo_region=solo_region,
+            transformacion=transformacion,
+        )
     columnas = list(columnas)
     en_memoria = isinstance(ddf, pd.DataFrame)
     if not en_memoria and not hasattr(ddf, "map_partitions"):
@@ -180,3 +188,26 @@ def transformar(
     return ddf.map_partitions(
         _transformar_particion, preparada, columnas, columnas_salida, estado, meta=meta
     )
+
+
+_SUELTAS = ["x", "y", "h", "huso_entrada"]
+
+
+def _transformar_series(series: List[Any], **opciones: Any) -> Tuple[Any, ...]:
+    """transformar on separate Series: put together as one table, split again."""
+    if len(series) not in (2, 3, 4):
+        raise ValueError("se esperan 2, 3 o 4 Series: x, y[, z[, huso]]")
+    nombres = _SUELTAS[: len(series)]
+    if all(isinstance(s, pd.Series) for s in series):
+        tabla = pd.concat([s.rename(n) for s, n in zip(series, nombres)], axis=1)
+    else:
+        import dask.dataframe as dd
+
+        tabla = dd.concat([s.rename(n) for s, n in zip(series, nombres)], axis=1)
+    resultado = transformar(tabla, columnas=nombres, estado="estado", **opciones)
+    originales = dict(zip(nombres, (s.name for s in series)))
+    salida = [c for c in ("x", "y", "h", "huso") if c in resultado.columns]
+    return tuple(
+        resultado[c].rename(originales.get(c) if originales.get(c) is not None else c)
+        for c in salida
+    ) + (resultado["estado"],)

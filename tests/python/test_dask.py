@@ -132,3 +132,21 @@ def test_pandas_and_dask_tables_keep_the_input_of_rows_not_transformed(in_memory
                                centro=quillon.centro(table[["x", "y", "h"]].to_numpy(), "EPSG:23030"))
     expected, _ = t.transformar(table.loc[~failed, ["x", "y", "h"]].to_numpy())
     np.testing.assert_array_equal(result.loc[~failed, ["x", "y", "h"]].to_numpy(), expected)
+
+
+@pytest.mark.parametrize("in_memory", [True, False])
+def test_separate_series_come_back_as_series_of_their_kind(in_memory):
+    table = pd.DataFrame({"este": [235171.041, 1e7, 447905.82], "norte": [4142124.422, 4100000.0, 4114776.525]},
+                         index=[7, 8, 9])
+    given = table if in_memory else dd.from_pandas(table, npartitions=2)
+    *coordinates, status = quillon.dask.transformar((given["este"], given["norte"]))
+    assert all(isinstance(c, type(given["este"])) for c in (*coordinates, status))
+    if not in_memory:
+        coordinates, status = [c.compute() for c in coordinates], status.compute()
+    assert [c.name for c in coordinates] == ["este", "norte"] and list(status.index) == [7, 8, 9]
+    expected, expected_status = quillon.Transformacion("EPSG:23030", "EPSG:25830").transformar(
+        table.to_numpy())
+    assert list(status) == list(expected_status) == [0, quillon.Estado.FUERA_DE_DOMINIO, 0]
+    ok = expected_status == 0
+    np.testing.assert_array_equal(np.column_stack(coordinates)[ok], expected[ok])
+    np.testing.assert_array_equal(np.column_stack(coordinates)[~ok], table.to_numpy()[~ok])
