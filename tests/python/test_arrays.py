@@ -604,3 +604,21 @@ def test_centre_of_large_arrays_is_the_engines_to_the_bit(origin, points):
     fields = quillon._ejecucion(origin, ("ED50", "utm", 30))
     x_min, x_max, y_min, y_max, _ = quillon._extension(points, fields)
     assert quillon.centro(points, origin) == ((x_min + x_max) * 0.5, (y_min + y_max) * 0.5)
+
+
+# Inputs that cannot be right: refused with a status, with and without the region check
+# (outside the domain stays refused; outside the region is refused only with it).
+IMPOSSIBLE = [
+    ("EPSG:23030", [1e7, 4100000.0, 0.0], quillon.Estado.FUERA_DE_DOMINIO, quillon.Estado.FUERA_DE_DOMINIO),
+    ("EPSG:23030", [1e12, 4100000.0, 0.0], quillon.Estado.FUERA_DE_DOMINIO, quillon.Estado.FUERA_DE_DOMINIO),
+    ("EPSG:4230", [-4.0, 95.0, 0.0], quillon.Estado.FUERA_DE_DOMINIO, quillon.Estado.FUERA_DE_DOMINIO),
+    ("EPSG:4230", [2.3522, 48.8566, 0.0], quillon.Estado.FUERA_DE_REGION, quillon.Estado.TRANSFORMADO),
+]
+
+
+@pytest.mark.parametrize("origin,point,checked,unchecked", IMPOSSIBLE, ids=[str(c[1]) for c in IMPOSSIBLE])
+def test_points_that_cannot_be_right_get_their_status(origin, point, checked, unchecked):
+    for region_only, expected in ((True, checked), (False, unchecked)):
+        out, status = quillon.Transformacion(origin, "EPSG:4258", solo_region=region_only).transformar([point])
+        assert status[0] == expected
+        assert np.isnan(out).all() == (expected != quillon.Estado.TRANSFORMADO)
