@@ -2,7 +2,7 @@
 // any size the window takes, with the form's font or one twice as large,
 // no control overlaps another or is cut short. The same tests run again
 // with Qt's screen scale at 2 (QT_SCALE_FACTOR=2).
-#include "apunto.h"
+#include "dialogo_anadir_punto.h"
 #include "huso.h"
 #include "point_list_fixture.h"
 #include "principal.h"
@@ -139,7 +139,7 @@ TEST_F(LayoutTest, TheTablesNeedNoSidewaysScrollAtTheFirstSize) {
     Read(QStringLiteral(QUILLON_SOURCE_DATA_DIR "/muestra_lista_ed50_utm.txt"), 2);
     ASSERT_GT(presenter.pointCount(), 10);
     RunForResults();
-    ResizeTo(QSize(1180, 760));
+    ResizeTo(QSize(1260, 760));
     for (const quillon::CoordinateTable* table : {form.pointTable, form.resultTable}) {
         EXPECT_EQ(table->horizontalScrollBar()->maximum(), 0) << table->objectName().toStdString();
         const QHeaderView* header = table->horizontalHeader();
@@ -163,10 +163,10 @@ TEST_F(LayoutTest, NothingOverlapsWithAFontTwiceAsLarge) {
 
 TEST_F(LayoutTest, DialogsAreLaidOutToo) {
     form.addPointButton->click();
-    quillon::Apunto* apunto = programa.apunto();
+    quillon::DialogoAnadirPunto* anadir = programa.dialogoAnadir();
     QCoreApplication::processEvents();
-    EXPECT_EQ(LayoutFaults(apunto), QStringList());
-    apunto->leaveButton->click();
+    EXPECT_EQ(LayoutFaults(anadir), QStringList());
+    anadir->leaveButton->click();
     Read(WriteFile("plano.dxf", "0\r\nEOF\r\n"), 3);
     QCoreApplication::processEvents();
     EXPECT_EQ(LayoutFaults(programa.huso()), QStringList());
