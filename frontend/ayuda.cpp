@@ -18,6 +18,7 @@
 #include <QPdfSearchModel>
 #include <QPdfView>
 #include <QPushButton>
+#include <QScreen>
 #include <QSplitter>
 #include <QStyledItemDelegate>
 #include <QTreeView>
@@ -27,6 +28,18 @@
 namespace quillon {
 
 namespace {
+
+// A context of the search as one line: line ends (which the search model
+// marks with a return symbol) and what is not printable become spaces.
+QString Printable(const QString& text) {
+    QString line = text;
+    for (QChar& c : line) {
+        if (!c.isPrint() || c == QChar(0x23CE) || c == QChar(0x21B5)) {
+            c = QLatin1Char(' ');
+        }
+    }
+    return line.simplified();
+}
 
 // A search result as "p. 3: …text before <found> text after…".
 class SearchResultDelegate : public QStyledItemDelegate {
@@ -47,7 +60,7 @@ protected:
                 : QString();
         option->text = QStringLiteral("p. %1: %2%3%4")
                            .arg(page + 1)
-                           .arg(before.simplified(), found, after.simplified());
+                           .arg(Printable(before), found, Printable(after));
     }
 };
 
@@ -151,10 +164,15 @@ int Ayuda::currentPage() const {
 }
 
 void Ayuda::Form_Load() {
-    // A first size that shows the contents and a page at a readable width.
+    // A first size that shows the contents and a page at a readable width,
+    // within the screen.
     const int em = fontMetrics().horizontalAdvance(QLatin1Char('M'));
-    resize(em * 78, em * 52);
-    splitter->setSizes({em * 20, em * 58});
+    QSize size(em * 96, em * 68);
+    if (const QScreen* screen = this->screen()) {
+        size = size.boundedTo(screen->availableGeometry().size() * 9 / 10);
+    }
+    resize(size);
+    splitter->setSizes({em * 24, size.width() - em * 24});
     OpenDocument(documentPath_);
     SetView(1);
     contentsView->expandToDepth(0);
@@ -190,8 +208,13 @@ void Ayuda::OpenContentsEntry(const QModelIndex& index) {
     if (!index.isValid()) {
         return;
     }
+    // The page, at the place of the heading.
     const int page = index.data(static_cast<int>(QPdfBookmarkModel::Role::Page)).toInt();
-    GoToPage(page);
+    const QPointF at = index.data(static_cast<int>(QPdfBookmarkModel::Role::Location)).toPointF();
+    if (page < 0 || page >= document_->pageCount()) {
+        return;
+    }
+    pdfView->pageNavigator()->jump(page, at);
 }
 
 void Ayuda::OpenSearchResult(const QModelIndex& index) {

@@ -126,8 +126,9 @@ Calculo::Calculo(Aplicacion& programa, FormPresenter& presenter, QWidget* parent
     layout->addWidget(resultsGroup, 2, 2, 2, 1);
     layout->addWidget(verticesLabel, 4, 0);
     layout->addWidget(exitButton, 4, 2, Qt::AlignRight);
-    layout->setColumnStretch(0, 1);
-    layout->setColumnStretch(2, 1);
+    // The results have one column more (the uncertainty) than the points.
+    layout->setColumnStretch(0, 5);
+    layout->setColumnStretch(2, 6);
     layout->setRowStretch(2, 1);
 
     BuildActions();

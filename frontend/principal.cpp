@@ -29,7 +29,7 @@ void Principal::Load() {
     if (restoreGeometry(programa_.preferences().WindowGeometry())) {
         return;
     }
-    QSize size = sizeHint().expandedTo(QSize(1260, 760));
+    QSize size = sizeHint().expandedTo(QSize(1340, 760));
     if (const QScreen* screen = this->screen()) {
         const QRect available = screen->availableGeometry();
         size = size.boundedTo(available.size()).expandedTo(minimumSizeHint());

@@ -139,7 +139,7 @@ TEST_F(LayoutTest, TheTablesNeedNoSidewaysScrollAtTheFirstSize) {
     Read(QStringLiteral(QUILLON_SOURCE_DATA_DIR "/muestra_lista_ed50_utm.txt"), 2);
     ASSERT_GT(presenter.pointCount(), 10);
     RunForResults();
-    ResizeTo(QSize(1260, 760));
+    ResizeTo(QSize(1340, 760));
     for (const quillon::CoordinateTable* table : {form.pointTable, form.resultTable}) {
         EXPECT_EQ(table->horizontalScrollBar()->maximum(), 0) << table->objectName().toStdString();
         const QHeaderView* header = table->horizontalHeader();

@@ -167,7 +167,7 @@ int main(int argc, char** argv) {
         ok &= Capture(programa.splash(), out.filePath(QStringLiteral("splash.png")));
     }
     programa.splash()->enterButton->click();
-    frame.resize(1260, 760);
+    frame.resize(1340, 760);
     frame.move(40, 30);
     Settle();
     if (!twice) {
@@ -202,7 +202,7 @@ int main(int argc, char** argv) {
     frame.resize(1500, 900);
     Settle();
     ok &= Capture(&frame, out.filePath(QStringLiteral("frame_1x_grande.png")));
-    frame.resize(1260, 760);
+    frame.resize(1340, 760);
     Settle();
 
     form.mapButton->click(); // the map as the run left it
