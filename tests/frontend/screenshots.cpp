@@ -2,8 +2,9 @@
 // a window manager,
 //   xvfb-run -a -s "-screen 0 1600x1000x24" sh -c 'openbox & sleep 1;
 //       quillon_screenshots <output folder>'
-// and, for the window at twice the scale, with QT_SCALE_FACTOR=2 and the
-// option --escala-2 (a larger screen, e.g. 2600x1700):
+// and, for the main, log and help windows at twice the scale, with
+// QT_SCALE_FACTOR=2 and the option --escala-2 (a larger screen, e.g.
+// 2800x1800):
 //   quillon_screenshots --escala-2 <output folder>
 // It opens each window in turn, fills it with the results of real runs of
 // the sample data, and captures the screen area of the window with
@@ -191,10 +192,47 @@ int main(int argc, char** argv) {
                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
     }
     results->setFocus();
+
+    // The log with a selection over several lines and a search, and the help
+    // with its contents opened at a chapter and a search; `suffix` ends the
+    // files' names.
+    const auto LogAndHelp = [&](const QString& suffix) {
+        bool taken = true;
+        form.logButton->click(); // the log of the run
+        quillon::VentanaLog* log = programa.loadedVentanaLog();
+        log->findEdit->setText(QStringLiteral("vértices"));
+        log->FindNext();
+        QTextCursor selection = log->logText->textCursor();
+        selection.movePosition(QTextCursor::StartOfBlock);
+        selection.movePosition(QTextCursor::Down, QTextCursor::KeepAnchor, 3);
+        selection.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+        log->logText->setTextCursor(selection);
+        log->logText->setFocus();
+        Settle();
+        taken &= Capture(log, out.filePath(QStringLiteral("ventanalog%1.png").arg(suffix)));
+        log->closeButton->click();
+
+        form.helpButton->click();
+        quillon::Ayuda* ayuda = programa.loadedAyuda();
+        const QAbstractItemModel* contents = ayuda->contentsView->model();
+        for (int row = 0; row < contents->rowCount(); ++row) {
+            if (contents->index(row, 0).data().toString().startsWith(QStringLiteral("6."))) {
+                ayuda->contentsView->expand(contents->index(row, 0));
+                ayuda->contentsView->setCurrentIndex(contents->index(row, 0));
+                ayuda->OpenContentsEntry(contents->index(row, 0));
+            }
+        }
+        ayuda->searchEdit->setText(QStringLiteral("huso"));
+        Settle(1500);
+        taken &= Capture(ayuda, out.filePath(QStringLiteral("ayuda%1.png").arg(suffix)));
+        ayuda->pageButton(1)->click();
+        return taken;
+    };
     Settle();
     ok &= Capture(&frame, out.filePath(twice ? QStringLiteral("frame_2x.png")
                                              : QStringLiteral("frame_run.png")));
     if (twice) {
+        ok &= LogAndHelp(QStringLiteral("_2x"));
         return ok ? 0 : 1;
     }
 
@@ -213,38 +251,7 @@ int main(int argc, char** argv) {
     ok &= Capture(mapa, out.filePath(QStringLiteral("mapa.png")));
     mapa->closeButton->click();
 
-    form.logButton->click(); // the log of the run
-    quillon::VentanaLog* log = programa.loadedVentanaLog();
-    // A selection over several lines, as a user copies it, and a search.
-    log->findEdit->setText(QStringLiteral("vértices"));
-    log->FindNext();
-    QTextCursor selection = log->logText->textCursor();
-    selection.movePosition(QTextCursor::StartOfBlock);
-    selection.movePosition(QTextCursor::Down, QTextCursor::KeepAnchor, 3);
-    selection.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
-    log->logText->setTextCursor(selection);
-    log->logText->setFocus();
-    Settle();
-    ok &= Capture(log, out.filePath(QStringLiteral("ventanalog.png")));
-    log->closeButton->click();
-
-    form.helpButton->click();
-    {
-        // The contents opened at a chapter, and a search of the help.
-        quillon::Ayuda* ayuda = programa.loadedAyuda();
-        const QAbstractItemModel* contents = ayuda->contentsView->model();
-        for (int row = 0; row < contents->rowCount(); ++row) {
-            if (contents->index(row, 0).data().toString().startsWith(QStringLiteral("6."))) {
-                ayuda->contentsView->expand(contents->index(row, 0));
-                ayuda->contentsView->setCurrentIndex(contents->index(row, 0));
-                ayuda->OpenContentsEntry(contents->index(row, 0));
-            }
-        }
-        ayuda->searchEdit->setText(QStringLiteral("huso"));
-    }
-    Settle(1500);
-    ok &= Capture(programa.loadedAyuda(), out.filePath(QStringLiteral("ayuda.png")));
-    programa.loadedAyuda()->pageButton(1)->click();
+    ok &= LogAndHelp(QString());
 
     form.aboutButton->click();
     Settle();
