@@ -25,6 +25,9 @@ const QString kDrawingSaveFilter = QStringLiteral("Autocad DXF (*.dxf)|*.dxf|");
 
 const QString kVerticesUsed = QStringLiteral(" vértices empleados");
 
+// Changes of the points that can be undone.
+constexpr int kUndoSteps = 100;
+
 QString DatumName(Datum datum) {
     return datum == Datum::Ed50 ? QStringLiteral("ED50") : QStringLiteral("ETRS89");
 }
@@ -82,6 +85,8 @@ FormPresenter::FormPresenter(ProgramState& state, TransfControl& transf, Message
     saveDialog_.filterIndex = 1;
     catalogueDialog_.flags = CommonDialog::kFileMustExist;
     catalogueDialog_.filter = kCatalogueFilter;
+    // Each step keeps the list before and after it: a bounded history.
+    undoStack_.setUndoLimit(kUndoSteps);
     state_.pointCount = 0;
     state_.drawingMode = false;
     pointModel_.Show(0, choices_.sourceKind);
