@@ -1,9 +1,9 @@
 #include "acerca_de.h"
 
-#include "module1.h"
-#include "module1_widgets.h"
+#include "aplicacion.h"
+#include "comun.h"
+#include "comun_widgets.h"
 #include "principal.h"
-#include "programa.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -21,7 +21,7 @@ QString VersionCaption() {
         .arg(QUILLON_VERSION_PATCH);
 }
 
-AcercaDe::AcercaDe(Programa& programa, QWidget* parent) : QDialog(parent), programa_(programa) {
+AcercaDe::AcercaDe(Aplicacion& programa, QWidget* parent) : QDialog(parent), programa_(programa) {
     setObjectName(QStringLiteral("acerca_de"));
     setWindowTitle(QStringLiteral("Quillon - Acerca de..."));
     setAttribute(Qt::WA_DeleteOnClose);

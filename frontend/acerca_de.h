@@ -9,7 +9,7 @@ class QPushButton;
 
 namespace quillon {
 
-class Programa;
+class Aplicacion;
 
 // "Versión " followed by major.minor.revision of the build.
 QString VersionCaption();
@@ -18,7 +18,7 @@ class AcercaDe : public QDialog {
     Q_OBJECT
 public:
     // The box is deleted when it closes.
-    explicit AcercaDe(Programa& programa, QWidget* parent = nullptr);
+    explicit AcercaDe(Aplicacion& programa, QWidget* parent = nullptr);
 
     QLabel* nameLabel = nullptr;           // program name
     QLabel* versionLabel = nullptr;        // version
@@ -36,7 +36,7 @@ public slots:
     void done(int result) override;
 
 private:
-    Programa& programa_;
+    Aplicacion& programa_;
 };
 
 } // namespace quillon

@@ -1,36 +1,131 @@
 #include "ayuda.h"
 
-#include "module1.h"
-#include "module1_widgets.h"
+#include "aplicacion.h"
+#include "comun.h"
+#include "comun_widgets.h"
 #include "principal.h"
-#include "programa.h"
 
+#include <QAction>
+#include <QHBoxLayout>
+#include <QHeaderView>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QPdfBookmarkModel>
 #include <QPdfDocument>
 #include <QPdfPageNavigator>
+#include <QPdfSearchModel>
 #include <QPdfView>
 #include <QPushButton>
+#include <QScreen>
+#include <QSplitter>
+#include <QStyledItemDelegate>
+#include <QTreeView>
+#include <QVBoxLayout>
 #include <algorithm>
 
 namespace quillon {
 
 namespace {
-// Button width and the gap between buttons, in twips.
-constexpr int kButtonWidth = 2250;
-constexpr int kButtonGap = 120;
+
+// A context of the search as one line: line ends (which the search model
+// marks with a return symbol) and what is not printable become spaces.
+QString Printable(const QString& text) {
+    QString line = text;
+    for (QChar& c : line) {
+        if (!c.isPrint() || c == QChar(0x23CE) || c == QChar(0x21B5)) {
+            c = QLatin1Char(' ');
+        }
+    }
+    return line.simplified();
+}
+
+// A search result as "p. 3: …text before <found> text after…".
+class SearchResultDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        const int page = index.data(static_cast<int>(QPdfSearchModel::Role::Page)).toInt();
+        const QString before =
+            index.data(static_cast<int>(QPdfSearchModel::Role::ContextBefore)).toString();
+        const QString after =
+            index.data(static_cast<int>(QPdfSearchModel::Role::ContextAfter)).toString();
+        const QString found =
+            index.model() != nullptr
+                ? static_cast<const QPdfSearchModel*>(index.model())->searchString()
+                : QString();
+        option->text = QStringLiteral("p. %1: %2%3%4")
+                           .arg(page + 1)
+                           .arg(Printable(before), found, Printable(after));
+    }
+};
+
 } // namespace
 
-Ayuda::Ayuda(Programa& programa, const QString& documentPath, QWidget* parent)
+Ayuda::Ayuda(Aplicacion& programa, const QString& documentPath, QWidget* parent)
     : QWidget(parent, Qt::Window), programa_(programa), documentPath_(documentPath) {
     setObjectName(QStringLiteral("ayuda"));
     setWindowTitle(QStringLiteral(" Quillon - Ayuda"));
     setAttribute(Qt::WA_DeleteOnClose);
 
     document_ = new QPdfDocument(this);
-    pdfView = new QPdfView(this);
-    pdfView->setObjectName(QStringLiteral("pdfView"));
+    pdfView = Named(new QPdfView(this), "pdfView");
     pdfView->setDocument(document_);
-    pdfView->move(5, 5);
+
+    contents_ = new QPdfBookmarkModel(this);
+    contents_->setDocument(document_);
+    contentsView = Named(new QTreeView(this), "contentsView");
+    contentsView->setModel(contents_);
+    contentsView->setHeaderHidden(true);
+    contentsView->setUniformRowHeights(true);
+    contentsView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    connect(contentsView, &QTreeView::activated, this, &Ayuda::OpenContentsEntry);
+    connect(contentsView, &QTreeView::clicked, this, &Ayuda::OpenContentsEntry);
+
+    search_ = new QPdfSearchModel(this);
+    search_->setDocument(document_);
+    searchEdit = Named(new QLineEdit(this), "searchEdit");
+    searchEdit->setPlaceholderText(QStringLiteral("Buscar en la ayuda"));
+    searchEdit->setClearButtonEnabled(true);
+    connect(searchEdit, &QLineEdit::textChanged, search_, &QPdfSearchModel::setSearchString);
+    searchResultsView = Named(new QListView(this), "searchResultsView");
+    searchResultsView->setModel(search_);
+    searchResultsView->setItemDelegate(new SearchResultDelegate(searchResultsView));
+    searchResultsView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    connect(searchResultsView, &QListView::activated, this, &Ayuda::OpenSearchResult);
+    connect(searchResultsView, &QListView::clicked, this, &Ayuda::OpenSearchResult);
+    auto* findAction = new QAction(this);
+    findAction->setShortcut(QKeySequence::Find);
+    findAction->setShortcutContext(Qt::WindowShortcut);
+    connect(findAction, &QAction::triggered, this, [this] {
+        searchEdit->setFocus();
+        searchEdit->selectAll();
+    });
+    addAction(findAction);
+
+    auto* side = new QWidget(this);
+    auto* sideLayout = new QVBoxLayout(side);
+    sideLayout->setContentsMargins(0, 0, 0, 0);
+    auto* contentsLabel = new QLabel(QStringLiteral("&Contenido"), side);
+    contentsLabel->setBuddy(contentsView);
+    auto* searchLabel = new QLabel(QStringLiteral("&Buscar"), side);
+    searchLabel->setBuddy(searchEdit);
+    sideLayout->addWidget(contentsLabel);
+    sideLayout->addWidget(contentsView, 3);
+    sideLayout->addWidget(searchLabel);
+    sideLayout->addWidget(searchEdit);
+    sideLayout->addWidget(searchResultsView, 2);
+
+    splitter = Named(new QSplitter(Qt::Horizontal, this), "splitter");
+    splitter->addWidget(side);
+    splitter->addWidget(pdfView);
+    splitter->setStretchFactor(0, 0);
+    splitter->setStretchFactor(1, 1);
+    splitter->setChildrenCollapsible(false);
 
     static const std::array<QString, 5> kCaptions = {
         QStringLiteral("&Salir"),
@@ -39,18 +134,23 @@ Ayuda::Ayuda(Programa& programa, const QString& documentPath, QWidget* parent)
         QStringLiteral("&Avanzar página"),
         QStringLiteral("&Fin"),
     };
+    static constexpr std::array<const char*, 5> kNames = {
+        "exitButton", "firstPageButton", "previousPageButton", "nextPageButton", "lastPageButton"};
+    auto* buttons = new QHBoxLayout;
     for (int index = 1; index <= 5; ++index) {
-        auto* button = new QPushButton(kCaptions[static_cast<std::size_t>(index - 1)], this);
-        static constexpr std::array<const char*, 5> kNames = {"exitButton", "firstPageButton",
-                                                              "previousPageButton",
-                                                              "nextPageButton", "lastPageButton"};
-        button->setObjectName(QString::fromLatin1(kNames[static_cast<std::size_t>(index - 1)]));
+        const auto slot = static_cast<std::size_t>(index - 1);
+        auto* button = Named(new QPushButton(kCaptions[slot], this), kNames[slot]);
         button->setFont(SansFont(9.75, true));
-        button->setGeometry(Twips(kButtonGap + (index - 1) * (kButtonWidth + kButtonGap)), 0,
-                            Twips(kButtonWidth), Twips(375));
+        button->setAutoDefault(false);
         connect(button, &QPushButton::clicked, this, [this, index] { PageButtonClicked(index); });
-        buttons_[static_cast<std::size_t>(index - 1)] = button;
+        buttons->addWidget(button);
+        buttons_[slot] = button;
     }
+    buttons->addStretch(1);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(splitter, 1);
+    layout->addLayout(buttons);
 
     Form_Load();
 }
@@ -64,24 +164,18 @@ int Ayuda::currentPage() const {
 }
 
 void Ayuda::Form_Load() {
-    resize(Twips(12120), Twips(9405));
+    // A first size that shows the contents and a page at a readable width,
+    // within the screen.
+    const int em = fontMetrics().horizontalAdvance(QLatin1Char('M'));
+    QSize size(em * 96, em * 68);
+    if (const QScreen* screen = this->screen()) {
+        size = size.boundedTo(screen->availableGeometry().size() * 9 / 10);
+    }
+    resize(size);
+    splitter->setSizes({em * 24, size.width() - em * 24});
     OpenDocument(documentPath_);
     SetView(1);
-    Form_Resize();
-}
-
-void Ayuda::Form_Resize() {
-    const int h = height();
-    const int w = width();
-    for (QPushButton* button : buttons_) {
-        button->move(button->x(), h - 30);
-    }
-    pdfView->resize(std::max(0, w - 10), std::max(0, h - 50));
-}
-
-void Ayuda::resizeEvent(QResizeEvent* event) {
-    QWidget::resizeEvent(event);
-    Form_Resize();
+    contentsView->expandToDepth(0);
 }
 
 void Ayuda::PageButtonClicked(int index) {
@@ -108,6 +202,26 @@ void Ayuda::PageButtonClicked(int index) {
     default:
         break;
     }
+}
+
+void Ayuda::OpenContentsEntry(const QModelIndex& index) {
+    if (!index.isValid()) {
+        return;
+    }
+    // The page, at the place of the heading.
+    const int page = index.data(static_cast<int>(QPdfBookmarkModel::Role::Page)).toInt();
+    const QPointF at = index.data(static_cast<int>(QPdfBookmarkModel::Role::Location)).toPointF();
+    if (page < 0 || page >= document_->pageCount()) {
+        return;
+    }
+    pdfView->pageNavigator()->jump(page, at);
+}
+
+void Ayuda::OpenSearchResult(const QModelIndex& index) {
+    if (!index.isValid()) {
+        return;
+    }
+    GoToPage(index.data(static_cast<int>(QPdfSearchModel::Role::Page)).toInt());
 }
 
 void Ayuda::keyPressEvent(QKeyEvent* event) {

@@ -1,17 +1,18 @@
 #include "calculo.h"
 
 #include "acerca_de.h"
-#include "apunto.h"
+#include "aplicacion.h"
 #include "ayuda.h"
-#include "epunto.h"
+#include "comun_widgets.h"
+#include "dialogo_anadir_punto.h"
+#include "dialogo_editar_punto.h"
 #include "huso.h"
 #include "mapa.h"
-#include "module1_widgets.h"
 #include "presentador.h"
-#include "programa.h"
 #include "tablas.h"
 #include "ventanalog.h"
 
+#include <QAction>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
@@ -79,7 +80,7 @@ QString DraggedFile(const QMimeData* mime) {
 
 } // namespace
 
-Calculo::Calculo(Programa& programa, FormPresenter& presenter, QWidget* parent)
+Calculo::Calculo(Aplicacion& programa, FormPresenter& presenter, QWidget* parent)
     : QWidget(parent), programa_(programa), presenter_(presenter) {
     setObjectName(QStringLiteral("calculo"));
     setWindowTitle(QStringLiteral("  Transformar coordenadas"));
@@ -125,12 +126,46 @@ Calculo::Calculo(Programa& programa, FormPresenter& presenter, QWidget* parent)
     layout->addWidget(resultsGroup, 2, 2, 2, 1);
     layout->addWidget(verticesLabel, 4, 0);
     layout->addWidget(exitButton, 4, 2, Qt::AlignRight);
-    layout->setColumnStretch(0, 1);
-    layout->setColumnStretch(2, 1);
+    // The results have one column more (the uncertainty) than the points.
+    layout->setColumnStretch(0, 5);
+    layout->setColumnStretch(2, 6);
     layout->setRowStretch(2, 1);
 
+    BuildActions();
     Connect();
     Render();
+}
+
+void Calculo::BuildActions() {
+    const auto action = [this](const char* name, const QString& text,
+                               const QList<QKeySequence>& keys) {
+        auto* a = new QAction(text, this);
+        a->setObjectName(QString::fromLatin1(name));
+        a->setShortcuts(keys);
+        a->setShortcutContext(Qt::WindowShortcut);
+        addAction(a);
+        return a;
+    };
+    openAction = action("openAction", QStringLiteral("Leer archivo"), {QKeySequence::Open});
+    saveAction = action("saveAction", QStringLiteral("Guardar"), {QKeySequence::Save});
+    saveAsAction = action("saveAsAction", QStringLiteral("Guardar Como"),
+                          {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)});
+    helpAction = action("helpAction", QStringLiteral("Ayuda"), {QKeySequence(Qt::Key_F1)});
+    quitAction =
+        action("quitAction", QStringLiteral("Salir"), {QKeySequence(Qt::CTRL | Qt::Key_Q)});
+
+    QUndoStack* stack = presenter_.undoStack();
+    undoAction = stack->createUndoAction(this, QStringLiteral("Deshacer"));
+    undoAction->setObjectName(QStringLiteral("undoAction"));
+    undoAction->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Z)});
+    undoAction->setShortcutContext(Qt::WindowShortcut);
+    addAction(undoAction);
+    redoAction = stack->createRedoAction(this, QStringLiteral("Rehacer"));
+    redoAction->setObjectName(QStringLiteral("redoAction"));
+    redoAction->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    redoAction->setShortcutContext(Qt::WindowShortcut);
+    addAction(redoAction);
 }
 
 QWidget* Calculo::BuildTop() {
@@ -481,6 +516,15 @@ void Calculo::Connect() {
     connect(helpButton, &QPushButton::clicked, this, &Calculo::ShowHelp);
     connect(aboutButton, &QPushButton::clicked, this, &Calculo::ShowAbout);
     connect(exitButton, &QPushButton::clicked, this, [this] { programa_.End(); });
+    connect(openAction, &QAction::triggered, this, [this] {
+        if (readFileButton->isEnabled()) {
+            readFileButton->click();
+        }
+    });
+    connect(saveAction, &QAction::triggered, saveButton, &QPushButton::click);
+    connect(saveAsAction, &QAction::triggered, saveAsButton, &QPushButton::click);
+    connect(helpAction, &QAction::triggered, this, &Calculo::ShowHelp);
+    connect(quitAction, &QAction::triggered, exitButton, &QPushButton::click);
 
     connect(p, &FormPresenter::changed, this, &Calculo::Render);
     connect(p, &FormPresenter::zoneRequested, this, [this] { programa_.huso()->Abrir(); });
@@ -569,8 +613,7 @@ void Calculo::ShowRunInWindows() {
     }
     if (run.log || programa_.loadedVentanaLog() != nullptr) {
         VentanaLog* log = programa_.ventanalog();
-        log->logList->clear();
-        log->logList->addItems(run.log.value_or(QStringList()));
+        log->SetLines(run.log.value_or(QStringList()));
     }
 }
 
@@ -578,13 +621,13 @@ void Calculo::ShowRunInWindows() {
 
 void Calculo::OpenAddDialog() {
     if (presenter_.CanAddPoint()) {
-        programa_.apunto()->Abrir(presenter_.choices().sourceKind);
+        programa_.dialogoAnadir()->Abrir(presenter_.choices().sourceKind);
     }
 }
 
 void Calculo::OpenEditDialog(int row) {
     if (row >= 0 && row < presenter_.pointCount()) {
-        programa_.epunto()->Abrir(presenter_.choices().sourceKind, row + 1);
+        programa_.dialogoEditar()->Abrir(presenter_.choices().sourceKind, row + 1);
     }
 }
 

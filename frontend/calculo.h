@@ -15,6 +15,7 @@
 #include <QWidget>
 #include <array>
 
+class QAction;
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
@@ -28,12 +29,12 @@ namespace quillon {
 
 class CoordinateTable;
 class FormPresenter;
-class Programa;
+class Aplicacion;
 
 class Calculo : public QWidget {
     Q_OBJECT
 public:
-    Calculo(Programa& programa, FormPresenter& presenter, QWidget* parent = nullptr);
+    Calculo(Aplicacion& programa, FormPresenter& presenter, QWidget* parent = nullptr);
 
     FormPresenter& presenter() { return presenter_; }
 
@@ -118,8 +119,18 @@ public:
     QPushButton* logButton = nullptr;
 
     // --- Bottom ---
+    // The vertices the last run used; empty before a run.
     QLabel* verticesLabel = nullptr;
     QPushButton* exitButton = nullptr;
+
+    // --- Keys of the whole window ---
+    QAction* openAction = nullptr;   // Ctrl+O: "Leer archivo"
+    QAction* saveAction = nullptr;   // Ctrl+S: "Guardar"
+    QAction* saveAsAction = nullptr; // Ctrl+Shift+S: "Guardar Como"
+    QAction* helpAction = nullptr;   // F1: the help
+    QAction* quitAction = nullptr;   // Ctrl+Q: "Salir"
+    QAction* undoAction = nullptr;   // Ctrl+Z: undoes the last change of the points
+    QAction* redoAction = nullptr;   // Ctrl+Shift+Z or Ctrl+Y: does it again
 
 public slots:
     // Shows the presenter's state: selections, enabled states, captions.
@@ -149,12 +160,13 @@ private:
     void BuildMethodGroup();
     void BuildResultsGroup();
     void Connect();
+    void BuildActions();
     // The run's map and log go to their windows when the run ends.
     void ShowRunInWindows();
     // The transform button's picture follows the button's height.
     void FitTransformPicture();
 
-    Programa& programa_;
+    Aplicacion& programa_;
     FormPresenter& presenter_;
     // Pictures of the geocentric, geodetic and UTM kinds.
     std::array<QPixmap, 3> kindPictures_;

@@ -1,10 +1,10 @@
 #include "dialogo_punto.h"
 
+#include "aplicacion.h"
 #include "calculo.h"
-#include "module1.h"
-#include "module1_widgets.h"
+#include "comun.h"
+#include "comun_widgets.h"
 #include "principal.h"
-#include "programa.h"
 #include "services.h"
 
 #include <QCloseEvent>
@@ -41,7 +41,7 @@ void SetFieldText(QLineEdit* field, const QString& text, int limit) {
     field->setText(text);
 }
 
-DialogoPunto::DialogoPunto(Programa& programa, const char* name, const QString& title,
+DialogoPunto::DialogoPunto(Aplicacion& programa, const char* name, const QString& title,
                            const QString& confirm, const QString& leave, QWidget* parent)
     : QWidget(parent, Qt::Dialog), programa_(programa) {
     setObjectName(QString::fromLatin1(name));

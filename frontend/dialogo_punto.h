@@ -1,8 +1,6 @@
-// What the add-point dialog "apunto" and the edit-point dialog "epunto" have
-// in common: the layout, the captions by coordinate kind, the example of
-// packed sexagesimal angles, the keys and the checks of the typed point.
-// Both are non-blocking windows that disable the transformation form while
-// they are shown.
+// What the add-point dialog and the edit-point dialog have in common: the layout, the captions by
+// coordinate kind, the example of packed sexagesimal angles, the keys and the checks of the typed
+// point. Both are non-blocking windows that disable the transformation form while they are shown.
 #pragma once
 
 #include "lectura_puntos.h"
@@ -20,7 +18,7 @@ namespace quillon {
 
 class Calculo;
 class FormPresenter;
-class Programa;
+class Aplicacion;
 
 // A text field whose whole text is selected whenever it gets the focus.
 class CampoTexto : public QLineEdit {
@@ -74,8 +72,8 @@ public slots:
     virtual void Leave() = 0;
 
 protected:
-    DialogoPunto(Programa& programa, const char* name, const QString& title, const QString& confirm,
-                 const QString& leave, QWidget* parent);
+    DialogoPunto(Aplicacion& programa, const char* name, const QString& title,
+                 const QString& confirm, const QString& leave, QWidget* parent);
 
     // Enables and shows the dialog over the frame window, disables the
     // transformation form and focuses the identifier field.
@@ -98,7 +96,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
-    Programa& programa_;
+    Aplicacion& programa_;
 
 private:
     void BuildExample();

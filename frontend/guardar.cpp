@@ -1,7 +1,7 @@
 #include "guardar.h"
 
 #include "opciones.h"
-#include "texto.h"
+#include "texto_cp1252.h"
 #include "transf_control.h"
 
 #include <QDir>
@@ -10,7 +10,9 @@
 #include <QSaveFile>
 #include <QTemporaryFile>
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 namespace quillon {
@@ -112,16 +114,23 @@ QString MetadataFileName(const QString& savedFile) {
     return folder + base + QStringLiteral("_metadatos.txt");
 }
 
-bool SaveWhole(const QString& path, const QByteArray& bytes) {
+bool SaveWhole(const QString& path, const QByteArray& bytes, QString* reason) {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
+    const auto failed = [&file, reason] {
+        if (reason != nullptr) {
+            *reason = file.errorString();
+        }
         return false;
+    };
+    if (!file.open(QIODevice::WriteOnly)) {
+        return failed();
     }
     if (file.write(bytes) != bytes.size()) {
+        failed();
         file.cancelWriting();
         return false;
     }
-    return file.commit();
+    return file.commit() || failed();
 }
 
 QByteArray MetadataText(const QStringList& logLines) {
@@ -153,7 +162,8 @@ QString WithExtension(const QString& path, SaveFormat format) {
 
 bool SaveDrawing(TransfControl& transf, const QVector<PointRecord>& results, int count,
                  CoordinateKind kind, Datum datum, const DrawingChoice& choice,
-                 const QString& tempFolder, const QString& path, QString* refusal) {
+                 const QString& tempFolder, const QString& path, QString* refusal,
+                 QString* reason) {
     if (tempFolder.isEmpty()) {
         return false;
     }
@@ -167,7 +177,7 @@ bool SaveDrawing(TransfControl& transf, const QVector<PointRecord>& results, int
         return false;
     }
     const QString points = QDir(tempFolder).filePath(QString::fromLatin1(kDrawingPointFile));
-    if (!SaveWhole(points, DrawingPointFile(results, count, kind, choice.labels))) {
+    if (!SaveWhole(points, DrawingPointFile(results, count, kind, choice.labels), reason)) {
         return false;
     }
     // The zone chosen, on the datum of the results (an EPSG code of UTM).
@@ -181,6 +191,9 @@ bool SaveDrawing(TransfControl& transf, const QVector<PointRecord>& results, int
     QTemporaryFile partial(QFileInfo(path).absolutePath() + QStringLiteral("/.quillon-XXXXXX.dxf"));
     partial.setAutoRemove(true);
     bool saved = partial.open();
+    if (!saved && reason != nullptr) {
+        *reason = partial.errorString();
+    }
     if (saved) {
         partial.close();
         saved = transf.ConvertirTXTaDXF(points.toStdString(), partial.fileName().toStdString(),
@@ -190,6 +203,9 @@ bool SaveDrawing(TransfControl& transf, const QVector<PointRecord>& results, int
     if (saved) {
         saved = std::rename(QFile::encodeName(partial.fileName()).constData(),
                             QFile::encodeName(path).constData()) == 0;
+        if (!saved && reason != nullptr) {
+            *reason = QString::fromLocal8Bit(std::strerror(errno));
+        }
     }
     if (saved) {
         partial.setAutoRemove(false);

@@ -65,8 +65,9 @@ QString WithExtension(const QString& path, SaveFormat format);
 
 // Writes a whole file through a temporary file in the same folder, renamed
 // over the target only when complete. False when anything failed; an
-// existing target is then left as it was.
-bool SaveWhole(const QString& path, const QByteArray& bytes);
+// existing target is then left as it was, and `reason` (when given) holds
+// the system's account of the failure.
+bool SaveWhole(const QString& path, const QByteArray& bytes, QString* reason = nullptr);
 
 // Writes `count` results as a drawing at `path` through the engine's
 // ConvertirTXTaDXF and the temporary point file in `tempFolder`. The engine
@@ -74,9 +75,11 @@ bool SaveWhole(const QString& path, const QByteArray& bytes);
 // complete. A drawing is of one zone: UTM results of several zones go into
 // the zone chosen (projected on the ellipsoid of `datum`), and without a
 // choice there is no drawing and `refusal` names the zones. False when
-// anything failed; an existing target is then left as it was.
+// anything failed; an existing target is then left as it was, and `reason`
+// (when given) holds the system's account of a failed file operation.
 bool SaveDrawing(TransfControl& transf, const QVector<PointRecord>& results, int count,
                  CoordinateKind kind, Datum datum, const DrawingChoice& choice,
-                 const QString& tempFolder, const QString& path, QString* refusal = nullptr);
+                 const QString& tempFolder, const QString& path, QString* refusal = nullptr,
+                 QString* reason = nullptr);
 
 } // namespace quillon

@@ -1,12 +1,12 @@
 #include "huso.h"
 
+#include "aplicacion.h"
 #include "calculo.h"
+#include "comun_widgets.h"
 #include "dialogo_punto.h"
 #include "lectura_puntos.h"
-#include "module1_widgets.h"
 #include "presentador.h"
 #include "principal.h"
-#include "programa.h"
 #include "services.h"
 
 #include <QCloseEvent>
@@ -25,7 +25,8 @@ constexpr int kFieldLength = 25;
 
 } // namespace
 
-Huso::Huso(Programa& programa, QWidget* parent) : QWidget(parent, Qt::Dialog), programa_(programa) {
+Huso::Huso(Aplicacion& programa, QWidget* parent)
+    : QWidget(parent, Qt::Dialog), programa_(programa) {
     setObjectName(QStringLiteral("huso"));
     setWindowTitle(QStringLiteral("Huso del fichero DXF"));
 

@@ -13,12 +13,12 @@ namespace quillon {
 
 class CampoTexto;
 class Calculo;
-class Programa;
+class Aplicacion;
 
 class Huso : public QWidget {
     Q_OBJECT
 public:
-    explicit Huso(Programa& programa, QWidget* parent = nullptr);
+    explicit Huso(Aplicacion& programa, QWidget* parent = nullptr);
 
     QLabel* headingLabel = nullptr; // "COORDENADAS"
     QLabel* kindLabel = nullptr;    // "U.T.M."
@@ -45,7 +45,7 @@ private:
     void Finish();
     Calculo& form() const;
 
-    Programa& programa_;
+    Aplicacion& programa_;
 };
 
 } // namespace quillon

@@ -1,7 +1,7 @@
 #include "lectura_puntos.h"
 
 #include "services.h"
-#include "texto.h"
+#include "texto_cp1252.h"
 
 #include <QFile>
 #include <QLocale>

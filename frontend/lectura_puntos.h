@@ -1,10 +1,10 @@
 // Points as text: the lines of the point list, the numbers typed in the point
 // dialogs and the reading of point files into the point table. Nothing here
-// needs a window; the point list and its dialogs (lista_puntos.h, apunto.h,
-// epunto.h) build on it.
+// needs a window; the point list and its dialogs (lista_puntos.h, dialogo_anadir_punto.h,
+// dialogo_editar_punto.h) build on it.
 #pragma once
 
-#include "module1.h"
+#include "comun.h"
 
 #include <QByteArray>
 #include <QLocale>

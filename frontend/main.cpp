@@ -1,7 +1,7 @@
 // Quillon: ED50 <-> ETRS89 coordinate transformation for Andalusia, the
 // desktop program.
-#include "module1_widgets.h"
-#include "programa.h"
+#include "aplicacion.h"
+#include "comun_widgets.h"
 #include "qt_services.h"
 
 #include <QApplication>
@@ -83,7 +83,7 @@ int main(int argc, char** argv) {
     QSettings settings;
     quillon::QtMessageSink messages;
     quillon::QtFileDialogs files;
-    quillon::Programa programa(messages, files, settings, dataFolder);
+    quillon::Aplicacion programa(messages, files, settings, dataFolder);
     programa.Start();
     return QApplication::exec();
 }

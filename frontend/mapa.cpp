@@ -1,17 +1,20 @@
 #include "mapa.h"
 
+#include "aplicacion.h"
 #include "calculo.h"
-#include "module1.h"
-#include "module1_widgets.h"
-#include "programa.h"
+#include "comun.h"
+#include "comun_widgets.h"
 
 #include <QCloseEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLocale>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 namespace quillon {
 
@@ -41,8 +44,17 @@ MapPicture::MapPicture(QWidget* parent) : QFrame(parent) {
 }
 
 void MapPicture::setImage(const QImage& image) {
+    const bool resized = image.size() != image_.size();
     image_ = image;
+    if (resized) {
+        updateGeometry();
+    }
     update();
+}
+
+QSize MapPicture::sizeHint() const {
+    const int frame = 2 * frameWidth();
+    return image_.size() + QSize(frame, frame);
 }
 
 void MapPicture::paintEvent(QPaintEvent* event) {
@@ -57,10 +69,10 @@ void MapPicture::mouseMoveEvent(QMouseEvent* event) {
     QFrame::mouseMoveEvent(event);
 }
 
-Mapa::Mapa(Programa& programa, QWidget* parent) : QWidget(parent, Qt::Window), programa_(programa) {
+Mapa::Mapa(Aplicacion& programa, QWidget* parent)
+    : QWidget(parent, Qt::Window), programa_(programa) {
     setObjectName(QStringLiteral("mapa"));
     setWindowTitle(QStringLiteral(" Quillon - Mapa de la Comunidad Autónoma de Andalucía"));
-    setFixedSize(Twips(11640), Twips(7935));
 
     raster_ = QImage(programa_.dataFolder() + QStringLiteral("/mapa_andalucia.png"));
     if (raster_.isNull()) {
@@ -71,7 +83,8 @@ Mapa::Mapa(Programa& programa, QWidget* parent) : QWidget(parent, Qt::Window), p
 
     mapPicture = new MapPicture(this);
     mapPicture->setObjectName(QStringLiteral("mapPicture"));
-    mapPicture->setGeometry(Twips(120), Twips(120), raster_.width() + 2, raster_.height() + 2);
+    mapPicture->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    mapPicture->setImage(raster_);
 
     // Legend beside the symbols Form_Load draws.
     const QPoint origin = mapPicture->contentsRect().topLeft();
@@ -100,41 +113,43 @@ Mapa::Mapa(Programa& programa, QWidget* parent) : QWidget(parent, Qt::Window), p
     rectangleLegendSquare->setObjectName(QStringLiteral("rectangleLegendSquare"));
     const QPointF square =
         MapToPixel(kLegendX, kLegendRectangleY, raster_.width(), raster_.height());
-    rectangleLegendSquare->setGeometry(origin.x() + static_cast<int>(square.x()) - 4,
-                                       origin.y() + static_cast<int>(square.y()) - 4, 9, 9);
+    rectangleLegendSquare->resize(9, 9);
+    rectangleLegendSquare->move(origin.x() + static_cast<int>(square.x()) - 4,
+                                origin.y() + static_cast<int>(square.y()) - 4);
     rectangleLegendSquare->setStyleSheet(
         QStringLiteral("border: 1px solid %1; background: transparent;")
             .arg(PaletteColor(9).name()));
 
-    // Pointer read-out, bottom left.
-    const int readoutTop = origin.y() + raster_.height() - 58;
-    readoutHeadingLabel = new QLabel(QStringLiteral("UTM HUSO 30"), mapPicture);
-    readoutHeadingLabel->setObjectName(QStringLiteral("readoutHeadingLabel"));
+    // Pointer read-out, bottom left of the picture.
+    readoutHeadingLabel =
+        Named(new QLabel(QStringLiteral("UTM HUSO 30"), mapPicture), "readoutHeadingLabel");
     readoutHeadingLabel->setFont(SansFont(8, true));
-    readoutHeadingLabel->setGeometry(origin.x() + 6, readoutTop, 180, 16);
-    xCaptionLabel = new QLabel(QStringLiteral("X = "), mapPicture);
-    xCaptionLabel->setObjectName(QStringLiteral("xCaptionLabel"));
-    xCaptionLabel->setGeometry(origin.x() + 6, readoutTop + 18, 26, 16);
-    yCaptionLabel = new QLabel(QStringLiteral("Y = "), mapPicture);
-    yCaptionLabel->setObjectName(QStringLiteral("yCaptionLabel"));
-    yCaptionLabel->setGeometry(origin.x() + 6, readoutTop + 36, 26, 16);
-    xValueLabel = new QLabel(kNoValue, mapPicture);
-    xValueLabel->setObjectName(QStringLiteral("xValueLabel"));
-    xValueLabel->setGeometry(origin.x() + 32, readoutTop + 18, 150, 16);
-    yValueLabel = new QLabel(kNoValue, mapPicture);
-    yValueLabel->setObjectName(QStringLiteral("yValueLabel"));
-    yValueLabel->setGeometry(origin.x() + 32, readoutTop + 36, 150, 16);
+    xCaptionLabel = Named(new QLabel(QStringLiteral("X = "), mapPicture), "xCaptionLabel");
+    yCaptionLabel = Named(new QLabel(QStringLiteral("Y = "), mapPicture), "yCaptionLabel");
+    xValueLabel = Named(new QLabel(kNoValue, mapPicture), "xValueLabel");
+    yValueLabel = Named(new QLabel(kNoValue, mapPicture), "yValueLabel");
+    auto* readout = new QGridLayout(mapPicture);
+    readout->setContentsMargins(6, 6, 6, 6);
+    readout->setHorizontalSpacing(0);
+    readout->setVerticalSpacing(2);
+    readout->setRowStretch(0, 1);
+    readout->setColumnStretch(2, 1);
+    readout->addWidget(readoutHeadingLabel, 1, 0, 1, 2);
+    readout->addWidget(xCaptionLabel, 2, 0);
+    readout->addWidget(xValueLabel, 2, 1);
+    readout->addWidget(yCaptionLabel, 3, 0);
+    readout->addWidget(yValueLabel, 3, 1);
 
-    closeButton = new QPushButton(QStringLiteral("&Cerrar"), this);
-    closeButton->setObjectName(QStringLiteral("closeButton"));
-    closeButton->setGeometry(width() - Twips(120) - Twips(1335), Twips(7515), Twips(1335),
-                             Twips(375));
-
-    methodNoteLabel = new QLabel(this);
-    methodNoteLabel->setObjectName(QStringLiteral("methodNoteLabel"));
+    closeButton = Named(new QPushButton(QStringLiteral("&Cerrar"), this), "closeButton");
+    methodNoteLabel = Named(new QLabel(this), "methodNoteLabel");
     methodNoteLabel->setFont(SansFont(8, true));
-    methodNoteLabel->setGeometry(Twips(120), closeButton->y(), closeButton->x() - Twips(240),
-                                 closeButton->height());
+
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(methodNoteLabel, 1);
+    bottom->addWidget(closeButton);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(mapPicture, 1, Qt::AlignCenter);
+    layout->addLayout(bottom);
 
     connect(mapPicture, &MapPicture::pointerMoved, this, &Mapa::ShowPointer);
     connect(closeButton, &QPushButton::clicked, this, &Mapa::Leave);

@@ -15,7 +15,7 @@ class QPushButton;
 
 namespace quillon {
 
-class Programa;
+class Aplicacion;
 
 // The picture box of the map. What is drawn on it stays until the map is
 // loaded again: the picture keeps its own image, drawn over the raster.
@@ -28,6 +28,9 @@ public:
     QImage& image() { return image_; }
     const QImage& image() const { return image_; }
     void setImage(const QImage& image);
+    // As large as the picture and its frame.
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override { return sizeHint(); }
 
 signals:
     // Pointer position in picture pixels, from the top-left pixel.
@@ -44,7 +47,7 @@ private:
 class Mapa : public QWidget {
     Q_OBJECT
 public:
-    explicit Mapa(Programa& programa, QWidget* parent = nullptr);
+    explicit Mapa(Aplicacion& programa, QWidget* parent = nullptr);
 
     MapPicture* mapPicture = nullptr;
     // Legend, inside the picture.
@@ -88,7 +91,7 @@ private:
 
     void DrawRun();
 
-    Programa& programa_;
+    Aplicacion& programa_;
     QImage raster_;
     // The run to draw, and whether the picture still lacks it.
     std::optional<MapDrawing> run_;

@@ -1,12 +1,13 @@
 #include "presentador.h"
 
 #include "preferencias.h"
-#include "texto.h"
+#include "texto_cp1252.h"
 #include "transf_control.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QUndoCommand>
 #include <algorithm>
 
 namespace quillon {
@@ -24,6 +25,9 @@ const QString kDrawingSaveFilter = QStringLiteral("Autocad DXF (*.dxf)|*.dxf|");
 
 const QString kVerticesUsed = QStringLiteral(" vértices empleados");
 
+// Changes of the points that can be undone.
+constexpr int kUndoSteps = 100;
+
 QString DatumName(Datum datum) {
     return datum == Datum::Ed50 ? QStringLiteral("ED50") : QStringLiteral("ETRS89");
 }
@@ -33,6 +37,31 @@ int PointFilterOf(CoordinateKind kind) {
     return static_cast<int>(kind == CoordinateKind::Utm ? InputFormat::PointsWithZone
                                                         : InputFormat::PointsWithoutZone);
 }
+
+// One change of the points or the drawing: the list before and after it.
+// The change itself is made before the step is pushed, so the first redo
+// (the one the stack calls on pushing) has nothing to do.
+class PointsStep : public QUndoCommand {
+public:
+    PointsStep(FormPresenter& presenter, const QString& text, PointsSnapshot before,
+               PointsSnapshot after)
+        : QUndoCommand(text), presenter_(presenter), before_(std::move(before)),
+          after_(std::move(after)) {}
+
+    void undo() override { presenter_.Restore(before_); }
+    void redo() override {
+        if (pushed_) {
+            presenter_.Restore(after_);
+        }
+        pushed_ = true;
+    }
+
+private:
+    FormPresenter& presenter_;
+    PointsSnapshot before_;
+    PointsSnapshot after_;
+    bool pushed_ = false;
+};
 
 // A folder as the open dialog's proposed file name: the dialog starts there.
 QString FolderProposal(const QString& folder) {
@@ -56,10 +85,14 @@ FormPresenter::FormPresenter(ProgramState& state, TransfControl& transf, Message
     saveDialog_.filterIndex = 1;
     catalogueDialog_.flags = CommonDialog::kFileMustExist;
     catalogueDialog_.filter = kCatalogueFilter;
+    // Each step keeps the list before and after it: a bounded history.
+    undoStack_.setUndoLimit(kUndoSteps);
     state_.pointCount = 0;
     state_.drawingMode = false;
     pointModel_.Show(0, choices_.sourceKind);
     resultModel_.Show(0, choices_.targetKind);
+    pointModel_.SetOrthometric(choices_.orthometricHeights);
+    resultModel_.SetOrthometric(choices_.orthometricHeights);
 }
 
 QString FormPresenter::Temp(const char* name) const {
@@ -71,6 +104,8 @@ QString FormPresenter::Temp(const char* name) const {
 
 void FormPresenter::ChoicesChanged() {
     preferences_.SetChoices(choices_);
+    pointModel_.SetOrthometric(choices_.orthometricHeights);
+    resultModel_.SetOrthometric(choices_.orthometricHeights);
     DropRun();
     emit changed();
 }
@@ -246,6 +281,7 @@ void FormPresenter::OpenFile(const QString& path, InputFormat format) {
 
     // Points replace a drawing, and are appended to points. A drawing stays
     // when the file brings no points.
+    const PointsSnapshot before = Snapshot();
     const bool wasDrawing = state_.drawingMode;
     const QString drawingFile = state_.inputFileName;
     if (wasDrawing) {
@@ -271,6 +307,9 @@ void FormPresenter::OpenFile(const QString& path, InputFormat format) {
     }
     ShowPoints();
     DropRun();
+    if (!nothingRead) {
+        PushUndo(QStringLiteral("Leer archivo"), before);
+    }
     emit changed();
 }
 
@@ -289,6 +328,7 @@ void FormPresenter::CancelDrawing() {
 }
 
 void FormPresenter::CommitDrawing(const QString& path, double zone) {
+    const PointsSnapshot before = Snapshot();
     if (state_.drawingMode) {
         LeaveDrawing();
     }
@@ -306,6 +346,7 @@ void FormPresenter::CommitDrawing(const QString& path, double zone) {
     RememberInputFolder(path);
     ShowPoints();
     DropRun();
+    PushUndo(QStringLiteral("Leer archivo"), before);
     emit changed();
 }
 
@@ -329,9 +370,11 @@ void FormPresenter::AddPoint(const PointRecord& point) {
         messages_.Show(TableFullMessage(), QStringLiteral("Aviso"), MessageIcon::Exclamation);
         return;
     }
+    const PointsSnapshot before = Snapshot();
     state_.PointTable[state_.pointCount++] = point;
     ShowPoints();
     DropRun();
+    PushUndo(QStringLiteral("Añadir punto"), before);
     emit changed();
 }
 
@@ -339,6 +382,7 @@ void FormPresenter::ReplacePoint(int row, const PointRecord& point) {
     if (row < 0 || row >= state_.pointCount) {
         return;
     }
+    const PointsSnapshot before = Snapshot();
     PointRecord& record = state_.PointTable[row];
     record.id = point.id;
     record.c1 = point.c1;
@@ -349,6 +393,7 @@ void FormPresenter::ReplacePoint(int row, const PointRecord& point) {
     }
     ShowPoints();
     DropRun();
+    PushUndo(QStringLiteral("Editar punto"), before);
     emit changed();
 }
 
@@ -365,6 +410,7 @@ void FormPresenter::DeletePoints(QList<int> rows) {
     }
     std::sort(rows.begin(), rows.end(), std::greater<>());
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    const PointsSnapshot before = Snapshot();
     for (const int row : rows) {
         std::move(state_.PointTable.begin() + row + 1,
                   state_.PointTable.begin() + state_.pointCount, state_.PointTable.begin() + row);
@@ -372,6 +418,7 @@ void FormPresenter::DeletePoints(QList<int> rows) {
     }
     ShowPoints();
     DropRun();
+    PushUndo(QStringLiteral("Eliminar puntos"), before);
     emit changed();
 }
 
@@ -387,6 +434,7 @@ void FormPresenter::DeleteAll() {
     if (!messages_.Ask(question, QStringLiteral("Eliminar todo"))) {
         return;
     }
+    const PointsSnapshot before = Snapshot();
     if (state_.drawingMode) {
         LeaveDrawing();
     }
@@ -394,7 +442,37 @@ void FormPresenter::DeleteAll() {
     state_.inputFileName.clear();
     ShowPoints();
     DropRun();
+    PushUndo(QStringLiteral("Eliminar todo"), before);
     emit changed();
+}
+
+PointsSnapshot FormPresenter::Snapshot() const {
+    return PointsSnapshot{state_.PointTable,    state_.pointCount,  state_.drawingMode,
+                          state_.inputFileName, state_.drawingZone, choices_.outputZone,
+                          drawingTick_};
+}
+
+void FormPresenter::Restore(const PointsSnapshot& snapshot) {
+    if (running_) {
+        return;
+    }
+    state_.PointTable = snapshot.points;
+    state_.pointCount = snapshot.count;
+    state_.drawingMode = snapshot.drawing;
+    state_.inputFileName = snapshot.inputFileName;
+    state_.drawingZone = snapshot.drawingZone;
+    drawingTick_ = snapshot.drawingTick;
+    if (choices_.outputZone != snapshot.outputZone) {
+        choices_.outputZone = snapshot.outputZone;
+        preferences_.SetChoices(choices_);
+    }
+    ShowPoints();
+    DropRun();
+    emit changed();
+}
+
+void FormPresenter::PushUndo(const QString& text, const PointsSnapshot& before) {
+    undoStack_.push(new PointsStep(*this, text, before, Snapshot()));
 }
 
 // --- The run ------------------------------------------------------------------------
@@ -474,7 +552,11 @@ QString FormPresenter::DrawingResultText() const {
     if (run_.log) {
         lines << SummaryLines(*run_.log) << QString();
     }
-    lines << QStringLiteral("Guarde el dibujo transformado con «Guardar» o «Guardar Como».");
+    if (run_.savedTo.isEmpty()) {
+        lines << QStringLiteral("Guarde el dibujo transformado con «Guardar» o «Guardar Como».");
+    } else {
+        lines << QStringLiteral("Dibujo transformado guardado en ") + run_.savedTo;
+    }
     return lines.join(QLatin1Char('\n'));
 }
 
@@ -528,6 +610,11 @@ void FormPresenter::UseBuiltInCatalogue() {
 }
 
 QString FormPresenter::VertexCaption() const {
+    // Nothing before a run, nor after one that did not end (cancelled or
+    // failed): the label speaks of the last run only.
+    if (!run_.done) {
+        return {};
+    }
     if (run_.verticesUsed >= 0 && choices_.modelApplies()) {
         return QString::number(run_.verticesUsed) + kVerticesUsed;
     }
@@ -544,12 +631,16 @@ QString FormPresenter::VertexCaption() const {
     case Method::Local:
         break;
     }
-    if (choices_.nearestIndex >= 1 && choices_.nearestIndex <= 4) {
-        return QString::number(
-                   kNearestVertexCounts[static_cast<std::size_t>(choices_.nearestIndex - 1)]) +
-               kVerticesUsed;
+    return {};
+}
+
+bool FormPresenter::ConfirmLeave() {
+    if (!HasUnsavedResults()) {
+        return true;
     }
-    return QStringLiteral("El nº de vértices se conocerá tras la transformación");
+    return messages_.Ask(QStringLiteral("Los resultados de la última transformación no se han "
+                                        "guardado.\r¿Desea salir sin guardarlos?"),
+                         QStringLiteral("Salir"));
 }
 
 // --- Saving ---------------------------------------------------------------------------
@@ -573,7 +664,7 @@ QString FormPresenter::ProposedSaveName(SaveFormat format) const {
     return QDir(folder).filePath(name);
 }
 
-void FormPresenter::SaveFailed(const QString& path) {
+void FormPresenter::SaveFailed(const QString& path, const QString& reason) {
     if (!saveRefusal_.isEmpty()) {
         messages_.Show(saveRefusal_ + QStringLiteral("\rNo se ha guardado ") + path,
                        QStringLiteral("Aviso"), MessageIcon::Exclamation);
@@ -586,25 +677,29 @@ void FormPresenter::SaveFailed(const QString& path) {
                        QStringLiteral("Aviso"), MessageIcon::Information);
         return;
     }
-    messages_.Show(QStringLiteral("No se ha podido guardar el archivo\r") + path,
-                   QStringLiteral("Error"), MessageIcon::Critical);
+    QString text = QStringLiteral("No se ha podido guardar el archivo\r") + path;
+    if (!reason.isEmpty()) {
+        text += QStringLiteral("\r") + reason;
+    }
+    messages_.Show(text, QStringLiteral("Error"), MessageIcon::Critical);
 }
 
-bool FormPresenter::WriteResults(const QString& path, SaveFormat format, bool asSaveAs) {
+bool FormPresenter::WriteResults(const QString& path, SaveFormat format, bool asSaveAs,
+                                 QString& reason) {
     if (run_.drawing) {
         QByteArray drawing;
-        return ReadWholeFile(Temp(kDrawingOutput), drawing) && SaveWhole(path, drawing);
+        return ReadWholeFile(Temp(kDrawingOutput), drawing) && SaveWhole(path, drawing, &reason);
     }
     if (format == SaveFormat::Drawing) {
         return SaveDrawing(transf_, state_.ResultTable, run_.resultCount, run_.targetKind,
                            run_.targetDatum,
                            DrawingChoice{saveDialog_.drawingZone, saveDialog_.drawingLabels},
-                           tempFolder_, path, &saveRefusal_);
+                           tempFolder_, path, &saveRefusal_, &reason);
     }
     const QByteArray text =
         asSaveAs ? ResultsTextAs(state_.ResultTable, run_.resultCount, run_.targetKind)
                  : ResultsText(state_.ResultTable, run_.resultCount, run_.targetKind);
-    return SaveWhole(path, text);
+    return SaveWhole(path, text, &reason);
 }
 
 void FormPresenter::SaveAs() {
@@ -660,18 +755,20 @@ void FormPresenter::SaveAs() {
     }
 
     cancelRequested_ = false;
-    if (!WriteResults(path, format, true)) {
-        SaveFailed(path);
+    QString reason;
+    if (!WriteResults(path, format, true, reason)) {
+        SaveFailed(path, reason);
         return;
     }
     saveTarget_ = SaveTarget{path, format, run_.serial};
+    run_.savedTo = path;
     state_.saveFileName = path;
     if (!run_.drawing) {
         saveDialog_.filterIndex = format == SaveFormat::Drawing ? 2 : 1;
     }
     preferences_.SetOutputFolder(QFileInfo(path).absolutePath());
-    if (!SaveWhole(metadata, MetadataText(run_.log.value_or(QStringList())))) {
-        SaveFailed(metadata);
+    if (!SaveWhole(metadata, MetadataText(run_.log.value_or(QStringList())), &reason)) {
+        SaveFailed(metadata, reason);
     }
     emit changed();
 }
@@ -682,9 +779,13 @@ void FormPresenter::Save() {
         return;
     }
     cancelRequested_ = false;
-    if (!WriteResults(saveTarget_->path, saveTarget_->format, false)) {
-        SaveFailed(saveTarget_->path);
+    QString reason;
+    if (!WriteResults(saveTarget_->path, saveTarget_->format, false, reason)) {
+        SaveFailed(saveTarget_->path, reason);
+        return;
     }
+    run_.savedTo = saveTarget_->path;
+    emit changed();
 }
 
 } // namespace quillon

@@ -10,8 +10,8 @@
 // never writes results into a file chosen for others.
 #pragma once
 
+#include "comun.h"
 #include "guardar.h"
-#include "module1.h"
 #include "opciones.h"
 #include "services.h"
 #include "tablas.h"
@@ -20,6 +20,7 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QUndoStack>
 #include <optional>
 
 namespace quillon {
@@ -46,6 +47,20 @@ struct RunResults {
     int verticesUsed = -1;
     // Whether the engine transformed the input (results to save).
     bool done = false;
+    // Where the results were last saved (empty: not saved yet).
+    QString savedTo;
+};
+
+// The point list or the drawing as it stands, with the zone tick that goes
+// with a drawing: what an undo step puts back.
+struct PointsSnapshot {
+    QVector<PointRecord> points;
+    int count = 0;
+    bool drawing = false;
+    QString inputFileName;
+    double drawingZone = 0.0;
+    int outputZone = 0;
+    int drawingTick = 0;
 };
 
 // A file that "Guardar Como" chose for the results of one run.
@@ -135,6 +150,14 @@ public:
     // "Eliminar todo": asks, then removes every point or the drawing.
     void DeleteAll();
 
+    // Every change of the points or the drawing (typed, edited, deleted or
+    // read) is one step of this stack, undone and redone whole.
+    QUndoStack* undoStack() { return &undoStack_; }
+    PointsSnapshot Snapshot() const;
+    // Puts back the points or the drawing of `snapshot`; the run's outputs
+    // go, as with any change of the points.
+    void Restore(const PointsSnapshot& snapshot);
+
     // --- The run ------------------------------------------------------------
     void Transform();
     bool running() const { return running_; }
@@ -154,6 +177,11 @@ public:
     // A transformed drawing, or at least one transformed point: a run whose
     // every point the engine refused has nothing to save.
     bool CanSave() const { return run_.done && (run_.drawing || run_.resultCount > 0); }
+    // Results that have not been saved since the run made them.
+    bool HasUnsavedResults() const { return CanSave() && run_.savedTo.isEmpty(); }
+    // Before leaving the program: with unsaved results, asks whether to
+    // leave without them; true when the program may end.
+    bool ConfirmLeave();
     bool CanShowMap() const { return run_.map.has_value(); }
     bool CanShowLog() const { return run_.log.has_value(); }
     // "Guardar": into the file this run's "Guardar Como" chose, in its
@@ -184,8 +212,12 @@ private:
     void LeaveDrawing();
     void RememberInputFolder(const QString& path);
     QString ProposedSaveName(SaveFormat format) const;
-    bool WriteResults(const QString& path, SaveFormat format, bool asSaveAs);
-    void SaveFailed(const QString& path);
+    // Writes the results; on failure `reason` says why when the system told.
+    bool WriteResults(const QString& path, SaveFormat format, bool asSaveAs, QString& reason);
+    void SaveFailed(const QString& path, const QString& reason = {});
+    // Records the change from `before` to the points as they are now as one
+    // step named `text`.
+    void PushUndo(const QString& text, const PointsSnapshot& before);
     QString Temp(const char* name) const;
 
     ProgramState& state_;
@@ -201,6 +233,7 @@ private:
     CommonDialog openDialog_;
     CommonDialog saveDialog_;
     CommonDialog catalogueDialog_;
+    QUndoStack undoStack_;
     QString catalogueFile_;
     // Why the last drawing of points was not written, when it was refused
     // (results of several zones and none chosen); shown by SaveFailed.

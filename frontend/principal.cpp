@@ -1,17 +1,17 @@
 #include "principal.h"
 
+#include "aplicacion.h"
 #include "calculo.h"
-#include "module1.h"
+#include "comun.h"
 #include "preferencias.h"
 #include "presentador.h"
-#include "programa.h"
 
 #include <QCloseEvent>
 #include <QScreen>
 
 namespace quillon {
 
-Principal::Principal(Programa& programa, QWidget* parent)
+Principal::Principal(Aplicacion& programa, QWidget* parent)
     : QMainWindow(parent), programa_(programa) {
     setObjectName(QStringLiteral("principal"));
     calculo_ = new Calculo(programa_, programa_.presenter(), this);
@@ -29,7 +29,7 @@ void Principal::Load() {
     if (restoreGeometry(programa_.preferences().WindowGeometry())) {
         return;
     }
-    QSize size = sizeHint().expandedTo(QSize(1180, 760));
+    QSize size = sizeHint().expandedTo(QSize(1340, 760));
     if (const QScreen* screen = this->screen()) {
         const QRect available = screen->availableGeometry();
         size = size.boundedTo(available.size()).expandedTo(minimumSizeHint());
@@ -42,12 +42,11 @@ void Principal::Load() {
 }
 
 void Principal::closeEvent(QCloseEvent* event) {
-    if (programa_.presenter().running()) {
+    if (programa_.End()) {
+        event->accept();
+    } else {
         event->ignore();
-        return;
     }
-    event->accept();
-    programa_.End();
 }
 
 } // namespace quillon

@@ -8,7 +8,7 @@
 namespace quillon {
 
 class Calculo;
-class Programa;
+class Aplicacion;
 
 // Organisation that deploys the program, named in the frame's title.
 inline constexpr char kOrganisation[] = "Taller de Geodesia Quillon";
@@ -16,7 +16,7 @@ inline constexpr char kOrganisation[] = "Taller de Geodesia Quillon";
 class Principal : public QMainWindow {
     Q_OBJECT
 public:
-    explicit Principal(Programa& programa, QWidget* parent = nullptr);
+    explicit Principal(Aplicacion& programa, QWidget* parent = nullptr);
 
     Calculo* calculo() const { return calculo_; }
 
@@ -24,11 +24,12 @@ public slots:
     void Load();
 
 protected:
-    // Closing the frame window ends the program (not while a run goes on).
+    // Closing the frame window ends the program (not while a run goes on,
+    // nor when the user keeps unsaved results).
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    Programa& programa_;
+    Aplicacion& programa_;
     Calculo* calculo_ = nullptr;
 };
 

@@ -1,6 +1,6 @@
 #include "qt_services.h"
 
-#include "module1.h"
+#include "comun.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,9 +1,9 @@
 #include "splash.h"
 
-#include "module1.h"
-#include "module1_widgets.h"
+#include "aplicacion.h"
+#include "comun.h"
+#include "comun_widgets.h"
 #include "principal.h"
-#include "programa.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -14,7 +14,7 @@ namespace {
 const QColor kPaleYellow(255, 255, 192);
 } // namespace
 
-Splash::Splash(Programa& programa, QWidget* parent)
+Splash::Splash(Aplicacion& programa, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), programa_(programa) {
     setObjectName(QStringLiteral("splash"));
     setWindowTitle(QStringLiteral("Quillon"));

@@ -9,12 +9,12 @@ class QPushButton;
 
 namespace quillon {
 
-class Programa;
+class Aplicacion;
 
 class Splash : public QWidget {
     Q_OBJECT
 public:
-    explicit Splash(Programa& programa, QWidget* parent = nullptr);
+    explicit Splash(Aplicacion& programa, QWidget* parent = nullptr);
 
     QLabel* titleLabel = nullptr;   // title
     QLabel* versionLabel = nullptr; // version
@@ -28,7 +28,7 @@ public slots:
     void Enter();
 
 private:
-    Programa& programa_;
+    Aplicacion& programa_;
 };
 
 } // namespace quillon

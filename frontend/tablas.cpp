@@ -1,6 +1,6 @@
 #include "tablas.h"
 
-#include "module1.h"
+#include "comun.h"
 
 #include <QApplication>
 #include <QBrush>
@@ -23,19 +23,50 @@ const QColor kLeftOutTint(255, 214, 214);
 
 } // namespace
 
-QStringList CoordinateHeaders(CoordinateKind kind) {
+QStringList CoordinateHeaders(CoordinateKind kind, bool orthometric) {
     switch (kind) {
     case CoordinateKind::Geocentric:
-        return {QStringLiteral("Identificador"), QStringLiteral("X"), QStringLiteral("Y"),
-                QStringLiteral("Z")};
+        return {QStringLiteral("Identificador"), QStringLiteral("X\n(m)"), QStringLiteral("Y\n(m)"),
+                QStringLiteral("Z\n(m)")};
     case CoordinateKind::Geodetic:
-        return {QStringLiteral("Identificador"), QStringLiteral("Latitud"),
-                QStringLiteral("Longitud"), QStringLiteral("h")};
+        return {QStringLiteral("Identificador"), QStringLiteral("Latitud\n(gg.mmssss)"),
+                QStringLiteral("Longitud\n(gg.mmssss)"), QStringLiteral("h elipsoidal\n(m)")};
     case CoordinateKind::Utm:
         break;
     }
-    return {QStringLiteral("Identificador"), QStringLiteral("X UTM"), QStringLiteral("Y UTM"),
-            QStringLiteral("H"), QStringLiteral("Huso")};
+    return {
+        QStringLiteral("Identificador"), QStringLiteral("X UTM\n(m)"), QStringLiteral("Y UTM\n(m)"),
+        orthometric ? QStringLiteral("H ortométrica\n(m)") : QStringLiteral("h elipsoidal\n(m)"),
+        QStringLiteral("Huso")};
+}
+
+QString MetreText(double metres, const QLocale& locale) {
+    QLocale plain = locale;
+    plain.setNumberOptions(QLocale::OmitGroupSeparator);
+    // A value that rounds to zero is shown as zero, never as "-0.000".
+    if (std::fabs(metres) < 0.0005) {
+        metres = 0.0;
+    }
+    return plain.toString(metres, 'f', kMetreDecimals);
+}
+
+QString PackedAngleText(double packed, const QLocale& locale) {
+    if (!std::isfinite(packed)) {
+        return MetreText(packed, locale);
+    }
+    // The whole angle in units of 1e-5 s, rounded once, then split.
+    constexpr long long kSecond = 100000; // 10^kSecondDecimals
+    const long long units =
+        std::llround(std::fabs(PackedToDegrees(packed)) * 3600.0 * static_cast<double>(kSecond));
+    const long long degrees = units / (3600 * kSecond);
+    const long long minutes = units / (60 * kSecond) % 60;
+    const long long seconds = units % (60 * kSecond);
+    const QString digits = QStringLiteral("%1%2")
+                               .arg(minutes, 2, 10, QLatin1Char('0'))
+                               .arg(seconds, 7, 10, QLatin1Char('0'));
+    QString text = (packed < 0 && units > 0 ? QStringLiteral("-") : QString()) +
+                   QString::number(degrees) + locale.decimalPoint() + digits;
+    return text;
 }
 
 CoordinateTableModel::CoordinateTableModel(const QVector<PointRecord>& records, bool uncertainty,
@@ -49,6 +80,13 @@ void CoordinateTableModel::Show(int count, CoordinateKind kind) {
     leftOut_.clear();
     reasons_.clear();
     endResetModel();
+}
+
+void CoordinateTableModel::SetOrthometric(bool orthometric) {
+    if (orthometric_ != orthometric) {
+        orthometric_ = orthometric;
+        emit headerDataChanged(Qt::Horizontal, 0, columnCount() - 1);
+    }
 }
 
 void CoordinateTableModel::SetLeftOut(const QVector<LeftOut>& leftOut,
@@ -94,7 +132,7 @@ QVariant CoordinateTableModel::data(const QModelIndex& index, int role) const {
     case Qt::DisplayRole:
         if (uncertaintyColumn) {
             return std::isnan(record.uncertainty) ? QString()
-                                                  : QLocale().toString(record.uncertainty, 'f', 3);
+                                                  : MetreText(record.uncertainty, QLocale());
         }
         switch (column) {
         case 0:
@@ -108,11 +146,13 @@ QVariant CoordinateTableModel::data(const QModelIndex& index, int role) const {
             }
             return record.id;
         case 1:
-            return DecimalText(record.c1, QLocale());
+            return kind_ == CoordinateKind::Geodetic ? PackedAngleText(record.c1, QLocale())
+                                                     : MetreText(record.c1, QLocale());
         case 2:
-            return DecimalText(record.c2, QLocale());
+            return kind_ == CoordinateKind::Geodetic ? PackedAngleText(record.c2, QLocale())
+                                                     : MetreText(record.c2, QLocale());
         case 3:
-            return DecimalText(record.c3, QLocale());
+            return MetreText(record.c3, QLocale());
         default:
             return QString::number(record.zone);
         }
@@ -150,7 +190,7 @@ QVariant CoordinateTableModel::headerData(int section, Qt::Orientation orientati
     if (orientation == Qt::Vertical) {
         return section + 1; // point numbers, from 1
     }
-    QStringList headers = CoordinateHeaders(kind_);
+    QStringList headers = CoordinateHeaders(kind_, orthometric_);
     if (uncertainty_) {
         headers.append(QString::fromUtf8(kUncertaintyHeader));
     }

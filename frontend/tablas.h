@@ -13,12 +13,30 @@
 
 namespace quillon {
 
-// Column captions of a coordinate kind, the identifier first.
-QStringList CoordinateHeaders(CoordinateKind kind);
+// Column captions of a coordinate kind, the identifier first, each with its
+// unit or format: metres, packed sexagesimal "gg.mmssss" angles, and the
+// kind of height (the H of UTM points is orthometric when `orthometric`,
+// otherwise an ellipsoidal h). The unit or format stands on a second line,
+// so that a caption is never wider than its numbers.
+QStringList CoordinateHeaders(CoordinateKind kind, bool orthometric = false);
+
+// Decimals of the table cells: metres to the millimetre, packed
+// sexagesimal angles to 1e-5 of a second.
+inline constexpr int kMetreDecimals = 3;
+inline constexpr int kSecondDecimals = 5;
+
+// A value in metres in the user's locale with kMetreDecimals decimals and
+// no group separator ("447905,820").
+QString MetreText(double metres, const QLocale& locale);
+// A packed sexagesimal angle DD.MMSSsssss in the user's locale, its seconds
+// rounded to kSecondDecimals decimals (a full minute carries into the
+// minutes, and 60 minutes into the degrees): "37,455794700".
+QString PackedAngleText(double packed, const QLocale& locale);
 
 // Rows 0..count-1 of a table of records (PointTable or ResultTable, which
 // the model does not own), shown with the columns of a coordinate kind.
-// Numbers are shown in the user's locale with every significant digit. A
+// Numbers are shown in the user's locale with fixed decimals by kind
+// (MetreText, PackedAngleText), and so are they copied. A
 // row left out of the last run shows a mark before its identifier ("#":
 // outside the region; "!": refused by the engine), a tint and a tooltip that
 // says why.
@@ -39,6 +57,8 @@ public:
 
     // The rows and columns to show; resets the model.
     void Show(int count, CoordinateKind kind);
+    // Whether the H of UTM points is orthometric (its column's caption).
+    void SetOrthometric(bool orthometric);
     // Marks of the rows left out of a run (empty: none), with the engine's
     // reason for the rejected rows it names.
     void SetLeftOut(const QVector<LeftOut>& leftOut, const QHash<int, QString>& reasons = {});
@@ -58,6 +78,7 @@ private:
     const bool uncertainty_;
     int count_ = 0;
     CoordinateKind kind_ = CoordinateKind::Utm;
+    bool orthometric_ = false;
     QVector<LeftOut> leftOut_;
     QHash<int, QString> reasons_;
 };

@@ -1,7 +1,7 @@
 #include "transformacion.h"
 
 #include "services.h"
-#include "texto.h"
+#include "texto_cp1252.h"
 #include "transf_control.h"
 
 #include <QApplication>
@@ -371,14 +371,15 @@ RunOutcome Transformacion::Run(const FormChoices& choices, const RunPlan& plan) 
             return outcome;
         }
         if (outcome.outsideCount >= 1) {
-            messages_.Show(QStringLiteral("No se han transformado") +
-                               NumberText(outcome.outsideCount) +
-                               QStringLiteral(" puntos (marcados con #).\rSe encuentran fuera de "
-                                              "la región de cálculo del programa"),
-                           QStringLiteral("Aviso"), MessageIcon::Exclamation);
-            if (outcome.outsideCount == state_.pointCount) {
-                messages_.Show(QStringLiteral("No se transformará ningún punto"),
-                               QStringLiteral("aviso"), MessageIcon::Exclamation);
+            // One box for the event: when no point is left, the same box says so.
+            const bool allOutside = outcome.outsideCount == state_.pointCount;
+            messages_.Show(
+                QStringLiteral("No se han transformado") + NumberText(outcome.outsideCount) +
+                    QStringLiteral(" puntos (marcados con #).\rSe encuentran fuera de "
+                                   "la región de cálculo del programa") +
+                    (allOutside ? QStringLiteral("\rNo se transformará ningún punto") : QString()),
+                QStringLiteral("Aviso"), MessageIcon::Exclamation);
+            if (allOutside) {
                 outcome.end = RunOutcome::End::AllOutside;
                 return outcome;
             }

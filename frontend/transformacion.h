@@ -5,7 +5,7 @@
 // table and writes the result table; it touches no window.
 #pragma once
 
-#include "module1.h"
+#include "comun.h"
 #include "opciones.h"
 
 #include <QHash>

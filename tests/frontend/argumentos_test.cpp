@@ -102,7 +102,7 @@ protected:
     ScriptedFileDialogs files;
     ScriptedTransf transf;
     TestSettings settingsStore;
-    quillon::Programa programa;
+    quillon::Aplicacion programa;
     quillon::Calculo& form;
     quillon::FormPresenter& presenter;
 };

@@ -2,8 +2,8 @@
 // choice enables, offscreen.
 #include "acerca_de.h"
 #include "ayuda.h"
+#include "comun_widgets.h"
 #include "mapa.h"
-#include "module1_widgets.h"
 #include "point_list_fixture.h"
 #include "principal.h"
 #include "splash.h"
@@ -105,8 +105,8 @@ TEST_F(FormTest, ControlsAreNamedByTheirRole) {
     programa.mapa();
     programa.ventanalog();
     programa.huso();
-    programa.apunto();
-    programa.epunto();
+    programa.dialogoAnadir();
+    programa.dialogoEditar();
     programa.acerca_de();
     const QRegularExpression numbered(
         QStringLiteral("^(Command|Option|Label|Combo|Check|Frame|List|Picture|Text|Image|Shape|"
@@ -158,7 +158,7 @@ TEST_F(FormTest, StartState) {
     }
     EXPECT_TRUE(form.readFileButton->isEnabled());
     EXPECT_TRUE(form.addPointButton->isEnabled());
-    EXPECT_EQ(form.verticesLabel->text(), "ningún vértice empleado");
+    EXPECT_EQ(form.verticesLabel->text(), ""); // nothing before a run
     EXPECT_EQ(form.pointCountLabel->text(), "0 puntos en total");
 
     EXPECT_EQ(form.sourceKindPicture->pixmap().toImage(), DataPicture("tipo_utm.png"));
@@ -186,7 +186,7 @@ TEST_F(FormTest, EqualDatumsDisableTheMethodFrameUntilTheyDifferAgain) {
     EXPECT_TRUE(form.methodGroup->isEnabled());
     ExpectLocalSelection(form, false);
     ExpectModel(form, false);
-    EXPECT_EQ(form.verticesLabel->text(), "ningún vértice empleado");
+    EXPECT_EQ(form.verticesLabel->text(), ""); // nothing before a run
 }
 
 TEST_F(FormTest, DifferentDatumsRestoreTheSelectedMethod) {
@@ -197,7 +197,7 @@ TEST_F(FormTest, DifferentDatumsRestoreTheSelectedMethod) {
     EXPECT_TRUE(form.regionalOption->isChecked());
     ExpectLocalSelection(form, false);
     ExpectModel(form, true);
-    EXPECT_EQ(form.verticesLabel->text(), "180 vértices empleados");
+    EXPECT_EQ(form.verticesLabel->text(), ""); // nothing before a run
 
     form.localOption->click();
     form.targetDatumCombo->setCurrentIndex(0);
@@ -211,17 +211,17 @@ TEST_F(FormTest, DifferentDatumsRestoreTheSelectedMethod) {
 TEST_F(FormTest, MethodOptions) {
     programa.state().catalogueVertexCount = 150;
     form.regionalOption->click();
-    EXPECT_EQ(form.verticesLabel->text(), "150 vértices empleados");
+    EXPECT_EQ(form.verticesLabel->text(), ""); // nothing before a run
     ExpectLocalSelection(form, false);
     ExpectModel(form, true);
 
     form.localOption->click();
-    EXPECT_EQ(form.verticesLabel->text(), "El nº de vértices se conocerá tras la transformación");
+    EXPECT_EQ(form.verticesLabel->text(), ""); // nothing before a run
     ExpectLocalSelection(form, true);
     ExpectModel(form, true);
 
     form.nationalOption->click();
-    EXPECT_EQ(form.verticesLabel->text(), "ningún vértice empleado");
+    EXPECT_EQ(form.verticesLabel->text(), ""); // nothing before a run
     ExpectLocalSelection(form, false);
     ExpectModel(form, false);
     EXPECT_EQ(form.verticesLabel->frameShape(), QFrame::Box);
@@ -291,16 +291,16 @@ TEST_F(FormTest, VertexNumberAndDistanceExcludeEachOther) {
     EXPECT_EQ(form.distanceCombo->currentIndex(), 0);
     EXPECT_EQ(presenter.choices().nearestIndex, 3);
     EXPECT_EQ(presenter.choices().distanceIndex, 0);
-    EXPECT_EQ(form.verticesLabel->text(), "5 vértices empleados");
+    EXPECT_EQ(form.verticesLabel->text(), ""); // nothing before a run
 
     form.distanceCombo->setCurrentIndex(2); // 50 km
     EXPECT_EQ(form.nearestCombo->currentIndex(), 0);
     EXPECT_EQ(presenter.choices().distanceIndex, 2);
     EXPECT_EQ(presenter.choices().nearestIndex, 0);
-    EXPECT_EQ(form.verticesLabel->text(), "El nº de vértices se conocerá tras la transformación");
+    EXPECT_EQ(form.verticesLabel->text(), ""); // nothing before a run
 
     form.nearestCombo->setCurrentIndex(4);
-    EXPECT_EQ(form.verticesLabel->text(), "10 vértices empleados");
+    EXPECT_EQ(form.verticesLabel->text(), ""); // nothing before a run
     form.distanceCombo->setCurrentIndex(4);
     EXPECT_EQ(form.nearestCombo->currentIndex(), 0);
 }

@@ -1,6 +1,6 @@
 // The add-point, edit-point and zone dialogs, offscreen.
-#include "apunto.h"
-#include "epunto.h"
+#include "dialogo_anadir_punto.h"
+#include "dialogo_editar_punto.h"
 #include "huso.h"
 #include "point_list_fixture.h"
 
@@ -42,54 +42,54 @@ using AddDialogTest = PointListTest;
 
 TEST_F(AddDialogTest, FollowsTheSourceKind) {
     form.addPointButton->click();
-    quillon::Apunto* apunto = programa.apunto();
-    EXPECT_TRUE(apunto->isVisible());
+    quillon::DialogoAnadirPunto* anadir = programa.dialogoAnadir();
+    EXPECT_TRUE(anadir->isVisible());
     EXPECT_FALSE(form.isEnabled());
-    EXPECT_EQ(Captions(apunto), QStringList({"U.T.M.", "X UTM", "Y UTM", "Altitud H"}));
-    EXPECT_FALSE(apunto->zoneEdit->isHidden());
-    EXPECT_TRUE(apunto->exampleFrame->isHidden());
-    EXPECT_EQ(apunto->identifierEdit->maxLength(), 25);
-    EXPECT_EQ(apunto->zoneEdit->maxLength(), 2);
-    EXPECT_EQ(apunto->focusWidget(), apunto->identifierEdit);
-    apunto->zoneEdit->setText("30");
-    apunto->leaveButton->click();
+    EXPECT_EQ(Captions(anadir), QStringList({"U.T.M.", "X UTM", "Y UTM", "Altitud H"}));
+    EXPECT_FALSE(anadir->zoneEdit->isHidden());
+    EXPECT_TRUE(anadir->exampleFrame->isHidden());
+    EXPECT_EQ(anadir->identifierEdit->maxLength(), 25);
+    EXPECT_EQ(anadir->zoneEdit->maxLength(), 2);
+    EXPECT_EQ(anadir->focusWidget(), anadir->identifierEdit);
+    anadir->zoneEdit->setText("30");
+    anadir->leaveButton->click();
 
     form.sourceGeodeticOption->click();
     form.addPointButton->click();
-    EXPECT_EQ(programa.apunto(), apunto); // loaded once, then shown again
-    EXPECT_EQ(Captions(apunto), QStringList({"GEODÉSICAS", "Latitud", "Longitud", "Altitud h"}));
-    EXPECT_TRUE(apunto->zoneLabel->isHidden());
-    EXPECT_EQ(apunto->zoneEdit->text(), ""); // emptied with the kind
-    EXPECT_FALSE(apunto->exampleFrame->isHidden());
-    apunto->leaveButton->click();
+    EXPECT_EQ(programa.dialogoAnadir(), anadir); // loaded once, then shown again
+    EXPECT_EQ(Captions(anadir), QStringList({"GEODÉSICAS", "Latitud", "Longitud", "Altitud h"}));
+    EXPECT_TRUE(anadir->zoneLabel->isHidden());
+    EXPECT_EQ(anadir->zoneEdit->text(), ""); // emptied with the kind
+    EXPECT_FALSE(anadir->exampleFrame->isHidden());
+    anadir->leaveButton->click();
 
     form.sourceGeocentricOption->click();
     form.addPointButton->click();
-    EXPECT_EQ(Captions(apunto), QStringList({"CARTESIANAS", "X", "Y", "Z"}));
-    EXPECT_TRUE(apunto->exampleFrame->isHidden());
-    Type(apunto, "C1", "5000000", "-400000", "3800000");
-    apunto->confirmButton->click();
-    EXPECT_EQ(PointRows(), QStringList({"C1\t5000000\t-400000\t3800000"}));
+    EXPECT_EQ(Captions(anadir), QStringList({"CARTESIANAS", "X", "Y", "Z"}));
+    EXPECT_TRUE(anadir->exampleFrame->isHidden());
+    Type(anadir, "C1", "5000000", "-400000", "3800000");
+    anadir->confirmButton->click();
+    EXPECT_EQ(PointRows(), QStringList({"C1\t5000000.000\t-400000.000\t3800000.000"}));
 }
 
 TEST_F(AddDialogTest, AddsPointsUntilClosed) {
     form.addPointButton->click();
-    quillon::Apunto* apunto = programa.apunto();
-    Type(apunto, "V1", " 455000.25", "4120000", "0.5", "30");
-    apunto->confirmButton->click();
-    Type(apunto, "V2", "-12.5e1", "4120000.5", "0", "29");
-    apunto->confirmButton->click();
+    quillon::DialogoAnadirPunto* anadir = programa.dialogoAnadir();
+    Type(anadir, "V1", " 455000.25", "4120000", "0.5", "30");
+    anadir->confirmButton->click();
+    Type(anadir, "V2", "-12.5e1", "4120000.5", "0", "29");
+    anadir->confirmButton->click();
 
-    EXPECT_TRUE(apunto->isVisible());
-    EXPECT_EQ(apunto->identifierEdit->text() + apunto->coordinate3Edit->text() +
-                  apunto->zoneEdit->text(),
+    EXPECT_TRUE(anadir->isVisible());
+    EXPECT_EQ(anadir->identifierEdit->text() + anadir->coordinate3Edit->text() +
+                  anadir->zoneEdit->text(),
               "");
-    EXPECT_EQ(PointRows(),
-              QStringList({"V1\t455000.25\t4120000\t0.5\t30", "V2\t-125\t4120000.5\t0\t29"}));
+    EXPECT_EQ(PointRows(), QStringList({"V1\t455000.250\t4120000.000\t0.500\t30",
+                                        "V2\t-125.000\t4120000.500\t0.000\t29"}));
     EXPECT_EQ(programa.state().PointTable[1].zone, 29);
 
-    apunto->leaveButton->click();
-    EXPECT_FALSE(apunto->isVisible());
+    anadir->leaveButton->click();
+    EXPECT_FALSE(anadir->isVisible());
     EXPECT_TRUE(form.isEnabled());
     EXPECT_EQ(form.pointCountLabel->text(), "2 puntos en total");
     EXPECT_EQ(form.pointTable->SelectedRows(), QList<int>({1}));
@@ -104,10 +104,10 @@ TEST_F(AddDialogTest, DecimalCommaOrPointInEveryField) {
     for (const QLocale& locale : {QLocale::c(), QLocale(QLocale::Spanish, QLocale::Spain)}) {
         const LocaleScope scope(locale);
         form.addPointButton->click();
-        quillon::Apunto* apunto = programa.apunto();
-        Type(apunto, "A", "343622,117", "4194099.358", " -0,5 ", "30");
-        apunto->confirmButton->click();
-        apunto->leaveButton->click();
+        quillon::DialogoAnadirPunto* anadir = programa.dialogoAnadir();
+        Type(anadir, "A", "343622,117", "4194099.358", " -0,5 ", "30");
+        anadir->confirmButton->click();
+        anadir->leaveButton->click();
     }
     EXPECT_TRUE(messages.shown.empty()) << messages.shown.front().text.toStdString();
     const quillon::ProgramState& state = programa.state();
@@ -121,9 +121,9 @@ TEST_F(AddDialogTest, DecimalCommaOrPointInEveryField) {
 
 TEST_F(AddDialogTest, RefusesWhatIsNotANumberNamingTheField) {
     form.addPointButton->click();
-    quillon::Apunto* apunto = programa.apunto();
-    Type(apunto, "V1", "abc", "4.120.000", "", "30");
-    apunto->confirmButton->click();
+    quillon::DialogoAnadirPunto* anadir = programa.dialogoAnadir();
+    Type(anadir, "V1", "abc", "4.120.000", "", "30");
+    anadir->confirmButton->click();
     ASSERT_EQ(messages.shown.size(), 3u);
     EXPECT_EQ(messages.shown[0].text, "El dato introducido en «X UTM» ha de ser numérico");
     EXPECT_EQ(messages.shown[1].text, "El dato introducido en «Y UTM» ha de ser numérico");
@@ -132,20 +132,20 @@ TEST_F(AddDialogTest, RefusesWhatIsNotANumberNamingTheField) {
         EXPECT_EQ(shown.title, "Error de entrada");
         EXPECT_EQ(shown.icon, MessageIcon::Critical);
     }
-    EXPECT_EQ(apunto->focusWidget(), apunto->coordinate1Edit);
+    EXPECT_EQ(anadir->focusWidget(), anadir->coordinate1Edit);
 
     for (const char* zone : {"28", "3", "3 0", ""}) {
         messages.shown.clear();
-        Type(apunto, "V1", "455000", "4120000", "10", zone);
-        apunto->confirmButton->click();
+        Type(anadir, "V1", "455000", "4120000", "10", zone);
+        anadir->confirmButton->click();
         ASSERT_EQ(messages.shown.size(), 1u) << zone;
         EXPECT_EQ(messages.shown[0].text, "El Huso ha de ser 29, 30 ó 31");
-        EXPECT_EQ(apunto->focusWidget(), apunto->zoneEdit);
+        EXPECT_EQ(anadir->focusWidget(), anadir->zoneEdit);
     }
     EXPECT_EQ(programa.state().pointCount, 0);
-    EXPECT_EQ(apunto->identifierEdit->text(), "V1"); // nothing emptied
+    EXPECT_EQ(anadir->identifierEdit->text(), "V1"); // nothing emptied
 
-    apunto->leaveButton->click();
+    anadir->leaveButton->click();
     EXPECT_FALSE(form.editPointButton->isEnabled()); // still no points
     EXPECT_EQ(form.pointCountLabel->text(), "0 puntos en total");
 }
@@ -153,7 +153,7 @@ TEST_F(AddDialogTest, RefusesWhatIsNotANumberNamingTheField) {
 TEST_F(AddDialogTest, RefusesImpossibleSexagesimalAngles) {
     form.sourceGeodeticOption->click();
     form.addPointButton->click();
-    quillon::Apunto* apunto = programa.apunto();
+    quillon::DialogoAnadirPunto* anadir = programa.dialogoAnadir();
     const std::vector<std::tuple<const char*, const char*, QString>> cases = {
         {"37.6500000", "-4.0512", "Latitud: los minutos (65) han de ser menores que 60"},
         {"37.4575000", "-4.0512", "Latitud: los segundos (75) han de ser menores que 60"},
@@ -163,8 +163,8 @@ TEST_F(AddDialogTest, RefusesImpossibleSexagesimalAngles) {
     };
     for (const auto& [latitude, longitude, message] : cases) {
         messages.shown.clear();
-        Type(apunto, "P", latitude, longitude, "500");
-        apunto->confirmButton->click();
+        Type(anadir, "P", latitude, longitude, "500");
+        anadir->confirmButton->click();
         ASSERT_EQ(messages.shown.size(), 1u) << latitude << " " << longitude;
         EXPECT_EQ(messages.shown[0].text, message);
         EXPECT_EQ(messages.shown[0].title, "Error de entrada");
@@ -172,8 +172,8 @@ TEST_F(AddDialogTest, RefusesImpossibleSexagesimalAngles) {
     EXPECT_EQ(programa.state().pointCount, 0);
 
     messages.shown.clear();
-    Type(apunto, "P", "37,4559599", "-4,0559", "500"); // 59.599" and 59" are fine
-    apunto->confirmButton->click();
+    Type(anadir, "P", "37,4559599", "-4,0559", "500"); // 59.599" and 59" are fine
+    anadir->confirmButton->click();
     EXPECT_TRUE(messages.shown.empty());
     EXPECT_EQ(programa.state().pointCount, 1);
 }
@@ -181,9 +181,9 @@ TEST_F(AddDialogTest, RefusesImpossibleSexagesimalAngles) {
 TEST_F(AddDialogTest, StopsAtTheTableCapacity) {
     programa.state().pointCount = 10000;
     form.addPointButton->click();
-    quillon::Apunto* apunto = programa.apunto();
-    Type(apunto, "V1", "455000", "4120000", "10", "30");
-    apunto->confirmButton->click();
+    quillon::DialogoAnadirPunto* anadir = programa.dialogoAnadir();
+    Type(anadir, "V1", "455000", "4120000", "10", "30");
+    anadir->confirmButton->click();
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].text, "Se ha alcanzado el máximo de 10000 puntos");
     EXPECT_EQ(messages.shown[0].title, "Aviso");
@@ -192,29 +192,29 @@ TEST_F(AddDialogTest, StopsAtTheTableCapacity) {
 
 TEST_F(AddDialogTest, EnterMovesOnAndEscapeCloses) {
     form.addPointButton->click();
-    quillon::Apunto* apunto = programa.apunto();
+    quillon::DialogoAnadirPunto* anadir = programa.dialogoAnadir();
     const std::vector<std::pair<QWidget*, QWidget*>> steps = {
-        {apunto->identifierEdit, apunto->coordinate1Edit},
-        {apunto->coordinate1Edit, apunto->coordinate2Edit},
-        {apunto->coordinate2Edit, apunto->coordinate3Edit},
-        {apunto->coordinate3Edit, apunto->zoneEdit},
-        {apunto->zoneEdit, apunto->confirmButton},
+        {anadir->identifierEdit, anadir->coordinate1Edit},
+        {anadir->coordinate1Edit, anadir->coordinate2Edit},
+        {anadir->coordinate2Edit, anadir->coordinate3Edit},
+        {anadir->coordinate3Edit, anadir->zoneEdit},
+        {anadir->zoneEdit, anadir->confirmButton},
     };
     for (const auto& [from, to] : steps) {
         PressKey(from, Qt::Key_Return);
-        EXPECT_EQ(apunto->focusWidget(), to) << from->objectName().toStdString();
+        EXPECT_EQ(anadir->focusWidget(), to) << from->objectName().toStdString();
     }
-    Type(apunto, "V1", "455000", "4120000", "10", "30");
-    PressKey(apunto->confirmButton, Qt::Key_Return); // Enter on the button adds
+    Type(anadir, "V1", "455000", "4120000", "10", "30");
+    PressKey(anadir->confirmButton, Qt::Key_Return); // Enter on the button adds
     EXPECT_EQ(presenter.pointModel()->rowCount(), 1);
 
     // Without a zone field the third coordinate leads to the button.
-    apunto->SetKind(quillon::CoordinateKind::Geodetic);
-    PressKey(apunto->coordinate3Edit, Qt::Key_Enter);
-    EXPECT_EQ(apunto->focusWidget(), apunto->confirmButton);
+    anadir->SetKind(quillon::CoordinateKind::Geodetic);
+    PressKey(anadir->coordinate3Edit, Qt::Key_Enter);
+    EXPECT_EQ(anadir->focusWidget(), anadir->confirmButton);
 
-    PressKey(apunto->coordinate2Edit, Qt::Key_Escape);
-    EXPECT_FALSE(apunto->isVisible());
+    PressKey(anadir->coordinate2Edit, Qt::Key_Escape);
+    EXPECT_FALSE(anadir->isVisible());
     EXPECT_TRUE(form.isEnabled());
     EXPECT_EQ(form.pointCountLabel->text(), "1 puntos en total");
 }
@@ -228,42 +228,43 @@ TEST_F(EditDialogTest, ShowsTheSelectedPointWhole) {
                        "identificador largo,455000.123456789,4120000,10,29\r\n");
     form.pointTable->selectRow(0);
     form.editPointButton->click();
-    quillon::Epunto* epunto = programa.epunto();
-    EXPECT_TRUE(epunto->isVisible());
+    quillon::DialogoEditarPunto* editar = programa.dialogoEditar();
+    EXPECT_TRUE(editar->isVisible());
     EXPECT_FALSE(form.isEnabled());
     EXPECT_EQ(programa.state().editPoint, 1);
-    EXPECT_EQ(epunto->coordinate1Edit->text(), "-3.5");
-    EXPECT_EQ(epunto->coordinate2Edit->text(), "0.25");
-    EXPECT_EQ(epunto->coordinate3Edit->text(), "0.01");
-    EXPECT_EQ(epunto->zoneEdit->text(), "30");
+    EXPECT_EQ(editar->coordinate1Edit->text(), "-3.5");
+    EXPECT_EQ(editar->coordinate2Edit->text(), "0.25");
+    EXPECT_EQ(editar->coordinate3Edit->text(), "0.01");
+    EXPECT_EQ(editar->zoneEdit->text(), "30");
     // The same length as in the add dialog: a retyped identifier is not cut.
-    EXPECT_EQ(epunto->identifierEdit->maxLength(), programa.apunto()->identifierEdit->maxLength());
-    epunto->leaveButton->click();
+    EXPECT_EQ(editar->identifierEdit->maxLength(),
+              programa.dialogoAnadir()->identifierEdit->maxLength());
+    editar->leaveButton->click();
 
     // Values longer than the user may type are shown whole, so accepting
     // them unchanged changes nothing.
     form.pointTable->selectRow(1);
     form.editPointButton->click();
-    EXPECT_EQ(epunto->identifierEdit->text(), "identificador largo");
-    EXPECT_EQ(epunto->coordinate1Edit->text(), "455000.123456789");
-    epunto->confirmButton->click();
+    EXPECT_EQ(editar->identifierEdit->text(), "identificador largo");
+    EXPECT_EQ(editar->coordinate1Edit->text(), "455000.123456789");
+    editar->confirmButton->click();
     EXPECT_TRUE(messages.shown.empty());
     EXPECT_EQ(programa.state().PointTable[1].c1, 455000.123456789);
-    EXPECT_EQ(PointRows()[1], "identificador largo\t455000.123456789\t4120000\t10\t29");
+    EXPECT_EQ(PointRows()[1], "identificador largo\t455000.123\t4120000.000\t10.000\t29");
 }
 
 TEST_F(EditDialogTest, AnIdentifierRetypedLongIsKept) {
     ReadUtm("uno.txt", "P1,455000.5,4120000,10,30\r\n");
     form.pointTable->selectRow(0);
     form.editPointButton->click();
-    quillon::Epunto* epunto = programa.epunto();
-    epunto->identifierEdit->clear();
+    quillon::DialogoEditarPunto* editar = programa.dialogoEditar();
+    editar->identifierEdit->clear();
     const QString typed = QStringLiteral("Vértice geodésico 1234");
     for (const QChar c : typed) {
         QKeyEvent key(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
-        QCoreApplication::sendEvent(epunto->identifierEdit, &key);
+        QCoreApplication::sendEvent(editar->identifierEdit, &key);
     }
-    epunto->confirmButton->click();
+    editar->confirmButton->click();
     EXPECT_EQ(programa.state().PointTable[0].id, typed);
 }
 
@@ -272,26 +273,27 @@ TEST_F(EditDialogTest, ShowsNumbersWithTheUsersDecimalSign) {
     const LocaleScope scope(QLocale(QLocale::Spanish, QLocale::Spain));
     form.pointTable->selectRow(0);
     form.editPointButton->click();
-    quillon::Epunto* epunto = programa.epunto();
-    EXPECT_EQ(epunto->coordinate1Edit->text(), "455000,5");
-    EXPECT_EQ(epunto->coordinate3Edit->text(), "10,25");
-    epunto->confirmButton->click();
+    quillon::DialogoEditarPunto* editar = programa.dialogoEditar();
+    EXPECT_EQ(editar->coordinate1Edit->text(), "455000,5");
+    EXPECT_EQ(editar->coordinate3Edit->text(), "10,25");
+    editar->confirmButton->click();
     EXPECT_EQ(programa.state().PointTable[0].c1, 455000.5);
-    EXPECT_EQ(PointRows()[0], "P1\t455000,5\t4120000\t10,25\t30");
+    EXPECT_EQ(PointRows()[0], "P1\t455000,500\t4120000,000\t10,250\t30");
 }
 
 TEST_F(EditDialogTest, AcceptReplacesThePoint) {
     ReadUtm("tres.txt", "P1,1,2,3,29\r\nP2,4,5,6,30\r\nP3,7,8,9,31\r\n");
     form.pointTable->selectRow(1);
     form.editPointButton->click();
-    quillon::Epunto* epunto = programa.epunto();
-    Type(epunto, "Q2", "455000,5", "4120000", "-10", "31");
-    epunto->confirmButton->click();
+    quillon::DialogoEditarPunto* editar = programa.dialogoEditar();
+    Type(editar, "Q2", "455000,5", "4120000", "-10", "31");
+    editar->confirmButton->click();
 
-    EXPECT_FALSE(epunto->isVisible());
+    EXPECT_FALSE(editar->isVisible());
     EXPECT_TRUE(form.isEnabled());
-    EXPECT_EQ(PointRows(), QStringList({"P1\t1\t2\t3\t29", "Q2\t455000.5\t4120000\t-10\t31",
-                                        "P3\t7\t8\t9\t31"}));
+    EXPECT_EQ(PointRows(), QStringList({"P1\t1.000\t2.000\t3.000\t29",
+                                        "Q2\t455000.500\t4120000.000\t-10.000\t31",
+                                        "P3\t7.000\t8.000\t9.000\t31"}));
     EXPECT_EQ(programa.state().PointTable[1].zone, 31);
     EXPECT_EQ(form.pointTable->SelectedRows(), QList<int>({1}));
     EXPECT_EQ(programa.state().pointCount, 3);
@@ -301,27 +303,27 @@ TEST_F(EditDialogTest, NamesEachBadFieldAndKeepsThePoint) {
     ReadUtm("uno.txt", "P1,455000.5,4120000,10,30\r\n");
     form.pointTable->selectRow(0);
     form.editPointButton->click();
-    quillon::Epunto* epunto = programa.epunto();
-    Type(epunto, "P1", "x", "y", "z", "30");
-    epunto->confirmButton->click();
+    quillon::DialogoEditarPunto* editar = programa.dialogoEditar();
+    Type(editar, "P1", "x", "y", "z", "30");
+    editar->confirmButton->click();
     ASSERT_EQ(messages.shown.size(), 3u);
     EXPECT_EQ(messages.shown[0].text, "El dato introducido en «X UTM» ha de ser numérico");
     EXPECT_EQ(messages.shown[1].text, "El dato introducido en «Y UTM» ha de ser numérico");
     EXPECT_EQ(messages.shown[2].text, "El dato introducido en «Altitud H» ha de ser numérico");
     EXPECT_EQ(messages.shown[2].title, "Error de entrada");
-    EXPECT_EQ(epunto->focusWidget(), epunto->coordinate1Edit);
+    EXPECT_EQ(editar->focusWidget(), editar->coordinate1Edit);
 
     messages.shown.clear();
-    Type(epunto, "P1", "1", "2", "3", "32");
-    epunto->confirmButton->click();
+    Type(editar, "P1", "1", "2", "3", "32");
+    editar->confirmButton->click();
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].text, "El Huso ha de ser 29, 30 ó 31");
-    EXPECT_TRUE(epunto->isVisible());
+    EXPECT_TRUE(editar->isVisible());
 
-    PressKey(epunto->coordinate1Edit, Qt::Key_Escape); // cancel
-    EXPECT_FALSE(epunto->isVisible());
+    PressKey(editar->coordinate1Edit, Qt::Key_Escape); // cancel
+    EXPECT_FALSE(editar->isVisible());
     EXPECT_TRUE(form.isEnabled());
-    EXPECT_EQ(PointRows(), QStringList({"P1\t455000.5\t4120000\t10\t30"}));
+    EXPECT_EQ(PointRows(), QStringList({"P1\t455000.500\t4120000.000\t10.000\t30"}));
 }
 
 // --- Zone dialog ------------------------------------------------------------------

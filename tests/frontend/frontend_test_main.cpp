@@ -1,6 +1,6 @@
 // Runs the desktop program's tests inside one QApplication, headless unless
 // a platform is chosen from outside.
-#include "module1_widgets.h"
+#include "comun_widgets.h"
 
 #include <QApplication>
 #include <QLocale>

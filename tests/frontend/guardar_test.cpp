@@ -4,8 +4,10 @@
 #include "dialogo_punto.h"
 #include "guardar.h"
 #include "huso.h"
+#include "principal.h"
 #include "run_fixture.h"
 
+#include <QAction>
 #include <QDir>
 #include <QTemporaryDir>
 
@@ -128,7 +130,8 @@ TEST_F(SaveTest, FailedSaveSaysSoAndKeepsTheOldFile) {
     SaveAs(target, 2);
     ASSERT_EQ(messages.asked.size(), 1u); // replace it? yes
     ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0].text, "No se ha podido guardar el archivo\r" + target);
+    EXPECT_TRUE(messages.shown[0].text.startsWith("No se ha podido guardar el archivo\r" + target +
+                                                  "\r")); // and why
     EXPECT_EQ(messages.shown[0].title, "Error");
     EXPECT_EQ(messages.shown[0].icon, MessageIcon::Critical);
     EXPECT_EQ(ReadFile(target), QByteArray("dibujo anterior"));
@@ -136,8 +139,49 @@ TEST_F(SaveTest, FailedSaveSaysSoAndKeepsTheOldFile) {
     // A text file where a folder stands cannot be written either.
     QDir(out.path()).mkdir(QStringLiteral("carpeta.txt"));
     SaveAs(Path("carpeta.txt"), 1);
+    // The system's reason follows the name of the file.
     ASSERT_EQ(messages.shown.size(), 2u);
-    EXPECT_EQ(messages.shown[1].text, "No se ha podido guardar el archivo\r" + Path("carpeta.txt"));
+    const QStringList lines = messages.shown[1].text.split('\r');
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_EQ(lines[0], "No se ha podido guardar el archivo");
+    EXPECT_EQ(lines[1], Path("carpeta.txt"));
+    EXPECT_FALSE(lines[2].trimmed().isEmpty());
+}
+
+// Leaving with results never saved asks first, whichever way the user
+// leaves ("Salir", Ctrl+Q, the window's close box); "No" keeps the program.
+// Saved results, or none, let it end without a question.
+TEST_F(SaveTest, LeavingWithUnsavedResultsAsks) {
+    messages.answers = {false, false, false};
+    form.exitButton->click();
+    form.quitAction->trigger();
+    EXPECT_FALSE(programa.principal()->close());
+    ASSERT_EQ(messages.asked.size(), 3u);
+    for (const ShownMessage& asked : messages.asked) {
+        EXPECT_EQ(asked.text, "Los resultados de la última transformación no se han guardado.\r"
+                              "¿Desea salir sin guardarlos?");
+        EXPECT_EQ(asked.title, "Salir");
+    }
+    SaveAs(Path("guardado.txt"), 1);
+    ASSERT_EQ(messages.shown.size(), 0u);
+    EXPECT_TRUE(programa.End());
+    EXPECT_EQ(messages.asked.size(), 3u);
+}
+
+// Once saved, the drawing's summary says where instead of asking for a save.
+TEST_F(SaveTest, SavedDrawingSaysWhere) {
+    const QString drawing = Path("plano.dxf");
+    Write(drawing, "  0\nSECTION\n  2\nENTITIES\n  0\nPOINT\n 10\n300000.0\n 20\n4100000.0\n"
+                   "  0\nENDSEC\n  0\nEOF\n");
+    presenter.OpenFile(drawing, quillon::InputFormat::Drawing);
+    programa.huso()->acceptButton->click();
+    Run();
+    const QString ask = "Guarde el dibujo transformado con «Guardar» o «Guardar Como».";
+    ASSERT_TRUE(presenter.DrawingResultText().endsWith(ask));
+    SaveAs(Path("plano_ETRS89.dxf"), 1);
+    EXPECT_FALSE(presenter.DrawingResultText().contains(ask));
+    EXPECT_TRUE(presenter.DrawingResultText().endsWith("Dibujo transformado guardado en " +
+                                                       Path("plano_ETRS89.dxf")));
 }
 
 TEST_F(SaveTest, NothingToSave) {

@@ -2,10 +2,14 @@
 // any size the window takes, with the form's font or one twice as large,
 // no control overlaps another or is cut short. The same tests run again
 // with Qt's screen scale at 2 (QT_SCALE_FACTOR=2).
-#include "apunto.h"
+#include "aplicacion.h"
+#include "ayuda.h"
+#include "dialogo_anadir_punto.h"
 #include "huso.h"
+#include "mapa.h"
 #include "point_list_fixture.h"
 #include "principal.h"
+#include "ventanalog.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -139,7 +143,7 @@ TEST_F(LayoutTest, TheTablesNeedNoSidewaysScrollAtTheFirstSize) {
     Read(QStringLiteral(QUILLON_SOURCE_DATA_DIR "/muestra_lista_ed50_utm.txt"), 2);
     ASSERT_GT(presenter.pointCount(), 10);
     RunForResults();
-    ResizeTo(QSize(1180, 760));
+    ResizeTo(QSize(1340, 760));
     for (const quillon::CoordinateTable* table : {form.pointTable, form.resultTable}) {
         EXPECT_EQ(table->horizontalScrollBar()->maximum(), 0) << table->objectName().toStdString();
         const QHeaderView* header = table->horizontalHeader();
@@ -163,13 +167,33 @@ TEST_F(LayoutTest, NothingOverlapsWithAFontTwiceAsLarge) {
 
 TEST_F(LayoutTest, DialogsAreLaidOutToo) {
     form.addPointButton->click();
-    quillon::Apunto* apunto = programa.apunto();
+    quillon::DialogoAnadirPunto* anadir = programa.dialogoAnadir();
     QCoreApplication::processEvents();
-    EXPECT_EQ(LayoutFaults(apunto), QStringList());
-    apunto->leaveButton->click();
+    EXPECT_EQ(LayoutFaults(anadir), QStringList());
+    anadir->leaveButton->click();
     Read(WriteFile("plano.dxf", "0\r\nEOF\r\n"), 3);
     QCoreApplication::processEvents();
     EXPECT_EQ(LayoutFaults(programa.huso()), QStringList());
+}
+
+// The log, help and map windows are laid out too and can be resized: at
+// their smallest and at a large size nothing overlaps, is cut short or lies
+// outside.
+TEST_F(LayoutTest, LogHelpAndMapWindowsAreLaidOut) {
+    for (QWidget* window : std::initializer_list<QWidget*>{programa.ventanalog(), programa.ayuda(),
+                                                           programa.mapa()}) {
+        window->show();
+        for (const QSize size : {QSize(0, 0), QSize(1600, 1000)}) {
+            const QSize asked = size.expandedTo(window->minimumSizeHint());
+            window->resize(asked);
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+            EXPECT_EQ(window->size(), asked) << window->objectName().toStdString();
+            EXPECT_EQ(LayoutFaults(window), QStringList())
+                << window->objectName().toStdString() << " " << size.width() << "x"
+                << size.height();
+        }
+        window->hide();
+    }
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "huso.h"
 #include "point_list_fixture.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QDropEvent>
 #include <QLabel>
@@ -12,6 +13,8 @@
 #include <QRadioButton>
 #include <QStackedWidget>
 #include <QUrl>
+#include <functional>
+#include <vector>
 
 namespace quillon_test {
 namespace {
@@ -36,7 +39,7 @@ void ExpectPointButtons(const quillon::Calculo& form, bool add, bool edit, bool 
 TEST_F(PointListTest, UtmFileAddsItsPointsAfterTheHeader) {
     ReadUtm("puntos.txt", "P1,455000.5,4120000,10,30\r\n");
 
-    EXPECT_EQ(PointRows(), QStringList({"P1\t455000.5\t4120000\t10\t30"}));
+    EXPECT_EQ(PointRows(), QStringList({"P1\t455000.500\t4120000.000\t10.000\t30"}));
     EXPECT_EQ(form.pointCountLabel->text(), "1 puntos en total");
     const quillon::ProgramState& state = programa.state();
     ASSERT_EQ(state.pointCount, 1);
@@ -45,7 +48,7 @@ TEST_F(PointListTest, UtmFileAddsItsPointsAfterTheHeader) {
     EXPECT_EQ(state.inputFileName, QString::fromStdString(folder.File("puntos.txt")));
     ExpectPointButtons(form, true, true, true, true);
     EXPECT_TRUE(messages.shown.empty());
-    EXPECT_EQ(presenter.pointModel()->headerData(1, Qt::Horizontal).toString(), "X UTM");
+    EXPECT_EQ(presenter.pointModel()->headerData(1, Qt::Horizontal).toString(), "X UTM\n(m)");
 }
 
 TEST_F(PointListTest, ReadingDropsTheResultsOfTheLastRun) {
@@ -73,8 +76,8 @@ TEST_F(PointListTest, BadItemsRefuseThePointAndTheNextTakesItsNumber) {
         EXPECT_EQ(shown.icon, MessageIcon::Critical);
     }
     // The second file is appended.
-    EXPECT_EQ(PointRows(),
-              QStringList({"P1\t455000.5\t4120000\t10\t30", "P4\t456000\t4121000\t12\t31"}));
+    EXPECT_EQ(PointRows(), QStringList({"P1\t455000.500\t4120000.000\t10.000\t30",
+                                        "P4\t456000.000\t4121000.000\t12.000\t31"}));
     EXPECT_EQ(programa.state().PointTable[1].id, "P4");
     EXPECT_EQ(form.pointCountLabel->text(), "2 puntos en total");
 }
@@ -87,8 +90,8 @@ TEST_F(PointListTest, FileEndingInsideAPointUndoesTheWholeRead) {
     EXPECT_EQ(messages.shown[0].text, kPointCut);
     EXPECT_EQ(messages.shown[0].title, "Quillon");
     EXPECT_EQ(messages.shown[0].icon, MessageIcon::None);
-    EXPECT_EQ(PointRows(),
-              QStringList({"P1\t455000.5\t4120000\t10\t30", "P2\t455100\t4120000\t10\t30"}));
+    EXPECT_EQ(PointRows(), QStringList({"P1\t455000.500\t4120000.000\t10.000\t30",
+                                        "P2\t455100.000\t4120000.000\t10.000\t30"}));
     EXPECT_EQ(programa.state().pointCount, 2);
     EXPECT_EQ(form.pointCountLabel->text(), "2 puntos en total");
 }
@@ -254,7 +257,7 @@ TEST_F(PointListTest, PointFileReplacesADrawing) {
     EXPECT_TRUE(programa.state().drawingMode);
 
     Read(WriteFile("geo.txt", "ID,Lat,Long,h\r\nV1,37.4557947,-4.0512,500\r\n"), 1);
-    EXPECT_EQ(PointRows(), QStringList({"V1\t37.4557947\t-4.0512\t500"}));
+    EXPECT_EQ(PointRows(), QStringList({"V1\t37.455794700\t-4.051200000\t500.000"}));
     EXPECT_FALSE(programa.state().drawingMode);
     ExpectPointButtons(form, true, true, true, true);
 }
@@ -283,7 +286,8 @@ TEST_F(PointListTest, DeletingTheLastOfThreeSelectsTheNewLastLine) {
     ReadUtm("tres.txt", "P1,1,2,3,29\r\nP2,4,5,6,30\r\nP3,7,8,9,31\r\n");
     form.pointTable->selectRow(2);
     form.deletePointButton->click();
-    EXPECT_EQ(PointRows(), QStringList({"P1\t1\t2\t3\t29", "P2\t4\t5\t6\t30"}));
+    EXPECT_EQ(PointRows(),
+              QStringList({"P1\t1.000\t2.000\t3.000\t29", "P2\t4.000\t5.000\t6.000\t30"}));
     EXPECT_EQ(form.pointTable->SelectedRows(), QList<int>({1}));
     EXPECT_EQ(form.pointCountLabel->text(), "2 puntos en total");
 }
@@ -298,7 +302,8 @@ TEST_F(PointListTest, DeletingInTheMiddleKeepsEachZoneWithItsPoint) {
     EXPECT_EQ(state.PointTable[1].id, "P3");
     EXPECT_EQ(state.PointTable[1].c3, 9.0);
     EXPECT_EQ(state.PointTable[1].zone, 31);
-    EXPECT_EQ(PointRows(), QStringList({"P1\t1\t2\t3\t29", "P3\t7\t8\t9\t31"}));
+    EXPECT_EQ(PointRows(),
+              QStringList({"P1\t1.000\t2.000\t3.000\t29", "P3\t7.000\t8.000\t9.000\t31"}));
     EXPECT_EQ(form.pointTable->SelectedRows(), QList<int>({1}));
 }
 
@@ -308,7 +313,8 @@ TEST_F(PointListTest, DeletingSeveralSelectedPoints) {
     form.pointTable->selectionModel()->select(presenter.pointModel()->index(2, 1),
                                               QItemSelectionModel::Select);
     form.deletePointButton->click();
-    EXPECT_EQ(PointRows(), QStringList({"P2\t4\t5\t6\t30", "P4\t1\t1\t1\t30"}));
+    EXPECT_EQ(PointRows(),
+              QStringList({"P2\t4.000\t5.000\t6.000\t30", "P4\t1.000\t1.000\t1.000\t30"}));
 }
 
 TEST_F(PointListTest, DeletingTheOnlyPointLeavesNoSelectionAndDisablesTheButtons) {
@@ -359,6 +365,52 @@ TEST_F(PointListTest, DeleteAllAsksFirst) {
     ExpectPointButtons(form, true, false, false, false); // points can be added again
 }
 
+// Every change of the points is one step of the undo stack: undone, the
+// list is as it was before; redone, as it was after.
+TEST_F(PointListTest, EveryChangeOfThePointsIsUndoneAndRedone) {
+    ReadUtm("dos.txt", "P1,1,2,3,29\r\nP2,4,5,6,30\r\n");
+    struct Case {
+        const char* name;
+        std::function<void()> change;
+    };
+    const std::vector<Case> cases = {
+        {"button delete",
+         [&] {
+             form.pointTable->selectRow(0);
+             form.deletePointButton->click();
+         }},
+        {"Delete key",
+         [&] {
+             form.pointTable->selectRow(0);
+             PressKey(form.pointTable, Qt::Key_Delete);
+         }},
+        {"add",
+         [&] {
+             presenter.AddPoint({QStringLiteral("P3"), 7, 8, 9, 31});
+         }},
+        {"edit",
+         [&] {
+             presenter.ReplacePoint(0, {QStringLiteral("Q1"), 1, 2, 3.5, 29});
+         }},
+        {"delete all", [&] { form.deleteAllButton->click(); }},
+        {"read", [&] { ReadUtm("otro.txt", "P9,9,9,9,30\r\n"); }},
+    };
+    for (const Case& c : cases) {
+        const QStringList before = PointRows();
+        c.change();
+        const QStringList after = PointRows();
+        ASSERT_NE(after, before) << c.name;
+        ASSERT_TRUE(form.undoAction->isEnabled()) << c.name;
+        form.undoAction->trigger();
+        EXPECT_EQ(PointRows(), before) << c.name;
+        EXPECT_EQ(form.pointCountLabel->text(),
+                  QStringLiteral("%1 puntos en total").arg(before.size()))
+            << c.name;
+        form.redoAction->trigger();
+        EXPECT_EQ(PointRows(), after) << c.name;
+    }
+}
+
 // --- Drag and drop ---------------------------------------------------------------------
 
 class DropTest : public PointListTest {
@@ -381,7 +433,7 @@ protected:
 
 TEST_F(DropTest, PointFileOrDrawingDroppedOnTheWindow) {
     EXPECT_TRUE(Drop(WriteFile("puntos.txt", "ID,X,Y,H,Huso\r\nP1,455000.5,4120000,10,30\r\n")));
-    EXPECT_EQ(PointRows(), QStringList({"P1\t455000.5\t4120000\t10\t30"}));
+    EXPECT_EQ(PointRows(), QStringList({"P1\t455000.500\t4120000.000\t10.000\t30"}));
 
     EXPECT_TRUE(Drop(WriteFile("PLANO.DXF", "0\r\nEOF\r\n")));
     ASSERT_TRUE(programa.huso()->isVisible()); // a UTM drawing needs its zone

@@ -27,7 +27,7 @@ public:
     RecordingMessages messages;
     ScriptedFileDialogs files;
     RecordingTransf transf;
-    quillon::Programa programa;
+    quillon::Aplicacion programa;
 };
 
 TEST_F(PointListTest, SystemsMethodAndFoldersAreRememberedBetweenSessions) {

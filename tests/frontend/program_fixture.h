@@ -3,9 +3,9 @@
 // its windows.
 #pragma once
 
+#include "aplicacion.h"
 #include "calculo.h"
 #include "presentador.h"
-#include "programa.h"
 #include "recording_services.h"
 #include "recording_transf.h"
 
@@ -16,6 +16,12 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <memory>
+#include <ostream>
+
+// Texts in failure messages as text, not as the bytes of a QString.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
 
 namespace quillon_test {
 
@@ -50,7 +56,7 @@ protected:
     ScriptedFileDialogs files;
     RecordingTransf transf;
     TestSettings settingsStore;
-    quillon::Programa programa;
+    quillon::Aplicacion programa;
     quillon::Calculo& form;
     quillon::FormPresenter& presenter;
 };

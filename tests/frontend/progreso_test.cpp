@@ -95,6 +95,7 @@ TEST_F(RunTest, CancelStopsTheRunCleanly) {
     EXPECT_FALSE(programa.ventanalog()->isVisible());
     ASSERT_TRUE(form.logButton->isEnabled());
     EXPECT_EQ(LogLines().last(), "Operación cancelada por el usuario");
+    EXPECT_EQ(form.verticesLabel->text(), ""); // no count from a cancelled run
 
     // The next run goes to its end.
     messages.shown.clear();
@@ -142,8 +143,8 @@ TEST(ProgressCancel, NoButtonWhereTheEngineCannotStop) {
     RecordingTransf transf;
     transf.cancellable = false;
     TestSettings settings;
-    quillon::Programa programa(messages, files, settings.settings,
-                               QStringLiteral(QUILLON_TEST_DATA_DIR), &transf);
+    quillon::Aplicacion programa(messages, files, settings.settings,
+                                 QStringLiteral(QUILLON_TEST_DATA_DIR), &transf);
     programa.progreso()->Open(QStringLiteral("Transformando"), 100000);
     EXPECT_TRUE(programa.progreso()->cancelButton->isHidden());
     programa.progreso()->Close();

@@ -7,7 +7,6 @@
 
 #include <QComboBox>
 #include <QFile>
-#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -30,14 +29,7 @@ protected:
         form.targetDatumCombo->setCurrentIndex(target);
     }
     void Run() { form.transformButton->click(); }
-    QStringList LogLines() {
-        QStringList lines;
-        const QListWidget* list = programa.ventanalog()->logList;
-        for (int i = 0; i < list->count(); ++i) {
-            lines << list->item(i)->text();
-        }
-        return lines;
-    }
+    QStringList LogLines() { return programa.ventanalog()->Lines(); }
 
     // The four published catalogue vertices, ED50 UTM 30.
     void PublishedVertices() {

@@ -1,6 +1,6 @@
 // The transformation run, end to end on the real form with the real engine,
 // offscreen.
-#include "apunto.h"
+#include "dialogo_anadir_punto.h"
 #include "huso.h"
 #include "mapa.h"
 #include "run_fixture.h"
@@ -44,11 +44,12 @@ TEST_F(RunTest, PublishedVerticesAgreeWithTheCommandLine) {
     const QStringList names = {"SERVILLETA", "CABEZAS 1", "SAN FERNANDO", "SAN GARCÍA"};
     for (int i = 0; i < 4; ++i) {
         const QStringList f = printed[i].split('\t');
-        EXPECT_EQ(results[i], names[i] + "\t" + C(f[0].toDouble()) + "\t" + C(f[1].toDouble()) +
-                                  "\t" + C(f[2].toDouble()) + "\t" + C(f[3].toDouble()) +
-                                  "\t1.900"); // the national set's uncertainty
+        // Metres to the millimetre, as the table shows them.
+        const auto mm = [&f](int k) { return QString::number(f[k].toDouble(), 'f', 3); };
+        EXPECT_EQ(results[i], names[i] + "\t" + mm(0) + "\t" + mm(1) + "\t" + mm(2) + "\t" +
+                                  C(f[3].toDouble()) + "\t1.900"); // the national set's uncertainty
     }
-    EXPECT_EQ(results[0], "SERVILLETA\t298459.538\t4295133.07\t520.6\t30\t1.900");
+    EXPECT_EQ(results[0], "SERVILLETA\t298459.538\t4295133.070\t520.600\t30\t1.900");
     EXPECT_TRUE(form.saveButton->isEnabled());
     EXPECT_TRUE(form.saveAsButton->isEnabled());
     EXPECT_TRUE(form.mapButton->isEnabled());
@@ -76,7 +77,7 @@ TEST_F(RunTest, GeodeticPointsRegionalToGeocentricCountsTheVerticesUsed) {
     form.sourceGeodeticOption->click();
     form.targetGeocentricOption->click();
     form.regionalOption->click();
-    EXPECT_EQ(form.verticesLabel->text(), "180 vértices empleados");
+    EXPECT_EQ(form.verticesLabel->text(), ""); // nothing before a run
     Add(QStringLiteral("P1"), 37.4557947, -4.0512, 500.0);
     Run();
     ASSERT_TRUE(messages.shown.empty());
@@ -103,7 +104,7 @@ TEST_F(RunTest, TheOfficialGridWithOrthometricHeightsAgreesWithTheCommandLine) {
     Datums(0, 1);
     form.gridOption->click();
     const QString caption = "Rejilla oficial del IGN (SPED2ETV2): ningún vértice empleado";
-    EXPECT_EQ(form.verticesLabel->text(), caption);
+    EXPECT_EQ(form.verticesLabel->text(), ""); // nothing before a run
     EXPECT_FALSE(form.modelGroup->isEnabledTo(&form));
     form.orthometricCheck->click();
     form.targetGeodeticOption->click();
@@ -157,7 +158,8 @@ TEST_F(RunTest, GeodeticResultsCarryHeightsAndAreRoundedDown) {
     const quillon::PointRecord& r = programa.state().ResultTable[0];
     // Packed angles kept to 8 decimals, rounded down; h to the millimetre.
     EXPECT_EQ(r.c1, std::floor(r.c1 * 1e8) / 1e8);
-    EXPECT_EQ(f[1], C(r.c1));
+    // Shown as kept: a packed angle of 8 decimals is whole at 9.
+    EXPECT_EQ(f[1], QString::number(r.c1, 'f', 9));
     EXPECT_NEAR(r.c3, 812.5 - 80, 5); // ED50 heights lie some 80 m below ETRS89 ones here
     EXPECT_NE(r.c3, 0.0);
 }
@@ -187,7 +189,7 @@ TEST_F(RunTest, PointsOutsideAreMarkedAndResultsKeepTheirNames) {
                                       "encuentran fuera de la región de cálculo del programa");
     EXPECT_EQ(messages.shown[0].title, "Aviso");
     // The marked point keeps all of its values, its zone too.
-    EXPECT_EQ(PointRows()[1], "#fuera\t200000\t4100000\t2\t31");
+    EXPECT_EQ(PointRows()[1], "#fuera\t200000.000\t4100000.000\t2.000\t31");
     EXPECT_TRUE(presenter.pointModel()->IsOutside(1));
     EXPECT_FALSE(presenter.pointModel()->IsOutside(0));
     const QStringList results = ResultRows();
@@ -206,7 +208,7 @@ TEST_F(RunTest, MarksGoWithTheirRun) {
     ASSERT_TRUE(presenter.pointModel()->IsOutside(1));
     presenter.ReplacePoint(1, {QStringLiteral("fuera"), 281035.667, 3998752.728, 2, 30});
     EXPECT_FALSE(presenter.pointModel()->IsOutside(1));
-    EXPECT_EQ(PointRows()[1], "fuera\t281035.667\t3998752.728\t2\t30");
+    EXPECT_EQ(PointRows()[1], "fuera\t281035.667\t3998752.728\t2.000\t30");
     messages.shown.clear();
     Run();
     EXPECT_TRUE(messages.shown.empty());
@@ -229,13 +231,13 @@ TEST_F(RunTest, APointTheEngineRefusesIsMarkedAndNoOtherPointTakesItsResult) {
               "El cálculo ha rechazado 1 puntos (marcados con !): no se han transformado.\r"
               "Líneas rechazadas.....: 1\rEl motivo figura en los metadatos («Ver Metadatos»).");
     EXPECT_EQ(messages.shown[1].title, "Aviso");
-    EXPECT_EQ(ResultRows(), (QStringList{"uno\t298459.538\t4295133.07\t1\t30\t1.900",
-                                         "tres\t280923.327\t3998547.762\t3\t30\t1.900"}));
+    EXPECT_EQ(ResultRows(), (QStringList{"uno\t298459.538\t4295133.070\t1.000\t30\t1.900",
+                                         "tres\t280923.327\t3998547.762\t3.000\t30\t1.900"}));
     const quillon::CoordinateTableModel* points = presenter.pointModel();
     EXPECT_TRUE(points->IsOutside(0));
     EXPECT_TRUE(points->IsRejected(2));
     EXPECT_FALSE(points->IsRejected(1) || points->IsRejected(3));
-    EXPECT_EQ(PointRows()[2], "!alto\t281035.667\t3998752.728\t200000000\t30");
+    EXPECT_EQ(PointRows()[2], "!alto\t281035.667\t3998752.728\t200000000.000\t30");
     EXPECT_EQ(points->index(2, 0).data(Qt::ToolTipRole).toString(),
               "Rechazado por el cálculo: resultado fuera de rango");
     EXPECT_TRUE(LogLines().contains("Líneas rechazadas.....: 1"));
@@ -264,9 +266,9 @@ TEST_F(RunTest, APointTheEngineRefusesIsMarkedAndNoOtherPointTakesItsResult) {
     messages.shown.clear();
     Run();
     EXPECT_TRUE(messages.shown.empty());
-    EXPECT_EQ(ResultRows(), (QStringList{"alto\t280923.327\t3998547.762\t2\t30\t1.900",
-                                         "tres\t280923.327\t3998547.762\t3\t30\t1.900",
-                                         "uno\t298459.538\t4295133.07\t1\t30\t1.900"}));
+    EXPECT_EQ(ResultRows(), (QStringList{"alto\t280923.327\t3998547.762\t2.000\t30\t1.900",
+                                         "tres\t280923.327\t3998547.762\t3.000\t30\t1.900",
+                                         "uno\t298459.538\t4295133.070\t1.000\t30\t1.900"}));
 }
 
 TEST_F(RunTest, AllPointsOutsideNeverReachTheEngineAndLeaveNoResults) {
@@ -277,9 +279,13 @@ TEST_F(RunTest, AllPointsOutsideNeverReachTheEngineAndLeaveNoResults) {
     presenter.ReplacePoint(0, {QStringLiteral("lejos"), 700000, 4100000, 0, 30});
     presenter.AddPoint({QStringLiteral("lejos 2"), 700000, 4100000, 0, 30});
     Run();
-    ASSERT_EQ(messages.shown.size(), 2u);
-    EXPECT_EQ(messages.shown[1].text, "No se transformará ningún punto");
-    EXPECT_EQ(messages.shown[1].title, "aviso");
+    // One box for the event, saying both that the points lie outside and
+    // that nothing will be transformed.
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, "No se han transformado 2 puntos (marcados con #).\r"
+                                      "Se encuentran fuera de la región de cálculo del programa\r"
+                                      "No se transformará ningún punto");
+    EXPECT_EQ(messages.shown[0].title, "Aviso");
     EXPECT_TRUE(ResultRows().isEmpty());
     EXPECT_FALSE(form.saveButton->isEnabled());
     EXPECT_EQ(transf.processes.size(), 1u);
@@ -462,7 +468,7 @@ TEST_F(RunTest, TenThousandPointsFromTheButtonToTheTable) {
 TEST_F(RunTest, TypedUtmPointsThroughTheAddDialog) {
     Datums(0, 1);
     form.addPointButton->click();
-    quillon::Apunto* dialog = programa.apunto();
+    quillon::DialogoAnadirPunto* dialog = programa.dialogoAnadir();
     const auto type = [dialog](const char* id, const char* c1, const char* c2, const char* c3) {
         dialog->identifierEdit->setText(QString::fromUtf8(id));
         dialog->coordinate1Edit->setText(QString::fromLatin1(c1));
@@ -477,8 +483,9 @@ TEST_F(RunTest, TypedUtmPointsThroughTheAddDialog) {
     ASSERT_EQ(programa.state().pointCount, 2);
     Run();
     ASSERT_TRUE(messages.shown.empty());
-    EXPECT_EQ(ResultRows(), (QStringList{"SERVILLETA\t298459.538\t4295133.07\t520.6\t30\t1.900",
-                                         "SAN GARCÍA\t280923.327\t3998547.762\t30.7\t30\t1.900"}));
+    EXPECT_EQ(ResultRows(),
+              (QStringList{"SERVILLETA\t298459.538\t4295133.070\t520.600\t30\t1.900",
+                           "SAN GARCÍA\t280923.327\t3998547.762\t30.700\t30\t1.900"}));
 }
 
 TEST_F(RunTest, DrawingWithTheZoneDialogMatchesTheCommandLine) {
@@ -539,7 +546,7 @@ TEST_F(RunTest, TheUsersCatalogue) {
     EXPECT_EQ(messages.shown[0].text, "El catálogo de vértices malo.tsv no se puede usar:\r"
                                       "línea 3: ed50_y no es un número");
     EXPECT_EQ(form.catalogueCombo->currentIndex(), 0);
-    EXPECT_EQ(form.verticesLabel->text(), "180 vértices empleados");
+    EXPECT_EQ(form.verticesLabel->text(), ""); // nothing before a run
 
     const QString own =
         WriteFile("propio.tsv",
@@ -552,10 +559,11 @@ TEST_F(RunTest, TheUsersCatalogue) {
     EXPECT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(form.catalogueCombo->currentIndex(), 1);
     EXPECT_EQ(form.catalogueInUseLabel->text(), "En uso: propio.tsv (4 vértices)");
-    EXPECT_EQ(form.verticesLabel->text(), "4 vértices empleados");
+    EXPECT_EQ(form.verticesLabel->text(), ""); // nothing before a run
     Add(QStringLiteral("P1"), 250000.0, 4140000.0, 10.0, 30);
     Run();
     EXPECT_TRUE(LogLines().contains("Número de puntos utilizados: 4"));
+    EXPECT_EQ(form.verticesLabel->text(), "4 vértices empleados");
     EXPECT_TRUE(LogLines()
                     .filter(QStringLiteral("Catálogo de vértices..: "))
                     .join("")
@@ -564,7 +572,7 @@ TEST_F(RunTest, TheUsersCatalogue) {
     form.catalogueCombo->activated(0);
     EXPECT_EQ(form.catalogueInUseLabel->text(),
               "En uso: integrado (de demostración: 176 de 180 vértices sintéticos)");
-    EXPECT_EQ(form.verticesLabel->text(), "180 vértices empleados");
+    EXPECT_EQ(form.verticesLabel->text(), ""); // the run's count went with its catalogue
 }
 
 } // namespace

@@ -2,23 +2,24 @@
 // a window manager,
 //   xvfb-run -a -s "-screen 0 1600x1000x24" sh -c 'openbox & sleep 1;
 //       quillon_screenshots <output folder>'
-// and, for the window at twice the scale, with QT_SCALE_FACTOR=2 and the
-// option --escala-2 (a larger screen, e.g. 2600x1700):
+// and, for the main, log and help windows at twice the scale, with
+// QT_SCALE_FACTOR=2 and the option --escala-2 (a larger screen, e.g.
+// 2800x1800):
 //   quillon_screenshots --escala-2 <output folder>
 // It opens each window in turn, fills it with the results of real runs of
 // the sample data, and captures the screen area of the window with
 // ImageMagick's "import -window root".
 #include "acerca_de.h"
-#include "apunto.h"
+#include "aplicacion.h"
 #include "ayuda.h"
 #include "calculo.h"
-#include "epunto.h"
+#include "comun_widgets.h"
+#include "dialogo_anadir_punto.h"
+#include "dialogo_editar_punto.h"
 #include "huso.h"
 #include "mapa.h"
-#include "module1_widgets.h"
 #include "presentador.h"
 #include "principal.h"
-#include "programa.h"
 #include "progreso.h"
 #include "services.h"
 #include "splash.h"
@@ -32,14 +33,17 @@
 #include <QFile>
 #include <QItemSelectionModel>
 #include <QLabel>
-#include <QListWidget>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QTextCursor>
 #include <QTimer>
+#include <QTreeView>
 #include <cstdio>
 #include <utility>
 
@@ -153,7 +157,7 @@ int main(int argc, char** argv) {
     QSettings settings(work.filePath(QStringLiteral("quillon.ini")), QSettings::IniFormat);
     PrintedMessages messages;
     SampleDialogs files;
-    quillon::Programa programa(messages, files, settings, dataFolder);
+    quillon::Aplicacion programa(messages, files, settings, dataFolder);
     quillon::Calculo& form = *programa.calculo();
     quillon::Principal& frame = *programa.principal();
     bool ok = true;
@@ -164,7 +168,7 @@ int main(int argc, char** argv) {
         ok &= Capture(programa.splash(), out.filePath(QStringLiteral("splash.png")));
     }
     programa.splash()->enterButton->click();
-    frame.resize(1180, 760);
+    frame.resize(1340, 760);
     frame.move(40, 30);
     Settle();
     if (!twice) {
@@ -188,10 +192,47 @@ int main(int argc, char** argv) {
                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
     }
     results->setFocus();
+
+    // The log with a selection over several lines and a search, and the help
+    // with its contents opened at a chapter and a search; `suffix` ends the
+    // files' names.
+    const auto LogAndHelp = [&](const QString& suffix) {
+        bool taken = true;
+        form.logButton->click(); // the log of the run
+        quillon::VentanaLog* log = programa.loadedVentanaLog();
+        log->findEdit->setText(QStringLiteral("vértices"));
+        log->FindNext();
+        QTextCursor selection = log->logText->textCursor();
+        selection.movePosition(QTextCursor::StartOfBlock);
+        selection.movePosition(QTextCursor::Down, QTextCursor::KeepAnchor, 3);
+        selection.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+        log->logText->setTextCursor(selection);
+        log->logText->setFocus();
+        Settle();
+        taken &= Capture(log, out.filePath(QStringLiteral("ventanalog%1.png").arg(suffix)));
+        log->closeButton->click();
+
+        form.helpButton->click();
+        quillon::Ayuda* ayuda = programa.loadedAyuda();
+        const QAbstractItemModel* contents = ayuda->contentsView->model();
+        for (int row = 0; row < contents->rowCount(); ++row) {
+            if (contents->index(row, 0).data().toString().startsWith(QStringLiteral("6."))) {
+                ayuda->contentsView->expand(contents->index(row, 0));
+                ayuda->contentsView->setCurrentIndex(contents->index(row, 0));
+                ayuda->OpenContentsEntry(contents->index(row, 0));
+            }
+        }
+        ayuda->searchEdit->setText(QStringLiteral("huso"));
+        Settle(1500);
+        taken &= Capture(ayuda, out.filePath(QStringLiteral("ayuda%1.png").arg(suffix)));
+        ayuda->pageButton(1)->click();
+        return taken;
+    };
     Settle();
     ok &= Capture(&frame, out.filePath(twice ? QStringLiteral("frame_2x.png")
                                              : QStringLiteral("frame_run.png")));
     if (twice) {
+        ok &= LogAndHelp(QStringLiteral("_2x"));
         return ok ? 0 : 1;
     }
 
@@ -199,7 +240,7 @@ int main(int argc, char** argv) {
     frame.resize(1500, 900);
     Settle();
     ok &= Capture(&frame, out.filePath(QStringLiteral("frame_1x_grande.png")));
-    frame.resize(1180, 760);
+    frame.resize(1340, 760);
     Settle();
 
     form.mapButton->click(); // the map as the run left it
@@ -210,16 +251,7 @@ int main(int argc, char** argv) {
     ok &= Capture(mapa, out.filePath(QStringLiteral("mapa.png")));
     mapa->closeButton->click();
 
-    form.logButton->click(); // the log of the run
-    quillon::VentanaLog* log = programa.loadedVentanaLog();
-    Settle();
-    ok &= Capture(log, out.filePath(QStringLiteral("ventanalog.png")));
-    log->closeButton->click();
-
-    form.helpButton->click();
-    Settle(1500);
-    ok &= Capture(programa.loadedAyuda(), out.filePath(QStringLiteral("ayuda.png")));
-    programa.loadedAyuda()->pageButton(1)->click();
+    ok &= LogAndHelp(QString());
 
     form.aboutButton->click();
     Settle();
@@ -230,21 +262,22 @@ int main(int argc, char** argv) {
     form.pointTable->selectRow(1);
     form.editPointButton->click();
     Settle();
-    ok &= Capture(programa.epunto(), out.filePath(QStringLiteral("epunto.png")));
-    programa.epunto()->leaveButton->click();
+    ok &=
+        Capture(programa.dialogoEditar(), out.filePath(QStringLiteral("dialogo_editar_punto.png")));
+    programa.dialogoEditar()->leaveButton->click();
 
     // The add-point dialog for geographic points, with its example.
     form.presenter().SetSourceKind(quillon::CoordinateKind::Geodetic);
     form.addPointButton->click();
-    quillon::Apunto* apunto = programa.apunto();
-    apunto->identifierEdit->setText(QStringLiteral("Vértice 12"));
-    apunto->coordinate1Edit->setText(QStringLiteral("37,4557947"));
-    apunto->coordinate2Edit->setText(QStringLiteral("-4,0512"));
-    apunto->coordinate3Edit->setText(QStringLiteral("500"));
+    quillon::DialogoAnadirPunto* anadir = programa.dialogoAnadir();
+    anadir->identifierEdit->setText(QStringLiteral("Vértice 12"));
+    anadir->coordinate1Edit->setText(QStringLiteral("37,4557947"));
+    anadir->coordinate2Edit->setText(QStringLiteral("-4,0512"));
+    anadir->coordinate3Edit->setText(QStringLiteral("500"));
     Settle();
-    ok &= Capture(apunto, out.filePath(QStringLiteral("apunto.png")));
-    apunto->identifierEdit->clear();
-    apunto->leaveButton->click();
+    ok &= Capture(anadir, out.filePath(QStringLiteral("dialogo_anadir_punto.png")));
+    anadir->identifierEdit->clear();
+    anadir->leaveButton->click();
     form.presenter().SetSourceKind(quillon::CoordinateKind::Utm);
 
     // A large drawing: its zone, then the run with its progress window.

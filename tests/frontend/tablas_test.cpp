@@ -1,6 +1,6 @@
 // The point and result tables: columns by kind, copying as TAB-separated
 // lines, Delete, and double-click to edit.
-#include "epunto.h"
+#include "dialogo_editar_punto.h"
 #include "principal.h"
 #include "run_fixture.h"
 
@@ -9,6 +9,7 @@
 #include <QHeaderView>
 #include <QLocale>
 #include <QMouseEvent>
+#include <vector>
 
 namespace quillon_test {
 namespace {
@@ -23,13 +24,62 @@ QStringList Headers(const QAbstractItemModel* model) {
     return headers;
 }
 
-TEST(CoordinateHeaders, OneColumnPerCoordinate) {
-    EXPECT_EQ(quillon::CoordinateHeaders(CoordinateKind::Geocentric),
-              QStringList({"Identificador", "X", "Y", "Z"}));
-    EXPECT_EQ(quillon::CoordinateHeaders(CoordinateKind::Geodetic),
-              QStringList({"Identificador", "Latitud", "Longitud", "h"}));
-    EXPECT_EQ(quillon::CoordinateHeaders(CoordinateKind::Utm),
-              QStringList({"Identificador", "X UTM", "Y UTM", "H", "Huso"}));
+TEST(CoordinateHeaders, EachColumnSaysItsUnitAndFormat) {
+    struct Case {
+        CoordinateKind kind;
+        bool orthometric;
+        QStringList headers;
+    };
+    const std::vector<Case> cases = {
+        {CoordinateKind::Geocentric, false, {"Identificador", "X\n(m)", "Y\n(m)", "Z\n(m)"}},
+        {CoordinateKind::Geodetic,
+         false,
+         {"Identificador", "Latitud\n(gg.mmssss)", "Longitud\n(gg.mmssss)", "h elipsoidal\n(m)"}},
+        {CoordinateKind::Geodetic,
+         true, // only the H of UTM points is orthometric
+         {"Identificador", "Latitud\n(gg.mmssss)", "Longitud\n(gg.mmssss)", "h elipsoidal\n(m)"}},
+        {CoordinateKind::Utm,
+         false,
+         {"Identificador", "X UTM\n(m)", "Y UTM\n(m)", "h elipsoidal\n(m)", "Huso"}},
+        {CoordinateKind::Utm,
+         true,
+         {"Identificador", "X UTM\n(m)", "Y UTM\n(m)", "H ortométrica\n(m)", "Huso"}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(quillon::CoordinateHeaders(c.kind, c.orthometric), c.headers)
+            << static_cast<int>(c.kind) << " " << c.orthometric;
+    }
+}
+
+// Cells show fixed decimals by kind: metres to the millimetre, packed
+// sexagesimal angles to 1e-5 of a second (carrying a rounded-up 60 s into
+// the minutes and 60 min into the degrees), in the user's decimal sign.
+TEST(CellText, FixedDecimalsByKind) {
+    struct Case {
+        double value;
+        bool packed;
+        QString c;  // C locale
+        QString es; // Spanish locale
+    };
+    const std::vector<Case> cases = {
+        {447905.82, false, "447905.820", "447905,820"},
+        {4097928.1, false, "4097928.100", "4097928,100"},
+        {-0.0004, false, "0.000", "0,000"},               // no "-0.000"
+        {1234567.0, false, "1234567.000", "1234567,000"}, // no group separator
+        {37.4557947, true, "37.455794700", "37,455794700"},
+        {-4.0512, true, "-4.051200000", "-4,051200000"},
+        {36.305999999996, true, "36.310000000", "36,310000000"}, // 59.99999999 s
+        {37.595999999996, true, "38.000000000", "38,000000000"}, // 59 min 59.99999999 s
+    };
+    const QLocale spanish(QLocale::Spanish, QLocale::Spain);
+    for (const Case& c : cases) {
+        const auto text = [&c](const QLocale& locale) {
+            return c.packed ? quillon::PackedAngleText(c.value, locale)
+                            : quillon::MetreText(c.value, locale);
+        };
+        EXPECT_EQ(text(QLocale::c()), c.c) << c.value;
+        EXPECT_EQ(text(spanish), c.es) << c.value;
+    }
 }
 
 class TableTest : public RunTest {
@@ -47,13 +97,19 @@ TEST_F(TableTest, ResultColumnsFollowTheTargetKind) {
     form.targetGeodeticOption->click();
     Run();
     EXPECT_EQ(Headers(presenter.resultModel()),
-              QStringList({"Identificador", "Latitud", "Longitud", "h", "Incert.\n95 % (m)"}));
+              QStringList({"Identificador", "Latitud\n(gg.mmssss)", "Longitud\n(gg.mmssss)",
+                           "h elipsoidal\n(m)", "Incert.\n95 % (m)"}));
     EXPECT_TRUE(presenter.resultModel()
                     ->headerData(4, Qt::Horizontal, Qt::ToolTipRole)
                     .toString()
                     .startsWith("Incertidumbre 95 % (m)"));
-    EXPECT_EQ(Headers(presenter.pointModel()),
-              QStringList({"Identificador", "X UTM", "Y UTM", "H", "Huso"}));
+    EXPECT_EQ(
+        Headers(presenter.pointModel()),
+        QStringList({"Identificador", "X UTM\n(m)", "Y UTM\n(m)", "h elipsoidal\n(m)", "Huso"}));
+    form.orthometricCheck->click(); // the H of the UTM points is orthometric
+    EXPECT_EQ(
+        Headers(presenter.pointModel()),
+        QStringList({"Identificador", "X UTM\n(m)", "Y UTM\n(m)", "H ortométrica\n(m)", "Huso"}));
     EXPECT_EQ(presenter.resultModel()->headerData(2, Qt::Vertical).toInt(), 3);
 }
 
@@ -72,8 +128,8 @@ TEST_F(TableTest, CopiesSelectedRowsAsTabSeparatedLines) {
     QApplication::clipboard()->clear();
     PressKey(table, Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(QApplication::clipboard()->text(),
-              "SERVILLETA\t298459.538\t4295133.07\t520.6\t30\t1.900\n"
-              "SAN GARCÍA\t280923.327\t3998547.762\t30.7\t30\n");
+              "SERVILLETA\t298459.538\t4295133.070\t520.600\t30\t1.900\n"
+              "SAN GARCÍA\t280923.327\t3998547.762\t30.700\t30\n");
 
     // Single cells of several rows, in the user's locale.
     QLocale::setDefault(QLocale(QLocale::Spanish, QLocale::Spain));
@@ -93,7 +149,7 @@ TEST_F(TableTest, DeleteRemovesTheSelectedPoints) {
     form.pointTable->selectionModel()->select(presenter.pointModel()->index(2, 3),
                                               QItemSelectionModel::Select);
     PressKey(form.pointTable, Qt::Key_Delete);
-    EXPECT_EQ(PointRows(), QStringList({"CABEZAS 1\t179274.028\t4172646.558\t250.2\t30"}));
+    EXPECT_EQ(PointRows(), QStringList({"CABEZAS 1\t179274.028\t4172646.558\t250.200\t30"}));
     EXPECT_EQ(form.pointCountLabel->text(), "1 puntos en total");
 
     // Delete in the result table removes nothing.
@@ -120,19 +176,19 @@ TEST_F(TableTest, DoubleClickOrEnterEditsThePoint) {
     for (QMouseEvent* event : {&press, &release, &doubleClick}) {
         QCoreApplication::sendEvent(form.pointTable->viewport(), event);
     }
-    quillon::Epunto* epunto = programa.epunto();
-    ASSERT_TRUE(epunto->isVisible());
+    quillon::DialogoEditarPunto* editar = programa.dialogoEditar();
+    ASSERT_TRUE(editar->isVisible());
     EXPECT_EQ(programa.state().editPoint, 2);
-    EXPECT_EQ(epunto->identifierEdit->text(), "CABEZAS 1");
-    epunto->coordinate3Edit->setText("251,5");
-    epunto->confirmButton->click();
+    EXPECT_EQ(editar->identifierEdit->text(), "CABEZAS 1");
+    editar->coordinate3Edit->setText("251,5");
+    editar->confirmButton->click();
     EXPECT_EQ(programa.state().PointTable[1].c3, 251.5);
 
     form.pointTable->setCurrentIndex(presenter.pointModel()->index(2, 0));
     PressKey(form.pointTable, Qt::Key_Return);
-    EXPECT_TRUE(epunto->isVisible());
+    EXPECT_TRUE(editar->isVisible());
     EXPECT_EQ(programa.state().editPoint, 3);
-    epunto->leaveButton->click();
+    editar->leaveButton->click();
 }
 
 // The numbers are shown whole and the identifier takes the rest of the

@@ -1,25 +1,32 @@
 #include "acerca_de.h"
 #include "ayuda.h"
+#include "comun.h"
 #include "mapa.h"
-#include "module1.h"
 #include "principal.h"
 #include "program_fixture.h"
 #include "splash.h"
 #include "temp_dir.h"
 #include "ventanalog.h"
 
+#include <QAbstractItemModel>
+#include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QListWidget>
+#include <QLineEdit>
 #include <QLocale>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPdfDocument>
 #include <QPdfView>
 #include <QPdfWriter>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextCursor>
+#include <QTreeView>
+#include <vector>
 
 namespace quillon_test {
 namespace {
@@ -168,6 +175,45 @@ TEST_F(ShellTest, LogWindowOverTheFormAndItsClose) {
     EXPECT_TRUE(form.isEnabled());
 }
 
+// The log is text: any part of it, across lines, is selected and copied
+// (Ctrl+C); the find field selects the next or previous occurrence, going
+// round the end, and says when there is none.
+TEST_F(ShellTest, LogTextIsSelectableCopiedAndFound) {
+    quillon::VentanaLog* log = programa.ventanalog();
+    log->SetLines({"Método: REGIONAL", "Número de puntos utilizados: 178", "Fin: 178 puntos"});
+    EXPECT_EQ(log->Lines().size(), 3);
+    EXPECT_TRUE(log->logText->isReadOnly());
+    QTextCursor cursor = log->logText->textCursor();
+    cursor.setPosition(8);                           // after "Método: "
+    cursor.setPosition(23, QTextCursor::KeepAnchor); // after "Número"
+    log->logText->setTextCursor(cursor);
+    QKeyEvent copy(QEvent::KeyPress, Qt::Key_C, Qt::ControlModifier);
+    QCoreApplication::sendEvent(log->logText, &copy);
+    EXPECT_EQ(QApplication::clipboard()->text(), "REGIONAL\nNúmero");
+
+    struct Step {
+        const char* find;
+        bool backward;
+        bool found;
+        int line; // of the selection
+    };
+    const std::vector<Step> steps = {
+        {"178", false, true, 1}, {"178", false, true, 2},   {"178", false, true, 1}, // round
+        {"178", true, true, 2},  {"Método", true, true, 0}, {"ausente", false, false, 0},
+    };
+    log->logText->moveCursor(QTextCursor::Start);
+    for (const Step& step : steps) {
+        log->findEdit->setText(QString::fromUtf8(step.find));
+        const bool found = step.backward ? log->FindPrevious() : log->FindNext();
+        EXPECT_EQ(found, step.found) << step.find;
+        EXPECT_EQ(log->findStatusLabel->text(), step.found ? "" : "No encontrado") << step.find;
+        if (step.found) {
+            EXPECT_EQ(log->logText->textCursor().selectedText(), QString::fromUtf8(step.find));
+            EXPECT_EQ(log->logText->textCursor().blockNumber(), step.line) << step.find;
+        }
+    }
+}
+
 // --- Help window -------------------------------------------------------------------------
 
 // The help document of the build, or a three-page stand-in when it has not
@@ -222,23 +268,43 @@ TEST_F(HelpTest, PageButtons) {
     EXPECT_EQ(ayuda->currentPage(), 0);
 }
 
-TEST_F(HelpTest, ButtonsFollowTheWindowsSize) {
+// The window is laid out: the pages take the room the window gains, and the
+// buttons stay side by side below them.
+TEST_F(HelpTest, PagesGrowWithTheWindowAndTheButtonsStayBelow) {
     ayuda->show();
-    for (const QSize size : {QSize(808, 627), QSize(1200, 900), QSize(640, 480)}) {
+    int previousWidth = 0;
+    for (const QSize size : {QSize(808, 627), QSize(1200, 900)}) {
         ayuda->resize(size);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        EXPECT_GT(ayuda->pdfView->width(), previousWidth);
+        previousWidth = ayuda->pdfView->width();
         for (int index = 1; index <= 5; ++index) {
-            EXPECT_EQ(ayuda->pageButton(index)->y(), size.height() - 30);
+            const QRect button = ayuda->pageButton(index)->geometry();
+            EXPECT_GT(button.top(), ayuda->pdfView->mapTo(ayuda, QPoint(0, 0)).y() +
+                                        ayuda->pdfView->height() - 1);
+            EXPECT_LE(button.bottom(), size.height());
+            if (index < 5) {
+                EXPECT_LT(button.right(), ayuda->pageButton(index + 1)->geometry().left());
+            }
         }
-        EXPECT_EQ(ayuda->pdfView->height(), size.height() - 50);
-        EXPECT_EQ(ayuda->pdfView->width(), size.width() - 10);
     }
-    // Buttons stay side by side without overlapping at the loaded size.
-    ayuda->resize(808, 627);
-    for (int index = 1; index < 5; ++index) {
-        EXPECT_LT(ayuda->pageButton(index)->geometry().right(),
-                  ayuda->pageButton(index + 1)->geometry().left());
+}
+
+// The contents list beside the pages holds the document's chapters; a click
+// shows the page where the chapter's title stands.
+TEST_F(HelpTest, ContentsEntriesOpenTheirChaptersPage) {
+    const QAbstractItemModel* contents = ayuda->contentsView->model();
+    ASSERT_GE(contents->rowCount(), 10);
+    ayuda->show();
+    for (int row = 0; row < contents->rowCount(); ++row) {
+        const QModelIndex entry = contents->index(row, 0);
+        const QString title = entry.data().toString();
+        emit ayuda->contentsView->clicked(entry);
+        const int page = ayuda->currentPage();
+        EXPECT_TRUE(ayuda->document()->getAllText(page).text().simplified().contains(title))
+            << title.toStdString() << " on page " << page + 1;
     }
-    EXPECT_LE(ayuda->pageButton(5)->geometry().right(), 808);
+    EXPECT_GT(ayuda->currentPage(), 0);
 }
 
 TEST_F(HelpTest, LeavingClosesTheWindowCompletely) {

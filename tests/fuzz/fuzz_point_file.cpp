@@ -6,8 +6,8 @@
 //    or 31 when zones are read, and its list line is the line of that point;
 //  - the table never holds more than its capacity;
 //  - the item reader always moves on: at most one item per character.
+#include "comun.h"
 #include "lectura_puntos.h"
-#include "module1.h"
 #include "scratch.h"
 #include "services.h"
 

@@ -5,8 +5,10 @@
 //
 // Images are looked up relative to the folder of the HTML file; an image that cannot
 // be loaded is an error, as is HTML that is not valid UTF-8. Every page but the first
-// (the cover) carries a footer with the title and "Página i de n". Runs without a
-// display: the offscreen platform is chosen when QT_QPA_PLATFORM is not set.
+// (the cover) carries a footer with the title and "Página i de n". The document's
+// chapters (h2) and sections (h3) become its bookmarks, each pointing at the top of
+// its heading, so that a viewer shows them as a clickable contents list. Runs
+// without a display: the offscreen platform is chosen when QT_QPA_PLATFORM is not set.
 
 #include <QAbstractTextDocumentLayout>
 #include <QDir>
@@ -20,6 +22,7 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QRegularExpression>
 #include <QStringDecoder>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -28,6 +31,7 @@
 #include <QUrl>
 #include <cmath>
 #include <cstdio>
+#include <vector>
 
 namespace {
 
@@ -124,6 +128,182 @@ bool LayoutIsSound(QTextDocument& doc) {
     return true;
 }
 
+// A chapter (level 0) or section (level 1) heading: its text, its page (from 0)
+// and its top below the top of the page's text, in device pixels.
+struct Heading {
+    int level = 0;
+    QString title;
+    int page = 0;
+    double top = 0.0;
+};
+
+std::vector<Heading> Headings(QTextDocument& doc, double pageHeight) {
+    doc.documentLayout()->documentSize();
+    std::vector<Heading> headings;
+    for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
+        const int level = block.blockFormat().headingLevel();
+        if (level != 2 && level != 3) {
+            continue;
+        }
+        const QString title = block.text().simplified();
+        if (title.isEmpty()) {
+            continue;
+        }
+        const QRectF rect = doc.documentLayout()->blockBoundingRect(block);
+        const int page = static_cast<int>(std::floor(rect.top() / pageHeight));
+        headings.push_back({level - 2, title, page, rect.top() - page * pageHeight});
+    }
+    // A section before any chapter stands as a chapter.
+    if (!headings.empty()) {
+        headings.front().level = 0;
+    }
+    return headings;
+}
+
+// A PDF text string: UTF-16BE with its byte order mark, in hexadecimal.
+QByteArray PdfText(const QString& text) {
+    QByteArray hex = "<FEFF";
+    for (const QChar c : text) {
+        hex += QByteArray::number(c.unicode(), 16).rightJustified(4, '0').toUpper();
+    }
+    return hex + '>';
+}
+
+// Appends to the PDF at `path` an incremental update that gives its catalogue
+// an outline of `headings`; `pageTop(h)` is the vertical position, in the page's
+// own units from its foot, of a heading's top. Empty on success, else why not.
+template <typename PageTop>
+QString AppendOutline(const QString& path, const std::vector<Heading>& headings, PageTop pageTop) {
+    if (headings.empty()) {
+        return {};
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite)) {
+        return file.errorString();
+    }
+    const QByteArray pdf = file.readAll();
+    const auto number = [&pdf](const char* pattern, qsizetype from = 0) -> long long {
+        const QRegularExpressionMatch match =
+            QRegularExpression(QString::fromLatin1(pattern)).match(QString::fromLatin1(pdf), from);
+        return match.hasMatch() ? match.captured(1).toLongLong() : -1;
+    };
+    const qsizetype trailer = pdf.lastIndexOf("trailer");
+    const long long previous = number("startxref\\s+(\\d+)", pdf.lastIndexOf("startxref"));
+    const long long size = number("/Size\\s+(\\d+)", trailer);
+    const long long root = number("/Root\\s+(\\d+)\\s+0\\s+R", trailer);
+    const long long info = number("/Info\\s+(\\d+)\\s+0\\s+R", trailer);
+    if (trailer < 0 || previous < 0 || size < 0 || root < 0) {
+        return QStringLiteral("sin tabla de referencias legible");
+    }
+    const qsizetype catalogue = pdf.indexOf("\n" + QByteArray::number(root) + " 0 obj");
+    const long long pages = number("/Pages\\s+(\\d+)\\s+0\\s+R", catalogue);
+    const qsizetype tree = pdf.indexOf("\n" + QByteArray::number(pages) + " 0 obj");
+    const qsizetype kids = pdf.indexOf("/Kids", tree);
+    const qsizetype kidsEnd = pdf.indexOf(']', kids);
+    if (catalogue < 0 || pages < 0 || tree < 0 || kids < 0 || kidsEnd < 0) {
+        return QStringLiteral("sin árbol de páginas legible");
+    }
+    std::vector<long long> pageObjects;
+    const QString kidList = QString::fromLatin1(pdf.mid(kids, kidsEnd - kids));
+    for (const QRegularExpressionMatch& kid :
+         QRegularExpression(QStringLiteral("(\\d+)\\s+0\\s+R")).globalMatch(kidList)) {
+        pageObjects.push_back(kid.captured(1).toLongLong());
+    }
+
+    // Objects: the outline's root, then one per heading, numbered from `size`.
+    const long long outline = size;
+    const auto id = [size](std::size_t heading) {
+        return size + 1 + static_cast<long long>(heading);
+    };
+    const std::size_t n = headings.size();
+    std::vector<long long> parent(n, outline), prev(n, -1), next(n, -1), first(n, -1), last(n, -1),
+        children(n, 0);
+    long long firstTop = -1;
+    long long lastTop = -1;
+    long long topCount = 0;
+    std::size_t chapter = 0;
+    std::vector<long long> lastOfLevel = {-1, -1};
+    for (std::size_t h = 0; h < n; ++h) {
+        if (headings[h].level == 0) {
+            chapter = h;
+            if (lastTop >= 0) {
+                next[static_cast<std::size_t>(lastTop - size - 1)] = id(h);
+                prev[h] = lastTop;
+            } else {
+                firstTop = id(h);
+            }
+            lastTop = id(h);
+            ++topCount;
+            lastOfLevel[1] = -1;
+        } else {
+            parent[h] = id(chapter);
+            if (lastOfLevel[1] >= 0) {
+                next[static_cast<std::size_t>(lastOfLevel[1] - size - 1)] = id(h);
+                prev[h] = lastOfLevel[1];
+            } else {
+                first[chapter] = id(h);
+            }
+            last[chapter] = id(h);
+            lastOfLevel[1] = id(h);
+            ++children[chapter];
+        }
+    }
+
+    QByteArray update = "\n";
+    std::vector<std::pair<long long, qsizetype>> offsets;
+    const auto object = [&](long long number, const QByteArray& body) {
+        offsets.emplace_back(number, pdf.size() + update.size());
+        update += QByteArray::number(number) + " 0 obj\n" + body + "\nendobj\n";
+    };
+    const auto ref = [](long long number) { return QByteArray::number(number) + " 0 R"; };
+    object(root, "<<\n/Type /Catalog\n/Pages " + ref(pages) + "\n/Outlines " + ref(outline) +
+                     "\n/PageMode /UseOutlines\n>>");
+    object(outline, "<<\n/Type /Outlines\n/First " + ref(firstTop) + "\n/Last " + ref(lastTop) +
+                        "\n/Count " + QByteArray::number(topCount) + "\n>>");
+    for (std::size_t h = 0; h < n; ++h) {
+        const Heading& heading = headings[h];
+        const std::size_t page =
+            std::min(static_cast<std::size_t>(std::max(heading.page, 0)), pageObjects.size() - 1);
+        QByteArray body = "<<\n/Title " + PdfText(heading.title) + "\n/Parent " + ref(parent[h]);
+        if (prev[h] >= 0) {
+            body += "\n/Prev " + ref(prev[h]);
+        }
+        if (next[h] >= 0) {
+            body += "\n/Next " + ref(next[h]);
+        }
+        if (first[h] >= 0) {
+            body += "\n/First " + ref(first[h]) + "\n/Last " + ref(last[h]) + "\n/Count " +
+                    QByteArray::number(-children[h]); // closed at first
+        }
+        body += "\n/Dest [" + ref(pageObjects[page]) + " /XYZ 0 " +
+                QByteArray::number(pageTop(heading), 'f', 2) + " null]\n>>";
+        object(id(h), body);
+    }
+
+    // The cross-reference section of the update: the catalogue, then the run
+    // of new objects.
+    const qsizetype xref = pdf.size() + update.size();
+    const auto entry = [](qsizetype offset) {
+        return QByteArray::number(static_cast<long long>(offset)).rightJustified(10, '0') +
+               " 00000 n \n";
+    };
+    update += "xref\n" + QByteArray::number(root) + " 1\n" + entry(offsets[0].second);
+    update += QByteArray::number(outline) + ' ' + QByteArray::number(offsets.size() - 1) + '\n';
+    for (std::size_t k = 1; k < offsets.size(); ++k) {
+        update += entry(offsets[k].second);
+    }
+    update += "trailer\n<<\n/Size " + QByteArray::number(id(n)) + "\n/Root " + ref(root);
+    if (info >= 0) {
+        update += "\n/Info " + ref(info);
+    }
+    update += "\n/Prev " + QByteArray::number(previous) + "\n>>\nstartxref\n" +
+              QByteArray::number(static_cast<long long>(xref)) + "\n%%EOF\n";
+    if (!file.seek(pdf.size()) || file.write(update) != update.size() || !file.flush()) {
+        return file.errorString();
+    }
+    return {};
+}
+
 QFont BodyFont() {
     QFont font;
     font.setFamilies({QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans"),
@@ -191,6 +371,7 @@ int main(int argc, char* argv[]) {
     if (!LayoutIsSound(doc)) {
         return Fail(QStringLiteral("la composición de las páginas ha fallado"));
     }
+    const std::vector<Heading> headings = Headings(doc, body.height());
 
     if (const QStringList missing = doc.missingImages(); !missing.isEmpty()) {
         return Fail(QStringLiteral("imágenes que no se pueden cargar: %1")
@@ -239,6 +420,19 @@ int main(int argc, char* argv[]) {
     }
     if (QFileInfo(outputPath).size() <= 0) {
         return Fail(QStringLiteral("%1 no se ha escrito").arg(outputPath));
+    }
+    // Page units are points (1/72 inch) from the foot of the page; the text
+    // starts at the top margin.
+    const QPageLayout layout = writer.pageLayout();
+    const double pageHeight = layout.fullRectPoints().height();
+    const double marginTop = layout.margins(QPageLayout::Point).top();
+    if (const QString problem = AppendOutline(
+            outputPath, headings,
+            [&](const Heading& h) { return pageHeight - marginTop - h.top * 72.0 / kResolution; });
+        !problem.isEmpty()) {
+        QFile::remove(outputPath);
+        return Fail(
+            QStringLiteral("no se ha podido añadir el índice a %1: %2").arg(outputPath, problem));
     }
     std::printf("%s: %d páginas\n", qPrintable(outputPath), pages);
     return 0;

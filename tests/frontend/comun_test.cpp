@@ -1,5 +1,5 @@
-#include "module1.h"
-#include "module1_widgets.h"
+#include "comun.h"
+#include "comun_widgets.h"
 
 #include <QCheckBox>
 #include <QGroupBox>

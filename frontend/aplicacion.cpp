@@ -1,10 +1,10 @@
-#include "programa.h"
+#include "aplicacion.h"
 
 #include "acerca_de.h"
-#include "apunto.h"
 #include "ayuda.h"
 #include "calculo.h"
-#include "epunto.h"
+#include "dialogo_anadir_punto.h"
+#include "dialogo_editar_punto.h"
 #include "huso.h"
 #include "mapa.h"
 #include "preferencias.h"
@@ -56,8 +56,8 @@ bool InstallSpanishTranslations() {
     return QCoreApplication::installTranslator(translator);
 }
 
-Programa::Programa(MessageSink& messages, FileDialogs& files, QSettings& settings,
-                   QString dataFolder, TransfControl* transf)
+Aplicacion::Aplicacion(MessageSink& messages, FileDialogs& files, QSettings& settings,
+                       QString dataFolder, TransfControl* transf)
     : messages_(messages), files_(files), dataFolder_(std::move(dataFolder)) {
     if (transf == nullptr) {
         ownTransf_ = std::make_unique<TransfClientControl>();
@@ -77,7 +77,7 @@ Programa::Programa(MessageSink& messages, FileDialogs& files, QSettings& setting
     splash_ = std::make_unique<Splash>(*this);
 }
 
-Programa::~Programa() {
+Aplicacion::~Aplicacion() {
     // The frame window owns the secondary windows.
     transf_->SetProgress(nullptr);
     splash_.reset();
@@ -86,33 +86,36 @@ Programa::~Programa() {
     presenter_.reset();
 }
 
-QPixmap Programa::Picture(const QString& fileName) const {
+QPixmap Aplicacion::Picture(const QString& fileName) const {
     return QPixmap(dataFolder_ + QLatin1Char('/') + fileName);
 }
 
-QString Programa::HelpDocumentPath() const {
+QString Aplicacion::HelpDocumentPath() const {
     return dataFolder_ + QLatin1Char('/') + QString::fromLatin1(kHelpDocument);
 }
 
-QString Programa::TempFolder() const {
+QString Aplicacion::TempFolder() const {
     return temp_.isValid() ? temp_.path() : QString();
 }
 
-QString Programa::TempFile(const QString& name) const {
+QString Aplicacion::TempFile(const QString& name) const {
     return temp_.isValid() ? temp_.filePath(name) : QString();
 }
 
-Calculo* Programa::calculo() const {
+Calculo* Aplicacion::calculo() const {
     return principal_ ? principal_->calculo() : nullptr;
 }
 
-void Programa::Start() {
+void Aplicacion::Start() {
     splash_->show();
 }
 
-void Programa::End() {
-    if (ending_ || presenter_->running()) {
-        return; // a run ends first (or is cancelled from its progress window)
+bool Aplicacion::End() {
+    if (ending_) {
+        return true;
+    }
+    if (presenter_->running() || !presenter_->ConfirmLeave()) {
+        return false; // a run ends first (or is cancelled from its progress window)
     }
     ending_ = true;
     if (principal_->isVisible()) {
@@ -124,66 +127,68 @@ void Programa::End() {
     if (ayuda_) {
         ayuda_->close();
     }
-    for (QWidget* window : std::initializer_list<QWidget*>{
-             mapa_, ventanalog_, apunto_, epunto_, huso_, splash_.get(), principal_.get()}) {
+    for (QWidget* window :
+         std::initializer_list<QWidget*>{mapa_, ventanalog_, dialogoAnadir_, dialogoEditar_, huso_,
+                                         splash_.get(), principal_.get()}) {
         if (window != nullptr) {
             window->hide();
         }
     }
     QCoreApplication::quit();
+    return true;
 }
 
-Mapa* Programa::mapa() {
+Mapa* Aplicacion::mapa() {
     if (mapa_ == nullptr) {
         mapa_ = new Mapa(*this, principal_.get());
     }
     return mapa_;
 }
 
-VentanaLog* Programa::ventanalog() {
+VentanaLog* Aplicacion::ventanalog() {
     if (ventanalog_ == nullptr) {
         ventanalog_ = new VentanaLog(*this, principal_.get());
     }
     return ventanalog_;
 }
 
-Ayuda* Programa::ayuda() {
+Ayuda* Aplicacion::ayuda() {
     if (!ayuda_) {
         ayuda_ = new Ayuda(*this, HelpDocumentPath(), principal_.get());
     }
     return ayuda_;
 }
 
-AcercaDe* Programa::acerca_de() {
+AcercaDe* Aplicacion::acerca_de() {
     if (!acerca_de_) {
         acerca_de_ = new AcercaDe(*this, principal_.get());
     }
     return acerca_de_;
 }
 
-Ayuda* Programa::loadedAyuda() const {
+Ayuda* Aplicacion::loadedAyuda() const {
     return ayuda_;
 }
 
-AcercaDe* Programa::loadedAcercaDe() const {
+AcercaDe* Aplicacion::loadedAcercaDe() const {
     return acerca_de_;
 }
 
-Apunto* Programa::apunto() {
-    if (apunto_ == nullptr) {
-        apunto_ = new Apunto(*this, principal_.get());
+DialogoAnadirPunto* Aplicacion::dialogoAnadir() {
+    if (dialogoAnadir_ == nullptr) {
+        dialogoAnadir_ = new DialogoAnadirPunto(*this, principal_.get());
     }
-    return apunto_;
+    return dialogoAnadir_;
 }
 
-Epunto* Programa::epunto() {
-    if (epunto_ == nullptr) {
-        epunto_ = new Epunto(*this, principal_.get());
+DialogoEditarPunto* Aplicacion::dialogoEditar() {
+    if (dialogoEditar_ == nullptr) {
+        dialogoEditar_ = new DialogoEditarPunto(*this, principal_.get());
     }
-    return epunto_;
+    return dialogoEditar_;
 }
 
-Huso* Programa::huso() {
+Huso* Aplicacion::huso() {
     if (huso_ == nullptr) {
         huso_ = new Huso(*this, principal_.get());
     }

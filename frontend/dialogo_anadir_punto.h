@@ -1,4 +1,4 @@
-// The add-point dialog "apunto" ("Añadir punto"): the user types points one
+// The add-point dialog ("Añadir punto"): the user types points one
 // after another, each appended to the point list of the transformation form.
 #pragma once
 
@@ -6,10 +6,10 @@
 
 namespace quillon {
 
-class Apunto : public DialogoPunto {
+class DialogoAnadirPunto : public DialogoPunto {
     Q_OBJECT
 public:
-    explicit Apunto(Programa& programa, QWidget* parent = nullptr);
+    explicit DialogoAnadirPunto(Aplicacion& programa, QWidget* parent = nullptr);
 
     // Shows the dialog for points of `kind`, the source kind of the form.
     void Abrir(CoordinateKind kind);

@@ -1,19 +1,19 @@
-#include "epunto.h"
+#include "dialogo_editar_punto.h"
 
+#include "aplicacion.h"
 #include "calculo.h"
 #include "presentador.h"
-#include "programa.h"
 #include "tablas.h"
 
 #include <QLocale>
 
 namespace quillon {
 
-Epunto::Epunto(Programa& programa, QWidget* parent)
-    : DialogoPunto(programa, "epunto", QStringLiteral("Editar punto"), QStringLiteral("&Aceptar"),
-                   QStringLiteral("&Cancelar"), parent) {}
+DialogoEditarPunto::DialogoEditarPunto(Aplicacion& programa, QWidget* parent)
+    : DialogoPunto(programa, "dialogo_editar_punto", QStringLiteral("Editar punto"),
+                   QStringLiteral("&Aceptar"), QStringLiteral("&Cancelar"), parent) {}
 
-void Epunto::Abrir(CoordinateKind kind, int point) {
+void DialogoEditarPunto::Abrir(CoordinateKind kind, int point) {
     ProgramState& state = programa_.state();
     if (point < 1 || point > state.pointCount) {
         return;
@@ -36,7 +36,7 @@ void Epunto::Abrir(CoordinateKind kind, int point) {
     identifierEdit->selectAll();
 }
 
-void Epunto::Confirm() {
+void DialogoEditarPunto::Confirm() {
     ProgramState& state = programa_.state();
     const int point = state.editPoint;
     if (point < 1 || point > state.pointCount) {
@@ -52,7 +52,7 @@ void Epunto::Confirm() {
     form().pointTable->selectRow(point - 1);
 }
 
-void Epunto::Leave() {
+void DialogoEditarPunto::Leave() {
     HideFromForm();
 }
 

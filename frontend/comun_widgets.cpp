@@ -1,6 +1,6 @@
-#include "module1_widgets.h"
+#include "comun_widgets.h"
 
-#include "module1.h"
+#include "comun.h"
 
 #include <QFontDatabase>
 #include <QGroupBox>

@@ -3,7 +3,7 @@
 // has loaded. Windows reach one another through it.
 #pragma once
 
-#include "module1.h"
+#include "comun.h"
 
 #include <QPixmap>
 #include <QPointer>
@@ -16,10 +16,10 @@ class QSettings;
 namespace quillon {
 
 class AcercaDe;
-class Apunto;
+class DialogoAnadirPunto;
 class Ayuda;
 class Calculo;
-class Epunto;
+class DialogoEditarPunto;
 class FileDialogs;
 class FormPresenter;
 class Huso;
@@ -45,17 +45,17 @@ QString FindDataFolder(const QString& programFolder);
 // the application; false when they are not installed.
 bool InstallSpanishTranslations();
 
-class Programa {
+class Aplicacion {
 public:
     // Creates the splash window and the frame window with the transformation
     // form. Nothing is shown yet. The program remembers the user's choices
     // in `settings`. The engine control is `transf` when given (it must
     // outlive the program), otherwise one the program creates.
-    Programa(MessageSink& messages, FileDialogs& files, QSettings& settings, QString dataFolder,
-             TransfControl* transf = nullptr);
-    ~Programa();
-    Programa(const Programa&) = delete;
-    Programa& operator=(const Programa&) = delete;
+    Aplicacion(MessageSink& messages, FileDialogs& files, QSettings& settings, QString dataFolder,
+               TransfControl* transf = nullptr);
+    ~Aplicacion();
+    Aplicacion(const Aplicacion&) = delete;
+    Aplicacion& operator=(const Aplicacion&) = delete;
 
     ProgramState& state() { return state_; }
     MessageSink& messages() { return messages_; }
@@ -80,8 +80,10 @@ public:
 
     // Shows the splash window, where the program starts.
     void Start();
-    // Unloads every window and ends the program.
-    void End();
+    // Unloads every window and ends the program; with unsaved results it
+    // first asks whether to leave without them. False when the program goes
+    // on (a run under way, or the user stays).
+    bool End();
 
     Splash* splash() const { return splash_.get(); }
     Principal* principal() const { return principal_.get(); }
@@ -102,8 +104,8 @@ public:
 
     // The point dialogs and the zone dialog, loaded on first use and then
     // only shown and hidden.
-    Apunto* apunto();
-    Epunto* epunto();
+    DialogoAnadirPunto* dialogoAnadir();
+    DialogoEditarPunto* dialogoEditar();
     Huso* huso();
 
 private:
@@ -127,8 +129,8 @@ private:
     VentanaLog* ventanalog_ = nullptr;
     QPointer<Ayuda> ayuda_;
     QPointer<AcercaDe> acerca_de_;
-    Apunto* apunto_ = nullptr;
-    Epunto* epunto_ = nullptr;
+    DialogoAnadirPunto* dialogoAnadir_ = nullptr;
+    DialogoEditarPunto* dialogoEditar_ = nullptr;
     Huso* huso_ = nullptr;
 };
 

@@ -1,4 +1,4 @@
-// The edit-point dialog "epunto" ("Editar punto"): changes a point of the
+// The edit-point dialog ("Editar punto"): changes a point of the
 // point list (the selected one, or the one double-clicked).
 #pragma once
 
@@ -6,10 +6,10 @@
 
 namespace quillon {
 
-class Epunto : public DialogoPunto {
+class DialogoEditarPunto : public DialogoPunto {
     Q_OBJECT
 public:
-    explicit Epunto(Programa& programa, QWidget* parent = nullptr);
+    explicit DialogoEditarPunto(Aplicacion& programa, QWidget* parent = nullptr);
 
     // Shows the dialog for point number `point` (from 1) of `kind`, the
     // source kind of the form, with the point's values in the fields.

@@ -1,8 +1,8 @@
-#include "apunto.h"
+#include "dialogo_anadir_punto.h"
 
+#include "aplicacion.h"
 #include "calculo.h"
 #include "presentador.h"
-#include "programa.h"
 #include "services.h"
 #include "tablas.h"
 
@@ -10,16 +10,16 @@
 
 namespace quillon {
 
-Apunto::Apunto(Programa& programa, QWidget* parent)
-    : DialogoPunto(programa, "apunto", QStringLiteral("Añadir punto"), QStringLiteral("&Añadir"),
-                   QStringLiteral("&Cerrar"), parent) {}
+DialogoAnadirPunto::DialogoAnadirPunto(Aplicacion& programa, QWidget* parent)
+    : DialogoPunto(programa, "dialogo_anadir_punto", QStringLiteral("Añadir punto"),
+                   QStringLiteral("&Añadir"), QStringLiteral("&Cerrar"), parent) {}
 
-void Apunto::Abrir(CoordinateKind kind) {
+void DialogoAnadirPunto::Abrir(CoordinateKind kind) {
     SetKind(kind);
     ShowOverForm();
 }
 
-void Apunto::Confirm() {
+void DialogoAnadirPunto::Confirm() {
     if (presenter().pointCount() >= kPointCapacity) {
         programa_.messages().Show(TableFullMessage(), QStringLiteral("Aviso"),
                                   MessageIcon::Exclamation);
@@ -34,7 +34,7 @@ void Apunto::Confirm() {
     identifierEdit->setFocus();
 }
 
-void Apunto::Leave() {
+void DialogoAnadirPunto::Leave() {
     HideFromForm();
     const int count = presenter().pointCount();
     if (count > 0) {

@@ -1,4 +1,4 @@
-// Module1: the program-wide state of the desktop program and the routines
+// The program-wide state of the desktop program and the routines
 // that every window shares (sexagesimal conversions, number text, path
 // splitting, region limits and the map's coordinate frame). Nothing here
 // draws or needs a display.

@@ -1,4 +1,4 @@
-#include "module1.h"
+#include "comun.h"
 
 #include <QStringList>
 #include <charconv>

@@ -1,4 +1,4 @@
-#include "texto.h"
+#include "texto_cp1252.h"
 
 #include <QFile>
 #include <array>

@@ -1,4 +1,4 @@
-// The shared routines of Module1 that work on widgets and pictures:
+// The shared routines of the desktop program that work on widgets and pictures:
 // enabling a frame with its contents, the map symbols, the classic palette
 // and the program's fonts.
 #pragma once
