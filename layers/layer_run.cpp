@@ -8,7 +8,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
-#include <fstream>
+#include <future>
 #include <memory>
 #include <ogrsf_frmts.h>
 #include <set>
@@ -24,7 +24,7 @@ namespace {
 
 // Vertices transformed together: enough for the engine's threads, few
 // enough that the features held meanwhile stay a few tens of megabytes.
-constexpr std::size_t kBatchVertices = 262144;
+constexpr std::size_t kBatchVertices = 65536;
 constexpr std::size_t kBatchFeatures = 20000;
 // Rejected features named one by one in the log; those after are counted.
 constexpr long long kRejectedNamed = 1000;
@@ -232,6 +232,13 @@ public:
         std::set<fs::path> written;
         for (const auto& [from, to] : moves) {
             written.insert(to);
+            // A folder in the way of a part would fail its move after the
+            // moves before it: seen now, nothing is moved.
+            std::error_code ignored;
+            if (fs::is_directory(to, ignored)) {
+                throw Failure("No se puede escribir el archivo de salida: " + to.string() +
+                              " es una carpeta");
+            }
         }
         if (shapefile && target_.has_extension()) {
             for (const char* end : {".shp", ".shx", ".dbf", ".prj", ".cpg", ".qix", ".sbn", ".sbx",
@@ -320,10 +327,12 @@ private:
 // array for the engine.
 struct Batch {
     std::vector<Feature> features;
-    std::vector<std::size_t> first; // each feature's first vertex; then the end
+    std::vector<std::size_t> first{0}; // each feature's first vertex; then the end
+    std::vector<bool> unreadable;       // its geometry could not be read
     std::vector<double> points;
     std::vector<std::int32_t> status;
     std::size_t cursor = 0; // the vertex the writing walk gives next
+    double seconds = 0.0;   // the engine's time on it
 };
 
 void Gather(void* context, int n, double* x, double* y, double* z) {
@@ -448,6 +457,7 @@ public:
             throw Failure("No se puede escribir el archivo de salida: " + output_ + " (" +
                           error.code().message() + ")");
         }
+        outcome_.transform_seconds = transform_seconds_;
         outcome_.succeeded = true;
     }
 
@@ -544,6 +554,9 @@ private:
         return plan;
     }
 
+    // Reads the features of a layer into batches; while the engine transforms
+    // one batch on its threads, the features of the one before are written
+    // and those of the one after read.
     void CopyLayer(LayerPlan& plan, const api::PointArrayRun& run, OGRSpatialReference& target) {
         ++outcome_.layers;
         if (progress_.open) {
@@ -552,32 +565,57 @@ private:
                            count > 0 ? static_cast<std::uint64_t>(count) : 0);
         }
         plan.in->ResetReading();
-        if (plan.out->StartTransaction() != OGRERR_NONE) {
-            in_transaction_ = false;
-        } else {
-            in_transaction_ = true;
-        }
-        Batch batch;
-        batch.first.push_back(0);
-        VertexWalk gather(Gather, &batch.points, nullptr);
+        in_transaction_ = plan.out->StartTransaction() == OGRERR_NONE;
+        // Three batches in turn: one read, one transformed, one written.
+        std::array<Batch, 3> batches;
+        std::array<std::future<void>, 3> transforming;
+        std::size_t filling = 0;
+        const auto write_transformed = [&](std::size_t index) {
+            if (transforming[index].valid()) {
+                transforming[index].get();
+                transform_seconds_ += batches[index].seconds;
+                WriteBatch(plan, target, batches[index]);
+            }
+        };
         std::uint64_t read = 0;
-        for (Feature feature(plan.in->GetNextFeature()); feature;
-             feature.reset(plan.in->GetNextFeature())) {
-            if (OGRGeometry* geometry = feature->GetGeometryRef()) {
+        for (;;) {
+            Batch& batch = batches[filling];
+            CPLErrorReset();
+            Feature feature(plan.in->GetNextFeature());
+            if (!feature) {
+                break;
+            }
+            OGRGeometry* geometry = feature->GetGeometryRef();
+            const bool unreadable = !geometry && CPLGetLastErrorType() >= CE_Failure;
+            if (geometry) {
+                VertexWalk gather(Gather, &batch.points, nullptr);
                 geometry->transform(&gather);
             }
             batch.features.push_back(std::move(feature));
             batch.first.push_back(batch.points.size() / 3);
+            batch.unreadable.push_back(unreadable);
             ++read;
             if (batch.points.size() >= kBatchVertices * 3 ||
                 batch.features.size() >= kBatchFeatures) {
-                Flush(plan, run, target, batch);
+                if (Stopped()) {
+                    throw Failure("Operación cancelada por el usuario");
+                }
+                transforming[filling] = TransformBatch(run, batch);
+                write_transformed((filling + 2) % 3); // the batch before
+                filling = (filling + 1) % 3;          // written two turns ago
                 if (progress_.step) {
                     progress_.step(read);
                 }
             }
         }
-        Flush(plan, run, target, batch);
+        if (!batches[filling].features.empty()) {
+            transforming[filling] = TransformBatch(run, batches[filling]);
+        }
+        write_transformed((filling + 2) % 3);
+        write_transformed(filling);
+        if (Stopped()) {
+            throw Failure("Operación cancelada por el usuario");
+        }
         if (in_transaction_ && plan.out->CommitTransaction() != OGRERR_NONE) {
             throw Failure("No se puede escribir la capa " + std::string(plan.in->GetName()) +
                           LastGdalError());
@@ -587,23 +625,30 @@ private:
         }
     }
 
-    void Flush(LayerPlan& plan, const api::PointArrayRun& run, OGRSpatialReference& target,
-               Batch& batch) {
-        if (Stopped()) {
-            throw Failure("Operación cancelada por el usuario");
-        }
-        const std::size_t n = batch.points.size() / 3;
-        batch.status.resize(n);
-        const auto start = std::chrono::steady_clock::now();
-        run.Transform(static_cast<std::int64_t>(n), batch.points.data(), batch.points.data(), 3,
-                      batch.status.data());
-        outcome_.transform_seconds +=
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    // The engine's work on a batch, on threads of its own: only the batch's
+    // arrays are touched there, never GDAL's objects.
+    std::future<void> TransformBatch(const api::PointArrayRun& run, Batch& batch) {
+        return std::async(std::launch::async, [&run, &batch] {
+            const std::size_t n = batch.points.size() / 3;
+            batch.status.resize(n);
+            const auto start = std::chrono::steady_clock::now();
+            run.Transform(static_cast<std::int64_t>(n), batch.points.data(), batch.points.data(),
+                          3, batch.status.data());
+            batch.seconds =
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        });
+    }
+
+    void WriteBatch(LayerPlan& plan, OGRSpatialReference& target, Batch& batch) {
         VertexWalk scatter(Scatter, &batch, &target);
         for (std::size_t f = 0; f < batch.features.size(); ++f) {
             OGRFeature& feature = *batch.features[f];
             const std::size_t first = batch.first[f];
             const std::size_t last = batch.first[f + 1];
+            if (batch.unreadable[f]) {
+                Reject(plan, feature, "geometría que no se puede leer");
+                continue;
+            }
             std::int32_t bad = 0;
             for (std::size_t i = first; i < last && bad == 0; ++i) {
                 bad = batch.status[i];
@@ -622,6 +667,7 @@ private:
         }
         batch.features.clear();
         batch.first.assign(1, 0);
+        batch.unreadable.clear();
         batch.points.clear();
     }
 
@@ -684,6 +730,7 @@ private:
     bool csv_ = false;
     bool keeps_fid_ = false;
     bool in_transaction_ = false;
+    double transform_seconds_ = 0.0;
     std::string rejected_;
 };
 
