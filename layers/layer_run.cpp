@@ -328,7 +328,7 @@ private:
 struct Batch {
     std::vector<Feature> features;
     std::vector<std::size_t> first{0}; // each feature's first vertex; then the end
-    std::vector<bool> unreadable;       // its geometry could not be read
+    std::vector<bool> unreadable;      // its geometry could not be read
     std::vector<double> points;
     std::vector<std::int32_t> status;
     std::size_t cursor = 0; // the vertex the writing walk gives next
@@ -632,8 +632,8 @@ private:
             const std::size_t n = batch.points.size() / 3;
             batch.status.resize(n);
             const auto start = std::chrono::steady_clock::now();
-            run.Transform(static_cast<std::int64_t>(n), batch.points.data(), batch.points.data(),
-                          3, batch.status.data());
+            run.Transform(static_cast<std::int64_t>(n), batch.points.data(), batch.points.data(), 3,
+                          batch.status.data());
             batch.seconds =
                 std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         });
@@ -788,6 +788,10 @@ LayerOutcome TransformLayers(const api::TransformRequest& request, const std::st
     LayerOutcome outcome;
     outcome.log_path = request.log_path.empty() ? output + ".log" : request.log_path;
     api::TransformRequest effective = request;
+    if (request.a.kind == api::Kind::kGeocentric || request.b.kind == api::Kind::kGeocentric) {
+        outcome.failure = "Las capas no se transforman en coordenadas geocéntricas";
+        return outcome;
+    }
     // A layer has one system: a UTM output without a zone keeps the input's.
     if (effective.b.kind == api::Kind::kUtm && effective.b.zone == 0) {
         if (effective.a.kind != api::Kind::kUtm) {
@@ -808,8 +812,11 @@ LayerOutcome TransformLayers(const api::TransformRequest& request, const std::st
     }
     if (!outcome.succeeded) {
         outcome.succeeded = false;
+        // A run refused before its parameters were prepared (an input that
+        // cannot be opened, a format or a system it cannot take) leaves the
+        // previous log alone: there is no run to tell of.
         const bool stopped = progress.stop_requested && progress.stop_requested();
-        if (!(stopped && request.keep_log_when_stopped)) {
+        if (!run.log.empty() && !(stopped && request.keep_log_when_stopped)) {
             outcome.log_written = WriteLog(outcome.log_path, run.log + outcome.failure + "\n");
         } else {
             outcome.log_written = false;

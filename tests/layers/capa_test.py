@@ -115,7 +115,10 @@ def features(path, layer_name):
     layer = ds.GetLayerByName(layer_name) if layer_name else ds.GetLayer(0)
     srs = layer.GetSpatialRef()
     code = None
-    if srs is not None:
+    if srs is not None and srs.IsCompound():
+        code = "%s+%s" % (srs.GetAuthorityCode("COMPD_CS|PROJCS"),
+                          srs.GetAuthorityCode("COMPD_CS|VERT_CS"))
+    elif srs is not None:
         srs.AutoIdentifyEPSG()
         code = srs.GetAuthorityCode(None)
     rows = []
@@ -180,6 +183,40 @@ class CapaTest(unittest.TestCase):
                             self.assertLessEqual(math.hypot(x - rx, y - ry), 0.001, name)
                             self.assertAlmostEqual(z, rz, delta=0.001, msg=name)
                             self.assertEqual(m, rm, name)
+
+    def test_every_method_as_txt_on_the_same_points(self):
+        # (options of both runs); local fits without --origen search around the centre
+        # of the data, the same for the layer's vertices as for the file's points.
+        cases = [["--parametros", "nacionales"],
+                 ["--parametros", "regionales"],
+                 ["--parametros", "vecinos", "--seleccion", "5"],
+                 ["--parametros", "distancia", "--seleccion", "40000", "--modelo", "afin"],
+                 ["--parametros", "rejilla"],
+                 ["--parametros", "nacionales", "--geoide"]]
+        points = [(447000, 4139000, 100.0), (300000, 4100000, 50.0), (590000, 4230000, 900.0),
+                  (230000, 4120000, 10.0)]
+        source = self.path("metodos.gpkg")
+        ds = ogr.GetDriverByName("GPKG").CreateDataSource(source)
+        make_layer(ds, "puntos", ogr.wkbPoint25D, ["POINT Z (%r %r %r)" % p for p in points], [])
+        ds = None
+        with open(self.path("metodos.txt"), "w", newline="") as txt:
+            txt.write("puntos\r\n" + "".join("%d\t%r\t%r\t%r\r\n" % (i + 1, *p)
+                                              for i, p in enumerate(points)))
+        for options in cases:
+            with self.subTest(options=options):
+                systems = ["--sistema-a", "EPSG:23030", "--sistema-b", "EPSG:25830"]
+                result = run(source, self.path("m.gpkg"), *systems, *options)
+                self.assertEqual(result.returncode, 0, result.stderr)
+                subprocess.run([CLI, "txt", self.path("metodos.txt"), self.path("m.txt"),
+                                *systems, *options], check=True, capture_output=True)
+                with open(self.path("m.txt")) as txt:
+                    expected = [[float(v) for v in line.split("\t")[1:4]]
+                                for line in txt.read().splitlines()[1:]]
+                code, _, got = features(self.path("m.gpkg"), "puntos")
+                self.assertEqual(code, "25830+5782" if "--geoide" in options else "25830")
+                for (_, _, [(x, y, z, _)]), (ex, ey, ez) in zip(got, expected):
+                    self.assertLessEqual(math.hypot(x - ex, y - ey), 0.001)
+                    self.assertAlmostEqual(z, ez, delta=0.001)
 
     def test_rejected_features_named_in_the_log(self):
         # (feature, geometry, reason in the log); None: a geometry that cannot be read.
@@ -281,6 +318,7 @@ class CapaTest(unittest.TestCase):
                 else:
                     self.assertIn("KML", result.stderr)
                     self.assertFalse(os.path.exists(self.path(output)))
+                    self.assertFalse(os.path.exists(self.path(output) + ".log"))
 
 
 if __name__ == "__main__":
