@@ -2,9 +2,13 @@
 #include "commands.h"
 #include "options.h"
 
+#include <climits>
+#include <dlfcn.h>
+#include <filesystem>
 #include <iostream>
 #include <layer_run.h>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace quillon_cli {
@@ -96,12 +100,52 @@ std::string TakeOption(std::vector<std::string>& args, const std::string& name) 
     return value;
 }
 
+// The layers module, loaded once: beside the program in a build tree, in the
+// library folder once installed. Null, with `failure` set, when it cannot be.
+const quillon::layers::LayerFunctions* LayerModule(std::string& failure) {
+    char self[PATH_MAX];
+    const ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
+    if (length <= 0) {
+        failure = "no se encuentra el programa";
+        return nullptr;
+    }
+    const std::filesystem::path folder =
+        std::filesystem::path(std::string(self, length)).parent_path();
+    for (const char* relative : {"../layers/quillon_layers.so", QUILLON_LAYERS_INSTALLED}) {
+        const std::filesystem::path module = folder / relative;
+        std::error_code ignored;
+        if (!std::filesystem::exists(module, ignored)) {
+            continue;
+        }
+        void* handle = ::dlopen(module.c_str(), RTLD_NOW | RTLD_LOCAL);
+        if (!handle) {
+            failure = ::dlerror();
+            return nullptr;
+        }
+        using Entry = const quillon::layers::LayerFunctions* (*)();
+        const auto entry = reinterpret_cast<Entry>(::dlsym(handle, "quillon_layers_functions"));
+        if (!entry) {
+            failure = ::dlerror();
+            return nullptr;
+        }
+        return entry();
+    }
+    failure = "no está instalado el módulo de capas SIG (quillon_layers.so)";
+    return nullptr;
+}
+
 } // namespace
 
 int RunCapa(const std::vector<std::string>& given) {
     if (WantsHelp(given)) {
         std::cout << kCapaHelp;
         return 0;
+    }
+    std::string unavailable;
+    const quillon::layers::LayerFunctions* layers = LayerModule(unavailable);
+    if (!layers) {
+        std::cerr << "quillon-cli capa: no se pueden leer capas SIG: " << unavailable << '\n';
+        return 1;
     }
     std::vector<std::string> args = given;
     quillon::layers::LayerOptions options;
@@ -132,7 +176,7 @@ int RunCapa(const std::vector<std::string>& given) {
         }
         if (operands.size() == 2) {
             std::string failure;
-            const auto code = quillon::layers::LayerSystem(operands[0], options.layer, failure);
+            const auto code = layers->layer_system(operands[0], options.layer, failure);
             if (!code) {
                 std::cerr << "quillon-cli capa: " << failure << '\n';
                 return failure.rfind("No se puede abrir", 0) == 0 ? 1 : 2;
@@ -146,7 +190,7 @@ int RunCapa(const std::vector<std::string>& given) {
         throw UsageError{"hacen falta ENTRADA y SALIDA"};
     }
     const auto outcome =
-        quillon::layers::TransformLayers(request, files[0], files[1], options, TerminalProgress());
+        layers->transform_layers(request, files[0], files[1], options, TerminalProgress());
     if (!outcome.succeeded) {
         std::cerr << "quillon-cli: la transformación no ha tenido éxito: " << outcome.failure
                   << '\n';

@@ -52,7 +52,7 @@ using Feature = std::unique_ptr<OGRFeature, FeatureDeleter>;
 void RegisterOnce() {
     static const bool registered = [] {
         GDALAllRegister();
-        CPLSetConfigOption("CPL_LOG", "/dev/null"); // GDAL's own messages are not the user's
+        // GDAL's own messages are not the user's: the failures name them.
         CPLPushErrorHandler(CPLQuietErrorHandler);
         return true;
     }();
@@ -826,3 +826,9 @@ LayerOutcome TransformLayers(const api::TransformRequest& request, const std::st
 }
 
 } // namespace quillon::layers
+
+const quillon::layers::LayerFunctions* quillon_layers_functions() {
+    static const quillon::layers::LayerFunctions functions = {quillon::layers::LayerSystem,
+                                                              quillon::layers::TransformLayers};
+    return &functions;
+}

@@ -1,6 +1,7 @@
 // GIS layers through GDAL: every vertex of every geometry of a vector dataset
 // carried by the engine's runs over arrays of points, every attribute kept.
-// A library of its own, so that the engine stays with the standard library.
+// A module of its own, so that the engine stays with the standard library and
+// quillon-cli loads GDAL only for the layers.
 #pragma once
 
 #include <optional>
@@ -46,4 +47,18 @@ LayerOutcome TransformLayers(const api::TransformRequest& request, const std::st
                              const std::string& output, const LayerOptions& options,
                              const api::Progress& progress);
 
+// What the module gives its host, which loads it with dlopen and finds this
+// table through quillon_layers_functions().
+struct LayerFunctions {
+    std::optional<std::string> (*layer_system)(const std::string& input, const std::string& layer,
+                                               std::string& failure);
+    LayerOutcome (*transform_layers)(const api::TransformRequest& request, const std::string& input,
+                                     const std::string& output, const LayerOptions& options,
+                                     const api::Progress& progress);
+};
+
 } // namespace quillon::layers
+
+// The module's entry point.
+extern "C" __attribute__((visibility("default"))) const quillon::layers::LayerFunctions*
+quillon_layers_functions();
