@@ -93,6 +93,17 @@ std::vector<OGRLayer*> ChosenLayers(GDALDataset& dataset, const std::string& nam
     return layers;
 }
 
+// The system a layer states; null when it states none (a GeoPackage's
+// "Undefined geographic SRS" and "Undefined Cartesian SRS" say just that).
+const OGRSpatialReference* StatedSystem(OGRLayer& layer) {
+    const OGRSpatialReference* srs = layer.GetSpatialRef();
+    if (srs && srs->GetName() && STARTS_WITH(srs->GetName(), "Undefined ") &&
+        !srs->GetAuthorityCode(nullptr)) {
+        return nullptr;
+    }
+    return srs;
+}
+
 std::optional<std::string> KnownCode(const OGRSpatialReference& srs) {
     // By authority code first: the quick and usual case.
     const char* authority = srs.GetAuthorityName(nullptr);
@@ -466,7 +477,7 @@ private:
 
     void CheckSystems(const std::vector<OGRLayer*>& layers) {
         for (OGRLayer* layer : layers) {
-            const OGRSpatialReference* srs = layer->GetSpatialRef();
+            const OGRSpatialReference* srs = StatedSystem(*layer);
             if (!srs) {
                 continue; // the options say what the layer is in
             }
@@ -751,7 +762,7 @@ std::optional<std::string> LayerSystem(const std::string& input, const std::stri
         Dataset dataset = OpenInput(input);
         std::optional<std::string> found;
         for (OGRLayer* chosen : ChosenLayers(*dataset, layer)) {
-            const OGRSpatialReference* srs = chosen->GetSpatialRef();
+            const OGRSpatialReference* srs = StatedSystem(*chosen);
             if (!srs) {
                 if (chosen->GetGeomType() == wkbNone) {
                     continue; // a table without geometries

@@ -65,8 +65,9 @@ def ed50_utm30():
     return srs
 
 
-def make_layer(ds, name, kind, geometries, fields, options=()):
-    layer = ds.CreateLayer(name, ed50_utm30(), kind, options=list(options))
+def make_layer(ds, name, kind, geometries, fields, options=(), srs="ED50"):
+    layer = ds.CreateLayer(name, ed50_utm30() if srs == "ED50" else srs, kind,
+                           options=list(options))
     for field, field_type in fields:
         layer.CreateField(ogr.FieldDefn(field, field_type))
     for i, wkt in enumerate(geometries):
@@ -286,17 +287,22 @@ class CapaTest(unittest.TestCase):
                     os.rmdir(self.path(blocked))
 
     def test_system_of_the_input(self):
-        # (options, exit status, words of the message); the layer is in EPSG:23030.
-        cases = [([], 0, ""),
-                 (["--sistema-a", "EPSG:23030"], 0, ""),
-                 (["--sistema-a", "EPSG:23029"], 1, "EPSG:23030"),
-                 (["--datum-a", "ETRS89", "--tipo-a", "utm", "--huso-a", "30"], 1, "EPSG:23030")]
-        source = self.path("sistema.gpkg")
-        ds = ogr.GetDriverByName("GPKG").CreateDataSource(source)
-        make_layer(ds, "puntos", ogr.wkbPoint, LAYERS["puntos"][1], FIELDS[:1])
-        ds = None
-        for options, status, words in cases:
-            with self.subTest(options=options):
+        # (the layer states EPSG:23030, options, exit status, words of the message)
+        cases = [(True, [], 0, ""),
+                 (True, ["--sistema-a", "EPSG:23030"], 0, ""),
+                 (True, ["--sistema-a", "EPSG:23029"], 1, "EPSG:23030"),
+                 (True, ["--datum-a", "ETRS89", "--tipo-a", "utm", "--huso-a", "30"], 1,
+                  "EPSG:23030"),
+                 (False, [], 2, "--sistema-a"),
+                 (False, ["--sistema-a", "EPSG:23030"], 0, "")]
+        for stated, options, status, words in cases:
+            with self.subTest(stated=stated, options=options):
+                source = self.path("sistema%d.gpkg" % stated)
+                if not os.path.exists(source):
+                    ds = ogr.GetDriverByName("GPKG").CreateDataSource(source)
+                    make_layer(ds, "puntos", ogr.wkbPoint, LAYERS["puntos"][1], FIELDS[:1],
+                               srs=ed50_utm30() if stated else None)
+                    ds = None
                 result = run(source, self.path("s.gpkg"), "--sistema-b", "EPSG:25830", *options)
                 self.assertEqual(result.returncode, status, result.stderr)
                 self.assertIn(words, result.stderr)
