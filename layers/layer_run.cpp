@@ -52,6 +52,13 @@ using Feature = std::unique_ptr<OGRFeature, FeatureDeleter>;
 void RegisterOnce() {
     static const bool registered = [] {
         GDALAllRegister();
+        // SQLite's page cache (GeoPackage, SQLite outputs) up to 64 MB unless
+        // the user chose otherwise: with GDAL's default a layer of many small
+        // features spends much of its time reading back and writing again
+        // the pages of its tables and spatial index.
+        if (!CPLGetConfigOption("OGR_SQLITE_CACHE", nullptr)) {
+            CPLSetConfigOption("OGR_SQLITE_CACHE", "64");
+        }
         // GDAL's own messages are not the user's: the failures name them.
         CPLPushErrorHandler(CPLQuietErrorHandler);
         return true;
