@@ -23,8 +23,12 @@ Transformación de coordenadas entre ED50 y ETRS89 para Andalucía.
   dxf         transforma un dibujo DXF
   centroide   centroide y rectángulo de un archivo de puntos o de un dibujo
   txt-a-dxf   convierte un archivo de puntos TXT en un dibujo DXF de puntos
-  capa        transforma capas SIG (Shapefile, GeoPackage, GeoJSON...) con GDAL
-
+)"
+#ifdef QUILLON_WITH_LAYERS
+    R"(  capa        transforma capas SIG (Shapefile, GeoPackage, GeoJSON...) con GDAL
+)"
+#endif
+    R"(
 Opciones:
   -h, --help  muestra esta ayuda y termina
   --version   muestra la versión y termina
