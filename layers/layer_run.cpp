@@ -362,6 +362,54 @@ void Gather(void* context, int n, double* x, double* y, double* z) {
     }
 }
 
+// Appends the vertices of a geometry to `points` in the order GDAL's own
+// walk (OGRGeometry::transform) gives them to Scatter, reading the lines and
+// rings straight into the array; the kinds it does not know go through that
+// walk.
+void GatherVertices(OGRGeometry& geometry, std::vector<double>& points) {
+    switch (wkbFlatten(geometry.getGeometryType())) {
+    case wkbLineString:
+    case wkbCircularString: {
+        const OGRSimpleCurve& curve = *geometry.toSimpleCurve();
+        const std::size_t n = static_cast<std::size_t>(curve.getNumPoints());
+        const std::size_t first = points.size();
+        points.resize(first + 3 * n, 0.0); // a 2D curve's heights are 0, as in the walk
+        double* p = points.data() + first;
+        constexpr int kStride = 3 * sizeof(double);
+        curve.getPoints(p, kStride, p + 1, kStride, curve.Is3D() ? p + 2 : nullptr, kStride);
+        return;
+    }
+    case wkbPolygon:
+    case wkbCurvePolygon: {
+        OGRCurvePolygon& polygon = *geometry.toCurvePolygon();
+        if (OGRCurve* ring = polygon.getExteriorRingCurve()) {
+            GatherVertices(*ring, points);
+        }
+        for (int i = 0; i < polygon.getNumInteriorRings(); ++i) {
+            GatherVertices(*polygon.getInteriorRingCurve(i), points);
+        }
+        return;
+    }
+    case wkbMultiPoint:
+    case wkbMultiLineString:
+    case wkbMultiPolygon:
+    case wkbMultiCurve:
+    case wkbMultiSurface:
+    case wkbGeometryCollection: {
+        OGRGeometryCollection& collection = *geometry.toGeometryCollection();
+        for (int i = 0; i < collection.getNumGeometries(); ++i) {
+            GatherVertices(*collection.getGeometryRef(i), points);
+        }
+        return;
+    }
+    default: {
+        VertexWalk walk(Gather, &points, nullptr);
+        geometry.transform(&walk);
+        return;
+    }
+    }
+}
+
 void Scatter(void* context, int n, double* x, double* y, double* z) {
     auto& batch = *static_cast<Batch*>(context);
     const double* p = batch.points.data() + batch.cursor * 3;
@@ -505,12 +553,11 @@ private:
 
     void AddLayerExtent(OGRLayer& layer, api::DataExtent& extent) {
         std::vector<double> points;
-        VertexWalk walk(Gather, &points, nullptr);
         layer.ResetReading();
         for (Feature feature(layer.GetNextFeature()); feature;
              feature.reset(layer.GetNextFeature())) {
             if (OGRGeometry* geometry = feature->GetGeometryRef()) {
-                geometry->transform(&walk);
+                GatherVertices(*geometry, points);
             }
             if (points.size() >= kBatchVertices * 3) {
                 api::AddToExtent(request_, static_cast<std::int64_t>(points.size() / 3),
@@ -606,8 +653,7 @@ private:
             OGRGeometry* geometry = feature->GetGeometryRef();
             const bool unreadable = !geometry && CPLGetLastErrorType() >= CE_Failure;
             if (geometry) {
-                VertexWalk gather(Gather, &batch.points, nullptr);
-                geometry->transform(&gather);
+                GatherVertices(*geometry, batch.points);
             }
             batch.features.push_back(std::move(feature));
             batch.first.push_back(batch.points.size() / 3);
