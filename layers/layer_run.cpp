@@ -26,6 +26,8 @@ namespace {
 // enough that the features held meanwhile stay a few tens of megabytes.
 constexpr std::size_t kBatchVertices = 65536;
 constexpr std::size_t kBatchFeatures = 20000;
+// Layers of at least this many features are written with a larger SQLite cache.
+constexpr GIntBig kManyFeatures = 50000;
 // Rejected features named one by one in the log; those after are counted.
 constexpr long long kRejectedNamed = 1000;
 
@@ -52,13 +54,6 @@ using Feature = std::unique_ptr<OGRFeature, FeatureDeleter>;
 void RegisterOnce() {
     static const bool registered = [] {
         GDALAllRegister();
-        // SQLite's page cache (GeoPackage, SQLite outputs) up to 64 MB unless
-        // the user chose otherwise: with GDAL's default a layer of many small
-        // features spends much of its time reading back and writing again
-        // the pages of its tables and spatial index.
-        if (!CPLGetConfigOption("OGR_SQLITE_CACHE", nullptr)) {
-            CPLSetConfigOption("OGR_SQLITE_CACHE", "64");
-        }
         // GDAL's own messages are not the user's: the failures name them.
         CPLPushErrorHandler(CPLQuietErrorHandler);
         return true;
@@ -488,6 +483,18 @@ public:
         target.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
         log += "Sistema de la salida..: " + target_code + "\n\n";
 
+        // SQLite's page cache (GeoPackage, SQLite outputs) up to 64 MB for
+        // layers of many features, unless the user chose otherwise: with
+        // GDAL's default they spend much of their time reading back and
+        // writing again the pages of their tables and spatial indexes. Layers
+        // of few long features only lose by it.
+        GIntBig features = 0;
+        for (OGRLayer* layer : layers) {
+            features += std::max<GIntBig>(0, layer->GetFeatureCount(FALSE));
+        }
+        if (features >= kManyFeatures && !CPLGetConfigOption("OGR_SQLITE_CACHE", nullptr)) {
+            CPLSetConfigOption("OGR_SQLITE_CACHE", "64");
+        }
         StagedOutput staged(output_);
         {
             CPLErrorReset();
