@@ -622,7 +622,9 @@ private:
             }
             plan.field_map[static_cast<std::size_t>(i)] = before;
         }
-        plan.keep_fid = keeps_fid_;
+        // FIDs of a source that keeps them (a column of its own, as in a
+        // GeoPackage); a Shapefile's are only record numbers from 0.
+        plan.keep_fid = keeps_fid_ && layer.GetFIDColumn() && *layer.GetFIDColumn();
         return plan;
     }
 

@@ -245,6 +245,10 @@ class CapaTest(unittest.TestCase):
         _, _, written = features(target, "hitos")
         self.assertEqual([a["texto"] for a, _, _ in written],
                          ["hito %d" % fid for fid, _, reason in rows if reason is None])
+        ds = ogr.Open(target)  # a GeoPackage keeps the FIDs, gaps and all
+        self.assertEqual([f.GetFID() for f in ds.GetLayerByName("hitos")],
+                         [fid for fid, _, reason in rows if reason is None])
+        ds = None
         for fid, _, reason in rows:
             line = "Entidad %d de la capa hitos rechazada: %s" % (fid, reason)
             self.assertEqual(line in text, reason is not None, line)
