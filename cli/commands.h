@@ -14,6 +14,8 @@ int RunTxt(const std::vector<std::string>& args);
 int RunDxf(const std::vector<std::string>& args);
 int RunCentroide(const std::vector<std::string>& args);
 int RunTxtToDxf(const std::vector<std::string>& args);
+// GIS layers through GDAL; only in a build with them (QUILLON_BUILD_LAYERS).
+int RunCapa(const std::vector<std::string>& args);
 
 // True when the arguments ask for the sub-command's help.
 bool WantsHelp(const std::vector<std::string>& args);

@@ -154,6 +154,8 @@ void CatchStopSignals() {
     }
 }
 
+} // namespace
+
 // A progress bar on a terminal, and the stop request of the signals.
 api::Progress TerminalProgress() {
     CatchStopSignals();
@@ -185,6 +187,12 @@ api::Progress TerminalProgress() {
     return progress;
 }
 
+bool StopRequested() {
+    return stop_requested != 0;
+}
+
+namespace {
+
 // The system's reason for an error number, in the words of a Spanish system
 // whatever the locale the program runs in.
 std::string Reason(int error) {
@@ -210,6 +218,8 @@ std::string Reason(int error) {
 // After a failed run: what the system says of the files, one line each, so
 // the user knows what to mend (the input that cannot be read, the folder
 // that is missing or closed).
+} // namespace
+
 void ExplainFiles(const std::string& input, const std::string& output, const std::string& log) {
     if (input != "-") {
         const int fd = ::open(input.c_str(), O_RDONLY | O_CLOEXEC);
@@ -242,6 +252,8 @@ void ExplainFiles(const std::string& input, const std::string& output, const std
         }
     }
 }
+
+namespace {
 
 // One input into one output; prints what the user needs and returns the
 // exit status.

@@ -23,7 +23,12 @@ Transformación de coordenadas entre ED50 y ETRS89 para Andalucía.
   dxf         transforma un dibujo DXF
   centroide   centroide y rectángulo de un archivo de puntos o de un dibujo
   txt-a-dxf   convierte un archivo de puntos TXT en un dibujo DXF de puntos
-
+)"
+#ifdef QUILLON_WITH_LAYERS
+    R"(  capa        transforma capas SIG (Shapefile, GeoPackage, GeoJSON...) con GDAL
+)"
+#endif
+    R"(
 Opciones:
   -h, --help  muestra esta ayuda y termina
   --version   muestra la versión y termina
@@ -44,6 +49,9 @@ constexpr Command kCommands[] = {
     {"dxf", quillon_cli::RunDxf},
     {"centroide", quillon_cli::RunCentroide},
     {"txt-a-dxf", quillon_cli::RunTxtToDxf},
+#ifdef QUILLON_WITH_LAYERS
+    {"capa", quillon_cli::RunCapa},
+#endif
 };
 
 } // namespace

@@ -25,4 +25,14 @@ double RequireNumber(std::string_view text, std::string_view what);
 // Splits a point on blanks, tabs and commas (runs of separators count once).
 std::vector<std::string> SplitFields(std::string_view line);
 
+// A progress bar on a terminal, and the stop request of SIGINT, SIGTERM and
+// SIGHUP (caught from the first call on).
+api::Progress TerminalProgress();
+// Whether one of those signals came.
+bool StopRequested();
+
+// After a failed run: what the system says of the files (the input that
+// cannot be read, the folder that is missing or closed), one line each.
+void ExplainFiles(const std::string& input, const std::string& output, const std::string& log);
+
 } // namespace quillon_cli

@@ -177,7 +177,8 @@ set(CPACK_DEBIAN_PROGRAM_DESCRIPTION
 Quillon converts point lists and DXF drawings between Spain's geodetic
 systems ED50 and ETRS89 (geocentric, geodetic or UTM zones 29-31) with the
 national parameter set, the IGN grid, or regional and local least-squares
-fits to a catalogue of geodetic vertices.
+fits to a catalogue of geodetic vertices, and GIS layers (Shapefile,
+GeoPackage, GeoJSON...) through GDAL.
 .
 This package holds the desktop program (quillon) with its guide and the
 command-line host (quillon-cli).")

@@ -35,18 +35,19 @@ MESSAGE
     fi
 }
 
-# What builds the engine and quillon-cli.
-BUILD_PACKAGES=(g++ cmake ninja-build)
+# What builds the engine and quillon-cli (GDAL for its GIS layers, capa).
+BUILD_PACKAGES=(g++ cmake ninja-build libgdal-dev)
 # What the tests need besides: GoogleTest and GoogleMock, and the independent
 # readers that open the drawings the engine writes (ezdxf, GDAL), and what
 # builds, checks (lintian) and unpacks the Debian packages and compiles the C
 # example against them.
 # The Python module and its tests: pybind11 and Python's development files,
 # pytest, NumPy, GeoPandas with Shapely, pyproj and Fiona, Dask with its
-# distributed scheduler. PROJ's cct checks the pipelines the fit report gives.
+# distributed scheduler. PROJ's cct checks the pipelines the fit report gives;
+# GDAL's Python bindings and ogr2ogr check the layers of quillon-cli capa.
 # The wheel test builds and installs the package as pip users do (build, venv,
 # pip, wheel, pybind11's Python helpers) and mypy checks its types.
-TEST_PACKAGES=(libgtest-dev libgmock-dev python3 python3-ezdxf gdal-bin proj-bin dpkg-dev file pkgconf
+TEST_PACKAGES=(libgtest-dev libgmock-dev python3 python3-ezdxf gdal-bin python3-gdal proj-bin dpkg-dev file pkgconf
     lintian pybind11-dev python3-dev python3-pytest python3-numpy python3-pandas python3-geopandas
     python3-shapely python3-pyproj python3-fiona python3-dask python3-distributed
     python3-pybind11 python3-build python3-venv python3-pip python3-wheel mypy)

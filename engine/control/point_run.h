@@ -107,6 +107,12 @@ public:
     // fit_report.h); empty when PROJ has no equivalent.
     const std::string& proj() const { return proj_; }
     int used_count() const;
+    // Geodetic heights of the input (output) are orthometric, through the
+    // geoid the run prepared (EPSG:4258+5782).
+    void SetOrthometricGeodetic(bool in, bool out) {
+        set_.orthometric_geodetic_in = in;
+        set_.orthometric_geodetic_out = out;
+    }
     // "Error ajuste" of the report in metres; NaN without an adjustment.
     double adjustment_error() const;
 

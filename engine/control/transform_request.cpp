@@ -294,6 +294,22 @@ std::vector<OptionSpec> OptionsOf(Order order) {
              {"catalogo"},
              region});
         break;
+    case Order::kCapa:
+        // The layer's own system stands for side a when it has one: the host
+        // reads it before the request and gives it as --sistema-a.
+        add(side_a);
+        add(side_b);
+        add({{"modelo"},
+             {"parametros"},
+             {"seleccion"},
+             {"origen"},
+             {"rejilla"},
+             geoid,
+             {"log"},
+             {"hilos"},
+             {"catalogo"},
+             region});
+        break;
     case Order::kCentroide:
         add(side_a);
         add({{"hilos"}, region});

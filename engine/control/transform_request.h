@@ -66,7 +66,7 @@ struct Side {
 
 // The orders of quillon-cli that take a run description. Each accepts the
 // options that apply to it and refuses the others.
-enum class Order { kPunto, kTxt, kDxf, kCentroide, kTxtToDxf, kParametros };
+enum class Order { kPunto, kTxt, kDxf, kCentroide, kTxtToDxf, kParametros, kCapa };
 
 struct TransformRequest {
     Side a;
@@ -294,5 +294,78 @@ DZV_CXX_API std::optional<double> NumberOfField(std::string_view field);
 // A number with `decimals` fixed decimals and a "." mark, as the engine's
 // files write it.
 DZV_CXX_API std::string FixedText(double value, int decimals);
+
+// ---- Arrays of points -----------------------------------------------------
+//
+// For hosts that read and write points in formats of their own (GIS layers):
+// the request prepared once, then any number of arrays transformed with it as
+// a TXT run transforms the points of its file, and the texts of its log.
+
+// Why a point of an array was not transformed.
+enum class PointResult : std::int32_t {
+    kTransformed = 0,
+    kNotFinite = 1,
+    kZoneInvalid = 2,
+    kOutsideRegion = 3,
+    kOutOfRange = 4,
+    kOutsideGrid = 5,
+    kOutsideGeoid = 6,
+    kOutsideDomain = 7,
+};
+
+// The reason a point was refused, in the words of the log ("fuera de la
+// región de cálculo"); empty for kTransformed.
+DZV_CXX_API std::string_view PointResultReason(PointResult status);
+
+// The rectangle around points in ED50 UTM zone 30 with the national set,
+// grown point by point: the default origin of a local search is its centre.
+struct DataExtent {
+    double x_min = 0.0, x_max = 0.0, y_min = 0.0, y_max = 0.0;
+    long long count = 0; // points inside; 0: no rectangle yet
+};
+
+// Adds to `extent` the n points of `points` (`columns` 2: c1 c2, or 3:
+// c1 c2 c3, one point after another) on side a of the request (which needs
+// its zone when UTM). Points that are not coordinates of the side are left
+// out.
+DZV_CXX_API void AddToExtent(const TransformRequest& request, std::int64_t n, const double* points,
+                             int columns, DataExtent& extent);
+
+// A request prepared for arrays of points. The sides need their zone when
+// they are UTM: there are no per-point zones in an array.
+class DZV_CXX_API PointArrayRun {
+public:
+    // Prepares the set of the request; a local search without an origin
+    // searches around the centre of `extent` (which must then hold points).
+    // Nothing, with `failure` set (one line), when it cannot.
+    static std::optional<PointArrayRun> Make(const TransformRequest& request,
+                                             const DataExtent* extent, std::string& failure);
+    PointArrayRun(PointArrayRun&&) noexcept;
+    PointArrayRun& operator=(PointArrayRun&&) noexcept;
+    ~PointArrayRun();
+
+    // Transforms n points of `columns` (2 or 3 both in and out) from `in`
+    // into `out` (which may be `in`) on the request's threads; `status`
+    // receives each point's PointResult. A missing height is 0 and a
+    // refused point's output is NaN.
+    void Transform(std::int64_t n, const double* in, double* out, int columns,
+                   std::int32_t* status) const;
+
+    // The start of the run's execution log (UTF-8, "\n" line ends): its
+    // header naming `input` and `output`, then the block of the parameter set.
+    std::string LogHead(const std::string& input, const std::string& output) const;
+
+    // The origin of the vertex search (ED50 UTM 30), for local fits.
+    std::optional<std::array<double, 2>> origin() const;
+
+private:
+    struct State;
+    explicit PointArrayRun(std::unique_ptr<State> state);
+    std::unique_ptr<State> state_;
+};
+
+// A log text (UTF-8, "\n" line ends) as the engine writes its logs:
+// Windows-1252 with CR LF line ends.
+DZV_CXX_API std::string LogFileBytes(std::string_view text);
 
 } // namespace dezadiravevava::api

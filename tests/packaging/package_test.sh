@@ -64,8 +64,9 @@ depends_on python3-quillon python3-numpy
 depends_on python3-quillon "libdezadiravevava1( \([^)]*\))?"
 depends_on quillon "libdezadiravevava1( \([^)]*\))?"
 depends_on quillon fonts-dejavu-core
-# (dependencies from dpkg-shlibdeps, i.e. from Debian's own packages)
-for dependency in libqt6widgets6 'libstdc\+\+6'; do
+# (dependencies from dpkg-shlibdeps, i.e. from Debian's own packages; GDAL
+# for quillon-cli capa)
+for dependency in libqt6widgets6 'libstdc\+\+6' 'libgdal[0-9]+'; do
     depends_on quillon "$dependency( \([^)]*\))?"
 done
 grep -q python3-geopandas <<<"$(field python3-quillon Suggests)" ||

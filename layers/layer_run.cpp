@@ -1,0 +1,907 @@
+#include "layer_run.h"
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <future>
+#include <memory>
+#include <ogrsf_frmts.h>
+#include <set>
+#include <stdexcept>
+#include <unistd.h>
+#include <vector>
+
+namespace quillon::layers {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Vertices transformed together: enough for the engine's threads, few
+// enough that the features held meanwhile stay a few tens of megabytes.
+constexpr std::size_t kBatchVertices = 65536;
+constexpr std::size_t kBatchFeatures = 20000;
+// Layers of at least this many features are written with a larger SQLite cache.
+constexpr GIntBig kManyFeatures = 50000;
+// Rejected features named one by one in the log; those after are counted.
+constexpr long long kRejectedNamed = 1000;
+
+// The codes api::SideOfEpsg knows, as GDAL builds them.
+constexpr std::array<const char*, 14> kKnownCodes = {
+    "EPSG:23029",      "EPSG:23030",      "EPSG:23031",      "EPSG:25829",    "EPSG:25830",
+    "EPSG:25831",      "EPSG:4230",       "EPSG:4258",       "EPSG:4937",     "EPSG:4936",
+    "EPSG:25829+5782", "EPSG:25830+5782", "EPSG:25831+5782", "EPSG:4258+5782"};
+
+struct Failure : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+struct DatasetCloser {
+    void operator()(GDALDataset* dataset) const { GDALClose(dataset); }
+};
+using Dataset = std::unique_ptr<GDALDataset, DatasetCloser>;
+
+struct FeatureDeleter {
+    void operator()(OGRFeature* feature) const { OGRFeature::DestroyFeature(feature); }
+};
+using Feature = std::unique_ptr<OGRFeature, FeatureDeleter>;
+
+void RegisterOnce() {
+    static const bool registered = [] {
+        GDALAllRegister();
+        // GDAL's own messages are not the user's: the failures name them.
+        CPLPushErrorHandler(CPLQuietErrorHandler);
+        return true;
+    }();
+    (void)registered;
+}
+
+std::string LastGdalError() {
+    const char* message = CPLGetLastErrorMsg();
+    return message && *message ? std::string(": ") + message : std::string();
+}
+
+Dataset OpenInput(const std::string& input) {
+    RegisterOnce();
+    CPLErrorReset();
+    Dataset dataset(GDALDataset::Open(input.c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY));
+    if (!dataset) {
+        throw Failure("No se puede abrir la capa de entrada: " + input + LastGdalError());
+    }
+    return dataset;
+}
+
+std::vector<OGRLayer*> ChosenLayers(GDALDataset& dataset, const std::string& name) {
+    std::vector<OGRLayer*> layers;
+    if (!name.empty()) {
+        OGRLayer* layer = dataset.GetLayerByName(name.c_str());
+        if (!layer) {
+            throw Failure("La entrada no tiene la capa " + name);
+        }
+        layers.push_back(layer);
+    } else {
+        for (int i = 0; i < dataset.GetLayerCount(); ++i) {
+            layers.push_back(dataset.GetLayer(i));
+        }
+    }
+    if (layers.empty()) {
+        throw Failure("La entrada no tiene capas");
+    }
+    return layers;
+}
+
+// The system a layer states; null when it states none (a GeoPackage's
+// "Undefined geographic SRS" and "Undefined Cartesian SRS" say just that).
+const OGRSpatialReference* StatedSystem(OGRLayer& layer) {
+    const OGRSpatialReference* srs = layer.GetSpatialRef();
+    if (srs && srs->GetName() && STARTS_WITH(srs->GetName(), "Undefined ") &&
+        !srs->GetAuthorityCode(nullptr)) {
+        return nullptr;
+    }
+    return srs;
+}
+
+std::optional<std::string> KnownCode(const OGRSpatialReference& srs) {
+    // By authority code first: the quick and usual case.
+    const char* authority = srs.GetAuthorityName(nullptr);
+    const char* code = srs.GetAuthorityCode(nullptr);
+    if (authority && code && EQUAL(authority, "EPSG")) {
+        const std::string named = std::string("EPSG:") + code;
+        if (api::SideOfEpsg(named)) {
+            return named;
+        }
+    }
+    // Else a definition equivalent to one of the codes (a .prj in ESRI words).
+    const char* options[] = {"IGNORE_DATA_AXIS_TO_SRS_AXIS_MAPPING=YES",
+                             "CRITERION=EQUIVALENT_EXCEPT_AXIS_ORDER_GEOGCRS", nullptr};
+    for (const char* known : kKnownCodes) {
+        OGRSpatialReference candidate;
+        if (candidate.SetFromUserInput(known) == OGRERR_NONE && srs.IsSame(&candidate, options)) {
+            return std::string(known);
+        }
+    }
+    return std::nullopt;
+}
+
+std::string Describe(const OGRSpatialReference& srs) {
+    const char* name = srs.GetName();
+    return name ? name : "sin nombre";
+}
+
+bool SameSide(const api::Side& a, const api::Side& b) {
+    return a.datum == b.datum && a.kind == b.kind &&
+           (a.kind != api::Kind::kUtm || a.zone == b.zone);
+}
+
+// The EPSG definition of the output: the request's code for side b, or the
+// one of its datum, kind and zone; with orthometric heights in UTM, compound
+// with the Alicante heights (EPSG:5782).
+std::string TargetCode(const api::TransformRequest& request, bool has_z) {
+    const api::Side& b = request.b;
+    std::string code = b.code;
+    if (code.empty()) {
+        const bool ed50 = b.datum == api::Datum::kEd50;
+        switch (b.kind) {
+        case api::Kind::kUtm:
+            code = "EPSG:" + std::to_string((ed50 ? 23000 : 25800) + b.zone);
+            break;
+        case api::Kind::kGeodetic:
+            code = ed50 ? "EPSG:4230" : (has_z && !b.orthometric ? "EPSG:4937" : "EPSG:4258");
+            break;
+        case api::Kind::kGeocentric:
+            code = "EPSG:4936";
+            break;
+        }
+    }
+    if (has_z && request.orthometric_heights && b.kind == api::Kind::kUtm &&
+        code.find('+') == std::string::npos) {
+        code += "+5782";
+    }
+    return code;
+}
+
+std::string Lower(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+std::string DriverOfPath(const std::string& output) {
+    static const std::pair<const char*, const char*> kByExtension[] = {{".gpkg", "GPKG"},
+                                                                       {".shp", "ESRI Shapefile"},
+                                                                       {".geojson", "GeoJSON"},
+                                                                       {".json", "GeoJSON"},
+                                                                       {".fgb", "FlatGeobuf"},
+                                                                       {".csv", "CSV"},
+                                                                       {".kml", "KML"},
+                                                                       {".kmz", "LIBKML"},
+                                                                       {".gml", "GML"},
+                                                                       {".sqlite", "SQLite"},
+                                                                       {".tab", "MapInfo File"},
+                                                                       {".mif", "MapInfo File"},
+                                                                       {".gpx", "GPX"},
+                                                                       {".dxf", "DXF"},
+                                                                       {".geojsonl", "GeoJSONSeq"},
+                                                                       {".geojsons", "GeoJSONSeq"}};
+    const std::string extension = Lower(fs::path(output).extension().string());
+    for (const auto& [end, driver] : kByExtension) {
+        if (extension == end) {
+            return driver;
+        }
+    }
+    throw Failure("No se reconoce el formato de salida por la extensión de " + output +
+                  ": dé --formato (GPKG, \"ESRI Shapefile\", GeoJSON, FlatGeobuf, CSV...)");
+}
+
+// The output's parts are written into a folder of their own beside the target
+// and moved into place only once all of them are complete; whatever happens
+// before, the folder goes with everything in it.
+class StagedOutput {
+public:
+    explicit StagedOutput(const std::string& target) : target_(target) {
+        fs::path folder = target_.parent_path();
+        if (folder.empty()) {
+            folder = ".";
+        }
+        folder_ = folder;
+        std::string pattern = (folder / ("." + target_.filename().string() + ".XXXXXX")).string();
+        if (!::mkdtemp(pattern.data())) {
+            throw Failure("No se puede crear el archivo de salida: " + target + " (" +
+                          std::strerror(errno) + ")");
+        }
+        staging_ = pattern;
+    }
+    StagedOutput(const StagedOutput&) = delete;
+    StagedOutput& operator=(const StagedOutput&) = delete;
+    ~StagedOutput() {
+        std::error_code ignored;
+        fs::remove_all(staging_, ignored);
+    }
+
+    // Where the dataset is written.
+    std::string path() const { return (staging_ / target_.filename()).string(); }
+
+    // Moves every part into place; the parts of a previous set that the new
+    // one lacks (a Shapefile's old .cpg or index) go.
+    void Commit(bool shapefile) {
+        std::vector<std::pair<fs::path, fs::path>> moves;
+        for (const auto& entry : fs::directory_iterator(staging_)) {
+            if (entry.is_directory()) {
+                // A folder dataset (Shapefiles of several layers): its files.
+                const fs::path into = folder_ / entry.path().filename();
+                fs::create_directories(into);
+                for (const auto& part : fs::directory_iterator(entry.path())) {
+                    moves.emplace_back(part.path(), into / part.path().filename());
+                }
+            } else {
+                moves.emplace_back(entry.path(), folder_ / entry.path().filename());
+            }
+        }
+        std::set<fs::path> written;
+        for (const auto& [from, to] : moves) {
+            written.insert(to);
+            // A folder in the way of a part would fail its move after the
+            // moves before it: seen now, nothing is moved.
+            std::error_code ignored;
+            if (fs::is_directory(to, ignored)) {
+                throw Failure("No se puede escribir el archivo de salida: " + to.string() +
+                              " es una carpeta");
+            }
+        }
+        if (shapefile && target_.has_extension()) {
+            for (const char* end : {".shp", ".shx", ".dbf", ".prj", ".cpg", ".qix", ".sbn", ".sbx",
+                                    ".qpj", ".shp.xml"}) {
+                fs::path old = target_;
+                old.replace_extension(end);
+                std::error_code ignored;
+                if (!written.count(old) && fs::exists(old, ignored)) {
+                    fs::remove(old, ignored);
+                }
+            }
+        }
+        for (const auto& [from, to] : moves) {
+            fs::rename(from, to);
+        }
+    }
+
+private:
+    fs::path target_;
+    fs::path folder_;
+    fs::path staging_;
+};
+
+// The log, written beside its target and renamed over it when complete.
+bool WriteLog(const std::string& path, const std::string& text) {
+    std::string temporary;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        temporary = path + ".~" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
+        // 0666 less the umask, as any new file; O_EXCL never follows a link.
+        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST) {
+            return false;
+        }
+    }
+    if (fd < 0) {
+        return false;
+    }
+    const std::string bytes = api::LogFileBytes(text);
+    std::size_t done = 0;
+    bool good = true;
+    while (done < bytes.size()) {
+        const ssize_t wrote = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (wrote <= 0) {
+            good = false;
+            break;
+        }
+        done += static_cast<std::size_t>(wrote);
+    }
+    good = ::fsync(fd) == 0 && good;
+    good = ::close(fd) == 0 && good;
+    if (!good || std::rename(temporary.c_str(), path.c_str()) != 0) {
+        ::unlink(temporary.c_str());
+        return false;
+    }
+    return true;
+}
+
+// A coordinate transformation that hands the vertices of a geometry to a
+// sink: GDAL's own walk over every kind of geometry (curves, surfaces,
+// collections) reaches each simple curve and point with it.
+class VertexWalk : public OGRCoordinateTransformation {
+public:
+    using Sink = void (*)(void* context, int n, double* x, double* y, double* z);
+    VertexWalk(Sink sink, void* context, OGRSpatialReference* target)
+        : sink_(sink), context_(context), target_(target) {}
+    OGRSpatialReference* GetSourceCS() override { return nullptr; }
+    OGRSpatialReference* GetTargetCS() override { return target_; }
+    int Transform(int n, double* x, double* y, double* z, double*, int* success) override {
+        sink_(context_, n, x, y, z);
+        if (success) {
+            std::fill(success, success + n, TRUE);
+        }
+        return TRUE;
+    }
+    OGRCoordinateTransformation* Clone() const override { return new VertexWalk(*this); }
+    OGRCoordinateTransformation* GetInverse() const override { return nullptr; }
+
+private:
+    Sink sink_;
+    void* context_;
+    OGRSpatialReference* target_;
+};
+
+// Features read but not yet written, with their vertices (x, y, z) in one
+// array for the engine.
+struct Batch {
+    std::vector<Feature> features;
+    std::vector<std::size_t> first{0}; // each feature's first vertex; then the end
+    std::vector<bool> unreadable;      // its geometry could not be read
+    std::vector<double> points;
+    std::vector<std::int32_t> status;
+    std::size_t cursor = 0; // the vertex the writing walk gives next
+    double seconds = 0.0;   // the engine's time on it
+};
+
+void Gather(void* context, int n, double* x, double* y, double* z) {
+    auto& points = *static_cast<std::vector<double>*>(context);
+    for (int i = 0; i < n; ++i) {
+        points.push_back(x[i]);
+        points.push_back(y[i]);
+        points.push_back(z ? z[i] : 0.0);
+    }
+}
+
+// Appends the vertices of a geometry to `points` in the order GDAL's own
+// walk (OGRGeometry::transform) gives them to Scatter, reading the lines and
+// rings straight into the array; the kinds it does not know go through that
+// walk.
+void GatherVertices(OGRGeometry& geometry, std::vector<double>& points) {
+    switch (wkbFlatten(geometry.getGeometryType())) {
+    case wkbLineString:
+    case wkbCircularString: {
+        const OGRSimpleCurve& curve = *geometry.toSimpleCurve();
+        const std::size_t n = static_cast<std::size_t>(curve.getNumPoints());
+        const std::size_t first = points.size();
+        points.resize(first + 3 * n, 0.0); // a 2D curve's heights are 0, as in the walk
+        double* p = points.data() + first;
+        constexpr int kStride = 3 * sizeof(double);
+        curve.getPoints(p, kStride, p + 1, kStride, curve.Is3D() ? p + 2 : nullptr, kStride);
+        return;
+    }
+    case wkbPolygon:
+    case wkbCurvePolygon: {
+        OGRCurvePolygon& polygon = *geometry.toCurvePolygon();
+        if (OGRCurve* ring = polygon.getExteriorRingCurve()) {
+            GatherVertices(*ring, points);
+        }
+        for (int i = 0; i < polygon.getNumInteriorRings(); ++i) {
+            GatherVertices(*polygon.getInteriorRingCurve(i), points);
+        }
+        return;
+    }
+    case wkbMultiPoint:
+    case wkbMultiLineString:
+    case wkbMultiPolygon:
+    case wkbMultiCurve:
+    case wkbMultiSurface:
+    case wkbGeometryCollection: {
+        OGRGeometryCollection& collection = *geometry.toGeometryCollection();
+        for (int i = 0; i < collection.getNumGeometries(); ++i) {
+            GatherVertices(*collection.getGeometryRef(i), points);
+        }
+        return;
+    }
+    default: {
+        VertexWalk walk(Gather, &points, nullptr);
+        geometry.transform(&walk);
+        return;
+    }
+    }
+}
+
+void Scatter(void* context, int n, double* x, double* y, double* z) {
+    auto& batch = *static_cast<Batch*>(context);
+    const double* p = batch.points.data() + batch.cursor * 3;
+    for (int i = 0; i < n; ++i) {
+        x[i] = p[3 * i];
+        y[i] = p[3 * i + 1];
+        if (z) {
+            z[i] = p[3 * i + 2];
+        }
+    }
+    batch.cursor += static_cast<std::size_t>(n);
+}
+
+struct LayerPlan {
+    OGRLayer* in = nullptr;
+    OGRLayer* out = nullptr;
+    std::vector<int> field_map;
+    bool keep_fid = false;
+};
+
+class Run {
+public:
+    Run(const api::TransformRequest& request, const std::string& input, const std::string& output,
+        const LayerOptions& options, const api::Progress& progress, LayerOutcome& outcome)
+        : request_(request), input_(input), output_(output), options_(options), progress_(progress),
+          outcome_(outcome) {}
+
+    // The log's text so far (empty before the run is prepared).
+    std::string log;
+
+    void Execute() {
+        Dataset source = OpenInput(input_);
+        const std::vector<OGRLayer*> layers = ChosenLayers(*source, options_.layer);
+        const std::string driver_name =
+            options_.format.empty() ? DriverOfPath(output_) : options_.format;
+        if (EQUAL(driver_name.c_str(), "KML") || EQUAL(driver_name.c_str(), "LIBKML")) {
+            throw Failure("KML no se admite como salida: sus coordenadas son siempre longitud y "
+                          "latitud WGS 84; elija otro formato (GPKG, GeoJSON...)");
+        }
+        GDALDriver* driver = GetGDALDriverManager()->GetDriverByName(driver_name.c_str());
+        if (!driver || !driver->GetMetadataItem(GDAL_DCAP_VECTOR) ||
+            !driver->GetMetadataItem(GDAL_DCAP_CREATE)) {
+            throw Failure("Formato de salida desconocido o que GDAL no puede escribir: " +
+                          driver_name);
+        }
+        shapefile_ = EQUAL(driver->GetDescription(), "ESRI Shapefile");
+        csv_ = EQUAL(driver->GetDescription(), "CSV");
+        keeps_fid_ =
+            EQUAL(driver->GetDescription(), "GPKG") || EQUAL(driver->GetDescription(), "SQLite");
+        if (fs::exists(output_) && fs::exists(input_) && fs::equivalent(output_, input_)) {
+            throw Failure("La salida es la propia entrada: " + output_);
+        }
+        CheckSystems(layers);
+        const bool has_z = std::any_of(layers.begin(), layers.end(), [](OGRLayer* layer) {
+            return OGR_GT_HasZ(layer->GetGeomType()) != 0;
+        });
+        api::DataExtent extent;
+        const bool local =
+            request_.method == api::Method::kDistance || request_.method == api::Method::kNearest;
+        if (local && !request_.origin) {
+            for (OGRLayer* layer : layers) {
+                AddLayerExtent(*layer, extent);
+            }
+        }
+        std::string failure;
+        auto run = api::PointArrayRun::Make(request_, &extent, failure);
+        if (!run) {
+            throw Failure(failure);
+        }
+        log = run->LogHead(input_, output_);
+        OGRSpatialReference target;
+        const std::string target_code = TargetCode(request_, has_z);
+        if (target.SetFromUserInput(target_code.c_str()) != OGRERR_NONE) {
+            throw Failure("GDAL no conoce el sistema de salida " + target_code);
+        }
+        target.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
+        log += "Sistema de la salida..: " + target_code + "\n\n";
+
+        // SQLite's page cache (GeoPackage, SQLite outputs) up to 64 MB for
+        // layers of many features, unless the user chose otherwise: with
+        // GDAL's default they spend much of their time reading back and
+        // writing again the pages of their tables and spatial indexes. Layers
+        // of few long features only lose by it.
+        GIntBig features = 0;
+        for (OGRLayer* layer : layers) {
+            features += std::max<GIntBig>(0, layer->GetFeatureCount(FALSE));
+        }
+        if (features >= kManyFeatures && !CPLGetConfigOption("OGR_SQLITE_CACHE", nullptr)) {
+            CPLSetConfigOption("OGR_SQLITE_CACHE", "64");
+        }
+        StagedOutput staged(output_);
+        {
+            CPLErrorReset();
+            Dataset out(driver->Create(staged.path().c_str(), 0, 0, 0, GDT_Unknown, nullptr));
+            if (!out) {
+                throw Failure("No se puede crear el archivo de salida: " + output_ +
+                              LastGdalError());
+            }
+            for (OGRLayer* layer : layers) {
+                LayerPlan plan = PlanLayer(*layer, *out, target);
+                CopyLayer(plan, *run, target);
+            }
+            // Closing writes what the driver still holds; its failure is the
+            // last error GDAL reports.
+            CPLErrorReset();
+            out.reset();
+            if (CPLGetLastErrorType() == CE_Failure || CPLGetLastErrorType() == CE_Fatal) {
+                throw Failure("No se puede escribir el archivo de salida: " + output_ +
+                              LastGdalError());
+            }
+        }
+        if (Stopped()) {
+            throw Failure("Operación cancelada por el usuario");
+        }
+        log += Summary();
+        if (!WriteLog(outcome_.log_path, log)) {
+            throw Failure("No se puede escribir el registro: " + outcome_.log_path);
+        }
+        outcome_.log_written = true;
+        try {
+            staged.Commit(shapefile_);
+        } catch (const fs::filesystem_error& error) {
+            throw Failure("No se puede escribir el archivo de salida: " + output_ + " (" +
+                          error.code().message() + ")");
+        }
+        outcome_.transform_seconds = transform_seconds_;
+        outcome_.succeeded = true;
+    }
+
+private:
+    bool Stopped() const { return progress_.stop_requested && progress_.stop_requested(); }
+
+    void CheckSystems(const std::vector<OGRLayer*>& layers) {
+        for (OGRLayer* layer : layers) {
+            const OGRSpatialReference* srs = StatedSystem(*layer);
+            if (!srs) {
+                continue; // the options say what the layer is in
+            }
+            const auto code = KnownCode(*srs);
+            if (!code) {
+                throw Failure("El sistema de la capa " + std::string(layer->GetName()) + " (" +
+                              Describe(*srs) + ") no es uno de los que se transforman (" +
+                              std::string(api::KnownEpsgCodes()) + ")");
+            }
+            const auto side = api::SideOfEpsg(*code);
+            if (!SameSide(side->side, request_.a) ||
+                (side->orthometric_heights && !request_.orthometric_heights)) {
+                throw Failure("La capa " + std::string(layer->GetName()) + " está en " + *code +
+                              ", que no es el sistema de entrada que dicen las opciones");
+            }
+        }
+    }
+
+    void AddLayerExtent(OGRLayer& layer, api::DataExtent& extent) {
+        std::vector<double> points;
+        layer.ResetReading();
+        for (Feature feature(layer.GetNextFeature()); feature;
+             feature.reset(layer.GetNextFeature())) {
+            if (OGRGeometry* geometry = feature->GetGeometryRef()) {
+                GatherVertices(*geometry, points);
+            }
+            if (points.size() >= kBatchVertices * 3) {
+                api::AddToExtent(request_, static_cast<std::int64_t>(points.size() / 3),
+                                 points.data(), 3, extent);
+                points.clear();
+                if (Stopped()) {
+                    throw Failure("Operación cancelada por el usuario");
+                }
+            }
+        }
+        api::AddToExtent(request_, static_cast<std::int64_t>(points.size() / 3), points.data(), 3,
+                         extent);
+    }
+
+    LayerPlan PlanLayer(OGRLayer& layer, GDALDataset& out, OGRSpatialReference& target) {
+        LayerPlan plan;
+        plan.in = &layer;
+        OGRFeatureDefn* defn = layer.GetLayerDefn();
+        if (defn->GetGeomFieldCount() > 1) {
+            throw Failure("La capa " + std::string(layer.GetName()) +
+                          " tiene varias geometrías por entidad, que no se admiten");
+        }
+        const OGRwkbGeometryType type = layer.GetGeomType();
+        std::vector<std::string> options;
+        if (keeps_fid_ && layer.GetFIDColumn() && *layer.GetFIDColumn()) {
+            options.push_back(std::string("FID=") + layer.GetFIDColumn());
+        }
+        if (EQUAL(out.GetDriver()->GetDescription(), "GPKG") && layer.GetGeometryColumn() &&
+            *layer.GetGeometryColumn()) {
+            options.push_back(std::string("GEOMETRY_NAME=") + layer.GetGeometryColumn());
+        }
+        if (csv_ && type != wkbNone) {
+            options.push_back(wkbFlatten(type) == wkbPoint ? "GEOMETRY=AS_XY" : "GEOMETRY=AS_WKT");
+        }
+        std::vector<const char*> raw;
+        for (const std::string& option : options) {
+            raw.push_back(option.c_str());
+        }
+        raw.push_back(nullptr);
+        CPLErrorReset();
+        plan.out = out.CreateLayer(layer.GetName(), type == wkbNone ? nullptr : &target, type,
+                                   const_cast<char**>(raw.data()));
+        if (!plan.out) {
+            throw Failure("No se puede crear la capa " + std::string(layer.GetName()) +
+                          " en la salida" + LastGdalError());
+        }
+        plan.field_map.assign(static_cast<std::size_t>(defn->GetFieldCount()), -1);
+        for (int i = 0; i < defn->GetFieldCount(); ++i) {
+            const int before = plan.out->GetLayerDefn()->GetFieldCount();
+            if (plan.out->CreateField(defn->GetFieldDefn(i), TRUE) != OGRERR_NONE ||
+                plan.out->GetLayerDefn()->GetFieldCount() != before + 1) {
+                throw Failure("No se puede crear el campo " +
+                              std::string(defn->GetFieldDefn(i)->GetNameRef()) + " de la capa " +
+                              layer.GetName() + " en la salida" + LastGdalError());
+            }
+            plan.field_map[static_cast<std::size_t>(i)] = before;
+        }
+        // FIDs of a source that keeps them (a column of its own, as in a
+        // GeoPackage); a Shapefile's are only record numbers from 0.
+        plan.keep_fid = keeps_fid_ && layer.GetFIDColumn() && *layer.GetFIDColumn();
+        return plan;
+    }
+
+    // Reads the features of a layer into batches; while the engine transforms
+    // one batch on its threads, the features of the one before are written
+    // and those of the one after read.
+    void CopyLayer(LayerPlan& plan, const api::PointArrayRun& run, OGRSpatialReference& target) {
+        ++outcome_.layers;
+        if (progress_.open) {
+            const GIntBig count = plan.in->GetFeatureCount(FALSE);
+            progress_.open("Transformando " + std::string(plan.in->GetName()),
+                           count > 0 ? static_cast<std::uint64_t>(count) : 0);
+        }
+        plan.in->ResetReading();
+        in_transaction_ = plan.out->StartTransaction() == OGRERR_NONE;
+        // Three batches in turn: one read, one transformed, one written.
+        std::array<Batch, 3> batches;
+        std::array<std::future<void>, 3> transforming;
+        std::size_t filling = 0;
+        const auto write_transformed = [&](std::size_t index) {
+            if (transforming[index].valid()) {
+                transforming[index].get();
+                transform_seconds_ += batches[index].seconds;
+                WriteBatch(plan, target, batches[index]);
+            }
+        };
+        std::uint64_t read = 0;
+        for (;;) {
+            Batch& batch = batches[filling];
+            CPLErrorReset();
+            Feature feature(plan.in->GetNextFeature());
+            if (!feature) {
+                break;
+            }
+            OGRGeometry* geometry = feature->GetGeometryRef();
+            const bool unreadable = !geometry && CPLGetLastErrorType() >= CE_Failure;
+            if (geometry) {
+                GatherVertices(*geometry, batch.points);
+            }
+            batch.features.push_back(std::move(feature));
+            batch.first.push_back(batch.points.size() / 3);
+            batch.unreadable.push_back(unreadable);
+            ++read;
+            if (batch.points.size() >= kBatchVertices * 3 ||
+                batch.features.size() >= kBatchFeatures) {
+                if (Stopped()) {
+                    throw Failure("Operación cancelada por el usuario");
+                }
+                transforming[filling] = TransformBatch(run, batch);
+                write_transformed((filling + 2) % 3); // the batch before
+                filling = (filling + 1) % 3;          // written two turns ago
+                if (progress_.step) {
+                    progress_.step(read);
+                }
+            }
+        }
+        if (!batches[filling].features.empty()) {
+            transforming[filling] = TransformBatch(run, batches[filling]);
+        }
+        write_transformed((filling + 2) % 3);
+        write_transformed(filling);
+        if (Stopped()) {
+            throw Failure("Operación cancelada por el usuario");
+        }
+        if (in_transaction_ && plan.out->CommitTransaction() != OGRERR_NONE) {
+            throw Failure("No se puede escribir la capa " + std::string(plan.in->GetName()) +
+                          LastGdalError());
+        }
+        if (progress_.close) {
+            progress_.close();
+        }
+    }
+
+    // The engine's work on a batch, on threads of its own: only the batch's
+    // arrays are touched there, never GDAL's objects.
+    std::future<void> TransformBatch(const api::PointArrayRun& run, Batch& batch) {
+        return std::async(std::launch::async, [&run, &batch] {
+            const std::size_t n = batch.points.size() / 3;
+            batch.status.resize(n);
+            const auto start = std::chrono::steady_clock::now();
+            run.Transform(static_cast<std::int64_t>(n), batch.points.data(), batch.points.data(), 3,
+                          batch.status.data());
+            batch.seconds =
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        });
+    }
+
+    void WriteBatch(LayerPlan& plan, OGRSpatialReference& target, Batch& batch) {
+        VertexWalk scatter(Scatter, &batch, &target);
+        for (std::size_t f = 0; f < batch.features.size(); ++f) {
+            OGRFeature& feature = *batch.features[f];
+            const std::size_t first = batch.first[f];
+            const std::size_t last = batch.first[f + 1];
+            if (batch.unreadable[f]) {
+                Reject(plan, feature, "geometría que no se puede leer");
+                continue;
+            }
+            std::int32_t bad = 0;
+            for (std::size_t i = first; i < last && bad == 0; ++i) {
+                bad = batch.status[i];
+            }
+            if (bad != 0) {
+                Reject(plan, feature, api::PointResultReason(static_cast<api::PointResult>(bad)));
+                continue;
+            }
+            batch.cursor = first;
+            OGRGeometry* geometry = feature.GetGeometryRef();
+            if (geometry && geometry->transform(&scatter) != OGRERR_NONE) {
+                Reject(plan, feature, "geometría que no se puede leer");
+                continue;
+            }
+            Write(plan, feature, last - first);
+        }
+        batch.features.clear();
+        batch.first.assign(1, 0);
+        batch.unreadable.clear();
+        batch.points.clear();
+    }
+
+    void Write(LayerPlan& plan, OGRFeature& feature, std::size_t vertices) {
+        Feature copy(OGRFeature::CreateFeature(plan.out->GetLayerDefn()));
+        if (copy->SetFrom(&feature, plan.field_map.data(), TRUE) != OGRERR_NONE) {
+            throw Failure("No se pueden copiar los campos de la entidad " +
+                          std::to_string(feature.GetFID()) + LastGdalError());
+        }
+        if (plan.keep_fid) {
+            copy->SetFID(feature.GetFID());
+        }
+        CPLErrorReset();
+        if (plan.out->CreateFeature(copy.get()) != OGRERR_NONE) {
+            throw Failure("No se puede escribir la entidad " + std::to_string(feature.GetFID()) +
+                          " de la capa " + plan.in->GetName() + LastGdalError());
+        }
+        ++outcome_.features;
+        outcome_.vertices += static_cast<long long>(vertices);
+    }
+
+    void Reject(LayerPlan& plan, OGRFeature& feature, std::string_view reason) {
+        if (outcome_.rejected < kRejectedNamed) {
+            rejected_ += "Entidad " + std::to_string(feature.GetFID()) + " de la capa " +
+                         plan.in->GetName() + " rechazada: " + std::string(reason) + "\n";
+        }
+        ++outcome_.rejected;
+    }
+
+    std::string Summary() const {
+        std::string text = "Resumen de la conversión\n"
+                           "==========================\n\n"
+                           "Tipo de archivo......: CAPA SIG\n"
+                           "Número de capas......: " +
+                           std::to_string(outcome_.layers) +
+                           "\n"
+                           "Número de entidades..: " +
+                           std::to_string(outcome_.features) +
+                           "\n"
+                           "Número de vértices...: " +
+                           std::to_string(outcome_.vertices) + "\n";
+        if (outcome_.rejected > 0) {
+            text += "Entidades rechazadas.: " + std::to_string(outcome_.rejected) + "\n";
+            text += rejected_;
+            if (outcome_.rejected > kRejectedNamed) {
+                text += "Otras " + std::to_string(outcome_.rejected - kRejectedNamed) +
+                        " entidades rechazadas no se detallan\n";
+            }
+        }
+        return text;
+    }
+
+    const api::TransformRequest& request_;
+    const std::string& input_;
+    const std::string& output_;
+    const LayerOptions& options_;
+    const api::Progress& progress_;
+    LayerOutcome& outcome_;
+    bool shapefile_ = false;
+    bool csv_ = false;
+    bool keeps_fid_ = false;
+    bool in_transaction_ = false;
+    double transform_seconds_ = 0.0;
+    std::string rejected_;
+};
+
+} // namespace
+
+std::optional<std::string> KnownCodeOf(const std::string& definition) {
+    RegisterOnce();
+    OGRSpatialReference srs;
+    if (srs.SetFromUserInput(definition.c_str()) != OGRERR_NONE) {
+        return std::nullopt;
+    }
+    return KnownCode(srs);
+}
+
+std::optional<std::string> LayerSystem(const std::string& input, const std::string& layer,
+                                       std::string& failure) {
+    try {
+        Dataset dataset = OpenInput(input);
+        std::optional<std::string> found;
+        for (OGRLayer* chosen : ChosenLayers(*dataset, layer)) {
+            const OGRSpatialReference* srs = StatedSystem(*chosen);
+            if (!srs) {
+                if (chosen->GetGeomType() == wkbNone) {
+                    continue; // a table without geometries
+                }
+                throw Failure("La capa " + std::string(chosen->GetName()) +
+                              " no dice su sistema de referencia: dé --sistema-a (o --datum-a, "
+                              "--tipo-a y --huso-a)");
+            }
+            const auto code = KnownCode(*srs);
+            if (!code) {
+                throw Failure("El sistema de la capa " + std::string(chosen->GetName()) + " (" +
+                              Describe(*srs) + ") no es uno de los que se transforman (" +
+                              std::string(api::KnownEpsgCodes()) + ")");
+            }
+            if (found && *found != *code) {
+                throw Failure("Las capas de la entrada están en sistemas distintos (" + *found +
+                              ", " + *code + "): transfórmelas una a una con --capa");
+            }
+            found = code;
+        }
+        if (!found) {
+            throw Failure("Ninguna capa de la entrada tiene geometrías");
+        }
+        return found;
+    } catch (const Failure& error) {
+        failure = error.what();
+        return std::nullopt;
+    }
+}
+
+LayerOutcome TransformLayers(const api::TransformRequest& request, const std::string& input,
+                             const std::string& output, const LayerOptions& options,
+                             const api::Progress& progress) {
+    LayerOutcome outcome;
+    outcome.log_path = request.log_path.empty() ? output + ".log" : request.log_path;
+    api::TransformRequest effective = request;
+    if (request.a.kind == api::Kind::kGeocentric || request.b.kind == api::Kind::kGeocentric) {
+        outcome.failure = "Las capas no se transforman en coordenadas geocéntricas";
+        return outcome;
+    }
+    // A layer has one system: a UTM output without a zone keeps the input's.
+    if (effective.b.kind == api::Kind::kUtm && effective.b.zone == 0) {
+        if (effective.a.kind != api::Kind::kUtm) {
+            outcome.failure = "Falta el huso de la salida UTM: dé --huso-b o --sistema-b";
+            return outcome;
+        }
+        effective.b.zone = effective.a.zone;
+    }
+    Run run(effective, input, output, options, progress, outcome);
+    try {
+        run.Execute();
+    } catch (const Failure& error) {
+        outcome.failure = error.what();
+    } catch (const std::bad_alloc&) {
+        outcome.failure = "Memoria insuficiente";
+    } catch (const std::exception& error) {
+        outcome.failure = std::string("Error inesperado: ") + error.what();
+    }
+    if (!outcome.succeeded) {
+        outcome.succeeded = false;
+        // A run refused before its parameters were prepared (an input that
+        // cannot be opened, a format or a system it cannot take) leaves the
+        // previous log alone: there is no run to tell of.
+        const bool stopped = progress.stop_requested && progress.stop_requested();
+        if (!run.log.empty() && !(stopped && request.keep_log_when_stopped)) {
+            outcome.log_written = WriteLog(outcome.log_path, run.log + outcome.failure + "\n");
+        } else {
+            outcome.log_written = false;
+        }
+    }
+    return outcome;
+}
+
+} // namespace quillon::layers
+
+const quillon::layers::LayerFunctions* quillon_layers_functions() {
+    static const quillon::layers::LayerFunctions functions = {quillon::layers::LayerSystem,
+                                                              quillon::layers::TransformLayers};
+    return &functions;
+}
