@@ -49,7 +49,10 @@ bool CutTableLine(std::string_view line, char separator, std::vector<TableField>
     const auto ends_field = [&](char c) {
         return c == separator || (separator == ' ' && IsBlank(c));
     };
-    skip_blanks();
+    // Blanks before the first field go, whatever the separator.
+    while (i < line.size() && IsBlank(line[i]) && (line[i] != separator || separator == ' ')) {
+        ++i;
+    }
     if (i == line.size()) {
         return true; // a blank line has no fields
     }
