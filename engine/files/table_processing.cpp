@@ -88,6 +88,13 @@ struct TableRowReading {
     std::vector<TableField> fields;
 };
 
+// A line without fields, or whose fields are all empty (";;;").
+bool IsEmptyRow(const std::vector<TableField>& fields) {
+    return std::all_of(fields.begin(), fields.end(), [](const TableField& field) {
+        return !field.quoted && field.begin == field.end;
+    });
+}
+
 void Reject(TableRowReading& row, std::string reason) {
     row.kind = TableRowReading::Kind::kRejected;
     row.reason = std::move(reason);
@@ -107,9 +114,7 @@ void ReadTableRow(const TableShape& shape, std::string_view line, bool too_long,
         Reject(row, "comillas sin cerrar");
         return;
     }
-    if (std::all_of(row.fields.begin(), row.fields.end(), [](const TableField& field) {
-            return !field.quoted && field.begin == field.end;
-        })) {
+    if (IsEmptyRow(row.fields)) {
         return; // a blank line, or one of empty fields: kept as it is
     }
     double values[3] = {0.0, 0.0, 0.0};
@@ -161,18 +166,21 @@ void ReadTableRow(const TableShape& shape, std::string_view line, bool too_long,
                 return;
             }
         } else {
+            // As in TXT files, a zone field that names no zone is no
+            // objection to the zone of the whole input.
             const auto zone = FieldNumber(line, row.fields[c], shape.separator);
-            if (!zone || !IsZoneNumber(*zone)) {
+            const bool valid = zone && IsZoneNumber(*zone);
+            if (zone_needed && !valid) {
                 Reject(row, "huso no válido" + Quoted(TableFieldText(line, row.fields[c])));
                 return;
             }
-            if (!zone_needed && *zone != shape.zone_in) {
+            if (!zone_needed && valid && *zone != shape.zone_in) {
                 Reject(row, "el huso del punto (" + std::to_string(static_cast<int>(*zone)) +
                                 ") no es el de la entrada (" +
                                 std::to_string(static_cast<int>(shape.zone_in)) + ")");
                 return;
             }
-            row.zone = *zone;
+            row.zone = valid ? *zone : 0.0;
         }
     }
     if (!zone_needed) {
@@ -360,7 +368,7 @@ bool StartTable(LineReader& input, const TableOptions& options, const RunArgumen
         if (!CutTableLine(line, shape.separator, fields)) {
             return fail("Línea " + std::to_string(line_number) + ": comillas sin cerrar\n");
         }
-        if (fields.empty()) {
+        if (IsEmptyRow(fields)) {
             start.before.append(bytes);
             continue;
         }

@@ -143,12 +143,14 @@ TEST(TableProcessing, KeepsEveryByteButTheCoordinates) {
         {"spreadsheet CSV: BOM, UTF-8 names, ';', decimal commas, CR LF, quoted separator",
          "\xEF\xBB\xBFid;x;y;z;observaci\xC3\xB3n\r\n"
          "Giralda;235171,041;4142124,422;12,5;\"torre; campanario\"\r\n"
+         ";;;;\r\n"
          "Alcazaba de M\xC3\xA1laga;373000;4067000;30;\r\n",
          kUtm30,
          {},
          {{giralda_x, giralda_y, 12.5}, {373000, 4067000, 30}},
          "\xEF\xBB\xBFid;x;y;z;observaci\xC3\xB3n\r\n"
          "Giralda;{1.1,};{1.2,};{1.3,};\"torre; campanario\"\r\n"
+         ";;;;\r\n"
          "Alcazaba de M\xC3\xA1laga;{2.1,};{2.2,};{2.3,};\r\n"},
         {"x,y CSV without a last line end: 2D",
          "x,y\n235171.041,4142124.422\n373000,4067000",
@@ -170,12 +172,12 @@ TEST(TableProcessing, KeepsEveryByteButTheCoordinates) {
          {},
          {{giralda_x, giralda_y, 12.5}, {373000, 4067000, 30}},
          "Giralda  {1.1}  {1.2}  {1.3}\n  \n\"La Nava\" {2.1} {2.2} {2.3}\n"},
-        {"no header, numbers first, a text column after them: 2D",
-         "235171.041;4142124.422;pozo\n",
+        {"no header, a row of empty fields kept, numbers first, a text column after them: 2D",
+         ";;\n235171.041;4142124.422;pozo\n",
          kUtm30,
          {},
          {{giralda_x, giralda_y, 0}},
-         "{1.1};{1.2};pozo\n"},
+         ";;\n{1.1};{1.2};pozo\n"},
         {"columns by name, any case",
          "Z_m;coordX;coordY;ref\n12,5;235171,041;4142124,422;A-1\n",
          kUtm30,
@@ -219,26 +221,35 @@ TEST(TableProcessing, KeepsEveryByteButTheCoordinates) {
 
 TEST(TableProcessing, RejectedRowsAreNamedAndLeftOut) {
     TempDir dir;
-    const std::string input = "id;x;y\n"
-                              "A;235171,041;4142124,422\n"
-                              "B;M\xC3\xA1laga;4142124\n"
+    const std::string input = "id;x;y;huso\n"
+                              "A;235171,041;4142124,422;30\n"
+                              "B;M\xC3\xA1laga;4142124;30\n"
                               "C;235171\n"
                               "D;1;" +
                               std::string(kTableLineLimit, '1') +
                               "\n"
                               "E;\"235171;4142124\n"
-                              "F;0;0\n";
+                              "F;0;0;30\n"
+                              "G;235171;4142124;29\n"
+                              "H;235171;4142124;treinta\n";
     const Table table = ProcessTable(dir, input, kUtm30, {});
     ASSERT_EQ(table.result, 1) << table.log;
-    EXPECT_EQ(table.outcome.rejected, 5);
-    EXPECT_EQ(table.outcome.points, 1);
-    EXPECT_EQ(table.output.substr(0, 9), "id;x;y\nA;");
-    EXPECT_EQ(std::count(table.output.begin(), table.output.end(), '\n'), 2);
+    EXPECT_EQ(table.outcome.rejected, 6);
+    EXPECT_EQ(table.outcome.points, 2);
+    // A zone field that names no zone is no objection to --huso-a, as in TXT
+    // files; it gets the output zone.
+    const auto h = table.output.find("\nH;");
+    ASSERT_NE(h, std::string::npos) << table.output;
+    EXPECT_EQ(table.output.substr(table.output.size() - 4), ";30\n");
+    EXPECT_EQ(std::count(table.output.begin(), table.output.end(), '\n'), 3);
+    EXPECT_EQ(table.output.substr(0, 14), "id;x;y;huso\nA;");
     for (const char* line : {"Línea 3 rechazada: coordenada 1 no numérica (\"Málaga\")\r\n",
                              "Línea 4 rechazada: falta la coordenada 2\r\n",
                              "Línea 5 rechazada: línea de más de 4096 caracteres\r\n",
                              "Línea 6 rechazada: comillas sin cerrar\r\n",
-                             "Línea 7 rechazada: fuera de la región de cálculo\r\n"}) {
+                             "Línea 7 rechazada: fuera de la región de cálculo\r\n",
+                             "Línea 8 rechazada: el huso del punto (29) no es el de la entrada "
+                             "(30)\r\n"}) {
         EXPECT_NE(table.log.find(line), std::string::npos) << line << table.log;
     }
     EXPECT_NE(table.log.find("Tipo de archivo......: Tabla\r\n"), std::string::npos);
