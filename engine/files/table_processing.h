@@ -23,8 +23,12 @@ struct TableOptions {
     // The columns of the identifier, the first, second and third coordinate
     // and the zone, in that order: header names (any case) or 1-based
     // numbers; an empty entry (or a missing one after the second coordinate)
-    // is a column the table lacks. Empty: found by the header's names, else
-    // by position (see ProcesarTabla).
+    // is a column the table lacks. Empty: the first header column of each
+    // usual name (x, este, lon...; docs/tables.md) when the header names the
+    // first and second coordinates; else by position in the first data row:
+    // its first field, when it is no number, is the identifier, the next two
+    // the first and second coordinates, and the one after them the third when
+    // it is a number.
     std::vector<std::string> columns;
     // The first two coordinates of geodetic sides are packed sexagesimal
     // degrees (gg.mmssss), read and written so.
