@@ -118,7 +118,7 @@ Transforma una tabla de puntos como la exportan las hojas de cálculo y los prog
 SIG (CSV, TXT): escribe la misma tabla con las coordenadas sustituidas y todo lo demás
 como estaba (cabecera, otras columnas, comillas, separador, marca decimal,
 codificación y finales de línea). Las opciones del sistema, los parámetros, --log,
---hilos, --carpeta-salida... son las de "txt" (quillon-cli txt --help).
+--hilos, --carpeta-salida, --incertidumbre... son las de "txt" (quillon-cli txt --help).
 Ejemplo: quillon-cli tabla campo.csv campo_etrs89.csv --sistema-a EPSG:23030 --sistema-b EPSG:25830
 
   --columnas L   las columnas del identificador, la primera, segunda y tercera
@@ -141,9 +141,10 @@ Ejemplo: quillon-cli tabla campo.csv campo_etrs89.csv --sistema-a EPSG:23030 --s
 La primera línea no vacía es la cabecera si ninguno de sus campos es un número. Una
 tabla sin tercera coordenada es 2D: sus puntos se transforman con altura 0 y no se
 escribe ninguna. Con salida UTM sin --huso-b y sin columna de huso, la tabla gana
-una última columna "huso". Las filas que no se pueden transformar no se escriben: el
-registro las nombra como en "txt" ("Línea N rechazada: ...") y la orden termina con
-estado 1. Las líneas de más de 4096 caracteres se rechazan.
+una última columna "huso"; con --incertidumbre, otra, "incertidumbre". Las filas que
+no se pueden transformar no se escriben: el registro las nombra como en "txt"
+("Línea N rechazada: ...") y la orden termina con estado 1. Las líneas de más de 4096
+caracteres se rechazan.
 )";
 
 constexpr const char* kCentroideHelp =

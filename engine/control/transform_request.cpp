@@ -337,7 +337,7 @@ std::vector<OptionSpec> OptionsOf(Order order) {
     case Order::kTxt:
     case Order::kDxf:
     case Order::kTabla:
-        if (order == Order::kTxt) {
+        if (order == Order::kTxt || order == Order::kTabla) {
             add({uncertainty});
         }
         if (order == Order::kTabla) {
@@ -642,8 +642,9 @@ std::string CheckRequest(Order order, const TransformRequest& request) {
         return "--sexagesimal no se aplica: ninguno de los dos sistemas es de coordenadas "
                "geográficas";
     }
-    if (request.uncertainty && order != Order::kTxt && order != Order::kPunto) {
-        return "--incertidumbre solo se aplica a txt y punto";
+    if (request.uncertainty && order != Order::kTxt && order != Order::kTabla &&
+        order != Order::kPunto) {
+        return "--incertidumbre solo se aplica a txt, tabla y punto";
     }
     if (order == Order::kPunto && request.method != Method::kNational &&
         request.method != Method::kGrid) {

@@ -41,10 +41,11 @@ struct TableShape {
     int id = -1;                           // column of the identifier (only kept), -1: none
     std::array<int, 3> coords{-1, -1, -1}; // columns of c1, c2, c3; c3 -1: a 2D table
     int zone = -1;                         // column of the zone, -1: none
-    bool comma = false;           // the decimal mark of numbers written into fields without one
-    bool sexagesimal_in = false;  // c1, c2 read as packed sexagesimal degrees
-    bool sexagesimal_out = false; // and written so
-    bool append_zone = false;     // each output row gets its zone in a last column
+    bool comma = false;              // the decimal mark of numbers written into fields without one
+    bool sexagesimal_in = false;     // c1, c2 read as packed sexagesimal degrees
+    bool sexagesimal_out = false;    // and written so
+    bool append_zone = false;        // each output row gets its zone in a last column
+    bool append_uncertainty = false; // and then its 95 % horizontal uncertainty
     int kind_in = 0;
     int kind_out = 0;
     double zone_in = 0.0;    // 0: each row's own
@@ -222,10 +223,11 @@ bool WantsComma(const TableShape& shape, std::string_view line, const TableField
 }
 
 // Appends to `out` the row `line` with its coordinate fields (and zone)
-// replaced, every other byte as it was, a zone column when the shape adds
-// one, and `end`, the line's own end.
+// replaced, every other byte as it was, the zone and uncertainty columns
+// when the shape adds them, and `end`, the line's own end.
 void WriteRow(const TableShape& shape, std::string_view line, const TableRowReading& row,
-              const CoordTriple& point, double zone, std::string_view end, std::string& out) {
+              const CoordTriple& point, double zone, double uncertainty, std::string_view end,
+              std::string& out) {
     std::array<std::pair<const TableField*, std::string>, 4> replaced;
     std::size_t count = 0;
     const double values[3] = {point.c1, point.c2, point.c3};
@@ -261,6 +263,15 @@ void WriteRow(const TableShape& shape, std::string_view line, const TableRowRead
     if (shape.append_zone) {
         out += shape.separator;
         out += zone_text;
+    }
+    if (shape.append_uncertainty) {
+        // Metres with 3 decimals, or "nan" for a set that knows none.
+        out += shape.separator;
+        std::string metres = uncertainty >= 0.0 ? FixedPoint(uncertainty, 3) : "nan";
+        if (shape.comma && shape.separator != ',') {
+            std::replace(metres.begin(), metres.end(), '.', ',');
+        }
+        out += metres;
     }
     out.append(end);
 }
@@ -331,6 +342,7 @@ bool StartTable(LineReader& input, const TableOptions& options, const RunArgumen
     shape.check_zone = run.pa == kKindUtm && shape.zone_in >= 1.0;
     shape.sexagesimal_in = options.sexagesimal && run.pa == kKindGeodetic;
     shape.sexagesimal_out = options.sexagesimal && run.pb == kKindGeodetic;
+    shape.append_uncertainty = run.uncertainty_column;
 
     std::string content, raw;
     std::vector<TableField> fields;
@@ -410,11 +422,15 @@ bool StartTable(LineReader& input, const TableOptions& options, const RunArgumen
             shape.append_zone =
                 run.pb == kKindUtm && shape.zone_out == 0.0 && shape.zone < 0 && resolved;
             if (!header.empty()) {
-                // The header is kept, with the name of a zone column added.
+                // The header is kept, with the names of the columns added.
                 start.before.append(line);
                 if (run.pb == kKindUtm && shape.zone_out == 0.0 && shape.zone < 0) {
                     start.before += shape.separator;
                     start.before += "huso";
+                }
+                if (shape.append_uncertainty) {
+                    start.before += shape.separator;
+                    start.before += "incertidumbre";
                 }
                 start.before.append(end);
                 continue;
@@ -594,9 +610,10 @@ public:
             block.rejected.emplace_back(line_number, "resultado fuera de rango");
             return;
         }
-        WriteRow(shape_, line, row, out, zone_out, end, block.output);
-        block.uncertainty.Add(
-            HorizontalUncertainty95(row.coords, run_.da, run_.pa, row.zone, run_.db, set_, model_));
+        const double uncertainty =
+            HorizontalUncertainty95(row.coords, run_.da, run_.pa, row.zone, run_.db, set_, model_);
+        WriteRow(shape_, line, row, out, zone_out, uncertainty, end, block.output);
+        block.uncertainty.Add(uncertainty);
         ++block.points;
         if (run_.pb == kKindUtm && shape_.zone_out == 0.0) {
             ++block.zones[static_cast<std::size_t>(zone_out)];

@@ -119,8 +119,6 @@ TEST(CliUsage, AnswersAndExitStatus) {
          nullptr},
         {txt + " --sistema-a EPSG:23030 --sistema-b EPSG:25830 --separador coma", 2, "", nullptr,
          "quillon-cli txt: opción desconocida: --separador\n", nullptr},
-        {tabla + " --incertidumbre", 2, "", nullptr,
-         "quillon-cli tabla: opción desconocida: --incertidumbre\n", nullptr},
     };
     for (const UsageCase& c : cases) {
         const auto r = RunCommand(kCli + " " + c.arguments);

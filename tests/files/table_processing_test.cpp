@@ -5,6 +5,7 @@
 #include "files/table_processing.h"
 #include "files/text_encoding.h"
 #include "files/txt_processing.h"
+#include "geodesy/least_squares.h"
 #include "geodesy/transform.h"
 #include "support/run_command.h"
 #include "support/temp_dir.h"
@@ -94,8 +95,9 @@ TxtFields(const TempDir& dir, const std::vector<std::vector<double>>& points, Ru
 
 // `expected` with its marks replaced by a point's TXT output: {P.C} the
 // coordinate C (1 to 3) of point P, {P.C,} the same with a decimal comma,
-// {P.Cs} as packed sexagesimal degrees with 5 decimals in the seconds, and
-// {P.h} the zone as a whole number.
+// {P.Cs} as packed sexagesimal degrees with 5 decimals in the seconds,
+// {P.h} the zone as a whole number, and {P.u} (or {P.u,}) the uncertainty of
+// a UTM output.
 std::string Expand(const std::string& expected,
                    const std::vector<std::vector<std::string>>& fields) {
     std::string out;
@@ -112,7 +114,7 @@ std::string Expand(const std::string& expected,
             text = fields.at(point).at(3);
             text = text.substr(0, text.find('.')); // "30." is zone 30
         } else {
-            text = fields.at(point).at(static_cast<std::size_t>(what - '1'));
+            text = fields.at(point).at(what == 'u' ? 4 : static_cast<std::size_t>(what - '1'));
             if (mark.back() == ',') {
                 std::replace(text.begin(), text.end(), '.', ',');
             } else if (mark.back() == 's') {
@@ -137,6 +139,9 @@ TEST(TableProcessing, KeepsEveryByteButTheCoordinates) {
     };
     const RunArguments geodetic_to_zones =
         RunOf(kDatumEd50, kKindGeodetic, 0, kDatumEtrs89, kKindUtm, 0);
+    RunArguments with_uncertainty = kUtm30;
+    with_uncertainty.uncertainty_column = true;
+    with_uncertainty.parametros = kParametersAndalusia;
     const RunArguments geodetic =
         RunOf(kDatumEd50, kKindGeodetic, 0, kDatumEtrs89, kKindGeodetic, 0);
     const Case cases[] = {
@@ -202,6 +207,12 @@ TEST(TableProcessing, KeepsEveryByteButTheCoordinates) {
          {},
          {{giralda_x, giralda_y, 12.5, 30}},
          "id\tx\ty\th\thuso\n1\t{1.1}\t{1.2}\t{1.3}\t{1.h}\n"},
+        {"uncertainty column added, with the table's decimal mark",
+         "x;y\n235171,041;4142124,422\n373000;4067000\n",
+         with_uncertainty,
+         {},
+         {{giralda_x, giralda_y, 0}, {373000, 4067000, 0}},
+         "x;y;incertidumbre\n{1.1,};{1.2,};{1.u,}\n{2.1,};{2.2,};{2.u,}\n"},
         {"packed sexagesimal both ways",
          "lon;lat;h\n-5.193045;37.2312;100\n",
          geodetic,
