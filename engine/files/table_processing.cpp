@@ -56,11 +56,17 @@ struct TableShape {
 // A field as the log quotes it: at most 40 bytes, control characters as '?',
 // read as UTF-8 when it is, else as Windows-1252.
 std::string Quoted(std::string_view field) {
+    const bool utf8 = IsValidUtf8(field);
+    std::size_t length = std::min(field.size(), kQuotedLength);
+    while (utf8 && length < field.size() &&
+           (static_cast<unsigned char>(field[length]) & 0xC0) == 0x80) {
+        --length; // not within a character
+    }
     std::string text;
-    for (const char c : field.substr(0, kQuotedLength)) {
+    for (const char c : field.substr(0, length)) {
         text += static_cast<unsigned char>(c) < 0x20 ? '?' : c;
     }
-    if (!IsValidUtf8(text)) {
+    if (!utf8) {
         text = Cp1252ToUtf8(text);
     }
     if (field.size() > kQuotedLength) {
@@ -391,8 +397,10 @@ bool StartTable(LineReader& input, const TableOptions& options, const RunArgumen
         if (first) {
             first = false;
             if (IsTableHeader(texts, shape.separator)) {
+                // Names compared as UTF-8, the encoding of --columnas.
                 for (const std::string& text : texts) {
-                    header.push_back(TableColumnName(text));
+                    header.push_back(
+                        TableColumnName(IsValidUtf8(text) ? text : Cp1252ToUtf8(text)));
                 }
             }
             if (!options.columns.empty()) {

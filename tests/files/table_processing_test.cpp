@@ -183,12 +183,18 @@ TEST(TableProcessing, KeepsEveryByteButTheCoordinates) {
          {},
          {{giralda_x, giralda_y, 0}},
          ";;\n{1.1};{1.2};pozo\n"},
-        {"columns by name, any case",
-         "Z_m;coordX;coordY;ref\n12,5;235171,041;4142124,422;A-1\n",
+        {"columns by name, any case, a Windows-1252 header",
+         "Z_m;coordX;coordY;C\xF3"
+         "digo\n12,5;235171,041;4142124,422;A-1\n",
          kUtm30,
-         {0, {"REF", "coordx", "CoordY", "z_m"}, false},
+         {0,
+          {"C\xC3\xB3"
+           "DIGO",
+           "coordx", "CoordY", "z_m"},
+          false},
          {{giralda_x, giralda_y, 12.5}},
-         "Z_m;coordX;coordY;ref\n{1.3,};{1.1,};{1.2,};A-1\n"},
+         "Z_m;coordX;coordY;C\xF3"
+         "digo\n{1.3,};{1.1,};{1.2,};A-1\n"},
         {"columns by number, no identifier, TAB given",
          "235171.041\t4142124.422\t12.5\t7\n",
          kUtm30,
@@ -234,7 +240,9 @@ TEST(TableProcessing, RejectedRowsAreNamedAndLeftOut) {
     TempDir dir;
     const std::string input = "id;x;y;huso\n"
                               "A;235171,041;4142124,422;30\n"
-                              "B;M\xC3\xA1laga;4142124;30\n"
+                              "B;M\xC3\xA1laga" +
+                              std::string(32, 'x') +
+                              "\xC3\xA9s;4142124;30\n"
                               "C;235171\n"
                               "D;1;" +
                               std::string(kTableLineLimit, '1') +
@@ -249,18 +257,20 @@ TEST(TableProcessing, RejectedRowsAreNamedAndLeftOut) {
     EXPECT_EQ(table.outcome.points, 2);
     // A zone field that names no zone is no objection to --huso-a, as in TXT
     // files; it gets the output zone.
-    const auto h = table.output.find("\nH;");
-    ASSERT_NE(h, std::string::npos) << table.output;
+    ASSERT_NE(table.output.find("\nH;"), std::string::npos) << table.output;
     EXPECT_EQ(table.output.substr(table.output.size() - 4), ";30\n");
     EXPECT_EQ(std::count(table.output.begin(), table.output.end(), '\n'), 3);
     EXPECT_EQ(table.output.substr(0, 14), "id;x;y;huso\nA;");
-    for (const char* line : {"Línea 3 rechazada: coordenada 1 no numérica (\"Málaga\")\r\n",
-                             "Línea 4 rechazada: falta la coordenada 2\r\n",
-                             "Línea 5 rechazada: línea de más de 4096 caracteres\r\n",
-                             "Línea 6 rechazada: comillas sin cerrar\r\n",
-                             "Línea 7 rechazada: fuera de la región de cálculo\r\n",
-                             "Línea 8 rechazada: el huso del punto (29) no es el de la entrada "
-                             "(30)\r\n"}) {
+    // Line 3's field is cut before a character that runs past 40 bytes.
+    const std::string cut = "Línea 3 rechazada: coordenada 1 no numérica (\"Málaga" +
+                            std::string(32, 'x') + "...\")\r\n";
+    for (const std::string& line :
+         {cut, std::string("Línea 4 rechazada: falta la coordenada 2\r\n"),
+          std::string("Línea 5 rechazada: línea de más de 4096 caracteres\r\n"),
+          std::string("Línea 6 rechazada: comillas sin cerrar\r\n"),
+          std::string("Línea 7 rechazada: fuera de la región de cálculo\r\n"),
+          std::string(
+              "Línea 8 rechazada: el huso del punto (29) no es el de la entrada (30)\r\n")}) {
         EXPECT_NE(table.log.find(line), std::string::npos) << line << table.log;
     }
     EXPECT_NE(table.log.find("Tipo de archivo......: Tabla\r\n"), std::string::npos);
