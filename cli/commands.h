@@ -11,6 +11,7 @@ int RunPunto(const std::vector<std::string>& args);
 int RunBuscar(const std::vector<std::string>& args);
 int RunParametros(const std::vector<std::string>& args);
 int RunTxt(const std::vector<std::string>& args);
+int RunTabla(const std::vector<std::string>& args);
 int RunDxf(const std::vector<std::string>& args);
 int RunCentroide(const std::vector<std::string>& args);
 int RunTxtToDxf(const std::vector<std::string>& args);

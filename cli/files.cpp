@@ -1,4 +1,5 @@
-// quillon-cli txt, dxf, centroide and txt-a-dxf: the engine's file operations.
+// quillon-cli txt, tabla, dxf, centroide and txt-a-dxf: the engine's file
+// operations.
 #include "commands.h"
 #include "options.h"
 
@@ -105,6 +106,45 @@ al terminar; si la transformación falla o se interrumpe, los anteriores quedan 
 estaban. Termina con estado 0 si la transformación ha tenido éxito y no hay líneas
 rechazadas; si no, con estado 1 y un mensaje que dice por qué (y nombra el registro
 si se ha escrito).
+)";
+
+constexpr const char* kTablaHelp =
+    R"(Uso: quillon-cli tabla ENTRADA SALIDA --sistema-a CÓDIGO --sistema-b CÓDIGO
+           [--columnas ID,C1,C2[,C3[,HUSO]]] [--separador tab|punto-y-coma|coma|espacios]
+           [--sexagesimal] [OPCIONES de txt]
+     quillon-cli tabla ENTRADA... --carpeta-salida CARPETA [OPCIONES]
+
+Transforma una tabla de puntos como la exportan las hojas de cálculo y los programas
+SIG (CSV, TXT): escribe la misma tabla con las coordenadas sustituidas y todo lo demás
+como estaba (cabecera, otras columnas, comillas, separador, marca decimal,
+codificación y finales de línea). Las opciones del sistema, los parámetros, --log,
+--hilos, --carpeta-salida, --incertidumbre... son las de "txt" (quillon-cli txt --help).
+Ejemplo: quillon-cli tabla campo.csv campo_etrs89.csv --sistema-a EPSG:23030 --sistema-b EPSG:25830
+
+  --columnas L   las columnas del identificador, la primera, segunda y tercera
+                 coordenada y el huso, por su nombre en la cabecera (sin distinguir
+                 mayúsculas) o su número (desde 1): "id,x,y,z", "1,3,4", ",x,y" (sin
+                 identificador), "x,y" (solo las dos coordenadas). Sin ella, por los
+                 nombres de la cabecera (id, nombre, numero, punto, name; x, este,
+                 easting, e, lon, longitud, longitude; y, norte, northing, n, lat,
+                 latitud, latitude; z, h, cota, altura, altitud; huso, zona, zone) si
+                 tiene las dos primeras coordenadas, o si no por su posición: la primera
+                 columna, si no es un número, es el identificador; las dos siguientes,
+                 las coordenadas; la que las sigue, si es un número, la tercera.
+  --separador S  tab, punto-y-coma, coma o espacios (o el carácter); por defecto, el
+                 de la primera línea: tabulador, si no ";", si no "," si corta la línea
+                 en más campos que los blancos, si no blancos
+  --sexagesimal  las longitudes y latitudes son grados sexagesimales empaquetados,
+                 gg.mmssss (-5.193045 es -5° 19' 30,45"); se escriben igual, con 5
+                 decimales en los segundos
+
+La primera línea no vacía es la cabecera si ninguno de sus campos es un número. Una
+tabla sin tercera coordenada es 2D: sus puntos se transforman con altura 0 y no se
+escribe ninguna. Con salida UTM sin --huso-b y sin columna de huso, la tabla gana
+una última columna "huso"; con --incertidumbre, otra, "incertidumbre". Las filas que
+no se pueden transformar no se escriben: el registro las nombra como en "txt"
+("Línea N rechazada: ...") y la orden termina con estado 1. Las líneas de más de 4096
+caracteres se rechazan.
 )";
 
 constexpr const char* kCentroideHelp =
@@ -284,7 +324,7 @@ int TransformOne(api::FileFormat format, const api::TransformRequest& request,
     }
     const std::string see_log =
         outcome.log_path.empty() ? std::string() : "; vea el registro " + outcome.log_path;
-    if (outcome.rejected > 0 && outcome.points == 0 && format == api::FileFormat::kTxt) {
+    if (outcome.rejected > 0 && outcome.points == 0 && format != api::FileFormat::kDxf) {
         std::cerr << "quillon-cli: ningún punto transformado: " << outcome.rejected
                   << " líneas rechazadas" << see_log << '\n';
         return 1;
@@ -307,8 +347,9 @@ int TransformOne(api::FileFormat format, const api::TransformRequest& request,
 int RunFile(const std::vector<std::string>& args, api::Order order) {
     auto [request, files] = ReadRequest(order, args);
     request.keep_log_when_stopped = true;
-    const api::FileFormat format =
-        order == api::Order::kDxf ? api::FileFormat::kDxf : api::FileFormat::kTxt;
+    const api::FileFormat format = order == api::Order::kDxf     ? api::FileFormat::kDxf
+                                   : order == api::Order::kTabla ? api::FileFormat::kTable
+                                                                 : api::FileFormat::kTxt;
     if (request.output_folder.empty()) {
         if (files.size() != 2) {
             throw UsageError{files.size() > 2
@@ -349,6 +390,14 @@ int RunTxt(const std::vector<std::string>& args) {
         return 0;
     }
     return RunFile(args, api::Order::kTxt);
+}
+
+int RunTabla(const std::vector<std::string>& args) {
+    if (WantsHelp(args)) {
+        std::cout << kTablaHelp;
+        return 0;
+    }
+    return RunFile(args, api::Order::kTabla);
 }
 
 int RunDxf(const std::vector<std::string>& args) {

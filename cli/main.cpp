@@ -20,6 +20,7 @@ Transformación de coordenadas entre ED50 y ETRS89 para Andalucía.
   buscar      busca vértices del catálogo alrededor de un centro
   parametros  prepara un juego de parámetros y muestra su bloque del registro
   txt         transforma un archivo de puntos TXT
+  tabla       transforma una tabla de puntos (CSV, TXT) y conserva sus demás columnas
   dxf         transforma un dibujo DXF
   centroide   centroide y rectángulo de un archivo de puntos o de un dibujo
   txt-a-dxf   convierte un archivo de puntos TXT en un dibujo DXF de puntos
@@ -46,6 +47,7 @@ constexpr Command kCommands[] = {
     {"buscar", quillon_cli::RunBuscar},
     {"parametros", quillon_cli::RunParametros},
     {"txt", quillon_cli::RunTxt},
+    {"tabla", quillon_cli::RunTabla},
     {"dxf", quillon_cli::RunDxf},
     {"centroide", quillon_cli::RunCentroide},
     {"txt-a-dxf", quillon_cli::RunTxtToDxf},

@@ -4,6 +4,7 @@
 
 #include "files/execution_log.h"
 #include "files/progress.h"
+#include "files/table_processing.h"
 #include "geodesy/ellipsoid.h"
 #include "geodesy/least_squares.h"
 #include "geodesy/parameter_set.h"
@@ -62,7 +63,8 @@ RunArguments RunArgumentsOf(const TransformRequest& request);
 // A local search with no origin searches around the centre of the rectangle
 // that holds the input's points: sets run.x and run.y to it (they stay as
 // they are when the input has no point). Reads the input side, threads and
-// region_only of `run`.
-void CentreSearchOnData(RunArguments& run, FileFormat format, ProgressSink* progress);
+// region_only of `run`; a table is read as `table` says.
+void CentreSearchOnData(RunArguments& run, FileFormat format, ProgressSink* progress,
+                        const TableOptions& table = {});
 
 } // namespace dezadiravevava::api

@@ -7,6 +7,7 @@
 #include "files/number_format.h"
 #include "files/output_file.h"
 #include "files/point_fields.h"
+#include "files/table_processing.h"
 #include "files/text_encoding.h"
 #include "files/txt_processing.h"
 #include "geodesy/grid_method.h"
@@ -71,10 +72,25 @@ std::shared_ptr<const Catalogue> CatalogueOfRequest(const std::string& path, std
 }
 
 int CentroidOf(const std::string& input, FileFormat format, int datum, int kind, double zone,
-               int threads, bool region_only, CentroidResult& result, ProgressSink* sink) {
-    return format == FileFormat::kDxf
-               ? CentroideDXF(input, datum, kind, zone, result, sink, threads, region_only)
-               : CentroideTXT(input, datum, kind, zone, result, sink, threads, region_only);
+               int threads, bool region_only, CentroidResult& result, ProgressSink* sink,
+               const TableOptions& table = {}) {
+    switch (format) {
+    case FileFormat::kDxf:
+        return CentroideDXF(input, datum, kind, zone, result, sink, threads, region_only);
+    case FileFormat::kTable:
+        return CentroideTabla(input, table, datum, kind, zone, result, sink, region_only);
+    case FileFormat::kTxt:
+        break;
+    }
+    return CentroideTXT(input, datum, kind, zone, result, sink, threads, region_only);
+}
+
+TableOptions TableOptionsOf(const TransformRequest& request) {
+    TableOptions table;
+    table.separator = request.table_separator;
+    table.columns = request.table_columns;
+    table.sexagesimal = request.sexagesimal;
+    return table;
 }
 
 } // namespace
@@ -91,7 +107,8 @@ FileFormat FormatOfPath(std::string_view path) {
     return end == ".dxf" ? FileFormat::kDxf : FileFormat::kTxt;
 }
 
-void CentreSearchOnData(RunArguments& run, FileFormat format, ProgressSink* progress) {
+void CentreSearchOnData(RunArguments& run, FileFormat format, ProgressSink* progress,
+                        const TableOptions& table) {
     // Only the local choices search around an origin, so the other runs do
     // not read and transform the whole input twice.
     if (run.parametros != kParametersByDistance && run.parametros != kParametersByNumber) {
@@ -99,7 +116,7 @@ void CentreSearchOnData(RunArguments& run, FileFormat format, ProgressSink* prog
     }
     CentroidResult centroid;
     CentroidOf(run.entrada, format, run.da, run.pa, run.h_entrada, run.threads, run.region_only,
-               centroid, progress);
+               centroid, progress, table);
     if (centroid.count > 0) {
         run.x = (centroid.x_min + centroid.x_max) * 0.5;
         run.y = (centroid.y_min + centroid.y_max) * 0.5;
@@ -164,7 +181,7 @@ FileOutcome TransformFile(FileFormat format, const TransformRequest& request,
                              "origen de la búsqueda de vértices (--origen X,Y)";
             return result;
         }
-        CentreSearchOnData(run, format, &sink);
+        CentreSearchOnData(run, format, &sink, TableOptionsOf(request));
     }
     result.log_path = request.log_path;
     if (result.log_path.empty() && !IsStreamTarget(output)) {
@@ -172,8 +189,18 @@ FileOutcome TransformFile(FileFormat format, const TransformRequest& request,
     }
     RunOutcome outcome;
     const std::string log = result.log_path.empty() ? "/dev/null" : result.log_path;
-    const int done = format == FileFormat::kDxf ? ProcesarDXF(log, run, &sink, &outcome)
-                                                : ProcesarTXT(log, run, &sink, &outcome);
+    int done = 0;
+    switch (format) {
+    case FileFormat::kDxf:
+        done = ProcesarDXF(log, run, &sink, &outcome);
+        break;
+    case FileFormat::kTable:
+        done = ProcesarTabla(log, run, TableOptionsOf(request), &sink, &outcome);
+        break;
+    case FileFormat::kTxt:
+        done = ProcesarTXT(log, run, &sink, &outcome);
+        break;
+    }
     result.succeeded = done == 1;
     result.log_written = outcome.log_written && !result.log_path.empty();
     result.failure = outcome.failure;

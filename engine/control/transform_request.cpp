@@ -256,6 +256,70 @@ Side ReadSide(const Arguments& args, const std::string& s, bool with_kind, bool&
     return side;
 }
 
+// --columnas ID,C1,C2[,C3[,HUSO]], or C1,C2: the five entries, names or
+// 1-based numbers, "" for none.
+std::vector<std::string> ParseColumns(std::string_view text) {
+    std::vector<std::string> entries(1);
+    for (const char c : text) {
+        if (c == ',') {
+            entries.emplace_back();
+        } else {
+            entries.back() += c;
+        }
+    }
+    for (std::string& entry : entries) {
+        const auto first = entry.find_first_not_of(" \t");
+        entry = first == std::string::npos
+                    ? std::string()
+                    : entry.substr(first, entry.find_last_not_of(" \t") - first + 1);
+    }
+    if (entries.size() < 2 || entries.size() > 5) {
+        throw UsageError{"--columnas espera ID,C1,C2[,C3[,HUSO]] o C1,C2: " + std::string(text)};
+    }
+    if (entries.size() == 2) {
+        entries.insert(entries.begin(), std::string());
+    }
+    if (entries[1].empty() || entries[2].empty()) {
+        throw UsageError{"--columnas: faltan las columnas de las coordenadas: " +
+                         std::string(text)};
+    }
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const std::string& entry = entries[i];
+        const bool digits = !entry.empty() && std::all_of(entry.begin(), entry.end(), [](char c) {
+            return c >= '0' && c <= '9';
+        });
+        if (digits && (entry.size() > 4 || std::stoi(entry) < 1)) {
+            throw UsageError{"--columnas: número de columna no válido: " + entry};
+        }
+        for (std::size_t j = 0; j < i; ++j) {
+            std::string a = entry, b = entries[j];
+            for (std::string* name : {&a, &b}) {
+                std::transform(name->begin(), name->end(), name->begin(),
+                               [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+            }
+            if (!a.empty() && a == b) {
+                throw UsageError{"--columnas: columna repetida: " + entry};
+            }
+        }
+    }
+    return entries;
+}
+
+// --separador: a name or the character itself.
+char ParseSeparator(std::string_view text) {
+    constexpr std::pair<std::string_view, char> kNames[] = {
+        {"tab", '\t'}, {"\t", '\t'}, {"punto-y-coma", ';'}, {";", ';'},
+        {"coma", ','}, {",", ','},   {"espacios", ' '},     {" ", ' '},
+    };
+    for (const auto& [name, separator] : kNames) {
+        if (text == name) {
+            return separator;
+        }
+    }
+    throw UsageError{"separador desconocido: " + std::string(text) +
+                     " (tab, punto-y-coma, coma o espacios)"};
+}
+
 std::vector<OptionSpec> OptionsOf(Order order) {
     const std::vector<OptionSpec> side_a = {{"datum-a"}, {"tipo-a"}, {"huso-a"}, {"sistema-a"}};
     const std::vector<OptionSpec> side_b = {{"datum-b"}, {"tipo-b"}, {"huso-b"}, {"sistema-b"}};
@@ -274,8 +338,12 @@ std::vector<OptionSpec> OptionsOf(Order order) {
         break;
     case Order::kTxt:
     case Order::kDxf:
-        if (order == Order::kTxt) {
+    case Order::kTabla:
+        if (order == Order::kTxt || order == Order::kTabla) {
             add({uncertainty});
+        }
+        if (order == Order::kTabla) {
+            add({{"columnas"}, {"separador"}, {"sexagesimal", OptionSpec::kFlag}});
         }
         add(side_a);
         add(side_b);
@@ -477,6 +545,13 @@ ParsedRequest Parse(Order order, const std::vector<std::string>& args) {
     request.proj_pipeline = parsed.Has("proj");
     request.uncertainty = parsed.Has("incertidumbre");
     request.strict = parsed.Has("estricto");
+    request.sexagesimal = parsed.Has("sexagesimal");
+    if (const auto columns = parsed.Get("columnas")) {
+        request.table_columns = ParseColumns(*columns);
+    }
+    if (const auto separator = parsed.Get("separador")) {
+        request.table_separator = ParseSeparator(*separator);
+    }
     if (const auto log = parsed.Get("log")) {
         if (log->empty()) {
             throw UsageError{"falta la ruta de --log"};
@@ -576,8 +651,18 @@ std::string CheckRequest(Order order, const TransformRequest& request) {
         return "--parametros " + std::string(MethodName(request.method)) +
                " no se aplica: los dos sistemas tienen el mismo datum";
     }
-    if (request.uncertainty && order != Order::kTxt && order != Order::kPunto) {
-        return "--incertidumbre solo se aplica a txt y punto";
+    if (order != Order::kTabla &&
+        (!request.table_columns.empty() || request.table_separator != 0 || request.sexagesimal)) {
+        return "--columnas, --separador y --sexagesimal solo se aplican a tabla";
+    }
+    if (request.sexagesimal && request.a.kind != Kind::kGeodetic &&
+        request.b.kind != Kind::kGeodetic) {
+        return "--sexagesimal no se aplica: ninguno de los dos sistemas es de coordenadas "
+               "geográficas";
+    }
+    if (request.uncertainty && order != Order::kTxt && order != Order::kTabla &&
+        order != Order::kPunto) {
+        return "--incertidumbre solo se aplica a txt, tabla y punto";
     }
     if (order == Order::kPunto && request.method != Method::kNational &&
         request.method != Method::kGrid) {

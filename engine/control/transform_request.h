@@ -66,7 +66,7 @@ struct Side {
 
 // The orders of quillon-cli that take a run description. Each accepts the
 // options that apply to it and refuses the others.
-enum class Order { kPunto, kTxt, kDxf, kCentroide, kTxtToDxf, kParametros, kCapa };
+enum class Order { kPunto, kTxt, kDxf, kCentroide, kTxtToDxf, kParametros, kCapa, kTabla };
 
 struct TransformRequest {
     Side a;
@@ -120,6 +120,17 @@ struct TransformRequest {
     // ED50 UTM zone 30 (a centre given in degrees by mistake is refused);
     // hosts whose users type the origin by hand set it.
     bool origin_in_region = false;
+    // Point tables (tabla): the columns of the identifier, first, second and
+    // third coordinate and zone, as header names or 1-based numbers ("" for
+    // none; the missing last ones are none too); empty: found by the
+    // header's names or by position.
+    std::vector<std::string> table_columns;
+    // The separator of a table's fields ('\t', ';', ',' or ' ' for runs of
+    // blanks); 0: found from its first line.
+    char table_separator = 0;
+    // The first two coordinates of a table's geodetic sides are packed
+    // sexagesimal degrees (gg.mmssss).
+    bool sexagesimal = false;
 
     bool operator==(const TransformRequest&) const = default;
 };
@@ -176,7 +187,8 @@ struct Progress {
     std::function<bool()> stop_requested;
 };
 
-enum class FileFormat { kTxt, kDxf };
+// kTable: a point table (TAB, ";", "," or blanks; see docs/tables.md).
+enum class FileFormat { kTxt, kDxf, kTable };
 
 // Whether an output is a stream: standard output ("-") or something that
 // exists and is neither a regular file nor a folder (a device, a pipe). A

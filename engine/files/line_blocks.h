@@ -85,9 +85,11 @@ private:
 // Reads every line after the current one into blocks of `Block` (which holds
 // its lines in a member `lines`), has `work(Block&)` done to each on `threads`
 // threads and gives each back to `take(Block&)` in input order, on the
-// calling thread. `take` answers false to stop the run there.
-template <typename Block, typename Work, typename Take>
-LinesEnd RunLineBlocks(LineBlockReader& reader, int threads, Work work, Take take) {
+// calling thread. `take` answers false to stop the run there. `Reader` is a
+// LineBlockReader, or another reader with its Fill and cancelled for the
+// kind of `lines`.
+template <typename Block, typename Reader, typename Work, typename Take>
+LinesEnd RunLineBlocks(Reader& reader, int threads, Work work, Take take) {
     OrderedWork<Block> pool(threads, std::move(work));
     Block block;
     Block spare; // a block taken back, whose buffers the next one reuses

@@ -418,4 +418,67 @@ PointNumberReading ReadWholePointNumber(std::string_view field, std::int64_t& va
     return PointNumberReading::kNumber;
 }
 
+SexagesimalReading ReadPackedSexagesimal(std::string_view text, double& degrees) {
+    const bool negative = !text.empty() && text.front() == '-';
+    if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
+        text.remove_prefix(1);
+    }
+    const std::size_t point = text.find('.');
+    const std::string_view whole = text.substr(0, point);
+    const std::string_view fraction =
+        point == std::string_view::npos ? std::string_view() : text.substr(point + 1);
+    const auto all_digits = [](std::string_view digits) {
+        return std::all_of(digits.begin(), digits.end(),
+                           [](char c) { return c >= '0' && c <= '9'; });
+    };
+    // At most 3 digits of degrees; the seconds' fraction as long as it comes.
+    if (whole.empty() || whole.size() > 3 || !all_digits(whole) || !all_digits(fraction) ||
+        (point != std::string_view::npos && fraction.empty())) {
+        return SexagesimalReading::kNotANumber;
+    }
+    std::string digits(fraction);
+    if (digits.size() < 4) {
+        digits.resize(4, '0');
+    }
+    const int minutes = (digits[0] - '0') * 10 + (digits[1] - '0');
+    const int whole_seconds = (digits[2] - '0') * 10 + (digits[3] - '0');
+    if (minutes >= 60) {
+        return SexagesimalReading::kMinutesOver59;
+    }
+    if (whole_seconds >= 60) {
+        return SexagesimalReading::kSecondsOver59;
+    }
+    const double seconds = ReadDecimal(digits.substr(2, 2) + "." + digits.substr(4) + "0");
+    double whole_degrees = 0.0;
+    for (const char c : whole) {
+        whole_degrees = whole_degrees * 10.0 + (c - '0');
+    }
+    const double value = whole_degrees + minutes / 60.0 + seconds / 3600.0;
+    degrees = negative ? -value : value;
+    return SexagesimalReading::kAngle;
+}
+
+std::string PackedSexagesimal(double degrees, int second_decimals) {
+    if (!std::isfinite(degrees) || std::fabs(degrees) > 1000.0) {
+        return "NAN";
+    }
+    second_decimals = std::clamp(second_decimals, 0, 9);
+    // Counted in units of the last decimal of the seconds, rounded once.
+    const std::int64_t per_second = static_cast<std::int64_t>(kPow10[second_decimals]);
+    const auto units = static_cast<std::int64_t>(
+        std::llround(std::fabs(degrees) * 3600.0 * static_cast<double>(per_second)));
+    const std::int64_t whole = units / (3600 * per_second);
+    const std::int64_t minutes = units / (60 * per_second) % 60;
+    const std::int64_t seconds = units % (60 * per_second);
+    std::string text = units > 0 && degrees < 0.0 ? "-" : "";
+    text += std::to_string(whole);
+    text += '.';
+    text += static_cast<char>('0' + minutes / 10);
+    text += static_cast<char>('0' + minutes % 10);
+    std::string rest = std::to_string(seconds);
+    text.append(static_cast<std::size_t>(2 + second_decimals) - rest.size(), '0');
+    text += rest;
+    return text;
+}
+
 } // namespace dezadiravevava

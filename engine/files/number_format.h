@@ -84,4 +84,25 @@ enum class PointNumberReading {
 };
 PointNumberReading ReadWholePointNumber(std::string_view field, std::int64_t& value);
 
+// --- Packed sexagesimal angles ------------------------------------------
+
+// Degrees, minutes and seconds packed into one decimal number, as surveyors'
+// lists write geodetic coordinates: gg.mmssss, the sign in front
+// (-5.193045 is -5 deg 19' 30.45"). The two digits after the point are the
+// minutes, the next two the whole seconds, the rest the seconds' fraction;
+// missing digits are zeros (5.3 is 5 deg 30').
+enum class SexagesimalReading {
+    kAngle,         // `degrees` holds the angle in decimal degrees
+    kNotANumber,    // not an optional sign, digits and an optional "." and digits
+    kMinutesOver59, // minutes of 60 or more
+    kSecondsOver59, // seconds of 60 or more
+};
+SexagesimalReading ReadPackedSexagesimal(std::string_view text, double& degrees);
+
+// Decimal degrees as a packed sexagesimal number with `second_decimals`
+// decimals in the seconds (0 to 9), rounded to the last of them with the
+// carry into minutes and degrees: -5.325125 with 5 is "-5.193045000".
+// Nothing written but "NAN" for a value that is not finite.
+std::string PackedSexagesimal(double degrees, int second_decimals);
+
 } // namespace dezadiravevava

@@ -27,9 +27,17 @@ std::string_view Trimmed(std::string_view text) {
     return text;
 }
 
-// Fields of one line cut by `separator` (' ': runs of blanks). False for a
-// quote that is not closed.
-bool CutLine(std::string_view line, char separator, std::vector<std::string>& fields) {
+std::string LowerAscii(std::string_view text) {
+    std::string lower(text);
+    for (char& c : lower) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return lower;
+}
+
+} // namespace
+
+bool CutTableLine(std::string_view line, char separator, std::vector<TableField>& fields) {
     fields.clear();
     std::size_t i = 0;
     const auto skip_blanks = [&] {
@@ -38,45 +46,55 @@ bool CutLine(std::string_view line, char separator, std::vector<std::string>& fi
             ++i;
         }
     };
-    skip_blanks();
+    const auto ends_field = [&](char c) {
+        return c == separator || (separator == ' ' && IsBlank(c));
+    };
+    // Blanks before the first field go, whatever the separator.
+    while (i < line.size() && IsBlank(line[i]) && (line[i] != separator || separator == ' ')) {
+        ++i;
+    }
     if (i == line.size()) {
         return true; // a blank line has no fields
     }
     while (true) {
-        std::string field;
+        TableField field;
         skip_blanks();
         if (i < line.size() && line[i] == '"') {
-            ++i;
+            field.quoted = true;
+            field.begin = ++i;
             while (true) {
                 if (i >= line.size()) {
                     return false;
                 }
                 if (line[i] == '"') {
                     if (i + 1 < line.size() && line[i + 1] == '"') {
-                        field += '"';
                         i += 2;
                         continue;
                     }
-                    ++i;
+                    field.end = i++;
                     break;
                 }
-                field += line[i++];
+                ++i;
             }
             skip_blanks();
             // Whatever follows the closing quote up to the separator is kept.
-            while (i < line.size() && line[i] != separator &&
-                   !(separator == ' ' && IsBlank(line[i]))) {
-                field += line[i++];
-            }
-        } else {
-            const std::size_t start = i;
-            while (i < line.size() && line[i] != separator &&
-                   !(separator == ' ' && IsBlank(line[i]))) {
+            field.tail_begin = i;
+            while (i < line.size() && !ends_field(line[i])) {
                 ++i;
             }
-            field = Trimmed(line.substr(start, i - start));
+            field.tail_end = i;
+        } else {
+            field.begin = i;
+            while (i < line.size() && !ends_field(line[i])) {
+                ++i;
+            }
+            field.end = i;
+            while (field.end > field.begin && IsBlank(line[field.end - 1])) {
+                --field.end;
+            }
+            field.tail_begin = field.tail_end = field.end;
         }
-        fields.push_back(std::move(field));
+        fields.push_back(field);
         if (separator == ' ') {
             while (i < line.size() && IsBlank(line[i])) {
                 ++i;
@@ -93,29 +111,47 @@ bool CutLine(std::string_view line, char separator, std::vector<std::string>& fi
     }
 }
 
-char SeparatorOf(std::string_view first) {
+std::string TableFieldText(std::string_view line, const TableField& field) {
+    const std::string_view text = line.substr(field.begin, field.end - field.begin);
+    std::string value;
+    if (!field.quoted) {
+        value = text;
+        return value;
+    }
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        value += text[i];
+        if (text[i] == '"') {
+            ++i; // "" stands for one quote
+        }
+    }
+    value += line.substr(field.tail_begin, field.tail_end - field.tail_begin);
+    return value;
+}
+
+char TableSeparatorOf(std::string_view first) {
     if (first.find('\t') != std::string_view::npos) {
         return '\t';
     }
     if (first.find(';') != std::string_view::npos) {
         return ';';
     }
-    std::vector<std::string> by_comma, by_blanks;
-    if (first.find(',') != std::string_view::npos && CutLine(first, ',', by_comma) &&
-        CutLine(first, ' ', by_blanks) && by_comma.size() > by_blanks.size()) {
+    std::vector<TableField> by_comma, by_blanks;
+    if (first.find(',') != std::string_view::npos && CutTableLine(first, ',', by_comma) &&
+        CutTableLine(first, ' ', by_blanks) && by_comma.size() > by_blanks.size()) {
         return ',';
     }
     return ' ';
 }
 
-std::string LowerAscii(std::string text) {
-    for (char& c : text) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-    return text;
+bool IsTableHeader(const std::vector<std::string>& fields, char separator) {
+    return std::none_of(fields.begin(), fields.end(), [&](const std::string& field) {
+        return TableNumber(field, separator).has_value();
+    });
 }
 
-} // namespace
+std::string TableColumnName(std::string_view name) {
+    return LowerAscii(Trimmed(name));
+}
 
 std::optional<double> TableNumber(std::string_view field, char separator) {
     std::string text(Trimmed(field));
@@ -148,6 +184,7 @@ std::optional<PointTable> ReadPointTable(std::string_view text, std::string& fai
     PointTable table;
     bool first = true;
     std::size_t line_number = 0;
+    std::vector<TableField> spans;
     std::vector<std::string> fields;
     while (!text.empty()) {
         ++line_number;
@@ -166,18 +203,19 @@ std::optional<PointTable> ReadPointTable(std::string_view text, std::string& fai
             continue;
         }
         if (first) {
-            table.separator = SeparatorOf(line);
+            table.separator = TableSeparatorOf(line);
         }
-        if (!CutLine(line, table.separator, fields)) {
+        if (!CutTableLine(line, table.separator, spans)) {
             failure = "línea " + std::to_string(line_number) + ": comillas sin cerrar";
             return std::nullopt;
         }
+        fields.clear();
+        for (const TableField& span : spans) {
+            fields.push_back(TableFieldText(line, span));
+        }
         if (first) {
             first = false;
-            const bool header = std::none_of(fields.begin(), fields.end(), [&](const auto& f) {
-                return TableNumber(f, table.separator).has_value();
-            });
-            if (header) {
+            if (IsTableHeader(fields, table.separator)) {
                 for (const std::string& name : fields) {
                     table.header.push_back(LowerAscii(name));
                 }

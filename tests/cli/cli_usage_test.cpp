@@ -27,6 +27,8 @@ TEST(CliUsage, AnswersAndExitStatus) {
     const std::string txt = "txt no/e.txt no/s.txt";
     const std::string utm = txt + " --datum-a ED50 --tipo-a utm --huso-a 30"
                                   " --datum-b ETRS89 --tipo-b utm --huso-b 30";
+    const std::string tabla = "tabla no/e.csv no/s.csv --sistema-a EPSG:23030 --sistema-b "
+                              "EPSG:25830";
     const UsageCase cases[] = {
         // No order: the help, but as a failed call.
         {"", 2, nullptr, "Uso: quillon-cli ORDEN", "", nullptr},
@@ -98,6 +100,25 @@ TEST(CliUsage, AnswersAndExitStatus) {
          nullptr},
         {txt + " --sistema-a EPSG:23030 --datum-a ED50 --sistema-b EPSG:25830", 2, "", nullptr,
          "quillon-cli txt: --sistema-a y --datum-a no se dan juntas\n", nullptr},
+        // The table options: columns, separator, packed sexagesimal angles.
+        {tabla + " --columnas x", 2, "", nullptr,
+         "quillon-cli tabla: --columnas espera ID,C1,C2[,C3[,HUSO]] o C1,C2: x\n", nullptr},
+        {tabla + " --columnas id,,y,z", 2, "", nullptr,
+         "quillon-cli tabla: --columnas: faltan las columnas de las coordenadas: id,,y,z\n",
+         nullptr},
+        {tabla + " --columnas 0,2,3", 2, "", nullptr,
+         "quillon-cli tabla: --columnas: número de columna no válido: 0\n", nullptr},
+        {tabla + " --columnas Este,este", 2, "", nullptr,
+         "quillon-cli tabla: --columnas: columna repetida: este\n", nullptr},
+        {tabla + " --separador barra", 2, "", nullptr,
+         "quillon-cli tabla: separador desconocido: barra (tab, punto-y-coma, coma o espacios)\n",
+         nullptr},
+        {tabla + " --sexagesimal", 2, "", nullptr,
+         "quillon-cli tabla: --sexagesimal no se aplica: ninguno de los dos sistemas es de "
+         "coordenadas geográficas\n",
+         nullptr},
+        {txt + " --sistema-a EPSG:23030 --sistema-b EPSG:25830 --separador coma", 2, "", nullptr,
+         "quillon-cli txt: opción desconocida: --separador\n", nullptr},
     };
     for (const UsageCase& c : cases) {
         const auto r = RunCommand(kCli + " " + c.arguments);

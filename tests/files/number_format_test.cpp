@@ -217,5 +217,54 @@ TEST(Readers, WholeFieldsOnlyForPointFiles) {
     }
 }
 
+TEST(PackedSexagesimal, Read) {
+    struct Case {
+        const char* text;
+        SexagesimalReading reading;
+        double degrees; // when an angle
+    };
+    const Case cases[] = {
+        {"-5.193045", SexagesimalReading::kAngle, -(5 + 19 / 60.0 + 30.45 / 3600)},
+        {"+37.2312", SexagesimalReading::kAngle, 37 + 23 / 60.0 + 12 / 3600.0},
+        {"5.3", SexagesimalReading::kAngle, 5.5}, // missing digits are zeros
+        {"5", SexagesimalReading::kAngle, 5.0},
+        {"-0.0000001", SexagesimalReading::kAngle, -0.001 / 3600},
+        {"5.6", SexagesimalReading::kMinutesOver59, 0},
+        {"5.5960", SexagesimalReading::kSecondsOver59, 0},
+        {"5.", SexagesimalReading::kNotANumber, 0},
+        {"1e3", SexagesimalReading::kNotANumber, 0},
+        {"5.19 ", SexagesimalReading::kNotANumber, 0},
+        {"1234.5", SexagesimalReading::kNotANumber, 0},
+        {"", SexagesimalReading::kNotANumber, 0},
+    };
+    for (const Case& c : cases) {
+        double degrees = 0.0;
+        EXPECT_EQ(ReadPackedSexagesimal(c.text, degrees), c.reading) << c.text;
+        if (c.reading == SexagesimalReading::kAngle) {
+            EXPECT_NEAR(degrees, c.degrees, 1e-13) << c.text;
+        }
+    }
+}
+
+TEST(PackedSexagesimal, WrittenWithTheCarryAtSixty) {
+    struct Case {
+        double degrees;
+        int decimals;
+        const char* text;
+    };
+    const Case cases[] = {
+        {-(5 + 19 / 60.0 + 30.45 / 3600), 5, "-5.193045000"},
+        {37 + 23 / 60.0 + 12 / 3600.0, 5, "37.231200000"},
+        {6 - 0.000004 / 3600, 5, "6.000000000"},      // 5 59' 59.999996" rounds up
+        {6 - 0.000006 / 3600, 5, "5.595999999"},      // and this one does not
+        {10 + 59 / 60.0 + 59.6 / 3600, 0, "11.0000"}, // carry into the degrees
+        {-0.000001 / 3600, 5, "0.000000000"},         // no sign for a zero
+        {0.5 / 3600, 2, "0.000050"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(PackedSexagesimal(c.degrees, c.decimals), c.text) << c.text;
+    }
+}
+
 } // namespace
 } // namespace dezadiravevava

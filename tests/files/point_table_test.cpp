@@ -59,6 +59,52 @@ TEST(PointTable, SeparatorsEncodingsAndHeaders) {
     }
 }
 
+TEST(PointTable, LinesCutIntoFieldsThatKeepTheirPlace) {
+    struct Case {
+        const char* line;
+        char separator;
+        // Each field: its bytes in the line (inside quotes when quoted), and
+        // its text.
+        std::vector<std::pair<std::string, std::string>> fields;
+        std::vector<bool> quoted;
+    };
+    const Case cases[] = {
+        {"Giralda;235171,041; 4142124,422 ;;",
+         ';',
+         {{"Giralda", "Giralda"},
+          {"235171,041", "235171,041"},
+          {"4142124,422", "4142124,422"},
+          {"", ""},
+          {"", ""}},
+         {false, false, false, false, false}},
+        {" \"Cruz, La\" ,\"1,5\",\"a \"\"b\"\"\"x",
+         ',',
+         {{"Cruz, La", "Cruz, La"}, {"1,5", "1,5"}, {"a \"\"b\"\"", "a \"b\"x"}},
+         {true, true, true}},
+        {"  7 \t\"LA NAVA\"\t  1.5",
+         '\t',
+         {{"7", "7"}, {"LA NAVA", "LA NAVA"}, {"1.5", "1.5"}},
+         {false, true, false}},
+        {"  A   \"B C\"  3  ", ' ', {{"A", "A"}, {"B C", "B C"}, {"3", "3"}}, {false, true, false}},
+        {"   ", ';', {}, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        std::vector<TableField> fields;
+        ASSERT_TRUE(CutTableLine(c.line, c.separator, fields));
+        ASSERT_EQ(fields.size(), c.fields.size());
+        const std::string_view line(c.line);
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            EXPECT_EQ(line.substr(fields[i].begin, fields[i].end - fields[i].begin),
+                      c.fields[i].first);
+            EXPECT_EQ(TableFieldText(line, fields[i]), c.fields[i].second);
+            EXPECT_EQ(fields[i].quoted, c.quoted[i]);
+        }
+    }
+    std::vector<TableField> fields;
+    EXPECT_FALSE(CutTableLine("1;\"open;2", ';', fields));
+}
+
 TEST(PointTable, RowsKeepTheirLineNumbers) {
     std::string failure;
     const auto table = ReadPointTable("a\tb\n\n1\t2\r\n\r\n3\t4", failure);

@@ -97,3 +97,10 @@ write("fuzz_catalogue", "punto-y-coma", b"\xef\xbb\xbf" + b"\r\n".join(
 write("fuzz_catalogue", "geodesicas",
       b"numero,nombre,etrs_lon,etrs_lat,ed50_lon,ed50_lat\n1,A,-4.5,37.1,-4.4988,37.1012\n"
       b"2,\"B, C\",-4.6,37.2,-4.5988,37.2012\n3,D,-4.7,37.3,-4.6988,37.3012\n")
+
+# Table lines: the first byte chooses the separator (TAB, ";", ",", blanks).
+write("fuzz_table_line", "punto-y-coma",
+      b"\x01Giralda;235171,041;\"4142124,422\" ;42;\"torre; \"\"campanario\"\"\"x")
+write("fuzz_table_line", "blancos", b"\x03  \"La Nava\"  373000   4067000 30 ")
+write("fuzz_table_line", "tabuladores", b"\x00\t1\t\t-5.193045\t37.2312\t")
+write("fuzz_table_line", "sexagesimal", b"\x02-5.1930455")
