@@ -253,4 +253,23 @@ CoordTriple TransformFilePoint(const CoordTriple& point, int datum_in, int kind_
     return out;
 }
 
+const char* CarryFilePoint(const CoordTriple& point, double zone_in, const RunArguments& run,
+                           const ParameterSet& set, int model, bool region_only, CoordTriple& out,
+                           double& out_zone) {
+    out_zone = run.h_salida; // chosen afresh for every point
+    if (region_only && IsRefusedByRegion(point, run.pa, zone_in)) {
+        return PointStatusText(PointStatus::kOutsideRegion);
+    }
+    PointStatus status = PointStatus::kTransformed;
+    out = TransformFilePoint(point, run.da, run.pa, zone_in, run.db, run.pb, run.h_salida, set,
+                             model, out_zone, status);
+    if (status != PointStatus::kTransformed) {
+        return PointStatusText(status); // outside the domain, the grid or the geoid
+    }
+    if (!IsWritablePoint(run.pb, out, out_zone)) {
+        return "resultado fuera de rango";
+    }
+    return nullptr;
+}
+
 } // namespace dezadiravevava

@@ -1,6 +1,7 @@
 // One transformed point as the TXT point files carry it.
 #pragma once
 
+#include "files/execution_log.h"
 #include "files/number_format.h"
 #include "geodesy/coord_triple.h"
 #include "geodesy/parameter_set.h"
@@ -67,5 +68,13 @@ CoordTriple TransformFilePoint(const CoordTriple& point, int datum_in, int kind_
                                int datum_out, int kind_out, double zone_out,
                                const ParameterSet& set, int model, double& out_zone,
                                PointStatus& status);
+
+// A point of a file carried from side a to side b of `run` (its zone in:
+// `zone_in`): nullptr, with `out` and `out_zone` set, or the reason of the
+// log's "Línea N rechazada" line: outside the region (with `region_only`),
+// the domain, the grid or the geoid, or a result the file cannot hold.
+const char* CarryFilePoint(const CoordTriple& point, double zone_in, const RunArguments& run,
+                           const ParameterSet& set, int model, bool region_only, CoordTriple& out,
+                           double& out_zone);
 
 } // namespace dezadiravevava

@@ -601,21 +601,11 @@ public:
             block.rejected.emplace_back(line_number, std::move(row.reason));
             return;
         }
-        double zone_out = run_.h_salida;
-        PointStatus status = PointStatus::kTransformed;
+        double zone_out = 0.0;
         CoordTriple out;
-        if (region_only_ && IsRefusedByRegion(row.coords, run_.pa, row.zone)) {
-            status = PointStatus::kOutsideRegion;
-        } else {
-            out = TransformFilePoint(row.coords, run_.da, run_.pa, row.zone, run_.db, run_.pb,
-                                     run_.h_salida, set_, model_, zone_out, status);
-        }
-        if (status != PointStatus::kTransformed) {
-            block.rejected.emplace_back(line_number, PointStatusText(status));
-            return;
-        }
-        if (!IsWritablePoint(run_.pb, out, zone_out)) {
-            block.rejected.emplace_back(line_number, "resultado fuera de rango");
+        if (const char* reason = CarryFilePoint(row.coords, row.zone, run_, set_, model_,
+                                                region_only_, out, zone_out)) {
+            block.rejected.emplace_back(line_number, reason);
             return;
         }
         const double uncertainty =

@@ -118,22 +118,11 @@ private:
             }
         }
         const double zone_in = zone_per_point_ ? point.zone : run_.h_entrada;
-        double zone_out = run_.h_salida; // chosen afresh for every point
-        PointStatus status = PointStatus::kTransformed;
+        double zone_out = 0.0;
         CoordTriple out;
-        if (region_only_ && IsRefusedByRegion(point.coords, run_.pa, zone_in)) {
-            status = PointStatus::kOutsideRegion;
-        } else {
-            out = TransformFilePoint(point.coords, run_.da, run_.pa, zone_in, run_.db, run_.pb,
-                                     run_.h_salida, set_, model_, zone_out, status);
-        }
-        if (status != PointStatus::kTransformed) {
-            // outside the domain, the region, the grid or the geoid
-            block.rejected.emplace_back(line_number, PointStatusText(status));
-            return;
-        }
-        if (!IsWritablePoint(run_.pb, out, zone_out)) {
-            block.rejected.emplace_back(line_number, "resultado fuera de rango");
+        if (const char* reason = CarryFilePoint(point.coords, zone_in, run_, set_, model_,
+                                                region_only_, out, zone_out)) {
+            block.rejected.emplace_back(line_number, reason);
             return;
         }
         // The line is made in place and added to the block's output at once;
