@@ -1,19 +1,16 @@
 #include "layer_run.h"
 
+#include "layer_gdal.h"
+#include "layer_systems.h"
+#include "layer_vertices.h"
+#include "staged_output.h"
+
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <chrono>
-#include <cstdlib>
-#include <cstring>
-#include <fcntl.h>
 #include <filesystem>
 #include <future>
-#include <memory>
-#include <ogrsf_frmts.h>
-#include <set>
 #include <stdexcept>
-#include <unistd.h>
 #include <vector>
 
 namespace quillon::layers {
@@ -30,140 +27,6 @@ constexpr std::size_t kBatchFeatures = 20000;
 constexpr GIntBig kManyFeatures = 50000;
 // Rejected features named one by one in the log; those after are counted.
 constexpr long long kRejectedNamed = 1000;
-
-// The codes api::SideOfEpsg knows, as GDAL builds them.
-constexpr std::array<const char*, 14> kKnownCodes = {
-    "EPSG:23029",      "EPSG:23030",      "EPSG:23031",      "EPSG:25829",    "EPSG:25830",
-    "EPSG:25831",      "EPSG:4230",       "EPSG:4258",       "EPSG:4937",     "EPSG:4936",
-    "EPSG:25829+5782", "EPSG:25830+5782", "EPSG:25831+5782", "EPSG:4258+5782"};
-
-struct Failure : std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
-
-struct DatasetCloser {
-    void operator()(GDALDataset* dataset) const { GDALClose(dataset); }
-};
-using Dataset = std::unique_ptr<GDALDataset, DatasetCloser>;
-
-struct FeatureDeleter {
-    void operator()(OGRFeature* feature) const { OGRFeature::DestroyFeature(feature); }
-};
-using Feature = std::unique_ptr<OGRFeature, FeatureDeleter>;
-
-void RegisterOnce() {
-    static const bool registered = [] {
-        GDALAllRegister();
-        // GDAL's own messages are not the user's: the failures name them.
-        CPLPushErrorHandler(CPLQuietErrorHandler);
-        return true;
-    }();
-    (void)registered;
-}
-
-std::string LastGdalError() {
-    const char* message = CPLGetLastErrorMsg();
-    return message && *message ? std::string(": ") + message : std::string();
-}
-
-Dataset OpenInput(const std::string& input) {
-    RegisterOnce();
-    CPLErrorReset();
-    Dataset dataset(GDALDataset::Open(input.c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY));
-    if (!dataset) {
-        throw Failure("No se puede abrir la capa de entrada: " + input + LastGdalError());
-    }
-    return dataset;
-}
-
-std::vector<OGRLayer*> ChosenLayers(GDALDataset& dataset, const std::string& name) {
-    std::vector<OGRLayer*> layers;
-    if (!name.empty()) {
-        OGRLayer* layer = dataset.GetLayerByName(name.c_str());
-        if (!layer) {
-            throw Failure("La entrada no tiene la capa " + name);
-        }
-        layers.push_back(layer);
-    } else {
-        for (int i = 0; i < dataset.GetLayerCount(); ++i) {
-            layers.push_back(dataset.GetLayer(i));
-        }
-    }
-    if (layers.empty()) {
-        throw Failure("La entrada no tiene capas");
-    }
-    return layers;
-}
-
-// The system a layer states; null when it states none (a GeoPackage's
-// "Undefined geographic SRS" and "Undefined Cartesian SRS" say just that).
-const OGRSpatialReference* StatedSystem(OGRLayer& layer) {
-    const OGRSpatialReference* srs = layer.GetSpatialRef();
-    if (srs && srs->GetName() && STARTS_WITH(srs->GetName(), "Undefined ") &&
-        !srs->GetAuthorityCode(nullptr)) {
-        return nullptr;
-    }
-    return srs;
-}
-
-std::optional<std::string> KnownCode(const OGRSpatialReference& srs) {
-    // By authority code first: the quick and usual case.
-    const char* authority = srs.GetAuthorityName(nullptr);
-    const char* code = srs.GetAuthorityCode(nullptr);
-    if (authority && code && EQUAL(authority, "EPSG")) {
-        const std::string named = std::string("EPSG:") + code;
-        if (api::SideOfEpsg(named)) {
-            return named;
-        }
-    }
-    // Else a definition equivalent to one of the codes (a .prj in ESRI words).
-    const char* options[] = {"IGNORE_DATA_AXIS_TO_SRS_AXIS_MAPPING=YES",
-                             "CRITERION=EQUIVALENT_EXCEPT_AXIS_ORDER_GEOGCRS", nullptr};
-    for (const char* known : kKnownCodes) {
-        OGRSpatialReference candidate;
-        if (candidate.SetFromUserInput(known) == OGRERR_NONE && srs.IsSame(&candidate, options)) {
-            return std::string(known);
-        }
-    }
-    return std::nullopt;
-}
-
-std::string Describe(const OGRSpatialReference& srs) {
-    const char* name = srs.GetName();
-    return name ? name : "sin nombre";
-}
-
-bool SameSide(const api::Side& a, const api::Side& b) {
-    return a.datum == b.datum && a.kind == b.kind &&
-           (a.kind != api::Kind::kUtm || a.zone == b.zone);
-}
-
-// The EPSG definition of the output: the request's code for side b, or the
-// one of its datum, kind and zone; with orthometric heights in UTM, compound
-// with the Alicante heights (EPSG:5782).
-std::string TargetCode(const api::TransformRequest& request, bool has_z) {
-    const api::Side& b = request.b;
-    std::string code = b.code;
-    if (code.empty()) {
-        const bool ed50 = b.datum == api::Datum::kEd50;
-        switch (b.kind) {
-        case api::Kind::kUtm:
-            code = "EPSG:" + std::to_string((ed50 ? 23000 : 25800) + b.zone);
-            break;
-        case api::Kind::kGeodetic:
-            code = ed50 ? "EPSG:4230" : (has_z && !b.orthometric ? "EPSG:4937" : "EPSG:4258");
-            break;
-        case api::Kind::kGeocentric:
-            code = "EPSG:4936";
-            break;
-        }
-    }
-    if (has_z && request.orthometric_heights && b.kind == api::Kind::kUtm &&
-        code.find('+') == std::string::npos) {
-        code += "+5782";
-    }
-    return code;
-}
 
 std::string Lower(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
@@ -196,226 +59,6 @@ std::string DriverOfPath(const std::string& output) {
     }
     throw Failure("No se reconoce el formato de salida por la extensión de " + output +
                   ": dé --formato (GPKG, \"ESRI Shapefile\", GeoJSON, FlatGeobuf, CSV...)");
-}
-
-// The output's parts are written into a folder of their own beside the target
-// and moved into place only once all of them are complete; whatever happens
-// before, the folder goes with everything in it.
-class StagedOutput {
-public:
-    explicit StagedOutput(const std::string& target) : target_(target) {
-        fs::path folder = target_.parent_path();
-        if (folder.empty()) {
-            folder = ".";
-        }
-        folder_ = folder;
-        std::string pattern = (folder / ("." + target_.filename().string() + ".XXXXXX")).string();
-        if (!::mkdtemp(pattern.data())) {
-            throw Failure("No se puede crear el archivo de salida: " + target + " (" +
-                          std::strerror(errno) + ")");
-        }
-        staging_ = pattern;
-    }
-    StagedOutput(const StagedOutput&) = delete;
-    StagedOutput& operator=(const StagedOutput&) = delete;
-    ~StagedOutput() {
-        std::error_code ignored;
-        fs::remove_all(staging_, ignored);
-    }
-
-    // Where the dataset is written.
-    std::string path() const { return (staging_ / target_.filename()).string(); }
-
-    // Moves every part into place; the parts of a previous set that the new
-    // one lacks (a Shapefile's old .cpg or index) go.
-    void Commit(bool shapefile) {
-        std::vector<std::pair<fs::path, fs::path>> moves;
-        for (const auto& entry : fs::directory_iterator(staging_)) {
-            if (entry.is_directory()) {
-                // A folder dataset (Shapefiles of several layers): its files.
-                const fs::path into = folder_ / entry.path().filename();
-                fs::create_directories(into);
-                for (const auto& part : fs::directory_iterator(entry.path())) {
-                    moves.emplace_back(part.path(), into / part.path().filename());
-                }
-            } else {
-                moves.emplace_back(entry.path(), folder_ / entry.path().filename());
-            }
-        }
-        std::set<fs::path> written;
-        for (const auto& [from, to] : moves) {
-            written.insert(to);
-            // A folder in the way of a part would fail its move after the
-            // moves before it: seen now, nothing is moved.
-            std::error_code ignored;
-            if (fs::is_directory(to, ignored)) {
-                throw Failure("No se puede escribir el archivo de salida: " + to.string() +
-                              " es una carpeta");
-            }
-        }
-        if (shapefile && target_.has_extension()) {
-            for (const char* end : {".shp", ".shx", ".dbf", ".prj", ".cpg", ".qix", ".sbn", ".sbx",
-                                    ".qpj", ".shp.xml"}) {
-                fs::path old = target_;
-                old.replace_extension(end);
-                std::error_code ignored;
-                if (!written.count(old) && fs::exists(old, ignored)) {
-                    fs::remove(old, ignored);
-                }
-            }
-        }
-        for (const auto& [from, to] : moves) {
-            fs::rename(from, to);
-        }
-    }
-
-private:
-    fs::path target_;
-    fs::path folder_;
-    fs::path staging_;
-};
-
-// The log, written beside its target and renamed over it when complete.
-bool WriteLog(const std::string& path, const std::string& text) {
-    std::string temporary;
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temporary = path + ".~" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
-        // 0666 less the umask, as any new file; O_EXCL never follows a link.
-        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST) {
-            return false;
-        }
-    }
-    if (fd < 0) {
-        return false;
-    }
-    const std::string bytes = api::LogFileBytes(text);
-    std::size_t done = 0;
-    bool good = true;
-    while (done < bytes.size()) {
-        const ssize_t wrote = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (wrote <= 0) {
-            good = false;
-            break;
-        }
-        done += static_cast<std::size_t>(wrote);
-    }
-    good = ::fsync(fd) == 0 && good;
-    good = ::close(fd) == 0 && good;
-    if (!good || std::rename(temporary.c_str(), path.c_str()) != 0) {
-        ::unlink(temporary.c_str());
-        return false;
-    }
-    return true;
-}
-
-// A coordinate transformation that hands the vertices of a geometry to a
-// sink: GDAL's own walk over every kind of geometry (curves, surfaces,
-// collections) reaches each simple curve and point with it.
-class VertexWalk : public OGRCoordinateTransformation {
-public:
-    using Sink = void (*)(void* context, int n, double* x, double* y, double* z);
-    VertexWalk(Sink sink, void* context, OGRSpatialReference* target)
-        : sink_(sink), context_(context), target_(target) {}
-    OGRSpatialReference* GetSourceCS() override { return nullptr; }
-    OGRSpatialReference* GetTargetCS() override { return target_; }
-    int Transform(int n, double* x, double* y, double* z, double*, int* success) override {
-        sink_(context_, n, x, y, z);
-        if (success) {
-            std::fill(success, success + n, TRUE);
-        }
-        return TRUE;
-    }
-    OGRCoordinateTransformation* Clone() const override { return new VertexWalk(*this); }
-    OGRCoordinateTransformation* GetInverse() const override { return nullptr; }
-
-private:
-    Sink sink_;
-    void* context_;
-    OGRSpatialReference* target_;
-};
-
-// Features read but not yet written, with their vertices (x, y, z) in one
-// array for the engine.
-struct Batch {
-    std::vector<Feature> features;
-    std::vector<std::size_t> first{0}; // each feature's first vertex; then the end
-    std::vector<bool> unreadable;      // its geometry could not be read
-    std::vector<double> points;
-    std::vector<std::int32_t> status;
-    std::size_t cursor = 0; // the vertex the writing walk gives next
-    double seconds = 0.0;   // the engine's time on it
-};
-
-void Gather(void* context, int n, double* x, double* y, double* z) {
-    auto& points = *static_cast<std::vector<double>*>(context);
-    for (int i = 0; i < n; ++i) {
-        points.push_back(x[i]);
-        points.push_back(y[i]);
-        points.push_back(z ? z[i] : 0.0);
-    }
-}
-
-// Appends the vertices of a geometry to `points` in the order GDAL's own
-// walk (OGRGeometry::transform) gives them to Scatter, reading the lines and
-// rings straight into the array; the kinds it does not know go through that
-// walk.
-void GatherVertices(OGRGeometry& geometry, std::vector<double>& points) {
-    switch (wkbFlatten(geometry.getGeometryType())) {
-    case wkbLineString:
-    case wkbCircularString: {
-        const OGRSimpleCurve& curve = *geometry.toSimpleCurve();
-        const std::size_t n = static_cast<std::size_t>(curve.getNumPoints());
-        const std::size_t first = points.size();
-        points.resize(first + 3 * n, 0.0); // a 2D curve's heights are 0, as in the walk
-        double* p = points.data() + first;
-        constexpr int kStride = 3 * sizeof(double);
-        curve.getPoints(p, kStride, p + 1, kStride, curve.Is3D() ? p + 2 : nullptr, kStride);
-        return;
-    }
-    case wkbPolygon:
-    case wkbCurvePolygon: {
-        OGRCurvePolygon& polygon = *geometry.toCurvePolygon();
-        if (OGRCurve* ring = polygon.getExteriorRingCurve()) {
-            GatherVertices(*ring, points);
-        }
-        for (int i = 0; i < polygon.getNumInteriorRings(); ++i) {
-            GatherVertices(*polygon.getInteriorRingCurve(i), points);
-        }
-        return;
-    }
-    case wkbMultiPoint:
-    case wkbMultiLineString:
-    case wkbMultiPolygon:
-    case wkbMultiCurve:
-    case wkbMultiSurface:
-    case wkbGeometryCollection: {
-        OGRGeometryCollection& collection = *geometry.toGeometryCollection();
-        for (int i = 0; i < collection.getNumGeometries(); ++i) {
-            GatherVertices(*collection.getGeometryRef(i), points);
-        }
-        return;
-    }
-    default: {
-        VertexWalk walk(Gather, &points, nullptr);
-        geometry.transform(&walk);
-        return;
-    }
-    }
-}
-
-void Scatter(void* context, int n, double* x, double* y, double* z) {
-    auto& batch = *static_cast<Batch*>(context);
-    const double* p = batch.points.data() + batch.cursor * 3;
-    for (int i = 0; i < n; ++i) {
-        x[i] = p[3 * i];
-        y[i] = p[3 * i + 1];
-        if (z) {
-            z[i] = p[3 * i + 2];
-        }
-    }
-    batch.cursor += static_cast<std::size_t>(n);
 }
 
 struct LayerPlan {
@@ -457,7 +100,7 @@ public:
         if (fs::exists(output_) && fs::exists(input_) && fs::equivalent(output_, input_)) {
             throw Failure("La salida es la propia entrada: " + output_);
         }
-        CheckSystems(layers);
+        CheckLayerSystems(layers, request_);
         const bool has_z = std::any_of(layers.begin(), layers.end(), [](OGRLayer* layer) {
             return OGR_GT_HasZ(layer->GetGeomType()) != 0;
         });
@@ -536,27 +179,6 @@ public:
 
 private:
     bool Stopped() const { return progress_.stop_requested && progress_.stop_requested(); }
-
-    void CheckSystems(const std::vector<OGRLayer*>& layers) {
-        for (OGRLayer* layer : layers) {
-            const OGRSpatialReference* srs = StatedSystem(*layer);
-            if (!srs) {
-                continue; // the options say what the layer is in
-            }
-            const auto code = KnownCode(*srs);
-            if (!code) {
-                throw Failure("El sistema de la capa " + std::string(layer->GetName()) + " (" +
-                              Describe(*srs) + ") no es uno de los que se transforman (" +
-                              std::string(api::KnownEpsgCodes()) + ")");
-            }
-            const auto side = api::SideOfEpsg(*code);
-            if (!SameSide(side->side, request_.a) ||
-                (side->orthometric_heights && !request_.orthometric_heights)) {
-                throw Failure("La capa " + std::string(layer->GetName()) + " está en " + *code +
-                              ", que no es el sistema de entrada que dicen las opciones");
-            }
-        }
-    }
 
     void AddLayerExtent(OGRLayer& layer, api::DataExtent& extent) {
         std::vector<double> points;
@@ -808,52 +430,6 @@ private:
 };
 
 } // namespace
-
-std::optional<std::string> KnownCodeOf(const std::string& definition) {
-    RegisterOnce();
-    OGRSpatialReference srs;
-    if (srs.SetFromUserInput(definition.c_str()) != OGRERR_NONE) {
-        return std::nullopt;
-    }
-    return KnownCode(srs);
-}
-
-std::optional<std::string> LayerSystem(const std::string& input, const std::string& layer,
-                                       std::string& failure) {
-    try {
-        Dataset dataset = OpenInput(input);
-        std::optional<std::string> found;
-        for (OGRLayer* chosen : ChosenLayers(*dataset, layer)) {
-            const OGRSpatialReference* srs = StatedSystem(*chosen);
-            if (!srs) {
-                if (chosen->GetGeomType() == wkbNone) {
-                    continue; // a table without geometries
-                }
-                throw Failure("La capa " + std::string(chosen->GetName()) +
-                              " no dice su sistema de referencia: dé --sistema-a (o --datum-a, "
-                              "--tipo-a y --huso-a)");
-            }
-            const auto code = KnownCode(*srs);
-            if (!code) {
-                throw Failure("El sistema de la capa " + std::string(chosen->GetName()) + " (" +
-                              Describe(*srs) + ") no es uno de los que se transforman (" +
-                              std::string(api::KnownEpsgCodes()) + ")");
-            }
-            if (found && *found != *code) {
-                throw Failure("Las capas de la entrada están en sistemas distintos (" + *found +
-                              ", " + *code + "): transfórmelas una a una con --capa");
-            }
-            found = code;
-        }
-        if (!found) {
-            throw Failure("Ninguna capa de la entrada tiene geometrías");
-        }
-        return found;
-    } catch (const Failure& error) {
-        failure = error.what();
-        return std::nullopt;
-    }
-}
 
 LayerOutcome TransformLayers(const api::TransformRequest& request, const std::string& input,
                              const std::string& output, const LayerOptions& options,
