@@ -5,7 +5,6 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <fcntl.h>
 #include <set>
 #include <unistd.h>
@@ -29,8 +28,8 @@ StagedOutput::StagedOutput(const std::string& target) : target_(target) {
     hidden += ".XXXXXX";
     std::string pattern = (folder / hidden).string();
     if (!::mkdtemp(pattern.data())) {
-        throw Failure("No se puede crear el archivo de salida: " + target + " (" +
-                      std::strerror(errno) + ")");
+        // As for TXT files, the host says what is wrong with the folder.
+        throw Failure("No se puede crear el archivo de salida: " + target);
     }
     staging_ = pattern;
 }
