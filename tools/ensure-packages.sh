@@ -53,7 +53,7 @@ TEST_PACKAGES=(libgtest-dev libgmock-dev python3 python3-ezdxf gdal-bin proj-bin
 # The desktop program: Qt 6 Widgets and Qt PDF, Qt's own Spanish translations
 # (dialog buttons, file dialogs), and the fonts its windows and its help
 # document are drawn with.
-FRONTEND_PACKAGES=(qt6-base-dev libqt6opengl6-dev qt6-pdf-dev libgl-dev qt6-translations-l10n
+FRONTEND_PACKAGES=(qt6-base-dev libqt6opengl6-dev qt6-pdf-dev qt6-svg-dev libgl-dev qt6-translations-l10n
     fonts-dejavu-core fonts-dejavu-extra)
 # What builds the Debian packages besides (make-package): the Python module's
 # build files and NumPy (which the module's package depends on), and the tools
