@@ -15,8 +15,11 @@ province line, drawn only). Usage:
 
     tools/make_map_background.py COUNTRIES.shp [PROVINCES.shp] > frontend/resources/fondo_andalucia.txt
 
-COUNTRIES: ne_110m_admin_0_countries (or the copy GeoPandas ships as
-naturalearth_lowres) or a finer scale; PROVINCES (optional): ne_10m_admin_1_states_provinces.
+COUNTRIES: Natural Earth's countries in any format OGR reads. The bundled file
+is made from the 1:50m countries that tools/natural_earth_50m.R writes from R's
+rnaturalearthdata package; ne_110m_admin_0_countries (GeoPandas' copy,
+naturalearth_lowres) or ne_10m_admin_0_countries do as well. PROVINCES
+(optional): ne_10m_admin_1_states_provinces, whose Spanish lines are kept.
 """
 import json
 import os
