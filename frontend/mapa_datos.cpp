@@ -24,7 +24,7 @@ void AddPointsToMap(MapDrawing& map, const QVector<PointRecord>& points, int cou
     run.zone_b = 30.0;
     run.model = DZV_MODEL_HELMERT;
     run.parametros = DZV_PARAMETERS_NATIONAL;
-    run.threads = 1;
+    run.threads = 0;
     run.in_columns = 4;
     run.out_columns = 2;
     std::vector<double> in(static_cast<std::size_t>(count) * 4);

@@ -30,6 +30,9 @@ QRectF RegionArea() {
     return QRectF(QPointF(MapExtent.xMin, MapExtent.yMin), QPointF(MapExtent.xMax, MapExtent.yMax));
 }
 
+// Up to this many input points each gets its symbol; more are drawn as dots.
+constexpr qsizetype kSymbolPoints = 5000;
+
 // The smallest span the fit shows, metres: a lone point gets 2 km around it.
 constexpr double kMinimumSpan = 2000.0;
 
@@ -238,9 +241,12 @@ QRectF MapView::visibleArea() const {
 
 void MapView::fitAll() {
     const QRectF area = contentArea();
-    // A margin of 6 % on each side.
-    const double w = std::max(1, width()) * 0.88;
-    const double h = std::max(1, height()) * 0.88;
+    // A margin of 6 % on each side, and room for the scale bar in the
+    // bottom left corner, so that it hides nothing of the content.
+    const double margin =
+        std::max({width() * 0.06, height() * 0.06, fontMetrics().height() + 32.0});
+    const double w = std::max(1.0, width() - 2 * margin);
+    const double h = std::max(1.0, height() - 2 * margin);
     pixelsPerMetre_ = std::min(w / area.width(), h / area.height());
     centre_ = area.center();
     fitted_ = true;
@@ -297,8 +303,17 @@ void MapView::render(QPainter& painter, QSize size) const {
         const MapDrawing& d = *run_;
         painter.setPen(QPen(kRectangle, 1.5));
         painter.drawRect(t.mapRect(QRectF(QPointF(d.xMin, d.yMin), QPointF(d.xMax, d.yMax))));
-        for (const QPointF& p : d.points) {
-            DrawMapSymbol(painter, MapSymbol::Point, t.map(p));
+        if (d.points.size() <= kSymbolPoints) {
+            for (const QPointF& p : d.points) {
+                DrawMapSymbol(painter, MapSymbol::Point, t.map(p));
+            }
+        } else {
+            // Many points: square dots, drawn at once.
+            painter.save();
+            painter.setRenderHint(QPainter::Antialiasing, false);
+            painter.setPen(QPen(kPoint, 3.0, Qt::SolidLine, Qt::SquareCap));
+            painter.drawPoints(t.map(QPolygonF(d.points)));
+            painter.restore();
         }
         for (const QPointF& p : d.refused) {
             DrawMapSymbol(painter, MapSymbol::Refused, t.map(p));

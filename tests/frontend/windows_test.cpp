@@ -175,6 +175,34 @@ TEST_F(MapTest, ZoomAndPanChangeTheViewAndFitBringsAllBack) {
     EXPECT_TRUE(view->visibleArea().contains(view->contentArea()));
 }
 
+// Input points are drawn where they are, a few as symbols and very many as
+// dots; the fit shows them all, the one in the corner of the scale bar too.
+TEST_F(MapTest, FewAndManyPointsDrawnWhereTheyAre) {
+    quillon::MapView* view = programa.mapa()->mapView;
+    view->resize(400, 400);
+    for (const int count : {3, 20000}) {
+        quillon::MapDrawing drawing;
+        drawing.xc = 300000, drawing.yc = 4100000;
+        drawing.xMin = 250000, drawing.xMax = 350000;
+        drawing.yMin = 4050000, drawing.yMax = 4150000;
+        for (int i = 0; i < count; ++i) {
+            // Along a diagonal beyond the rectangle.
+            drawing.points.push_back(
+                QPointF(200000 + 200000.0 * i / (count - 1), 4000000 + 200000.0 * i / (count - 1)));
+        }
+        view->setRun(drawing);
+        EXPECT_TRUE(view->visibleArea().contains(QRectF(200000, 4000000, 200000, 200000))) << count;
+        QImage image(view->size(), QImage::Format_RGB32);
+        QPainter painter(&image);
+        view->render(painter, view->size());
+        painter.end();
+        for (const qsizetype i : {qsizetype{0}, drawing.points.size() - 1}) {
+            const QColor c = image.pixelColor(view->transform().map(drawing.points[i]).toPoint());
+            EXPECT_TRUE(c.blue() > 150 && c.red() < 80) << count << " " << i;
+        }
+    }
+}
+
 // The legend and the read-out sit beside the map, never over it, at any size.
 TEST_F(MapTest, LegendBesideTheMapAtAnySize) {
     quillon::Mapa* mapa = programa.mapa();
