@@ -68,7 +68,8 @@ void AddPointsToMap(MapDrawing& map, const QVector<PointRecord>& points, int cou
     }
 }
 
-void AddResidualsToMap(MapDrawing& map, const EngineArguments& arguments) {
+void AddResidualsToMap(MapDrawing& map, const EngineArguments& arguments,
+                       const QString& catalogue) {
     if (arguments.parametros == codes::kNational || arguments.parametros == codes::kGrid ||
         arguments.da == arguments.db) {
         return;
@@ -87,6 +88,8 @@ void AddResidualsToMap(MapDrawing& map, const EngineArguments& arguments) {
     run.origin_x = map.xc;
     run.origin_y = map.yc;
     run.orthometric_heights = arguments.alturasOrtometricas != 0 ? 1 : 0;
+    const QByteArray cataloguePath = catalogue.toLocal8Bit();
+    run.catalogue_path = cataloguePath.isEmpty() ? nullptr : cataloguePath.constData();
     dzv_prepared* prepared = nullptr;
     if (dzv_prepare(&run, &prepared) != DZV_OK || prepared == nullptr) {
         return;

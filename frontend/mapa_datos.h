@@ -17,9 +17,10 @@ void AddPointsToMap(MapDrawing& map, const QVector<PointRecord>& points, int cou
                     CoordinateKind kind, const EngineArguments& arguments,
                     const QVector<LeftOut>& leftOut);
 
-// Estimates the run's set again around the map's centre and puts the vertices
-// it used, with their residuals, on the map. Leaves the map as it is when
+// Estimates the run's set again around the map's centre, from the vertices of
+// `catalogue` (empty: the built-in one), and puts the vertices it used, with
+// their residuals, on the map. Leaves the map as it is when
 // the run estimates nothing (national set, grid) or the estimation fails.
-void AddResidualsToMap(MapDrawing& map, const EngineArguments& arguments);
+void AddResidualsToMap(MapDrawing& map, const EngineArguments& arguments, const QString& catalogue);
 
 } // namespace quillon

@@ -511,7 +511,7 @@ RunOutcome Transformacion::Run(const FormChoices& choices, const RunPlan& plan) 
         AddPointsToMap(*outcome.map, state_.PointTable, state_.pointCount, choices.sourceKind,
                        plan.arguments, outcome.leftOut);
     }
-    AddResidualsToMap(*outcome.map, plan.arguments);
+    AddResidualsToMap(*outcome.map, plan.arguments, state_.catalogueFile);
     outcome.end = RunOutcome::End::Done;
     return outcome;
 }

@@ -16,6 +16,7 @@
 #include <QProcess>
 #include <QStackedWidget>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -617,6 +618,21 @@ TEST_F(RunTest, TheUsersCatalogue) {
                     .filter(QStringLiteral("Catálogo de vértices..: "))
                     .join("")
                     .contains("propio.tsv (SHA-256 "));
+    // The map shows the vertices of that catalogue, at their ED50 places.
+    form.mapButton->click();
+    ASSERT_TRUE(programa.mapa()->mapView->run().has_value());
+    QVector<QPointF> drawn = programa.mapa()->mapView->run()->vertices;
+    std::sort(drawn.begin(), drawn.end(), [](QPointF a, QPointF b) { return a.x() < b.x(); });
+    const QPointF own_places[] = {{240892.881, 4137455.58},
+                                  {254359.935, 4133039.504},
+                                  {254669.906, 4138230.449},
+                                  {260771.585, 4158571.342}};
+    ASSERT_EQ(drawn.size(), 4);
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_NEAR(drawn[i].x(), own_places[i].x(), 0.001) << i;
+        EXPECT_NEAR(drawn[i].y(), own_places[i].y(), 0.001) << i;
+    }
+    programa.mapa()->closeButton->click();
 
     form.catalogueCombo->activated(0);
     EXPECT_EQ(form.catalogueInUseLabel->text(),
