@@ -8,6 +8,7 @@
 
 #include <QCloseEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QImage>
 #include <QKeyEvent>
@@ -153,9 +154,13 @@ void Mapa::AskExport() {
     CommonDialog dialog;
     dialog.filter = kExportFilter;
     dialog.fileName = QStringLiteral("mapa.png");
-    const QString path = programa_.files().ShowSave(dialog);
+    QString path = programa_.files().ShowSave(dialog);
     if (path.isEmpty()) {
         return;
+    }
+    if (QFileInfo(path).suffix().isEmpty()) {
+        // A name without an extension takes the chosen kind's.
+        path += dialog.filterIndex == 2 ? QStringLiteral(".svg") : QStringLiteral(".png");
     }
     if (!Export(path)) {
         programa_.messages().Show(QStringLiteral("No se ha podido guardar el mapa en ") + path,

@@ -238,6 +238,12 @@ TEST_F(MapTest, ExportWritesReadablePngAndSvg) {
     QSvgRenderer renderer(svg);
     EXPECT_TRUE(renderer.isValid());
     EXPECT_FALSE(mapa->Export(base + "/no/such/folder/mapa.png"));
+
+    // Through the button: a name without an extension gets the chosen kind's.
+    files.answers.push_back({base + "/elegido", 2});
+    mapa->exportButton->click();
+    EXPECT_TRUE(QSvgRenderer(base + "/elegido.svg").isValid());
+    EXPECT_TRUE(messages.shown.empty());
 }
 
 // The background: its text form, and the bundled one puts Sevilla on land and
