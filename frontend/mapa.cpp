@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QSvgGenerator>
 #include <QVBoxLayout>
+#include <algorithm>
 
 // The map's resources live in the frontend's static library: their
 // initialiser is called by name so that the linker keeps it.
@@ -126,7 +127,17 @@ void Mapa::ShowPointer(double x, double y) {
 }
 
 bool Mapa::Export(const QString& path) {
-    const QSize size = mapView->size();
+    // The map as shown, with the legend at its right.
+    constexpr int kGap = 8;
+    const QSize map = mapView->size();
+    const QSize size(map.width() + kGap + legend->width(),
+                     std::max(map.height(), legend->height() + kGap));
+    const auto draw = [&](QPainter& painter) {
+        painter.fillRect(QRect(QPoint(0, 0), size), Qt::white);
+        mapView->render(painter, map);
+        legend->render(&painter, QPoint(map.width() + kGap, kGap), QRegion(),
+                       QWidget::DrawChildren);
+    };
     if (path.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive)) {
         QSvgGenerator svg;
         svg.setFileName(path);
@@ -138,14 +149,14 @@ bool Mapa::Export(const QString& path) {
         if (!painter.begin(&svg)) {
             return false;
         }
-        mapView->render(painter, size);
+        draw(painter);
         return painter.end() && QFile::exists(path);
     }
     const qreal ratio = mapView->devicePixelRatioF();
     QImage image(size * ratio, QImage::Format_RGB32);
     image.setDevicePixelRatio(ratio);
     QPainter painter(&image);
-    mapView->render(painter, size);
+    draw(painter);
     painter.end();
     return image.save(path, "PNG");
 }

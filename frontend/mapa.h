@@ -37,8 +37,8 @@ public:
     // Shows what a run drew. Null: the region alone.
     void ShowRun(const MapDrawing* drawing);
 
-    // Writes the map as it is shown to `path`: SVG when the name ends in
-    // .svg, else PNG. False when the file cannot be written.
+    // Writes the map as it is shown, with its legend at the right, to
+    // `path`: SVG when the name ends in .svg, else PNG. False when the file cannot be written.
     bool Export(const QString& path);
 
 public slots:

@@ -223,7 +223,7 @@ TEST_F(MapTest, LegendBesideTheMapAtAnySize) {
     EXPECT_EQ(mapa->legend->lines().last(), "Flechas: residuo × 1");
 }
 
-// Export writes files other programs read: a PNG of the map's size, and an SVG.
+// Export writes files other programs read: a PNG of the map and its legend, and an SVG.
 TEST_F(MapTest, ExportWritesReadablePngAndSvg) {
     TempDir folder;
     quillon::Mapa* mapa = programa.mapa();
@@ -231,8 +231,11 @@ TEST_F(MapTest, ExportWritesReadablePngAndSvg) {
     const QString base = QString::fromStdString(folder.path().string());
     const QString png = base + "/mapa.png";
     ASSERT_TRUE(mapa->Export(png));
+    // The map and, at its right, the legend.
     const QImage image(png);
-    EXPECT_EQ(image.size(), mapa->mapView->size() * mapa->mapView->devicePixelRatioF());
+    const qreal ratio = mapa->mapView->devicePixelRatioF();
+    EXPECT_EQ(image.height(), qRound(mapa->mapView->height() * ratio));
+    EXPECT_GT(image.width(), qRound((mapa->mapView->width() + mapa->legend->width()) * ratio));
     const QString svg = base + "/mapa.svg";
     ASSERT_TRUE(mapa->Export(svg));
     QSvgRenderer renderer(svg);
