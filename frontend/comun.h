@@ -68,6 +68,8 @@ struct ProgramState {
 
     // Catalogue vertices used by regional parameters.
     int catalogueVertexCount = 0;
+    // The catalogue file chosen by the user; empty: the built-in catalogue.
+    QString catalogueFile;
 };
 
 // Title of the program's plain message boxes (those without an icon).

@@ -2,221 +2,181 @@
 
 #include "aplicacion.h"
 #include "calculo.h"
-#include "comun.h"
 #include "comun_widgets.h"
+#include "mapa_vista.h"
+#include "services.h"
 
 #include <QCloseEvent>
-#include <QGridLayout>
+#include <QFile>
+#include <QFileInfo>
 #include <QHBoxLayout>
+#include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLocale>
-#include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QSvgGenerator>
 #include <QVBoxLayout>
+#include <algorithm>
+
+// The map's resources live in the frontend's static library: their
+// initialiser is called by name so that the linker keeps it.
+static void InitMapResources() {
+    Q_INIT_RESOURCE(mapa);
+}
 
 namespace quillon {
 
 namespace {
 
-// Size of the map raster, in pixels.
-constexpr int kRasterWidth = 759;
-constexpr int kRasterHeight = 484;
-
-// Legend symbols: x and y of each in zone 30 metres.
-constexpr double kLegendX = 346000.0;
-constexpr double kLegendReferenceY = 4020000.0;
-constexpr double kLegendVertexY = 4005000.0;
-constexpr double kLegendCapitalY = 3987000.0;
-// y of the fourth legend line, the bounding rectangle's square.
-constexpr double kLegendRectangleY = 3970000.0;
-
 const QString kNoValue = QStringLiteral("- - - - - - - - - - - - - ");
+const QString kExportFilter = QStringLiteral("Imagen PNG (*.png)|*.png|Dibujo SVG (*.svg)|*.svg");
 
 } // namespace
-
-MapPicture::MapPicture(QWidget* parent) : QFrame(parent) {
-    setFrameShape(QFrame::Box);
-    setLineWidth(1);
-    setMouseTracking(true);
-    setCursor(Qt::CrossCursor);
-}
-
-void MapPicture::setImage(const QImage& image) {
-    const bool resized = image.size() != image_.size();
-    image_ = image;
-    if (resized) {
-        updateGeometry();
-    }
-    update();
-}
-
-QSize MapPicture::sizeHint() const {
-    const int frame = 2 * frameWidth();
-    return image_.size() + QSize(frame, frame);
-}
-
-void MapPicture::paintEvent(QPaintEvent* event) {
-    QFrame::paintEvent(event);
-    QPainter painter(this);
-    painter.drawImage(contentsRect().topLeft(), image_);
-}
-
-void MapPicture::mouseMoveEvent(QMouseEvent* event) {
-    const QPointF at = event->position() - QPointF(contentsRect().topLeft());
-    emit pointerMoved(at.x(), at.y());
-    QFrame::mouseMoveEvent(event);
-}
 
 Mapa::Mapa(Aplicacion& programa, QWidget* parent)
     : QWidget(parent, Qt::Window), programa_(programa) {
     setObjectName(QStringLiteral("mapa"));
     setWindowTitle(QStringLiteral(" Quillon - Mapa de la Comunidad Autónoma de Andalucía"));
 
-    raster_ = QImage(programa_.dataFolder() + QStringLiteral("/mapa_andalucia.png"));
-    if (raster_.isNull()) {
-        raster_ = QImage(kRasterWidth, kRasterHeight, QImage::Format_RGB32);
-        raster_.fill(Qt::white);
+    InitMapResources();
+    mapView = Named(new MapView(this), "mapView");
+    QFile background(QStringLiteral(":/mapa/fondo_andalucia.txt"));
+    if (background.open(QIODevice::ReadOnly)) {
+        mapView->setBackground(ReadMapBackground(background.readAll()));
     }
-    raster_ = raster_.convertToFormat(QImage::Format_RGB32);
+    legend = Named(new MapLegend(this), "legend");
 
-    mapPicture = new MapPicture(this);
-    mapPicture->setObjectName(QStringLiteral("mapPicture"));
-    mapPicture->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    mapPicture->setImage(raster_);
-
-    // Legend beside the symbols Form_Load draws.
-    const QPoint origin = mapPicture->contentsRect().topLeft();
-    const auto legendLine = [&](const char* name, const QString& text, double y) {
-        auto* label = new QLabel(text, mapPicture);
-        label->setObjectName(QString::fromLatin1(name));
-        const QPointF symbol = MapToPixel(kLegendX, y, raster_.width(), raster_.height());
-        label->adjustSize();
-        label->move(origin.x() + static_cast<int>(symbol.x()) + 9,
-                    origin.y() + static_cast<int>(symbol.y()) - label->height() / 2);
-        return label;
-    };
-    referenceLegendLabel = legendLine(
-        "referenceLegendLabel", QStringLiteral("Punto de referencia para seleccionar vértices"),
-        kLegendReferenceY);
-    vertexLegendLabel =
-        legendLine("vertexLegendLabel",
-                   QStringLiteral("Vértice Regente empleado en la transformación"), kLegendVertexY);
-    capitalLegendLabel =
-        legendLine("capitalLegendLabel", QStringLiteral("Capital de provincia"), kLegendCapitalY);
-    rectangleLegendLabel =
-        legendLine("rectangleLegendLabel",
-                   QStringLiteral("Mínimo Rectángulo Encuadrante de los puntos transformados"),
-                   kLegendRectangleY);
-    rectangleLegendSquare = new QLabel(mapPicture);
-    rectangleLegendSquare->setObjectName(QStringLiteral("rectangleLegendSquare"));
-    const QPointF square =
-        MapToPixel(kLegendX, kLegendRectangleY, raster_.width(), raster_.height());
-    rectangleLegendSquare->resize(9, 9);
-    rectangleLegendSquare->move(origin.x() + static_cast<int>(square.x()) - 4,
-                                origin.y() + static_cast<int>(square.y()) - 4);
-    rectangleLegendSquare->setStyleSheet(
-        QStringLiteral("border: 1px solid %1; background: transparent;")
-            .arg(PaletteColor(9).name()));
-
-    // Pointer read-out, bottom left of the picture.
     readoutHeadingLabel =
-        Named(new QLabel(QStringLiteral("UTM HUSO 30"), mapPicture), "readoutHeadingLabel");
+        Named(new QLabel(QStringLiteral("ED50 UTM huso 30"), this), "readoutHeadingLabel");
     readoutHeadingLabel->setFont(SansFont(8, true));
-    xCaptionLabel = Named(new QLabel(QStringLiteral("X = "), mapPicture), "xCaptionLabel");
-    yCaptionLabel = Named(new QLabel(QStringLiteral("Y = "), mapPicture), "yCaptionLabel");
-    xValueLabel = Named(new QLabel(kNoValue, mapPicture), "xValueLabel");
-    yValueLabel = Named(new QLabel(kNoValue, mapPicture), "yValueLabel");
-    auto* readout = new QGridLayout(mapPicture);
-    readout->setContentsMargins(6, 6, 6, 6);
-    readout->setHorizontalSpacing(0);
-    readout->setVerticalSpacing(2);
-    readout->setRowStretch(0, 1);
-    readout->setColumnStretch(2, 1);
-    readout->addWidget(readoutHeadingLabel, 1, 0, 1, 2);
-    readout->addWidget(xCaptionLabel, 2, 0);
-    readout->addWidget(xValueLabel, 2, 1);
-    readout->addWidget(yCaptionLabel, 3, 0);
-    readout->addWidget(yValueLabel, 3, 1);
-
-    closeButton = Named(new QPushButton(QStringLiteral("&Cerrar"), this), "closeButton");
+    auto* xCaption = new QLabel(QStringLiteral("X ="), this);
+    auto* yCaption = new QLabel(QStringLiteral("Y ="), this);
+    xValueLabel = Named(new QLabel(kNoValue, this), "xValueLabel");
+    yValueLabel = Named(new QLabel(kNoValue, this), "yValueLabel");
+    for (QLabel* value : {xValueLabel, yValueLabel}) {
+        value->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        value->setMinimumWidth(
+            value->fontMetrics().horizontalAdvance(QStringLiteral("4308027,000")) + 8);
+    }
     methodNoteLabel = Named(new QLabel(this), "methodNoteLabel");
     methodNoteLabel->setFont(SansFont(8, true));
+    methodNoteLabel->setWordWrap(true);
 
-    auto* bottom = new QHBoxLayout;
-    bottom->addWidget(methodNoteLabel, 1);
-    bottom->addWidget(closeButton);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(mapPicture, 1, Qt::AlignCenter);
-    layout->addLayout(bottom);
+    fitButton = Named(new QPushButton(QStringLiteral("&Ajustar"), this), "fitButton");
+    zoomInButton = Named(new QPushButton(QStringLiteral("+"), this), "zoomInButton");
+    zoomOutButton = Named(new QPushButton(QStringLiteral("-"), this), "zoomOutButton");
+    exportButton = Named(new QPushButton(QStringLiteral("&Exportar…"), this), "exportButton");
+    closeButton = Named(new QPushButton(QStringLiteral("&Cerrar"), this), "closeButton");
+    fitButton->setToolTip(QStringLiteral("Muestra todo el contenido del mapa"));
+    zoomInButton->setToolTip(QStringLiteral("Acercar (rueda del ratón o +)"));
+    zoomOutButton->setToolTip(QStringLiteral("Alejar (rueda del ratón o -)"));
+    exportButton->setToolTip(QStringLiteral("Guarda el mapa como imagen PNG o dibujo SVG"));
 
-    connect(mapPicture, &MapPicture::pointerMoved, this, &Mapa::ShowPointer);
+    // The legend and the read-out beside the map, never over it.
+    auto* side = new QVBoxLayout;
+    side->addWidget(legend);
+    side->addSpacing(12);
+    side->addWidget(readoutHeadingLabel);
+    auto* readout = new QHBoxLayout;
+    readout->addWidget(xCaption);
+    readout->addWidget(xValueLabel, 1);
+    side->addLayout(readout);
+    readout = new QHBoxLayout;
+    readout->addWidget(yCaption);
+    readout->addWidget(yValueLabel, 1);
+    side->addLayout(readout);
+    side->addSpacing(12);
+    side->addWidget(methodNoteLabel);
+    side->addStretch(1);
+    auto* zoom = new QHBoxLayout;
+    zoom->addWidget(zoomInButton);
+    zoom->addWidget(zoomOutButton);
+    zoom->addWidget(fitButton);
+    side->addLayout(zoom);
+    side->addWidget(exportButton);
+    side->addWidget(closeButton);
+
+    auto* layout = new QHBoxLayout(this);
+    layout->addWidget(mapView, 1);
+    layout->addLayout(side);
+
+    connect(mapView, &MapView::pointerMoved, this, &Mapa::ShowPointer);
+    connect(fitButton, &QPushButton::clicked, mapView, &MapView::fitAll);
+    connect(zoomInButton, &QPushButton::clicked, this,
+            [this] { mapView->zoomBy(1.5, QPointF(mapView->rect().center())); });
+    connect(zoomOutButton, &QPushButton::clicked, this,
+            [this] { mapView->zoomBy(1 / 1.5, QPointF(mapView->rect().center())); });
+    connect(exportButton, &QPushButton::clicked, this, &Mapa::AskExport);
     connect(closeButton, &QPushButton::clicked, this, &Mapa::Leave);
-
-    Form_Load();
-}
-
-void Mapa::Form_Load() {
-    mapPicture->setImage(raster_);
-    DrawMapSymbol(kLegendX, kLegendReferenceY, 2);
-    DrawMapSymbol(kLegendX, kLegendVertexY, 3);
-    DrawMapSymbol(kLegendX, kLegendCapitalY, 1);
+    resize(1000, 640);
 }
 
 void Mapa::ShowRun(const MapDrawing* drawing) {
-    run_.reset();
-    if (drawing != nullptr) {
-        run_ = *drawing;
-    }
-    runPending_ = true;
-    if (isVisible()) {
-        DrawRun();
-    }
-}
-
-void Mapa::showEvent(QShowEvent* event) {
-    if (runPending_) {
-        DrawRun();
-    }
-    QWidget::showEvent(event);
-}
-
-void Mapa::DrawRun() {
-    runPending_ = false;
-    Form_Load();
-    methodNoteLabel->setText(run_ ? run_->methodNote : QString());
-    if (!run_) {
-        return;
-    }
-    const MapDrawing& d = *run_;
-    DrawMapSymbol(d.xc, d.yc, 2);
-    DrawMapEdge(d.xMin, d.yMax, d.xMax, d.yMax);
-    DrawMapEdge(d.xMax, d.yMax, d.xMax, d.yMin);
-    DrawMapEdge(d.xMax, d.yMin, d.xMin, d.yMin);
-    DrawMapEdge(d.xMin, d.yMin, d.xMin, d.yMax);
-    for (const QPointF& vertex : d.vertices) {
-        DrawMapSymbol(vertex.x(), vertex.y(), 3);
-    }
-}
-
-void Mapa::DrawMapSymbol(double x, double y, int kind) {
-    quillon::DrawMapSymbol(mapPicture->image(), x, y, kind);
-    mapPicture->update();
-}
-
-void Mapa::DrawMapEdge(double x1, double y1, double x2, double y2) {
-    quillon::DrawMapEdge(mapPicture->image(), x1, y1, x2, y2);
-    mapPicture->update();
+    mapView->setRun(drawing != nullptr ? std::optional<MapDrawing>(*drawing) : std::nullopt);
+    legend->setArrowScale(mapView->arrowScale());
+    methodNoteLabel->setText(drawing != nullptr ? drawing->methodNote : QString());
 }
 
 void Mapa::ShowPointer(double x, double y) {
-    const QImage& image = mapPicture->image();
-    const QPointF at = PixelToMap(x, y, image.width(), image.height());
     QLocale locale;
     locale.setNumberOptions(QLocale::OmitGroupSeparator);
-    xValueLabel->setText(locale.toString(at.x(), 'f', 3));
-    yValueLabel->setText(locale.toString(at.y(), 'f', 3));
+    xValueLabel->setText(locale.toString(x, 'f', 3));
+    yValueLabel->setText(locale.toString(y, 'f', 3));
+}
+
+bool Mapa::Export(const QString& path) {
+    // The map as shown, with the legend at its right.
+    constexpr int kGap = 8;
+    const QSize map = mapView->size();
+    const QSize size(map.width() + kGap + legend->width(),
+                     std::max(map.height(), legend->height() + kGap));
+    const auto draw = [&](QPainter& painter) {
+        painter.fillRect(QRect(QPoint(0, 0), size), Qt::white);
+        mapView->render(painter, map);
+        legend->render(&painter, QPoint(map.width() + kGap, kGap), QRegion(),
+                       QWidget::DrawChildren);
+    };
+    if (path.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive)) {
+        QSvgGenerator svg;
+        svg.setFileName(path);
+        svg.setSize(size);
+        svg.setViewBox(QRect(QPoint(0, 0), size));
+        svg.setTitle(windowTitle().trimmed());
+        svg.setDescription(QStringLiteral("ED50 UTM huso 30"));
+        QPainter painter;
+        if (!painter.begin(&svg)) {
+            return false;
+        }
+        draw(painter);
+        return painter.end() && QFile::exists(path);
+    }
+    const qreal ratio = mapView->devicePixelRatioF();
+    QImage image(size * ratio, QImage::Format_RGB32);
+    image.setDevicePixelRatio(ratio);
+    QPainter painter(&image);
+    draw(painter);
+    painter.end();
+    return image.save(path, "PNG");
+}
+
+void Mapa::AskExport() {
+    CommonDialog dialog;
+    dialog.filter = kExportFilter;
+    dialog.fileName = QStringLiteral("mapa.png");
+    QString path = programa_.files().ShowSave(dialog);
+    if (path.isEmpty()) {
+        return;
+    }
+    if (QFileInfo(path).suffix().isEmpty()) {
+        // A name without an extension takes the chosen kind's.
+        path += dialog.filterIndex == 2 ? QStringLiteral(".svg") : QStringLiteral(".png");
+    }
+    if (!Export(path)) {
+        programa_.messages().Show(QStringLiteral("No se ha podido guardar el mapa en ") + path,
+                                  QStringLiteral("Error"), MessageIcon::Critical);
+    }
 }
 
 void Mapa::EnableForm() {

@@ -592,6 +592,7 @@ void FormPresenter::ChooseCatalogueFile() {
         return;
     }
     catalogueFile_ = path;
+    state_.catalogueFile = path;
     state_.catalogueVertexCount = vertices;
     DropRun();
     emit changed();
@@ -604,6 +605,7 @@ void FormPresenter::UseBuiltInCatalogue() {
     std::int32_t vertices = 0;
     transf_.SetCatalogo(std::string(), vertices);
     catalogueFile_.clear();
+    state_.catalogueFile.clear();
     state_.catalogueVertexCount = vertices;
     DropRun();
     emit changed();

@@ -1,5 +1,6 @@
 #include "transformacion.h"
 
+#include "mapa_datos.h"
 #include "services.h"
 #include "texto_cp1252.h"
 #include "transf_control.h"
@@ -505,6 +506,12 @@ RunOutcome Transformacion::Run(const FormChoices& choices, const RunPlan& plan) 
                                           "Metadatos»)."),
                        QStringLiteral("Aviso"), MessageIcon::Exclamation);
     }
+    // What the map draws besides the centre and the rectangle.
+    if (!state_.drawingMode) {
+        AddPointsToMap(*outcome.map, state_.PointTable, state_.pointCount, choices.sourceKind,
+                       plan.arguments, outcome.leftOut);
+    }
+    AddResidualsToMap(*outcome.map, plan.arguments, state_.catalogueFile);
     outcome.end = RunOutcome::End::Done;
     return outcome;
 }

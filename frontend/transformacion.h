@@ -70,6 +70,13 @@ struct MapDrawing {
     double yMin = 0.0;
     double yMax = 0.0;
     QVector<QPointF> vertices;
+    // Residual of each vertex (catalogue target minus the source carried by
+    // the run's set, metres), parallel to `vertices`; empty when unknown.
+    QVector<QPointF> residuals;
+    // The input points, ED50 UTM zone 30: those transformed and those left
+    // out (outside the region or refused by the engine).
+    QVector<QPointF> points;
+    QVector<QPointF> refused;
     // What the map says of the method when no vertex shows it (the grid).
     QString methodNote;
 };

@@ -51,10 +51,10 @@ TEST_PACKAGES=(libgtest-dev libgmock-dev python3 python3-ezdxf gdal-bin python3-
     lintian pybind11-dev python3-dev python3-pytest python3-numpy python3-pandas python3-geopandas
     python3-shapely python3-pyproj python3-fiona python3-dask python3-distributed
     python3-pybind11 python3-build python3-venv python3-pip python3-wheel mypy)
-# The desktop program: Qt 6 Widgets and Qt PDF, Qt's own Spanish translations
-# (dialog buttons, file dialogs), and the fonts its windows and its help
-# document are drawn with.
-FRONTEND_PACKAGES=(qt6-base-dev libqt6opengl6-dev qt6-pdf-dev libgl-dev qt6-translations-l10n
+# The desktop program: Qt 6 Widgets, Qt PDF and Qt SVG (the map's export),
+# Qt's own Spanish translations (dialog buttons, file dialogs), and the fonts
+# its windows and its help document are drawn with.
+FRONTEND_PACKAGES=(qt6-base-dev libqt6opengl6-dev qt6-pdf-dev qt6-svg-dev libgl-dev qt6-translations-l10n
     fonts-dejavu-core fonts-dejavu-extra)
 # What builds the Debian packages besides (make-package): the Python module's
 # build files and NumPy (which the module's package depends on), and the tools

@@ -3,6 +3,7 @@
 #include "dialogo_anadir_punto.h"
 #include "huso.h"
 #include "mapa.h"
+#include "mapa_vista.h"
 #include "run_fixture.h"
 #include "transformacion.h"
 
@@ -11,9 +12,12 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLabel>
+#include <QPainter>
 #include <QProcess>
 #include <QStackedWidget>
 #include <QTemporaryDir>
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 namespace quillon_test {
@@ -379,38 +383,84 @@ TEST_F(RunTest, AllVerticesFallsBackToRegionalParameters) {
     EXPECT_EQ(ResultRows().size(), 1);
 }
 
-TEST_F(RunTest, MapShowsTheCentroidSquareAndVertices) {
+// A local fit's map: the input points where they were given (ED50 UTM 30),
+// the one outside the region apart, the vertices used with residual arrows,
+// and an 8 km square around the centre of a small area.
+TEST_F(RunTest, MapDrawsPointsRefusedPointsAndVertexArrows) {
     Datums(0, 1);
     form.localOption->click();
     form.nearestCombo->setCurrentIndex(4); // 10 nearest
     Add(QStringLiteral("a"), 370000, 4100000, 0, 30);
     Add(QStringLiteral("b"), 372000, 4101000, 0, 30);
+    Add(QStringLiteral("fuera"), 900000, 4100000, 0, 30);
     Run();
     form.mapButton->click();
-    const QImage& image = programa.mapa()->mapPicture->image();
-    // The 2 km wide data is drawn as an 8 km square around its centre: its
-    // top edge is light blue.
-    const QPointF corner =
-        quillon::MapToPixel(371000 - 4000, 4100500 + 4000, image.width(), image.height());
-    const auto blueEdge = [&] {
-        bool blue = false;
-        for (int dy = -1; dy <= 1; ++dy) {
-            const QColor c = image.pixelColor(qRound(corner.x()) + 3, qRound(corner.y()) + dy);
-            blue = blue || (c.blue() > 200 && c.red() < 150);
-        }
-        return blue;
-    };
-    EXPECT_TRUE(blueEdge());
+    quillon::MapView* view = programa.mapa()->mapView;
+    ASSERT_TRUE(view->run().has_value());
+    const quillon::MapDrawing& d = *view->run();
+    ASSERT_EQ(d.points.size(), 2);
+    EXPECT_NEAR(d.points[0].x(), 370000, 0.001);
+    EXPECT_NEAR(d.points[1].y(), 4101000, 0.001);
+    ASSERT_EQ(d.refused.size(), 1);
+    EXPECT_NEAR(d.refused[0].x(), 900000, 0.001);
+    EXPECT_DOUBLE_EQ(d.xMax - d.xMin, 8000.0);
+    ASSERT_EQ(d.vertices.size(), 10);
+    ASSERT_EQ(d.residuals.size(), 10);
+    double longest = 0;
+    for (const QPointF& r : d.residuals) {
+        longest = std::max(longest, std::hypot(r.x(), r.y()));
+    }
+    // A local Helmert fit leaves residuals of centimetres to decimetres.
+    EXPECT_GT(longest, 0.001);
+    EXPECT_LT(longest, 2.0);
+    EXPECT_GT(view->arrowScale(), 100.0);
     EXPECT_EQ(form.verticesLabel->text(), "10 vértices empleados");
     EXPECT_EQ(transf.searches.size(), 1u);
     EXPECT_TRUE(transf.searches[0].byNumber);
+
+    // Drawn: each point's colour at its place, and the arrows' colour
+    // somewhere along the longest arrow.
+    view->resize(800, 600);
+    view->fitAll();
+    QImage image(view->size(), QImage::Format_RGB32);
+    QPainter painter(&image);
+    view->render(painter, view->size());
+    painter.end();
+    const QTransform t = view->transform();
+    const auto colourNear = [&](QPointF at, auto test) {
+        for (int dx = -1; dx <= 1; ++dx) {
+            for (int dy = -1; dy <= 1; ++dy) {
+                if (test(image.pixelColor(at.toPoint() + QPoint(dx, dy)))) {
+                    return true;
+                }
+            }
+        }
+        return false;
+    };
+    const auto blue = [](QColor c) { return c.blue() > 150 && c.red() < 80; };
+    const auto red = [](QColor c) { return c.red() > 180 && c.green() < 60 && c.blue() < 60; };
+    const auto orange = [](QColor c) { return c.red() > 160 && c.green() > 50 && c.blue() < 40; };
+    EXPECT_TRUE(colourNear(t.map(d.points[0]), blue));
+    EXPECT_FALSE(colourNear(t.map(d.points[0]), red));
+    EXPECT_TRUE(colourNear(t.map(d.refused[0]), red));
+    qsizetype k = 0;
+    for (qsizetype i = 0; i < d.residuals.size(); ++i) {
+        if (std::hypot(d.residuals[i].x(), d.residuals[i].y()) >=
+            std::hypot(d.residuals[k].x(), d.residuals[k].y())) {
+            k = i;
+        }
+    }
+    const QPointF tail = t.map(d.vertices[k]);
+    const QPointF tip = t.map(d.vertices[k] + d.residuals[k] * view->arrowScale());
+    EXPECT_GT(QLineF(tail, tip).length(), 20.0);
+    EXPECT_TRUE(colourNear(tail + (tip - tail) * 0.6, orange));
 
     // A new input takes the map of the last run away.
     programa.mapa()->closeButton->click();
     ReadUtm("nuevo.txt", "N,298569.727,4295339.009,1,30\r\n");
     form.ShowMap();
     EXPECT_FALSE(form.mapButton->isEnabled());
-    EXPECT_FALSE(blueEdge());
+    EXPECT_FALSE(view->run().has_value());
 }
 
 TEST_F(RunTest, PrivateTemporaryFolder) {
@@ -568,6 +618,21 @@ TEST_F(RunTest, TheUsersCatalogue) {
                     .filter(QStringLiteral("Catálogo de vértices..: "))
                     .join("")
                     .contains("propio.tsv (SHA-256 "));
+    // The map shows the vertices of that catalogue, at their ED50 places.
+    form.mapButton->click();
+    ASSERT_TRUE(programa.mapa()->mapView->run().has_value());
+    QVector<QPointF> drawn = programa.mapa()->mapView->run()->vertices;
+    std::sort(drawn.begin(), drawn.end(), [](QPointF a, QPointF b) { return a.x() < b.x(); });
+    const QPointF own_places[] = {{240892.881, 4137455.58},
+                                  {254359.935, 4133039.504},
+                                  {254669.906, 4138230.449},
+                                  {260771.585, 4158571.342}};
+    ASSERT_EQ(drawn.size(), 4);
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_NEAR(drawn[i].x(), own_places[i].x(), 0.001) << i;
+        EXPECT_NEAR(drawn[i].y(), own_places[i].y(), 0.001) << i;
+    }
+    programa.mapa()->closeButton->click();
 
     form.catalogueCombo->activated(0);
     EXPECT_EQ(form.catalogueInUseLabel->text(),

@@ -246,7 +246,7 @@ int main(int argc, char** argv) {
     form.mapButton->click(); // the map as the run left it
     quillon::Mapa* mapa = programa.loadedMapa();
     mapa->move(frame.x() + 20, frame.y() + 40);
-    mapa->ShowPointer(350, 200);
+    mapa->ShowPointer(360270.875, 4112694.957);
     Settle();
     ok &= Capture(mapa, out.filePath(QStringLiteral("mapa.png")));
     mapa->closeButton->click();

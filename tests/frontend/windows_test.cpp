@@ -2,6 +2,7 @@
 #include "ayuda.h"
 #include "comun.h"
 #include "mapa.h"
+#include "mapa_vista.h"
 #include "principal.h"
 #include "program_fixture.h"
 #include "splash.h"
@@ -24,8 +25,12 @@
 #include <QPdfWriter>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSvgRenderer>
 #include <QTextCursor>
 #include <QTreeView>
+#include <QWheelEvent>
+#include <algorithm>
+#include <functional>
 #include <vector>
 
 namespace quillon_test {
@@ -95,53 +100,187 @@ TEST(DataFolder, InstalledThenBuildTree) {
 
 using MapTest = ProgramTest;
 
-TEST_F(MapTest, PointerReadOutAtTheCorners) {
+// The pointer's ED50 UTM zone 30 coordinates: at the middle of the map as
+// it opens, the middle of the region served (82482-641448 m, 3951850-4308027 m).
+TEST_F(MapTest, PointerReadOutInZone30Metres) {
     quillon::Mapa* mapa = programa.mapa();
     mapa->show();
     EXPECT_EQ(mapa->xValueLabel->text(), "- - - - - - - - - - - - - ");
-    const QPointF origin = mapa->mapPicture->contentsRect().topLeft();
-    MovePointer(mapa->mapPicture, origin);
-    EXPECT_EQ(mapa->xValueLabel->text(), "82482.000");
-    EXPECT_EQ(mapa->yValueLabel->text(), "4308027.000");
-    MovePointer(mapa->mapPicture, origin + QPointF(759, 484));
-    EXPECT_EQ(mapa->xValueLabel->text(), "641448.000");
-    EXPECT_EQ(mapa->yValueLabel->text(), "3951850.000");
+    quillon::MapView* view = mapa->mapView;
+    const QPointF middle(view->width() / 2.0, view->height() / 2.0);
+    MovePointer(view, middle);
+    EXPECT_EQ(mapa->xValueLabel->text(), "361965.000");
+    EXPECT_EQ(mapa->yValueLabel->text(), "4129938.500");
 
     QLocale::setDefault(QLocale(QLocale::Spanish, QLocale::Spain));
-    MovePointer(mapa->mapPicture, origin);
+    MovePointer(view, middle);
     QLocale::setDefault(QLocale::c());
-    EXPECT_EQ(mapa->yValueLabel->text(), "4308027,000");
+    EXPECT_EQ(mapa->yValueLabel->text(), "4129938,500");
 }
 
-TEST_F(MapTest, LoadDrawsTheLegendOnTheRaster) {
+// Each way of zooming or panning changes the view; "Ajustar" brings back the
+// fitted view with all the content in sight.
+TEST_F(MapTest, ZoomAndPanChangeTheViewAndFitBringsAllBack) {
     quillon::Mapa* mapa = programa.mapa();
-    const QImage& picture = mapa->mapPicture->image();
-    ASSERT_EQ(picture.size(), QSize(759, 484));
-    const QPointF capital = quillon::MapToPixel(346000, 3987000, 759, 484);
-    const QPointF reference = quillon::MapToPixel(346000, 4020000, 759, 484);
-    EXPECT_EQ(picture.pixel(capital.toPoint()), qRgb(255, 0, 0));
-    EXPECT_EQ(picture.pixel(reference.toPoint()), qRgb(0, 0, 0));
-    const QImage raster = DataPicture("mapa_andalucia.png").convertToFormat(QImage::Format_RGB32);
-    EXPECT_EQ(picture.pixel(10, 10), raster.pixel(10, 10));
+    mapa->show();
+    quillon::MapView* view = mapa->mapView;
+    const QTransform fitted = view->transform();
+    ASSERT_TRUE(view->visibleArea().contains(view->contentArea()));
+    const QPointF middle(view->width() / 2.0, view->height() / 2.0);
+    const auto key = [view](int k) {
+        QKeyEvent press(QEvent::KeyPress, k, Qt::NoModifier);
+        QCoreApplication::sendEvent(view, &press);
+    };
+    const auto mouse = [view](QEvent::Type type, QPointF at, Qt::MouseButton button) {
+        QMouseEvent event(type, at, view->mapToGlobal(at), button,
+                          type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton,
+                          Qt::NoModifier);
+        QCoreApplication::sendEvent(view, &event);
+    };
+    const std::vector<std::pair<const char*, std::function<void()>>> ways = {
+        {"wheel",
+         [&] {
+             QWheelEvent wheel(middle + QPointF(40, 20), view->mapToGlobal(middle), QPoint(),
+                               QPoint(0, 120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase,
+                               false);
+             QCoreApplication::sendEvent(view, &wheel);
+         }},
+        {"+ key", [&] { key(Qt::Key_Plus); }},
+        {"- button", [&] { mapa->zoomOutButton->click(); }},
+        {"+ button", [&] { mapa->zoomInButton->click(); }},
+        {"drag",
+         [&] {
+             mouse(QEvent::MouseButtonPress, middle, Qt::LeftButton);
+             mouse(QEvent::MouseMove, middle + QPointF(60, -30), Qt::NoButton);
+             mouse(QEvent::MouseButtonRelease, middle + QPointF(60, -30), Qt::LeftButton);
+         }},
+        {"arrow key", [&] { key(Qt::Key_Left); }},
+    };
+    for (const auto& [name, act] : ways) {
+        const QTransform before = view->transform();
+        act();
+        EXPECT_NE(view->transform(), before) << name;
+    }
+    // A zoom keeps the map point under the wheel where it was.
+    const QPointF anchor(30, 40);
+    const QPointF under = view->transform().inverted().map(anchor);
+    view->zoomBy(2.0, anchor);
+    const QPointF after = view->transform().map(under);
+    EXPECT_NEAR(after.x(), anchor.x(), 1e-6);
+    EXPECT_NEAR(after.y(), anchor.y(), 1e-6);
+    EXPECT_FALSE(view->visibleArea().contains(view->contentArea()));
+
+    mapa->fitButton->click();
+    EXPECT_EQ(view->transform(), fitted);
+    EXPECT_TRUE(view->visibleArea().contains(view->contentArea()));
 }
 
-TEST_F(MapTest, DrawingPersistsUntilTheMapIsLoadedAgain) {
-    form.ShowMap();
-    quillon::Mapa* mapa = programa.loadedMapa();
-    const QPointF at = quillon::MapToPixel(300000, 4100000, 759, 484);
-    const QRgb before = mapa->mapPicture->image().pixel(at.toPoint());
-    mapa->DrawMapSymbol(300000, 4100000, 1);
+// Input points are drawn where they are, a few as symbols and very many as
+// dots; the fit shows them all, the one in the corner of the scale bar too.
+TEST_F(MapTest, FewAndManyPointsDrawnWhereTheyAre) {
+    quillon::MapView* view = programa.mapa()->mapView;
+    view->resize(400, 400);
+    for (const int count : {3, 20000}) {
+        quillon::MapDrawing drawing;
+        drawing.xc = 300000, drawing.yc = 4100000;
+        drawing.xMin = 250000, drawing.xMax = 350000;
+        drawing.yMin = 4050000, drawing.yMax = 4150000;
+        for (int i = 0; i < count; ++i) {
+            // Along a diagonal beyond the rectangle.
+            drawing.points.push_back(
+                QPointF(200000 + 200000.0 * i / (count - 1), 4000000 + 200000.0 * i / (count - 1)));
+        }
+        view->setRun(drawing);
+        EXPECT_TRUE(view->visibleArea().contains(QRectF(200000, 4000000, 200000, 200000))) << count;
+        QImage image(view->size(), QImage::Format_RGB32);
+        QPainter painter(&image);
+        view->render(painter, view->size());
+        painter.end();
+        for (const qsizetype i : {qsizetype{0}, drawing.points.size() - 1}) {
+            const QColor c = image.pixelColor(view->transform().map(drawing.points[i]).toPoint());
+            EXPECT_TRUE(c.blue() > 150 && c.red() < 80) << count << " " << i;
+        }
+    }
+}
 
-    mapa->closeButton->click();
-    EXPECT_FALSE(mapa->isVisible());
-    EXPECT_FALSE(mapa->isEnabled());
-    EXPECT_TRUE(form.isEnabled());
-    form.ShowMap();
-    EXPECT_EQ(programa.loadedMapa(), mapa);
-    EXPECT_EQ(mapa->mapPicture->image().pixel(at.toPoint()), qRgb(255, 0, 0));
+// The legend and the read-out sit beside the map, never over it, at any size.
+TEST_F(MapTest, LegendBesideTheMapAtAnySize) {
+    quillon::Mapa* mapa = programa.mapa();
+    mapa->show();
+    for (const QSize size : {mapa->minimumSizeHint(), QSize(1600, 1000)}) {
+        mapa->resize(size);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        const QRect map = mapa->mapView->geometry();
+        for (const QWidget* side : std::initializer_list<const QWidget*>{
+                 mapa->legend, mapa->xValueLabel, mapa->yValueLabel, mapa->fitButton}) {
+            EXPECT_FALSE(map.intersects(side->geometry()))
+                << side->objectName().toStdString() << " " << size.width();
+        }
+        // The map is at least as large as the legend is wide.
+        EXPECT_GE(mapa->mapView->width(), mapa->legend->width());
+    }
+    EXPECT_EQ(mapa->legend->lines().size(), 7);
+    EXPECT_EQ(mapa->legend->lines().last(), "Flechas: residuo × 1");
+}
 
-    mapa->Form_Load();
-    EXPECT_EQ(mapa->mapPicture->image().pixel(at.toPoint()), before);
+// Export writes files other programs read: a PNG of the map and its legend, and an SVG.
+TEST_F(MapTest, ExportWritesReadablePngAndSvg) {
+    TempDir folder;
+    quillon::Mapa* mapa = programa.mapa();
+    mapa->show();
+    const QString base = QString::fromStdString(folder.path().string());
+    const QString png = base + "/mapa.png";
+    ASSERT_TRUE(mapa->Export(png));
+    // The map and, at its right, the legend.
+    const QImage image(png);
+    const qreal ratio = mapa->mapView->devicePixelRatioF();
+    EXPECT_EQ(image.height(), qRound(mapa->mapView->height() * ratio));
+    EXPECT_GT(image.width(), qRound((mapa->mapView->width() + mapa->legend->width()) * ratio));
+    const QString svg = base + "/mapa.svg";
+    ASSERT_TRUE(mapa->Export(svg));
+    QSvgRenderer renderer(svg);
+    EXPECT_TRUE(renderer.isValid());
+    EXPECT_FALSE(mapa->Export(base + "/no/such/folder/mapa.png"));
+
+    // Through the button: a name without an extension gets the chosen kind's.
+    files.answers.push_back({base + "/elegido", 2});
+    mapa->exportButton->click();
+    EXPECT_TRUE(QSvgRenderer(base + "/elegido.svg").isValid());
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+// The background: its text form, and the bundled one puts Sevilla on land and
+// the Alborán Sea off it.
+TEST_F(MapTest, BackgroundTextAndTheBundledRegion) {
+    struct Case {
+        const char* text;
+        int land;
+        int borders;
+    };
+    const Case cases[] = {
+        {"# c\ntierra 3\n0 0\n10 0\n0 10\nlimite 2\n0 0\n5 5\n", 1, 1},
+        {"tierra 3\n0 0\n10 0\n", 0, 0},                    // cut short
+        {"tierra 2\n0 0\n1 1\ntierra 2\n0 x\n1 1\n", 1, 0}, // damaged second line
+        {"otra 2\n0 0\n1 1\n", 0, 0},                       // unknown layer
+    };
+    for (const Case& c : cases) {
+        const quillon::MapBackground b = quillon::ReadMapBackground(c.text);
+        EXPECT_EQ(b.land.size(), c.land) << c.text;
+        EXPECT_EQ(b.borders.size(), c.borders) << c.text;
+    }
+    QFile bundled(QStringLiteral(":/mapa/fondo_andalucia.txt"));
+    programa.mapa();
+    ASSERT_TRUE(bundled.open(QIODevice::ReadOnly));
+    const QByteArray text = bundled.readAll();
+    EXPECT_LT(text.size(), 300 * 1024);
+    const quillon::MapBackground b = quillon::ReadMapBackground(text);
+    const auto onLand = [&b](QPointF p) {
+        return std::any_of(b.land.begin(), b.land.end(), [p](const QPolygonF& ring) {
+            return ring.containsPoint(p, Qt::OddEvenFill);
+        });
+    };
+    EXPECT_TRUE(onLand(QPointF(236000, 4141000)));  // Sevilla
+    EXPECT_FALSE(onLand(QPointF(550000, 3990000))); // Alborán Sea
 }
 
 TEST_F(MapTest, EscapeAndCloseBoxEnableTheForm) {
