@@ -279,37 +279,51 @@ void FormPresenter::OpenFile(const QString& path, InputFormat format) {
         return;
     }
 
-    // Points replace a drawing, and are appended to points. A drawing stays
-    // when the file brings no points.
+    // Points replace a drawing; points already listed stay or are replaced
+    // as the user chooses. The lines are read as the kind of coordinates of
+    // A asks, whichever filter or way opened the file. A drawing stays when
+    // the file brings no points.
     const PointsSnapshot before = Snapshot();
     const bool wasDrawing = state_.drawingMode;
     const QString drawingFile = state_.inputFileName;
+    const int listed = state_.pointCount;
+    if (!wasDrawing && listed > 0) {
+        const int choice = messages_.Choose(
+            QStringLiteral("La lista ya tiene %1 puntos.\r¿Añadir los del archivo a la lista o "
+                           "sustituirla por ellos?")
+                .arg(listed),
+            QStringLiteral("Leer archivo"),
+            {QStringLiteral("Añadir"), QStringLiteral("Sustituir")});
+        if (choice < 0) {
+            return;
+        }
+        if (choice == 1) {
+            state_.pointCount = 0;
+        }
+    }
     if (wasDrawing) {
         state_.drawingMode = false;
         state_.pointCount = 0;
     }
-    const PointFileRead read = ReadPointFile(path, format == InputFormat::PointsWithZone,
-                                             choices_.sourceKind, state_, messages_);
+    const PointFileRead read = ReadPointFile(path, choices_.sourceKind, state_, messages_);
     const bool nothingRead = read.end == PointFileEnd::Unreadable ||
                              read.end == PointFileEnd::TooLarge ||
-                             read.end == PointFileEnd::PointCut;
-    if (wasDrawing && nothingRead) {
-        state_.drawingMode = true;
+                             read.end == PointFileEnd::WrongLayout;
+    if (nothingRead) {
+        // The list (or the drawing) as it was.
+        state_.drawingMode = wasDrawing;
         state_.inputFileName = drawingFile;
+        state_.pointCount = wasDrawing ? 0 : listed;
         return;
     }
     if (wasDrawing) {
         LeaveDrawing();
     }
-    if (!nothingRead) {
-        state_.inputFileName = path;
-        RememberInputFolder(path);
-    }
+    state_.inputFileName = path;
+    RememberInputFolder(path);
     ShowPoints();
     DropRun();
-    if (!nothingRead) {
-        PushUndo(QStringLiteral("Leer archivo"), before);
-    }
+    PushUndo(QStringLiteral("Leer archivo"), before);
     emit changed();
 }
 
