@@ -392,8 +392,8 @@ PointFileRead ReadPointFile(const QString& path, CoordinateKind kind, ProgramSta
     // another kind of coordinates than the one chosen.
     const int other = layout.count == 5 ? 4 : 5;
     bool otherLayout = !text.lines.empty();
-    const int capacity =
-        static_cast<int>(std::min<qsizetype>(kPointCapacity, state.PointTable.size()));
+    const int capacity = kPointCapacity;
+    state.MakeRoom(std::min(capacity, state.pointCount + static_cast<int>(text.lines.size())));
     for (std::size_t i = 0; i < text.lines.size(); ++i) {
         const PointFileLine& line = text.lines[i];
         otherLayout = otherLayout && line.fields.size() == other;

@@ -380,11 +380,12 @@ void FormPresenter::AddPoint(const PointRecord& point) {
     if (state_.drawingMode) {
         return;
     }
-    if (state_.pointCount >= std::min<qsizetype>(kPointCapacity, state_.PointTable.size())) {
+    if (state_.pointCount >= kPointCapacity) {
         messages_.Show(TableFullMessage(), QStringLiteral("Aviso"), MessageIcon::Exclamation);
         return;
     }
     const PointsSnapshot before = Snapshot();
+    state_.MakeRoom(state_.pointCount + 1);
     state_.PointTable[state_.pointCount++] = point;
     ShowPoints();
     DropRun();

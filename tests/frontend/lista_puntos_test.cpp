@@ -259,24 +259,48 @@ TEST_F(PointListTest, UnreadableFileIsNamed) {
     EXPECT_EQ(form.pointCountLabel->text(), "1 puntos en total");
 }
 
-TEST_F(PointListTest, ReadStopsAtTheTableCapacityAndSaysWhatWasLeftOut) {
+// No 10000-point ceiling: a file of 25000 points read after 9998 listed ones
+// comes into the table as rows inserted through the model, never a reset;
+// deleting them all removes the rows.
+TEST_F(PointListTest, ManyPointsComeAndGoAsRowsOfTheModel) {
     quillon::ProgramState& state = programa.state();
-    for (int i = 0; i < 9998; ++i) {
+    for (int i = 0; i < 9997; ++i) {
         state.PointTable[i] = {QStringLiteral("P"), 455000, 4120000, 10, 30};
     }
-    state.pointCount = 9998;
+    state.pointCount = 9997;
+    presenter.AddPoint({QStringLiteral("P"), 455000, 4120000, 10, 30});
+    const QAbstractItemModel* model = presenter.pointModel();
+    ASSERT_EQ(model->rowCount(), 9998);
 
-    ReadUtm("lleno.txt", "A,455000,4120000,10,30\r\nB,455000,4120000,10,30\r\n"
-                         "C,455000,4120000,10,30\r\nD,455000,4120000,10,30\r\n\r\n"
-                         "E,455000,4120000,10,30\r\n");
-    ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0].text, "Se ha alcanzado el máximo de 10000 puntos.\r"
-                                      "No se han leído los 3 puntos restantes del archivo.");
-    EXPECT_EQ(messages.shown[0].title, "Aviso");
-    EXPECT_EQ(state.pointCount, 10000);
-    EXPECT_EQ(state.PointTable[9999].id, "B");
-    EXPECT_EQ(presenter.pointModel()->rowCount(), 10000);
-    EXPECT_EQ(form.pointCountLabel->text(), "10000 puntos en total");
+    // The rows each insertion and removal announced, and the resets.
+    std::vector<std::pair<int, int>> inserted;
+    std::vector<std::pair<int, int>> removed;
+    int resets = 0;
+    QObject::connect(
+        model, &QAbstractItemModel::rowsInserted,
+        [&](const QModelIndex&, int first, int last) { inserted.emplace_back(first, last); });
+    QObject::connect(
+        model, &QAbstractItemModel::rowsRemoved,
+        [&](const QModelIndex&, int first, int last) { removed.emplace_back(first, last); });
+    QObject::connect(model, &QAbstractItemModel::modelReset, [&] { ++resets; });
+    QByteArray bytes;
+    for (int i = 1; i <= 25000; ++i) {
+        bytes += "N" + QByteArray::number(i) + "," + QByteArray::number(400000 + i) +
+                 ",4120000.125,10,30\r\n";
+    }
+    Read(WriteFile("grande.txt", bytes), 2);
+    EXPECT_TRUE(messages.shown.empty());
+    ASSERT_EQ(state.pointCount, 34998);
+    EXPECT_EQ(model->rowCount(), 34998);
+    EXPECT_EQ(inserted, (std::vector<std::pair<int, int>>{{9998, 34997}}));
+    EXPECT_EQ(model->index(34997, 0).data().toString(), "N25000");
+    EXPECT_EQ(model->index(34997, 1).data().toString(), "425000.000");
+    EXPECT_EQ(form.pointCountLabel->text(), "34998 puntos en total");
+
+    form.deleteAllButton->click();
+    EXPECT_EQ(model->rowCount(), 0);
+    EXPECT_EQ(removed, (std::vector<std::pair<int, int>>{{0, 34997}}));
+    EXPECT_EQ(resets, 0);
 }
 
 // --- Drawings ----------------------------------------------------------------------
