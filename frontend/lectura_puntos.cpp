@@ -271,7 +271,7 @@ char SeparatorOf(QStringView line) {
 
 } // namespace
 
-PointFileText CutPointFile(const QString& text) {
+PointFileText CutPointFile(const QString& text, int pointFields) {
     // The non-blank lines with their numbers; CR LF, LF and CR end a line.
     std::vector<std::pair<int, QStringView>> lines;
     qsizetype start = 0;
@@ -303,7 +303,10 @@ PointFileText CutPointFile(const QString& text) {
         for (const QString& field : line.fields) {
             fields.push_back(field.toStdString());
         }
-        if (!line.quoteOpen && dezadiravevava::api::IsTableHeaderLine(fields, own)) {
+        const bool pointLike = !line.quoteOpen &&
+                               !dezadiravevava::api::IsTableHeaderLine(fields, own) &&
+                               (pointFields == 0 || line.fields.size() == pointFields);
+        if (!line.quoteOpen && !pointLike) {
             file.header = line.fields;
             first = 1;
         }
@@ -385,8 +388,8 @@ PointFileRead ReadPointFile(const QString& path, CoordinateKind kind, ProgramSta
         return read;
     }
     file.close();
-    const PointFileText text = CutPointFile(DecodePointFile(bytes));
     const PointLayout layout = LayoutOf(kind);
+    const PointFileText text = CutPointFile(DecodePointFile(bytes), layout.count);
 
     // Lines that all have the fields of the other layout: the file is of
     // another kind of coordinates than the one chosen.

@@ -67,8 +67,9 @@ QString DecodePointFile(const QByteArray& bytes);
 // LF or CR; blank lines are skipped. The separator is that of the first point
 // line (TAB or ';', which leave the comma to decimals; else ',' when the line
 // holds one; else runs of blanks);
-// the first line is a header only when none of its fields is a number, so a
-// file without a header loses no point.
+// the first line is a point when it reads as one (the `pointFields` fields of
+// a point, some of them numbers; any number of fields when 0), and a header
+// otherwise, so a file without a header loses no point.
 struct PointFileLine {
     int line = 0; // 1-based line of the file
     QStringList fields;
@@ -81,7 +82,7 @@ struct PointFileText {
     std::vector<PointFileLine> lines;
 };
 
-PointFileText CutPointFile(const QString& text);
+PointFileText CutPointFile(const QString& text, int pointFields = 0);
 
 // The item separator of a point file's text, as CutPointFile finds it.
 QChar PointFileSeparator(const QString& text);

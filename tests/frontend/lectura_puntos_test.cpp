@@ -100,6 +100,7 @@ TEST(CutPointFile, OneLineAtATimeWithItsNumberAndHeader) {
         const char* text;
         QStringList header;
         std::vector<Line> lines;
+        int pointFields = 0;
     } cases[] = {
         {"h\n a ; 1,5 ;\"x; y\"\r\nb;2\n",
          {"h"},
@@ -115,10 +116,16 @@ TEST(CutPointFile, OneLineAtATimeWithItsNumberAndHeader) {
         {"P1,1,2,3\r\nP2,4,5,6,30\r\n",
          {},
          {{1, {"P1", "1", "2", "3"}, false}, {2, {"P2", "4", "5", "6", "30"}, false}}},
+        // A title with a number is no point of five fields.
+        {"Puntos de prueba ED50 UTM 30\r\n1\t2\t3\t4\t30\r\n",
+         {"Puntos", "de", "prueba", "ED50", "UTM", "30"},
+         {{2, {"1", "2", "3", "4", "30"}, false}},
+         5},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
-        const quillon::PointFileText file = quillon::CutPointFile(QString::fromUtf8(c.text));
+        const quillon::PointFileText file =
+            quillon::CutPointFile(QString::fromUtf8(c.text), c.pointFields);
         EXPECT_EQ(file.header, c.header);
         ASSERT_EQ(file.lines.size(), c.lines.size());
         for (std::size_t i = 0; i < c.lines.size(); ++i) {
