@@ -272,6 +272,17 @@ char SeparatorOf(QStringView line) {
 } // namespace
 
 PointFileText CutPointFile(const QString& text, int pointFields) {
+    PointFileText file;
+    std::vector<PointFileLine>& lines = file.lines;
+    const PointFileText cut = CutPointFile(
+        text, pointFields, [&lines](PointFileLine&& line) { lines.push_back(std::move(line)); });
+    file.header = cut.header;
+    file.separator = cut.separator;
+    return file;
+}
+
+PointFileText CutPointFile(const QString& text, int pointFields,
+                           const std::function<void(PointFileLine&&)>& each) {
     // The non-blank lines with their numbers; CR LF, LF and CR end a line.
     std::vector<std::pair<int, QStringView>> lines;
     qsizetype start = 0;
@@ -316,9 +327,8 @@ PointFileText CutPointFile(const QString& text, int pointFields) {
     }
     const char separator = SeparatorOf(lines[first].second);
     file.separator = QLatin1Char(separator);
-    file.lines.reserve(lines.size() - first);
     for (std::size_t i = first; i < lines.size(); ++i) {
-        file.lines.push_back(CutLine(lines[i].second, separator, lines[i].first));
+        each(CutLine(lines[i].second, separator, lines[i].first));
     }
     return file;
 }
@@ -389,33 +399,37 @@ PointFileRead ReadPointFile(const QString& path, CoordinateKind kind, ProgramSta
     }
     file.close();
     const PointLayout layout = LayoutOf(kind);
-    const PointFileText text = CutPointFile(DecodePointFile(bytes), layout.count);
-
     // Lines that all have the fields of the other layout: the file is of
     // another kind of coordinates than the one chosen.
     const int other = layout.count == 5 ? 4 : 5;
-    bool otherLayout = !text.lines.empty();
+    bool otherLayout = true;
+    bool anyLine = false;
     const int capacity = kPointCapacity;
-    state.MakeRoom(std::min(capacity, state.pointCount + static_cast<int>(text.lines.size())));
-    for (std::size_t i = 0; i < text.lines.size(); ++i) {
-        const PointFileLine& line = text.lines[i];
+    // Room for the points of the file, one line a point at most.
+    state.MakeRoom(std::min<qsizetype>(capacity, state.pointCount + bytes.count('\n') + 1));
+    // Each line is read as it is cut: the lines of a large file are never
+    // all held at once.
+    CutPointFile(DecodePointFile(bytes), layout.count, [&](PointFileLine&& line) {
+        anyLine = true;
         otherLayout = otherLayout && line.fields.size() == other;
-        if (state.pointCount >= capacity) {
-            read.leftOut = static_cast<int>(text.lines.size() - i);
+        if (read.end == PointFileEnd::TableFull || state.pointCount >= capacity) {
+            ++read.leftOut;
             read.end = PointFileEnd::TableFull;
-            break;
+            return;
         }
         ++read.rows;
         PointRecord point;
         const QString reason = ReadPointLine(line, kind, point);
         if (reason.isEmpty()) {
-            state.PointTable[state.pointCount++] = point;
+            state.MakeRoom(state.pointCount + 1); // lines ended by CR alone
+            state.PointTable[state.pointCount++] = std::move(point);
             ++read.added;
         } else {
             read.refused.push_back(
                 {line.line, line.fields.isEmpty() ? QString() : line.fields[0], reason});
         }
-    }
+    });
+    otherLayout = otherLayout && anyLine;
     if (otherLayout && read.added == 0) {
         messages.Show(QStringLiteral("Las coordenadas de origen son %1: se esperan %2 datos por "
                                      "línea (%3),\ry las líneas del archivo tienen %4.\r"

@@ -10,6 +10,7 @@
 #include <QLocale>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <vector>
 
 namespace quillon {
@@ -83,6 +84,10 @@ struct PointFileText {
 };
 
 PointFileText CutPointFile(const QString& text, int pointFields = 0);
+// The same, each line given to `each` as it is cut instead of kept in
+// `lines`: for files of many lines.
+PointFileText CutPointFile(const QString& text, int pointFields,
+                           const std::function<void(PointFileLine&&)>& each);
 
 // The item separator of a point file's text, as CutPointFile finds it.
 QChar PointFileSeparator(const QString& text);
