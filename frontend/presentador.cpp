@@ -1,5 +1,6 @@
 #include "presentador.h"
 
+#include "capas_sig.h"
 #include "preferencias.h"
 #include "texto_cp1252.h"
 #include "transf_control.h"
@@ -15,7 +16,8 @@ namespace quillon {
 namespace {
 
 const QString kOpenFilter =
-    QStringLiteral("TXT - no UTM (*.txt)|*.txt|TXT - UTM (*.txt)|*.txt|Autocad DXF (*.dxf)|*.dxf|");
+    QStringLiteral("TXT - no UTM (*.txt)|*.txt|TXT - UTM (*.txt)|*.txt|Autocad DXF (*.dxf)|*.dxf|"
+                   "Capa SIG (*.shp;*.gpkg;*.geojson;*.fgb)|*.shp;*.gpkg;*.geojson;*.fgb|");
 const QString kPointsSaveFilter = QStringLiteral("txt (*.txt)|*.txt|Autocad 12 dxf (*.dxf)|*.dxf");
 const QString kCatalogueFilter = QStringLiteral(
     "Tabla de vértices (*.tsv;*.csv;*.txt)|*.tsv;*.csv;*.txt|Todos los archivos (*.*)|*.*");
@@ -263,6 +265,10 @@ void FormPresenter::OpenFile(const QString& path, InputFormat format) {
     if (running_) {
         return;
     }
+    if (IsLayerFile(path)) {
+        OpenLayer(path);
+        return;
+    }
     if (format == InputFormat::Drawing) {
         if (!QFileInfo(path).isFile() || !QFileInfo(path).isReadable()) {
             messages_.Show(QStringLiteral("No se puede leer el archivo:\r") + path,
@@ -325,6 +331,52 @@ void FormPresenter::OpenFile(const QString& path, InputFormat format) {
     DropRun();
     PushUndo(QStringLiteral("Leer archivo"), before);
     emit changed();
+}
+
+void FormPresenter::OpenLayer(const QString& path) {
+    const LayerRunResult system = LayerSystemOf(path);
+    if (!system.succeeded) {
+        messages_.Show(QStringLiteral("No se puede transformar la capa:\r") + path +
+                           QLatin1Char('\r') + system.failure,
+                       QStringLiteral("Error"), MessageIcon::Critical);
+        return;
+    }
+    const QString suffix = QFileInfo(path).suffix();
+    CommonDialog dialog;
+    dialog.filter = QStringLiteral("Capa SIG (*.%1)|*.%1").arg(suffix);
+    dialog.filterIndex = 1;
+    dialog.fileName = LayerOutputProposal(path, system.toEtrs89);
+    const QString output = files_.ShowSave(dialog);
+    if (output.isEmpty()) {
+        return; // cancelled
+    }
+    if (QFileInfo::exists(output) &&
+        !messages_.Ask(QStringLiteral("El archivo ") + output +
+                           QStringLiteral(" ya existe.\r¿Desea reemplazarlo?"),
+                       QStringLiteral("Capa SIG"))) {
+        return;
+    }
+    const LayerRunResult run = TransformLayerFile(path, output);
+    if (!run.succeeded) {
+        messages_.Show(QStringLiteral("La capa no se ha transformado: ") + run.failure +
+                           (run.logPath.isEmpty()
+                                ? QString()
+                                : QStringLiteral("\rVea el registro ") + run.logPath),
+                       QStringLiteral("Error"), MessageIcon::Critical);
+        return;
+    }
+    QString text = QStringLiteral("Capa transformada de %1 a %2:\r%3\r%4 entidades y %5 "
+                                  "vértices escritos.")
+                       .arg(run.sourceCode, run.targetCode, output)
+                       .arg(run.features)
+                       .arg(run.vertices);
+    if (run.rejected > 0) {
+        text += QStringLiteral("\r%1 entidades rechazadas (vea el registro %2).")
+                    .arg(run.rejected)
+                    .arg(run.logPath);
+    }
+    messages_.Show(text, QStringLiteral("Capa SIG"),
+                   run.rejected > 0 ? MessageIcon::Exclamation : MessageIcon::Information);
 }
 
 void FormPresenter::AcceptDrawingZone(double zone) {

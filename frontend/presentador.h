@@ -133,6 +133,10 @@ public:
     // A file dropped on the window: a drawing by its ".dxf" extension,
     // otherwise a point file in the layout of the source kind.
     void OpenDroppedFile(const QString& path);
+    // A GIS layer file (capas_sig.h) transformed whole into a new file: the
+    // save dialog proposes <name>_ETRS89.<ext> (or _ED50), and a message
+    // tells what was written.
+    void OpenLayer(const QString& path);
     // The zone dialog's answer for the drawing waiting for it.
     void AcceptDrawingZone(double zone);
     // The zone dialog was cancelled: the drawing is dropped, and the points

@@ -6,9 +6,12 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDir>
 #include <QDropEvent>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMimeData>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStackedWidget>
@@ -155,6 +158,63 @@ TEST_F(PointListTest, TheLayoutFollowsTheKindOfA) {
 }
 
 // A file without a header line keeps its first point.
+// A GIS layer chosen with "Leer archivo" or dropped is transformed whole to
+// the other datum of its system, into the file the save dialog proposes
+// (<name>_ETRS89.<ext> or _ED50): the same file quillon-cli capa writes.
+TEST_F(PointListTest, ALayerIsTransformedWholeToANewFile) {
+    const struct {
+        const char* crs;
+        const char* coordinates;
+        bool dropped;
+        const char* proposal;
+        const char* target;
+    } cases[] = {
+        {"23030", "[455000.0,4120000.0]", true, "hitos_ETRS89.geojson", "EPSG:25830"},
+        {"4258", "[-4.05,37.45]", false, "hitos_ED50.geojson", "EPSG:4230"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.crs);
+        messages.shown.clear();
+        const QString input = WriteFile(
+            "hitos.geojson",
+            QByteArray("{\"type\":\"FeatureCollection\",\"crs\":{\"type\":\"name\",\"properties\":"
+                       "{\"name\":\"urn:ogc:def:crs:EPSG::") +
+                c.crs +
+                "\"}},\"features\":[{\"type\":\"Feature\",\"properties\":{\"id\":1},"
+                "\"geometry\":{\"type\":\"Point\",\"coordinates\":" +
+                c.coordinates + "}}]}");
+        QDir(QString::fromStdString(folder.path().string())).mkpath("cli");
+        const QString output = QString::fromStdString(folder.File("salida.geojson"));
+        const QString cliOutput = QString::fromStdString(folder.File("cli/salida.geojson"));
+        QFile::remove(output);
+        QFile::remove(cliOutput);
+        if (c.dropped) {
+            files.answers.push_back({output, 1});
+            presenter.OpenDroppedFile(input);
+        } else {
+            files.answers.push_back({input, 4});
+            files.answers.push_back({output, 1});
+            form.readFileButton->click();
+        }
+        ASSERT_FALSE(files.saved.empty());
+        EXPECT_EQ(QFileInfo(files.saved.back().fileName).fileName(), c.proposal);
+        ASSERT_EQ(messages.shown.size(), 1u);
+        EXPECT_TRUE(messages.shown[0].text.startsWith(QStringLiteral("Capa transformada de EPSG:") +
+                                                      c.crs + " a " + c.target))
+            << messages.shown[0].text.toStdString();
+        EXPECT_EQ(programa.state().pointCount, 0); // the point list is not the layer's
+
+        QProcess cli;
+        cli.start(QUILLON_CLI_PATH,
+                  {"capa", input, cliOutput, "--sistema-b", QString::fromLatin1(c.target)});
+        ASSERT_TRUE(cli.waitForFinished(-1));
+        ASSERT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
+        QFile ours(output), theirs(cliOutput);
+        ASSERT_TRUE(ours.open(QIODevice::ReadOnly) && theirs.open(QIODevice::ReadOnly));
+        EXPECT_EQ(ours.readAll(), theirs.readAll());
+    }
+}
+
 TEST_F(PointListTest, AFileWithoutHeaderKeepsItsFirstPoint) {
     Read(WriteFile("sin_cabecera.txt", "P1,455000.5,4120000,10,30\r\nP2,455100,4120000,10,30\r\n"),
          2);
