@@ -111,7 +111,7 @@ LayerRunResult LayerSystemOf(const QString& input) {
 }
 
 LayerRunResult TransformLayerFile(const QString& input, const QString& output,
-                                  const std::function<bool()>& stop) {
+                                  const api::Progress& progress) {
     LayerRunResult result = LayerSystemOf(input);
     if (!result.succeeded) {
         return result;
@@ -128,10 +128,6 @@ LayerRunResult TransformLayerFile(const QString& input, const QString& output,
     if (!parsed) {
         result.failure = QString::fromStdString(error);
         return result;
-    }
-    api::Progress progress;
-    if (stop) {
-        progress.stop_requested = stop;
     }
     const quillon::layers::LayerOutcome outcome =
         layers->transform_layers(parsed->request, QFile::encodeName(input).toStdString(),

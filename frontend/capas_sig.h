@@ -5,8 +5,9 @@
 // kind of coordinates on the other datum.
 #pragma once
 
+#include "transform_request.h"
+
 #include <QString>
-#include <functional>
 
 namespace quillon {
 
@@ -42,9 +43,9 @@ QString OtherDatumCode(const QString& code, bool* toEtrs89 = nullptr);
 LayerRunResult LayerSystemOf(const QString& input);
 
 // Transforms the layers of `input` into `output` (national parameters), to
-// the other datum of their system. `stop` is asked as the run goes: true
-// stops it, and nothing is replaced.
+// the other datum of their system, telling `progress` how it goes; a stop it
+// asks for leaves nothing replaced.
 LayerRunResult TransformLayerFile(const QString& input, const QString& output,
-                                  const std::function<bool()>& stop = {});
+                                  const dezadiravevava::api::Progress& progress = {});
 
 } // namespace quillon

@@ -356,7 +356,24 @@ void FormPresenter::OpenLayer(const QString& path) {
                        QStringLiteral("Capa SIG"))) {
         return;
     }
-    const LayerRunResult run = TransformLayerFile(path, output);
+    // The progress window over the run, with its Cancel.
+    dezadiravevava::api::Progress progress;
+    if (progress_) {
+        const DzvProgressCallbacks callbacks = *progress_;
+        progress.open = [callbacks](std::string_view caption, std::uint64_t size) {
+            const std::string text(caption);
+            callbacks.open(callbacks.context, text.c_str(), size);
+        };
+        progress.step = [callbacks](std::uint64_t position) {
+            callbacks.step(callbacks.context, position);
+        };
+        progress.close = [callbacks] { callbacks.close(callbacks.context); };
+    }
+    layerCancel_ = false;
+    progress.stop_requested = [this] { return layerCancel_; };
+    running_ = true;
+    const LayerRunResult run = TransformLayerFile(path, output, progress);
+    running_ = false;
     if (!run.succeeded) {
         messages_.Show(QStringLiteral("La capa no se ha transformado: ") + run.failure +
                            (run.logPath.isEmpty()
@@ -605,6 +622,7 @@ void FormPresenter::Transform() {
 
 void FormPresenter::RequestCancel() {
     cancelRequested_ = true;
+    layerCancel_ = true;
     transf_.Cancel();
 }
 

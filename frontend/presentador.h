@@ -11,6 +11,7 @@
 #pragma once
 
 #include "comun.h"
+#include "dezadiravevava.h"
 #include "guardar.h"
 #include "opciones.h"
 #include "services.h"
@@ -165,6 +166,9 @@ public:
     // --- The run ------------------------------------------------------------
     void Transform();
     bool running() const { return running_; }
+    // The progress window's callbacks, for the runs the presenter makes
+    // itself (GIS layers); its Cancel comes back through RequestCancel.
+    void SetProgress(const DzvProgressCallbacks& callbacks) { progress_ = callbacks; }
     // Asks the engine to stop what it is doing for the run or the save under
     // way (the progress window's Cancel).
     void RequestCancel();
@@ -251,6 +255,8 @@ private:
     RunResults run_;
     int runSerial_ = 0;
     bool running_ = false;
+    std::optional<DzvProgressCallbacks> progress_;
+    bool layerCancel_ = false;
     bool cancelRequested_ = false;
     std::optional<SaveTarget> saveTarget_;
 };

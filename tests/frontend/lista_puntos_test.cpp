@@ -3,6 +3,7 @@
 #include "dialogo_punto.h"
 #include "huso.h"
 #include "point_list_fixture.h"
+#include "progreso.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -213,6 +214,39 @@ TEST_F(PointListTest, ALayerIsTransformedWholeToANewFile) {
         ASSERT_TRUE(ours.open(QIODevice::ReadOnly) && theirs.open(QIODevice::ReadOnly));
         EXPECT_EQ(ours.readAll(), theirs.readAll());
     }
+}
+
+// The layer run shows the progress window; its Cancel stops the run, and no
+// output is left.
+TEST_F(PointListTest, CancelInTheProgressWindowStopsALayerRun) {
+    const QString input =
+        WriteFile("hitos.geojson",
+                  "{\"type\":\"FeatureCollection\",\"crs\":{\"type\":\"name\",\"properties\":"
+                  "{\"name\":\"urn:ogc:def:crs:EPSG::23030\"}},\"features\":[{\"type\":"
+                  "\"Feature\",\"properties\":{\"id\":1},\"geometry\":{\"type\":\"Point\","
+                  "\"coordinates\":[455000.0,4120000.0]}}]}");
+    const QString output = QString::fromStdString(folder.File("cancelada.geojson"));
+    // Cancel pressed as soon as the progress window shows.
+    struct CancelOnShow : QObject {
+        bool eventFilter(QObject* watched, QEvent* event) override {
+            if (event->type() == QEvent::Show) {
+                ++shown;
+                static_cast<quillon::Progreso*>(watched)->cancelButton->click();
+            }
+            return false;
+        }
+        int shown = 0;
+    } cancel;
+    programa.progreso()->installEventFilter(&cancel);
+    files.answers.push_back({output, 1});
+    presenter.OpenDroppedFile(input);
+    programa.progreso()->removeEventFilter(&cancel);
+
+    EXPECT_EQ(cancel.shown, 1);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_TRUE(messages.shown[0].text.startsWith("La capa no se ha transformado"))
+        << messages.shown[0].text.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(output));
 }
 
 TEST_F(PointListTest, AFileWithoutHeaderKeepsItsFirstPoint) {
