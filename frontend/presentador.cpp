@@ -10,6 +10,8 @@
 #include <QFileInfo>
 #include <QUndoCommand>
 #include <algorithm>
+#include <functional>
+#include <utility>
 
 namespace quillon {
 
@@ -63,6 +65,31 @@ private:
     PointsSnapshot before_;
     PointsSnapshot after_;
     bool pushed_ = false;
+};
+
+// Messages of a reading passed on to the user's sink, the summary of the file
+// (ShowDetailed) held back until the table shows the points read.
+class HeldSummary : public MessageSink {
+public:
+    explicit HeldSummary(MessageSink& sink) : sink_(sink) {}
+    void Show(const QString& text, const QString& title, MessageIcon icon) override {
+        sink_.Show(text, title, icon);
+    }
+    bool Ask(const QString& text, const QString& title) override { return sink_.Ask(text, title); }
+    void ShowDetailed(const QString& text, const QString& title, MessageIcon icon,
+                      const QStringList& all) override {
+        held_ = [=, this] { sink_.ShowDetailed(text, title, icon, all); };
+    }
+    // Shows the summary held, if any.
+    void Release() {
+        if (held_) {
+            std::exchange(held_, {})();
+        }
+    }
+
+private:
+    MessageSink& sink_;
+    std::function<void()> held_;
 };
 
 // A folder as the open dialog's proposed file name: the dialog starts there.
@@ -311,7 +338,8 @@ void FormPresenter::OpenFile(const QString& path, InputFormat format) {
         state_.drawingMode = false;
         state_.pointCount = 0;
     }
-    const PointFileRead read = ReadPointFile(path, choices_.sourceKind, state_, messages_);
+    HeldSummary summary(messages_);
+    const PointFileRead read = ReadPointFile(path, choices_.sourceKind, state_, summary);
     const bool nothingRead = read.end == PointFileEnd::Unreadable ||
                              read.end == PointFileEnd::TooLarge ||
                              read.end == PointFileEnd::WrongLayout;
@@ -331,6 +359,7 @@ void FormPresenter::OpenFile(const QString& path, InputFormat format) {
     DropRun();
     PushUndo(QStringLiteral("Leer archivo"), before);
     emit changed();
+    summary.Release();
 }
 
 void FormPresenter::OpenLayer(const QString& path) {

@@ -95,7 +95,10 @@ TEST_F(PointListTest, ThreeHundredBadLinesMakeOneMessage) {
         bytes += "V" + QByteArray::number(i) +
                  (bad ? ",455000,no,10,30\r\n" : ",455000,4120000,10,30\r\n");
     }
+    int rowsBehindTheMessage = -1;
+    messages.onDetailed = [&] { rowsBehindTheMessage = presenter.pointModel()->rowCount(); };
     Read(WriteFile("malas.txt", bytes), 2);
+    EXPECT_EQ(rowsBehindTheMessage, 10); // the table shows the points read
 
     ASSERT_EQ(messages.shown.size(), 1u);
     const ShownMessage& shown = messages.shown[0];

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 #include <deque>
+#include <functional>
 #include <vector>
 
 namespace quillon_test {
@@ -37,7 +38,13 @@ public:
     void ShowDetailed(const QString& text, const QString& title, quillon::MessageIcon icon,
                       const QStringList& all) override {
         shown.push_back({text, title, icon, all});
+        if (onDetailed) {
+            onDetailed();
+        }
     }
+    // Called when a message with "Ver todas" is shown (what the window
+    // shows behind it).
+    std::function<void()> onDetailed;
     // Choices are answered from `choices` in turn, the first choice when none
     // is left.
     int Choose(const QString& text, const QString& title, const QStringList& offered) override {
