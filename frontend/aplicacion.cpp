@@ -73,6 +73,7 @@ Aplicacion::Aplicacion(MessageSink& messages, FileDialogs& files, QSettings& set
                      &FormPresenter::RequestCancel);
     const DzvProgressCallbacks callbacks = progreso_->Callbacks();
     transf_->SetProgress(&callbacks);
+    presenter_->SetProgress(callbacks);
     principal_ = std::make_unique<Principal>(*this);
     splash_ = std::make_unique<Splash>(*this);
 }

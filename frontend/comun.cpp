@@ -1,6 +1,7 @@
 #include "comun.h"
 
 #include <QStringList>
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <string>
@@ -8,8 +9,18 @@
 namespace quillon {
 
 ProgramState::ProgramState()
-    : PointTable(kPointCapacity), ResultTable(kPointCapacity),
+    : PointTable(kInitialTableRows), ResultTable(kInitialTableRows),
       catalogueVertexCount(kCatalogueVertexCount) {}
+
+void ProgramState::MakeRoom(int count) {
+    if (count > PointTable.size()) {
+        // Doubling: a point at a time stays cheap.
+        PointTable.resize(std::max<qsizetype>(count, 2 * PointTable.size()));
+    }
+    if (count > ResultTable.size()) {
+        ResultTable.resize(std::max<qsizetype>(count, 2 * ResultTable.size()));
+    }
+}
 
 QPointF MapToPixel(double x, double y, double width, double height) {
     const double sx = width / (MapExtent.xMax - MapExtent.xMin);

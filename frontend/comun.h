@@ -36,8 +36,11 @@ struct PointRecord {
     double uncertainty = std::numeric_limits<double>::quiet_NaN();
 };
 
-// Point and result tables hold this many records, numbered from 1.
-constexpr int kPointCapacity = 10000;
+// The most points a list holds: a bound on the memory of the tables, far
+// beyond any survey (a lidar-derived control set, a parcel database).
+constexpr int kPointCapacity = 2000000;
+// Rows the point and result tables start with; they grow as points come.
+constexpr int kInitialTableRows = 10000;
 
 // Why a point of the list has no result in the last run.
 enum class LeftOut : std::uint8_t {
@@ -52,6 +55,9 @@ enum class LeftOut : std::uint8_t {
 // lives as long as the program.
 struct ProgramState {
     ProgramState();
+
+    // Makes room in the point and result tables for `count` points.
+    void MakeRoom(int count);
 
     // Point list (numbered 1..pointCount; slot = number - 1).
     QVector<PointRecord> PointTable;

@@ -2,6 +2,7 @@
 
 #include "services.h"
 #include "texto_cp1252.h"
+#include "transform_request.h"
 
 #include <QFile>
 #include <QLocale>
@@ -16,14 +17,6 @@ namespace quillon {
 
 namespace {
 
-const QString kInputErrorTitle = QStringLiteral("Error de entrada");
-const QString kPointDropped = QStringLiteral("Este punto no se tendrá en cuenta");
-const std::array<QString, 3> kCoordinateNames = {
-    QStringLiteral("La primera coordenada del punto"),
-    QStringLiteral("La segunda coordenada del punto"),
-    QStringLiteral("La tercera coordenada del punto"),
-};
-
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
@@ -31,11 +24,6 @@ bool IsDigit(char c) {
 // A zone item must be the number 29, 30 or 31.
 bool IsZoneItem(const QString& item, double& zone) {
     return ReadDecimal(item, zone) && (zone == 29.0 || zone == 30.0 || zone == 31.0);
-}
-
-// The messages of a refused point of a file end with this line.
-QString Dropped(const QString& problem) {
-    return problem + QLatin1Char('\r') + kPointDropped;
 }
 
 } // namespace
@@ -164,107 +152,228 @@ QString DecodePointFile(const QByteArray& bytes) {
     return FromCp1252(bytes);
 }
 
-PointItemReader::PointItemReader(QString text, QChar separator)
-    : text_(std::move(text)), separator_(separator) {}
+namespace {
 
-bool PointItemReader::AtLineEnd() const {
-    return text_[at_] == QLatin1Char('\r') || text_[at_] == QLatin1Char('\n');
+// What the fields of a point line are called for each kind of coordinates.
+struct PointLayout {
+    std::array<QString, 3> names;
+    QString fields; // the fields of a line, for messages
+    QString kindName;
+    int count = 4;
+};
+
+PointLayout LayoutOf(CoordinateKind kind) {
+    switch (kind) {
+    case CoordinateKind::Geocentric:
+        return {{QStringLiteral("X"), QStringLiteral("Y"), QStringLiteral("Z")},
+                QStringLiteral("identificador, X, Y, Z"),
+                QStringLiteral("geocéntricas"),
+                4};
+    case CoordinateKind::Geodetic:
+        return {{QStringLiteral("Latitud"), QStringLiteral("Longitud"), QStringLiteral("h")},
+                QStringLiteral("identificador, latitud, longitud, h"),
+                QStringLiteral("geodésicas"),
+                4};
+    case CoordinateKind::Utm:
+        break;
+    }
+    return {{QStringLiteral("X"), QStringLiteral("Y"), QStringLiteral("H")},
+            QStringLiteral("identificador, X, Y, H, huso"),
+            QStringLiteral("UTM"),
+            5};
 }
 
-// Blanks are spaces, and TABs unless a TAB separates the items.
-bool PointItemReader::IsBlankHere() const {
-    const QChar c = text_[at_];
-    return c == QLatin1Char(' ') || (c == QLatin1Char('\t') && separator_ != c);
+QString Quoted(const QString& text) {
+    return QStringLiteral("«") + text + QStringLiteral("»");
 }
 
-void PointItemReader::SkipBlanks(bool lineEndsToo) {
-    while (at_ < text_.size() && (IsBlankHere() || (lineEndsToo && AtLineEnd()))) {
-        ++at_;
+// Why a packed sexagesimal field is not an angle within `maxDegrees`, read by
+// the engine's conversion; empty when it is one.
+QString PackedFieldProblem(const QString& field, const QString& name, int maxDegrees) {
+    QString text = field.trimmed();
+    text.replace(QLatin1Char(','), QLatin1Char('.'));
+    double degrees = 0.0;
+    switch (dezadiravevava::api::ReadPackedAngle(text.toStdString(), degrees)) {
+    case dezadiravevava::api::PackedAngleReading::kAngle:
+        break;
+    case dezadiravevava::api::PackedAngleReading::kNotANumber:
+        return name + QStringLiteral(" no es un ángulo gg.mmssss ") + Quoted(field);
+    case dezadiravevava::api::PackedAngleReading::kMinutesOver59:
+        return name + QStringLiteral(": los minutos han de ser menores que 60 ") + Quoted(field);
+    case dezadiravevava::api::PackedAngleReading::kSecondsOver59:
+        return name + QStringLiteral(": los segundos han de ser menores que 60 ") + Quoted(field);
     }
+    if (std::abs(degrees) > maxDegrees) {
+        return name + QStringLiteral(" fuera de ±%1° ").arg(maxDegrees) + Quoted(field);
+    }
+    return {};
 }
 
-void PointItemReader::SkipLine() {
-    while (at_ < text_.size() && !AtLineEnd()) {
-        ++at_;
+// Why a line does not give a point of `kind`, or an empty text with `point`
+// filled in.
+QString ReadPointLine(const PointFileLine& line, CoordinateKind kind, PointRecord& point) {
+    const PointLayout layout = LayoutOf(kind);
+    if (line.quoteOpen) {
+        return QStringLiteral("comillas sin cerrar");
     }
-    if (at_ < text_.size() && text_[at_] == QLatin1Char('\r')) {
-        ++at_;
+    if (line.fields.size() != layout.count) {
+        return QStringLiteral("%1 datos; se esperan %2 (%3)")
+            .arg(line.fields.size())
+            .arg(layout.count)
+            .arg(layout.fields);
     }
-    if (at_ < text_.size() && text_[at_] == QLatin1Char('\n')) {
-        ++at_;
-    }
-}
-
-bool PointItemReader::AtEnd() {
-    SkipBlanks(true);
-    return at_ >= text_.size();
-}
-
-bool PointItemReader::Next(QString& item) {
-    if (AtEnd()) {
-        return false;
-    }
-    const auto endsItem = [this] {
-        return at_ >= text_.size() || text_[at_] == separator_ || AtLineEnd();
-    };
-    if (text_[at_] == QLatin1Char('"')) {
-        const qsizetype start = ++at_;
-        const qsizetype close = text_.indexOf(QLatin1Char('"'), start);
-        at_ = close < 0 ? text_.size() : close;
-        item = text_.mid(start, at_ - start);
-        if (close >= 0) {
-            ++at_;
+    point.id = line.fields[0];
+    point.zone = 0;
+    double* coordinates[] = {&point.c1, &point.c2, &point.c3};
+    for (int i = 0; i < 3; ++i) {
+        if (!ReadDecimal(line.fields[i + 1], *coordinates[i])) {
+            return layout.names[static_cast<std::size_t>(i)] +
+                   QStringLiteral(" no es un dato numérico ") + Quoted(line.fields[i + 1]);
         }
-        // Anything between the closing quote and the separator is ignored.
-        while (!endsItem()) {
-            ++at_;
-        }
-    } else {
-        const qsizetype start = at_;
-        while (!endsItem()) {
-            ++at_;
-        }
-        item = text_.mid(start, at_ - start);
-        while (!item.isEmpty() &&
-               (item.back() == QLatin1Char(' ') ||
-                (item.back() == QLatin1Char('\t') && separator_ != item.back()))) {
-            item.chop(1);
+    }
+    if (kind == CoordinateKind::Geodetic) {
+        for (const QString& problem : {PackedFieldProblem(line.fields[1], layout.names[0], 90),
+                                       PackedFieldProblem(line.fields[2], layout.names[1], 180)}) {
+            if (!problem.isEmpty()) {
+                return problem;
+            }
         }
     }
-    if (at_ < text_.size() && text_[at_] == separator_) {
-        ++at_;
+    if (kind == CoordinateKind::Utm) {
+        double zone = 0.0;
+        if (!IsZoneItem(line.fields[4], zone)) {
+            return QStringLiteral("el huso debe ser el 29, 30 ó 31 ") + Quoted(line.fields[4]);
+        }
+        point.zone = static_cast<std::int16_t>(zone);
     }
-    return true;
+    return {};
 }
 
-QChar PointFileSeparator(const QString& text) {
+// The fields of one line by the engine's table reader.
+PointFileLine CutLine(QStringView text, char separator, int number) {
+    PointFileLine line;
+    line.line = number;
+    std::vector<std::string> fields;
+    line.quoteOpen =
+        !dezadiravevava::api::CutTableFields(text.toUtf8().toStdString(), separator, fields);
+    for (const std::string& field : fields) {
+        line.fields << QString::fromUtf8(field.data(), static_cast<qsizetype>(field.size()));
+    }
+    return line;
+}
+
+// The engine's choice of separator, but a comma wins over blanks: the
+// program's own lists write ", " between fields ("V1, 455000.25, 4120000").
+char SeparatorOf(QStringView line) {
+    const char separator = dezadiravevava::api::TableLineSeparator(line.toUtf8().toStdString());
+    return separator == ' ' && line.contains(QLatin1Char(',')) ? ',' : separator;
+}
+
+} // namespace
+
+PointFileText CutPointFile(const QString& text, int pointFields) {
+    PointFileText file;
+    std::vector<PointFileLine>& lines = file.lines;
+    const PointFileText cut = CutPointFile(
+        text, pointFields, [&lines](PointFileLine&& line) { lines.push_back(std::move(line)); });
+    file.header = cut.header;
+    file.separator = cut.separator;
+    return file;
+}
+
+PointFileText CutPointFile(const QString& text, int pointFields,
+                           const std::function<void(PointFileLine&&)>& each) {
+    // The non-blank lines with their numbers; CR LF, LF and CR end a line.
+    std::vector<std::pair<int, QStringView>> lines;
     qsizetype start = 0;
-    bool header = true;
+    int number = 0;
     while (start < text.size()) {
         qsizetype end = start;
         while (end < text.size() && text[end] != QLatin1Char('\r') &&
                text[end] != QLatin1Char('\n')) {
             ++end;
         }
+        ++number;
         const QStringView line = QStringView(text).sliced(start, end - start);
-        if (!header && !line.trimmed().isEmpty()) {
-            if (line.contains(QLatin1Char(';'))) {
-                return QLatin1Char(';');
-            }
-            return line.contains(QLatin1Char('\t')) ? QLatin1Char('\t') : QLatin1Char(',');
+        if (!line.trimmed().isEmpty()) {
+            lines.emplace_back(number, line);
         }
-        header = false;
+        if (end < text.size() && text[end] == QLatin1Char('\r') && end + 1 < text.size() &&
+            text[end + 1] == QLatin1Char('\n')) {
+            ++end;
+        }
         start = end + 1;
     }
-    return QLatin1Char(',');
+
+    PointFileText file;
+    std::size_t first = 0;
+    if (!lines.empty()) {
+        const char own = SeparatorOf(lines[0].second);
+        const PointFileLine line = CutLine(lines[0].second, own, lines[0].first);
+        std::vector<std::string> fields;
+        for (const QString& field : line.fields) {
+            fields.push_back(field.toStdString());
+        }
+        const bool pointLike = !line.quoteOpen &&
+                               !dezadiravevava::api::IsTableHeaderLine(fields, own) &&
+                               (pointFields == 0 || line.fields.size() == pointFields);
+        if (!line.quoteOpen && !pointLike) {
+            file.header = line.fields;
+            first = 1;
+        }
+    }
+    if (first >= lines.size()) {
+        return file;
+    }
+    const char separator = SeparatorOf(lines[first].second);
+    file.separator = QLatin1Char(separator);
+    for (std::size_t i = first; i < lines.size(); ++i) {
+        each(CutLine(lines[i].second, separator, lines[i].first));
+    }
+    return file;
+}
+
+QChar PointFileSeparator(const QString& text) {
+    return CutPointFile(text).separator;
 }
 
 QString TableFullMessage() {
     return QStringLiteral("Se ha alcanzado el máximo de %1 puntos").arg(kPointCapacity);
 }
 
-PointFileRead ReadPointFile(const QString& path, bool withZone, CoordinateKind kind,
-                            ProgramState& state, MessageSink& messages) {
+QString RefusedLineText(const RefusedLine& refused) {
+    return QStringLiteral("línea %1 (%2): %3").arg(refused.line).arg(refused.id, refused.reason);
+}
+
+QString ReadingSummary(const PointFileRead& read) {
+    QStringList lines;
+    if (!read.refused.empty()) {
+        const int refused = static_cast<int>(read.refused.size());
+        lines << QStringLiteral("%1 filas leídas: %2 puntos añadidos y %3 rechazados.")
+                     .arg(read.rows)
+                     .arg(read.added)
+                     .arg(refused);
+        lines << QString();
+        for (int i = 0; i < std::min(refused, kRefusedListed); ++i) {
+            lines << RefusedLineText(read.refused[static_cast<std::size_t>(i)]);
+        }
+        if (refused > kRefusedListed) {
+            lines << QStringLiteral("… y %1 más (Ver todas).").arg(refused - kRefusedListed);
+        }
+    }
+    if (read.end == PointFileEnd::TableFull) {
+        if (!lines.isEmpty()) {
+            lines << QString();
+        }
+        lines << TableFullMessage() + QLatin1Char('.');
+        lines << QStringLiteral("No se han leído los ") + QString::number(read.leftOut) +
+                     QStringLiteral(" puntos restantes del archivo.");
+    }
+    return lines.join(QLatin1Char('\r'));
+}
+
+PointFileRead ReadPointFile(const QString& path, CoordinateKind kind, ProgramState& state,
+                            MessageSink& messages) {
     PointFileRead read;
     state.savedPointCount = state.pointCount;
     QFile file(path);
@@ -289,88 +398,56 @@ PointFileRead ReadPointFile(const QString& path, bool withZone, CoordinateKind k
         return read;
     }
     file.close();
-    const QString text = DecodePointFile(bytes);
-    PointItemReader items(text, PointFileSeparator(text));
-    items.SkipLine(); // header
-
-    const int capacity =
-        static_cast<int>(std::min<qsizetype>(kPointCapacity, state.PointTable.size()));
-    const int itemCount = withZone ? 5 : 4;
-    while (!items.AtEnd()) {
-        if (state.pointCount >= capacity) {
-            // Count what is left, so the user knows what was not read.
-            int remaining = 0;
-            QString item;
-            while (items.Next(item)) {
-                ++remaining;
-            }
-            read.leftOut = (remaining + itemCount - 1) / itemCount;
-            messages.Show(TableFullMessage() + QStringLiteral(".\rNo se han leído los ") +
-                              QString::number(read.leftOut) +
-                              QStringLiteral(" puntos restantes del archivo."),
-                          QStringLiteral("Aviso"), MessageIcon::Exclamation);
+    const PointLayout layout = LayoutOf(kind);
+    // Lines that all have the fields of the other layout: the file is of
+    // another kind of coordinates than the one chosen.
+    const int other = layout.count == 5 ? 4 : 5;
+    bool otherLayout = true;
+    bool anyLine = false;
+    const int capacity = kPointCapacity;
+    // Room for the points of the file, one line a point at most.
+    state.MakeRoom(std::min<qsizetype>(capacity, state.pointCount + bytes.count('\n') + 1));
+    // Each line is read as it is cut: the lines of a large file are never
+    // all held at once.
+    CutPointFile(DecodePointFile(bytes), layout.count, [&](PointFileLine&& line) {
+        anyLine = true;
+        otherLayout = otherLayout && line.fields.size() == other;
+        if (read.end == PointFileEnd::TableFull || state.pointCount >= capacity) {
+            ++read.leftOut;
             read.end = PointFileEnd::TableFull;
-            return read;
+            return;
         }
-        ++state.pointCount;
-
-        std::array<QString, 5> item;
-        for (int i = 0; i < itemCount; ++i) {
-            if (!items.Next(item[static_cast<std::size_t>(i)])) {
-                state.pointCount = state.savedPointCount;
-                read.added = 0;
-                messages.Show(QStringLiteral("Error al especificar el tipo de coordenadas o en\r"
-                                             "el número de datos por cada línea en el archivo"),
-                              QString::fromLatin1(kProgramTitle), MessageIcon::None);
-                read.end = PointFileEnd::PointCut;
-                return read;
-            }
-        }
-
-        PointRecord& point = state.PointTable[state.pointCount - 1];
-        const QString number = NumberText(static_cast<double>(state.pointCount));
-        bool accepted = true;
-        point.id = item[0];
-        point.zone = 0;
-        double* coordinates[] = {&point.c1, &point.c2, &point.c3};
-        for (std::size_t i = 0; i < 3; ++i) {
-            if (!ReadDecimal(item[i + 1], *coordinates[i])) {
-                messages.Show(Dropped(kCoordinateNames[i] + number +
-                                      QStringLiteral(" no es un dato numérico.")),
-                              kInputErrorTitle, MessageIcon::Critical);
-                *coordinates[i] = 0.0;
-                accepted = false;
-            }
-        }
-        if (accepted && kind == CoordinateKind::Geodetic) {
-            const QString place = QStringLiteral(" del punto") + number;
-            for (const QString& problem :
-                 {PackedAngleProblem(point.c1, QStringLiteral("Latitud") + place, 90),
-                  PackedAngleProblem(point.c2, QStringLiteral("Longitud") + place, 180)}) {
-                if (!problem.isEmpty()) {
-                    messages.Show(Dropped(problem + QLatin1Char('.')), kInputErrorTitle,
-                                  MessageIcon::Critical);
-                    accepted = false;
-                }
-            }
-        }
-        if (withZone) {
-            double zone = 0.0;
-            if (IsZoneItem(item[4], zone)) {
-                point.zone = static_cast<std::int16_t>(zone);
-            } else {
-                messages.Show(Dropped(QStringLiteral("El huso del punto") + number +
-                                      QStringLiteral(" debe ser el 29, 30 ó 31.")),
-                              kInputErrorTitle, MessageIcon::Critical);
-                accepted = false;
-            }
-        }
-
-        if (accepted) {
+        ++read.rows;
+        PointRecord point;
+        const QString reason = ReadPointLine(line, kind, point);
+        if (reason.isEmpty()) {
+            state.MakeRoom(state.pointCount + 1); // lines ended by CR alone
+            state.PointTable[state.pointCount++] = std::move(point);
             ++read.added;
         } else {
-            --state.pointCount; // the next point takes this slot
+            read.refused.push_back(
+                {line.line, line.fields.isEmpty() ? QString() : line.fields[0], reason});
         }
+    });
+    otherLayout = otherLayout && anyLine;
+    if (otherLayout && read.added == 0) {
+        messages.Show(QStringLiteral("Las coordenadas de origen son %1: se esperan %2 datos por "
+                                     "línea (%3),\ry las líneas del archivo tienen %4.\r"
+                                     "No se ha leído ningún punto.")
+                          .arg(layout.kindName)
+                          .arg(layout.count)
+                          .arg(layout.fields)
+                          .arg(other),
+                      QStringLiteral("Aviso"), MessageIcon::Exclamation);
+        return {PointFileEnd::WrongLayout, 0, 0, {}, 0};
+    }
+    const QString summary = ReadingSummary(read);
+    if (!summary.isEmpty()) {
+        QStringList all;
+        for (const RefusedLine& refused : read.refused) {
+            all << RefusedLineText(refused);
+        }
+        messages.ShowDetailed(summary, QStringLiteral("Aviso"), MessageIcon::Exclamation, all);
     }
     return read;
 }

@@ -10,6 +10,8 @@
 #include <QLocale>
 #include <QString>
 #include <QStringList>
+#include <functional>
+#include <vector>
 
 namespace quillon {
 
@@ -61,52 +63,61 @@ QString PackedAngleProblem(double packed, const QString& field, int maxDegrees);
 // byte order mark is skipped), otherwise Windows-1252.
 QString DecodePointFile(const QByteArray& bytes);
 
-// The items of a point file, read as one stream. Items are separated by
-// `separator` (a comma, a semicolon or a TAB) and by line ends (CR LF, LF or
-// CR); blanks around an item are ignored, and an item may be enclosed in
-// double quotes (separators inside are then part of it). The reader does not
-// re-align on line ends: a line with too few or too many items shifts the
-// items of the following points. Blank lines are skipped.
-class PointItemReader {
-public:
-    explicit PointItemReader(QString text, QChar separator = QLatin1Char(','));
-
-    // Skips the rest of the current line and its line end.
-    void SkipLine();
-    // True when only blanks and line ends remain.
-    bool AtEnd();
-    // Reads the next item into `item`; false at the end of the text.
-    bool Next(QString& item);
-
-private:
-    void SkipBlanks(bool lineEndsToo);
-    bool AtLineEnd() const;
-    bool IsBlankHere() const;
-
-    QString text_;
-    QChar separator_;
-    qsizetype at_ = 0;
+// A point file cut into lines and fields by the engine's table reader, one
+// line at a time: a line never lends fields to the next. Lines end in CR LF,
+// LF or CR; blank lines are skipped. The separator is that of the first point
+// line (TAB or ';', which leave the comma to decimals; else ',' when the line
+// holds one; else runs of blanks);
+// the first line is a point when it reads as one (the `pointFields` fields of
+// a point, some of them numbers; any number of fields when 0), and a header
+// otherwise, so a file without a header loses no point.
+struct PointFileLine {
+    int line = 0; // 1-based line of the file
+    QStringList fields;
+    bool quoteOpen = false; // a quote not closed on the line
 };
 
-// The item separator of a point file's text: the first line after the header
-// that holds anything decides; a semicolon or a TAB on it makes that the
-// separator (so that decimal commas can be used), otherwise it is the comma.
+struct PointFileText {
+    QStringList header; // empty when the file has no header line
+    QChar separator = QLatin1Char(',');
+    std::vector<PointFileLine> lines;
+};
+
+PointFileText CutPointFile(const QString& text, int pointFields = 0);
+// The same, each line given to `each` as it is cut instead of kept in
+// `lines`: for files of many lines.
+PointFileText CutPointFile(const QString& text, int pointFields,
+                           const std::function<void(PointFileLine&&)>& each);
+
+// The item separator of a point file's text, as CutPointFile finds it.
 QChar PointFileSeparator(const QString& text);
 
 // How the reading of a point file ended.
 enum class PointFileEnd {
-    Complete,   // every point of the file was read
-    PointCut,   // the file ended inside a point: the read was undone
-    TableFull,  // the point table was full: the points read so far stay
-    Unreadable, // the file could not be opened or read: nothing was read
-    TooLarge,   // the file is larger than any point list: nothing was read
+    Complete,    // every line of the file was read (some may be refused)
+    WrongLayout, // the lines have the fields of another kind of coordinates:
+                 // nothing was read
+    TableFull,   // the point table was full: the points read so far stay
+    Unreadable,  // the file could not be opened or read: nothing was read
+    TooLarge,    // the file is larger than any point list: nothing was read
+};
+
+// A line of a point file that gave no point.
+struct RefusedLine {
+    int line = 0;
+    QString id;
+    QString reason;
 };
 
 struct PointFileRead {
     PointFileEnd end = PointFileEnd::Complete;
+    // Point lines of the file (without the header and blank lines).
+    int rows = 0;
     // Points added to the table by this read.
     int added = 0;
-    // With TableFull: the points of the file that were left out.
+    // The lines refused, in file order.
+    std::vector<RefusedLine> refused;
+    // With TableFull: the point lines of the file that were left out.
     int leftOut = 0;
 };
 
@@ -114,20 +125,31 @@ struct PointFileRead {
 // sensible line length, and small enough to hold in memory.
 inline constexpr qint64 kPointFileMaxBytes = 64 * 1024 * 1024;
 
-// Reads the point file `path` after the points of `state`: its first line is
-// a header; then each point has four items (identifier, c1, c2, c3) or, with
-// `withZone`, five (identifier, x, y, H, zone), separated as
-// PointFileSeparator finds. Accepted points go to the point table after the
-// points already there. A point with a non-numeric coordinate, an impossible
-// sexagesimal angle (for `kind` geodetic) or a zone other than 29, 30 or 31
-// is refused with a message for each fault, and the next point takes its
-// number. At 10000 points the read stops with a message that says how many
-// points were left out. When the file ends inside a point the message about
-// the kind of coordinates is shown and every point of this read is removed
-// again (pointCount back to savedPointCount). A file that cannot be read is
-// named in an error message.
-PointFileRead ReadPointFile(const QString& path, bool withZone, CoordinateKind kind,
-                            ProgramState& state, MessageSink& messages);
+// Reads the point file `path` after the points of `state`. Each point line
+// has four fields (identifier, c1, c2, c3) or, for `kind` UTM, five
+// (identifier, x, y, H, zone). A line with another number of fields, a
+// coordinate that is not a number, an impossible packed sexagesimal angle
+// (geodetic: read by the engine's conversion) or a zone other than 29, 30 or
+// 31 is refused with its line number, identifier and reason; the other
+// points are added. All the problems of the file are told in one message
+// (ReadingSummary). When no line is a point and the lines have the fields of
+// the other kind, the file is refused once with what was expected. At 10000
+// points the read stops and says how many were left out. A file that cannot
+// be read is named in an error message.
+PointFileRead ReadPointFile(const QString& path, CoordinateKind kind, ProgramState& state,
+                            MessageSink& messages);
+
+// How many refused lines the summary of a reading lists; the others are
+// under "Ver todas".
+inline constexpr int kRefusedListed = 10;
+
+// A refused line as the summary lists it: "línea 3 (V2): X no es un número".
+QString RefusedLineText(const RefusedLine& refused);
+
+// The one message about the reading of a file: the rows read, the points
+// added and refused, the first kRefusedListed refused lines and, for a full
+// table, the points left out. Empty when there is nothing to tell.
+QString ReadingSummary(const PointFileRead& read);
 
 // The message shown when an add would go beyond the point table.
 QString TableFullMessage();

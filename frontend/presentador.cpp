@@ -1,5 +1,6 @@
 #include "presentador.h"
 
+#include "capas_sig.h"
 #include "preferencias.h"
 #include "texto_cp1252.h"
 #include "transf_control.h"
@@ -9,13 +10,16 @@
 #include <QFileInfo>
 #include <QUndoCommand>
 #include <algorithm>
+#include <functional>
+#include <utility>
 
 namespace quillon {
 
 namespace {
 
 const QString kOpenFilter =
-    QStringLiteral("TXT - no UTM (*.txt)|*.txt|TXT - UTM (*.txt)|*.txt|Autocad DXF (*.dxf)|*.dxf|");
+    QStringLiteral("TXT - no UTM (*.txt)|*.txt|TXT - UTM (*.txt)|*.txt|Autocad DXF (*.dxf)|*.dxf|"
+                   "Capa SIG (*.shp;*.gpkg;*.geojson;*.fgb)|*.shp;*.gpkg;*.geojson;*.fgb|");
 const QString kPointsSaveFilter = QStringLiteral("txt (*.txt)|*.txt|Autocad 12 dxf (*.dxf)|*.dxf");
 const QString kCatalogueFilter = QStringLiteral(
     "Tabla de vértices (*.tsv;*.csv;*.txt)|*.tsv;*.csv;*.txt|Todos los archivos (*.*)|*.*");
@@ -61,6 +65,31 @@ private:
     PointsSnapshot before_;
     PointsSnapshot after_;
     bool pushed_ = false;
+};
+
+// Messages of a reading passed on to the user's sink, the summary of the file
+// (ShowDetailed) held back until the table shows the points read.
+class HeldSummary : public MessageSink {
+public:
+    explicit HeldSummary(MessageSink& sink) : sink_(sink) {}
+    void Show(const QString& text, const QString& title, MessageIcon icon) override {
+        sink_.Show(text, title, icon);
+    }
+    bool Ask(const QString& text, const QString& title) override { return sink_.Ask(text, title); }
+    void ShowDetailed(const QString& text, const QString& title, MessageIcon icon,
+                      const QStringList& all) override {
+        held_ = [=, this] { sink_.ShowDetailed(text, title, icon, all); };
+    }
+    // Shows the summary held, if any.
+    void Release() {
+        if (held_) {
+            std::exchange(held_, {})();
+        }
+    }
+
+private:
+    MessageSink& sink_;
+    std::function<void()> held_;
 };
 
 // A folder as the open dialog's proposed file name: the dialog starts there.
@@ -263,6 +292,10 @@ void FormPresenter::OpenFile(const QString& path, InputFormat format) {
     if (running_) {
         return;
     }
+    if (IsLayerFile(path)) {
+        OpenLayer(path);
+        return;
+    }
     if (format == InputFormat::Drawing) {
         if (!QFileInfo(path).isFile() || !QFileInfo(path).isReadable()) {
             messages_.Show(QStringLiteral("No se puede leer el archivo:\r") + path,
@@ -279,38 +312,117 @@ void FormPresenter::OpenFile(const QString& path, InputFormat format) {
         return;
     }
 
-    // Points replace a drawing, and are appended to points. A drawing stays
-    // when the file brings no points.
+    // Points replace a drawing; points already listed stay or are replaced
+    // as the user chooses. The lines are read as the kind of coordinates of
+    // A asks, whichever filter or way opened the file. A drawing stays when
+    // the file brings no points.
     const PointsSnapshot before = Snapshot();
     const bool wasDrawing = state_.drawingMode;
     const QString drawingFile = state_.inputFileName;
+    const int listed = state_.pointCount;
+    if (!wasDrawing && listed > 0) {
+        const int choice = messages_.Choose(
+            QStringLiteral("La lista ya tiene %1 puntos.\r¿Añadir los del archivo a la lista o "
+                           "sustituirla por ellos?")
+                .arg(listed),
+            QStringLiteral("Leer archivo"),
+            {QStringLiteral("Añadir"), QStringLiteral("Sustituir")});
+        if (choice < 0) {
+            return;
+        }
+        if (choice == 1) {
+            state_.pointCount = 0;
+        }
+    }
     if (wasDrawing) {
         state_.drawingMode = false;
         state_.pointCount = 0;
     }
-    const PointFileRead read = ReadPointFile(path, format == InputFormat::PointsWithZone,
-                                             choices_.sourceKind, state_, messages_);
+    HeldSummary summary(messages_);
+    const PointFileRead read = ReadPointFile(path, choices_.sourceKind, state_, summary);
     const bool nothingRead = read.end == PointFileEnd::Unreadable ||
                              read.end == PointFileEnd::TooLarge ||
-                             read.end == PointFileEnd::PointCut;
-    if (wasDrawing && nothingRead) {
-        state_.drawingMode = true;
+                             read.end == PointFileEnd::WrongLayout;
+    if (nothingRead) {
+        // The list (or the drawing) as it was.
+        state_.drawingMode = wasDrawing;
         state_.inputFileName = drawingFile;
+        state_.pointCount = wasDrawing ? 0 : listed;
         return;
     }
     if (wasDrawing) {
         LeaveDrawing();
     }
-    if (!nothingRead) {
-        state_.inputFileName = path;
-        RememberInputFolder(path);
-    }
+    state_.inputFileName = path;
+    RememberInputFolder(path);
     ShowPoints();
     DropRun();
-    if (!nothingRead) {
-        PushUndo(QStringLiteral("Leer archivo"), before);
-    }
+    PushUndo(QStringLiteral("Leer archivo"), before);
     emit changed();
+    summary.Release();
+}
+
+void FormPresenter::OpenLayer(const QString& path) {
+    const LayerRunResult system = LayerSystemOf(path);
+    if (!system.succeeded) {
+        messages_.Show(QStringLiteral("No se puede transformar la capa:\r") + path +
+                           QLatin1Char('\r') + system.failure,
+                       QStringLiteral("Error"), MessageIcon::Critical);
+        return;
+    }
+    const QString suffix = QFileInfo(path).suffix();
+    CommonDialog dialog;
+    dialog.filter = QStringLiteral("Capa SIG (*.%1)|*.%1").arg(suffix);
+    dialog.filterIndex = 1;
+    dialog.fileName = LayerOutputProposal(path, system.toEtrs89);
+    const QString output = files_.ShowSave(dialog);
+    if (output.isEmpty()) {
+        return; // cancelled
+    }
+    if (QFileInfo::exists(output) &&
+        !messages_.Ask(QStringLiteral("El archivo ") + output +
+                           QStringLiteral(" ya existe.\r¿Desea reemplazarlo?"),
+                       QStringLiteral("Capa SIG"))) {
+        return;
+    }
+    // The progress window over the run, with its Cancel.
+    dezadiravevava::api::Progress progress;
+    if (progress_) {
+        const DzvProgressCallbacks callbacks = *progress_;
+        progress.open = [callbacks](std::string_view caption, std::uint64_t size) {
+            const std::string text(caption);
+            callbacks.open(callbacks.context, text.c_str(), size);
+        };
+        progress.step = [callbacks](std::uint64_t position) {
+            callbacks.step(callbacks.context, position);
+        };
+        progress.close = [callbacks] { callbacks.close(callbacks.context); };
+    }
+    layerCancel_ = false;
+    progress.stop_requested = [this] { return layerCancel_; };
+    running_ = true;
+    const LayerRunResult run = TransformLayerFile(path, output, progress);
+    running_ = false;
+    if (!run.succeeded) {
+        messages_.Show(QStringLiteral("La capa no se ha transformado: ") + run.failure +
+                           (run.logPath.isEmpty()
+                                ? QString()
+                                : QStringLiteral("\rVea el registro ") + run.logPath),
+                       QStringLiteral("Error"), MessageIcon::Critical);
+        return;
+    }
+    QString text = QStringLiteral("Capa transformada de %1 a %2:\r%3\r%4 entidades y %5 "
+                                  "vértices escritos.")
+                       .arg(run.sourceCode, run.targetCode, output)
+                       .arg(run.features)
+                       .arg(run.vertices);
+    if (run.rejected > 0) {
+        text += QStringLiteral("\r%1 entidades rechazadas (vea el registro %2).")
+                    .arg(run.rejected)
+                    .arg(run.logPath);
+    }
+    messages_.Show(text, QStringLiteral("Capa SIG"),
+                   run.rejected > 0 ? MessageIcon::Exclamation : MessageIcon::Information);
 }
 
 void FormPresenter::AcceptDrawingZone(double zone) {
@@ -366,11 +478,12 @@ void FormPresenter::AddPoint(const PointRecord& point) {
     if (state_.drawingMode) {
         return;
     }
-    if (state_.pointCount >= std::min<qsizetype>(kPointCapacity, state_.PointTable.size())) {
+    if (state_.pointCount >= kPointCapacity) {
         messages_.Show(TableFullMessage(), QStringLiteral("Aviso"), MessageIcon::Exclamation);
         return;
     }
     const PointsSnapshot before = Snapshot();
+    state_.MakeRoom(state_.pointCount + 1);
     state_.PointTable[state_.pointCount++] = point;
     ShowPoints();
     DropRun();
@@ -538,6 +651,7 @@ void FormPresenter::Transform() {
 
 void FormPresenter::RequestCancel() {
     cancelRequested_ = true;
+    layerCancel_ = true;
     transf_.Cancel();
 }
 

@@ -11,6 +11,7 @@
 #pragma once
 
 #include "comun.h"
+#include "dezadiravevava.h"
 #include "guardar.h"
 #include "opciones.h"
 #include "services.h"
@@ -133,6 +134,10 @@ public:
     // A file dropped on the window: a drawing by its ".dxf" extension,
     // otherwise a point file in the layout of the source kind.
     void OpenDroppedFile(const QString& path);
+    // A GIS layer file (capas_sig.h) transformed whole into a new file: the
+    // save dialog proposes <name>_ETRS89.<ext> (or _ED50), and a message
+    // tells what was written.
+    void OpenLayer(const QString& path);
     // The zone dialog's answer for the drawing waiting for it.
     void AcceptDrawingZone(double zone);
     // The zone dialog was cancelled: the drawing is dropped, and the points
@@ -161,6 +166,9 @@ public:
     // --- The run ------------------------------------------------------------
     void Transform();
     bool running() const { return running_; }
+    // The progress window's callbacks, for the runs the presenter makes
+    // itself (GIS layers); its Cancel comes back through RequestCancel.
+    void SetProgress(const DzvProgressCallbacks& callbacks) { progress_ = callbacks; }
     // Asks the engine to stop what it is doing for the run or the save under
     // way (the progress window's Cancel).
     void RequestCancel();
@@ -247,6 +255,8 @@ private:
     RunResults run_;
     int runSerial_ = 0;
     bool running_ = false;
+    std::optional<DzvProgressCallbacks> progress_;
+    bool layerCancel_ = false;
     bool cancelRequested_ = false;
     std::optional<SaveTarget> saveTarget_;
 };

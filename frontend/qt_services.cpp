@@ -5,12 +5,17 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
 #include <algorithm>
 
 namespace quillon {
@@ -30,8 +35,9 @@ QString Lines(const QString& text) {
 
 } // namespace
 
-void QtMessageSink::Show(const QString& text, const QString& title, MessageIcon icon) {
-    const QString lines = Lines(text);
+namespace {
+
+QMessageBox::Icon BoxIcon(MessageIcon icon) {
     QMessageBox::Icon boxIcon = QMessageBox::NoIcon;
     switch (icon) {
     case MessageIcon::None:
@@ -46,8 +52,62 @@ void QtMessageSink::Show(const QString& text, const QString& title, MessageIcon 
         boxIcon = QMessageBox::Information;
         break;
     }
-    QMessageBox box(boxIcon, title, lines, QMessageBox::Ok, QApplication::activeWindow());
+    return boxIcon;
+}
+
+// Every line of a list, selectable and searchable by the user's eye.
+void ShowAll(const QString& title, const QStringList& all) {
+    QDialog dialog(QApplication::activeWindow());
+    dialog.setWindowTitle(title);
+    auto* layout = new QVBoxLayout(&dialog);
+    auto* list = new QPlainTextEdit(all.join(QLatin1Char('\n')), &dialog);
+    list->setReadOnly(true);
+    list->setLineWrapMode(QPlainTextEdit::NoWrap);
+    layout->addWidget(list);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, &dialog);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    layout->addWidget(buttons);
+    dialog.resize(640, 420);
+    dialog.exec();
+}
+
+} // namespace
+
+void QtMessageSink::Show(const QString& text, const QString& title, MessageIcon icon) {
+    QMessageBox box(BoxIcon(icon), title, Lines(text), QMessageBox::Ok,
+                    QApplication::activeWindow());
     box.exec();
+}
+
+void QtMessageSink::ShowDetailed(const QString& text, const QString& title, MessageIcon icon,
+                                 const QStringList& all) {
+    QMessageBox box(BoxIcon(icon), title, Lines(text), QMessageBox::Ok,
+                    QApplication::activeWindow());
+    QPushButton* everything = nullptr;
+    if (all.size() > 1) {
+        everything = box.addButton(QStringLiteral("Ver todas"), QMessageBox::ActionRole);
+    }
+    box.setDefaultButton(QMessageBox::Ok);
+    box.exec();
+    if (everything != nullptr && box.clickedButton() == everything) {
+        ShowAll(title, all);
+    }
+}
+
+int QtMessageSink::Choose(const QString& text, const QString& title, const QStringList& choices) {
+    QMessageBox box(QMessageBox::Question, title, Lines(text), QMessageBox::NoButton,
+                    QApplication::activeWindow());
+    QList<QPushButton*> buttons;
+    for (const QString& choice : choices) {
+        buttons << box.addButton(choice, QMessageBox::AcceptRole);
+    }
+    QPushButton* cancel = box.addButton(QStringLiteral("Cancelar"), QMessageBox::RejectRole);
+    box.setEscapeButton(cancel);
+    if (!buttons.isEmpty()) {
+        box.setDefaultButton(buttons.front());
+    }
+    box.exec();
+    return static_cast<int>(buttons.indexOf(box.clickedButton()));
 }
 
 bool QtMessageSink::Ask(const QString& text, const QString& title) {

@@ -10,6 +10,9 @@ class QtMessageSink : public MessageSink {
 public:
     void Show(const QString& text, const QString& title, MessageIcon icon) override;
     bool Ask(const QString& text, const QString& title) override;
+    void ShowDetailed(const QString& text, const QString& title, MessageIcon icon,
+                      const QStringList& all) override;
+    int Choose(const QString& text, const QString& title, const QStringList& choices) override;
 };
 
 // QFileDialog over the active window. A dialog starts in the folder of the

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QVector>
 
 namespace quillon {
@@ -28,6 +29,22 @@ public:
     // Asks a yes-or-no question ("Sí" / "No", with the question icon) and
     // returns true for yes. "No" is the button that Enter and Esc choose.
     virtual bool Ask(const QString& text, const QString& title) = 0;
+    // Shows `text` as Show does, with a "Ver todas" button that lists every
+    // line of `all` (selectable text) when `all` holds more than the text
+    // shows.
+    virtual void ShowDetailed(const QString& text, const QString& title, MessageIcon icon,
+                              const QStringList& all) {
+        Q_UNUSED(all);
+        Show(text, title, icon);
+    }
+    // Asks the user to choose one of `choices` (button texts, the first the
+    // default); the index chosen, or -1 when the box is closed with Esc.
+    virtual int Choose(const QString& text, const QString& title, const QStringList& choices) {
+        Q_UNUSED(text);
+        Q_UNUSED(title);
+        Q_UNUSED(choices);
+        return 0;
+    }
 };
 
 // What a common dialog is asked to show, and what it keeps between uses:

@@ -74,12 +74,31 @@ CoordinateTableModel::CoordinateTableModel(const QVector<PointRecord>& records, 
     : QAbstractTableModel(parent), records_(records), uncertainty_(uncertainty) {}
 
 void CoordinateTableModel::Show(int count, CoordinateKind kind) {
-    beginResetModel();
-    count_ = std::clamp(count, 0, static_cast<int>(records_.size()));
-    kind_ = kind;
+    count = std::clamp(count, 0, static_cast<int>(records_.size()));
     leftOut_.clear();
     reasons_.clear();
-    endResetModel();
+    if (kind != kind_) {
+        // Other columns: the only change that resets the model.
+        beginResetModel();
+        count_ = count;
+        kind_ = kind;
+        endResetModel();
+        return;
+    }
+    // The same columns: rows come and go through the model, and the rows
+    // kept are told that their records may have changed.
+    if (count < count_) {
+        beginRemoveRows(QModelIndex(), count, count_ - 1);
+        count_ = count;
+        endRemoveRows();
+    } else if (count > count_) {
+        beginInsertRows(QModelIndex(), count_, count - 1);
+        count_ = count;
+        endInsertRows();
+    }
+    if (count_ > 0) {
+        emit dataChanged(index(0, 0), index(count_ - 1, columnCount() - 1));
+    }
 }
 
 void CoordinateTableModel::SetOrthometric(bool orthometric) {
@@ -219,6 +238,10 @@ void CoordinateTable::setModel(QAbstractItemModel* model) {
     if (model != nullptr) {
         // Once the header has laid out the sections of the reset model.
         connect(model, &QAbstractItemModel::modelReset, this, &CoordinateTable::FitColumns,
+                Qt::QueuedConnection);
+        connect(model, &QAbstractItemModel::rowsInserted, this, &CoordinateTable::FitColumns,
+                Qt::QueuedConnection);
+        connect(model, &QAbstractItemModel::rowsRemoved, this, &CoordinateTable::FitColumns,
                 Qt::QueuedConnection);
         connect(horizontalHeader(), &QHeaderView::sectionCountChanged, this,
                 &CoordinateTable::FitColumns);

@@ -55,7 +55,8 @@ public:
     explicit CoordinateTableModel(const QVector<PointRecord>& records, bool uncertainty = false,
                                   QObject* parent = nullptr);
 
-    // The rows and columns to show; resets the model.
+    // The rows and columns to show: rows inserted or removed through the
+    // model; only other columns (another kind) reset it.
     void Show(int count, CoordinateKind kind);
     // Whether the H of UTM points is orthometric (its column's caption).
     void SetOrthometric(bool orthometric);
@@ -88,7 +89,7 @@ class CoordinateTable : public QTableView {
 public:
     explicit CoordinateTable(QWidget* parent = nullptr);
 
-    // Columns fit their content whenever the model is reset.
+    // Columns fit their content whenever the model is reset or rows come or go.
     void setModel(QAbstractItemModel* model) override;
 
     // The selected cells as text: one line per row that has a selected cell,

@@ -254,6 +254,7 @@ bool Transformacion::ReadResults(CoordinateKind kind, RunOutcome& outcome) {
     // point file, its place in the list. The engine leaves out the lines it
     // refuses, so a result's place in the file says nothing about its point:
     // only the number does.
+    state_.MakeRoom(state_.pointCount);
     QVector<bool> written(state_.pointCount, false);
     QVector<bool> returned(state_.pointCount, false);
     for (const int row : writtenRows_) {

@@ -3,6 +3,7 @@
 
 #include "files/catalogue_file.h"
 #include "files/number_format.h"
+#include "files/point_table.h"
 #include "geodesy/parameter_set.h"
 #include "geodesy/served_region.h"
 
@@ -779,6 +780,43 @@ std::optional<double> NumberOfField(std::string_view field) {
 
 std::string FixedText(double value, int decimals) {
     return CFixed(value, decimals);
+}
+
+// --- Lines of point tables -----------------------------------------------------
+
+char TableLineSeparator(std::string_view first) {
+    return TableSeparatorOf(first);
+}
+
+bool CutTableFields(std::string_view line, char separator, std::vector<std::string>& fields) {
+    fields.clear();
+    std::vector<TableField> cut;
+    if (!CutTableLine(line, separator, cut)) {
+        return false;
+    }
+    fields.reserve(cut.size());
+    for (const TableField& field : cut) {
+        fields.push_back(TableFieldText(line, field));
+    }
+    return true;
+}
+
+bool IsTableHeaderLine(const std::vector<std::string>& fields, char separator) {
+    return IsTableHeader(fields, separator);
+}
+
+PackedAngleReading ReadPackedAngle(std::string_view text, double& degrees) {
+    switch (ReadPackedSexagesimal(text, degrees)) {
+    case SexagesimalReading::kAngle:
+        return PackedAngleReading::kAngle;
+    case SexagesimalReading::kNotANumber:
+        return PackedAngleReading::kNotANumber;
+    case SexagesimalReading::kMinutesOver59:
+        return PackedAngleReading::kMinutesOver59;
+    case SexagesimalReading::kSecondsOver59:
+        return PackedAngleReading::kSecondsOver59;
+    }
+    return PackedAngleReading::kNotANumber;
 }
 
 } // namespace dezadiravevava::api

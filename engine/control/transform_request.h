@@ -380,4 +380,35 @@ private:
 // Windows-1252 with CR LF line ends.
 DZV_CXX_API std::string LogFileBytes(std::string_view text);
 
+// ---- Lines of point tables ------------------------------------------------
+//
+// For hosts that read point lists of their own: the engine's table reader
+// one line at a time (as quillon-cli tabla cuts its input), so that a host
+// never reads across a line end. Texts are bytes with ASCII separators (UTF-8
+// or Windows-1252 alike).
+
+// The separator of a table whose first line is `first`: TAB or ';' when the
+// line holds one, else ',' when it cuts the line into more fields than blanks
+// do, else ' ' (runs of blanks).
+DZV_CXX_API char TableLineSeparator(std::string_view first);
+
+// The fields of one line (without its end) cut by `separator`, without the
+// blanks around them and with quotes removed ("" inside quotes is a quote).
+// A blank line has no fields. False for a quote that is not closed.
+DZV_CXX_API bool CutTableFields(std::string_view line, char separator,
+                                std::vector<std::string>& fields);
+
+// Whether a first line cut into `fields` is a header: none of them is a number.
+DZV_CXX_API bool IsTableHeaderLine(const std::vector<std::string>& fields, char separator);
+
+// A packed sexagesimal angle gg.mmssss ("-5.193045" is -5 deg 19' 30.45"),
+// as tables of geodetic coordinates write them, read into decimal degrees.
+enum class PackedAngleReading {
+    kAngle,         // `degrees` holds the angle
+    kNotANumber,    // not an optional sign, digits and an optional "." and digits
+    kMinutesOver59, // minutes of 60 or more
+    kSecondsOver59, // seconds of 60 or more
+};
+DZV_CXX_API PackedAngleReading ReadPackedAngle(std::string_view text, double& degrees);
+
 } // namespace dezadiravevava::api

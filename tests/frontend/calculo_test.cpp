@@ -165,7 +165,8 @@ TEST_F(FormTest, StartState) {
     EXPECT_EQ(form.targetKindPicture->pixmap().toImage(), DataPicture("tipo_utm.png"));
 
     EXPECT_EQ(presenter.openDialog().filter,
-              "TXT - no UTM (*.txt)|*.txt|TXT - UTM (*.txt)|*.txt|Autocad DXF (*.dxf)|*.dxf|");
+              "TXT - no UTM (*.txt)|*.txt|TXT - UTM (*.txt)|*.txt|Autocad DXF (*.dxf)|*.dxf|"
+              "Capa SIG (*.shp;*.gpkg;*.geojson;*.fgb)|*.shp;*.gpkg;*.geojson;*.fgb|");
     EXPECT_EQ(presenter.openDialog().filterIndex, 2);
     EXPECT_EQ(presenter.openDialog().flags, 4096);
 

@@ -178,16 +178,16 @@ TEST_F(AddDialogTest, RefusesImpossibleSexagesimalAngles) {
     EXPECT_EQ(programa.state().pointCount, 1);
 }
 
-TEST_F(AddDialogTest, StopsAtTheTableCapacity) {
+// The list has no 10000-point ceiling: the table grows for the next point.
+TEST_F(AddDialogTest, AddsPastTenThousandPoints) {
     programa.state().pointCount = 10000;
     form.addPointButton->click();
     quillon::DialogoAnadirPunto* anadir = programa.dialogoAnadir();
     Type(anadir, "V1", "455000", "4120000", "10", "30");
     anadir->confirmButton->click();
-    ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0].text, "Se ha alcanzado el máximo de 10000 puntos");
-    EXPECT_EQ(messages.shown[0].title, "Aviso");
-    EXPECT_EQ(programa.state().pointCount, 10000);
+    EXPECT_TRUE(messages.shown.empty());
+    ASSERT_EQ(programa.state().pointCount, 10001);
+    EXPECT_EQ(programa.state().PointTable[10000].id, "V1");
 }
 
 TEST_F(AddDialogTest, EnterMovesOnAndEscapeCloses) {

@@ -2,6 +2,7 @@
 
 #include <QLocale>
 #include <gtest/gtest.h>
+#include <vector>
 
 namespace quillon_test {
 namespace {
@@ -87,40 +88,54 @@ TEST(PointFileSeparator, TheFirstPointLineDecides) {
     EXPECT_EQ(quillon::PointFileSeparator("solo cabecera;\t"), QChar(','));
 }
 
-TEST(PointItemReader, SemicolonAndTabSeparators) {
-    QString item;
-    QStringList items;
-    quillon::PointItemReader semicolons("h\n a ; 1,5 ;\"x; y\";\r\nb;2\n", QChar(';'));
-    semicolons.SkipLine();
-    while (semicolons.Next(item)) {
-        items << item;
+// Each line is cut on its own: a line with too few or too many fields never
+// lends them to the next, and a quote left open ends with its line.
+TEST(CutPointFile, OneLineAtATimeWithItsNumberAndHeader) {
+    struct Line {
+        int line;
+        QStringList fields;
+        bool quoteOpen;
+    };
+    const struct {
+        const char* text;
+        QStringList header;
+        std::vector<Line> lines;
+        int pointFields = 0;
+    } cases[] = {
+        {"h\n a ; 1,5 ;\"x; y\"\r\nb;2\n",
+         {"h"},
+         {{2, {"a", "1,5", "x; y"}, false}, {3, {"b", "2"}, false}}},
+        {"h\n a \t1,5\t\t2 \n", {"h"}, {{2, {"a", "1,5", "", "2"}, false}}},
+        {"header, with, items\r\n a , \"b, c\" ,,e\rf\n\n  \"open\r\n \t\r\nlast,1",
+         {"header", "with", "items"},
+         {{2, {"a", "b, c", "", "e"}, false},
+          {3, {"f"}, false},
+          {5, {}, true},
+          {7, {"last", "1"}, false}}},
+        // No header: the first line reads as a point, and is one.
+        {"P1,1,2,3\r\nP2,4,5,6,30\r\n",
+         {},
+         {{1, {"P1", "1", "2", "3"}, false}, {2, {"P2", "4", "5", "6", "30"}, false}}},
+        // A title with a number is no point of five fields.
+        {"Puntos de prueba ED50 UTM 30\r\n1\t2\t3\t4\t30\r\n",
+         {"Puntos", "de", "prueba", "ED50", "UTM", "30"},
+         {{2, {"1", "2", "3", "4", "30"}, false}},
+         5},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        const quillon::PointFileText file =
+            quillon::CutPointFile(QString::fromUtf8(c.text), c.pointFields);
+        EXPECT_EQ(file.header, c.header);
+        ASSERT_EQ(file.lines.size(), c.lines.size());
+        for (std::size_t i = 0; i < c.lines.size(); ++i) {
+            EXPECT_EQ(file.lines[i].line, c.lines[i].line);
+            EXPECT_EQ(file.lines[i].quoteOpen, c.lines[i].quoteOpen);
+            if (!c.lines[i].quoteOpen) {
+                EXPECT_EQ(file.lines[i].fields, c.lines[i].fields);
+            }
+        }
     }
-    EXPECT_EQ(items, QStringList({"a", "1,5", "x; y", "b", "2"}));
-    items.clear();
-    quillon::PointItemReader tabs("h\n a \t1,5\t\t2 \n", QChar('\t'));
-    tabs.SkipLine();
-    while (tabs.Next(item)) {
-        items << item;
-    }
-    EXPECT_EQ(items, QStringList({"a", "1,5", "", "2"}));
-}
-
-TEST(PointItemReader, ReadsItemsAsOneStreamAcrossLineEnds) {
-    quillon::PointItemReader reader("header, with, items\r\n"
-                                    " a , \"b, c\" ,,\"d\"x,e\rf\n\n  \"open\r\n \t\r\n");
-    reader.SkipLine();
-    QStringList items;
-    QString item;
-    while (reader.Next(item)) {
-        items << item;
-    }
-    EXPECT_EQ(items, QStringList({"a", "b, c", "", "d", "e", "f", "open\r\n \t\r\n"}));
-    EXPECT_TRUE(reader.AtEnd());
-
-    quillon::PointItemReader trailing("h\n1,2\r\n \t\r\n");
-    trailing.SkipLine();
-    EXPECT_TRUE(trailing.Next(item) && trailing.Next(item));
-    EXPECT_TRUE(trailing.AtEnd()); // blank lines are no further point
 }
 
 TEST(DecodePointFile, Utf8WhenValidElseWindows1252) {

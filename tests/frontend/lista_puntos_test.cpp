@@ -3,12 +3,16 @@
 #include "dialogo_punto.h"
 #include "huso.h"
 #include "point_list_fixture.h"
+#include "progreso.h"
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDir>
 #include <QDropEvent>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMimeData>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStackedWidget>
@@ -20,10 +24,6 @@ namespace quillon_test {
 namespace {
 
 using quillon::MessageIcon;
-
-const QString kPointCut = "Error al especificar el tipo de coordenadas o en\r"
-                          "el número de datos por cada línea en el archivo";
-const QString kDropped = ".\rEste punto no se tendrá en cuenta";
 
 void ExpectPointButtons(const quillon::Calculo& form, bool add, bool edit, bool remove,
                         bool removeAll) {
@@ -58,55 +58,237 @@ TEST_F(PointListTest, ReadingDropsTheResultsOfTheLastRun) {
     ExpectResultsCleared();
 }
 
-TEST_F(PointListTest, BadItemsRefuseThePointAndTheNextTakesItsNumber) {
+// Bad lines are refused on their own, each named by its line in the file and
+// its identifier; the good lines around them are read.
+TEST_F(PointListTest, BadLinesAreToldInOneMessageByLineAndIdentifier) {
     ReadUtm("primero.txt", "P1,455000.5,4120000,10,30\r\n");
     ReadUtm("segundo.txt", "P2,455000,4120000,10,28\r\n"
                            "P3,abc,4120000,x,31\r\n"
-                           "P4,456000,4121000,12,31\r\n");
-
-    // The number is the point's place in the whole list.
-    ASSERT_EQ(messages.shown.size(), 3u);
-    EXPECT_EQ(messages.shown[0].text, "El huso del punto 2 debe ser el 29, 30 ó 31" + kDropped);
-    EXPECT_EQ(messages.shown[1].text,
-              "La primera coordenada del punto 2 no es un dato numérico" + kDropped);
-    EXPECT_EQ(messages.shown[2].text,
-              "La tercera coordenada del punto 2 no es un dato numérico" + kDropped);
-    for (const ShownMessage& shown : messages.shown) {
-        EXPECT_EQ(shown.title, "Error de entrada");
-        EXPECT_EQ(shown.icon, MessageIcon::Critical);
-    }
-    // The second file is appended.
-    EXPECT_EQ(PointRows(), QStringList({"P1\t455000.500\t4120000.000\t10.000\t30",
-                                        "P4\t456000.000\t4121000.000\t12.000\t31"}));
-    EXPECT_EQ(programa.state().PointTable[1].id, "P4");
-    EXPECT_EQ(form.pointCountLabel->text(), "2 puntos en total");
-}
-
-TEST_F(PointListTest, FileEndingInsideAPointUndoesTheWholeRead) {
-    ReadUtm("primero.txt", "P1,455000.5,4120000,10,30\r\nP2,455100,4120000,10,30\r\n");
-    ReadUtm("corto.txt", "A1,455000,4120000,10,30\r\nA2,455000,4120000,10\r\n");
+                           "\r\n"
+                           "P4,456000,4121000,12,31\r\n"
+                           "P5,455000,4120000,10\r\n"
+                           "P6,456000,4121000,12,31,7\r\n"
+                           "\"P7,456000\r\n");
 
     ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0].text, kPointCut);
-    EXPECT_EQ(messages.shown[0].title, "Quillon");
-    EXPECT_EQ(messages.shown[0].icon, MessageIcon::None);
+    EXPECT_EQ(messages.shown[0].text, "6 filas leídas: 1 puntos añadidos y 5 rechazados.\r\r"
+                                      "línea 2 (P2): el huso debe ser el 29, 30 ó 31 «28»\r"
+                                      "línea 3 (P3): X no es un dato numérico «abc»\r"
+                                      "línea 6 (P5): 4 datos; se esperan 5 (identificador, X, "
+                                      "Y, H, huso)\r"
+                                      "línea 7 (P6): 6 datos; se esperan 5 (identificador, X, "
+                                      "Y, H, huso)\r"
+                                      "línea 8 (): comillas sin cerrar");
+    EXPECT_EQ(messages.shown[0].title, "Aviso");
+    EXPECT_EQ(messages.shown[0].icon, MessageIcon::Exclamation);
     EXPECT_EQ(PointRows(), QStringList({"P1\t455000.500\t4120000.000\t10.000\t30",
-                                        "P2\t455100.000\t4120000.000\t10.000\t30"}));
-    EXPECT_EQ(programa.state().pointCount, 2);
+                                        "P4\t456000.000\t4121000.000\t12.000\t31"}));
     EXPECT_EQ(form.pointCountLabel->text(), "2 puntos en total");
 }
 
-TEST_F(PointListTest, ItemsRunOnAcrossLineEnds) {
-    // Five items a line read as four: the second point starts with the zone
-    // of the first, and the file ends inside the third.
-    form.sourceGeocentricOption->click();
-    Read(WriteFile("utm.txt", "cabecera\r\nP1,1,2,3,30\r\nP2,4,5,6,30\r\n"), 1);
-    ASSERT_EQ(messages.shown.size(), 2u);
-    EXPECT_EQ(messages.shown[0].text,
-              "La primera coordenada del punto 2 no es un dato numérico" + kDropped);
-    EXPECT_EQ(messages.shown[1].text, kPointCut);
-    EXPECT_EQ(programa.state().pointCount, 0);
-    EXPECT_EQ(presenter.pointModel()->rowCount(), 0);
+// A file of many bad lines: one message with the counts and the first ten
+// lines, every refused line under "Ver todas".
+TEST_F(PointListTest, ThreeHundredBadLinesMakeOneMessage) {
+    QByteArray bytes = "ID,X UTM,Y UTM,H,Huso\r\n";
+    for (int i = 1; i <= 310; ++i) {
+        const bool bad = i > 10;
+        bytes += "V" + QByteArray::number(i) +
+                 (bad ? ",455000,no,10,30\r\n" : ",455000,4120000,10,30\r\n");
+    }
+    int rowsBehindTheMessage = -1;
+    messages.onDetailed = [&] { rowsBehindTheMessage = presenter.pointModel()->rowCount(); };
+    Read(WriteFile("malas.txt", bytes), 2);
+    EXPECT_EQ(rowsBehindTheMessage, 10); // the table shows the points read
+
+    ASSERT_EQ(messages.shown.size(), 1u);
+    const ShownMessage& shown = messages.shown[0];
+    const QStringList lines = shown.text.split('\r');
+    ASSERT_EQ(lines.size(), 13);
+    EXPECT_EQ(lines[0], "310 filas leídas: 10 puntos añadidos y 300 rechazados.");
+    EXPECT_EQ(lines[2], "línea 12 (V11): Y no es un dato numérico «no»");
+    EXPECT_EQ(lines[11], "línea 21 (V20): Y no es un dato numérico «no»");
+    EXPECT_EQ(lines[12], "… y 290 más (Ver todas).");
+    ASSERT_EQ(shown.all.size(), 300);
+    EXPECT_EQ(shown.all.back(), "línea 311 (V310): Y no es un dato numérico «no»");
+    EXPECT_EQ(programa.state().pointCount, 10);
+}
+
+// The lines are read as A's kind of coordinates asks, whatever filter the
+// open dialog was left at or whether the file was dropped; a file of the
+// other layout is refused once, saying what was expected.
+TEST_F(PointListTest, TheLayoutFollowsTheKindOfA) {
+    const QString utm = QString::fromUtf8(QUILLON_SOURCE_DATA_DIR "/muestra_lista_ed50_utm.txt");
+    const QString noZone =
+        WriteFile("geocentricas.txt", "ID,X,Y,Z\r\nG1,5000000,-300000,3800000\r\n");
+    const struct {
+        const char* kind; // the option clicked for A
+        QString path;
+        int filter; // 0: dropped
+        int points;
+        const char* message;
+    } cases[] = {
+        {"utm", utm, 1, 20, nullptr},
+        {"utm", utm, 0, 20, nullptr},
+        {"utm", noZone, 2, 0,
+         "Las coordenadas de origen son UTM: se esperan 5 datos por línea (identificador, X, Y, "
+         "H, huso),\ry las líneas del archivo tienen 4.\rNo se ha leído ningún punto."},
+        {"geocentric", utm, 2, 0,
+         "Las coordenadas de origen son geocéntricas: se esperan 4 datos por línea "
+         "(identificador, X, Y, Z),\ry las líneas del archivo tienen 5.\rNo se ha leído ningún "
+         "punto."},
+        {"geocentric", noZone, 0, 1, nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.kind) + " " + c.path.toStdString() + " " +
+                     std::to_string(c.filter));
+        form.deleteAllButton->click();
+        messages.shown.clear();
+        (std::string(c.kind) == "utm" ? form.sourceUtmOption : form.sourceGeocentricOption)
+            ->click();
+        messages.shown.clear();
+        if (c.filter == 0) {
+            presenter.OpenDroppedFile(c.path);
+        } else {
+            Read(c.path, c.filter);
+        }
+        EXPECT_EQ(programa.state().pointCount, c.points);
+        if (c.message == nullptr) {
+            EXPECT_TRUE(messages.shown.empty());
+        } else {
+            ASSERT_EQ(messages.shown.size(), 1u);
+            EXPECT_EQ(messages.shown[0].text, QString::fromUtf8(c.message));
+        }
+    }
+}
+
+// A file without a header line keeps its first point.
+// A GIS layer chosen with "Leer archivo" or dropped is transformed whole to
+// the other datum of its system, into the file the save dialog proposes
+// (<name>_ETRS89.<ext> or _ED50): the same file quillon-cli capa writes.
+TEST_F(PointListTest, ALayerIsTransformedWholeToANewFile) {
+    const struct {
+        const char* crs;
+        const char* coordinates;
+        bool dropped;
+        const char* proposal;
+        const char* target;
+    } cases[] = {
+        {"23030", "[455000.0,4120000.0]", true, "hitos_ETRS89.geojson", "EPSG:25830"},
+        {"4258", "[-4.05,37.45]", false, "hitos_ED50.geojson", "EPSG:4230"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.crs);
+        messages.shown.clear();
+        const QString input = WriteFile(
+            "hitos.geojson",
+            QByteArray("{\"type\":\"FeatureCollection\",\"crs\":{\"type\":\"name\",\"properties\":"
+                       "{\"name\":\"urn:ogc:def:crs:EPSG::") +
+                c.crs +
+                "\"}},\"features\":[{\"type\":\"Feature\",\"properties\":{\"id\":1},"
+                "\"geometry\":{\"type\":\"Point\",\"coordinates\":" +
+                c.coordinates + "}}]}");
+        QDir(QString::fromStdString(folder.path().string())).mkpath("cli");
+        const QString output = QString::fromStdString(folder.File("salida.geojson"));
+        const QString cliOutput = QString::fromStdString(folder.File("cli/salida.geojson"));
+        QFile::remove(output);
+        QFile::remove(cliOutput);
+        if (c.dropped) {
+            files.answers.push_back({output, 1});
+            presenter.OpenDroppedFile(input);
+        } else {
+            files.answers.push_back({input, 4});
+            files.answers.push_back({output, 1});
+            form.readFileButton->click();
+        }
+        ASSERT_FALSE(files.saved.empty());
+        EXPECT_EQ(QFileInfo(files.saved.back().fileName).fileName(), c.proposal);
+        ASSERT_EQ(messages.shown.size(), 1u);
+        EXPECT_TRUE(messages.shown[0].text.startsWith(QStringLiteral("Capa transformada de EPSG:") +
+                                                      c.crs + " a " + c.target))
+            << messages.shown[0].text.toStdString();
+        EXPECT_EQ(programa.state().pointCount, 0); // the point list is not the layer's
+
+        QProcess cli;
+        cli.start(QUILLON_CLI_PATH,
+                  {"capa", input, cliOutput, "--sistema-b", QString::fromLatin1(c.target)});
+        ASSERT_TRUE(cli.waitForFinished(-1));
+        ASSERT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
+        QFile ours(output), theirs(cliOutput);
+        ASSERT_TRUE(ours.open(QIODevice::ReadOnly) && theirs.open(QIODevice::ReadOnly));
+        EXPECT_EQ(ours.readAll(), theirs.readAll());
+    }
+}
+
+// The layer run shows the progress window; its Cancel stops the run, and no
+// output is left.
+TEST_F(PointListTest, CancelInTheProgressWindowStopsALayerRun) {
+    const QString input =
+        WriteFile("hitos.geojson",
+                  "{\"type\":\"FeatureCollection\",\"crs\":{\"type\":\"name\",\"properties\":"
+                  "{\"name\":\"urn:ogc:def:crs:EPSG::23030\"}},\"features\":[{\"type\":"
+                  "\"Feature\",\"properties\":{\"id\":1},\"geometry\":{\"type\":\"Point\","
+                  "\"coordinates\":[455000.0,4120000.0]}}]}");
+    const QString output = QString::fromStdString(folder.File("cancelada.geojson"));
+    // Cancel pressed as soon as the progress window shows.
+    struct CancelOnShow : QObject {
+        bool eventFilter(QObject* watched, QEvent* event) override {
+            if (event->type() == QEvent::Show) {
+                ++shown;
+                static_cast<quillon::Progreso*>(watched)->cancelButton->click();
+            }
+            return false;
+        }
+        int shown = 0;
+    } cancel;
+    programa.progreso()->installEventFilter(&cancel);
+    files.answers.push_back({output, 1});
+    presenter.OpenDroppedFile(input);
+    programa.progreso()->removeEventFilter(&cancel);
+
+    EXPECT_EQ(cancel.shown, 1);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_TRUE(messages.shown[0].text.startsWith("La capa no se ha transformado"))
+        << messages.shown[0].text.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(output));
+}
+
+TEST_F(PointListTest, AFileWithoutHeaderKeepsItsFirstPoint) {
+    Read(WriteFile("sin_cabecera.txt", "P1,455000.5,4120000,10,30\r\nP2,455100,4120000,10,30\r\n"),
+         2);
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(PointRows(), QStringList({"P1\t455000.500\t4120000.000\t10.000\t30",
+                                        "P2\t455100.000\t4120000.000\t10.000\t30"}));
+}
+
+// With points listed, "Leer archivo" asks whether to add the file's points
+// or replace the list; Esc leaves everything as it was. Undo brings the
+// list back.
+TEST_F(PointListTest, ReadingAsksToAddOrReplace) {
+    const struct {
+        int choice;
+        QStringList rows;
+    } cases[] = {
+        {0, {"P1\t455000.500\t4120000.000\t10.000\t30", "A1\t455200.000\t4120000.000\t10.000\t30"}},
+        {1, {"A1\t455200.000\t4120000.000\t10.000\t30"}},
+        {-1, {"P1\t455000.500\t4120000.000\t10.000\t30"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.choice);
+        form.deleteAllButton->click();
+        ReadUtm("uno.txt", "P1,455000.5,4120000,10,30\r\n");
+        messages.chosen.clear();
+        messages.choices = {c.choice};
+        ReadUtm("otro.txt", "A1,455200,4120000,10,30\r\n");
+        ASSERT_EQ(messages.chosen.size(), 1u);
+        EXPECT_EQ(messages.chosen[0].text, "La lista ya tiene 1 puntos.\r¿Añadir los del archivo "
+                                           "a la lista o sustituirla por ellos?");
+        EXPECT_EQ(messages.chosen[0].all, QStringList({"Añadir", "Sustituir"}));
+        EXPECT_EQ(PointRows(), c.rows);
+        if (c.choice >= 0) {
+            presenter.undoStack()->undo();
+            EXPECT_EQ(PointRows(), QStringList({"P1\t455000.500\t4120000.000\t10.000\t30"}));
+        }
+    }
 }
 
 TEST_F(PointListTest, Utf8AndWindows1252FilesReadTheSameText) {
@@ -145,16 +327,17 @@ TEST_F(PointListTest, ImpossibleSexagesimalAnglesInAFileAreRefused) {
                               "bien,37.4557947,-4.0512,500\r\n"
                               "minutos,37.6500000,-4.0512,500\r\n"
                               "segundos,37.4575000,-4.0512,500\r\n"
-                              "longitud,37.4557947,-4.0575,500\r\n"),
+                              "longitud,37.4557947,-4.0575,500\r\n"
+                              "polo,91.0000000,-4.0512,500\r\n"),
          1);
     EXPECT_EQ(programa.state().pointCount, 1);
-    ASSERT_EQ(messages.shown.size(), 3u);
+    ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].text,
-              "Latitud del punto 2: los minutos (65) han de ser menores que 60" + kDropped);
-    EXPECT_EQ(messages.shown[1].text,
-              "Latitud del punto 2: los segundos (75) han de ser menores que 60" + kDropped);
-    EXPECT_EQ(messages.shown[2].text,
-              "Longitud del punto 2: los segundos (75) han de ser menores que 60" + kDropped);
+              "5 filas leídas: 1 puntos añadidos y 4 rechazados.\r\r"
+              "línea 3 (minutos): Latitud: los minutos han de ser menores que 60 «37.6500000»\r"
+              "línea 4 (segundos): Latitud: los segundos han de ser menores que 60 «37.4575000»\r"
+              "línea 5 (longitud): Longitud: los segundos han de ser menores que 60 «-4.0575»\r"
+              "línea 6 (polo): Latitud fuera de ±90° «91.0000000»");
 }
 
 TEST_F(PointListTest, UnreadableFileIsNamed) {
@@ -173,24 +356,48 @@ TEST_F(PointListTest, UnreadableFileIsNamed) {
     EXPECT_EQ(form.pointCountLabel->text(), "1 puntos en total");
 }
 
-TEST_F(PointListTest, ReadStopsAtTheTableCapacityAndSaysWhatWasLeftOut) {
+// No 10000-point ceiling: a file of 25000 points read after 9998 listed ones
+// comes into the table as rows inserted through the model, never a reset;
+// deleting them all removes the rows.
+TEST_F(PointListTest, ManyPointsComeAndGoAsRowsOfTheModel) {
     quillon::ProgramState& state = programa.state();
-    for (int i = 0; i < 9998; ++i) {
+    for (int i = 0; i < 9997; ++i) {
         state.PointTable[i] = {QStringLiteral("P"), 455000, 4120000, 10, 30};
     }
-    state.pointCount = 9998;
+    state.pointCount = 9997;
+    presenter.AddPoint({QStringLiteral("P"), 455000, 4120000, 10, 30});
+    const QAbstractItemModel* model = presenter.pointModel();
+    ASSERT_EQ(model->rowCount(), 9998);
 
-    ReadUtm("lleno.txt", "A,455000,4120000,10,30\r\nB,455000,4120000,10,30\r\n"
-                         "C,455000,4120000,10,30\r\nD,455000,4120000,10,30\r\n\r\n"
-                         "E,455000,4120000,10,30\r\n");
-    ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0].text, "Se ha alcanzado el máximo de 10000 puntos.\r"
-                                      "No se han leído los 3 puntos restantes del archivo.");
-    EXPECT_EQ(messages.shown[0].title, "Aviso");
-    EXPECT_EQ(state.pointCount, 10000);
-    EXPECT_EQ(state.PointTable[9999].id, "B");
-    EXPECT_EQ(presenter.pointModel()->rowCount(), 10000);
-    EXPECT_EQ(form.pointCountLabel->text(), "10000 puntos en total");
+    // The rows each insertion and removal announced, and the resets.
+    std::vector<std::pair<int, int>> inserted;
+    std::vector<std::pair<int, int>> removed;
+    int resets = 0;
+    QObject::connect(
+        model, &QAbstractItemModel::rowsInserted,
+        [&](const QModelIndex&, int first, int last) { inserted.emplace_back(first, last); });
+    QObject::connect(
+        model, &QAbstractItemModel::rowsRemoved,
+        [&](const QModelIndex&, int first, int last) { removed.emplace_back(first, last); });
+    QObject::connect(model, &QAbstractItemModel::modelReset, [&] { ++resets; });
+    QByteArray bytes;
+    for (int i = 1; i <= 25000; ++i) {
+        bytes += "N" + QByteArray::number(i) + "," + QByteArray::number(400000 + i) +
+                 ",4120000.125,10,30\r\n";
+    }
+    Read(WriteFile("grande.txt", bytes), 2);
+    EXPECT_TRUE(messages.shown.empty());
+    ASSERT_EQ(state.pointCount, 34998);
+    EXPECT_EQ(model->rowCount(), 34998);
+    EXPECT_EQ(inserted, (std::vector<std::pair<int, int>>{{9998, 34997}}));
+    EXPECT_EQ(model->index(34997, 0).data().toString(), "N25000");
+    EXPECT_EQ(model->index(34997, 1).data().toString(), "425000.000");
+    EXPECT_EQ(form.pointCountLabel->text(), "34998 puntos en total");
+
+    form.deleteAllButton->click();
+    EXPECT_EQ(model->rowCount(), 0);
+    EXPECT_EQ(removed, (std::vector<std::pair<int, int>>{{0, 34997}}));
+    EXPECT_EQ(resets, 0);
 }
 
 // --- Drawings ----------------------------------------------------------------------

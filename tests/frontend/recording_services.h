@@ -5,7 +5,9 @@
 #include "services.h"
 
 #include <QString>
+#include <QStringList>
 #include <deque>
+#include <functional>
 #include <vector>
 
 namespace quillon_test {
@@ -14,6 +16,8 @@ struct ShownMessage {
     QString text;
     QString title;
     quillon::MessageIcon icon;
+    // What "Ver todas" lists, for a message that has the button.
+    QStringList all = {};
 };
 
 // Questions are answered from `answers` in turn, "yes" when none is left.
@@ -31,6 +35,27 @@ public:
         answers.pop_front();
         return answer;
     }
+    void ShowDetailed(const QString& text, const QString& title, quillon::MessageIcon icon,
+                      const QStringList& all) override {
+        shown.push_back({text, title, icon, all});
+        if (onDetailed) {
+            onDetailed();
+        }
+    }
+    // Called when a message with "Ver todas" is shown (what the window
+    // shows behind it).
+    std::function<void()> onDetailed;
+    // Choices are answered from `choices` in turn, the first choice when none
+    // is left.
+    int Choose(const QString& text, const QString& title, const QStringList& offered) override {
+        chosen.push_back({text, title, quillon::MessageIcon::None, offered});
+        if (choices.empty()) {
+            return 0;
+        }
+        const int choice = choices.front();
+        choices.pop_front();
+        return choice;
+    }
     // True when a message with exactly `text` was shown.
     bool Shown(const QString& text) const {
         for (const ShownMessage& message : shown) {
@@ -44,6 +69,9 @@ public:
     std::vector<ShownMessage> shown;
     std::vector<ShownMessage> asked;
     std::deque<bool> answers;
+    // The choices offered (their texts in `all`) and the scripted answers.
+    std::vector<ShownMessage> chosen;
+    std::deque<int> choices;
 };
 
 // Each dialog takes the next scripted answer (file name and filter index);

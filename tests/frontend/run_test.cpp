@@ -490,15 +490,16 @@ TEST_F(RunTest, UnwritableTemporaryFileStopsTheRun) {
 // From pressing TRANSFORMAR to the filled result table, for 10000 points:
 // measured and printed, not asserted (the machine decides the figure).
 TEST_F(RunTest, TenThousandPointsFromTheButtonToTheTable) {
+    constexpr int kPoints = 10000;
     Datums(0, 1);
-    for (int i = 0; i + 1 < quillon::kPointCapacity; ++i) {
+    for (int i = 0; i + 1 < kPoints; ++i) {
         programa.state().PointTable[i] = {QStringLiteral("P%1").arg(i + 1),
                                           200000.0 + 30.0 * (i % 1000),
                                           4100000.0 + 25.0 * (i / 1000), 100.0 + i % 7, 30};
     }
-    programa.state().pointCount = quillon::kPointCapacity - 1;
+    programa.state().pointCount = kPoints - 1;
     presenter.AddPoint({QStringLiteral("P10000"), 298569.727, 4295339.009, 520.6, 30});
-    ASSERT_EQ(presenter.pointModel()->rowCount(), quillon::kPointCapacity);
+    ASSERT_EQ(presenter.pointModel()->rowCount(), kPoints);
     messages.shown.clear();
 
     QElapsedTimer timer;
@@ -506,7 +507,7 @@ TEST_F(RunTest, TenThousandPointsFromTheButtonToTheTable) {
     form.transformButton->click();
     const qint64 elapsed = timer.elapsed();
     ASSERT_TRUE(messages.shown.empty()) << messages.shown.front().text.toStdString();
-    ASSERT_EQ(presenter.resultModel()->rowCount(), quillon::kPointCapacity);
+    ASSERT_EQ(presenter.resultModel()->rowCount(), kPoints);
     EXPECT_EQ(presenter.resultModel()->index(9999, 0).data().toString(), "P10000");
     std::printf("[ figure ] 10000 points, TRANSFORMAR to filled result table: %lld ms\n",
                 static_cast<long long>(elapsed));

@@ -1,11 +1,12 @@
 // The desktop program's reading of point files, on any bytes. The first byte
 // chooses the layout (with or without zone) and how full the point table is
 // already. Properties:
-//  - a file cut inside a point adds nothing and says so;
-//  - otherwise every point added is whole: finite coordinates, a zone 29, 30
+//  - a file of the other layout adds nothing and says so once;
+//  - otherwise every line is a point or a refused line, in one message at
+//    most, and every point added is whole: finite coordinates, a zone 29, 30
 //    or 31 when zones are read, and its list line is the line of that point;
 //  - the table never holds more than its capacity;
-//  - the item reader always moves on: at most one item per character.
+//  - the line cutter gives the lines of the text in order.
 #include "comun.h"
 #include "lectura_puntos.h"
 #include "scratch.h"
@@ -38,15 +39,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QByteArray bytes(reinterpret_cast<const char*>(data) + 1,
                            static_cast<qsizetype>(size - 1));
 
-    // The item reader on its own.
+    // The line cutter on its own: every line it gives is a line of the text,
+    // in order.
     const QString text = DecodePointFile(bytes);
-    PointItemReader reader(text);
-    QString item;
-    qsizetype items = 0;
-    while (items <= text.size() && reader.Next(item)) {
-        ++items;
+    const PointFileText cut = CutPointFile(text);
+    int last = 0;
+    for (const PointFileLine& line : cut.lines) {
+        FUZZ_CHECK(line.line > last);
+        last = line.line;
     }
-    FUZZ_CHECK(items <= text.size());
+    FUZZ_CHECK(last <= text.size() + 1);
 
     const Scratch& scratch = Scratch::Get();
     const std::string path = scratch.File("puntos.txt");
@@ -55,11 +57,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Already holding 0, some, or all but a few points.
     const int before = (data[0] >> 1) % 3 == 0   ? 0
                        : (data[0] >> 1) % 3 == 1 ? 5
-                                                 : kPointCapacity - 2;
+                                                 : kInitialTableRows - 2;
     state.pointCount = before;
     CountingMessages messages;
     const PointFileRead read = ReadPointFile(
-        QString::fromStdString(path), with_zone,
+        QString::fromStdString(path),
         with_zone ? CoordinateKind::Utm
                   : ((data[0] >> 3) & 1 ? CoordinateKind::Geodetic : CoordinateKind::Geocentric),
         state, messages);
@@ -67,16 +69,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(read.end != PointFileEnd::Unreadable);
     FUZZ_CHECK(state.pointCount <= kPointCapacity);
     FUZZ_CHECK(state.savedPointCount == before);
-    if (read.end == PointFileEnd::PointCut) {
+    if (read.end == PointFileEnd::WrongLayout) {
         FUZZ_CHECK(state.pointCount == before);
         FUZZ_CHECK(read.added == 0);
-        FUZZ_CHECK(messages.shown >= 1);
+        FUZZ_CHECK(messages.shown == 1);
         return 0;
     }
-    if (read.end == PointFileEnd::TableFull) {
-        FUZZ_CHECK(state.pointCount == kPointCapacity);
-        FUZZ_CHECK(messages.shown >= 1);
-    }
+    // Every line is a point or a refused line, told in one message at most.
+    FUZZ_CHECK(messages.shown <= 1);
+    FUZZ_CHECK(read.rows == read.added + static_cast<int>(read.refused.size()));
     FUZZ_CHECK(state.pointCount == before + read.added);
     for (int i = before; i < state.pointCount; ++i) {
         const PointRecord& point = state.PointTable[i];

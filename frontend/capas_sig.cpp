@@ -1,0 +1,144 @@
+#include "capas_sig.h"
+
+#include "layer_run.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <dlfcn.h>
+
+namespace quillon {
+
+namespace {
+
+namespace api = dezadiravevava::api;
+
+// The layers module, loaded once: beside quillon-cli's in a build tree
+// (layers/ next to the program's folder, or two folders up for the tests), in
+// the library folder once installed. Null, with `failure` set, when it
+// cannot be.
+const quillon::layers::LayerFunctions* LayerModule(QString& failure) {
+    static const quillon::layers::LayerFunctions* loaded = nullptr;
+    if (loaded != nullptr) {
+        return loaded;
+    }
+    const QDir folder(QCoreApplication::applicationDirPath());
+    for (const char* relative : {"../layers/quillon_layers.so", "../../layers/quillon_layers.so",
+                                 QUILLON_LAYERS_INSTALLED}) {
+        const QString module = folder.absoluteFilePath(QString::fromLatin1(relative));
+        if (!QFileInfo::exists(module)) {
+            continue;
+        }
+        void* handle = ::dlopen(QFile::encodeName(module).constData(), RTLD_NOW | RTLD_LOCAL);
+        if (handle == nullptr) {
+            failure = QString::fromLocal8Bit(::dlerror());
+            return nullptr;
+        }
+        using Entry = const quillon::layers::LayerFunctions* (*)();
+        const auto entry = reinterpret_cast<Entry>(::dlsym(handle, "quillon_layers_functions"));
+        if (entry == nullptr) {
+            failure = QString::fromLocal8Bit(::dlerror());
+            return nullptr;
+        }
+        loaded = entry();
+        return loaded;
+    }
+    failure = QStringLiteral("no está instalado el módulo de capas SIG (quillon_layers.so)");
+    return nullptr;
+}
+
+} // namespace
+
+bool IsLayerFile(const QString& path) {
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    return suffix == QLatin1String("shp") || suffix == QLatin1String("gpkg") ||
+           suffix == QLatin1String("geojson") || suffix == QLatin1String("fgb");
+}
+
+QString LayerOutputProposal(const QString& input, bool toEtrs89) {
+    const QFileInfo info(input);
+    return info.dir().filePath(info.completeBaseName() +
+                               (toEtrs89 ? QStringLiteral("_ETRS89.") : QStringLiteral("_ED50.")) +
+                               info.suffix());
+}
+
+QString OtherDatumCode(const QString& code, bool* toEtrs89) {
+    const std::optional<api::EpsgSide> side = api::SideOfEpsg(code.toStdString());
+    if (!side || side->orthometric_heights) {
+        return {};
+    }
+    const bool fromEd50 = side->side.datum == api::Datum::kEd50;
+    if (toEtrs89 != nullptr) {
+        *toEtrs89 = fromEd50;
+    }
+    switch (side->side.kind) {
+    case api::Kind::kUtm:
+        return QStringLiteral("EPSG:%1%2")
+            .arg(fromEd50 ? QStringLiteral("258") : QStringLiteral("230"))
+            .arg(side->side.zone, 2, 10, QLatin1Char('0'));
+    case api::Kind::kGeodetic:
+        return fromEd50 ? QStringLiteral("EPSG:4258") : QStringLiteral("EPSG:4230");
+    case api::Kind::kGeocentric:
+        break;
+    }
+    return {};
+}
+
+LayerRunResult LayerSystemOf(const QString& input) {
+    LayerRunResult result;
+    const quillon::layers::LayerFunctions* layers = LayerModule(result.failure);
+    if (layers == nullptr) {
+        return result;
+    }
+    std::string failure;
+    const std::optional<std::string> code =
+        layers->layer_system(QFile::encodeName(input).toStdString(), {}, failure);
+    if (!code) {
+        result.failure = QString::fromStdString(failure);
+        return result;
+    }
+    result.sourceCode = QString::fromStdString(*code);
+    result.targetCode = OtherDatumCode(result.sourceCode, &result.toEtrs89);
+    if (result.targetCode.isEmpty()) {
+        result.failure = QStringLiteral("el sistema de la capa (%1) no es de coordenadas UTM ni "
+                                        "geodésicas en ED50 o ETRS89")
+                             .arg(result.sourceCode);
+        return result;
+    }
+    result.succeeded = true;
+    return result;
+}
+
+LayerRunResult TransformLayerFile(const QString& input, const QString& output,
+                                  const api::Progress& progress) {
+    LayerRunResult result = LayerSystemOf(input);
+    if (!result.succeeded) {
+        return result;
+    }
+    result.succeeded = false;
+    const quillon::layers::LayerFunctions* layers = LayerModule(result.failure);
+    std::string error;
+    const std::optional<api::ParsedRequest> parsed =
+        api::ParseRequest(api::Order::kCapa,
+                          {"--sistema-a", result.sourceCode.toStdString(), "--sistema-b",
+                           result.targetCode.toStdString(), QFile::encodeName(input).toStdString(),
+                           QFile::encodeName(output).toStdString()},
+                          error);
+    if (!parsed) {
+        result.failure = QString::fromStdString(error);
+        return result;
+    }
+    const quillon::layers::LayerOutcome outcome =
+        layers->transform_layers(parsed->request, QFile::encodeName(input).toStdString(),
+                                 QFile::encodeName(output).toStdString(), {}, progress);
+    result.succeeded = outcome.succeeded;
+    result.failure = QString::fromStdString(outcome.failure);
+    result.features = outcome.features;
+    result.vertices = outcome.vertices;
+    result.rejected = outcome.rejected;
+    result.logPath = QString::fromStdString(outcome.log_path);
+    return result;
+}
+
+} // namespace quillon
