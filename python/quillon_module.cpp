@@ -45,6 +45,7 @@ public:
         run_.origin_y = Double(fields, "origin_y");
         run_.origin_from_data = Int(fields, "origin_from_data");
         run_.orthometric_heights = Int(fields, "orthometric_heights");
+        run_.orthometric_geodetic = Int(fields, "orthometric_geodetic");
         run_.region_only = Int(fields, "region_only");
         grid_ = Text(fields, "grid_path");
         geoid_ = Text(fields, "geoid_path");
@@ -526,6 +527,8 @@ std::string CheckFields(const py::dict& fields, int threads) {
     };
     request.a = side(r.datum_a, r.kind_a, r.zone_a);
     request.b = side(r.datum_b, r.kind_b, r.zone_b);
+    request.a.orthometric = (r.orthometric_geodetic & DZV_ORTHOMETRIC_GEODETIC_A) != 0;
+    request.b.orthometric = (r.orthometric_geodetic & DZV_ORTHOMETRIC_GEODETIC_B) != 0;
     switch (r.parametros) {
     case DZV_PARAMETERS_REGIONAL:
         request.method = api::Method::kRegional;

@@ -296,6 +296,8 @@ DZV_API const char* dzv_registration_folder(void);
 #define DZV_PARAMETERS_DISTANCE 2
 #define DZV_PARAMETERS_NEAREST 3
 #define DZV_PARAMETERS_GRID 4
+#define DZV_ORTHOMETRIC_GEODETIC_A 1
+#define DZV_ORTHOMETRIC_GEODETIC_B 2
 
 typedef struct dzv_prepared dzv_prepared;
 
@@ -341,6 +343,11 @@ typedef struct dzv_run {
        95 % horizontal uncertainty of each point in metres (NaN for a point
        not transformed, or for a set estimated without redundancy). */
     double* uncertainty;
+    /* Geodetic heights that are orthometric (EPSG:4258+5782), through the
+       geoid of orthometric_heights, which must then be 1: a sum of
+       DZV_ORTHOMETRIC_GEODETIC_A (side a's heights) and _B (side b's); the
+       side must be geodetic. 0: geodetic heights are ellipsoidal. */
+    int32_t orthometric_geodetic;
 } dzv_run;
 
 /* Zeroes a run and sets its size. */

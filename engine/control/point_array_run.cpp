@@ -31,6 +31,8 @@ RunDescription DescriptionOf(const TransformRequest& request) {
     d.orthometric_heights = request.orthometric_heights;
     d.grid_path = request.grid_path;
     d.geoid_path = request.geoid_path;
+    d.orthometric_geodetic_in = request.a.orthometric && request.a.kind == Kind::kGeodetic;
+    d.orthometric_geodetic_out = request.b.orthometric && request.b.kind == Kind::kGeodetic;
     return d;
 }
 
@@ -120,8 +122,6 @@ std::optional<PointArrayRun> PointArrayRun::Make(const TransformRequest& request
     if (!state->prepared) {
         return std::nullopt;
     }
-    state->prepared->SetOrthometricGeodetic(run.orthometric_geodetic_in,
-                                            run.orthometric_geodetic_out);
     return PointArrayRun(std::move(state));
 }
 

@@ -81,6 +81,10 @@ public:
         description.orthometric_heights = run_.orthometric_heights != 0;
         description.grid_path = run_.grid_path ? run_.grid_path : "";
         description.geoid_path = run_.geoid_path ? run_.geoid_path : "";
+        description.orthometric_geodetic_in =
+            (run_.orthometric_geodetic & DZV_ORTHOMETRIC_GEODETIC_A) != 0;
+        description.orthometric_geodetic_out =
+            (run_.orthometric_geodetic & DZV_ORTHOMETRIC_GEODETIC_B) != 0;
         return description;
     }
 

@@ -69,11 +69,29 @@ RunArguments RunArgumentsOf(const RunDescription& description) {
     run.orthometric_heights = description.orthometric_heights;
     run.grid_path = description.grid_path;
     run.geoid_path = description.geoid_path;
+    run.orthometric_geodetic_in = description.orthometric_geodetic_in;
+    run.orthometric_geodetic_out = description.orthometric_geodetic_out;
     return run;
 }
 
 std::string InvalidDescription(const RunDescription& description) {
-    return WithoutLineEnd(InvalidRunArguments(RunArgumentsOf(description)));
+    const std::string invalid = WithoutLineEnd(InvalidRunArguments(RunArgumentsOf(description)));
+    if (!invalid.empty()) {
+        return invalid;
+    }
+    // Orthometric geodetic heights go through the geoid, to a geodetic side.
+    const bool orthometric_geodetic =
+        description.orthometric_geodetic_in || description.orthometric_geodetic_out;
+    if (orthometric_geodetic && !description.orthometric_heights) {
+        return "Las altitudes ortométricas de coordenadas geodésicas necesitan el geoide "
+               "(alturas ortométricas)";
+    }
+    if ((description.orthometric_geodetic_in && description.pa != kKindGeodetic) ||
+        (description.orthometric_geodetic_out && description.pb != kKindGeodetic)) {
+        return "Las altitudes ortométricas geodésicas solo se dan a un lado de coordenadas "
+               "geodésicas";
+    }
+    return {};
 }
 
 std::string InvalidLayout(const RunDescription& description, const PointLayout& layout) {
@@ -129,6 +147,8 @@ std::optional<PreparedRun> PreparedRun::Prepare(const RunDescription& descriptio
         failure = LastLine(prepared.report_);
         return std::nullopt;
     }
+    prepared.SetOrthometricGeodetic(description.orthometric_geodetic_in,
+                                    description.orthometric_geodetic_out);
     if (description.parametros != kParametersSpain) {
         prepared.FindResiduals(found);
     }
@@ -460,6 +480,13 @@ std::string PreparedRun::Save() const {
     AppendText(out, description_.grid_path);
     out += "\ngeoid";
     AppendText(out, description_.geoid_path);
+    if (description_.orthometric_geodetic_in || description_.orthometric_geodetic_out) {
+        // A line only runs with orthometric geodetic heights have; without it
+        // geodetic heights are ellipsoidal.
+        out += "\northogeodetic";
+        AppendNumber(out, description_.orthometric_geodetic_in ? 1.0 : 0.0);
+        AppendNumber(out, description_.orthometric_geodetic_out ? 1.0 : 0.0);
+    }
     out += "\nmodel";
     AppendNumber(out, model_);
     out += "\nparams";
@@ -508,11 +535,22 @@ std::optional<PreparedRun> PreparedRun::Load(std::string_view text, std::string&
           in.Number(s.zone_b) && in.Integer(s.model) && in.Integer(s.parametros) &&
           in.Number(s.seleccion) && in.Number(s.origin_x) && in.Number(s.origin_y) &&
           in.Integer(ortho) && in.LineEnd() && in.Keyword("grid") && in.Text(s.grid_path) &&
-          in.LineEnd() && in.Keyword("geoid") && in.Text(s.geoid_path) && in.LineEnd() &&
-          in.Keyword("model") && in.Integer(p.model_) && in.LineEnd() && in.Keyword("params"))) {
+          in.LineEnd() && in.Keyword("geoid") && in.Text(s.geoid_path) && in.LineEnd())) {
         return std::nullopt;
     }
     s.orthometric_heights = ortho != 0;
+    if (in.Keyword("orthogeodetic")) {
+        int ortho_in = 0, ortho_out = 0;
+        if (!(in.Integer(ortho_in) && in.Integer(ortho_out) && in.LineEnd())) {
+            return std::nullopt;
+        }
+        s.orthometric_geodetic_in = ortho_in != 0;
+        s.orthometric_geodetic_out = ortho_out != 0;
+        p.SetOrthometricGeodetic(s.orthometric_geodetic_in, s.orthometric_geodetic_out);
+    }
+    if (!(in.Keyword("model") && in.Integer(p.model_) && in.LineEnd() && in.Keyword("params"))) {
+        return std::nullopt;
+    }
     for (double& v : p.set_.params) {
         if (!in.Number(v)) {
             return std::nullopt;

@@ -34,6 +34,10 @@ struct RunDescription {
     bool orthometric_heights = false;
     std::string grid_path;
     std::string geoid_path;
+    // Geodetic heights of side a (b) are orthometric, through the geoid of
+    // orthometric_heights (EPSG:4258+5782).
+    bool orthometric_geodetic_in = false;
+    bool orthometric_geodetic_out = false;
 
     bool operator==(const RunDescription&) const = default;
     // Whether input points carry their own zone (UTM, zone below 1).

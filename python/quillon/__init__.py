@@ -118,7 +118,8 @@ _MODELO_REJILLA = 3
 _CODIGOS = (
     "EPSG:23029, 23030, 23031 (ED50 UTM), 25829, 25830, 25831 (ETRS89 UTM), 4230 (ED50 "
     "geodésicas), 4258, 4937 (ETRS89 geodésicas), 4936 (ETRS89 geocéntricas), 25829+5782, "
-    "25830+5782, 25831+5782 (ETRS89 UTM con altitudes ortométricas)"
+    "25830+5782, 25831+5782 (ETRS89 UTM con altitudes ortométricas), 4258+5782 (ETRS89 "
+    "geodésicas con altitudes ortométricas)"
 )
 
 
@@ -257,11 +258,6 @@ def _sistema(valor: Sistema, lado: str) -> _Lado:
                 "(datum, tipo[, huso]))"
             )
         datum, tipo, huso, ortometrico = hallado
-        if ortometrico and tipo != 2:
-            raise ValueError(
-                f"{lado}: {codigo}: las altitudes ortométricas de coordenadas geodésicas no "
-                "están en el módulo; use el UTM compuesto (EPSG:25830+5782)"
-            )
         return _Lado(datum, tipo, huso if huso else None, ortometrico)
     if not isinstance(valor, (tuple, list)) or len(valor) not in (2, 3):
         raise ValueError(
@@ -406,8 +402,8 @@ def _ejecucion(
     alturas_ortometricas = bool(alturas_ortometricas) or a.ortometrico or b.ortometrico
     _comprobar_opciones(
         parametros, seleccion, centro, modelo, rejilla, geoide, alturas_ortometricas,
-        {"origen": a.huso, "destino": b.huso}, _TIPOS["utm"] in (a.tipo, b.tipo), hilos,
-        catalogo,
+        {"origen": a.huso, "destino": b.huso},
+        _TIPOS["utm"] in (a.tipo, b.tipo) or a.ortometrico or b.ortometrico, hilos, catalogo,
     )
     local = parametros in ("distancia", "vecinos")
     campos: _Dict[str, _Any] = {
@@ -424,6 +420,9 @@ def _ejecucion(
         "origin_y": 0.0,
         "origin_from_data": 0,
         "orthometric_heights": 1 if alturas_ortometricas else 0,
+        # Geodetic heights of a compound code with EPSG:5782 are orthometric.
+        "orthometric_geodetic": (1 if a.ortometrico and a.tipo == _TIPOS["geodesicas"] else 0)
+        | (2 if b.ortometrico and b.tipo == _TIPOS["geodesicas"] else 0),
         "grid_path": _os.fspath(rejilla) if rejilla else "",
         "geoid_path": _os.fspath(geoide) if geoide else "",
         "catalogue_path": _os.fspath(catalogo) if catalogo else "",

@@ -38,7 +38,7 @@ Errores = Literal["lanzar", "marcar"]
 
 def sistema_de_crs(crs: Any) -> Sistema:
     """El sistema de Quillon de un CRS de la capa (ED50 o ETRS89, geodésicas o UTM
-    29 a 31, o el UTM compuesto con EPSG:5782); ValueError si no es uno de ellos."""
+    29 a 31, o compuestos con EPSG:5782); ValueError si no es uno de ellos."""
     if crs is None:
         raise ValueError("la capa no tiene CRS; indique origen (p. ej. \"EPSG:23030\")")
     try:

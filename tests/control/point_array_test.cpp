@@ -269,6 +269,20 @@ TEST(PointArrays, RefusedCallsSayWhy) {
          },
          DZV_E_INVALID_ARGUMENT, "Las coordenadas geocéntricas de entrada necesitan tres columnas",
          true},
+        {"orthometric geodetic heights without the geoid",
+         [](dzv_run& r) {
+             r.kind_b = DZV_KIND_GEODETIC;
+             r.orthometric_geodetic = DZV_ORTHOMETRIC_GEODETIC_B;
+         },
+         DZV_E_INVALID_ARGUMENT,
+         "Las altitudes ortométricas de coordenadas geodésicas necesitan el geoide"},
+        {"orthometric geodetic heights of a UTM side",
+         [](dzv_run& r) {
+             r.orthometric_heights = 1;
+             r.orthometric_geodetic = DZV_ORTHOMETRIC_GEODETIC_A;
+         },
+         DZV_E_INVALID_ARGUMENT,
+         "Las altitudes ortométricas geodésicas solo se dan a un lado de coordenadas geodésicas"},
         {"few vertices",
          [](dzv_run& r) {
              r.parametros = DZV_PARAMETERS_DISTANCE;
