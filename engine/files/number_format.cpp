@@ -306,6 +306,45 @@ std::size_t ReadPlainDecimal(std::string_view text, double& value) {
     return static_cast<std::size_t>(p - begin);
 }
 
+namespace {
+
+// The power of ten just above a decimal number's magnitude (1 for "1.5",
+// -2 for "0.005"), saturated far beyond the range of a double. `text` is
+// digits with an optional point and exponent, no sign.
+std::int64_t DecimalOrder(std::string_view text) {
+    constexpr std::int64_t kFar = 1'000'000;
+    std::size_t i = 0;
+    std::int64_t order = 0;
+    bool significant = false;
+    bool after_point = false;
+    for (; i < text.size() && text[i] != 'e' && text[i] != 'E'; ++i) {
+        if (text[i] == '.') {
+            after_point = true;
+        } else if (text[i] != '0' || significant) {
+            significant = true;
+            if (!after_point) {
+                order = std::min(order + 1, kFar);
+            }
+        } else if (after_point) {
+            order = std::max(order - 1, -kFar);
+        }
+    }
+    if (!significant) {
+        return -kFar;
+    }
+    std::int64_t exponent = 0;
+    bool negative = false;
+    if (++i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i++] == '-';
+    }
+    for (; i < text.size() && IsDigit(text[i]); ++i) {
+        exponent = std::min(exponent * 10 + (text[i] - '0'), kFar);
+    }
+    return order + (negative ? -exponent : exponent);
+}
+
+} // namespace
+
 double ReadDecimal(std::string_view field) {
     std::size_t blanks = 0;
     while (blanks < field.size() && IsBlank(field[blanks])) {
@@ -331,12 +370,10 @@ double ReadDecimal(std::string_view field) {
     double value = 0.0;
     const auto result = std::from_chars(field.data() + start, field.data() + length, value);
     if (result.ec == std::errc::result_out_of_range) {
-        // from_chars leaves the value alone on overflow and underflow; decide
-        // which from the exponent's sign.
-        const std::string_view text = field.substr(start, length - start);
-        const std::size_t e = text.find_first_of("eE");
-        const bool tiny = e != std::string_view::npos && e + 1 < text.size() && text[e + 1] == '-';
-        value = tiny ? 0.0 : HUGE_VAL;
+        // from_chars leaves the value alone on overflow and underflow; the
+        // number's decimal order tells which ("1000…0e-50" overflows,
+        // "0.000…01" underflows).
+        value = DecimalOrder(field.substr(start, length - start)) > 0 ? HUGE_VAL : 0.0;
     }
     return negative ? -value : value;
 }

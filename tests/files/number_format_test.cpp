@@ -192,6 +192,10 @@ TEST(Readers, DecimalsStopAtTheFirstForeignCharacter) {
     EXPECT_EQ(ReadDecimal("nan"), 0.0);
     EXPECT_EQ(ReadDecimal("1e999"), HUGE_VAL);
     EXPECT_EQ(ReadDecimal("1e-999"), 0.0);
+    // Out of range whichever way the exponent points: the digits count too.
+    EXPECT_EQ(ReadDecimal("1" + std::string(400, '0') + "e-50"), HUGE_VAL);
+    EXPECT_EQ(ReadDecimal("0." + std::string(400, '0') + "1"), 0.0);
+    EXPECT_EQ(ReadDecimal("-0." + std::string(400, '0') + "1e+50"), -0.0);
     EXPECT_EQ(DecimalPrefixLength("30abc"), 2u);
 }
 

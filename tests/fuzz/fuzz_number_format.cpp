@@ -53,6 +53,12 @@ void CheckReaders(std::string_view field) {
         FUZZ_CHECK(value == expected || (std::fabs(expected) < DBL_MIN && value == 0.0));
         FUZZ_CHECK(ReadDecimal(field) == value);
     }
+    if (reading == FieldReading::kNotFinite) {
+        // Infinite or not a number for strtod too, never a tiny value.
+        char* end = nullptr;
+        const double expected = std::strtod(text.c_str(), &end);
+        FUZZ_CHECK(end != text.c_str() + text.size() || !std::isfinite(expected));
+    }
     std::int64_t number = 0;
     if (ReadWholePointNumber(field, number) == PointNumberReading::kNumber) {
         FUZZ_CHECK(number > 0);
