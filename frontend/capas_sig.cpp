@@ -6,7 +6,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QtConcurrent/QtConcurrentRun>
 #include <dlfcn.h>
+#include <string>
+#include <vector>
 
 namespace quillon {
 
@@ -63,7 +66,7 @@ QString LayerOutputProposal(const QString& input, bool toEtrs89) {
                                info.suffix());
 }
 
-QString OtherDatumCode(const QString& code, bool* toEtrs89) {
+QString OtherDatumCode(const QString& code, bool* toEtrs89, bool* utm) {
     const std::optional<api::EpsgSide> side = api::SideOfEpsg(code.toStdString());
     if (!side || side->orthometric_heights) {
         return {};
@@ -71,6 +74,9 @@ QString OtherDatumCode(const QString& code, bool* toEtrs89) {
     const bool fromEd50 = side->side.datum == api::Datum::kEd50;
     if (toEtrs89 != nullptr) {
         *toEtrs89 = fromEd50;
+    }
+    if (utm != nullptr) {
+        *utm = side->side.kind == api::Kind::kUtm;
     }
     switch (side->side.kind) {
     case api::Kind::kUtm:
@@ -99,7 +105,7 @@ LayerRunResult LayerSystemOf(const QString& input) {
         return result;
     }
     result.sourceCode = QString::fromStdString(*code);
-    result.targetCode = OtherDatumCode(result.sourceCode, &result.toEtrs89);
+    result.targetCode = OtherDatumCode(result.sourceCode, &result.toEtrs89, &result.utm);
     if (result.targetCode.isEmpty()) {
         result.failure = QStringLiteral("el sistema de la capa (%1) no es de coordenadas UTM ni "
                                         "geodésicas en ED50 o ETRS89")
@@ -110,21 +116,83 @@ LayerRunResult LayerSystemOf(const QString& input) {
     return result;
 }
 
+QStringList LayerMethodArguments(const FormChoices& choices, const QString& catalogueFile,
+                                 bool utmLayer) {
+    QStringList arguments;
+    // The selection the local method would use, as PlanRun reads the form.
+    QString selection;
+    QString method;
+    switch (choices.method) {
+    case Method::National:
+        method = QStringLiteral("nacionales");
+        break;
+    case Method::Grid:
+        method = QStringLiteral("rejilla");
+        break;
+    case Method::Regional:
+        method = QStringLiteral("regionales");
+        break;
+    case Method::Local:
+        if (choices.nearestIndex >= 1 && choices.nearestIndex <= 4) {
+            method = QStringLiteral("vecinos");
+            selection = QString::number(
+                kNearestVertexCounts[static_cast<std::size_t>(choices.nearestIndex - 1)]);
+        } else if (choices.distanceIndex >= 1 && choices.distanceIndex <= 4) {
+            method = QStringLiteral("distancia");
+            selection = QString::number(static_cast<long long>(
+                kDistanceLimits[static_cast<std::size_t>(choices.distanceIndex - 1)]));
+        } else {
+            method = QStringLiteral("regionales");
+        }
+        break;
+    }
+    arguments << QStringLiteral("--parametros") << method;
+    const bool estimated = choices.method == Method::Regional || choices.method == Method::Local;
+    if (estimated) {
+        switch (choices.model) {
+        case Model::Helmert3D:
+            arguments << QStringLiteral("--modelo") << QStringLiteral("helmert");
+            break;
+        case Model::Molodensky:
+            arguments << QStringLiteral("--modelo") << QStringLiteral("molodensky");
+            break;
+        case Model::Affine2D:
+            arguments << QStringLiteral("--modelo") << QStringLiteral("afin");
+            break;
+        }
+        if (!selection.isEmpty()) {
+            arguments << QStringLiteral("--seleccion") << selection;
+        }
+        if (!catalogueFile.isEmpty()) {
+            arguments << QStringLiteral("--catalogo") << catalogueFile;
+        }
+    }
+    if (choices.orthometricHeights && utmLayer) {
+        arguments << QStringLiteral("--geoide");
+    }
+    return arguments;
+}
+
 LayerRunResult TransformLayerFile(const QString& input, const QString& output,
-                                  const api::Progress& progress) {
+                                  const api::Progress& progress,
+                                  const QStringList& methodArguments) {
     LayerRunResult result = LayerSystemOf(input);
     if (!result.succeeded) {
         return result;
     }
     result.succeeded = false;
     const quillon::layers::LayerFunctions* layers = LayerModule(result.failure);
+    std::vector<std::string> arguments = {"--sistema-a", result.sourceCode.toStdString(),
+                                          "--sistema-b", result.targetCode.toStdString()};
+    for (const QString& argument : methodArguments) {
+        arguments.push_back(QFile::encodeName(argument).toStdString());
+    }
+    // The files after "--": a name that begins with "-" is still a file.
+    arguments.insert(arguments.end(), {"--", QFile::encodeName(input).toStdString(),
+                                       QFile::encodeName(output).toStdString()});
     std::string error;
     const std::optional<api::ParsedRequest> parsed =
-        api::ParseRequest(api::Order::kCapa,
-                          {"--sistema-a", result.sourceCode.toStdString(), "--sistema-b",
-                           result.targetCode.toStdString(), QFile::encodeName(input).toStdString(),
-                           QFile::encodeName(output).toStdString()},
-                          error);
+        api::ParseRequest(api::Order::kCapa, arguments, error);
     if (!parsed) {
         result.failure = QString::fromStdString(error);
         return result;
@@ -139,6 +207,36 @@ LayerRunResult TransformLayerFile(const QString& input, const QString& output,
     result.rejected = outcome.rejected;
     result.logPath = QString::fromStdString(outcome.log_path);
     return result;
+}
+
+LayerRun::LayerRun(QObject* parent) : QObject(parent) {
+    connect(&watcher_, &QFutureWatcher<LayerRunResult>::finished, this, &LayerRun::finished);
+}
+
+LayerRun::~LayerRun() {
+    watcher_.waitForFinished();
+}
+
+void LayerRun::Start(const QString& input, const QString& output,
+                     const QStringList& methodArguments) {
+    stop_ = false;
+    // Emitted on the worker thread, these reach the window's thread queued.
+    api::Progress progress;
+    progress.open = [this](std::string_view caption, std::uint64_t size) {
+        emit progressOpened(
+            QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())), size);
+    };
+    progress.step = [this](std::uint64_t position) { emit progressStepped(position); };
+    progress.close = [this] { emit progressClosed(); };
+    progress.stop_requested = [this] { return stop_.load(); };
+    watcher_.setFuture(QtConcurrent::run([input, output, methodArguments, progress] {
+        return TransformLayerFile(input, output, progress, methodArguments);
+    }));
+}
+
+LayerRunResult LayerRun::result() const {
+    return watcher_.future().isValid() && watcher_.isFinished() ? watcher_.result()
+                                                                : LayerRunResult{};
 }
 
 } // namespace quillon

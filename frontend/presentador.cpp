@@ -6,6 +6,7 @@
 #include "transf_control.h"
 
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QUndoCommand>
@@ -385,24 +386,29 @@ void FormPresenter::OpenLayer(const QString& path) {
                        QStringLiteral("Capa SIG"))) {
         return;
     }
-    // The progress window over the run, with its Cancel.
-    dezadiravevava::api::Progress progress;
+    // The run goes on a worker thread with the form's method; the progress
+    // window follows it, and its Cancel stops it.
+    LayerRun job;
     if (progress_) {
         const DzvProgressCallbacks callbacks = *progress_;
-        progress.open = [callbacks](std::string_view caption, std::uint64_t size) {
-            const std::string text(caption);
-            callbacks.open(callbacks.context, text.c_str(), size);
-        };
-        progress.step = [callbacks](std::uint64_t position) {
-            callbacks.step(callbacks.context, position);
-        };
-        progress.close = [callbacks] { callbacks.close(callbacks.context); };
+        connect(&job, &LayerRun::progressOpened, this,
+                [callbacks](const QString& caption, quint64 size) {
+                    callbacks.open(callbacks.context, caption.toUtf8().constData(), size);
+                });
+        connect(&job, &LayerRun::progressStepped, this,
+                [callbacks](quint64 position) { callbacks.step(callbacks.context, position); });
+        connect(&job, &LayerRun::progressClosed, this,
+                [callbacks] { callbacks.close(callbacks.context); });
     }
-    layerCancel_ = false;
-    progress.stop_requested = [this] { return layerCancel_; };
+    QEventLoop wait;
+    connect(&job, &LayerRun::finished, &wait, &QEventLoop::quit);
+    layerRun_ = &job;
     running_ = true;
-    const LayerRunResult run = TransformLayerFile(path, output, progress);
+    job.Start(path, output, LayerMethodArguments(choices_, catalogueFile_, system.utm));
+    wait.exec();
     running_ = false;
+    layerRun_ = nullptr;
+    const LayerRunResult run = job.result();
     if (!run.succeeded) {
         messages_.Show(QStringLiteral("La capa no se ha transformado: ") + run.failure +
                            (run.logPath.isEmpty()
@@ -651,7 +657,9 @@ void FormPresenter::Transform() {
 
 void FormPresenter::RequestCancel() {
     cancelRequested_ = true;
-    layerCancel_ = true;
+    if (layerRun_ != nullptr) {
+        layerRun_->Cancel();
+    }
     transf_.Cancel();
 }
 

@@ -26,6 +26,7 @@
 
 namespace quillon {
 
+class LayerRun;
 class Preferences;
 class TransfControl;
 
@@ -256,7 +257,8 @@ private:
     int runSerial_ = 0;
     bool running_ = false;
     std::optional<DzvProgressCallbacks> progress_;
-    bool layerCancel_ = false;
+    // The GIS layer run under way.
+    LayerRun* layerRun_ = nullptr;
     bool cancelRequested_ = false;
     std::optional<SaveTarget> saveTarget_;
 };
