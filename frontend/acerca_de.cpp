@@ -70,8 +70,8 @@ AcercaDe::AcercaDe(Aplicacion& programa, QWidget* parent) : QDialog(parent), pro
                        "valores publicados y 176 sintéticos, elaborados con la rejilla oficial "
                        "ED50 \u2192 ETRS89 del Instituto Geográfico Nacional (SPED2ETV2, "
                        "CC-BY 4.0 www.ign.es).\n\n"
-                       "Fondo del mapa: Natural Earth 1:50m (dominio público, "
-                       "www.naturalearthdata.com).\n\n"
+                       "Fondo del mapa: Natural Earth 1:50m, y 1:10m para las provincias "
+                       "(dominio público, www.naturalearthdata.com).\n\n"
                        "Rejilla SPED2ETV2 y geoide EGM08-REDNAP: derivados de datos del IGN "
                        "(www.ign.es), CC-BY 4.0"));
 

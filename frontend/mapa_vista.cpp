@@ -19,6 +19,8 @@ namespace {
 const QColor kSea(0xDDEBF5);
 const QColor kLand(0xF4F1E6);
 const QColor kLandEdge(0x9A9A8A);
+// The province lines, lighter than the coast and the borders between countries.
+const QColor kProvinceLine(0xC2BDA8);
 const QColor kPoint(0x1F4FB0);
 const QColor kRefused(0xD01010);
 const QColor kVertex(0x107020);
@@ -284,13 +286,13 @@ void MapView::render(QPainter& painter, QSize size) const {
     const QTransform t = transformFor(size);
     painter.setRenderHint(QPainter::Antialiasing);
 
-    // Background: the land, then the borders.
+    // Background: the land, then the province lines.
     painter.setPen(QPen(kLandEdge, 1.0));
     painter.setBrush(kLand);
     for (const QPolygonF& ring : background_.land) {
         painter.drawPolygon(t.map(ring));
     }
-    painter.setPen(QPen(kLandEdge, 1.0, Qt::DashLine));
+    painter.setPen(QPen(kProvinceLine, 1.0, Qt::DashLine));
     painter.setBrush(Qt::NoBrush);
     for (const QPolygonF& line : background_.borders) {
         painter.drawPolyline(t.map(line));

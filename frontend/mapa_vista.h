@@ -15,7 +15,7 @@
 
 namespace quillon {
 
-// The region's background: land rings (filled) and border lines.
+// The region's background: land rings (filled) and province lines.
 struct MapBackground {
     QVector<QPolygonF> land;
     QVector<QPolygonF> borders;

@@ -250,7 +250,7 @@ TEST_F(MapTest, ExportWritesReadablePngAndSvg) {
 }
 
 // The background: its text form, and the bundled one puts Sevilla on land and
-// the Alborán Sea off it.
+// the Alborán Sea off it, and has the lines between the provinces.
 TEST_F(MapTest, BackgroundTextAndTheBundledRegion) {
     struct Case {
         const char* text;
@@ -281,6 +281,36 @@ TEST_F(MapTest, BackgroundTextAndTheBundledRegion) {
     };
     EXPECT_TRUE(onLand(QPointF(236000, 4141000)));  // Sevilla
     EXPECT_FALSE(onLand(QPointF(550000, 3990000))); // Alborán Sea
+
+    // The province lines: a road between two provincial capitals crosses
+    // one, a road within a province none.
+    const auto crossings = [&b](QPointF from, QPointF to) {
+        int count = 0;
+        const QLineF road(from, to);
+        for (const QPolygonF& line : b.borders) {
+            for (qsizetype i = 1; i < line.size(); ++i) {
+                count += road.intersects(QLineF(line[i - 1], line[i]), nullptr) ==
+                         QLineF::BoundedIntersection;
+            }
+        }
+        return count;
+    };
+    const QPointF sevilla(236000, 4141000), carmona(266700, 4148000), cordoba(343700, 4195900),
+        jaen(430500, 4180500), granada(447000, 4114000), malaga(373000, 4064000),
+        almeria(548000, 4077000);
+    const struct {
+        const char* road;
+        QPointF from, to;
+        int crossings;
+    } roads[] = {
+        {"Sevilla - Carmona", sevilla, carmona, 0}, {"Sevilla - Córdoba", sevilla, cordoba, 1},
+        {"Córdoba - Jaén", cordoba, jaen, 1},       {"Jaén - Granada", jaen, granada, 1},
+        {"Granada - Málaga", granada, malaga, 1},   {"Granada - Almería", granada, almeria, 1},
+        {"Málaga - Sevilla", malaga, sevilla, 1},
+    };
+    for (const auto& r : roads) {
+        EXPECT_EQ(crossings(r.from, r.to), r.crossings) << r.road;
+    }
 }
 
 TEST_F(MapTest, EscapeAndCloseBoxEnableTheForm) {
