@@ -36,7 +36,7 @@ QString FindDataFolder(const QString& programFolder) {
         program.path(),
     };
     for (const QString& candidate : candidates) {
-        if (QFileInfo::exists(candidate + QStringLiteral("/mapa_andalucia.png"))) {
+        if (QFileInfo::exists(candidate + QLatin1Char('/') + QString::fromLatin1(kHelpDocument))) {
             return QDir::cleanPath(QDir(candidate).absolutePath());
         }
     }

@@ -38,7 +38,7 @@ inline constexpr char kHelpDocument[] = "ayudaQuillon.pdf";
 // The folder that holds the program's pictures and help document, found from
 // the folder of the executable: "<program>/../share/quillon" once installed,
 // the program's own folder in the build tree (the build copies the data
-// there). Empty when neither holds the map picture.
+// there). Empty when neither holds the help document.
 QString FindDataFolder(const QString& programFolder);
 
 // Loads Qt's own Spanish translations (dialog buttons, file dialogs) into

@@ -84,12 +84,12 @@ TEST(DataFolder, InstalledThenBuildTree) {
     QDir(base).mkpath(QStringLiteral("share/quillon"));
     EXPECT_EQ(quillon::FindDataFolder(base + "/bin"), QString());
 
-    QFile program(base + "/bin/mapa_andalucia.png");
+    QFile program(base + "/bin/ayudaQuillon.pdf");
     ASSERT_TRUE(program.open(QIODevice::WriteOnly));
     program.close();
     EXPECT_EQ(quillon::FindDataFolder(base + "/bin"), QDir::cleanPath(base + "/bin"));
 
-    QFile installed(base + "/bin/" + QStringLiteral(QUILLON_DATA_RELATIVE) + "/mapa_andalucia.png");
+    QFile installed(base + "/bin/" + QStringLiteral(QUILLON_DATA_RELATIVE) + "/ayudaQuillon.pdf");
     ASSERT_TRUE(installed.open(QIODevice::WriteOnly));
     installed.close();
     EXPECT_EQ(quillon::FindDataFolder(base + "/bin"),

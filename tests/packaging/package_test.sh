@@ -136,7 +136,7 @@ done
 holds quillon usr/bin/quillon usr/bin/quillon-cli \
     usr/share/man/man1/quillon.1.gz usr/share/man/man1/quillon-cli.1.gz \
     usr/share/applications/quillon.desktop usr/share/icons/hicolor/scalable/apps/quillon.svg \
-    usr/share/quillon/ayudaQuillon.pdf usr/share/quillon/mapa_andalucia.png
+    usr/share/quillon/ayudaQuillon.pdf usr/share/quillon/splash_1.png
 # The grids go with the library that reads them, for every program using it.
 for grid in "$source"/data/ign/*.gsb "$source"/data/ign/*.gtx; do
     [ -e "$grid" ] || continue

@@ -6,7 +6,6 @@ import path from 'node:path';
 import { fileURLToPath } from 'node:url';
 import { createCanvas, loadImage } from '@napi-rs/canvas';
 import { check, registerFonts, writePng } from './common.mjs';
-import { drawMap, MAP } from './map.mjs';
 import * as pictures from './pictures.mjs';
 
 const here = path.dirname(fileURLToPath(import.meta.url));
@@ -14,12 +13,6 @@ const outDir = path.resolve(process.argv[2] ?? path.join(here, '../../../fronten
 fs.mkdirSync(outDir, { recursive: true });
 
 registerFonts();
-
-const map = drawMap();
-writePng(map.canvas, outDir, 'mapa_andalucia.png', MAP.width, MAP.height);
-for (const c of map.capitals) {
-  console.log(`mapa_andalucia.png: ${c.name.padEnd(8)} at pixel (${c.u.toFixed(1)}, ${c.v.toFixed(1)})`);
-}
 
 const drawn = [
   ['tipo_cartesianas.png', pictures.drawCartesian, 64, 64],
