@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QtConcurrent/QtConcurrentRun>
 #include <dlfcn.h>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,9 @@ namespace api = dezadiravevava::api;
 // the library folder once installed. Null, with `failure` set, when it
 // cannot be.
 const quillon::layers::LayerFunctions* LayerModule(QString& failure) {
+    // Asked from the window's thread and from the layer run's.
+    static std::mutex loading;
+    const std::lock_guard<std::mutex> lock(loading);
     static const quillon::layers::LayerFunctions* loaded = nullptr;
     if (loaded != nullptr) {
         return loaded;
