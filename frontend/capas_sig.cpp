@@ -224,14 +224,41 @@ LayerRun::~LayerRun() {
 void LayerRun::Start(const QString& input, const QString& output,
                      const QStringList& methodArguments) {
     stop_ = false;
-    // Emitted on the worker thread, these reach the window's thread queued.
+    stepQueued_ = false;
     api::Progress progress;
+    // The worker thread posts the progress to this object's thread (the
+    // window's), which emits it there. One step at a time waits in the
+    // queue, carrying the latest position when it is taken; a step that
+    // comes while the window is still drawing the one before is left out,
+    // so that the window's own event pumping does not nest without end.
     progress.open = [this](std::string_view caption, std::uint64_t size) {
-        emit progressOpened(
-            QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())), size);
+        const QString text =
+            QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size()));
+        QMetaObject::invokeMethod(
+            this, [this, text, size] { emit progressOpened(text, size); }, Qt::QueuedConnection);
     };
-    progress.step = [this](std::uint64_t position) { emit progressStepped(position); };
-    progress.close = [this] { emit progressClosed(); };
+    progress.step = [this](std::uint64_t position) {
+        position_ = position;
+        if (stepQueued_.exchange(true)) {
+            return;
+        }
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                stepQueued_ = false;
+                if (inStep_) {
+                    return;
+                }
+                inStep_ = true;
+                emit progressStepped(position_.load());
+                inStep_ = false;
+            },
+            Qt::QueuedConnection);
+    };
+    progress.close = [this] {
+        QMetaObject::invokeMethod(
+            this, [this] { emit progressClosed(); }, Qt::QueuedConnection);
+    };
     progress.stop_requested = [this] { return stop_.load(); };
     watcher_.setFuture(QtConcurrent::run([input, output, methodArguments, progress] {
         return TransformLayerFile(input, output, progress, methodArguments);

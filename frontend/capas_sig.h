@@ -13,6 +13,7 @@
 #include <QString>
 #include <QStringList>
 #include <atomic>
+#include <cstdint>
 
 namespace quillon {
 
@@ -68,8 +69,9 @@ LayerRunResult TransformLayerFile(const QString& input, const QString& output,
                                   const QStringList& methodArguments = {});
 
 // TransformLayerFile on a worker thread, so that the window goes on drawing
-// and taking clicks meanwhile: the progress reaches the window's thread by
-// signals, and a stop is asked with Cancel from any thread.
+// and taking clicks meanwhile: the progress comes by signals, emitted on the
+// thread this object belongs to (the window's), and a stop is asked with
+// Cancel from any thread.
 class LayerRun : public QObject {
     Q_OBJECT
 public:
@@ -95,6 +97,11 @@ signals:
 
 private:
     std::atomic<bool> stop_{false};
+    // The latest position of the run, and whether a step waits to show it.
+    std::atomic<std::uint64_t> position_{0};
+    std::atomic<bool> stepQueued_{false};
+    // A step is being shown (on the window's thread).
+    bool inStep_ = false;
     QFutureWatcher<LayerRunResult> watcher_;
 };
 

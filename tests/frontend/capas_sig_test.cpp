@@ -5,6 +5,7 @@
 #include "progreso.h"
 
 #include <QDir>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
@@ -173,6 +174,49 @@ TEST_F(PointListTest, ALayerRunTakesTheFormsLocalFit) {
     EXPECT_EQ(ours, cli("local.gpkg",
                         {"--parametros", "vecinos", "--seleccion", "5", "--modelo", "molodensky"}));
     EXPECT_NE(ours, cli("nacional.gpkg", {}));
+}
+
+// The run on its worker thread tells the window's thread, in order: the
+// progress opened, steps that never go back, the progress closed, and then
+// that it has finished, with what it wrote.
+TEST_F(PointListTest, ALayerRunReportsItsProgressInOrder) {
+    const QString input =
+        WriteFile("hitos.geojson",
+                  "{\"type\":\"FeatureCollection\",\"crs\":{\"type\":\"name\",\"properties\":"
+                  "{\"name\":\"urn:ogc:def:crs:EPSG::23030\"}},\"features\":[{\"type\":"
+                  "\"Feature\",\"properties\":{\"id\":1},\"geometry\":{\"type\":\"LineString\","
+                  "\"coordinates\":[[455000.0,4120000.0],[455100.0,4120100.0]]}}]}");
+    quillon::LayerRun run;
+    QStringList events;
+    quint64 last = 0;
+    bool backwards = false;
+    QObject::connect(&run, &quillon::LayerRun::progressOpened,
+                     [&](const QString&, quint64) { events << "open"; });
+    QObject::connect(&run, &quillon::LayerRun::progressStepped, [&](quint64 position) {
+        backwards |= position < last;
+        last = position;
+        if (events.isEmpty() || events.last() != "step") {
+            events << "step";
+        }
+    });
+    QObject::connect(&run, &quillon::LayerRun::progressClosed, [&] { events << "close"; });
+    QEventLoop wait;
+    QObject::connect(&run, &quillon::LayerRun::finished, [&] {
+        events << "finished";
+        wait.quit();
+    });
+    run.Start(input, QString::fromStdString(folder.File("salida.geojson")),
+              {"--parametros", "regionales", "--modelo", "helmert"});
+    wait.exec();
+
+    ASSERT_GE(events.size(), 3);
+    EXPECT_EQ(events.first(), "open");
+    EXPECT_EQ(events.mid(events.size() - 2), QStringList({"close", "finished"}));
+    EXPECT_FALSE(backwards);
+    const quillon::LayerRunResult result = run.result();
+    EXPECT_TRUE(result.succeeded) << result.failure.toStdString();
+    EXPECT_EQ(result.features, 1);
+    EXPECT_EQ(result.vertices, 2);
 }
 
 } // namespace
