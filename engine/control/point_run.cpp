@@ -121,15 +121,20 @@ std::string InvalidLayout(const RunDescription& description, const PointLayout& 
 }
 
 std::optional<PreparedRun> PreparedRun::Prepare(const RunDescription& description,
-                                                std::string& failure, const Catalogue* catalogue) {
+                                                std::string& failure, const Catalogue* catalogue,
+                                                FoundVertexList* found_out, std::string* report) {
     failure = InvalidDescription(description);
     if (!failure.empty()) {
+        if (report) {
+            *report = failure + "\n";
+        }
         return std::nullopt;
     }
     PreparedRun prepared;
     prepared.description_ = description;
     prepared.model_ = description.model;
-    FoundVertexList found;
+    FoundVertexList own_found;
+    FoundVertexList& found = found_out ? *found_out : own_found;
     const bool fitted = PrepareParameters(
         description.da, description.pa, description.db, prepared.model_, description.parametros,
         description.seleccion, description.origin_x, description.origin_y, 0.0, description.zone_a,
@@ -143,6 +148,9 @@ std::optional<PreparedRun> PreparedRun::Prepare(const RunDescription& descriptio
     const bool ready =
         fitted && (!description.orthometric_heights ||
                    PrepareGeoid(prepared.set_, description.geoid_path, &prepared.report_));
+    if (report) {
+        *report = prepared.report_;
+    }
     if (!ready) {
         failure = LastLine(prepared.report_);
         return std::nullopt;

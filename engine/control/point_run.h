@@ -95,10 +95,14 @@ public:
     // Checks the description and prepares its set (with the grid and the geoid it
     // names). On failure returns nothing and `failure` gets the reason (one
     // line, UTF-8). The regional and local choices search `catalogue` (null:
-    // the built-in one).
+    // the built-in one). `found`, when given, receives the vertices of the
+    // search, and `report` the block of the log as far as the preparation
+    // got (ending with the reason of a failure), whatever the outcome.
     static std::optional<PreparedRun> Prepare(const RunDescription& description,
                                               std::string& failure,
-                                              const Catalogue* catalogue = nullptr);
+                                              const Catalogue* catalogue = nullptr,
+                                              FoundVertexList* found = nullptr,
+                                              std::string* report = nullptr);
 
     const RunDescription& description() const { return description_; }
     // The model applied (Helmert for the national set).
