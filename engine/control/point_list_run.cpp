@@ -7,6 +7,7 @@
 #include "files/point_fields.h"
 #include "geodesy/least_squares.h"
 #include "geodesy/point_uncertainty.h"
+#include "geodesy/served_region.h"
 #include "geodesy/vertex_coverage.h"
 #include "request_codes.h"
 #include "transform_request.h"
@@ -260,8 +261,23 @@ CentroidOutcome PointListCentroid(const TransformRequest& request, const PointLi
     RunArguments run = RunArgumentsOf(request);
     PointLayout layout;
     const RunDescription description = DescriptionOf(run);
-    const std::vector<double> array = ArrayOf(points, description, layout);
-    const CentroidResult c = PointsExtent(points.size(), array.data(), description, layout);
+    std::vector<double> array = ArrayOf(points, description, layout);
+    std::int64_t n = points.size();
+    if (request.region_only) {
+        // Only the points of the served region count, as in a file's centroid.
+        const auto columns = static_cast<std::size_t>(layout.in_columns);
+        std::size_t kept = 0;
+        for (std::size_t i = 0; i < static_cast<std::size_t>(n); ++i) {
+            const double* p = &array[i * columns];
+            const double zone = columns == 4 ? p[3] : run.h_entrada;
+            if (IsInServedRegion(CoordTriple(p[0], p[1], p[2]), run.pa, zone)) {
+                std::copy_n(p, columns, &array[kept * columns]);
+                ++kept;
+            }
+        }
+        n = static_cast<std::int64_t>(kept);
+    }
+    const CentroidResult c = PointsExtent(n, array.data(), description, layout);
     CentroidOutcome outcome;
     outcome.succeeded = true;
     outcome.x = c.x;

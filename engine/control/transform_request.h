@@ -456,7 +456,8 @@ DZV_CXX_API PointListOutcome TransformPointList(const TransformRequest& request,
 
 // Centroid, bounding rectangle and count of the points of a list in ED50 UTM
 // zone 30 with the national set, as FileCentroid gives them for the list's
-// file (points outside the domain left out). Reads side a of the request.
+// file (points outside the domain left out). Reads side a and region_only of
+// the request.
 DZV_CXX_API CentroidOutcome PointListCentroid(const TransformRequest& request,
                                               const PointList& points,
                                               const Progress& progress = {});

@@ -7,6 +7,7 @@
 #include "opciones.h"
 #include "transf_control.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -94,6 +95,9 @@ public:
                {Da, Pa, hEntrada, Db, Pb, hSalida, model, parametros, selec_param,
                 alturasOrtometricas},
                x, y, 0.0);
+        if (duringPointRun) {
+            duringPointRun();
+        }
         return TransfClientControl::ProcesarPuntos(points, Da, Pa, hEntrada, Db, Pb, hSalida, model,
                                                    parametros, selec_param, x, y, progress);
     }
@@ -124,6 +128,8 @@ public:
     std::int16_t incertidumbre = 0;       // the property as last set
     bool cancellable = true;
     int cancels = 0;
+    // Called inside each point-list run, on the thread that runs it.
+    std::function<void()> duringPointRun;
 
 private:
     void Record(bool drawing, const std::string& log, const std::string& input,
