@@ -1,7 +1,9 @@
 // The engine control as the program drives it: the members of the Transf
-// control that a run and a save call, one virtual member each, so that tests
-// can watch the arguments the control receives. The program's only
-// implementation forwards every call to one dezadiravevava::TransfClient.
+// control that a run and a save call, and the point-list runs of the C++
+// interface, one virtual member each, so that tests can watch the arguments
+// the control receives. The program's only implementation forwards every
+// call to one dezadiravevava::TransfClient, or to the C++ interface with the
+// client's properties.
 #pragma once
 
 #include "dezadiravevava.h"

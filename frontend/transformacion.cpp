@@ -34,8 +34,10 @@ public:
 namespace api = dezadiravevava::api;
 
 // Runs `work` on a worker thread while this thread goes on with its events
-// (the progress window's signals, its Cancel) until the work ends. Nothing
-// when the work threw (memory exhausted, say).
+// (the progress window's signals) until the work ends. The user's input
+// waits meanwhile, as it did while the engine ran on this thread: only the
+// progress window takes it, when it draws (its Cancel), so the points cannot
+// change under the run. Nothing when the work threw (memory exhausted, say).
 template <class Work>
 auto OnWorker(Work work) -> std::optional<decltype(work())> {
     std::optional<decltype(work())> result;
@@ -50,7 +52,7 @@ auto OnWorker(Work work) -> std::optional<decltype(work())> {
     QObject::connect(thread.get(), &QThread::finished, &loop, &QEventLoop::quit,
                      Qt::QueuedConnection);
     thread->start();
-    loop.exec();
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
     thread->wait();
     return result;
 }

@@ -52,7 +52,7 @@ std::vector<double> Fields(const std::string& line) {
 
 // The sample of ED50 UTM points with their zones, and a last point outside
 // the served region, which the run refuses.
-class PointListTest : public ::testing::Test {
+class PointListRunTest : public ::testing::Test {
 protected:
     void SetUp() override {
         folder = fs::temp_directory_path() /
@@ -85,7 +85,7 @@ struct Case {
     api::Kind target;
 };
 
-TEST_F(PointListTest, SameResultsRefusalsAndLogAsTheTxtRunOfItsFile) {
+TEST_F(PointListRunTest, SameResultsRefusalsAndLogAsTheTxtRunOfItsFile) {
     const Case cases[] = {
         {"nacional", api::Method::kNational, api::Model::kHelmert, 0, api::Kind::kUtm},
         {"regional", api::Method::kRegional, api::Model::kHelmert, 0, api::Kind::kGeodetic},
@@ -161,7 +161,7 @@ TEST_F(PointListTest, SameResultsRefusalsAndLogAsTheTxtRunOfItsFile) {
 
 // Without names the header leaves out the lines of the input and output
 // files, and nothing else.
-TEST_F(PointListTest, UnnamedListLeavesTheFileLinesOutOfTheHeader) {
+TEST_F(PointListRunTest, UnnamedListLeavesTheFileLinesOutOfTheHeader) {
     api::TransformRequest request;
     request.a = {api::Datum::kEd50, api::Kind::kUtm, 0, {}, false};
     request.b = {api::Datum::kEtrs89, api::Kind::kUtm, 0, {}, false};
@@ -184,7 +184,7 @@ TEST_F(PointListTest, UnnamedListLeavesTheFileLinesOutOfTheHeader) {
 
 // A stop asked from the progress callback ends the run: no results, and the
 // log ends saying why.
-TEST_F(PointListTest, StopRequestedFromTheProgressEndsTheRun) {
+TEST_F(PointListRunTest, StopRequestedFromTheProgressEndsTheRun) {
     api::TransformRequest request;
     request.a = {api::Datum::kEd50, api::Kind::kUtm, 0, {}, false};
     request.b = {api::Datum::kEtrs89, api::Kind::kUtm, 0, {}, false};
