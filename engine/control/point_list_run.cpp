@@ -302,13 +302,17 @@ PointListOutcome TransformPointList(const TransformRequest& request, const Point
         run.parametros == kParametersByDistance || run.parametros == kParametersByNumber;
     const bool name_files = !points.input_name.empty() || !points.output_name.empty();
     const auto fail = [&](const std::string& reason) {
+        // A run that stops gives no point's result.
+        outcome.status.clear();
+        outcome.results.clear();
+        outcome.zones.clear();
+        outcome.uncertainty.clear();
         outcome.log += reason;
         outcome.failure = WithoutLineEnd(reason);
         const std::size_t last = outcome.failure.rfind('\n');
         if (last != std::string::npos) {
             outcome.failure.erase(0, last + 1);
         }
-        return outcome;
     };
     if (!request.catalogue_path.empty() && !run.catalogue && local) {
         outcome.failure = "Catálogo de vértices no válido: " + request.catalogue_path;
@@ -327,7 +331,8 @@ PointListOutcome TransformPointList(const TransformRequest& request, const Point
     }
     outcome.log = RunHeader(run, name_files);
     if (const std::string invalid = InvalidRunArguments(run); !invalid.empty()) {
-        return fail(invalid);
+        fail(invalid);
+        return outcome;
     }
     ProgressWindow window(&sink, kCaptionTransforming, static_cast<std::uint64_t>(n) * kLineBytes);
     std::string failure;
@@ -375,7 +380,8 @@ PointListOutcome TransformPointList(const TransformRequest& request, const Point
     for (std::int64_t first = 0; first < n; first += kBlockPoints) {
         if (window.Cancelled()) {
             outcome.cancelled = true;
-            return fail(std::string(kCancelledLine));
+            fail(std::string(kCancelledLine));
+            return outcome;
         }
         const std::int64_t last = std::min(n, first + kBlockPoints);
         RunRange(work, first, last, threads, tally);
@@ -383,7 +389,8 @@ PointListOutcome TransformPointList(const TransformRequest& request, const Point
     }
     if (window.Cancelled()) {
         outcome.cancelled = true;
-        return fail(std::string(kCancelledLine));
+        fail(std::string(kCancelledLine));
+        return outcome;
     }
 
     // The refused points in list order, named as the lines of the list's
