@@ -277,7 +277,8 @@ CentroidOutcome PointListCentroid(const TransformRequest& request, const PointLi
         }
         n = static_cast<std::int64_t>(kept);
     }
-    const CentroidResult c = PointsExtent(n, array.data(), description, layout);
+    const CentroidResult c =
+        PointsExtent(n, array.data(), description, layout, RunThreads(run.threads));
     CentroidOutcome outcome;
     outcome.succeeded = true;
     outcome.x = c.x;

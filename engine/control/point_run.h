@@ -160,7 +160,8 @@ private:
 // The rectangle around the points in ED50 UTM zone 30 with the national set,
 // as CentroideTXT computes it for the points of a file. Reads the input side
 // of the description and the input columns of the layout.
+// `threads`: the threads that carry the points; the sums do not depend on it.
 CentroidResult PointsExtent(std::int64_t n, const double* in, const RunDescription& description,
-                            const PointLayout& layout);
+                            const PointLayout& layout, int threads = 1);
 
 } // namespace dezadiravevava
