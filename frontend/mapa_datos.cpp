@@ -68,53 +68,19 @@ void AddPointsToMap(MapDrawing& map, const QVector<PointRecord>& points, int cou
     }
 }
 
-void AddResidualsToMap(MapDrawing& map, const EngineArguments& arguments,
-                       const QString& catalogue) {
-    if (arguments.parametros == codes::kNational || arguments.parametros == codes::kGrid ||
-        arguments.da == arguments.db) {
-        return;
-    }
-    dzv_run run;
-    dzv_run_init(&run);
-    run.datum_a = arguments.da;
-    run.kind_a = arguments.pa;
-    run.zone_a = arguments.hEntrada;
-    run.datum_b = arguments.db;
-    run.kind_b = arguments.pb;
-    run.zone_b = arguments.hSalida;
-    run.model = arguments.model;
-    run.parametros = arguments.parametros;
-    run.seleccion = arguments.selecParam;
-    run.origin_x = map.xc;
-    run.origin_y = map.yc;
-    run.orthometric_heights = arguments.alturasOrtometricas != 0 ? 1 : 0;
-    const QByteArray cataloguePath = catalogue.toLocal8Bit();
-    run.catalogue_path = cataloguePath.isEmpty() ? nullptr : cataloguePath.constData();
-    dzv_prepared* prepared = nullptr;
-    if (dzv_prepare(&run, &prepared) != DZV_OK || prepared == nullptr) {
-        return;
-    }
-    dzv_parameters parameters{};
-    parameters.size = sizeof parameters;
-    QVector<QPointF> vertices;
+void AddResidualsToMap(MapDrawing& map,
+                       const std::vector<dezadiravevava::api::VertexResidual>& vertices) {
+    QVector<QPointF> at;
     QVector<QPointF> residuals;
-    if (dzv_prepared_parameters(prepared, &parameters) == DZV_OK) {
-        for (std::int32_t i = 0; i < parameters.vertex_count; ++i) {
-            dzv_vertex vertex{};
-            vertex.size = sizeof vertex;
-            if (dzv_prepared_vertex(prepared, i, &vertex) != DZV_OK || vertex.used == 0) {
-                continue;
-            }
+    for (const dezadiravevava::api::VertexResidual& vertex : vertices) {
+        if (vertex.used) {
             // The map is drawn in ED50.
-            vertices.push_back(arguments.da == codes::kEd50
-                                   ? QPointF(vertex.source_x, vertex.source_y)
-                                   : QPointF(vertex.target_x, vertex.target_y));
+            at.push_back(QPointF(vertex.ed50_x, vertex.ed50_y));
             residuals.push_back(QPointF(vertex.residual_x, vertex.residual_y));
         }
     }
-    dzv_release_prepared(prepared);
-    if (!vertices.isEmpty()) {
-        map.vertices = vertices;
+    if (!at.isEmpty()) {
+        map.vertices = at;
         map.residuals = residuals;
     }
 }

@@ -1,12 +1,15 @@
 // What a run hands the map besides its centre and rectangle: the input
 // points in ED50 UTM zone 30, and the residuals of the vertices its
-// parameters were estimated from.
+// parameters were estimated from, as the run's result gives them.
 #pragma once
 
 #include "comun.h"
 #include "lectura_puntos.h"
 #include "opciones.h"
+#include "transform_request.h"
 #include "transformacion.h"
+
+#include <vector>
 
 namespace quillon {
 
@@ -17,10 +20,11 @@ void AddPointsToMap(MapDrawing& map, const QVector<PointRecord>& points, int cou
                     CoordinateKind kind, const EngineArguments& arguments,
                     const QVector<LeftOut>& leftOut);
 
-// Estimates the run's set again around the map's centre, from the vertices of
-// `catalogue` (empty: the built-in one), and puts the vertices it used, with
-// their residuals, on the map. Leaves the map as it is when
-// the run estimates nothing (national set, grid) or the estimation fails.
-void AddResidualsToMap(MapDrawing& map, const EngineArguments& arguments, const QString& catalogue);
+// Puts the vertices a run's set was estimated from (those it used), with
+// their residuals, on the map in place of the vertices its search found.
+// Leaves the map as it is when the run estimated nothing (national set,
+// grid).
+void AddResidualsToMap(MapDrawing& map,
+                       const std::vector<dezadiravevava::api::VertexResidual>& vertices);
 
 } // namespace quillon

@@ -632,8 +632,10 @@ void FormPresenter::Transform() {
         emit changed();
     }
 
-    Transformacion transformacion(state_, transf_, messages_, tempFolder_,
-                                  [this] { return cancelRequested_; });
+    // The engine works on a worker thread, which asks for the Cancel there.
+    Transformacion transformacion(
+        state_, transf_, messages_, tempFolder_, [this] { return cancelRequested_.load(); },
+        progress_);
     const RunOutcome outcome = transformacion.Run(choices_, plan);
 
     run_.drawing = state_.drawingMode;

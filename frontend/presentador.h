@@ -22,6 +22,7 @@
 #include <QString>
 #include <QStringList>
 #include <QUndoStack>
+#include <atomic>
 #include <optional>
 
 namespace quillon {
@@ -173,7 +174,7 @@ public:
     // Asks the engine to stop what it is doing for the run or the save under
     // way (the progress window's Cancel).
     void RequestCancel();
-    bool cancelRequested() const { return cancelRequested_; }
+    bool cancelRequested() const { return cancelRequested_.load(); }
     const RunResults& run() const { return run_; }
     CoordinateTableModel* resultModel() { return &resultModel_; }
     // What the result area says after a drawing run.
@@ -259,7 +260,8 @@ private:
     std::optional<DzvProgressCallbacks> progress_;
     // The GIS layer run under way.
     LayerRun* layerRun_ = nullptr;
-    bool cancelRequested_ = false;
+    // Set on the window's thread, read by the run's worker thread too.
+    std::atomic<bool> cancelRequested_ = false;
     std::optional<SaveTarget> saveTarget_;
 };
 

@@ -2,6 +2,53 @@
 
 namespace quillon {
 
+namespace {
+
+namespace api = dezadiravevava::api;
+
+api::Datum DatumOfCode(std::int32_t code) {
+    return code == DZV_DATUM_ED50 ? api::Datum::kEd50 : api::Datum::kEtrs89;
+}
+
+api::Kind KindOfCode(std::int32_t code) {
+    switch (code) {
+    case DZV_KIND_GEODETIC:
+        return api::Kind::kGeodetic;
+    case DZV_KIND_GEOCENTRIC:
+        return api::Kind::kGeocentric;
+    default:
+        return api::Kind::kUtm;
+    }
+}
+
+api::Model ModelOfCode(std::int32_t code) {
+    switch (code) {
+    case DZV_MODEL_MOLODENSKY:
+        return api::Model::kMolodensky;
+    case DZV_MODEL_AFFINE:
+        return api::Model::kAffine;
+    default:
+        return api::Model::kHelmert;
+    }
+}
+
+api::Method MethodOfCode(std::int32_t code) {
+    switch (code) {
+    case DZV_PARAMETERS_REGIONAL:
+        return api::Method::kRegional;
+    case DZV_PARAMETERS_DISTANCE:
+        return api::Method::kDistance;
+    case DZV_PARAMETERS_NEAREST:
+        return api::Method::kNearest;
+    case DZV_PARAMETERS_GRID:
+        return api::Method::kGrid;
+    default:
+        return api::Method::kNational;
+    }
+}
+
+} // namespace
+
 std::int16_t TransfClientControl::CentroideTXT(const std::string& entrada, std::int32_t Da,
                                                std::int32_t Pa, double hEntrada) {
     return client_.CentroideTXT(entrada, Da, Pa, hEntrada);
@@ -88,6 +135,35 @@ std::int16_t TransfClientControl::ConvertirTXTaDXF(const std::string& entrada,
                                                    const std::string& salida,
                                                    std::int32_t Proyeccion) {
     return client_.ConvertirTXTaDXF(entrada, salida, Proyeccion);
+}
+
+api::CentroidOutcome TransfClientControl::CentroidePuntos(const api::PointList& points,
+                                                          std::int32_t Da, std::int32_t Pa,
+                                                          const api::Progress& progress) {
+    api::TransformRequest request;
+    request.a.datum = DatumOfCode(Da);
+    request.a.kind = KindOfCode(Pa);
+    request.region_only = false;
+    return api::PointListCentroid(request, points, progress);
+}
+
+api::PointListOutcome TransfClientControl::ProcesarPuntos(
+    const api::PointList& points, std::int32_t Da, std::int32_t Pa, double hEntrada,
+    std::int32_t Db, std::int32_t Pb, double hSalida, std::int32_t model, std::int32_t parametros,
+    double selec_param, double x, double y, const api::Progress& progress) {
+    api::TransformRequest request;
+    request.a = {DatumOfCode(Da), KindOfCode(Pa), static_cast<int>(hEntrada), {}, false};
+    request.b = {DatumOfCode(Db), KindOfCode(Pb), static_cast<int>(hSalida), {}, false};
+    request.model = ModelOfCode(model);
+    request.method = MethodOfCode(parametros);
+    request.selection = selec_param;
+    request.origin = std::array<double, 2>{x, y};
+    request.orthometric_heights = client_.AlturasOrtometricas() != 0;
+    request.catalogue_path = client_.Catalogo();
+    request.region_only = client_.SoloRegion() != 0;
+    request.threads = client_.Hilos();
+    request.uncertainty = client_.Incertidumbre() != 0;
+    return api::TransformPointList(request, points, progress);
 }
 
 void TransfClientControl::SetAlturasOrtometricas(std::int16_t value) {

@@ -1,11 +1,14 @@
 // The engine control as the program drives it: the members of the Transf
-// control that a run and a save call, one virtual member each, so that tests
-// can watch the arguments the control receives. The program's only
-// implementation forwards every call to one dezadiravevava::TransfClient.
+// control that a run and a save call, and the point-list runs of the C++
+// interface, one virtual member each, so that tests can watch the arguments
+// the control receives. The program's only implementation forwards every
+// call to one dezadiravevava::TransfClient, or to the C++ interface with the
+// client's properties.
 #pragma once
 
 #include "dezadiravevava.h"
 #include "transf_client.h"
+#include "transform_request.h"
 
 #include <cstdint>
 #include <string>
@@ -52,6 +55,21 @@ public:
                                      double y, double z) = 0;
     virtual std::int16_t ConvertirTXTaDXF(const std::string& entrada, const std::string& salida,
                                           std::int32_t Proyeccion) = 0;
+
+    // A point list held in memory, for the run of ProcesarTXT over the file
+    // that would hold it: its centroid and rectangle (as CentroideTXT), and
+    // its run with the arguments of ProcesarTXT and the properties set
+    // (orthometric heights, catalogue, uncertainty, threads, region). Safe on
+    // a worker thread; `progress` is called there.
+    virtual dezadiravevava::api::CentroidOutcome
+    CentroidePuntos(const dezadiravevava::api::PointList& points, std::int32_t Da, std::int32_t Pa,
+                    const dezadiravevava::api::Progress& progress) = 0;
+    virtual dezadiravevava::api::PointListOutcome
+    ProcesarPuntos(const dezadiravevava::api::PointList& points, std::int32_t Da, std::int32_t Pa,
+                   double hEntrada, std::int32_t Db, std::int32_t Pb, double hSalida,
+                   std::int32_t dezadiravevava, std::int32_t parametros, double selec_param,
+                   double x, double y, const dezadiravevava::api::Progress& progress) = 0;
+
     // Property AlturasOrtometricas: 1 makes the H of UTM points orthometric
     // (through the geoid) in the file methods that follow.
     virtual void SetAlturasOrtometricas(std::int16_t value) = 0;
@@ -116,6 +134,14 @@ public:
                              double selec_param, double x, double y, double z) override;
     std::int16_t ConvertirTXTaDXF(const std::string& entrada, const std::string& salida,
                                   std::int32_t Proyeccion) override;
+    dezadiravevava::api::CentroidOutcome
+    CentroidePuntos(const dezadiravevava::api::PointList& points, std::int32_t Da, std::int32_t Pa,
+                    const dezadiravevava::api::Progress& progress) override;
+    dezadiravevava::api::PointListOutcome
+    ProcesarPuntos(const dezadiravevava::api::PointList& points, std::int32_t Da, std::int32_t Pa,
+                   double hEntrada, std::int32_t Db, std::int32_t Pb, double hSalida,
+                   std::int32_t dezadiravevava, std::int32_t parametros, double selec_param,
+                   double x, double y, const dezadiravevava::api::Progress& progress) override;
     void SetAlturasOrtometricas(std::int16_t value) override;
     std::string SetCatalogo(const std::string& path, std::int32_t& vertices) override;
     void SetPointDrawing(std::int16_t zone, bool labels, const std::string& system) override;

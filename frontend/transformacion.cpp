@@ -8,18 +8,19 @@
 #include <QApplication>
 #include <QDate>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QLocale>
 #include <QRegularExpression>
+#include <QThread>
 #include <QTime>
 #include <cmath>
 #include <limits>
+#include <memory>
 
 namespace quillon {
 
 namespace {
-
-constexpr char kTab = '\t';
 
 // The wait cursor for as long as the run lasts, whichever way it ends.
 class WaitCursor {
@@ -30,8 +31,53 @@ public:
     WaitCursor& operator=(const WaitCursor&) = delete;
 };
 
-QByteArray N(double v) {
-    return ToCp1252(NumberText(v));
+namespace api = dezadiravevava::api;
+
+// Runs `work` on a worker thread while this thread goes on with its events
+// (the progress window's signals) until the work ends. The user's input
+// waits meanwhile, as it did while the engine ran on this thread: only the
+// progress window takes it, when it draws (its Cancel), so the points cannot
+// change under the run. Nothing when the work threw (memory exhausted, say).
+template <class Work>
+auto OnWorker(Work work) -> std::optional<decltype(work())> {
+    std::optional<decltype(work())> result;
+    std::unique_ptr<QThread> thread(QThread::create([&] {
+        try {
+            result.emplace(work());
+        } catch (...) {
+            result.reset();
+        }
+    }));
+    QEventLoop loop;
+    QObject::connect(thread.get(), &QThread::finished, &loop, &QEventLoop::quit,
+                     Qt::QueuedConnection);
+    thread->start();
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    thread->wait();
+    return result;
+}
+
+// A log text of the engine (UTF-8, "\n" line ends) as lines.
+QStringList TextLines(const std::string& text) {
+    QStringList lines = QString::fromStdString(text).split(QLatin1Char('\n'));
+    if (!lines.isEmpty() && lines.last().isEmpty()) {
+        lines.removeLast();
+    }
+    return lines;
+}
+
+// The log window's lines of a run's log, with the date and time of the run
+// after the title when it ended well.
+QStringList WindowLog(QStringList lines, bool with_date) {
+    if (with_date) {
+        lines.insert(std::min<qsizetype>(3, lines.size()),
+                     QStringLiteral("Conversión realizada el día ") +
+                         QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat) +
+                         QStringLiteral(" a las ") +
+                         QTime::currentTime().toString(QStringLiteral("HH:mm:ss")));
+        lines.insert(std::min<qsizetype>(4, lines.size()), QString());
+    }
+    return lines;
 }
 
 // Splits a file into lines: a line feed ends a line, a CR before it belongs
@@ -126,33 +172,56 @@ int UntransformedEntities(const QStringList& log) {
     return count;
 }
 
-int RejectedLines(const QStringList& log) {
-    static const QRegularExpression rejected(QStringLiteral("^Líneas rechazadas\\.+: (\\d+)"));
-    for (const QString& line : log) {
-        const QRegularExpressionMatch match = rejected.match(line);
-        if (match.hasMatch()) {
-            return match.captured(1).toInt();
-        }
+RunRelay::RunRelay(const std::optional<DzvProgressCallbacks>& window) {
+    if (!window) {
+        return;
     }
-    return 0;
+    const DzvProgressCallbacks callbacks = *window;
+    connect(
+        this, &RunRelay::opened, this,
+        [callbacks](const QString& caption, quint64 size) {
+            callbacks.open(callbacks.context, caption.toUtf8().constData(), size);
+        },
+        Qt::BlockingQueuedConnection);
+    connect(
+        this, &RunRelay::stepped, this,
+        [callbacks](quint64 position) { callbacks.step(callbacks.context, position); },
+        Qt::BlockingQueuedConnection);
+    connect(
+        this, &RunRelay::closed, this, [callbacks] { callbacks.close(callbacks.context); },
+        Qt::BlockingQueuedConnection);
 }
 
-QHash<int, QString> RejectionReasons(const QStringList& log) {
-    static const QRegularExpression rejected(QStringLiteral("^Línea (\\d+) rechazada: (.*)$"));
-    QHash<int, QString> reasons;
-    for (const QString& line : log) {
-        const QRegularExpressionMatch match = rejected.match(line);
-        if (match.hasMatch()) {
-            reasons.insert(match.captured(1).toInt(), match.captured(2));
-        }
-    }
-    return reasons;
+api::Progress RunRelay::Progress(std::function<bool()> stop) {
+    api::Progress progress;
+    progress.open = [this](std::string_view caption, std::uint64_t size) {
+        emit opened(QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())),
+                    size);
+    };
+    progress.step = [this](std::uint64_t position) { emit stepped(position); };
+    progress.close = [this] { emit closed(); };
+    progress.stop_requested = std::move(stop);
+    return progress;
+}
+
+DzvProgressCallbacks RunRelay::Callbacks() {
+    DzvProgressCallbacks callbacks{};
+    callbacks.context = this;
+    callbacks.open = [](void* self, const char* caption, std::uint64_t size) {
+        emit static_cast<RunRelay*>(self)->opened(QString::fromUtf8(caption), size);
+    };
+    callbacks.step = [](void* self, std::uint64_t position) {
+        emit static_cast<RunRelay*>(self)->stepped(position);
+    };
+    callbacks.close = [](void* self) { emit static_cast<RunRelay*>(self)->closed(); };
+    return callbacks;
 }
 
 Transformacion::Transformacion(ProgramState& state, TransfControl& transf, MessageSink& messages,
-                               QString tempFolder, std::function<bool()> cancelled)
+                               QString tempFolder, std::function<bool()> cancelled,
+                               std::optional<DzvProgressCallbacks> window)
     : state_(state), transf_(transf), messages_(messages), tempFolder_(std::move(tempFolder)),
-      cancelled_(std::move(cancelled)) {}
+      cancelled_(std::move(cancelled)), window_(window) {}
 
 QString Transformacion::Temp(const char* name) const {
     return QDir(tempFolder_).filePath(QString::fromLatin1(name));
@@ -162,58 +231,56 @@ void Transformacion::FileFailure(const QString& what, const QString& path) {
     messages_.Show(what + QLatin1Char('\r') + path, QStringLiteral("Error"), MessageIcon::Critical);
 }
 
-bool Transformacion::WritePointFile(CoordinateKind kind, RunOutcome& outcome) {
-    QByteArray text = "Archivo temporal con las coordenadas de los puntos a transformar\r\n";
+void Transformacion::Cancelled(RunOutcome& outcome) {
+    messages_.Show(QString::fromUtf8(kCancelled), QStringLiteral("Aviso"),
+                   MessageIcon::Information);
+    outcome.end = RunOutcome::End::Cancelled;
+}
+
+api::PointList Transformacion::PointList(CoordinateKind kind, RunOutcome& outcome) {
+    api::PointList list;
     outcome.leftOut = QVector<LeftOut>(state_.pointCount, LeftOut::No);
     outcome.outsideCount = 0;
-    writtenRows_.clear();
-    for (int i = 1; i <= state_.pointCount; ++i) {
-        const PointRecord& p = state_.PointTable[i - 1];
+    sentRows_.clear();
+    list.coordinates.reserve(static_cast<std::size_t>(state_.pointCount) * 3);
+    if (kind == CoordinateKind::Utm) {
+        list.zones.reserve(static_cast<std::size_t>(state_.pointCount));
+    }
+    for (int row = 0; row < state_.pointCount; ++row) {
+        const PointRecord& p = state_.PointTable[row];
         if (IsOutsideRegion(p, kind)) {
-            outcome.leftOut[i - 1] = LeftOut::Outside;
+            outcome.leftOut[row] = LeftOut::Outside;
             ++outcome.outsideCount;
             continue;
         }
-        text += N(i) + kTab;
         if (kind == CoordinateKind::Geodetic) {
             // Longitude first, both in decimal degrees.
-            text += N(PackedToDegrees(p.c2)) + kTab + N(PackedToDegrees(p.c1)) + kTab + N(p.c3) +
-                    kTab + N(p.zone);
+            list.coordinates.insert(list.coordinates.end(),
+                                    {PackedToDegrees(p.c2), PackedToDegrees(p.c1), p.c3});
         } else {
-            text += N(p.c1) + kTab + N(p.c2) + kTab + N(p.c3);
-            if (kind == CoordinateKind::Utm) {
-                text += kTab + N(p.zone);
-            }
+            list.coordinates.insert(list.coordinates.end(), {p.c1, p.c2, p.c3});
         }
-        text += "\r\r\n";
-        writtenRows_.push_back(i - 1);
+        if (kind == CoordinateKind::Utm) {
+            list.zones.push_back(p.zone);
+        }
+        sentRows_.push_back(row);
     }
-    QFile file(Temp(kPointFile));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(text) != text.size() ||
-        !file.flush()) {
-        return false;
-    }
-    file.close();
-    return file.error() == QFileDevice::NoError;
+    return list;
 }
 
-MapDrawing Transformacion::Centroid(const FormChoices& choices, const EngineArguments& a) {
-    if (state_.drawingMode) {
-        transf_.CentroideDXF(state_.inputFileName.toStdString(), a.da, a.pa, a.hEntrada);
-    } else {
-        transf_.CentroideTXT(Temp(kPointFile).toStdString(), a.da, a.pa, a.hEntrada);
-    }
+MapDrawing Transformacion::Map(const FormChoices& choices, double xc, double yc, double xMin,
+                               double xMax, double yMin, double yMax) const {
     MapDrawing map;
-    map.xMin = transf_.XMinMRE();
-    map.xMax = transf_.XMaxMRE();
-    map.yMin = transf_.YMinMRE();
-    map.yMax = transf_.YMaxMRE();
+    map.xMin = xMin;
+    map.xMax = xMax;
+    map.yMin = yMin;
+    map.yMax = yMax;
     if (choices.centre == SearchCentre::Geometric) {
         map.xc = (map.xMin + map.xMax) * 0.5;
         map.yc = (map.yMin + map.yMax) * 0.5;
     } else {
-        map.xc = transf_.XCentroide();
-        map.yc = transf_.YCentroide();
+        map.xc = xc;
+        map.yc = yc;
     }
     if (map.xMax - map.xMin < 10000) {
         // A small area is shown as an 8 km square around its centre.
@@ -241,45 +308,19 @@ int Transformacion::SearchVertices(const RunPlan& plan, MapDrawing& map) {
     return found;
 }
 
-bool Transformacion::ReadResults(CoordinateKind kind, RunOutcome& outcome) {
-    QByteArray bytes;
-    if (!ReadWholeFile(Temp(kResultFile), bytes)) {
-        return false;
-    }
-    const QList<QByteArray> lines = Lines(bytes);
-    if (lines.isEmpty()) {
-        return false; // not even the title line
-    }
-    // Each result line starts with the number that its point had in the
-    // point file, its place in the list. The engine leaves out the lines it
-    // refuses, so a result's place in the file says nothing about its point:
-    // only the number does.
+void Transformacion::TakeResults(CoordinateKind kind, const api::PointListOutcome& run,
+                                 RunOutcome& outcome) {
     state_.MakeRoom(state_.pointCount);
-    QVector<bool> written(state_.pointCount, false);
-    QVector<bool> returned(state_.pointCount, false);
-    for (const int row : writtenRows_) {
-        written[row] = true;
-    }
-    const qsizetype fieldCount = kind == CoordinateKind::Utm ? 5 : 4;
+    const bool uncertainty = !run.uncertainty.empty();
     int n = 0;
-    for (qsizetype k = 1; k < lines.size(); ++k) {
-        const QList<QByteArray> f = lines[k].split(kTab);
-        if (f.size() < fieldCount) {
-            return false;
+    for (qsizetype k = 0; k < sentRows_.size(); ++k) {
+        const auto i = static_cast<std::size_t>(k);
+        const int row = sentRows_[k];
+        if (run.status[i] != api::PointResult::kTransformed) {
+            outcome.leftOut[row] = LeftOut::Rejected;
+            continue;
         }
-        bool ok = false;
-        const int row = f[0].trimmed().toInt(&ok) - 1;
-        if (!ok || row < 0 || row >= state_.pointCount || !written[row] || returned[row]) {
-            return false; // a point this run did not send, or sent once
-        }
-        double v[4] = {};
-        for (qsizetype j = 1; j < fieldCount; ++j) {
-            v[j - 1] = f[j].trimmed().toDouble(&ok);
-            if (!ok) {
-                return false;
-            }
-        }
-        returned[row] = true;
+        const double* v = &run.results[i * 3];
         PointRecord& r = state_.ResultTable[n++];
         r = PointRecord{};
         r.id = state_.PointTable[row].id;
@@ -295,111 +336,67 @@ bool Transformacion::ReadResults(CoordinateKind kind, RunOutcome& outcome) {
             r.c3 = v[2];
         }
         if (kind == CoordinateKind::Utm) {
-            r.zone = static_cast<std::int16_t>(std::lround(v[3]));
+            r.zone = static_cast<std::int16_t>(run.zones[i]);
         }
-        if (f.size() > fieldCount) {
-            // The uncertainty column; "nan" for a fit without redundancy.
-            const double metres = f[fieldCount].trimmed().toDouble(&ok);
-            r.uncertainty = ok ? metres : std::numeric_limits<double>::quiet_NaN();
-        }
-    }
-    // What was sent and did not come back was refused by the engine.
-    outcome.rejectedCount = 0;
-    for (const int row : writtenRows_) {
-        if (!returned[row]) {
-            outcome.leftOut[row] = LeftOut::Rejected;
-            ++outcome.rejectedCount;
+        if (uncertainty) {
+            // NaN for a set that knows none (an estimation without redundancy).
+            r.uncertainty = run.uncertainty[i];
         }
     }
+    for (const auto& [index, reason] : run.refused) {
+        outcome.rejectionReasons.insert(sentRows_[static_cast<qsizetype>(index)],
+                                        QString::fromStdString(reason));
+    }
+    outcome.rejectedCount = static_cast<int>(run.rejected);
     outcome.resultCount = n;
-    return true;
-}
-
-void Transformacion::MarkRejected(const QStringList& log, RunOutcome& outcome) const {
-    // Line 1 of the point file is its title; line L holds the point written
-    // (L - 1)-th.
-    const QHash<int, QString> reasons = RejectionReasons(log);
-    for (auto it = reasons.cbegin(); it != reasons.cend(); ++it) {
-        const int written = it.key() - 2;
-        if (written >= 0 && written < writtenRows_.size()) {
-            const int row = writtenRows_[written];
-            if (outcome.leftOut.value(row) == LeftOut::Rejected) {
-                outcome.rejectionReasons.insert(row, it.value());
-            }
-        }
-    }
-}
-
-QStringList Transformacion::LogLines(const QByteArray& log, bool utm_source, bool with_date) const {
-    QStringList lines = LogWindowLines(log, utm_source);
-    if (with_date) {
-        lines.insert(std::min<qsizetype>(3, lines.size()),
-                     QStringLiteral("Conversión realizada el día ") +
-                         QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat) +
-                         QStringLiteral(" a las ") +
-                         QTime::currentTime().toString(QStringLiteral("HH:mm:ss")));
-        lines.insert(std::min<qsizetype>(4, lines.size()), QString());
-    }
-    return lines;
 }
 
 RunOutcome Transformacion::Run(const FormChoices& choices, const RunPlan& plan) {
-    RunOutcome outcome;
     // 1. Nothing to transform.
     if (state_.pointCount == 0 && !state_.drawingMode) {
         messages_.Show(QStringLiteral("No se han introducido coordenadas para transformar"),
                        QStringLiteral("Error"), MessageIcon::Critical);
-        return outcome;
+        return RunOutcome{};
     }
-    outcome.end = RunOutcome::End::FileFailure;
     const WaitCursor wait;
-    if (tempFolder_.isEmpty()) {
-        messages_.Show(QStringLiteral("No se ha podido crear la carpeta temporal del programa"),
-                       QStringLiteral("Error"), MessageIcon::Critical);
-        return outcome;
-    }
-    // Files of an earlier run.
-    for (const char* name : {kPointFile, kResultFile, kRunLogFile, kDrawingOutput}) {
-        QFile::remove(Temp(name));
-    }
+    return state_.drawingMode ? RunDrawing(choices, plan) : RunPoints(choices, plan);
+}
 
-    // The points inside the region go to the point file.
-    if (!state_.drawingMode) {
-        if (!WritePointFile(choices.sourceKind, outcome)) {
-            outcome.leftOut.clear();
-            outcome.outsideCount = 0;
-            FileFailure(QStringLiteral("No se ha podido escribir el archivo temporal de puntos"),
-                        Temp(kPointFile));
+RunOutcome Transformacion::RunPoints(const FormChoices& choices, const RunPlan& plan) {
+    RunOutcome outcome;
+    outcome.end = RunOutcome::End::EngineFailed;
+    // The points inside the region go to the engine.
+    const api::PointList list = PointList(choices.sourceKind, outcome);
+    if (outcome.outsideCount >= 1) {
+        // One box for the event: when no point is left, the same box says so.
+        const bool allOutside = outcome.outsideCount == state_.pointCount;
+        messages_.Show(
+            QStringLiteral("No se han transformado") + NumberText(outcome.outsideCount) +
+                QStringLiteral(" puntos (marcados con #).\rSe encuentran fuera de "
+                               "la región de cálculo del programa") +
+                (allOutside ? QStringLiteral("\rNo se transformará ningún punto") : QString()),
+            QStringLiteral("Aviso"), MessageIcon::Exclamation);
+        if (allOutside) {
+            outcome.end = RunOutcome::End::AllOutside;
             return outcome;
         }
-        if (outcome.outsideCount >= 1) {
-            // One box for the event: when no point is left, the same box says so.
-            const bool allOutside = outcome.outsideCount == state_.pointCount;
-            messages_.Show(
-                QStringLiteral("No se han transformado") + NumberText(outcome.outsideCount) +
-                    QStringLiteral(" puntos (marcados con #).\rSe encuentran fuera de "
-                                   "la región de cálculo del programa") +
-                    (allOutside ? QStringLiteral("\rNo se transformará ningún punto") : QString()),
-                QStringLiteral("Aviso"), MessageIcon::Exclamation);
-            if (allOutside) {
-                outcome.end = RunOutcome::End::AllOutside;
-                return outcome;
-            }
-        }
     }
 
-    // Centroid and rectangle, for the map and the vertex search.
+    RunRelay relay(window_);
+    const api::Progress progress = relay.Progress(cancelled_);
     const EngineArguments& a = plan.arguments;
-    outcome.map = Centroid(choices, a);
+
+    // Centroid and rectangle, for the map and the vertex search.
+    const auto centroid =
+        OnWorker([&] { return transf_.CentroidePuntos(list, a.da, a.pa, progress); });
+    if (cancelled_()) {
+        Cancelled(outcome);
+        return outcome;
+    }
+    const api::CentroidOutcome c = centroid.value_or(api::CentroidOutcome{});
+    outcome.map = Map(choices, c.x, c.y, c.x_min, c.x_max, c.y_min, c.y_max);
     if (a.parametros == codes::kGrid && a.da != a.db) {
         outcome.map->methodNote = QString::fromUtf8(kGridMapNote);
-    }
-    if (cancelled_()) {
-        QFile::remove(Temp(kPointFile));
-        messages_.Show(QString::fromUtf8(kCancelled), QStringLiteral("Aviso"),
-                       MessageIcon::Information);
-        outcome.end = RunOutcome::End::Cancelled;
-        return outcome;
     }
 
     // Vertices of a local transformation, at least three between datums.
@@ -415,91 +412,143 @@ RunOutcome Transformacion::Run(const FormChoices& choices, const RunPlan& plan) 
         }
     }
 
-    // The transformation.
-    const std::string log_path = Temp(kRunLogFile).toStdString();
-    const std::string input =
-        state_.drawingMode ? state_.inputFileName.toStdString() : Temp(kPointFile).toStdString();
-    const std::string output =
-        Temp(state_.drawingMode ? kDrawingOutput : kResultFile).toStdString();
-    const auto process =
-        state_.drawingMode ? &TransfControl::ProcesarDXF : &TransfControl::ProcesarTXT;
+    // The transformation; the result table shows each point's uncertainty.
     transf_.SetAlturasOrtometricas(a.alturasOrtometricas);
-    // The result table shows each point's uncertainty: a last column of the
-    // results file.
-    transf_.SetIncertidumbre(state_.drawingMode ? 0 : 1);
-    const bool done = (transf_.*process)(log_path, input, a.da, a.pa, a.hEntrada, output, a.db,
-                                         a.pb, a.hSalida, a.model, a.parametros, a.selecParam,
-                                         outcome.map->xc, outcome.map->yc, 0) == 1;
-    const bool utm_source = choices.sourceKind == CoordinateKind::Utm;
-    QByteArray log;
-    const bool has_log = ReadWholeFile(Temp(kRunLogFile), log);
-    QFile::remove(Temp(kRunLogFile));
-    QFile::remove(Temp(kPointFile));
-    if (!done) {
-        const bool cancelled = cancelled_();
-        if (cancelled) {
-            messages_.Show(QString::fromUtf8(kCancelled), QStringLiteral("Aviso"),
-                           MessageIcon::Information);
+    transf_.SetIncertidumbre(1);
+    const MapDrawing& map = *outcome.map;
+    const auto run = OnWorker([&] {
+        return transf_.ProcesarPuntos(list, a.da, a.pa, a.hEntrada, a.db, a.pb, a.hSalida, a.model,
+                                      a.parametros, a.selecParam, map.xc, map.yc, progress);
+    });
+    if (!run || !run->succeeded) {
+        if (run && run->cancelled) {
+            Cancelled(outcome);
         } else {
             messages_.Show(QStringLiteral("La transformación no ha tenido éxito.\rSe visualizará "
                                           "el registro de operaciones efectuadas."),
                            QStringLiteral("Advertencia"), MessageIcon::Critical);
         }
-        if (has_log) {
+        if (run && !run->log.empty()) {
             // The log as far as the engine got, without a date.
-            outcome.log = LogLines(log, utm_source, false);
+            outcome.log = WindowLog(TextLines(run->log), false);
         }
-        QFile::remove(Temp(kResultFile));
-        QFile::remove(Temp(kDrawingOutput));
-        outcome.end = cancelled ? RunOutcome::End::Cancelled : RunOutcome::End::EngineFailed;
         return outcome;
     }
 
-    // Results and log.
-    const auto incomplete = [&] {
-        outcome.resultCount = 0;
-        outcome.rejectedCount = 0;
-        outcome.leftOut = QVector<LeftOut>(state_.pointCount, LeftOut::No);
-        FileFailure(QStringLiteral("El archivo de resultados de la transformación está "
-                                   "incompleto"),
-                    Temp(kResultFile));
+    TakeResults(choices.targetKind, *run, outcome);
+    outcome.log = WindowLog(TextLines(run->log), true);
+    if (run->vertices_used >= 0) {
+        outcome.verticesUsed = run->vertices_used;
+    }
+    if (outcome.rejectedCount > 0) {
+        messages_.Show(QStringLiteral("El cálculo ha rechazado") +
+                           NumberText(outcome.rejectedCount) +
+                           QStringLiteral(" puntos (marcados con !): no se han "
+                                          "transformado.\rLíneas rechazadas.....:") +
+                           NumberText(outcome.rejectedCount) +
+                           QStringLiteral("\rEl motivo figura en los metadatos («Ver "
+                                          "Metadatos»)."),
+                       QStringLiteral("Aviso"), MessageIcon::Exclamation);
+    }
+    // What the map draws besides the centre and the rectangle: the points,
+    // and the vertices the set was estimated from with their residuals.
+    AddPointsToMap(*outcome.map, state_.PointTable, state_.pointCount, choices.sourceKind,
+                   plan.arguments, outcome.leftOut);
+    if (a.da != a.db) {
+        AddResidualsToMap(*outcome.map, run->vertices);
+    }
+    outcome.end = RunOutcome::End::Done;
+    return outcome;
+}
+
+RunOutcome Transformacion::RunDrawing(const FormChoices& choices, const RunPlan& plan) {
+    RunOutcome outcome;
+    outcome.end = RunOutcome::End::FileFailure;
+    if (tempFolder_.isEmpty()) {
+        messages_.Show(QStringLiteral("No se ha podido crear la carpeta temporal del programa"),
+                       QStringLiteral("Error"), MessageIcon::Critical);
         return outcome;
-    };
-    if (!state_.drawingMode) {
-        const bool read = ReadResults(choices.targetKind, outcome);
-        QFile::remove(Temp(kResultFile));
-        if (!read) {
-            return incomplete();
+    }
+    // Files of an earlier run.
+    for (const char* name : {kRunLogFile, kDrawingOutput}) {
+        QFile::remove(Temp(name));
+    }
+    // The control's file methods report to the window through the relay
+    // while they work on the worker thread.
+    RunRelay relay(window_);
+    const DzvProgressCallbacks relayed = relay.Callbacks();
+    transf_.SetProgress(&relayed);
+    struct Restore {
+        TransfControl& transf;
+        const std::optional<DzvProgressCallbacks>& window;
+        ~Restore() { transf.SetProgress(window ? &*window : nullptr); }
+    } restore{transf_, window_};
+
+    const EngineArguments& a = plan.arguments;
+    const std::string drawing = state_.inputFileName.toStdString();
+    OnWorker([&] { return transf_.CentroideDXF(drawing, a.da, a.pa, a.hEntrada); });
+    outcome.map = Map(choices, transf_.XCentroide(), transf_.YCentroide(), transf_.XMinMRE(),
+                      transf_.XMaxMRE(), transf_.YMinMRE(), transf_.YMaxMRE());
+    if (a.parametros == codes::kGrid && a.da != a.db) {
+        outcome.map->methodNote = QString::fromUtf8(kGridMapNote);
+    }
+    if (cancelled_()) {
+        Cancelled(outcome);
+        return outcome;
+    }
+    if (plan.searchVertices) {
+        const int found = SearchVertices(plan, *outcome.map);
+        outcome.verticesUsed = found;
+        if (a.da != a.db && found < 3) {
+            messages_.Show(QStringLiteral("El número de vértices encontrados es menor a 3.\r No "
+                                          "se realizará la transformación"),
+                           QString::fromLatin1(kProgramTitle), MessageIcon::None);
+            outcome.end = RunOutcome::End::TooFewVertices;
+            return outcome;
         }
     }
+
+    const std::string log_path = Temp(kRunLogFile).toStdString();
+    const std::string output = Temp(kDrawingOutput).toStdString();
+    transf_.SetAlturasOrtometricas(a.alturasOrtometricas);
+    transf_.SetIncertidumbre(0);
+    const double xc = outcome.map->xc, yc = outcome.map->yc;
+    const bool done = OnWorker([&] {
+                          return transf_.ProcesarDXF(log_path, drawing, a.da, a.pa, a.hEntrada,
+                                                     output, a.db, a.pb, a.hSalida, a.model,
+                                                     a.parametros, a.selecParam, xc, yc, 0);
+                      }).value_or(0) == 1;
+    const bool utm_source = choices.sourceKind == CoordinateKind::Utm;
+    QByteArray log;
+    const bool has_log = ReadWholeFile(Temp(kRunLogFile), log);
+    QFile::remove(Temp(kRunLogFile));
+    if (!done) {
+        const bool cancelled = cancelled_();
+        if (cancelled) {
+            Cancelled(outcome);
+        } else {
+            messages_.Show(QStringLiteral("La transformación no ha tenido éxito.\rSe visualizará "
+                                          "el registro de operaciones efectuadas."),
+                           QStringLiteral("Advertencia"), MessageIcon::Critical);
+            outcome.end = RunOutcome::End::EngineFailed;
+        }
+        if (has_log) {
+            // The log as far as the engine got, without a date.
+            outcome.log = WindowLog(LogWindowLines(log, utm_source), false);
+        }
+        QFile::remove(Temp(kDrawingOutput));
+        return outcome;
+    }
     if (!has_log) {
-        outcome.resultCount = 0;
         FileFailure(QStringLiteral("No se encuentra el registro de la transformación"),
                     Temp(kRunLogFile));
         return outcome;
     }
-    outcome.log = LogLines(log, utm_source, true);
+    outcome.log = WindowLog(LogWindowLines(log, utm_source), true);
     if (const int used = VerticesUsed(*outcome.log); used >= 0) {
         outcome.verticesUsed = used;
     }
-    if (!state_.drawingMode) {
-        // Every point that did not come back is one the log counts as refused.
-        if (RejectedLines(*outcome.log) != outcome.rejectedCount) {
-            outcome.log.reset();
-            return incomplete();
-        }
-        MarkRejected(*outcome.log, outcome);
-        if (outcome.rejectedCount > 0) {
-            messages_.Show(QStringLiteral("El cálculo ha rechazado") +
-                               NumberText(outcome.rejectedCount) +
-                               QStringLiteral(" puntos (marcados con !): no se han "
-                                              "transformado.\rLíneas rechazadas.....:") +
-                               NumberText(outcome.rejectedCount) +
-                               QStringLiteral("\rEl motivo figura en los metadatos («Ver "
-                                              "Metadatos»)."),
-                           QStringLiteral("Aviso"), MessageIcon::Exclamation);
-        }
-    } else if (const int left = UntransformedEntities(*outcome.log); left > 0) {
+    if (const int left = UntransformedEntities(*outcome.log); left > 0) {
         // The drawing is written, but not everything in it moved.
         messages_.Show(QString::number(left) +
                            QStringLiteral(" entidades del dibujo no se han transformado: se han "
@@ -507,12 +556,6 @@ RunOutcome Transformacion::Run(const FormChoices& choices, const RunPlan& plan) 
                                           "Metadatos»)."),
                        QStringLiteral("Aviso"), MessageIcon::Exclamation);
     }
-    // What the map draws besides the centre and the rectangle.
-    if (!state_.drawingMode) {
-        AddPointsToMap(*outcome.map, state_.PointTable, state_.pointCount, choices.sourceKind,
-                       plan.arguments, outcome.leftOut);
-    }
-    AddResidualsToMap(*outcome.map, plan.arguments, state_.catalogueFile);
     outcome.end = RunOutcome::End::Done;
     return outcome;
 }

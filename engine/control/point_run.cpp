@@ -121,15 +121,20 @@ std::string InvalidLayout(const RunDescription& description, const PointLayout& 
 }
 
 std::optional<PreparedRun> PreparedRun::Prepare(const RunDescription& description,
-                                                std::string& failure, const Catalogue* catalogue) {
+                                                std::string& failure, const Catalogue* catalogue,
+                                                FoundVertexList* found_out, std::string* report) {
     failure = InvalidDescription(description);
     if (!failure.empty()) {
+        if (report) {
+            *report = failure + "\n";
+        }
         return std::nullopt;
     }
     PreparedRun prepared;
     prepared.description_ = description;
     prepared.model_ = description.model;
-    FoundVertexList found;
+    FoundVertexList own_found;
+    FoundVertexList& found = found_out ? *found_out : own_found;
     const bool fitted = PrepareParameters(
         description.da, description.pa, description.db, prepared.model_, description.parametros,
         description.seleccion, description.origin_x, description.origin_y, 0.0, description.zone_a,
@@ -143,6 +148,9 @@ std::optional<PreparedRun> PreparedRun::Prepare(const RunDescription& descriptio
     const bool ready =
         fitted && (!description.orthometric_heights ||
                    PrepareGeoid(prepared.set_, description.geoid_path, &prepared.report_));
+    if (report) {
+        *report = prepared.report_;
+    }
     if (!ready) {
         failure = LastLine(prepared.report_);
         return std::nullopt;
@@ -317,30 +325,64 @@ void PreparedRun::TransformAll(std::int64_t n, const double* in, double* out, st
 }
 
 CentroidResult PointsExtent(std::int64_t n, const double* in, const RunDescription& description,
-                            const PointLayout& layout) {
+                            const PointLayout& layout, int threads) {
     CentroidResult result;
     ParameterSet set;
     SetSpainParameters(DirectionOf(description.da, kDatumEd50), set);
+    // Each point carried to zone 30 (NaN: left out), block by block on the
+    // threads; the sums are made here in input order, so that they are the
+    // same to the last bit whatever the number of threads.
+    const auto carry = [&](std::int64_t first, std::int64_t last, double* xy) noexcept {
+        for (std::int64_t i = first; i < last; ++i, xy += 2) {
+            xy[0] = xy[1] = kNaN;
+            const double* p = in + i * layout.in_columns;
+            const CoordTriple point = InputPoint(p, layout.in_columns);
+            if (!std::isfinite(point.c1) || !std::isfinite(point.c2) || !std::isfinite(point.c3)) {
+                continue;
+            }
+            const double zone = description.zone_per_point() ? p[3] : description.zone_a;
+            if (description.zone_per_point() && !IsZoneNumber(zone)) {
+                continue;
+            }
+            double zone30 = kZone30;
+            PointStatus status = PointStatus::kTransformed;
+            const CoordTriple out =
+                TransformPoint(point, description.da, description.pa, zone, kDatumEd50, kKindUtm,
+                               kZone30, set, kModelHelmert, zone30, status);
+            if (status == PointStatus::kTransformed) { // else outside the domain
+                xy[0] = out.c1;
+                xy[1] = out.c2;
+            }
+        }
+    };
+    constexpr std::int64_t kBlock = 65536;
+    std::vector<double> xy(static_cast<std::size_t>(std::min(n, kBlock)) * 2);
+    const std::int64_t parts = std::clamp<std::int64_t>(threads, 1, 64);
     double sum_x = 0.0, sum_y = 0.0;
-    for (std::int64_t i = 0; i < n; ++i) {
-        const double* p = in + i * layout.in_columns;
-        const CoordTriple point = InputPoint(p, layout.in_columns);
-        if (!std::isfinite(point.c1) || !std::isfinite(point.c2) || !std::isfinite(point.c3)) {
-            continue;
+    for (std::int64_t first = 0; first < n; first += kBlock) {
+        const std::int64_t last = std::min(n, first + kBlock);
+        const std::int64_t chunk = (last - first + parts - 1) / parts;
+        std::vector<std::thread> helpers;
+        for (std::int64_t from = first + chunk; from < last; from += chunk) {
+            const std::int64_t to = std::min(last, from + chunk);
+            double* at = xy.data() + (from - first) * 2;
+            try {
+                helpers.emplace_back(carry, from, to, at);
+            } catch (...) {
+                carry(from, to, at); // no thread: the caller does it
+            }
         }
-        const double zone = description.zone_per_point() ? p[3] : description.zone_a;
-        if (description.zone_per_point() && !IsZoneNumber(zone)) {
-            continue;
+        carry(first, std::min(last, first + chunk), xy.data());
+        for (std::thread& helper : helpers) {
+            helper.join();
         }
-        double zone30 = kZone30;
-        PointStatus status = PointStatus::kTransformed;
-        const CoordTriple out =
-            TransformPoint(point, description.da, description.pa, zone, kDatumEd50, kKindUtm,
-                           kZone30, set, kModelHelmert, zone30, status);
-        if (status != PointStatus::kTransformed) {
-            continue; // outside the domain
+        for (std::int64_t i = 0; i < last - first; ++i) {
+            const double x = xy[static_cast<std::size_t>(i) * 2];
+            if (!std::isnan(x)) {
+                AccumulateCentroid(result, x, xy[static_cast<std::size_t>(i) * 2 + 1], sum_x,
+                                   sum_y);
+            }
         }
-        AccumulateCentroid(result, out.c1, out.c2, sum_x, sum_y);
     }
     FinishCentroid(result, sum_x, sum_y);
     return result;

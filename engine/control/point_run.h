@@ -95,10 +95,14 @@ public:
     // Checks the description and prepares its set (with the grid and the geoid it
     // names). On failure returns nothing and `failure` gets the reason (one
     // line, UTF-8). The regional and local choices search `catalogue` (null:
-    // the built-in one).
+    // the built-in one). `found`, when given, receives the vertices of the
+    // search, and `report` the block of the log as far as the preparation
+    // got (ending with the reason of a failure), whatever the outcome.
     static std::optional<PreparedRun> Prepare(const RunDescription& description,
                                               std::string& failure,
-                                              const Catalogue* catalogue = nullptr);
+                                              const Catalogue* catalogue = nullptr,
+                                              FoundVertexList* found = nullptr,
+                                              std::string* report = nullptr);
 
     const RunDescription& description() const { return description_; }
     // The model applied (Helmert for the national set).
@@ -156,7 +160,8 @@ private:
 // The rectangle around the points in ED50 UTM zone 30 with the national set,
 // as CentroideTXT computes it for the points of a file. Reads the input side
 // of the description and the input columns of the layout.
+// `threads`: the threads that carry the points; the sums do not depend on it.
 CentroidResult PointsExtent(std::int64_t n, const double* in, const RunDescription& description,
-                            const PointLayout& layout);
+                            const PointLayout& layout, int threads = 1);
 
 } // namespace dezadiravevava

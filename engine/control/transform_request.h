@@ -16,6 +16,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #if defined(__GNUC__)
@@ -375,6 +376,91 @@ private:
     explicit PointArrayRun(std::unique_ptr<State> state);
     std::unique_ptr<State> state_;
 };
+
+// ---- Point lists ------------------------------------------------------------
+//
+// For hosts that keep a list of points in memory (the desktop program): the
+// list runs through the same code as a TXT run of the file that would hold
+// it (a title line, then one line per point in order, so that the point at
+// index i is the file's line i + 2), and one value tells the host everything
+// that run's output and log would.
+
+struct PointList {
+    // c1, c2, c3 of each point, one point after another, as a TXT file has
+    // them: x, y, H (UTM); X, Y, Z (geocentric); longitude, latitude in
+    // decimal degrees, h (geodetic).
+    std::vector<double> coordinates;
+    // Each point's UTM zone, when side a is UTM without one zone (a.zone 0).
+    std::vector<std::int32_t> zones;
+    // The input and output the log's header names; an empty one leaves its
+    // line out of the header.
+    std::string input_name;
+    std::string output_name;
+
+    std::int64_t size() const { return static_cast<std::int64_t>(coordinates.size() / 3); }
+};
+
+// A catalogue vertex behind an estimated set, with its residual: where the
+// catalogue puts it on the target side minus where the set carries its
+// source position, ED50/ETRS89 UTM zone 30 metres.
+struct VertexResidual {
+    int number = 0;
+    std::string name;
+    bool used = false; // false: left out of the estimation as a blunder
+    double ed50_x = 0.0, ed50_y = 0.0;
+    double residual_x = 0.0, residual_y = 0.0;
+};
+
+struct PointListOutcome {
+    bool succeeded = false;
+    bool cancelled = false; // stopped through Progress::stop_requested
+    std::string failure;    // why the run failed, one line
+    // Per point, in the order of the list: its status, and when transformed
+    // its c1, c2, c3 as the TXT output writes them (to their written
+    // decimals; NaN when refused), its output zone (UTM output; else 0) and,
+    // with request.uncertainty, its 95 % horizontal uncertainty in metres
+    // to the millimetre (NaN when the set knows none).
+    std::vector<PointResult> status;
+    std::vector<double> results;
+    std::vector<std::int32_t> zones;
+    std::vector<double> uncertainty;
+    // The refused points (index in the list) with the reason the log gives.
+    std::vector<std::pair<std::int64_t, std::string>> refused;
+    long long points = 0;   // transformed
+    long long rejected = 0; // refused
+    // The vertices of the estimation (regional and local sets), with their
+    // residuals; empty for the national set and the grid.
+    std::vector<VertexResidual> vertices;
+    // The vertices the estimation used, as its log counts them ("Número de
+    // puntos utilizados"); -1 when nothing was estimated.
+    int vertices_used = -1;
+    // The centre of the vertex search (ED50 UTM 30), for local sets.
+    std::optional<std::array<double, 2>> origin;
+    // Points a local fit extrapolates to, as the log says it (one line each).
+    std::vector<std::string> warnings;
+    // The execution log (UTF-8, "\n" line ends) as the TXT run of the list's
+    // file writes it: header, parameter block, rejected lines and summary,
+    // or how far it got and why it stopped (LogFileBytes gives the file's
+    // bytes).
+    std::string log;
+};
+
+// Transforms the list with `request` (its sides, method, model, selection,
+// origin, heights, grid, geoid, catalogue, region_only, threads and
+// uncertainty) on the request's threads. A local set without an origin is
+// searched around the centre of the rectangle around the points. The
+// progress window counts points; a stop request is asked between blocks of
+// points and ends the run as cancelled.
+DZV_CXX_API PointListOutcome TransformPointList(const TransformRequest& request,
+                                                const PointList& points, const Progress& progress);
+
+// Centroid, bounding rectangle and count of the points of a list in ED50 UTM
+// zone 30 with the national set, as FileCentroid gives them for the list's
+// file (points outside the domain left out). Reads side a and region_only of
+// the request.
+DZV_CXX_API CentroidOutcome PointListCentroid(const TransformRequest& request,
+                                              const PointList& points,
+                                              const Progress& progress = {});
 
 // A log text (UTF-8, "\n" line ends) as the engine writes its logs:
 // Windows-1252 with CR LF line ends.

@@ -37,12 +37,14 @@ const char* KindName(int kind) {
 }
 
 // One side of the header: file, datum, kind and, for UTM, the zone.
-void AppendSide(std::string& out, const char* file_label, const std::string& file,
+void AppendSide(std::string& out, const char* file_label, const std::string* file,
                 const char* datum_label, int datum, const char* kind_label, int kind,
                 const char* zone_label, double zone) {
-    out += file_label;
-    out += file;
-    out += '\n';
+    if (file) {
+        out += file_label;
+        out += *file;
+        out += '\n';
+    }
     if (const char* name = DatumName(datum)) {
         out += datum_label;
         out += name;
@@ -77,15 +79,17 @@ const Catalogue& CatalogueOf(const RunArguments& run) {
     return run.catalogue ? *run.catalogue : BuiltInCatalogue();
 }
 
-std::string RunHeader(const RunArguments& run) {
+std::string RunHeader(const RunArguments& run, bool name_files) {
     std::string out = "QUILLON. ARCHIVO LOG DE EJECUCIONES.\n"
                       "=======================================\n\n"
                       "Información de entrada\n"
                       "========================\n\n";
-    AppendSide(out, "Archivo de entrada....: ", run.entrada, "Datum de entrada......: ", run.da,
-               "Proyección de entrada.: ", run.pa, "Huso de entrada.......: ", run.h_entrada);
-    AppendSide(out, "Archivo de salida.....: ", run.salida, "Datum de salida.......: ", run.db,
-               "Proyección de salida..: ", run.pb, "Huso de salida........: ", run.h_salida);
+    AppendSide(out, "Archivo de entrada....: ", name_files ? &run.entrada : nullptr,
+               "Datum de entrada......: ", run.da, "Proyección de entrada.: ", run.pa,
+               "Huso de entrada.......: ", run.h_entrada);
+    AppendSide(out, "Archivo de salida.....: ", name_files ? &run.salida : nullptr,
+               "Datum de salida.......: ", run.db, "Proyección de salida..: ", run.pb,
+               "Huso de salida........: ", run.h_salida);
     switch (run.parametros == 4 ? kModelGrid : run.model) {
     case kModelGrid:
         out += "Tipo de transformación: REJILLA NTv2\n";

@@ -81,8 +81,10 @@ struct DxfCounts {
     long long others = 0;
 };
 
-// The header text (UTF-8, "\n" line ends) for a run.
-std::string RunHeader(const RunArguments& run);
+// The header text (UTF-8, "\n" line ends) for a run; without
+// `name_files`, the lines naming its input and output are left out (a run
+// of points held in memory).
+std::string RunHeader(const RunArguments& run, bool name_files = true);
 
 // The last line of the log of a run stopped at the user's request.
 inline constexpr std::string_view kCancelledLine = "Operación cancelada por el usuario\n";

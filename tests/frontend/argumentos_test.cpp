@@ -68,6 +68,29 @@ public:
     std::int16_t ConvertirTXTaDXF(const std::string&, const std::string&, std::int32_t) override {
         return 0;
     }
+    dezadiravevava::api::CentroidOutcome
+    CentroidePuntos(const dezadiravevava::api::PointList&, std::int32_t, std::int32_t,
+                    const dezadiravevava::api::Progress&) override {
+        dezadiravevava::api::CentroidOutcome centroid;
+        centroid.succeeded = true;
+        centroid.x = XCentroide();
+        centroid.y = YCentroide();
+        centroid.x_min = XMinMRE();
+        centroid.x_max = XMaxMRE();
+        centroid.y_min = YMinMRE();
+        centroid.y_max = YMaxMRE();
+        centroid.count = 1;
+        return centroid;
+    }
+    dezadiravevava::api::PointListOutcome
+    ProcesarPuntos(const dezadiravevava::api::PointList&, std::int32_t Da, std::int32_t Pa,
+                   double hEntrada, std::int32_t Db, std::int32_t Pb, double hSalida,
+                   std::int32_t model, std::int32_t parametros, double selec_param, double x,
+                   double y, const dezadiravevava::api::Progress&) override {
+        ProcesarTXT({}, {}, Da, Pa, hEntrada, {}, Db, Pb, hSalida, model, parametros, selec_param,
+                    x, y, 0.0);
+        return {}; // failed
+    }
     void SetAlturasOrtometricas(std::int16_t value) override { alturasOrtometricas = value; }
     std::string SetCatalogo(const std::string&, std::int32_t& vertices) override {
         vertices = 180;

@@ -3,10 +3,12 @@
 #include "progreso.h"
 #include "run_fixture.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QThread>
 #include <algorithm>
 #include <functional>
 #include <set>
@@ -103,6 +105,31 @@ TEST_F(RunTest, CancelStopsTheRunCleanly) {
     Run();
     EXPECT_TRUE(messages.shown.empty());
     EXPECT_EQ(ResultRows().size(), 3000);
+}
+
+// The run on the worker thread stops at the Cancel pressed when the window
+// takes the engine's first step: the step waits for the window, so the run
+// sees the request at its next stop request, however fast it is.
+TEST_F(RunTest, CancelFromTheProgressStepStopsTheWorkerRun) {
+    Datums(0, 1);
+    ReadUtm("grande.txt", LargePointFile());
+    quillon::Progreso* window = programa.progreso();
+    QThread* runThread = nullptr;
+    transf.duringPointRun = [&] { runThread = QThread::currentThread(); };
+    QObject::connect(window->progressBar, &QProgressBar::valueChanged, window, [&](int value) {
+        if (value > 0 && window->windowTitle() == "Transformando") {
+            window->cancelButton->click();
+        }
+    });
+    Run();
+    ASSERT_NE(runThread, nullptr);
+    EXPECT_NE(runThread, qApp->thread());
+    EXPECT_EQ(transf.cancels, 1);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, "Operación cancelada por el usuario");
+    EXPECT_TRUE(ResultRows().isEmpty());
+    ASSERT_TRUE(form.logButton->isEnabled());
+    EXPECT_EQ(LogLines().last(), "Operación cancelada por el usuario");
 }
 
 // A drawing saved from many results can be cancelled too: the file that was

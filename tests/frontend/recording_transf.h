@@ -1,11 +1,13 @@
 // The engine control of the program with a record of what it was asked:
 // every call reaches the real engine, and the arguments of the calls that a
-// run makes are kept for the tests to compare with the form.
+// run makes (point lists and drawings alike) are kept for the tests to
+// compare with the form.
 #pragma once
 
 #include "opciones.h"
 #include "transf_control.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -78,6 +80,27 @@ public:
         return TransfClientControl::ProcesarDXF(nlog, entrada, Da, Pa, hEntrada, salida, Db, Pb,
                                                 hSalida, model, parametros, selec_param, x, y, z);
     }
+    dezadiravevava::api::CentroidOutcome
+    CentroidePuntos(const dezadiravevava::api::PointList& points, std::int32_t Da, std::int32_t Pa,
+                    const dezadiravevava::api::Progress& progress) override {
+        centroids.push_back({false, {}, Da, Pa, 0.0});
+        return TransfClientControl::CentroidePuntos(points, Da, Pa, progress);
+    }
+    dezadiravevava::api::PointListOutcome
+    ProcesarPuntos(const dezadiravevava::api::PointList& points, std::int32_t Da, std::int32_t Pa,
+                   double hEntrada, std::int32_t Db, std::int32_t Pb, double hSalida,
+                   std::int32_t model, std::int32_t parametros, double selec_param, double x,
+                   double y, const dezadiravevava::api::Progress& progress) override {
+        Record(false, {}, {}, {},
+               {Da, Pa, hEntrada, Db, Pb, hSalida, model, parametros, selec_param,
+                alturasOrtometricas},
+               x, y, 0.0);
+        if (duringPointRun) {
+            duringPointRun();
+        }
+        return TransfClientControl::ProcesarPuntos(points, Da, Pa, hEntrada, Db, Pb, hSalida, model,
+                                                   parametros, selec_param, x, y, progress);
+    }
     std::int16_t ConvertirTXTaDXF(const std::string& entrada, const std::string& salida,
                                   std::int32_t Proyeccion) override {
         conversions.push_back(Proyeccion);
@@ -105,6 +128,8 @@ public:
     std::int16_t incertidumbre = 0;       // the property as last set
     bool cancellable = true;
     int cancels = 0;
+    // Called inside each point-list run, on the thread that runs it.
+    std::function<void()> duringPointRun;
 
 private:
     void Record(bool drawing, const std::string& log, const std::string& input,

@@ -7,6 +7,7 @@
 #include "run_fixture.h"
 #include "transformacion.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QElapsedTimer>
@@ -16,6 +17,7 @@
 #include <QProcess>
 #include <QStackedWidget>
 #include <QTemporaryDir>
+#include <QThread>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -472,19 +474,27 @@ TEST_F(RunTest, PrivateTemporaryFolder) {
     EXPECT_NE(programa.TempFolder(), QDir::tempPath());
 }
 
-TEST_F(RunTest, UnwritableTemporaryFileStopsTheRun) {
+// A point list goes to the engine in memory, on a worker thread: nothing is
+// written to the temporary folder, not even while the engine works.
+TEST_F(RunTest, PointRunWritesNoTemporaryFile) {
     Datums(0, 1);
     Add(QStringLiteral("uno"), 298569.727, 4295339.009, 1, 30);
     Add(QStringLiteral("fuera"), 700000, 4100000, 2, 30);
-    const QStringList before = PointRows();
-    QDir(programa.TempFolder()).mkdir(QStringLiteral("temp_a")); // a folder where the file goes
+    QStringList during = {QStringLiteral("not called")};
+    QThread* runThread = nullptr;
+    transf.duringPointRun = [&] {
+        during = QDir(programa.TempFolder())
+                     .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+        runThread = QThread::currentThread();
+    };
     Run();
-    ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_TRUE(messages.shown[0].text.startsWith("No se ha podido escribir el archivo temporal"));
-    EXPECT_EQ(messages.shown[0].title, "Error");
-    EXPECT_EQ(PointRows(), before);
-    EXPECT_TRUE(ResultRows().isEmpty());
-    EXPECT_TRUE(transf.processes.empty());
+    EXPECT_TRUE(during.isEmpty()) << during.join(' ').toStdString();
+    ASSERT_NE(runThread, nullptr);
+    EXPECT_NE(runThread, qApp->thread());
+    EXPECT_EQ(ResultRows().size(), 1);
+    EXPECT_TRUE(QDir(programa.TempFolder()).isEmpty());
+    ASSERT_EQ(transf.processes.size(), 1u);
+    EXPECT_TRUE(transf.processes[0].input.empty());
 }
 
 // From pressing TRANSFORMAR to the filled result table, for 10000 points:
