@@ -151,6 +151,28 @@ api::PointListOutcome TransfClientControl::ProcesarPuntos(
     const api::PointList& points, std::int32_t Da, std::int32_t Pa, double hEntrada,
     std::int32_t Db, std::int32_t Pb, double hSalida, std::int32_t model, std::int32_t parametros,
     double selec_param, double x, double y, const api::Progress& progress) {
+    return api::TransformPointList(
+        Request(Da, Pa, hEntrada, Db, Pb, hSalida, model, parametros, selec_param, x, y), points,
+        progress);
+}
+
+std::vector<api::VertexResidual>
+TransfClientControl::ResiduosDelConjunto(std::int32_t Da, std::int32_t Pa, double hEntrada,
+                                         std::int32_t Db, std::int32_t Pb, double hSalida,
+                                         std::int32_t model, std::int32_t parametros,
+                                         double selec_param, double x, double y) {
+    std::string failure;
+    return api::EstimationVertices(
+               Request(Da, Pa, hEntrada, Db, Pb, hSalida, model, parametros, selec_param, x, y),
+               failure)
+        .value_or(std::vector<api::VertexResidual>{});
+}
+
+api::TransformRequest TransfClientControl::Request(std::int32_t Da, std::int32_t Pa,
+                                                   double hEntrada, std::int32_t Db,
+                                                   std::int32_t Pb, double hSalida,
+                                                   std::int32_t model, std::int32_t parametros,
+                                                   double selec_param, double x, double y) const {
     api::TransformRequest request;
     request.a = {DatumOfCode(Da), KindOfCode(Pa), static_cast<int>(hEntrada), {}, false};
     request.b = {DatumOfCode(Db), KindOfCode(Pb), static_cast<int>(hSalida), {}, false};
@@ -163,7 +185,7 @@ api::PointListOutcome TransfClientControl::ProcesarPuntos(
     request.region_only = client_.SoloRegion() != 0;
     request.threads = client_.Hilos();
     request.uncertainty = client_.Incertidumbre() != 0;
-    return api::TransformPointList(request, points, progress);
+    return request;
 }
 
 void TransfClientControl::SetAlturasOrtometricas(std::int16_t value) {

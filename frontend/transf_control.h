@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace quillon {
 
@@ -69,6 +70,18 @@ public:
                    double hEntrada, std::int32_t Db, std::int32_t Pb, double hSalida,
                    std::int32_t dezadiravevava, std::int32_t parametros, double selec_param,
                    double x, double y, const dezadiravevava::api::Progress& progress) = 0;
+
+    // The vertices the set of a drawing run with these arguments is estimated
+    // from, with their residuals, for the map; none for the national set,
+    // the grid or a set that cannot be prepared.
+    virtual std::vector<dezadiravevava::api::VertexResidual>
+    ResiduosDelConjunto(std::int32_t Da, std::int32_t Pa, double hEntrada, std::int32_t Db,
+                        std::int32_t Pb, double hSalida, std::int32_t dezadiravevava,
+                        std::int32_t parametros, double selec_param, double x, double y) {
+        (void)Da, (void)Pa, (void)hEntrada, (void)Db, (void)Pb, (void)hSalida;
+        (void)dezadiravevava, (void)parametros, (void)selec_param, (void)x, (void)y;
+        return {};
+    }
 
     // Property AlturasOrtometricas: 1 makes the H of UTM points orthometric
     // (through the geoid) in the file methods that follow.
@@ -142,6 +155,10 @@ public:
                    double hEntrada, std::int32_t Db, std::int32_t Pb, double hSalida,
                    std::int32_t dezadiravevava, std::int32_t parametros, double selec_param,
                    double x, double y, const dezadiravevava::api::Progress& progress) override;
+    std::vector<dezadiravevava::api::VertexResidual>
+    ResiduosDelConjunto(std::int32_t Da, std::int32_t Pa, double hEntrada, std::int32_t Db,
+                        std::int32_t Pb, double hSalida, std::int32_t dezadiravevava,
+                        std::int32_t parametros, double selec_param, double x, double y) override;
     void SetAlturasOrtometricas(std::int16_t value) override;
     std::string SetCatalogo(const std::string& path, std::int32_t& vertices) override;
     void SetPointDrawing(std::int16_t zone, bool labels, const std::string& system) override;
@@ -153,6 +170,13 @@ public:
     dezadiravevava::TransfClient& client() { return client_; }
 
 private:
+    // The request of a run with these arguments and the control's properties.
+    dezadiravevava::api::TransformRequest Request(std::int32_t Da, std::int32_t Pa, double hEntrada,
+                                                  std::int32_t Db, std::int32_t Pb, double hSalida,
+                                                  std::int32_t dezadiravevava,
+                                                  std::int32_t parametros, double selec_param,
+                                                  double x, double y) const;
+
     dezadiravevava::TransfClient client_;
 };
 

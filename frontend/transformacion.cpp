@@ -548,6 +548,13 @@ RunOutcome Transformacion::RunDrawing(const FormChoices& choices, const RunPlan&
     if (const int used = VerticesUsed(*outcome.log); used >= 0) {
         outcome.verticesUsed = used;
     }
+    if (a.da != a.db && a.parametros != codes::kNational && a.parametros != codes::kGrid) {
+        // The file call gives no vertices: the map asks for those of the
+        // same set (same arguments, same centre).
+        AddResidualsToMap(*outcome.map,
+                          transf_.ResiduosDelConjunto(a.da, a.pa, a.hEntrada, a.db, a.pb, a.hSalida,
+                                                      a.model, a.parametros, a.selecParam, xc, yc));
+    }
     if (const int left = UntransformedEntities(*outcome.log); left > 0) {
         // The drawing is written, but not everything in it moved.
         messages_.Show(QString::number(left) +

@@ -291,6 +291,47 @@ CentroidOutcome PointListCentroid(const TransformRequest& request, const PointLi
     return outcome;
 }
 
+namespace {
+
+// The vertices of a prepared set with their residuals, placed in ED50.
+std::vector<VertexResidual> ResidualsOf(const PreparedRun& prepared, const RunArguments& run) {
+    std::vector<VertexResidual> vertices;
+    for (const dezadiravevava::VertexResidual& v : prepared.vertices()) {
+        VertexResidual r;
+        r.number = v.number;
+        r.name = v.name;
+        r.used = v.used;
+        const bool ed50_source = run.da == kDatumEd50 || run.da == run.db;
+        r.ed50_x = ed50_source ? v.source_x : v.target_x;
+        r.ed50_y = ed50_source ? v.source_y : v.target_y;
+        r.residual_x = v.residual_x;
+        r.residual_y = v.residual_y;
+        vertices.push_back(std::move(r));
+    }
+    return vertices;
+}
+
+} // namespace
+
+std::optional<std::vector<VertexResidual>> EstimationVertices(const TransformRequest& request,
+                                                              std::string& failure) {
+    const RunArguments run = RunArgumentsOf(request);
+    if (!request.catalogue_path.empty() && !run.catalogue) {
+        failure = "Catálogo de vértices no válido: " + request.catalogue_path;
+        return std::nullopt;
+    }
+    if (const std::string invalid = InvalidRunArguments(run); !invalid.empty()) {
+        failure = WithoutLineEnd(invalid);
+        return std::nullopt;
+    }
+    const std::optional<PreparedRun> prepared =
+        PreparedRun::Prepare(DescriptionOf(run), failure, run.catalogue.get());
+    if (!prepared) {
+        return std::nullopt;
+    }
+    return ResidualsOf(*prepared, run);
+}
+
 PointListOutcome TransformPointList(const TransformRequest& request, const PointList& points,
                                     const Progress& progress) {
     PointListOutcome outcome;
@@ -347,18 +388,7 @@ PointListOutcome TransformPointList(const TransformRequest& request, const Point
         return outcome;
     }
     outcome.log += report;
-    for (const dezadiravevava::VertexResidual& v : prepared->vertices()) {
-        VertexResidual r;
-        r.number = v.number;
-        r.name = v.name;
-        r.used = v.used;
-        const bool ed50_source = run.da == kDatumEd50 || run.da == run.db;
-        r.ed50_x = ed50_source ? v.source_x : v.target_x;
-        r.ed50_y = ed50_source ? v.source_y : v.target_y;
-        r.residual_x = v.residual_x;
-        r.residual_y = v.residual_y;
-        outcome.vertices.push_back(std::move(r));
-    }
+    outcome.vertices = ResidualsOf(*prepared, run);
     if (run.parametros == kParametersAndalusia || local) {
         outcome.vertices_used = static_cast<int>(VerticesUsed(found).size());
     }

@@ -454,6 +454,14 @@ struct PointListOutcome {
 DZV_CXX_API PointListOutcome TransformPointList(const TransformRequest& request,
                                                 const PointList& points, const Progress& progress);
 
+// The vertices a request's set is estimated from (regional and local sets,
+// around request.origin for a local one), with their residuals, as
+// TransformPointList gives them; empty for the national set and the grid.
+// For hosts that run a drawing through the file call and map its vertices.
+// Nothing, with `failure` set, when the set cannot be prepared.
+DZV_CXX_API std::optional<std::vector<VertexResidual>>
+EstimationVertices(const TransformRequest& request, std::string& failure);
+
 // Centroid, bounding rectangle and count of the points of a list in ED50 UTM
 // zone 30 with the national set, as FileCentroid gives them for the list's
 // file (points outside the domain left out). Reads side a and region_only of

@@ -156,6 +156,20 @@ TEST_F(PointListRunTest, SameResultsRefusalsAndLogAsTheTxtRunOfItsFile) {
         const bool estimated = c.method != api::Method::kNational && c.method != api::Method::kGrid;
         EXPECT_EQ(run.vertices.empty(), !estimated);
         EXPECT_EQ(run.vertices_used >= 3, estimated);
+        // The same set asked for alone (as the desktop does after a drawing
+        // run) gives the same vertices and residuals.
+        api::TransformRequest same = request;
+        same.origin = run.origin;
+        std::string why;
+        const auto alone = api::EstimationVertices(same, why);
+        ASSERT_TRUE(alone.has_value()) << why;
+        ASSERT_EQ(alone->size(), run.vertices.size());
+        for (std::size_t i = 0; i < alone->size(); ++i) {
+            EXPECT_EQ((*alone)[i].number, run.vertices[i].number);
+            EXPECT_EQ((*alone)[i].ed50_x, run.vertices[i].ed50_x);
+            EXPECT_EQ((*alone)[i].residual_x, run.vertices[i].residual_x);
+            EXPECT_EQ((*alone)[i].residual_y, run.vertices[i].residual_y);
+        }
     }
 }
 

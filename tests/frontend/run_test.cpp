@@ -590,6 +590,30 @@ TEST_F(RunTest, DrawingWithTheZoneDialogMatchesTheCommandLine) {
     EXPECT_TRUE(QFile::exists(folder.filePath("parcela_metadatos.txt")));
 }
 
+// A drawing run's map shows the vertices of its local fit with their
+// residual arrows, as a point run's does.
+TEST_F(RunTest, DrawingRunMapsTheVerticesWithTheirResiduals) {
+    Datums(0, 1);
+    form.localOption->click();
+    form.nearestCombo->setCurrentIndex(4); // 10 nearest
+    files.answers.push_back(
+        {QStringLiteral(QUILLON_SOURCE_DATA_DIR "/muestra_parcela_ed50.dxf"), 3});
+    form.readFileButton->click();
+    programa.huso()->zoneEdit->setText(QStringLiteral("30"));
+    programa.huso()->acceptButton->click();
+    Run();
+    ASSERT_TRUE(messages.shown.empty()) << messages.shown.front().text.toStdString();
+    EXPECT_EQ(form.verticesLabel->text(), "10 vértices empleados");
+    form.mapButton->click();
+    ASSERT_TRUE(programa.mapa()->mapView->run().has_value());
+    const quillon::MapDrawing& d = *programa.mapa()->mapView->run();
+    EXPECT_EQ(d.vertices.size(), 10);
+    ASSERT_EQ(d.residuals.size(), 10);
+    for (const QPointF& r : d.residuals) {
+        EXPECT_LT(std::hypot(r.x(), r.y()), 2.0);
+    }
+}
+
 // "Catálogo de vértices: de archivo…": a table the engine refuses is named
 // with its bad rows and the built-in catalogue stays; a good one (four
 // built-in vertices, renamed) is what a regional run fits, the form and the
