@@ -101,6 +101,30 @@ void CoordinateTableModel::Show(int count, CoordinateKind kind) {
     }
 }
 
+void CoordinateTableModel::InsertRecords(int first, int count,
+                                         const std::function<void()>& change) {
+    if (count <= 0) {
+        change();
+        return;
+    }
+    beginInsertRows(QModelIndex(), first, first + count - 1);
+    change();
+    count_ += count;
+    endInsertRows();
+}
+
+void CoordinateTableModel::RemoveRecords(int first, int count,
+                                         const std::function<void()>& change) {
+    if (count <= 0) {
+        change();
+        return;
+    }
+    beginRemoveRows(QModelIndex(), first, first + count - 1);
+    change();
+    count_ -= count;
+    endRemoveRows();
+}
+
 void CoordinateTableModel::SetOrthometric(bool orthometric) {
     if (orthometric_ != orthometric) {
         orthometric_ = orthometric;
