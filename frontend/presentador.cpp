@@ -110,7 +110,7 @@ FormPresenter::FormPresenter(ProgramState& state, TransfControl& transf, Message
     saveDialog_.filterIndex = 1;
     catalogueDialog_.flags = CommonDialog::kFileMustExist;
     catalogueDialog_.filter = kCatalogueFilter;
-    // Each step keeps the list before and after it: a bounded history.
+    // Each step keeps the rows it took away or brought: a bounded history.
     undoStack_.setUndoLimit(kUndoSteps);
     state_.pointCount = 0;
     state_.drawingMode = false;
