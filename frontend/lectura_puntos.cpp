@@ -29,8 +29,8 @@ bool IsDigit(char c) {
 
 QString PointLine(const PointRecord& point, bool withZone) {
     const QChar comma = QLatin1Char(',');
-    QString line = point.id + comma + NumberText(point.c1) + comma + NumberText(point.c2) + comma +
-                   NumberText(point.c3);
+    QString line = point.id.text() + comma + NumberText(point.c1) + comma + NumberText(point.c2) +
+                   comma + NumberText(point.c3);
     if (withZone) {
         line += comma + NumberText(static_cast<double>(point.zone));
     }
@@ -437,7 +437,7 @@ QString ReadByteLine(const ByteLine& line, CoordinateKind kind, const PointLayou
         }
         point.zone = static_cast<std::int16_t>(zone);
     }
-    point.id = FieldText(fields[0]);
+    point.id = PointId(std::string_view(fields[0]));
     return {};
 }
 

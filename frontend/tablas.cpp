@@ -185,13 +185,13 @@ QVariant CoordinateTableModel::data(const QModelIndex& index, int role) const {
         case 0:
             switch (leftOut) {
             case LeftOut::Outside:
-                return QStringLiteral("#") + record.id;
+                return QStringLiteral("#") + record.id.text();
             case LeftOut::Rejected:
-                return QStringLiteral("!") + record.id;
+                return QStringLiteral("!") + record.id.text();
             case LeftOut::No:
                 break;
             }
-            return record.id;
+            return record.id.text();
         case 1:
             return kind_ == CoordinateKind::Geodetic ? PackedAngleText(record.c1, QLocale())
                                                      : MetreText(record.c1, QLocale());
