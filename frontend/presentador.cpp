@@ -342,8 +342,8 @@ void FormPresenter::OpenFile(const QString& path, InputFormat format) {
         return;
     }
     PointsChange change;
-    if (replace) {
-        change.removed = {{0, listed}};
+    if (replace && state_.pointCount > 0) {
+        change.removed = {{0, state_.pointCount}};
         TakeRows(change.removed, change.removedRecords);
     }
     if (wasDrawing) {
@@ -521,7 +521,7 @@ bool FormPresenter::CanAddPoint() const {
 }
 
 void FormPresenter::AddPoint(const PointRecord& point) {
-    if (state_.drawingMode) {
+    if (state_.drawingMode || reading_) {
         return;
     }
     if (state_.pointCount >= kPointCapacity) {
@@ -541,7 +541,7 @@ void FormPresenter::AddPoint(const PointRecord& point) {
 }
 
 void FormPresenter::ReplacePoint(int row, const PointRecord& point) {
-    if (row < 0 || row >= state_.pointCount) {
+    if (row < 0 || row >= state_.pointCount || reading_) {
         return;
     }
     const PointsSnapshot before = Snapshot();
@@ -569,6 +569,9 @@ void FormPresenter::ReplacePoint(int row, const PointRecord& point) {
 }
 
 void FormPresenter::DeletePoints(QList<int> rows) {
+    if (reading_) {
+        return; // the list changes once the reading ends
+    }
     rows.erase(std::remove_if(rows.begin(), rows.end(),
                               [this](int row) { return row < 0 || row >= state_.pointCount; }),
                rows.end());
@@ -600,7 +603,7 @@ void FormPresenter::DeletePoints(QList<int> rows) {
 }
 
 void FormPresenter::DeleteAll() {
-    if (state_.pointCount <= 0 && !state_.drawingMode) {
+    if ((state_.pointCount <= 0 && !state_.drawingMode) || reading_) {
         return;
     }
     const QString question =
@@ -790,7 +793,7 @@ void FormPresenter::DropRun() {
 }
 
 void FormPresenter::Transform() {
-    if (running_) {
+    if (running_ || reading_) {
         return;
     }
     running_ = true;
