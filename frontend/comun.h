@@ -204,3 +204,8 @@ QString NumberText(const double& v);
 QStringList NameFilters(const QString& filter);
 
 } // namespace quillon
+
+// An identifier holds no pointer into itself, so records move as bytes when
+// a table grows or closes up.
+Q_DECLARE_TYPEINFO(quillon::PointId, Q_RELOCATABLE_TYPE);
+Q_DECLARE_TYPEINFO(quillon::PointRecord, Q_RELOCATABLE_TYPE);

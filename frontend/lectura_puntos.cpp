@@ -44,60 +44,53 @@ namespace {
 // ReadDecimal on text already trimmed, as bytes; a byte that is not ASCII is
 // never part of a number.
 bool ReadTrimmedDecimal(std::string_view trimmed, double& value) {
-    std::string number;
-    number.reserve(trimmed.size());
+    // The form is checked first; the number is then read from the text
+    // itself, or from a copy when it has a decimal comma or a leading '+'
+    // (which from_chars does not take).
     std::size_t at = 0;
-    const auto here = [&]() -> char {
-        if (at >= trimmed.size()) {
-            return '\0';
-        }
-        const char c = trimmed[at];
-        return (static_cast<unsigned char>(c) & 0x80) == 0 ? c : '\x01';
-    };
-    if (here() == '+' || here() == '-') {
-        number += here();
-        ++at;
-    }
-    bool digits = false;
-    while (IsDigit(here())) {
-        number += here();
-        ++at;
-        digits = true;
-    }
-    if (here() == '.' || here() == ',') {
-        number += '.';
-        ++at;
+    const auto here = [&]() -> char { return at < trimmed.size() ? trimmed[at] : '\0'; };
+    const auto digitsHere = [&] {
+        const std::size_t from = at;
         while (IsDigit(here())) {
-            number += here();
             ++at;
-            digits = true;
         }
+        return at > from;
+    };
+    bool copy = false;
+    if (here() == '+' || here() == '-') {
+        copy = here() == '+';
+        ++at;
+    }
+    bool digits = digitsHere();
+    if (here() == '.' || here() == ',') {
+        copy = copy || here() == ',';
+        ++at;
+        digits = digitsHere() || digits;
     }
     if (!digits) {
         return false;
     }
     if (here() == 'e' || here() == 'E') {
-        number += 'e';
         ++at;
         if (here() == '+' || here() == '-') {
-            number += here();
             ++at;
         }
-        if (!IsDigit(here())) {
+        if (!digitsHere()) {
             return false;
-        }
-        while (IsDigit(here())) {
-            number += here();
-            ++at;
         }
     }
     if (at != trimmed.size()) {
-        return false; // anything after the number
+        return false; // anything after the number (a byte that is not ASCII too)
     }
-    // from_chars takes no leading '+'.
-    const char* first = number.data() + (number.front() == '+' ? 1 : 0);
+    std::string number;
+    std::string_view text = trimmed;
+    if (copy) {
+        number.assign(trimmed.substr(trimmed.front() == '+' ? 1 : 0));
+        std::replace(number.begin(), number.end(), ',', '.');
+        text = number;
+    }
     double read = 0.0;
-    const auto result = std::from_chars(first, number.data() + number.size(), read);
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), read);
     if (result.ec != std::errc() || !std::isfinite(read)) {
         return false;
     }
