@@ -19,6 +19,7 @@
 #include <QUrl>
 #include <algorithm>
 #include <functional>
+#include <sys/resource.h>
 #include <vector>
 
 namespace quillon_test {
@@ -737,6 +738,48 @@ TEST_F(PointListTest, ACancelledReadLeavesTheListAsItWas) {
     messages.choices = {1};
     Read(large, 2);
     EXPECT_EQ(PointRows(), NumberedRows(1, 40000));
+}
+
+// A million points read, their reading undone and redone, and all of them
+// deleted and brought back, within 300 MiB for the whole program: no step
+// copies the list. Only in an optimised build without sanitizers, whose
+// memory is the program's own.
+TEST_F(PointListTest, AMillionPointsAndTheirUndoStayWithinMemory) {
+#if !defined(NDEBUG) || defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "memory is measured in an optimised build without sanitizers";
+#else
+    constexpr int kPoints = 1000000;
+    const QString path = QString::fromStdString(folder.File("millon.txt"));
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        QByteArray bytes = "ID,X,Y,H,Huso\r\n";
+        for (int i = 1; i <= kPoints; ++i) {
+            bytes += "P" + QByteArray::number(i) + "," + QByteArray::number(150000 + i % 400000) +
+                     ".125,4100000.5,10,30\r\n";
+            if (bytes.size() > (1 << 20)) {
+                file.write(bytes);
+                bytes.clear();
+            }
+        }
+        file.write(bytes);
+    }
+    Read(path, 2);
+    ASSERT_EQ(presenter.pointModel()->rowCount(), kPoints);
+    form.undoAction->trigger();
+    EXPECT_EQ(presenter.pointModel()->rowCount(), 0);
+    form.redoAction->trigger();
+    ASSERT_EQ(presenter.pointModel()->rowCount(), kPoints);
+    messages.asked.clear();
+    form.deleteAllButton->click();
+    EXPECT_EQ(presenter.pointModel()->rowCount(), 0);
+    form.undoAction->trigger();
+    EXPECT_EQ(presenter.pointModel()->rowCount(), kPoints);
+    EXPECT_EQ(presenter.pointModel()->index(kPoints - 1, 0).data().toString(), "P1000000");
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    EXPECT_LT(static_cast<double>(usage.ru_maxrss) / 1024.0, 300.0) << "peak MiB";
+#endif
 }
 
 // --- Drag and drop ---------------------------------------------------------------------
