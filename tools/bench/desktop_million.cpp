@@ -13,8 +13,8 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QEventLoop>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QProcess>
 #include <QPushButton>
 #include <QSettings>
