@@ -135,9 +135,9 @@ inline constexpr qint64 kPointFileMaxBytes = 64 * 1024 * 1024;
 // 31 is refused with its line number, identifier and reason; the other
 // points are added. All the problems of the file are told in one message
 // (ReadingSummary). When no line is a point and the lines have the fields of
-// the other kind, the file is refused once with what was expected. At 10000
-// points the read stops and says how many were left out. A file that cannot
-// be read is named in an error message.
+// the other kind, the file is refused once with what was expected. At
+// kPointCapacity points the read stops and says how many were left out. A
+// file that cannot be read is named in an error message.
 PointFileRead ReadPointFile(const QString& path, CoordinateKind kind, ProgramState& state,
                             MessageSink& messages);
 
