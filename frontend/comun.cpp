@@ -4,9 +4,95 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <string>
 
 namespace quillon {
+
+PointId::PointId(const QString& text) {
+    data_[kInline] = 0;
+    const QByteArray utf8 = text.toUtf8();
+    Set(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
+}
+
+PointId::PointId(const char* utf8) {
+    data_[kInline] = 0;
+    Set(utf8 == nullptr ? std::string_view() : std::string_view(utf8));
+}
+
+PointId::PointId(const PointId& other) {
+    data_[kInline] = 0;
+    Set(other.bytes());
+}
+
+PointId::PointId(PointId&& other) noexcept {
+    std::memcpy(data_, other.data_, sizeof data_);
+    other.data_[kInline] = 0;
+}
+
+PointId& PointId::operator=(const PointId& other) {
+    if (this != &other) {
+        PointId copy(other);
+        *this = std::move(copy);
+    }
+    return *this;
+}
+
+PointId& PointId::operator=(PointId&& other) noexcept {
+    if (this != &other) {
+        Release();
+        std::memcpy(data_, other.data_, sizeof data_);
+        other.data_[kInline] = 0;
+    }
+    return *this;
+}
+
+PointId::~PointId() {
+    Release();
+}
+
+QString PointId::text() const {
+    const std::string_view utf8 = bytes();
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+const char* PointId::block() const {
+    const char* address = nullptr;
+    std::memcpy(&address, data_, sizeof address);
+    return address;
+}
+
+std::string_view PointId::bytes() const {
+    const auto size = static_cast<unsigned char>(data_[kInline]);
+    if (size != kOwnBlock) {
+        return {data_, size};
+    }
+    const char* own = block();
+    std::uint32_t length = 0;
+    std::memcpy(&length, own, sizeof length);
+    return {own + sizeof length, length};
+}
+
+void PointId::Set(std::string_view utf8) {
+    if (utf8.size() <= kInline) {
+        std::memcpy(data_, utf8.data(), utf8.size());
+        data_[kInline] = static_cast<char>(utf8.size());
+        return;
+    }
+    const auto length = static_cast<std::uint32_t>(utf8.size());
+    char* own = new char[sizeof length + length];
+    std::memcpy(own, &length, sizeof length);
+    std::memcpy(own + sizeof length, utf8.data(), length);
+    std::memcpy(data_, &own, sizeof own);
+    data_[kInline] = static_cast<char>(kOwnBlock);
+}
+
+void PointId::Release() noexcept {
+    if (static_cast<unsigned char>(data_[kInline]) == kOwnBlock) {
+        delete[] block();
+        data_[kInline] = 0;
+    }
+}
 
 ProgramState::ProgramState()
     : PointTable(kInitialTableRows), ResultTable(kInitialTableRows),

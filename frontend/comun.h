@@ -7,8 +7,10 @@
 #include <QPointF>
 #include <QString>
 #include <QVector>
+#include <cstddef>
 #include <cstdint>
 #include <limits>
+#include <string_view>
 
 namespace quillon {
 
@@ -22,11 +24,55 @@ constexpr int Twips(int twips) {
 
 // --- Points -----------------------------------------------------------------
 
+// A point's identifier, kept compactly: its UTF-8 text in the identifier
+// itself up to kInline bytes (nearly every identifier), a longer one in a
+// block of its own. A list of a million points so holds no string object
+// per point; the text is made when a cell or a file needs it.
+class PointId {
+public:
+    PointId() noexcept { data_[kInline] = 0; }
+    PointId(const QString& text); // NOLINT: an identifier is its text
+    PointId(const char* utf8);    // NOLINT
+    explicit PointId(std::string_view utf8) {
+        data_[kInline] = 0;
+        Set(utf8);
+    }
+    PointId(const PointId& other);
+    PointId(PointId&& other) noexcept;
+    PointId& operator=(const PointId& other);
+    PointId& operator=(PointId&& other) noexcept;
+    ~PointId();
+
+    QString text() const;
+    operator QString() const { return text(); } // NOLINT
+    bool isEmpty() const { return bytes().empty(); }
+    // The UTF-8 bytes of the text.
+    std::string_view bytes() const;
+
+    friend bool operator==(const PointId& a, const PointId& b) { return a.bytes() == b.bytes(); }
+    friend bool operator==(const PointId& a, const QString& b) { return a.text() == b; }
+    friend bool operator==(const PointId& a, const char* utf8) {
+        return a.bytes() == std::string_view(utf8);
+    }
+
+private:
+    static constexpr std::size_t kInline = 15;
+    // Marks a text kept in a block of its own (the block's address in the
+    // first bytes of data_, its length in the block's first four bytes).
+    static constexpr unsigned char kOwnBlock = 0xFF;
+    void Set(std::string_view utf8);
+    void Release() noexcept;
+    const char* block() const;
+
+    // The inline text, then its length (or kOwnBlock) in the last byte.
+    alignas(8) char data_[kInline + 1];
+};
+
 // One point of the list or of the results. Geodetic points keep latitude in
 // c1 and longitude in c2, both packed sexagesimal (DD.MMSSsss), and h in c3;
 // UTM points keep x, y, H and their zone; geocentric points X, Y, Z.
 struct PointRecord {
-    QString id;
+    PointId id;
     double c1 = 0.0;
     double c2 = 0.0;
     double c3 = 0.0;
@@ -158,3 +204,8 @@ QString NumberText(const double& v);
 QStringList NameFilters(const QString& filter);
 
 } // namespace quillon
+
+// An identifier holds no pointer into itself, so records move as bytes when
+// a table grows or closes up.
+Q_DECLARE_TYPEINFO(quillon::PointId, Q_RELOCATABLE_TYPE);
+Q_DECLARE_TYPEINFO(quillon::PointRecord, Q_RELOCATABLE_TYPE);

@@ -63,7 +63,7 @@ QByteArray DrawingPointFile(const QVector<PointRecord>& results, int count, Coor
     for (int n = 0; n < count; ++n) {
         const PointRecord& r = results[n];
         // A TAB in an identifier would start the next field.
-        QString id = r.id.trimmed();
+        QString id = r.id.text().trimmed();
         id.replace(QLatin1Char('\t'), QLatin1Char(' '));
         out += (labels && !id.isEmpty() ? ToCp1252(id) : N(n + 1)) + '\t';
         if (kind == CoordinateKind::Geodetic) {

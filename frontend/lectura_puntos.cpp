@@ -7,11 +7,13 @@
 #include <QFile>
 #include <QLocale>
 #include <QStringDecoder>
+#include <QUtf8StringView>
 #include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
 #include <string>
+#include <string_view>
 
 namespace quillon {
 
@@ -21,19 +23,14 @@ bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-// A zone item must be the number 29, 30 or 31.
-bool IsZoneItem(const QString& item, double& zone) {
-    return ReadDecimal(item, zone) && (zone == 29.0 || zone == 30.0 || zone == 31.0);
-}
-
 } // namespace
 
 // --- Point lines and fields -----------------------------------------------------
 
 QString PointLine(const PointRecord& point, bool withZone) {
     const QChar comma = QLatin1Char(',');
-    QString line = point.id + comma + NumberText(point.c1) + comma + NumberText(point.c2) + comma +
-                   NumberText(point.c3);
+    QString line = point.id.text() + comma + NumberText(point.c1) + comma + NumberText(point.c2) +
+                   comma + NumberText(point.c3);
     if (withZone) {
         line += comma + NumberText(static_cast<double>(point.zone));
     }
@@ -42,67 +39,96 @@ QString PointLine(const PointRecord& point, bool withZone) {
 
 // --- Numbers --------------------------------------------------------------------
 
-bool ReadDecimal(const QString& text, double& value) {
-    const QString trimmed = text.trimmed();
-    std::string number;
-    number.reserve(static_cast<std::size_t>(trimmed.size()));
-    qsizetype at = 0;
-    const auto here = [&]() -> char {
-        if (at >= trimmed.size()) {
-            return '\0';
-        }
-        const char16_t c = trimmed[at].unicode();
-        return c < 0x80 ? static_cast<char>(c) : '\x01';
-    };
-    if (here() == '+' || here() == '-') {
-        number += here();
-        ++at;
-    }
-    bool digits = false;
-    while (IsDigit(here())) {
-        number += here();
-        ++at;
-        digits = true;
-    }
-    if (here() == '.' || here() == ',') {
-        number += '.';
-        ++at;
+namespace {
+
+// ReadDecimal on text already trimmed, as bytes; a byte that is not ASCII is
+// never part of a number.
+bool ReadTrimmedDecimal(std::string_view trimmed, double& value) {
+    // The form is checked first; the number is then read from the text
+    // itself, or from a copy when it has a decimal comma or a leading '+'
+    // (which from_chars does not take).
+    std::size_t at = 0;
+    const auto here = [&]() -> char { return at < trimmed.size() ? trimmed[at] : '\0'; };
+    const auto digitsHere = [&] {
+        const std::size_t from = at;
         while (IsDigit(here())) {
-            number += here();
             ++at;
-            digits = true;
         }
+        return at > from;
+    };
+    bool copy = false;
+    if (here() == '+' || here() == '-') {
+        copy = here() == '+';
+        ++at;
+    }
+    bool digits = digitsHere();
+    if (here() == '.' || here() == ',') {
+        copy = copy || here() == ',';
+        ++at;
+        digits = digitsHere() || digits;
     }
     if (!digits) {
         return false;
     }
     if (here() == 'e' || here() == 'E') {
-        number += 'e';
         ++at;
         if (here() == '+' || here() == '-') {
-            number += here();
             ++at;
         }
-        if (!IsDigit(here())) {
+        if (!digitsHere()) {
             return false;
-        }
-        while (IsDigit(here())) {
-            number += here();
-            ++at;
         }
     }
     if (at != trimmed.size()) {
-        return false; // anything after the number
+        return false; // anything after the number (a byte that is not ASCII too)
     }
-    // from_chars takes no leading '+'.
-    const char* first = number.data() + (number.front() == '+' ? 1 : 0);
+    std::string number;
+    std::string_view text = trimmed;
+    if (copy) {
+        number.assign(trimmed.substr(trimmed.front() == '+' ? 1 : 0));
+        std::replace(number.begin(), number.end(), ',', '.');
+        text = number;
+    }
     double read = 0.0;
-    const auto result = std::from_chars(first, number.data() + number.size(), read);
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), read);
     if (result.ec != std::errc() || !std::isfinite(read)) {
         return false;
     }
     value = read;
     return true;
+}
+
+bool IsAsciiSpace(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+// ReadDecimal on a field of a file's line, in UTF-8: ASCII fields without
+// building a QString.
+bool ReadDecimalField(std::string_view field, double& value) {
+    if (std::any_of(field.begin(), field.end(),
+                    [](char c) { return (static_cast<unsigned char>(c) & 0x80) != 0; })) {
+        return ReadDecimal(QString::fromUtf8(field.data(), static_cast<qsizetype>(field.size())),
+                           value);
+    }
+    while (!field.empty() && IsAsciiSpace(field.front())) {
+        field.remove_prefix(1);
+    }
+    while (!field.empty() && IsAsciiSpace(field.back())) {
+        field.remove_suffix(1);
+    }
+    return ReadTrimmedDecimal(field, value);
+}
+
+} // namespace
+
+bool ReadDecimal(const QString& text, double& value) {
+    const QString trimmed = text.trimmed();
+    std::string ascii;
+    ascii.reserve(static_cast<std::size_t>(trimmed.size()));
+    for (const QChar c : trimmed) {
+        ascii += c.unicode() < 0x80 ? static_cast<char>(c.unicode()) : '\x80';
+    }
+    return ReadTrimmedDecimal(ascii, value);
 }
 
 QString DecimalText(double value, const QLocale& locale) {
@@ -205,46 +231,6 @@ QString PackedFieldProblem(const QString& field, const QString& name, int maxDeg
     }
     if (std::abs(degrees) > maxDegrees) {
         return name + QStringLiteral(" fuera de ±%1° ").arg(maxDegrees) + Quoted(field);
-    }
-    return {};
-}
-
-// Why a line does not give a point of `kind`, or an empty text with `point`
-// filled in.
-QString ReadPointLine(const PointFileLine& line, CoordinateKind kind, PointRecord& point) {
-    const PointLayout layout = LayoutOf(kind);
-    if (line.quoteOpen) {
-        return QStringLiteral("comillas sin cerrar");
-    }
-    if (line.fields.size() != layout.count) {
-        return QStringLiteral("%1 datos; se esperan %2 (%3)")
-            .arg(line.fields.size())
-            .arg(layout.count)
-            .arg(layout.fields);
-    }
-    point.id = line.fields[0];
-    point.zone = 0;
-    double* coordinates[] = {&point.c1, &point.c2, &point.c3};
-    for (int i = 0; i < 3; ++i) {
-        if (!ReadDecimal(line.fields[i + 1], *coordinates[i])) {
-            return layout.names[static_cast<std::size_t>(i)] +
-                   QStringLiteral(" no es un dato numérico ") + Quoted(line.fields[i + 1]);
-        }
-    }
-    if (kind == CoordinateKind::Geodetic) {
-        for (const QString& problem : {PackedFieldProblem(line.fields[1], layout.names[0], 90),
-                                       PackedFieldProblem(line.fields[2], layout.names[1], 180)}) {
-            if (!problem.isEmpty()) {
-                return problem;
-            }
-        }
-    }
-    if (kind == CoordinateKind::Utm) {
-        double zone = 0.0;
-        if (!IsZoneItem(line.fields[4], zone)) {
-            return QStringLiteral("el huso debe ser el 29, 30 ó 31 ") + Quoted(line.fields[4]);
-        }
-        point.zone = static_cast<std::int16_t>(zone);
     }
     return {};
 }
@@ -372,84 +358,255 @@ QString ReadingSummary(const PointFileRead& read) {
     return lines.join(QLatin1Char('\r'));
 }
 
-PointFileRead ReadPointFile(const QString& path, CoordinateKind kind, ProgramState& state,
-                            MessageSink& messages) {
-    PointFileRead read;
-    state.savedPointCount = state.pointCount;
+namespace {
+
+// The fields of a line of a point file, as the engine's table reader cuts
+// its bytes (UTF-8).
+struct ByteLine {
+    int line = 0;
+    std::vector<std::string> fields;
+    bool quoteOpen = false;
+};
+
+QString FieldText(const std::string& field) {
+    return QString::fromUtf8(field.data(), static_cast<qsizetype>(field.size()));
+}
+
+// Whether a line holds nothing but blanks (Unicode ones too).
+bool IsBlankLine(std::string_view line) {
+    bool other = false;
+    for (const char c : line) {
+        if ((static_cast<unsigned char>(c) & 0x80) != 0) {
+            other = true;
+        } else if (!IsAsciiSpace(c)) {
+            return false;
+        }
+    }
+    return !other ||
+           QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size())).trimmed().isEmpty();
+}
+
+char ByteSeparatorOf(std::string_view line) {
+    const char separator = dezadiravevava::api::TableLineSeparator(line);
+    return separator == ' ' && line.find(',') != std::string_view::npos ? ',' : separator;
+}
+
+// Why a line does not give a point of `kind`, or an empty text with `point`
+// filled in.
+QString ReadByteLine(const ByteLine& line, CoordinateKind kind, const PointLayout& layout,
+                     PointRecord& point) {
+    if (line.quoteOpen) {
+        return QStringLiteral("comillas sin cerrar");
+    }
+    const auto& fields = line.fields;
+    if (static_cast<int>(fields.size()) != layout.count) {
+        return QStringLiteral("%1 datos; se esperan %2 (%3)")
+            .arg(fields.size())
+            .arg(layout.count)
+            .arg(layout.fields);
+    }
+    point.zone = 0;
+    double* coordinates[] = {&point.c1, &point.c2, &point.c3};
+    for (std::size_t i = 0; i < 3; ++i) {
+        if (!ReadDecimalField(fields[i + 1], *coordinates[i])) {
+            return layout.names[i] + QStringLiteral(" no es un dato numérico ") +
+                   Quoted(FieldText(fields[i + 1]));
+        }
+    }
+    if (kind == CoordinateKind::Geodetic) {
+        for (const QString& problem :
+             {PackedFieldProblem(FieldText(fields[1]), layout.names[0], 90),
+              PackedFieldProblem(FieldText(fields[2]), layout.names[1], 180)}) {
+            if (!problem.isEmpty()) {
+                return problem;
+            }
+        }
+    }
+    if (kind == CoordinateKind::Utm) {
+        double zone = 0.0;
+        if (!ReadDecimalField(fields[4], zone) || !(zone == 29.0 || zone == 30.0 || zone == 31.0)) {
+            return QStringLiteral("el huso debe ser el 29, 30 ó 31 ") +
+                   Quoted(FieldText(fields[4]));
+        }
+        point.zone = static_cast<std::int16_t>(zone);
+    }
+    point.id = PointId(std::string_view(fields[0]));
+    return {};
+}
+
+// Lines read between two reports of progress.
+constexpr int kLinesPerStep = 4096;
+
+} // namespace
+
+PointFileContents ParsePointFile(const QString& path, CoordinateKind kind, int room,
+                                 const PointFileProgress& progress) {
+    PointFileContents contents;
+    PointFileRead& read = contents.read;
     QFile file(path);
     QByteArray bytes;
     if (file.open(QIODevice::ReadOnly)) {
         if (file.size() > kPointFileMaxBytes) {
-            messages.Show(QStringLiteral("El archivo es demasiado grande para una lista de "
-                                         "puntos:\r") +
-                              path,
-                          QStringLiteral("Error"), MessageIcon::Critical);
+            contents.failure =
+                QStringLiteral("El archivo es demasiado grande para una lista de puntos:\r") + path;
+            contents.failureTitle = QStringLiteral("Error");
+            contents.critical = true;
             read.end = PointFileEnd::TooLarge;
-            return read;
+            return contents;
         }
         bytes = file.readAll();
     }
     if (!file.isOpen() || file.error() != QFileDevice::NoError) {
-        messages.Show(
+        contents.failure =
             QStringLiteral("No se puede leer el archivo:\r") + path +
-                (file.errorString().isEmpty() ? QString() : QLatin1Char('\r') + file.errorString()),
-            QStringLiteral("Error"), MessageIcon::Critical);
+            (file.errorString().isEmpty() ? QString() : QLatin1Char('\r') + file.errorString());
+        contents.failureTitle = QStringLiteral("Error");
+        contents.critical = true;
         read.end = PointFileEnd::Unreadable;
-        return read;
+        return contents;
     }
     file.close();
+    // The bytes as UTF-8: a file that is not UTF-8 is Windows-1252
+    // (DecodePointFile), whose line ends and separators stay where they are.
+    const QByteArray bom("\xEF\xBB\xBF");
+    if (bytes.startsWith(bom)) {
+        bytes.remove(0, bom.size());
+        if (!QUtf8StringView(bytes).isValidUtf8()) {
+            bytes = FromCp1252(bom + bytes).toUtf8();
+        }
+    } else if (!QUtf8StringView(bytes).isValidUtf8()) {
+        bytes = FromCp1252(bytes).toUtf8();
+    }
+    const std::string_view text(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+
     const PointLayout layout = LayoutOf(kind);
     // Lines that all have the fields of the other layout: the file is of
     // another kind of coordinates than the one chosen.
     const int other = layout.count == 5 ? 4 : 5;
     bool otherLayout = true;
     bool anyLine = false;
-    const int capacity = kPointCapacity;
     // Room for the points of the file, one line a point at most.
-    state.MakeRoom(std::min<qsizetype>(capacity, state.pointCount + bytes.count('\n') + 1));
-    // Each line is read as it is cut: the lines of a large file are never
-    // all held at once.
-    CutPointFile(DecodePointFile(bytes), layout.count, [&](PointFileLine&& line) {
+    contents.points.reserve(std::min<qsizetype>(std::max(room, 0), bytes.count('\n') + 1));
+
+    ByteLine line;
+    bool first = true;
+    char separator = ',';
+    int sinceStep = 0;
+    std::size_t start = 0;
+    int number = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string_view::npos) {
+            end = text.size();
+        }
+        ++number;
+        const std::string_view lineText = text.substr(start, end - start);
+        if (end < text.size() && text[end] == '\r' && end + 1 < text.size() &&
+            text[end + 1] == '\n') {
+            ++end;
+        }
+        start = end + 1;
+        if (++sinceStep == kLinesPerStep) {
+            sinceStep = 0;
+            if (progress && !progress(static_cast<qint64>(start))) {
+                PointFileContents stopped;
+                stopped.read.end = PointFileEnd::Cancelled;
+                return stopped;
+            }
+        }
+        if (IsBlankLine(lineText)) {
+            continue;
+        }
+        line.line = number;
+        if (first) {
+            // A first line that does not read as a point is the header; the
+            // separator is that of the first point line.
+            first = false;
+            const char own = ByteSeparatorOf(lineText);
+            line.quoteOpen = !dezadiravevava::api::CutTableFields(lineText, own, line.fields);
+            const bool pointLike = !line.quoteOpen &&
+                                   !dezadiravevava::api::IsTableHeaderLine(line.fields, own) &&
+                                   static_cast<int>(line.fields.size()) == layout.count;
+            separator = ByteSeparatorOf(lineText);
+            if (!line.quoteOpen && !pointLike) {
+                // The next point line chooses the separator.
+                separator = 0;
+                continue;
+            }
+        }
+        if (separator == 0) {
+            separator = ByteSeparatorOf(lineText);
+        }
+        line.quoteOpen = !dezadiravevava::api::CutTableFields(lineText, separator, line.fields);
         anyLine = true;
-        otherLayout = otherLayout && line.fields.size() == other;
-        if (read.end == PointFileEnd::TableFull || state.pointCount >= capacity) {
+        otherLayout = otherLayout && static_cast<int>(line.fields.size()) == other;
+        if (read.end == PointFileEnd::TableFull || contents.points.size() >= room) {
             ++read.leftOut;
             read.end = PointFileEnd::TableFull;
-            return;
+            continue;
         }
         ++read.rows;
         PointRecord point;
-        const QString reason = ReadPointLine(line, kind, point);
+        QString reason = ReadByteLine(line, kind, layout, point);
         if (reason.isEmpty()) {
-            state.MakeRoom(state.pointCount + 1); // lines ended by CR alone
-            state.PointTable[state.pointCount++] = std::move(point);
+            contents.points.push_back(std::move(point));
             ++read.added;
         } else {
-            read.refused.push_back(
-                {line.line, line.fields.isEmpty() ? QString() : line.fields[0], reason});
+            read.refused.push_back({line.line,
+                                    line.fields.empty() ? QString() : FieldText(line.fields[0]),
+                                    std::move(reason)});
         }
-    });
+    }
+    if (progress && !progress(static_cast<qint64>(text.size()))) {
+        PointFileContents stopped;
+        stopped.read.end = PointFileEnd::Cancelled;
+        return stopped;
+    }
     otherLayout = otherLayout && anyLine;
     if (otherLayout && read.added == 0) {
-        messages.Show(QStringLiteral("Las coordenadas de origen son %1: se esperan %2 datos por "
-                                     "línea (%3),\ry las líneas del archivo tienen %4.\r"
-                                     "No se ha leído ningún punto.")
-                          .arg(layout.kindName)
-                          .arg(layout.count)
-                          .arg(layout.fields)
-                          .arg(other),
-                      QStringLiteral("Aviso"), MessageIcon::Exclamation);
-        return {PointFileEnd::WrongLayout, 0, 0, {}, 0};
+        PointFileContents wrong;
+        wrong.read.end = PointFileEnd::WrongLayout;
+        wrong.failure = QStringLiteral("Las coordenadas de origen son %1: se esperan %2 datos por "
+                                       "línea (%3),\ry las líneas del archivo tienen %4.\r"
+                                       "No se ha leído ningún punto.")
+                            .arg(layout.kindName)
+                            .arg(layout.count)
+                            .arg(layout.fields)
+                            .arg(other);
+        wrong.failureTitle = QStringLiteral("Aviso");
+        return wrong;
     }
-    const QString summary = ReadingSummary(read);
+    return contents;
+}
+
+void TellPointFileRead(const PointFileContents& contents, MessageSink& messages) {
+    if (!contents.failure.isEmpty()) {
+        messages.Show(contents.failure, contents.failureTitle,
+                      contents.critical ? MessageIcon::Critical : MessageIcon::Exclamation);
+        return;
+    }
+    const QString summary = ReadingSummary(contents.read);
     if (!summary.isEmpty()) {
         QStringList all;
-        for (const RefusedLine& refused : read.refused) {
+        for (const RefusedLine& refused : contents.read.refused) {
             all << RefusedLineText(refused);
         }
         messages.ShowDetailed(summary, QStringLiteral("Aviso"), MessageIcon::Exclamation, all);
     }
-    return read;
+}
+
+PointFileRead ReadPointFile(const QString& path, CoordinateKind kind, ProgramState& state,
+                            MessageSink& messages) {
+    state.savedPointCount = state.pointCount;
+    PointFileContents contents =
+        ParsePointFile(path, kind, std::max(0, kPointCapacity - state.pointCount));
+    const int count = static_cast<int>(contents.points.size());
+    state.MakeRoom(state.pointCount + count);
+    std::move(contents.points.begin(), contents.points.end(),
+              state.PointTable.begin() + state.pointCount);
+    state.pointCount += count;
+    TellPointFileRead(contents, messages);
+    return contents.read;
 }
 
 } // namespace quillon

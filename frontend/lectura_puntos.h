@@ -10,6 +10,7 @@
 #include <QLocale>
 #include <QString>
 #include <QStringList>
+#include <QVector>
 #include <functional>
 #include <vector>
 
@@ -100,6 +101,7 @@ enum class PointFileEnd {
     TableFull,   // the point table was full: the points read so far stay
     Unreadable,  // the file could not be opened or read: nothing was read
     TooLarge,    // the file is larger than any point list: nothing was read
+    Cancelled,   // the user stopped the reading: nothing was read
 };
 
 // A line of a point file that gave no point.
@@ -133,11 +135,39 @@ inline constexpr qint64 kPointFileMaxBytes = 64 * 1024 * 1024;
 // 31 is refused with its line number, identifier and reason; the other
 // points are added. All the problems of the file are told in one message
 // (ReadingSummary). When no line is a point and the lines have the fields of
-// the other kind, the file is refused once with what was expected. At 10000
-// points the read stops and says how many were left out. A file that cannot
-// be read is named in an error message.
+// the other kind, the file is refused once with what was expected. At
+// kPointCapacity points the read stops and says how many were left out. A
+// file that cannot be read is named in an error message.
 PointFileRead ReadPointFile(const QString& path, CoordinateKind kind, ProgramState& state,
                             MessageSink& messages);
+
+// The points of a point file read apart from the point list, so that the
+// reading may run on a thread of its own and leave the list as it was when
+// stopped: ReadPointFile's reading without its messages.
+struct PointFileContents {
+    PointFileRead read;
+    // The points read, in file order.
+    QVector<PointRecord> points;
+    // With WrongLayout, Unreadable and TooLarge: the message that says why
+    // nothing was read, with its title and icon (TellPointFileRead shows it).
+    QString failure;
+    QString failureTitle;
+    bool critical = false;
+};
+
+// Told how far the reading has gone, in bytes of the file; the reading stops
+// (PointFileEnd::Cancelled) when it returns false.
+using PointFileProgress = std::function<bool(qint64 position)>;
+
+// Reads the point file `path` as ReadPointFile does, into a list of its own
+// that takes at most `room` points. Touches no state shared with the
+// windows, so it may run on any thread.
+PointFileContents ParsePointFile(const QString& path, CoordinateKind kind, int room,
+                                 const PointFileProgress& progress = {});
+
+// The message about a reading of `contents`: its failure, or the summary of
+// the refused lines and of a full table; nothing for a clean reading.
+void TellPointFileRead(const PointFileContents& contents, MessageSink& messages);
 
 // How many refused lines the summary of a reading lists; the others are
 // under "Ver todas".

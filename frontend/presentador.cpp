@@ -9,9 +9,13 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
+#include <QThread>
+#include <QTimer>
 #include <QUndoCommand>
 #include <algorithm>
 #include <functional>
+#include <iterator>
+#include <memory>
 #include <utility>
 
 namespace quillon {
@@ -43,20 +47,21 @@ int PointFilterOf(CoordinateKind kind) {
                                                         : InputFormat::PointsWithoutZone);
 }
 
-// One change of the points or the drawing: the list before and after it.
+// One change of the points or the drawing: the rows it took away and
+// brought (PointsChange) and what goes with the list before and after it.
 // The change itself is made before the step is pushed, so the first redo
 // (the one the stack calls on pushing) has nothing to do.
 class PointsStep : public QUndoCommand {
 public:
     PointsStep(FormPresenter& presenter, const QString& text, PointsSnapshot before,
-               PointsSnapshot after)
+               PointsSnapshot after, PointsChange change)
         : QUndoCommand(text), presenter_(presenter), before_(std::move(before)),
-          after_(std::move(after)) {}
+          after_(std::move(after)), change_(std::move(change)) {}
 
-    void undo() override { presenter_.Restore(before_); }
+    void undo() override { presenter_.Undo(change_, before_); }
     void redo() override {
         if (pushed_) {
-            presenter_.Restore(after_);
+            presenter_.Redo(change_, after_);
         }
         pushed_ = true;
     }
@@ -65,33 +70,23 @@ private:
     FormPresenter& presenter_;
     PointsSnapshot before_;
     PointsSnapshot after_;
+    PointsChange change_;
     bool pushed_ = false;
 };
 
-// Messages of a reading passed on to the user's sink, the summary of the file
-// (ShowDetailed) held back until the table shows the points read.
-class HeldSummary : public MessageSink {
-public:
-    explicit HeldSummary(MessageSink& sink) : sink_(sink) {}
-    void Show(const QString& text, const QString& title, MessageIcon icon) override {
-        sink_.Show(text, title, icon);
-    }
-    bool Ask(const QString& text, const QString& title) override { return sink_.Ask(text, title); }
-    void ShowDetailed(const QString& text, const QString& title, MessageIcon icon,
-                      const QStringList& all) override {
-        held_ = [=, this] { sink_.ShowDetailed(text, title, icon, all); };
-    }
-    // Shows the summary held, if any.
-    void Release() {
-        if (held_) {
-            std::exchange(held_, {})();
-        }
-    }
+// Files from this size on are read with the progress window.
+constexpr qint64 kReadProgressBytes = 1024 * 1024;
+// How often the progress window follows a reading.
+constexpr int kReadProgressMilliseconds = 50;
 
-private:
-    MessageSink& sink_;
-    std::function<void()> held_;
-};
+// Grows a table of records to hold `count` of them, by a share of its size
+// (the point table of a million points does not double for one more).
+void Reserve(QVector<PointRecord>& table, qsizetype count) {
+    if (count > table.size()) {
+        const qsizetype size = table.size();
+        table.resize(std::max(count, size < 65536 ? 2 * size : size + size / 4));
+    }
+}
 
 // A folder as the open dialog's proposed file name: the dialog starts there.
 QString FolderProposal(const QString& folder) {
@@ -115,7 +110,7 @@ FormPresenter::FormPresenter(ProgramState& state, TransfControl& transf, Message
     saveDialog_.filterIndex = 1;
     catalogueDialog_.flags = CommonDialog::kFileMustExist;
     catalogueDialog_.filter = kCatalogueFilter;
-    // Each step keeps the list before and after it: a bounded history.
+    // Each step keeps the rows it took away or brought: a bounded history.
     undoStack_.setUndoLimit(kUndoSteps);
     state_.pointCount = 0;
     state_.drawingMode = false;
@@ -290,7 +285,7 @@ void FormPresenter::OpenDroppedFile(const QString& path) {
 }
 
 void FormPresenter::OpenFile(const QString& path, InputFormat format) {
-    if (running_) {
+    if (running_ || reading_) {
         return;
     }
     if (IsLayerFile(path)) {
@@ -316,11 +311,12 @@ void FormPresenter::OpenFile(const QString& path, InputFormat format) {
     // Points replace a drawing; points already listed stay or are replaced
     // as the user chooses. The lines are read as the kind of coordinates of
     // A asks, whichever filter or way opened the file. A drawing stays when
-    // the file brings no points.
+    // the file brings no points, and the list stays as it was when the
+    // reading is cancelled.
     const PointsSnapshot before = Snapshot();
     const bool wasDrawing = state_.drawingMode;
-    const QString drawingFile = state_.inputFileName;
     const int listed = state_.pointCount;
+    bool replace = false;
     if (!wasDrawing && listed > 0) {
         const int choice = messages_.Choose(
             QStringLiteral("La lista ya tiene %1 puntos.\r¿Añadir los del archivo a la lista o "
@@ -331,36 +327,81 @@ void FormPresenter::OpenFile(const QString& path, InputFormat format) {
         if (choice < 0) {
             return;
         }
-        if (choice == 1) {
-            state_.pointCount = 0;
-        }
+        replace = choice == 1;
     }
-    if (wasDrawing) {
-        state_.drawingMode = false;
-        state_.pointCount = 0;
+    PointFileContents contents = ReadPoints(path, kPointCapacity - (replace ? 0 : listed));
+    if (contents.read.end == PointFileEnd::Cancelled) {
+        return;
     }
-    HeldSummary summary(messages_);
-    const PointFileRead read = ReadPointFile(path, choices_.sourceKind, state_, summary);
-    const bool nothingRead = read.end == PointFileEnd::Unreadable ||
-                             read.end == PointFileEnd::TooLarge ||
-                             read.end == PointFileEnd::WrongLayout;
+    const bool nothingRead = contents.read.end == PointFileEnd::Unreadable ||
+                             contents.read.end == PointFileEnd::TooLarge ||
+                             contents.read.end == PointFileEnd::WrongLayout;
     if (nothingRead) {
         // The list (or the drawing) as it was.
-        state_.drawingMode = wasDrawing;
-        state_.inputFileName = drawingFile;
-        state_.pointCount = wasDrawing ? 0 : listed;
+        TellPointFileRead(contents, messages_);
         return;
+    }
+    PointsChange change;
+    if (replace && state_.pointCount > 0) {
+        change.removed = {{0, state_.pointCount}};
+        TakeRows(change.removed, change.removedRecords);
     }
     if (wasDrawing) {
         LeaveDrawing();
     }
+    state_.savedPointCount = state_.pointCount;
+    change.insertedAt = state_.pointCount;
+    change.insertedCount = static_cast<int>(contents.points.size());
+    BringRows(change.insertedAt, contents.points);
     state_.inputFileName = path;
     RememberInputFolder(path);
     ShowPoints();
     DropRun();
-    PushUndo(QStringLiteral("Leer archivo"), before);
+    PushUndo(QStringLiteral("Leer archivo"), before, std::move(change));
     emit changed();
-    summary.Release();
+    // The summary once the table shows the points read.
+    TellPointFileRead(contents, messages_);
+}
+
+PointFileContents FormPresenter::ReadPoints(const QString& path, int room) {
+    const qint64 size = QFileInfo(path).size();
+    const bool window = progress_.has_value() && size >= kReadProgressBytes;
+    readCancel_ = false;
+    reading_ = true;
+    if (window) {
+        progress_->open(progress_->context, "Leyendo puntos", static_cast<std::uint64_t>(size));
+    }
+    // The reading runs on its own thread and touches nothing of the list;
+    // this thread's event loop draws the windows and takes the Cancel
+    // meanwhile.
+    std::atomic<qint64> position{0};
+    PointFileContents contents;
+    const CoordinateKind kind = choices_.sourceKind;
+    std::unique_ptr<QThread> thread(QThread::create([&] {
+        contents = ParsePointFile(path, kind, std::max(room, 0), [&](qint64 at) {
+            position = at;
+            return !readCancel_;
+        });
+    }));
+    QEventLoop loop;
+    connect(thread.get(), &QThread::finished, &loop, &QEventLoop::quit);
+    QTimer follow;
+    follow.setInterval(kReadProgressMilliseconds);
+    connect(&follow, &QTimer::timeout, &loop, [&] {
+        progress_->step(progress_->context, static_cast<std::uint64_t>(position.load()));
+    });
+    thread->start();
+    if (window) {
+        follow.start();
+    }
+    loop.exec();
+    thread->wait();
+    follow.stop();
+    if (window) {
+        progress_->close(progress_->context);
+    }
+    reading_ = false;
+    return contents;
 }
 
 void FormPresenter::OpenLayer(const QString& path) {
@@ -450,7 +491,11 @@ void FormPresenter::CommitDrawing(const QString& path, double zone) {
     if (state_.drawingMode) {
         LeaveDrawing();
     }
-    state_.pointCount = 0;
+    PointsChange change;
+    if (state_.pointCount > 0) {
+        change.removed = {{0, state_.pointCount}};
+        TakeRows(change.removed, change.removedRecords);
+    }
     state_.drawingMode = true;
     state_.inputFileName = path;
     state_.drawingZone = zone;
@@ -464,7 +509,7 @@ void FormPresenter::CommitDrawing(const QString& path, double zone) {
     RememberInputFolder(path);
     ShowPoints();
     DropRun();
-    PushUndo(QStringLiteral("Leer archivo"), before);
+    PushUndo(QStringLiteral("Leer archivo"), before, std::move(change));
     emit changed();
 }
 
@@ -481,7 +526,7 @@ bool FormPresenter::CanAddPoint() const {
 }
 
 void FormPresenter::AddPoint(const PointRecord& point) {
-    if (state_.drawingMode) {
+    if (state_.drawingMode || reading_) {
         return;
     }
     if (state_.pointCount >= kPointCapacity) {
@@ -489,20 +534,23 @@ void FormPresenter::AddPoint(const PointRecord& point) {
         return;
     }
     const PointsSnapshot before = Snapshot();
-    state_.MakeRoom(state_.pointCount + 1);
-    state_.PointTable[state_.pointCount++] = point;
+    PointsChange change;
+    change.insertedAt = state_.pointCount;
+    change.insertedCount = 1;
+    QVector<PointRecord> records = {point};
+    BringRows(change.insertedAt, records);
     ShowPoints();
     DropRun();
-    PushUndo(QStringLiteral("Añadir punto"), before);
+    PushUndo(QStringLiteral("Añadir punto"), before, std::move(change));
     emit changed();
 }
 
 void FormPresenter::ReplacePoint(int row, const PointRecord& point) {
-    if (row < 0 || row >= state_.pointCount) {
+    if (row < 0 || row >= state_.pointCount || reading_) {
         return;
     }
     const PointsSnapshot before = Snapshot();
-    PointRecord& record = state_.PointTable[row];
+    PointRecord record = state_.PointTable[row];
     record.id = point.id;
     record.c1 = point.c1;
     record.c2 = point.c2;
@@ -510,13 +558,25 @@ void FormPresenter::ReplacePoint(int row, const PointRecord& point) {
     if (choices_.sourceKind == CoordinateKind::Utm) {
         record.zone = point.zone;
     }
+    // The row before the edit goes with the step; the edited one takes its
+    // place.
+    PointsChange change;
+    change.removed = {{row, 1}};
+    TakeRows(change.removed, change.removedRecords);
+    change.insertedAt = row;
+    change.insertedCount = 1;
+    QVector<PointRecord> records = {std::move(record)};
+    BringRows(row, records);
     ShowPoints();
     DropRun();
-    PushUndo(QStringLiteral("Editar punto"), before);
+    PushUndo(QStringLiteral("Editar punto"), before, std::move(change));
     emit changed();
 }
 
 void FormPresenter::DeletePoints(QList<int> rows) {
+    if (reading_) {
+        return; // the list changes once the reading ends
+    }
     rows.erase(std::remove_if(rows.begin(), rows.end(),
                               [this](int row) { return row < 0 || row >= state_.pointCount; }),
                rows.end());
@@ -527,22 +587,28 @@ void FormPresenter::DeletePoints(QList<int> rows) {
         }
         return;
     }
-    std::sort(rows.begin(), rows.end(), std::greater<>());
+    std::sort(rows.begin(), rows.end());
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
     const PointsSnapshot before = Snapshot();
+    // The rows as ranges of consecutive ones.
+    PointsChange change;
     for (const int row : rows) {
-        std::move(state_.PointTable.begin() + row + 1,
-                  state_.PointTable.begin() + state_.pointCount, state_.PointTable.begin() + row);
-        --state_.pointCount;
+        if (!change.removed.isEmpty() &&
+            change.removed.back().first + change.removed.back().second == row) {
+            ++change.removed.back().second;
+        } else {
+            change.removed.append({row, 1});
+        }
     }
+    TakeRows(change.removed, change.removedRecords);
     ShowPoints();
     DropRun();
-    PushUndo(QStringLiteral("Eliminar puntos"), before);
+    PushUndo(QStringLiteral("Eliminar puntos"), before, std::move(change));
     emit changed();
 }
 
 void FormPresenter::DeleteAll() {
-    if (state_.pointCount <= 0 && !state_.drawingMode) {
+    if ((state_.pointCount <= 0 && !state_.drawingMode) || reading_) {
         return;
     }
     const QString question =
@@ -557,26 +623,27 @@ void FormPresenter::DeleteAll() {
     if (state_.drawingMode) {
         LeaveDrawing();
     }
-    state_.pointCount = 0;
+    PointsChange change;
+    if (state_.pointCount > 0) {
+        change.removed = {{0, state_.pointCount}};
+        TakeRows(change.removed, change.removedRecords);
+    }
     state_.inputFileName.clear();
     ShowPoints();
     DropRun();
-    PushUndo(QStringLiteral("Eliminar todo"), before);
+    PushUndo(QStringLiteral("Eliminar todo"), before, std::move(change));
     emit changed();
 }
 
 PointsSnapshot FormPresenter::Snapshot() const {
-    return PointsSnapshot{state_.PointTable,    state_.pointCount,  state_.drawingMode,
-                          state_.inputFileName, state_.drawingZone, choices_.outputZone,
-                          drawingTick_};
+    return PointsSnapshot{state_.pointCount,  state_.drawingMode,  state_.inputFileName,
+                          state_.drawingZone, choices_.outputZone, drawingTick_};
 }
 
 void FormPresenter::Restore(const PointsSnapshot& snapshot) {
     if (running_) {
         return;
     }
-    state_.PointTable = snapshot.points;
-    state_.pointCount = snapshot.count;
     state_.drawingMode = snapshot.drawing;
     state_.inputFileName = snapshot.inputFileName;
     state_.drawingZone = snapshot.drawingZone;
@@ -590,8 +657,132 @@ void FormPresenter::Restore(const PointsSnapshot& snapshot) {
     emit changed();
 }
 
-void FormPresenter::PushUndo(const QString& text, const PointsSnapshot& before) {
-    undoStack_.push(new PointsStep(*this, text, before, Snapshot()));
+void FormPresenter::Redo(PointsChange& change, const PointsSnapshot& after) {
+    if (running_ || reading_) {
+        return;
+    }
+    TakeRows(change.removed, change.removedRecords);
+    BringRows(change.insertedAt, change.insertedRecords);
+    Restore(after);
+}
+
+void FormPresenter::Undo(PointsChange& change, const PointsSnapshot& before) {
+    if (running_ || reading_) {
+        return;
+    }
+    if (change.insertedCount > 0) {
+        const QVector<QPair<int, int>> inserted = {{change.insertedAt, change.insertedCount}};
+        TakeRows(inserted, change.insertedRecords);
+    }
+    PutBackRows(change.removed, change.removedRecords);
+    Restore(before);
+}
+
+void FormPresenter::TakeRows(const QVector<QPair<int, int>>& ranges,
+                             QVector<PointRecord>& records) {
+    QVector<PointRecord>& table = state_.PointTable;
+    const int count = state_.pointCount;
+    records.clear();
+    if (ranges.isEmpty()) {
+        return;
+    }
+    if (ranges.size() == 1 && ranges[0].first == 0 && ranges[0].second == count &&
+        count >= kInitialTableRows) {
+        // The whole list: its table goes as it is, a new one takes its place.
+        pointModel_.RemoveRecords(0, count, [&] {
+            records = std::exchange(table, QVector<PointRecord>(kInitialTableRows));
+            records.resize(count);
+            state_.pointCount = 0;
+        });
+        return;
+    }
+    qsizetype taken = 0;
+    for (const auto& [first, size] : ranges) {
+        taken += size;
+    }
+    records.reserve(taken);
+    for (const auto& [first, size] : ranges) {
+        std::move(table.begin() + first, table.begin() + first + size, std::back_inserter(records));
+    }
+    // The rows left close up in one pass, then the model is told of each
+    // range from the last one, so that the rows before it keep their number.
+    int to = ranges[0].first;
+    for (qsizetype i = 0; i < ranges.size(); ++i) {
+        const int from = ranges[i].first + ranges[i].second;
+        const int until = i + 1 < ranges.size() ? ranges[i + 1].first : count;
+        std::move(table.begin() + from, table.begin() + until, table.begin() + to);
+        to += until - from;
+    }
+    for (qsizetype i = ranges.size() - 1; i >= 0; --i) {
+        pointModel_.RemoveRecords(ranges[i].first, ranges[i].second,
+                                  [&] { state_.pointCount -= ranges[i].second; });
+    }
+}
+
+void FormPresenter::PutBackRows(const QVector<QPair<int, int>>& ranges,
+                                QVector<PointRecord>& records) {
+    QVector<PointRecord>& table = state_.PointTable;
+    const int count = state_.pointCount;
+    const int back = static_cast<int>(records.size());
+    if (ranges.isEmpty() || back == 0) {
+        return;
+    }
+    if (ranges.size() == 1 && ranges[0].first == 0 && count == 0 && back >= kInitialTableRows) {
+        pointModel_.InsertRecords(0, back, [&] {
+            table = std::exchange(records, {});
+            state_.pointCount = back;
+        });
+        return;
+    }
+    Reserve(table, count + back);
+    // From the last row down: each row kept moves to its place after the
+    // rows that come back before it.
+    int from = count;      // rows of the list now not yet moved: [0, from)
+    int to = count + back; // places not yet filled: [0, to)
+    int record = back;
+    for (qsizetype i = ranges.size() - 1; i >= 0; --i) {
+        const int end = ranges[i].first + ranges[i].second; // in the list after
+        const int kept = to - end;
+        std::move_backward(table.begin() + from - kept, table.begin() + from, table.begin() + to);
+        from -= kept;
+        to = ranges[i].first;
+        std::move(records.begin() + record - ranges[i].second, records.begin() + record,
+                  table.begin() + to);
+        record -= ranges[i].second;
+    }
+    records = {};
+    // Told in order, so that the numbers of each range are those of the
+    // list as it stands then.
+    for (const auto& [first, size] : ranges) {
+        pointModel_.InsertRecords(first, size, [&] { state_.pointCount += size; });
+    }
+}
+
+void FormPresenter::BringRows(int first, QVector<PointRecord>& records) {
+    QVector<PointRecord>& table = state_.PointTable;
+    const int count = state_.pointCount;
+    const int size = static_cast<int>(records.size());
+    if (size == 0) {
+        records = {};
+        return;
+    }
+    pointModel_.InsertRecords(first, size, [&] {
+        if (first == 0 && count == 0 && size >= kInitialTableRows) {
+            table = std::exchange(records, {});
+        } else {
+            Reserve(table, count + size);
+            std::move_backward(table.begin() + first, table.begin() + count,
+                               table.begin() + count + size);
+            std::move(records.begin(), records.end(), table.begin() + first);
+            records = {};
+        }
+        state_.pointCount = count + size;
+    });
+}
+
+void FormPresenter::PushUndo(const QString& text, const PointsSnapshot& before,
+                             PointsChange change) {
+    undoStack_.push(new PointsStep(*this, text, before, Snapshot(), std::move(change)));
 }
 
 // --- The run ------------------------------------------------------------------------
@@ -607,7 +798,7 @@ void FormPresenter::DropRun() {
 }
 
 void FormPresenter::Transform() {
-    if (running_) {
+    if (running_ || reading_) {
         return;
     }
     running_ = true;
@@ -658,6 +849,10 @@ void FormPresenter::Transform() {
 }
 
 void FormPresenter::RequestCancel() {
+    if (reading_) {
+        readCancel_ = true; // the reading of points only
+        return;
+    }
     cancelRequested_ = true;
     if (layerRun_ != nullptr) {
         layerRun_->Cancel();

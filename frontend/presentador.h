@@ -54,16 +54,30 @@ struct RunResults {
     QString savedTo;
 };
 
-// The point list or the drawing as it stands, with the zone tick that goes
-// with a drawing: what an undo step puts back.
+// What goes with the point list or the drawing beside its rows (the zone
+// tick goes with a drawing): what an undo step puts back with the rows it
+// changed.
 struct PointsSnapshot {
-    QVector<PointRecord> points;
     int count = 0;
     bool drawing = false;
     QString inputFileName;
     double drawingZone = 0.0;
     int outputZone = 0;
     int drawingTick = 0;
+};
+
+// The rows one change of the point list took away and brought, in the
+// order it made them: first the rows `removed` (ranges of rows of the list
+// before it, first row and count, ascending), then `insertedCount` rows at
+// `insertedAt` of what was left. Each record is held once: the records taken
+// away stay here while the change stands, the ones brought while it is
+// undone; the rows the change did not touch are never copied.
+struct PointsChange {
+    QVector<QPair<int, int>> removed;
+    QVector<PointRecord> removedRecords;
+    int insertedAt = 0;
+    int insertedCount = 0;
+    QVector<PointRecord> insertedRecords;
 };
 
 // A file that "Guardar Como" chose for the results of one run.
@@ -161,9 +175,13 @@ public:
     // read) is one step of this stack, undone and redone whole.
     QUndoStack* undoStack() { return &undoStack_; }
     PointsSnapshot Snapshot() const;
-    // Puts back the points or the drawing of `snapshot`; the run's outputs
-    // go, as with any change of the points.
+    // Puts back what goes with the points or the drawing of `snapshot`; the
+    // run's outputs go, as with any change of the points.
     void Restore(const PointsSnapshot& snapshot);
+    // Makes `change` again (redo) and leaves the list as `after`, or undoes
+    // it and leaves the list as `before`.
+    void Redo(PointsChange& change, const PointsSnapshot& after);
+    void Undo(PointsChange& change, const PointsSnapshot& before);
 
     // --- The run ------------------------------------------------------------
     void Transform();
@@ -227,7 +245,17 @@ private:
     void SaveFailed(const QString& path, const QString& reason = {});
     // Records the change from `before` to the points as they are now as one
     // step named `text`.
-    void PushUndo(const QString& text, const PointsSnapshot& before);
+    void PushUndo(const QString& text, const PointsSnapshot& before, PointsChange change);
+    // The rows of the list: `ranges` (ascending) taken out into `records`,
+    // and put back from them; `count` rows at `first` brought from `records`
+    // (which it empties) and taken back into it. Each goes through the point
+    // model as row removals and insertions.
+    void TakeRows(const QVector<QPair<int, int>>& ranges, QVector<PointRecord>& records);
+    void PutBackRows(const QVector<QPair<int, int>>& ranges, QVector<PointRecord>& records);
+    void BringRows(int first, QVector<PointRecord>& records);
+    // Reads a point file on a thread of its own while the event loop runs,
+    // with the progress window and its Cancel for large files.
+    PointFileContents ReadPoints(const QString& path, int room);
     QString Temp(const char* name) const;
 
     ProgramState& state_;
@@ -260,6 +288,9 @@ private:
     std::optional<DzvProgressCallbacks> progress_;
     // The GIS layer run under way.
     LayerRun* layerRun_ = nullptr;
+    // A reading of points under way, and its Cancel.
+    bool reading_ = false;
+    std::atomic<bool> readCancel_{false};
     // Set on the window's thread, read by the run's worker thread too.
     std::atomic<bool> cancelRequested_ = false;
     std::optional<SaveTarget> saveTarget_;

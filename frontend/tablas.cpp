@@ -7,6 +7,7 @@
 #include <QClipboard>
 #include <QColor>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLocale>
 #include <algorithm>
@@ -20,6 +21,12 @@ namespace {
 // Tint of the rows left out of a run: the light red of the classic palette,
 // faded so that the text stays readable.
 const QColor kLeftOutTint(255, 214, 214);
+
+// The columns of CoordinateHeaders, asked for each cell shown: the
+// identifier, three coordinates and, for UTM points, the zone.
+int CoordinateColumns(CoordinateKind kind) {
+    return kind == CoordinateKind::Utm ? 5 : 4;
+}
 
 } // namespace
 
@@ -101,6 +108,30 @@ void CoordinateTableModel::Show(int count, CoordinateKind kind) {
     }
 }
 
+void CoordinateTableModel::InsertRecords(int first, int count,
+                                         const std::function<void()>& change) {
+    if (count <= 0) {
+        change();
+        return;
+    }
+    beginInsertRows(QModelIndex(), first, first + count - 1);
+    change();
+    count_ += count;
+    endInsertRows();
+}
+
+void CoordinateTableModel::RemoveRecords(int first, int count,
+                                         const std::function<void()>& change) {
+    if (count <= 0) {
+        change();
+        return;
+    }
+    beginRemoveRows(QModelIndex(), first, first + count - 1);
+    change();
+    count_ -= count;
+    endRemoveRows();
+}
+
 void CoordinateTableModel::SetOrthometric(bool orthometric) {
     if (orthometric_ != orthometric) {
         orthometric_ = orthometric;
@@ -133,9 +164,7 @@ int CoordinateTableModel::rowCount(const QModelIndex& parent) const {
 }
 
 int CoordinateTableModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid()
-               ? 0
-               : static_cast<int>(CoordinateHeaders(kind_).size()) + (uncertainty_ ? 1 : 0);
+    return parent.isValid() ? 0 : CoordinateColumns(kind_) + (uncertainty_ ? 1 : 0);
 }
 
 QVariant CoordinateTableModel::data(const QModelIndex& index, int role) const {
@@ -145,8 +174,7 @@ QVariant CoordinateTableModel::data(const QModelIndex& index, int role) const {
     const PointRecord& record = records_[index.row()];
     const int column = index.column();
     const LeftOut leftOut = leftOut_.value(index.row(), LeftOut::No);
-    const bool uncertaintyColumn =
-        uncertainty_ && column == static_cast<int>(CoordinateHeaders(kind_).size());
+    const bool uncertaintyColumn = uncertainty_ && column == CoordinateColumns(kind_);
     switch (role) {
     case Qt::DisplayRole:
         if (uncertaintyColumn) {
@@ -157,13 +185,13 @@ QVariant CoordinateTableModel::data(const QModelIndex& index, int role) const {
         case 0:
             switch (leftOut) {
             case LeftOut::Outside:
-                return QStringLiteral("#") + record.id;
+                return QStringLiteral("#") + record.id.text();
             case LeftOut::Rejected:
-                return QStringLiteral("!") + record.id;
+                return QStringLiteral("!") + record.id.text();
             case LeftOut::No:
                 break;
             }
-            return record.id;
+            return record.id.text();
         case 1:
             return kind_ == CoordinateKind::Geodetic ? PackedAngleText(record.c1, QLocale())
                                                      : MetreText(record.c1, QLocale());
@@ -200,7 +228,7 @@ QVariant CoordinateTableModel::data(const QModelIndex& index, int role) const {
 QVariant CoordinateTableModel::headerData(int section, Qt::Orientation orientation,
                                           int role) const {
     if (role == Qt::ToolTipRole && orientation == Qt::Horizontal && uncertainty_ &&
-        section == static_cast<int>(CoordinateHeaders(kind_).size())) {
+        section == CoordinateColumns(kind_)) {
         return QString::fromUtf8(kUncertaintyTooltip);
     }
     if (role != Qt::DisplayRole) {
@@ -303,8 +331,12 @@ QList<int> CoordinateTable::SelectedRows() const {
     if (selectionModel() == nullptr) {
         return rows;
     }
-    for (const QModelIndex& index : selectionModel()->selectedIndexes()) {
-        rows << index.row();
+    // From the selection's ranges: a whole list selected is a few ranges,
+    // not a cell index for each of its cells.
+    for (const QItemSelectionRange& range : selectionModel()->selection()) {
+        for (int row = range.top(); row <= range.bottom(); ++row) {
+            rows << row;
+        }
     }
     std::sort(rows.begin(), rows.end());
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
@@ -324,10 +356,12 @@ void CoordinateTable::keyPressEvent(QKeyEvent* event) {
         event->accept();
         return;
     }
-    if (event->key() == Qt::Key_Delete && !SelectedRows().isEmpty()) {
-        emit deleteRequested(SelectedRows());
-        event->accept();
-        return;
+    if (event->key() == Qt::Key_Delete) {
+        if (const QList<int> rows = SelectedRows(); !rows.isEmpty()) {
+            emit deleteRequested(rows);
+            event->accept();
+            return;
+        }
     }
     if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
         currentIndex().isValid()) {

@@ -10,6 +10,7 @@
 #include <QHash>
 #include <QTableView>
 #include <QVector>
+#include <functional>
 
 namespace quillon {
 
@@ -58,6 +59,11 @@ public:
     // The rows and columns to show: rows inserted or removed through the
     // model; only other columns (another kind) reset it.
     void Show(int count, CoordinateKind kind);
+    // Rows `first`..`first + count - 1` come (go) while `change` puts their
+    // records into (takes them out of) the table: one insertion (removal)
+    // through the model, the other rows untouched.
+    void InsertRecords(int first, int count, const std::function<void()>& change);
+    void RemoveRecords(int first, int count, const std::function<void()>& change);
     // Whether the H of UTM points is orthometric (its column's caption).
     void SetOrthometric(bool orthometric);
     // Marks of the rows left out of a run (empty: none), with the engine's

@@ -73,6 +73,38 @@ TEST(PathText, SplitAtTheLastSeparator) {
     EXPECT_EQ(TextBeforeLast(QString(), QLatin1Char('.')), "");
 }
 
+// Identifiers of every length keep their text, inline (up to 15 bytes of
+// UTF-8) or in a block of their own, through copies, moves and assignments.
+TEST(PointId, KeepsItsTextWhateverItsLength) {
+    const QString texts[] = {
+        QString(),
+        QStringLiteral("V1"),
+        QStringLiteral("123456789012345"),  // 15 bytes: the longest inline
+        QStringLiteral("1234567890123456"), // 16 bytes: a block of its own
+        QStringLiteral("Álamo €"),          // 10 bytes of UTF-8
+        QStringLiteral("Vértice geodésico de la Red de Andalucía nº 1042"),
+    };
+    for (const QString& text : texts) {
+        SCOPED_TRACE(text.toStdString());
+        PointId id(text);
+        EXPECT_EQ(id.text(), text);
+        EXPECT_EQ(id.bytes(), text.toStdString());
+        EXPECT_EQ(id.isEmpty(), text.isEmpty());
+        PointId copy(id);
+        EXPECT_TRUE(copy == id);
+        PointId moved(std::move(copy));
+        EXPECT_EQ(moved.text(), text);
+        PointId assigned("otro de más de quince bytes");
+        assigned = moved;
+        EXPECT_EQ(assigned.text(), text);
+        PointId taken = "X";
+        taken = std::move(assigned);
+        EXPECT_EQ(taken.text(), text);
+        EXPECT_EQ(moved.text(), text);
+    }
+    EXPECT_FALSE(PointId("1234567890123456") == PointId("123456789012345"));
+}
+
 TEST(Regions, LimitsAreInclusive) {
     EXPECT_TRUE(RegionUtm30.Contains(82482.0, 3954000.0));
     EXPECT_TRUE(RegionUtm30.Contains(639000.0, 4308000.0));

@@ -17,7 +17,9 @@
 #include <QRadioButton>
 #include <QStackedWidget>
 #include <QUrl>
+#include <algorithm>
 #include <functional>
+#include <sys/resource.h>
 #include <vector>
 
 namespace quillon_test {
@@ -616,6 +618,168 @@ TEST_F(PointListTest, EveryChangeOfThePointsIsUndoneAndRedone) {
         form.redoAction->trigger();
         EXPECT_EQ(PointRows(), after) << c.name;
     }
+}
+
+// A list of more rows than the table starts with, read from a file: "N1"
+// at x 400001, "N2" at 400002, and so on.
+QByteArray NumberedPoints(int first, int count) {
+    QByteArray bytes = "ID,X,Y,H,Huso\r\n";
+    for (int i = first; i < first + count; ++i) {
+        bytes += "N" + QByteArray::number(i) + "," + QByteArray::number(400000 + i) +
+                 ",4120000.125,10,30\r\n";
+    }
+    return bytes;
+}
+
+// The rows of NumberedPoints as the point table shows them.
+QStringList NumberedRows(int first, int count) {
+    QStringList rows;
+    for (int i = first; i < first + count; ++i) {
+        rows << QStringLiteral("N%1\t%2.000\t4120000.125\t10.000\t30").arg(i).arg(400000 + i);
+    }
+    return rows;
+}
+
+// Reads and deletes on lists longer than the table's first size take and
+// bring rows, never whole copies: undone and redone, they give back exactly
+// the rows of the list before and after them.
+TEST_F(PointListTest, UndoAndRedoOfReadsAndDeletesGiveBackTheRows) {
+    Read(WriteFile("base.txt", NumberedPoints(1, 12000)), 2);
+    ASSERT_EQ(PointRows(), NumberedRows(1, 12000));
+    const auto without = [](QStringList rows, std::vector<int> gone) {
+        std::sort(gone.rbegin(), gone.rend());
+        for (const int row : gone) {
+            rows.removeAt(row);
+        }
+        return rows;
+    };
+    struct Case {
+        const char* name;
+        std::function<void()> change;
+        QStringList after;
+    };
+    const QStringList base = NumberedRows(1, 12000);
+    const std::vector<Case> cases = {
+        {"read, added",
+         [&] {
+             messages.choices = {0};
+             Read(WriteFile("mas.txt", NumberedPoints(20001, 3)), 2);
+         },
+         base + NumberedRows(20001, 3)},
+        {"read, replacing",
+         [&] {
+             messages.choices = {1};
+             Read(WriteFile("otra.txt", NumberedPoints(30001, 11000)), 2);
+         },
+         NumberedRows(30001, 11000)},
+        {"delete of scattered rows",
+         [&] {
+             presenter.DeletePoints({11999, 0, 5, 6, 7, 500});
+         },
+         without(base, {0, 5, 6, 7, 500, 11999})},
+        {"delete of every row",
+         [&] {
+             QList<int> all;
+             for (int row = 0; row < 12000; ++row) {
+                 all << row;
+             }
+             presenter.DeletePoints(all);
+         },
+         {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.change();
+        EXPECT_EQ(PointRows(), c.after);
+        form.undoAction->trigger();
+        EXPECT_EQ(PointRows(), base);
+        EXPECT_EQ(programa.state().pointCount, 12000);
+        form.redoAction->trigger();
+        EXPECT_EQ(PointRows(), c.after);
+        form.undoAction->trigger();
+        ASSERT_EQ(PointRows(), base);
+    }
+}
+
+// Cancel in the progress window of a large file's reading (pressed as soon
+// as the window opens) leaves the list as it was, whether the file was to be
+// added or to replace it: no rows, no undo step, no message.
+TEST_F(PointListTest, ACancelledReadLeavesTheListAsItWas) {
+    ReadUtm("uno.txt", "P1,455000.5,4120000,10,30\r\n");
+    const QStringList before = PointRows();
+    const int steps = presenter.undoStack()->count();
+    DzvProgressCallbacks callbacks{};
+    callbacks.context = programa.progreso();
+    callbacks.open = [](void* window, const char* caption, std::uint64_t size) {
+        auto* progreso = static_cast<quillon::Progreso*>(window);
+        progreso->Open(QString::fromUtf8(caption), size);
+        progreso->cancelButton->click();
+    };
+    callbacks.step = [](void* window, std::uint64_t position) {
+        static_cast<quillon::Progreso*>(window)->Step(position);
+    };
+    callbacks.close = [](void* window) { static_cast<quillon::Progreso*>(window)->Close(); };
+    presenter.SetProgress(callbacks);
+    // More than a mebibyte: the reading shows its progress.
+    const QString large = WriteFile("grande.txt", NumberedPoints(1, 40000));
+    ASSERT_GT(QFileInfo(large).size(), 1024 * 1024);
+    for (const int choice : {0, 1}) {
+        SCOPED_TRACE(choice);
+        messages.choices = {choice};
+        messages.shown.clear();
+        Read(large, 2);
+        EXPECT_EQ(PointRows(), before);
+        EXPECT_EQ(presenter.undoStack()->count(), steps);
+        EXPECT_TRUE(messages.shown.empty());
+        EXPECT_FALSE(programa.progreso()->isVisible());
+    }
+    // Without Cancel the same file is read whole.
+    presenter.SetProgress(programa.progreso()->Callbacks());
+    messages.choices = {1};
+    Read(large, 2);
+    EXPECT_EQ(PointRows(), NumberedRows(1, 40000));
+}
+
+// A million points read, their reading undone and redone, and all of them
+// deleted and brought back, within 300 MiB for the whole program: no step
+// copies the list. Only in an optimised build without sanitizers, whose
+// memory is the program's own.
+TEST_F(PointListTest, AMillionPointsAndTheirUndoStayWithinMemory) {
+#if !defined(NDEBUG) || defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "memory is measured in an optimised build without sanitizers";
+#else
+    constexpr int kPoints = 1000000;
+    const QString path = QString::fromStdString(folder.File("millon.txt"));
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        QByteArray bytes = "ID,X,Y,H,Huso\r\n";
+        for (int i = 1; i <= kPoints; ++i) {
+            bytes += "P" + QByteArray::number(i) + "," + QByteArray::number(150000 + i % 400000) +
+                     ".125,4100000.5,10,30\r\n";
+            if (bytes.size() > (1 << 20)) {
+                file.write(bytes);
+                bytes.clear();
+            }
+        }
+        file.write(bytes);
+    }
+    Read(path, 2);
+    ASSERT_EQ(presenter.pointModel()->rowCount(), kPoints);
+    form.undoAction->trigger();
+    EXPECT_EQ(presenter.pointModel()->rowCount(), 0);
+    form.redoAction->trigger();
+    ASSERT_EQ(presenter.pointModel()->rowCount(), kPoints);
+    messages.asked.clear();
+    form.deleteAllButton->click();
+    EXPECT_EQ(presenter.pointModel()->rowCount(), 0);
+    form.undoAction->trigger();
+    EXPECT_EQ(presenter.pointModel()->rowCount(), kPoints);
+    EXPECT_EQ(presenter.pointModel()->index(kPoints - 1, 0).data().toString(), "P1000000");
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    EXPECT_LT(static_cast<double>(usage.ru_maxrss) / 1024.0, 300.0) << "peak MiB";
+#endif
 }
 
 // --- Drag and drop ---------------------------------------------------------------------

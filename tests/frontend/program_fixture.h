@@ -23,6 +23,13 @@ inline void PrintTo(const QString& text, std::ostream* out) {
     *out << '"' << text.toStdString() << '"';
 }
 
+namespace quillon {
+// A point's identifier, the same way.
+inline void PrintTo(const PointId& id, std::ostream* out) {
+    *out << '"' << id.bytes() << '"';
+}
+} // namespace quillon
+
 namespace quillon_test {
 
 // Settings in a file of their own, so that no test reads what the user or
