@@ -14,11 +14,15 @@
 namespace quillon {
 
 // Adds the first `count` points of `points` (of `kind`, in the source datum
-// and zone of `arguments`) to the map, carried to ED50 UTM zone 30 with the
-// national set; those `leftOut` marks go to the refused ones.
+// of `arguments`) to the map in ED50 UTM zone 30, those `leftOut` marks as
+// refused apart. The rows the run sent to the engine (`sentRows`, in order)
+// take their place from `sentZone30` (x, y of each, as the run's centroid
+// carried them; NaN: none); the others are carried here with the national
+// set.
 void AddPointsToMap(MapDrawing& map, const QVector<PointRecord>& points, int count,
                     CoordinateKind kind, const EngineArguments& arguments,
-                    const QVector<LeftOut>& leftOut);
+                    const QVector<LeftOut>& leftOut, const QVector<int>& sentRows,
+                    const std::vector<double>& sentZone30);
 
 // Puts the vertices a run's set was estimated from (those it used), with
 // their residuals, on the map in place of the vertices its search found.

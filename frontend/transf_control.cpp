@@ -139,12 +139,13 @@ std::int16_t TransfClientControl::ConvertirTXTaDXF(const std::string& entrada,
 
 api::CentroidOutcome TransfClientControl::CentroidePuntos(const api::PointList& points,
                                                           std::int32_t Da, std::int32_t Pa,
-                                                          const api::Progress& progress) {
+                                                          const api::Progress& progress,
+                                                          std::vector<double>* zone30) {
     api::TransformRequest request;
     request.a.datum = DatumOfCode(Da);
     request.a.kind = KindOfCode(Pa);
     request.region_only = false;
-    return api::PointListCentroid(request, points, progress);
+    return api::PointListCentroid(request, points, progress, zone30);
 }
 
 api::PointListOutcome TransfClientControl::ProcesarPuntos(

@@ -61,10 +61,11 @@ public:
     // that would hold it: its centroid and rectangle (as CentroideTXT), and
     // its run with the arguments of ProcesarTXT and the properties set
     // (orthometric heights, catalogue, uncertainty, threads, region). Safe on
-    // a worker thread; `progress` is called there.
+    // a worker thread; `progress` is called there. `zone30`, when given,
+    // receives each point's place in ED50 UTM zone 30 (x, y; NaN: none).
     virtual dezadiravevava::api::CentroidOutcome
     CentroidePuntos(const dezadiravevava::api::PointList& points, std::int32_t Da, std::int32_t Pa,
-                    const dezadiravevava::api::Progress& progress) = 0;
+                    const dezadiravevava::api::Progress& progress, std::vector<double>* zone30) = 0;
     virtual dezadiravevava::api::PointListOutcome
     ProcesarPuntos(const dezadiravevava::api::PointList& points, std::int32_t Da, std::int32_t Pa,
                    double hEntrada, std::int32_t Db, std::int32_t Pb, double hSalida,
@@ -149,7 +150,8 @@ public:
                                   std::int32_t Proyeccion) override;
     dezadiravevava::api::CentroidOutcome
     CentroidePuntos(const dezadiravevava::api::PointList& points, std::int32_t Da, std::int32_t Pa,
-                    const dezadiravevava::api::Progress& progress) override;
+                    const dezadiravevava::api::Progress& progress,
+                    std::vector<double>* zone30) override;
     dezadiravevava::api::PointListOutcome
     ProcesarPuntos(const dezadiravevava::api::PointList& points, std::int32_t Da, std::int32_t Pa,
                    double hEntrada, std::int32_t Db, std::int32_t Pb, double hSalida,

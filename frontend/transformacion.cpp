@@ -366,7 +366,7 @@ RunOutcome Transformacion::RunPoints(const FormChoices& choices, const RunPlan& 
     RunOutcome outcome;
     outcome.end = RunOutcome::End::EngineFailed;
     // The points inside the region go to the engine.
-    const api::PointList list = PointList(choices.sourceKind, outcome);
+    api::PointList list = PointList(choices.sourceKind, outcome);
     if (outcome.outsideCount >= 1) {
         // One box for the event: when no point is left, the same box says so.
         const bool allOutside = outcome.outsideCount == state_.pointCount;
@@ -387,8 +387,10 @@ RunOutcome Transformacion::RunPoints(const FormChoices& choices, const RunPlan& 
     const EngineArguments& a = plan.arguments;
 
     // Centroid and rectangle, for the map and the vertex search.
+    // Each point's place on the map comes with it.
+    std::vector<double> zone30;
     const auto centroid =
-        OnWorker([&] { return transf_.CentroidePuntos(list, a.da, a.pa, progress); });
+        OnWorker([&] { return transf_.CentroidePuntos(list, a.da, a.pa, progress, &zone30); });
     if (cancelled_()) {
         Cancelled(outcome);
         return outcome;
@@ -435,6 +437,8 @@ RunOutcome Transformacion::RunPoints(const FormChoices& choices, const RunPlan& 
         return outcome;
     }
 
+    // The list is no longer needed: its memory goes before the results come.
+    list = api::PointList{};
     TakeResults(choices.targetKind, *run, outcome);
     outcome.log = WindowLog(TextLines(run->log), true);
     if (run->vertices_used >= 0) {
@@ -453,7 +457,7 @@ RunOutcome Transformacion::RunPoints(const FormChoices& choices, const RunPlan& 
     // What the map draws besides the centre and the rectangle: the points,
     // and the vertices the set was estimated from with their residuals.
     AddPointsToMap(*outcome.map, state_.PointTable, state_.pointCount, choices.sourceKind,
-                   plan.arguments, outcome.leftOut);
+                   plan.arguments, outcome.leftOut, sentRows_, zone30);
     if (a.da != a.db) {
         AddResidualsToMap(*outcome.map, run->vertices);
     }

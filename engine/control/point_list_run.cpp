@@ -254,7 +254,7 @@ std::string WithoutLineEnd(std::string text) {
 } // namespace
 
 CentroidOutcome PointListCentroid(const TransformRequest& request, const PointList& points,
-                                  const Progress& progress) {
+                                  const Progress& progress, std::vector<double>* zone30) {
     ListProgress sink(progress);
     const ProgressWindow window(&sink, kCaptionCentroid,
                                 static_cast<std::uint64_t>(points.size()) * kLineBytes);
@@ -262,23 +262,25 @@ CentroidOutcome PointListCentroid(const TransformRequest& request, const PointLi
     PointLayout layout;
     const RunDescription description = DescriptionOf(run);
     std::vector<double> array = ArrayOf(points, description, layout);
-    std::int64_t n = points.size();
+    const std::int64_t n = points.size();
     if (request.region_only) {
-        // Only the points of the served region count, as in a file's centroid.
+        // Only the points of the served region count, as in a file's centroid:
+        // the others are made no coordinates, which the extent leaves out.
         const auto columns = static_cast<std::size_t>(layout.in_columns);
-        std::size_t kept = 0;
         for (std::size_t i = 0; i < static_cast<std::size_t>(n); ++i) {
-            const double* p = &array[i * columns];
+            double* p = &array[i * columns];
             const double zone = columns == 4 ? p[3] : run.h_entrada;
-            if (IsInServedRegion(CoordTriple(p[0], p[1], p[2]), run.pa, zone)) {
-                std::copy_n(p, columns, &array[kept * columns]);
-                ++kept;
+            if (!IsInServedRegion(CoordTriple(p[0], p[1], p[2]), run.pa, zone)) {
+                p[0] = kNaN;
             }
         }
-        n = static_cast<std::int64_t>(kept);
+    }
+    if (zone30 != nullptr) {
+        zone30->assign(static_cast<std::size_t>(n) * 2, kNaN);
     }
     const CentroidResult c =
-        PointsExtent(n, array.data(), description, layout, RunThreads(run.threads));
+        PointsExtent(n, array.data(), description, layout, RunThreads(run.threads),
+                     zone30 != nullptr ? zone30->data() : nullptr);
     CentroidOutcome outcome;
     outcome.succeeded = true;
     outcome.x = c.x;

@@ -7,6 +7,7 @@
 #include "geodesy/grid_method.h"
 #include "geodesy/least_squares.h"
 #include "geodesy/point_uncertainty.h"
+#include "geodesy/served_region.h"
 #include "geodesy/transform.h"
 
 #include <algorithm>
@@ -325,7 +326,7 @@ void PreparedRun::TransformAll(std::int64_t n, const double* in, double* out, st
 }
 
 CentroidResult PointsExtent(std::int64_t n, const double* in, const RunDescription& description,
-                            const PointLayout& layout, int threads) {
+                            const PointLayout& layout, int threads, double* zone30) {
     CentroidResult result;
     ParameterSet set;
     SetSpainParameters(DirectionOf(description.da, kDatumEd50), set);
@@ -344,6 +345,14 @@ CentroidResult PointsExtent(std::int64_t n, const double* in, const RunDescripti
             if (description.zone_per_point() && !IsZoneNumber(zone)) {
                 continue;
             }
+            if (description.da == kDatumEd50 && description.pa == kKindUtm && zone == kZone30 &&
+                IsInServedRegion(point, kKindUtm, zone)) {
+                // Already there: the round trip through geodetic coordinates
+                // would give the same place to a nanometre.
+                xy[0] = point.c1;
+                xy[1] = point.c2;
+                continue;
+            }
             double zone30 = kZone30;
             PointStatus status = PointStatus::kTransformed;
             const CoordTriple out =
@@ -356,31 +365,32 @@ CentroidResult PointsExtent(std::int64_t n, const double* in, const RunDescripti
         }
     };
     constexpr std::int64_t kBlock = 65536;
-    std::vector<double> xy(static_cast<std::size_t>(std::min(n, kBlock)) * 2);
+    std::vector<double> block(
+        zone30 != nullptr ? 0 : static_cast<std::size_t>(std::min(n, kBlock)) * 2);
     const std::int64_t parts = std::clamp<std::int64_t>(threads, 1, 64);
     double sum_x = 0.0, sum_y = 0.0;
     for (std::int64_t first = 0; first < n; first += kBlock) {
         const std::int64_t last = std::min(n, first + kBlock);
         const std::int64_t chunk = (last - first + parts - 1) / parts;
+        double* const xy = zone30 != nullptr ? zone30 + first * 2 : block.data();
         std::vector<std::thread> helpers;
         for (std::int64_t from = first + chunk; from < last; from += chunk) {
             const std::int64_t to = std::min(last, from + chunk);
-            double* at = xy.data() + (from - first) * 2;
+            double* at = xy + (from - first) * 2;
             try {
                 helpers.emplace_back(carry, from, to, at);
             } catch (...) {
                 carry(from, to, at); // no thread: the caller does it
             }
         }
-        carry(first, std::min(last, first + chunk), xy.data());
+        carry(first, std::min(last, first + chunk), xy);
         for (std::thread& helper : helpers) {
             helper.join();
         }
         for (std::int64_t i = 0; i < last - first; ++i) {
-            const double x = xy[static_cast<std::size_t>(i) * 2];
+            const double x = xy[i * 2];
             if (!std::isnan(x)) {
-                AccumulateCentroid(result, x, xy[static_cast<std::size_t>(i) * 2 + 1], sum_x,
-                                   sum_y);
+                AccumulateCentroid(result, x, xy[i * 2 + 1], sum_x, sum_y);
             }
         }
     }

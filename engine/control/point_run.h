@@ -161,7 +161,9 @@ private:
 // as CentroideTXT computes it for the points of a file. Reads the input side
 // of the description and the input columns of the layout.
 // `threads`: the threads that carry the points; the sums do not depend on it.
+// `zone30`, when given, receives each point's x, y in zone 30 (2n values; NaN
+// for a point left out).
 CentroidResult PointsExtent(std::int64_t n, const double* in, const RunDescription& description,
-                            const PointLayout& layout, int threads = 1);
+                            const PointLayout& layout, int threads = 1, double* zone30 = nullptr);
 
 } // namespace dezadiravevava

@@ -465,10 +465,12 @@ EstimationVertices(const TransformRequest& request, std::string& failure);
 // Centroid, bounding rectangle and count of the points of a list in ED50 UTM
 // zone 30 with the national set, as FileCentroid gives them for the list's
 // file (points outside the domain left out). Reads side a and region_only of
-// the request.
+// the request. `zone30`, when given, receives each point's x, y there (2 per
+// point, NaN for a point left out), for hosts that draw the points.
 DZV_CXX_API CentroidOutcome PointListCentroid(const TransformRequest& request,
                                               const PointList& points,
-                                              const Progress& progress = {});
+                                              const Progress& progress = {},
+                                              std::vector<double>* zone30 = nullptr);
 
 // A log text (UTF-8, "\n" line ends) as the engine writes its logs:
 // Windows-1252 with CR LF line ends.

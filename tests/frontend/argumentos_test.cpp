@@ -68,9 +68,10 @@ public:
     std::int16_t ConvertirTXTaDXF(const std::string&, const std::string&, std::int32_t) override {
         return 0;
     }
-    dezadiravevava::api::CentroidOutcome
-    CentroidePuntos(const dezadiravevava::api::PointList&, std::int32_t, std::int32_t,
-                    const dezadiravevava::api::Progress&) override {
+    dezadiravevava::api::CentroidOutcome CentroidePuntos(const dezadiravevava::api::PointList&,
+                                                         std::int32_t, std::int32_t,
+                                                         const dezadiravevava::api::Progress&,
+                                                         std::vector<double>*) override {
         dezadiravevava::api::CentroidOutcome centroid;
         centroid.succeeded = true;
         centroid.x = XCentroide();

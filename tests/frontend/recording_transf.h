@@ -82,9 +82,10 @@ public:
     }
     dezadiravevava::api::CentroidOutcome
     CentroidePuntos(const dezadiravevava::api::PointList& points, std::int32_t Da, std::int32_t Pa,
-                    const dezadiravevava::api::Progress& progress) override {
+                    const dezadiravevava::api::Progress& progress,
+                    std::vector<double>* zone30) override {
         centroids.push_back({false, {}, Da, Pa, 0.0});
-        return TransfClientControl::CentroidePuntos(points, Da, Pa, progress);
+        return TransfClientControl::CentroidePuntos(points, Da, Pa, progress, zone30);
     }
     dezadiravevava::api::PointListOutcome
     ProcesarPuntos(const dezadiravevava::api::PointList& points, std::int32_t Da, std::int32_t Pa,
