@@ -244,10 +244,14 @@ CoordTriple TransformFilePoint(const CoordTriple& point, int datum_in, int kind_
                                int datum_out, int kind_out, double zone_out,
                                const ParameterSet& set, int model, double& out_zone,
                                PointStatus& status) {
+    // Without a geoid a UTM input's own H replaces the transformed height,
+    // which then need not be worked out.
+    const bool own_height =
+        !set.geoid && kind_in == kKindUtm && (kind_out == kKindUtm || kind_out == kKindGeodetic);
     CoordTriple out = TransformPoint(point, datum_in, kind_in, zone_in, datum_out, kind_out,
-                                     zone_out, set, model, out_zone, status);
-    if (status == PointStatus::kTransformed && !set.geoid && kind_in == kKindUtm &&
-        (kind_out == kKindUtm || kind_out == kKindGeodetic)) {
+                                     zone_out, set, model, out_zone, status,
+                                     own_height ? OutputHeight::kDiscarded : OutputHeight::kWanted);
+    if (status == PointStatus::kTransformed && own_height) {
         out.c3 = point.c3;
     }
     return out;

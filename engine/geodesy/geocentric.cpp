@@ -95,7 +95,8 @@ CoordTriple GeodeticToGeocentric(const EllipsoidConstants& k, double lambda, con
                        (n * (1.0 - k.e2) + h) * phi.sin);
 }
 
-GeodeticPosition GeocentricToGeodetic(const EllipsoidConstants& k, double x, double y, double z) {
+GeodeticPosition GeocentricToGeodetic(const EllipsoidConstants& k, double x, double y, double z,
+                                      GeodeticOmit omit) {
     GeodeticPosition out;
     const double rho2 = x * x + y * y;
     // Beyond 2 a / epsilon (5.7e22 m) from the geocentre, the geodetic and
@@ -193,9 +194,18 @@ GeodeticPosition GeocentricToGeodetic(const EllipsoidConstants& k, double x, dou
         }
     }
     const double inv_norm = 1.0 / std::sqrt(normal_c * normal_c + normal_s * normal_s);
-    out.phi = Latitude{std::atan2(normal_s, normal_c), normal_s * inv_norm, normal_c * inv_norm};
-    out.h = HeightAlongNormal(k, rho, z, out.phi.sin, out.phi.cos);
+    const bool angle = omit == GeodeticOmit::kNothing;
+    out.phi =
+        Latitude{angle ? std::atan2(normal_s, normal_c) : std::numeric_limits<double>::quiet_NaN(),
+                 normal_s * inv_norm, normal_c * inv_norm};
+    out.h = omit == GeodeticOmit::kLatitudeAngleAndHeight
+                ? 0.0
+                : HeightAlongNormal(k, rho, z, out.phi.sin, out.phi.cos);
     return out;
+}
+
+GeodeticPosition GeocentricToGeodetic(const EllipsoidConstants& k, double x, double y, double z) {
+    return GeocentricToGeodetic(k, x, y, z, GeodeticOmit::kNothing);
 }
 
 CoordTriple GeodeticToGeocentric(const Ellipsoid& ellipsoid, double lambda, double phi, double h) {

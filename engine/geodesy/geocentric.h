@@ -20,6 +20,19 @@ CoordTriple GeodeticToGeocentric(const EllipsoidConstants& k, double lambda, con
 // side; the geocentre itself reads (0, 0, 0).
 GeodeticPosition GeocentricToGeodetic(const EllipsoidConstants& k, double x, double y, double z);
 
+// What a caller of the inverse conversion does not use and may leave out:
+// the latitude's angle (the projection needs only its sine and cosine), which
+// then reads NaN, and the height, which then reads 0. Whatever is worked out
+// is bit for bit what the full conversion gives. Off the general case (far
+// from the Earth, on the polar axis) everything is worked out.
+enum class GeodeticOmit {
+    kNothing,
+    kLatitudeAngle,
+    kLatitudeAngleAndHeight,
+};
+GeodeticPosition GeocentricToGeodetic(const EllipsoidConstants& k, double x, double y, double z,
+                                      GeodeticOmit omit);
+
 // The same on one ellipsoid row or copy, as (longitude, latitude, h).
 CoordTriple GeodeticToGeocentric(const Ellipsoid& ellipsoid, double lambda, double phi, double h);
 CoordTriple GeocentricToGeodetic(const Ellipsoid& ellipsoid, double x, double y, double z);

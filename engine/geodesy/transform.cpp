@@ -64,7 +64,12 @@ CoordTriple GeocentricOfInput(const CoordTriple& point, const EllipsoidConstants
     if (kind == kKindGeocentric) {
         return CoordTriple(point.c1, point.c2, point.c3);
     }
-    if (kind != kKindGeodetic && kind != kKindUtm) {
+    if (kind == kKindUtm) {
+        // The conversion takes the latitude's sine and cosine only.
+        const GeodeticPosition g = UtmToGeodeticSines(point.c1, point.c2, k, zone);
+        return GeodeticToGeocentric(k, g.lambda, g.phi, utm_height);
+    }
+    if (kind != kKindGeodetic) {
         return CoordTriple(0.0, 0.0, 0.0);
     }
     const GeodeticPosition g = GeodeticOfInput(point, k, kind, zone, utm_height);
@@ -94,17 +99,24 @@ CoordTriple OutputOfGeodetic(const GeodeticPosition& g, const EllipsoidConstants
 }
 
 // A point given geocentrically on the target ellipsoid, in the output kind:
-// geocentric output needs no conversion at all.
+// geocentric output needs no conversion at all, and the projection no
+// latitude angle. Without `height` the output's c3 is 0 where the height
+// would cost a computation of its own.
 CoordTriple OutputOfGeocentric(const CoordTriple& xyz, const EllipsoidConstants& k, int kind,
-                               double zone_out, double& out_zone) {
+                               double zone_out, double& out_zone,
+                               OutputHeight height = OutputHeight::kWanted) {
     if (kind == kKindGeocentric) {
         return CoordTriple(xyz.c1, xyz.c2, xyz.c3);
     }
     if (kind != kKindGeodetic && kind != kKindUtm) {
         return CoordTriple();
     }
-    return OutputOfGeodetic(GeocentricToGeodetic(k, xyz.c1, xyz.c2, xyz.c3), k, kind, zone_out,
-                            out_zone);
+    const GeodeticOmit omit = kind == kKindGeodetic ? GeodeticOmit::kNothing
+                              : height == OutputHeight::kWanted
+                                  ? GeodeticOmit::kLatitudeAngle
+                                  : GeodeticOmit::kLatitudeAngleAndHeight;
+    return OutputOfGeodetic(GeocentricToGeodetic(k, xyz.c1, xyz.c2, xyz.c3, omit), k, kind,
+                            zone_out, out_zone);
 }
 
 // The point only re-expressed in another kind on its own ellipsoid: no
@@ -217,7 +229,8 @@ CoordTriple TransformAffine(const CoordTriple& point, int datum_in, int kind_in,
 // models and the grid, its own c3 for the affine model).
 CoordTriple Carry(const CoordTriple& point, int datum_in, int kind_in, double zone_in,
                   int datum_out, int kind_out, double zone_out, const ParameterSet& set, int model,
-                  double& out_zone, std::optional<double> utm_height, PointStatus& status) {
+                  double& out_zone, std::optional<double> utm_height, PointStatus& status,
+                  OutputHeight height = OutputHeight::kWanted) {
     status = PointStatus::kTransformed;
     if (model == kModelAffine2D) {
         return TransformAffine(point, datum_in, kind_in, zone_in, datum_out, kind_out, zone_out,
@@ -237,7 +250,7 @@ CoordTriple Carry(const CoordTriple& point, int datum_in, int kind_in, double zo
         // The engine knows no transformation between other datum pairs: the
         // geocentric coordinates are kept and read on the other ellipsoid.
         return OutputOfGeocentric(GeocentricOfInput(point, source, kind_in, zone_in, h), target,
-                                  kind_out, zone_out, out_zone);
+                                  kind_out, zone_out, out_zone, height);
     }
     if (model == kModelGrid) {
         // A horizontal shift: the ellipsoidal height goes through unchanged.
@@ -260,7 +273,7 @@ CoordTriple Carry(const CoordTriple& point, int datum_in, int kind_in, double zo
     }
     const CoordTriple moved =
         ApplyHelmert(GeocentricOfInput(point, source, kind_in, zone_in, h), set);
-    return OutputOfGeocentric(moved, target, kind_out, zone_out, out_zone);
+    return OutputOfGeocentric(moved, target, kind_out, zone_out, out_zone, height);
 }
 
 // Carry with orthometric heights on UTM points (see transform.h).
@@ -371,18 +384,19 @@ namespace {
 CoordTriple TransformPointWithUtmHeights(const CoordTriple& point, int datum_in, int kind_in,
                                          double zone_in, int datum_out, int kind_out,
                                          double zone_out, const ParameterSet& set, int model,
-                                         double& out_zone, PointStatus& status) {
+                                         double& out_zone, PointStatus& status,
+                                         OutputHeight height = OutputHeight::kWanted) {
     if (!IsInDomain(point, kind_in)) {
         status = PointStatus::kOutsideDomain;
         return NotANumber();
     }
     const bool orthometric =
         set.geoid && point.has_c3 && (kind_in == kKindUtm || kind_out == kKindUtm);
-    const CoordTriple out = orthometric
-                                ? CarryOrthometric(point, datum_in, kind_in, zone_in, datum_out,
-                                                   kind_out, zone_out, set, model, out_zone, status)
-                                : Carry(point, datum_in, kind_in, zone_in, datum_out, kind_out,
-                                        zone_out, set, model, out_zone, std::nullopt, status);
+    const CoordTriple out =
+        orthometric ? CarryOrthometric(point, datum_in, kind_in, zone_in, datum_out, kind_out,
+                                       zone_out, set, model, out_zone, status)
+                    : Carry(point, datum_in, kind_in, zone_in, datum_out, kind_out, zone_out, set,
+                            model, out_zone, std::nullopt, status, height);
     if (status == PointStatus::kTransformed &&
         !(std::isfinite(out.c1) && std::isfinite(out.c2) && std::isfinite(out.c3))) {
         status = PointStatus::kOutsideDomain;
@@ -429,6 +443,17 @@ CoordTriple TransformPoint(const CoordTriple& point, int datum_in, int kind_in, 
         out.c3 -= n;
     }
     return out;
+}
+
+CoordTriple TransformPoint(const CoordTriple& point, int datum_in, int kind_in, double zone_in,
+                           int datum_out, int kind_out, double zone_out, const ParameterSet& set,
+                           int model, double& out_zone, PointStatus& status, OutputHeight height) {
+    if (height == OutputHeight::kWanted || set.geoid) {
+        return TransformPoint(point, datum_in, kind_in, zone_in, datum_out, kind_out, zone_out, set,
+                              model, out_zone, status);
+    }
+    return TransformPointWithUtmHeights(point, datum_in, kind_in, zone_in, datum_out, kind_out,
+                                        zone_out, set, model, out_zone, status, height);
 }
 
 CoordTriple TransformPoint(const CoordTriple& point, int datum_in, int kind_in, double zone_in,

@@ -81,4 +81,18 @@ CoordTriple TransformPoint(const CoordTriple& point, int datum_in, int kind_in, 
                            int datum_out, int kind_out, double zone_out, const ParameterSet& set,
                            int model, double& out_zone, PointStatus& status);
 
+// Whether the caller uses the height TransformPoint gives (the output's c3).
+enum class OutputHeight {
+    kWanted,
+    kDiscarded, // the caller writes a height of its own (a UTM input's H)
+};
+
+// TransformPoint for a caller that may not use the height: with kDiscarded
+// and no geoid, the output's c3 is whatever is cheapest (0 where working it
+// out takes a computation of its own, as a last geocentric inverse does);
+// the other coordinates and the status are bit for bit TransformPoint's.
+CoordTriple TransformPoint(const CoordTriple& point, int datum_in, int kind_in, double zone_in,
+                           int datum_out, int kind_out, double zone_out, const ParameterSet& set,
+                           int model, double& out_zone, PointStatus& status, OutputHeight height);
+
 } // namespace dezadiravevava

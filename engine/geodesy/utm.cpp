@@ -16,6 +16,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <numbers>
 
 namespace dezadiravevava {
@@ -183,7 +184,12 @@ PlanePoint GeodeticToUtm(double lambda, const Latitude& phi, const EllipsoidCons
     return PlanePoint{kUtmFalseEasting + scale * (etap + deta), scale * (xip + dxi)};
 }
 
-GeodeticPosition UtmToGeodetic(double x, double y, const EllipsoidConstants& k, double zone) {
+namespace {
+
+// The inverse projection; the arc tangent that gives the latitude's angle is
+// skipped (NaN in its place) when `with_angle` is false.
+GeodeticPosition InverseProjection(double x, double y, const EllipsoidConstants& k, double zone,
+                                   bool with_angle) {
     const double lambda0 = CentralMeridian(zone);
     const double inv_scale = 1.0 / (kUtmScale * k.rect_a);
     const double xi = y * inv_scale;
@@ -224,9 +230,20 @@ GeodeticPosition UtmToGeodetic(double x, double y, const EllipsoidConstants& k, 
     const double taup = sxi / std::sqrt(sheta * sheta + cxi * cxi);
     const double tau = GeodeticTangent(taup, k);
     const double cphi = 1.0 / std::sqrt(1.0 + tau * tau);
-    out.phi = Latitude{std::atan(tau), tau * cphi, cphi};
+    out.phi = Latitude{with_angle ? std::atan(tau) : std::numeric_limits<double>::quiet_NaN(),
+                       tau * cphi, cphi};
     out.lambda = NormalizeAngle(lambda0 + std::atan2(sheta, cxi));
     return out;
+}
+
+} // namespace
+
+GeodeticPosition UtmToGeodetic(double x, double y, const EllipsoidConstants& k, double zone) {
+    return InverseProjection(x, y, k, zone, true);
+}
+
+GeodeticPosition UtmToGeodeticSines(double x, double y, const EllipsoidConstants& k, double zone) {
+    return InverseProjection(x, y, k, zone, false);
 }
 
 PlanePoint GeodeticToUtm(double lambda, double phi, const Ellipsoid& ellipsoid, double& zone) {

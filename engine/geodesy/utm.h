@@ -42,6 +42,11 @@ PlanePoint GeodeticToUtm(double lambda, const Latitude& phi, const EllipsoidCons
 // point is on the ellipsoid (h = 0).
 GeodeticPosition UtmToGeodetic(double x, double y, const EllipsoidConstants& k, double zone);
 
+// The same without the latitude's angle, for a step that needs only its sine
+// and cosine (the geocentric conversion): phi.radians reads NaN, the rest is
+// bit for bit UtmToGeodetic's.
+GeodeticPosition UtmToGeodeticSines(double x, double y, const EllipsoidConstants& k, double zone);
+
 // The same on one ellipsoid row or copy.
 PlanePoint GeodeticToUtm(double lambda, double phi, const Ellipsoid& ellipsoid, double& zone);
 GeodeticAngles UtmToGeodetic(double x, double y, const Ellipsoid& ellipsoid, double zone);

@@ -5,6 +5,7 @@
 #include "geodesy/utm.h"
 
 #include <cmath>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <limits>
 #include <numbers>
@@ -264,6 +265,74 @@ TEST(Utm, ThePole) {
         EXPECT_NEAR(g.lambda, -3.0 * kPi / 180.0, 1e-16);
     }
     EXPECT_EQ(UtmToGeodetic(500000.0, -2e7, k, 30.0).phi.radians, -kPi / 2.0);
+}
+
+// Same bits, or both NaN.
+bool SameDouble(double a, double b) {
+    return (std::isnan(a) && std::isnan(b)) || std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+// A caller that leaves out the latitude's angle or the height gets every
+// other part bit for bit as the full conversion gives it, in the general case
+// and on the special branches alike (where everything is worked out).
+TEST(ClosedFormInverse, LeavingPartsOutKeepsTheRestBitForBit) {
+    const Ellipsoid& e = EllipsoidRow(kDatumEd50);
+    const EllipsoidConstants k(e);
+    struct Case {
+        double x, y, z;
+        bool general; // off the far, axis and non-finite branches
+    };
+    for (const Case c : {
+             Case{5049628.6, -262841.3, 3833215.9, true},   // Andalusia
+             Case{4962846.1, -667218.4, 3893107.2, true},   // 7.7 degrees west, zone 29
+             Case{-3021450.2, 4187765.3, -3867410.0, true}, // other quadrant, south
+             Case{20000.0, 0.0, -1e-300, true},             // inside the evolute
+             Case{e.a + 7.0, 0.0, 0.0, true},               // on the equator
+             Case{0.0, 0.0, e.b() + 250.0, false},          // the polar axis
+             Case{0.0, 0.0, 0.0, false},                    // the geocentre
+             Case{3e30, 0.0, 4e30, false},                  // far from the Earth
+             Case{std::nan(""), 1.0, 1.0, false},
+         }) {
+        const GeodeticPosition full = GeocentricToGeodetic(k, c.x, c.y, c.z);
+        for (const GeodeticOmit omit : {GeodeticOmit::kNothing, GeodeticOmit::kLatitudeAngle,
+                                        GeodeticOmit::kLatitudeAngleAndHeight}) {
+            const GeodeticPosition g = GeocentricToGeodetic(k, c.x, c.y, c.z, omit);
+            const auto where = ::testing::Message() << c.x << " " << c.y << " " << c.z << " omit "
+                                                    << static_cast<int>(omit);
+            EXPECT_TRUE(SameDouble(g.lambda, full.lambda)) << where;
+            EXPECT_TRUE(SameDouble(g.phi.sin, full.phi.sin)) << where;
+            EXPECT_TRUE(SameDouble(g.phi.cos, full.phi.cos)) << where;
+            const bool no_angle = c.general && omit != GeodeticOmit::kNothing;
+            EXPECT_TRUE(no_angle ? std::isnan(g.phi.radians)
+                                 : SameDouble(g.phi.radians, full.phi.radians))
+                << where;
+            const bool no_height = c.general && omit == GeodeticOmit::kLatitudeAngleAndHeight;
+            EXPECT_TRUE(no_height ? g.h == 0.0 : SameDouble(g.h, full.h)) << where;
+        }
+    }
+}
+
+// The inverse projection without the latitude's angle: the longitude and the
+// latitude's sine and cosine are the full inverse's, near and far from the
+// central meridian, south of the equator and beyond the pole.
+TEST(Utm, InverseWithoutTheAngleKeepsTheRestBitForBit) {
+    for (const int row : {kDatumEd50, kDatumEtrs89}) {
+        const EllipsoidConstants k(EllipsoidRow(row));
+        for (const double x : {-300000.0, 100000.0, 437512.25, 500000.0, 720000.0, 1300000.0}) {
+            for (const double y : {-6000000.0, 0.0, 3990000.0, 4183624.5, 8500000.0, 2e7}) {
+                for (const double zone : {29.0, 30.0, 31.0}) {
+                    const GeodeticPosition full = UtmToGeodetic(x, y, k, zone);
+                    const GeodeticPosition g = UtmToGeodeticSines(x, y, k, zone);
+                    EXPECT_TRUE(SameDouble(g.lambda, full.lambda)) << x << " " << y;
+                    EXPECT_TRUE(SameDouble(g.phi.sin, full.phi.sin)) << x << " " << y;
+                    EXPECT_TRUE(SameDouble(g.phi.cos, full.phi.cos)) << x << " " << y;
+                    // Only at the pole is the angle known without an arc tangent.
+                    EXPECT_TRUE(std::isnan(g.phi.radians) || g.phi.radians == full.phi.radians)
+                        << x << " " << y;
+                }
+            }
+        }
+    }
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "support/reference_table.h"
 
 #include <cmath>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <numbers>
 
@@ -342,6 +343,63 @@ TEST(TransformPoint, AffineBetweenEqualDatumsAppliesNoParameters) {
     EXPECT_NEAR(out.c1, g.lambda * kDegreesPerRadian, 1e-13);
     EXPECT_NEAR(out.c2, g.phi * kDegreesPerRadian, 1e-13);
     EXPECT_EQ(out.c3, 12.0);
+}
+
+// A caller that writes a height of its own (a UTM input's H) lets the
+// transformation skip the last height: easting, northing, longitude and
+// latitude, the zone and the status stay bit for bit those of the full
+// transformation, for every model, kind and zone choice, and so do geocentric
+// outputs, whose Z is no height. With a geoid nothing is skipped.
+TEST(TransformPoint, DiscardedHeightKeepsTheRestBitForBit) {
+    const auto same = [](double a, double b) {
+        return (std::isnan(a) && std::isnan(b)) || std::memcmp(&a, &b, sizeof a) == 0;
+    };
+    struct Side {
+        int datum, kind;
+        double zone;
+    };
+    const Side utm30_ed50{kEd50, kKindUtm, 30}, utm30_etrs{kEtrs, kKindUtm, 30};
+    const Side utm29_etrs{kEtrs, kKindUtm, 29}, utm_natural{kEtrs, kKindUtm, 0};
+    const Side geodetic_etrs{kEtrs, kKindGeodetic, 0}, geocentric_etrs{kEtrs, kKindGeocentric, 0};
+    const Side utm30_other{kDatumEd50 + 1, kKindUtm, 30}; // another datum: the geocentric detour
+    struct Case {
+        Side in, out;
+    };
+    const ParameterSet national = National(kDirectionEd50ToEtrs89);
+    const ParameterSet reverse = National(kDirectionEtrs89ToEd50);
+    for (const Case c : {Case{utm30_ed50, utm30_etrs}, Case{utm30_ed50, utm29_etrs},
+                         Case{utm30_ed50, utm_natural}, Case{utm30_ed50, geodetic_etrs},
+                         Case{utm30_ed50, geocentric_etrs}, Case{utm30_etrs, utm30_ed50},
+                         Case{utm30_ed50, utm30_other}, Case{utm30_ed50, utm30_ed50}}) {
+        for (const int model : {kModelHelmert, kModelMolodensky, kModelAffine2D}) {
+            const ParameterSet& set = c.in.datum == kEtrs ? reverse : national;
+            for (const CoordTriple& p :
+                 {CoordTriple(437512.25, 4183624.5, 812.5), CoordTriple(120000.0, 3990000.0, 0.0),
+                  CoordTriple(690000.0, 4290000.0, 3400.0), CoordTriple(500000.0, 2e7, 1.0),
+                  CoordTriple(std::nan(""), 4100000.0, 0.0), CoordTriple(2e6, 4100000.0, 0.0)}) {
+                double zone_full = c.out.zone;
+                double zone = c.out.zone;
+                PointStatus status_full = PointStatus::kTransformed;
+                PointStatus status = PointStatus::kOutsideGrid;
+                const CoordTriple full =
+                    TransformPoint(p, c.in.datum, c.in.kind, c.in.zone, c.out.datum, c.out.kind,
+                                   c.out.zone, set, model, zone_full, status_full);
+                const CoordTriple out =
+                    TransformPoint(p, c.in.datum, c.in.kind, c.in.zone, c.out.datum, c.out.kind,
+                                   c.out.zone, set, model, zone, status, OutputHeight::kDiscarded);
+                const auto where = ::testing::Message()
+                                   << p.c1 << " " << p.c2 << " to kind " << c.out.kind << " zone "
+                                   << c.out.zone << " datum " << c.out.datum << " model " << model;
+                EXPECT_EQ(status, status_full) << where;
+                EXPECT_TRUE(same(out.c1, full.c1)) << where;
+                EXPECT_TRUE(same(out.c2, full.c2)) << where;
+                EXPECT_TRUE(same(zone, zone_full)) << where;
+                if (c.out.kind == kKindGeocentric || status != PointStatus::kTransformed) {
+                    EXPECT_TRUE(same(out.c3, full.c3)) << where;
+                }
+            }
+        }
+    }
 }
 
 } // namespace

@@ -17,7 +17,11 @@ estimated as capa's CPU time less the plain copy's (what reading and writing the
 layer costs GDAL), over capa's. It also checks that capa and ogr2ogr -ct agree (largest
 difference of any vertex, in metres).
 
-Usage: capa_bench.py [--cli PATH] [--repeticiones R] [--carpeta DIR]
+--antes PATH times another quillon-cli (an earlier build, or a script that runs one with
+its own libraries) in the same interleaved rounds, for a before/after on a machine whose
+speed drifts, and checks that both write the same vertices, bit for bit.
+
+Usage: capa_bench.py [--cli PATH] [--antes PATH] [--repeticiones R] [--carpeta DIR]
 """
 
 import argparse
@@ -94,6 +98,15 @@ def timed(command):
     return wall, (after.ru_utime - before.ru_utime) + (after.ru_stime - before.ru_stime)
 
 
+def same_vertices(a, b):
+    """Whether two layers hold the same vertices, bit for bit."""
+    da, db = ogr.Open(a), ogr.Open(b)
+    for fa, fb in zip(da.GetLayer(0), db.GetLayer(0)):
+        if fa.GetGeometryRef().ExportToWkb() != fb.GetGeometryRef().ExportToWkb():
+            return False
+    return da.GetLayer(0).GetFeatureCount() == db.GetLayer(0).GetFeatureCount()
+
+
 def largest_difference(a, b):
     worst = 0.0
     da, db = ogr.Open(a), ogr.Open(b)  # the layers live as long as their datasets
@@ -111,6 +124,7 @@ def main():
     here = os.path.dirname(os.path.abspath(__file__))
     parser.add_argument("--cli", default=os.path.join(here, "..", "..", "build", "release",
                                                       "cli", "quillon-cli"))
+    parser.add_argument("--antes")
     parser.add_argument("--repeticiones", type=int, default=5)
     parser.add_argument("--carpeta")
     args = parser.parse_args()
@@ -128,13 +142,17 @@ def main():
         print("%d cores, load average %.2f at the start; GDAL %s" %
               (os.cpu_count(), os.getloadavg()[0], gdal.__version__))
         for label, source in layers:
-            out = {name: os.path.join(folder, name + ".gpkg") for name in ("copia", "ct", "capa")}
+            names = ("copia", "ct", "capa") + (("antes",) if args.antes else ())
+            out = {name: os.path.join(folder, name + ".gpkg") for name in names}
             commands = {
                 "copia": [ogr2ogr, out["copia"], source],
                 "ct": [ogr2ogr, "-s_srs", "EPSG:23030", "-t_srs", "EPSG:25830", "-ct", pipeline,
                        out["ct"], source],
                 "capa": [args.cli, "capa", source, out["capa"], "--sistema-b", "EPSG:25830"],
             }
+            if args.antes:
+                commands["antes"] = [args.antes, "capa", source, out["antes"], "--sistema-b",
+                                     "EPSG:25830"]
             best = {name: math.inf for name in commands}
             cpu = {name: math.inf for name in commands}
             for _ in range(args.repeticiones):
@@ -153,6 +171,16 @@ def main():
             print("  quillon-cli capa            %6.3f s   cpu %6.3f s   %.2fx faster than "
                   "ogr2ogr -ct (cpu %.2fx)" % (best["capa"], cpu["capa"], best["ct"] / best["capa"],
                                                cpu["ct"] / cpu["capa"]))
+            if args.antes:
+                print("  quillon-cli capa, before    %6.3f s   cpu %6.3f s   %.2fx faster than "
+                      "ogr2ogr -ct (cpu %.2fx)" % (best["antes"], cpu["antes"],
+                                                   best["ct"] / best["antes"],
+                                                   cpu["ct"] / cpu["antes"]))
+                print("  now / before                %.2fx the wall time, %.2fx the cpu; same "
+                      "vertices bit for bit: %s" % (best["capa"] / best["antes"],
+                                                    cpu["capa"] / cpu["antes"],
+                                                    "yes" if same_vertices(out["capa"], out["antes"])
+                                                    else "NO"))
             print("  capa transforming (capa's cpu less the plain copy's): %.0f %% of its cpu; "
                   "reading and writing %.0f %%" % (100 * share, 100 * (1 - share)))
             print("  largest difference capa - ogr2ogr -ct: %.6f m" %
