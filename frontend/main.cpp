@@ -2,6 +2,7 @@
 // desktop program.
 #include "aplicacion.h"
 #include "comun_widgets.h"
+#include "paginas_grandes.h"
 #include "qt_services.h"
 
 #include <QApplication>
@@ -70,6 +71,7 @@ int main(int argc, char** argv) {
                    stderr);
         return 1;
     }
+    quillon::RestartWithLargePages(argv);
     QApplication application(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Quillon"));
     QApplication::setApplicationName(QStringLiteral("Quillon"));

@@ -8,6 +8,7 @@
 //   desktop_million [points] [folder]
 #include "aplicacion.h"
 #include "calculo.h"
+#include "paginas_grandes.h"
 #include "presentador.h"
 #include "services.h"
 
@@ -74,6 +75,8 @@ bool WritePoints(const QString& path, long count) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // As the program starts: with huge pages for its large tables.
+    quillon::RestartWithLargePages(argv);
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const long count = argc > 1 ? std::atol(argv[1]) : 1000000;
