@@ -51,33 +51,6 @@ PointResult StatusOfReason(std::string_view reason) {
     return PointResult::kOutOfRange;
 }
 
-// The host's callbacks as the engine's progress sink.
-class ListProgress : public ProgressSink {
-public:
-    explicit ListProgress(const Progress& progress) : progress_(progress) {}
-    void Open(std::string_view caption, std::uint64_t size) override {
-        if (progress_.open) {
-            progress_.open(caption, size);
-        }
-    }
-    void Step(std::uint64_t position) override {
-        if (progress_.step) {
-            progress_.step(position);
-        }
-    }
-    void Close() override {
-        if (progress_.close) {
-            progress_.close();
-        }
-    }
-    bool CancelRequested() override {
-        return progress_.stop_requested && progress_.stop_requested();
-    }
-
-private:
-    const Progress& progress_;
-};
-
 // What the points of a range add to the summary of the log.
 struct ListTally {
     long long points = 0;
@@ -255,7 +228,7 @@ std::string WithoutLineEnd(std::string text) {
 
 CentroidOutcome PointListCentroid(const TransformRequest& request, const PointList& points,
                                   const Progress& progress, std::vector<double>* zone30) {
-    ListProgress sink(progress);
+    ProgressAdapter sink(progress);
     const ProgressWindow window(&sink, kCaptionCentroid,
                                 static_cast<std::uint64_t>(points.size()) * kLineBytes);
     RunArguments run = RunArgumentsOf(request);
@@ -337,7 +310,7 @@ std::optional<std::vector<VertexResidual>> EstimationVertices(const TransformReq
 PointListOutcome TransformPointList(const TransformRequest& request, const PointList& points,
                                     const Progress& progress) {
     PointListOutcome outcome;
-    ListProgress sink(progress);
+    ProgressAdapter sink(progress);
     RunArguments run = RunArgumentsOf(request);
     run.entrada = points.input_name;
     run.salida = points.output_name;

@@ -10,7 +10,37 @@
 #include "geodesy/parameter_set.h"
 #include "transform_request.h"
 
+#include <cstdint>
+#include <string_view>
+
 namespace dezadiravevava::api {
+
+// The engine's progress sink over the host's callbacks.
+class ProgressAdapter : public ProgressSink {
+public:
+    explicit ProgressAdapter(const Progress& progress) : progress_(progress) {}
+    void Open(std::string_view caption, std::uint64_t size) override {
+        if (progress_.open) {
+            progress_.open(caption, size);
+        }
+    }
+    void Step(std::uint64_t position) override {
+        if (progress_.step) {
+            progress_.step(position);
+        }
+    }
+    void Close() override {
+        if (progress_.close) {
+            progress_.close();
+        }
+    }
+    bool CancelRequested() override {
+        return progress_.stop_requested && progress_.stop_requested();
+    }
+
+private:
+    const Progress& progress_;
+};
 
 constexpr int DatumCode(Datum datum) {
     return datum == Datum::kEd50 ? kDatumEd50 : kDatumEtrs89;

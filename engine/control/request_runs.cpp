@@ -28,33 +28,6 @@ namespace dezadiravevava::api {
 
 namespace {
 
-// The engine's progress sink over the host's callbacks.
-class ProgressAdapter : public ProgressSink {
-public:
-    explicit ProgressAdapter(const Progress& progress) : progress_(progress) {}
-    void Open(std::string_view caption, std::uint64_t size) override {
-        if (progress_.open) {
-            progress_.open(caption, size);
-        }
-    }
-    void Step(std::uint64_t position) override {
-        if (progress_.step) {
-            progress_.step(position);
-        }
-    }
-    void Close() override {
-        if (progress_.close) {
-            progress_.close();
-        }
-    }
-    bool CancelRequested() override {
-        return progress_.stop_requested && progress_.stop_requested();
-    }
-
-private:
-    const Progress& progress_;
-};
-
 // "-" is standard input; anything else a path.
 std::string InputPath(const std::string& input) {
     return input == "-" ? "/dev/stdin" : input;
