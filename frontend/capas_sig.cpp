@@ -218,7 +218,18 @@ LayerRun::LayerRun(QObject* parent) : QObject(parent) {
 }
 
 LayerRun::~LayerRun() {
+    // A run still waiting for the window is let go, stopped.
+    stop_ = true;
+    TakeOpening();
     watcher_.waitForFinished();
+}
+
+void LayerRun::TakeOpening() {
+    {
+        const std::lock_guard<std::mutex> lock(openMutex_);
+        opened_ = true;
+    }
+    openTaken_.notify_all();
 }
 
 void LayerRun::Start(const QString& input, const QString& output,
@@ -234,8 +245,22 @@ void LayerRun::Start(const QString& input, const QString& output,
     progress.open = [this](std::string_view caption, std::uint64_t size) {
         const QString text =
             QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size()));
+        {
+            const std::lock_guard<std::mutex> lock(openMutex_);
+            if (stop_) {
+                return;
+            }
+            opened_ = false;
+        }
         QMetaObject::invokeMethod(
-            this, [this, text, size] { emit progressOpened(text, size); }, Qt::QueuedConnection);
+            this,
+            [this, text, size] {
+                emit progressOpened(text, size);
+                TakeOpening();
+            },
+            Qt::QueuedConnection);
+        std::unique_lock<std::mutex> lock(openMutex_);
+        openTaken_.wait(lock, [this] { return opened_ || stop_; });
     };
     progress.step = [this](std::uint64_t position) {
         position_ = position;

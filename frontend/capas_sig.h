@@ -13,7 +13,9 @@
 #include <QString>
 #include <QStringList>
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
+#include <mutex>
 
 namespace quillon {
 
@@ -96,12 +98,21 @@ signals:
     void finished();
 
 private:
+    // Lets a run waiting for the window's opening of its progress go on.
+    void TakeOpening();
+
     std::atomic<bool> stop_{false};
     // The latest position of the run, and whether a step waits to show it.
     std::atomic<std::uint64_t> position_{0};
     std::atomic<bool> stepQueued_{false};
     // A step is being shown (on the window's thread).
     bool inStep_ = false;
+    // The window has taken the opening of the progress (or the run is being
+    // given up): the run waits for it, so that a Cancel pressed as the
+    // window shows is seen before the run can end.
+    std::mutex openMutex_;
+    std::condition_variable openTaken_;
+    bool opened_ = false;
     QFutureWatcher<LayerRunResult> watcher_;
 };
 

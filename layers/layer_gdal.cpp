@@ -6,7 +6,10 @@ void RegisterOnce() {
     static const bool registered = [] {
         GDALAllRegister();
         // GDAL's own messages are not the user's: the failures name them.
-        CPLPushErrorHandler(CPLQuietErrorHandler);
+        // For the whole process, whichever thread runs first: a pushed
+        // handler would hold for the registering thread only (the desktop
+        // program runs layers on pool threads).
+        CPLSetErrorHandler(CPLQuietErrorHandler);
         return true;
     }();
     (void)registered;
