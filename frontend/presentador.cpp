@@ -753,8 +753,9 @@ void FormPresenter::PutBackRows(const QVector<QPair<int, int>>& ranges,
     records = {};
     // Told in order, so that the numbers of each range are those of the
     // list as it stands then.
-    for (const auto& [first, size] : ranges) {
-        pointModel_.InsertRecords(first, size, [&] { state_.pointCount += size; });
+    for (const auto& range : ranges) {
+        const int size = range.second;
+        pointModel_.InsertRecords(range.first, size, [&] { state_.pointCount += size; });
     }
 }
 
