@@ -180,27 +180,6 @@ void RunRange(const ListWork& work, std::int64_t first, std::int64_t last, int t
     }
 }
 
-RunDescription DescriptionOf(const RunArguments& run) {
-    RunDescription d;
-    d.da = run.da;
-    d.pa = run.pa;
-    d.zone_a = run.h_entrada;
-    d.db = run.db;
-    d.pb = run.pb;
-    d.zone_b = run.h_salida;
-    d.model = run.model;
-    d.parametros = run.parametros;
-    d.seleccion = run.selec_param;
-    d.origin_x = run.x;
-    d.origin_y = run.y;
-    d.orthometric_heights = run.orthometric_heights;
-    d.grid_path = run.grid_path;
-    d.geoid_path = run.geoid_path;
-    d.orthometric_geodetic_in = run.orthometric_geodetic_in;
-    d.orthometric_geodetic_out = run.orthometric_geodetic_out;
-    return d;
-}
-
 // The list's points as an array of `layout` (a zone column when each point
 // has its own zone).
 std::vector<double> ArrayOf(const PointList& list, const RunDescription& d, PointLayout& layout) {

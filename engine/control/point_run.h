@@ -46,6 +46,8 @@ struct RunDescription {
 
 // The file-run arguments of a description (paths empty).
 RunArguments RunArgumentsOf(const RunDescription& description);
+// The description of a file run's arguments (the inverse of RunArgumentsOf).
+RunDescription DescriptionOf(const RunArguments& run);
 
 // The line that names the first bad field of a description, or an empty string; the
 // words are those of the execution log.
