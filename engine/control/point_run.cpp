@@ -301,9 +301,78 @@ double PreparedRun::Uncertainty(const double* in, const PointLayout& layout) con
                                    description_.pa, zone_in, description_.db, set_, model_);
 }
 
+void PreparedRun::TransformBlocks(std::int64_t first, std::int64_t last, const double* in,
+                                  double* out, std::int32_t* status,
+                                  const PointLayout& layout) const {
+    const auto refuse = [&](std::int64_t i, PointStatusCode code) {
+        for (int k = 0; k < layout.out_columns; ++k) {
+            out[i * layout.out_columns + k] = kNaN;
+        }
+        status[i] = static_cast<std::int32_t>(code);
+    };
+    // Transform's checks before the conversion, point by point; the points
+    // that pass go through the conversion together.
+    CoordTriple points[kUtmBlock];
+    double zones[kUtmBlock];
+    std::int64_t index[kUtmBlock];
+    CoordTriple results[kUtmBlock];
+    double out_zones[kUtmBlock];
+    PointStatus statuses[kUtmBlock];
+    for (std::int64_t next = first; next < last;) {
+        int m = 0;
+        for (; next < last && m < kUtmBlock; ++next) {
+            const double* p = in + next * layout.in_columns;
+            const CoordTriple point = InputPoint(p, layout.in_columns);
+            if (!std::isfinite(point.c1) || !std::isfinite(point.c2) || !std::isfinite(point.c3)) {
+                refuse(next, PointStatusCode::kNotFinite);
+                continue;
+            }
+            const double zone = description_.zone_per_point() ? p[3] : description_.zone_a;
+            if (description_.zone_per_point() && !IsZoneNumber(zone)) {
+                refuse(next, PointStatusCode::kZoneInvalid);
+                continue;
+            }
+            if (layout.region_only && IsRefusedByRegion(point, description_.pa, zone)) {
+                refuse(next, PointStatusCode::kOutsideRegion);
+                continue;
+            }
+            points[m] = point;
+            zones[m] = zone;
+            index[m] = next;
+            ++m;
+        }
+        TransformUtmBlock(m, points, zones, description_.da, description_.db, description_.zone_b,
+                          set_, results, out_zones, statuses);
+        for (int j = 0; j < m; ++j) {
+            const std::int64_t i = index[j];
+            if (statuses[j] != PointStatus::kTransformed) {
+                refuse(i, PointStatusCode::kOutsideDomain);
+                continue;
+            }
+            // The input's own H, as TransformFilePoint gives it without a geoid.
+            const CoordTriple result(results[j].c1, results[j].c2, points[j].c3);
+            if (!IsWritablePoint(description_.pb, result, out_zones[j])) {
+                refuse(i, PointStatusCode::kOutOfRange);
+                continue;
+            }
+            const double values[4] = {result.c1, result.c2, result.c3, out_zones[j]};
+            std::memcpy(out + i * layout.out_columns, values,
+                        sizeof(double) * static_cast<std::size_t>(layout.out_columns));
+            status[i] = static_cast<std::int32_t>(PointStatusCode::kTransformed);
+        }
+    }
+}
+
 void PreparedRun::TransformAll(std::int64_t n, const double* in, double* out, std::int32_t* status,
                                const PointLayout& layout, int threads, double* uncertainty) const {
+    const bool blocks =
+        !uncertainty && IsUtmBlockRun(description_.da, description_.pa, description_.db,
+                                      description_.pb, set_, model_);
     const auto range = [&](std::int64_t first, std::int64_t last) noexcept {
+        if (blocks) {
+            TransformBlocks(first, last, in, out, status, layout);
+            return;
+        }
         for (std::int64_t i = first; i < last; ++i) {
             const double* point = in + i * layout.in_columns;
             // Before the transformation, which may write over its input.

@@ -150,6 +150,10 @@ private:
     PreparedRun() = default;
     void FindResiduals(const FoundVertexList& found);
     void FindPipeline();
+    // Transform of points first to last of a run that TransformUtmBlock
+    // carries, a block at a time.
+    void TransformBlocks(std::int64_t first, std::int64_t last, const double* in, double* out,
+                         std::int32_t* status, const PointLayout& layout) const;
 
     RunDescription description_;
     int model_ = 0;

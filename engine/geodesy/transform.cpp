@@ -464,4 +464,70 @@ CoordTriple TransformPoint(const CoordTriple& point, int datum_in, int kind_in, 
                           model, out_zone, status);
 }
 
+bool IsUtmBlockRun(int datum_in, int kind_in, int datum_out, int kind_out, const ParameterSet& set,
+                   int model) {
+    return kind_in == kKindUtm && kind_out == kKindUtm && IsNationalPair(datum_in, datum_out) &&
+           model != kModelAffine2D && model != kModelGrid && model != kModelMolodensky &&
+           !set.geoid;
+}
+
+void TransformUtmBlock(int n, const CoordTriple* points, const double* zone_in, int datum_in,
+                       int datum_out, double zone_out, const ParameterSet& set, CoordTriple* out,
+                       double* out_zone, PointStatus* status) {
+    const EllipsoidConstants& source = ConstantsOfRow(datum_in);
+    const EllipsoidConstants& target = ConstantsOfRow(datum_out);
+    // The points inside the domain, by their place in the block.
+    int taken[kUtmBlock];
+    double x[kUtmBlock];
+    double y[kUtmBlock];
+    double zone[kUtmBlock];
+    int m = 0;
+    for (int i = 0; i < n; ++i) {
+        out_zone[i] = zone_out;
+        if (IsInDomain(points[i], kKindUtm)) {
+            taken[m] = i;
+            x[m] = points[i].c1;
+            y[m] = points[i].c2;
+            zone[m] = zone_in[i];
+            ++m;
+        } else {
+            status[i] = PointStatus::kOutsideDomain;
+            out[i] = NotANumber();
+        }
+    }
+    // The same steps as Carry's for these runs (a UTM input enters with h =
+    // 0), each over the whole block.
+    GeodeticPosition g[kUtmBlock];
+    CoordTriple xyz[kUtmBlock];
+    UtmToGeodeticSines(m, x, y, zone, source, g);
+    for (int j = 0; j < m; ++j) {
+        xyz[j] = ApplyHelmert(GeodeticToGeocentric(source, g[j].lambda, g[j].phi, 0.0), set);
+    }
+    for (int j = 0; j < m; ++j) {
+        g[j] = GeocentricToGeodetic(target, xyz[j].c1, xyz[j].c2, xyz[j].c3,
+                                    GeodeticOmit::kLatitudeAngleAndHeight);
+    }
+    double lambda[kUtmBlock];
+    Latitude phi[kUtmBlock];
+    double zone_used[kUtmBlock];
+    PlanePoint xy[kUtmBlock];
+    for (int j = 0; j < m; ++j) {
+        lambda[j] = g[j].lambda;
+        phi[j] = g[j].phi;
+        zone_used[j] = zone_out;
+    }
+    GeodeticToUtm(m, lambda, phi, target, zone_used, xy);
+    for (int j = 0; j < m; ++j) {
+        const int i = taken[j];
+        out_zone[i] = zone_used[j];
+        if (std::isfinite(xy[j].x) && std::isfinite(xy[j].y) && std::isfinite(g[j].h)) {
+            status[i] = PointStatus::kTransformed;
+            out[i] = CoordTriple(xy[j].x, xy[j].y, g[j].h);
+        } else {
+            status[i] = PointStatus::kOutsideDomain;
+            out[i] = NotANumber();
+        }
+    }
+}
+
 } // namespace dezadiravevava

@@ -3,6 +3,7 @@
 
 #include "geodesy/coord_triple.h"
 #include "geodesy/parameter_set.h"
+#include "geodesy/utm.h"
 
 namespace dezadiravevava {
 
@@ -94,5 +95,21 @@ enum class OutputHeight {
 CoordTriple TransformPoint(const CoordTriple& point, int datum_in, int kind_in, double zone_in,
                            int datum_out, int kind_out, double zone_out, const ParameterSet& set,
                            int model, double& out_zone, PointStatus& status, OutputHeight height);
+
+// Whether TransformUtmBlock can carry the points of a run: UTM on both sides,
+// one datum of the national pair to the other, a 3D Helmert set (the
+// national, a regional or a local one) and no geoid.
+bool IsUtmBlockRun(int datum_in, int kind_in, int datum_out, int kind_out, const ParameterSet& set,
+                   int model);
+
+// TransformPoint with OutputHeight::kDiscarded for up to kUtmBlock UTM
+// points of such a run (`zone_in` each point's zone): the block goes through
+// each step of the conversion in turn rather than point by point, so that
+// the work of neighbouring points overlaps in the processor. Each point's
+// c1, c2, out zone and status are bit for bit TransformPoint's, and its c3 is
+// 0.
+void TransformUtmBlock(int n, const CoordTriple* points, const double* zone_in, int datum_in,
+                       int datum_out, double zone_out, const ParameterSet& set, CoordTriple* out,
+                       double* out_zone, PointStatus* status);
 
 } // namespace dezadiravevava

@@ -63,25 +63,46 @@ double Sigma(double sin_phi, const EllipsoidConstants& k) {
 
 // tan(phi) from tan(phi') by Newton's method (Karney eqs. 19-21), starting from
 // tau' / (1 - e^2); one step suffices near the equator, two elsewhere. Each
-// step evaluates tau' = tau sqrt(1 + sigma^2) - sigma sqrt(1 + tau^2).
+// step evaluates tau' = tau sqrt(1 + sigma^2) - sigma sqrt(1 + tau^2). The
+// search is a value of its own so that a block of points can take its steps
+// together (UtmToGeodeticSines on a block).
+struct TangentSearch {
+    double taup = 0.0;
+    double tau = 0.0;
+    double tolerance = 0.0;
+    int steps = 0;
+    bool done = false;
+};
+
+constexpr int kMaxTangentSteps = 5;
+
+TangentSearch StartTangent(double taup, const EllipsoidConstants& k) {
+    TangentSearch s;
+    s.taup = taup;
+    s.tau = taup / k.e2m;
+    s.tolerance = 1.5e-9 * std::fmax(1.0, std::fabs(taup)); // sqrt(eps) / 10
+    // Within 1e-8 rad of a pole, or not finite: tau' / (1 - e^2) stands.
+    s.done = !(std::fabs(s.tau) < 1.0e8);
+    return s;
+}
+
+void TangentStep(TangentSearch& s, const EllipsoidConstants& k) {
+    const double tau = s.tau;
+    const double tau1 = std::sqrt(1.0 + tau * tau);
+    const double sigma = Sigma(tau / tau1, k);
+    const double taupa = std::sqrt(1.0 + sigma * sigma) * tau - sigma * tau1;
+    const double dtau = (s.taup - taupa) * (1.0 + k.e2m * tau * tau) /
+                        (k.e2m * tau1 * std::sqrt(1.0 + taupa * taupa));
+    s.tau = tau + dtau;
+    s.done = !(std::fabs(dtau) >= s.tolerance) || ++s.steps == kMaxTangentSteps;
+}
+
 double GeodeticTangent(double taup, const EllipsoidConstants& k) {
-    double tau = taup / k.e2m;
-    const double tolerance = 1.5e-9 * std::fmax(1.0, std::fabs(taup)); // sqrt(eps) / 10
-    if (!(std::fabs(tau) < 1.0e8)) {
-        return tau; // within 1e-8 rad of a pole, or not finite
+    TangentSearch s = StartTangent(taup, k);
+    while (!s.done) {
+        TangentStep(s, k);
     }
-    for (int pass = 0; pass < 5; ++pass) {
-        const double tau1 = std::sqrt(1.0 + tau * tau);
-        const double sigma = Sigma(tau / tau1, k);
-        const double taupa = std::sqrt(1.0 + sigma * sigma) * tau - sigma * tau1;
-        const double dtau = (taup - taupa) * (1.0 + k.e2m * tau * tau) /
-                            (k.e2m * tau1 * std::sqrt(1.0 + taupa * taupa));
-        tau += dtau;
-        if (!(std::fabs(dtau) >= tolerance)) {
-            break;
-        }
-    }
-    return tau;
+    return s.tau;
 }
 
 // Sine and cosine of x + d from those of x, for |d| < 0.01: the Taylor series
@@ -150,24 +171,45 @@ double CentralMeridian(double zone) {
     return (6.0 * std::fabs(zone) - 183.0) * (kPi / 180.0);
 }
 
-PlanePoint GeodeticToUtm(double lambda, const Latitude& phi, const EllipsoidConstants& k,
-                         double& zone) {
+namespace {
+
+// The forward projection as far as the conformal sphere: the sine and cosine
+// of the longitude from the central meridian and tan(phi'), or the pole.
+struct ConformalPosition {
+    double sl = 0.0;
+    double cl = 0.0;
+    double taup = 0.0;
+    bool pole = false;
+};
+
+ConformalPosition ToConformal(double lambda, const Latitude& phi, const EllipsoidConstants& k,
+                              double& zone) {
     if (zone < 1.0) {
         zone = ZoneOfLongitude(lambda);
     }
-    const double scale = kUtmScale * k.rect_a;
+    ConformalPosition out;
     if (phi.cos <= 0.0) {
-        // At a pole every meridian meets: the point lies on the central
-        // meridian at the quarter meridian's length (xi = +-pi/2, eta = 0).
-        return PlanePoint{kUtmFalseEasting, std::copysign(scale * kPi / 2.0, phi.sin)};
+        out.pole = true;
+        out.taup = phi.sin;
+        return out;
     }
     const double dlambda = NormalizeAngle(lambda - CentralMeridian(zone));
-    const double sl = std::sin(dlambda);
-    const double cl = std::cos(dlambda);
+    out.sl = std::sin(dlambda);
+    out.cl = std::cos(dlambda);
     // tau' = tau sqrt(1 + sigma^2) - sigma sqrt(1 + tau^2), with tau = sin / cos.
     const double sigma = Sigma(phi.sin, k);
-    const double taup = (phi.sin * std::sqrt(1.0 + sigma * sigma) - sigma) / phi.cos;
+    out.taup = (phi.sin * std::sqrt(1.0 + sigma * sigma) - sigma) / phi.cos;
+    return out;
+}
 
+PlanePoint FromConformal(const ConformalPosition& p, const EllipsoidConstants& k) {
+    const double scale = kUtmScale * k.rect_a;
+    if (p.pole) {
+        // At a pole every meridian meets: the point lies on the central
+        // meridian at the quarter meridian's length (xi = +-pi/2, eta = 0).
+        return PlanePoint{kUtmFalseEasting, std::copysign(scale * kPi / 2.0, p.taup)};
+    }
+    const double sl = p.sl, cl = p.cl, taup = p.taup;
     // xi' = atan2(tau', cos dl), sinh eta' = sin dl / r with r^2 = tau'^2 +
     // cos^2 dl, cosh eta' = sqrt(1 + tau'^2) / r: the double angles follow
     // without further trigonometry.
@@ -184,21 +226,45 @@ PlanePoint GeodeticToUtm(double lambda, const Latitude& phi, const EllipsoidCons
     return PlanePoint{kUtmFalseEasting + scale * (etap + deta), scale * (xip + dxi)};
 }
 
+} // namespace
+
+PlanePoint GeodeticToUtm(double lambda, const Latitude& phi, const EllipsoidConstants& k,
+                         double& zone) {
+    return FromConformal(ToConformal(lambda, phi, k, zone), k);
+}
+
+void GeodeticToUtm(int n, const double* lambda, const Latitude* phi, const EllipsoidConstants& k,
+                   double* zone, PlanePoint* out) {
+    ConformalPosition conformal[kUtmBlock];
+    for (int i = 0; i < n; ++i) {
+        conformal[i] = ToConformal(lambda[i], phi[i], k, zone[i]);
+    }
+    for (int i = 0; i < n; ++i) {
+        out[i] = FromConformal(conformal[i], k);
+    }
+}
+
 namespace {
 
-// The inverse projection; the arc tangent that gives the latitude's angle is
-// skipped (NaN in its place) when `with_angle` is false.
-GeodeticPosition InverseProjection(double x, double y, const EllipsoidConstants& k, double zone,
-                                   bool with_angle) {
+// The inverse projection as far as the conformal sphere: tan(phi') and the
+// longitude, or the pole for northings at or beyond the pole's.
+struct SpherePosition {
+    double taup = 0.0;
+    double lambda = 0.0;
+    bool pole = false;
+};
+
+SpherePosition ToSphere(double x, double y, const EllipsoidConstants& k, double zone) {
     const double lambda0 = CentralMeridian(zone);
     const double inv_scale = 1.0 / (kUtmScale * k.rect_a);
     const double xi = y * inv_scale;
     const double eta = (x - kUtmFalseEasting) * inv_scale;
 
-    GeodeticPosition out;
+    SpherePosition out;
     if (!(std::fabs(xi) < kPi / 2.0)) {
-        // Northings at or beyond the pole's: the pole, on the central meridian.
-        out.phi = y < 0.0 ? Latitude{-kPi / 2.0, -1.0, 0.0} : Latitude{kPi / 2.0, 1.0, 0.0};
+        // The pole, on the central meridian; taup keeps the hemisphere.
+        out.pole = true;
+        out.taup = y;
         out.lambda = lambda0;
         return out;
     }
@@ -227,13 +293,31 @@ GeodeticPosition InverseProjection(double x, double y, const EllipsoidConstants&
 
     // Back from the sphere (Karney eq. 18): tan(phi') = sin xi' / sqrt(sinh^2
     // eta' + cos^2 xi'), lambda = atan2(sinh eta', cos xi').
-    const double taup = sxi / std::sqrt(sheta * sheta + cxi * cxi);
-    const double tau = GeodeticTangent(taup, k);
+    out.taup = sxi / std::sqrt(sheta * sheta + cxi * cxi);
+    out.lambda = NormalizeAngle(lambda0 + std::atan2(sheta, cxi));
+    return out;
+}
+
+// The geodetic position of a point on the sphere whose tan(phi) is `tau`
+// (ignored at the pole); the latitude's angle is skipped (NaN in its place)
+// when `with_angle` is false.
+GeodeticPosition FromSphere(const SpherePosition& p, double tau, bool with_angle) {
+    GeodeticPosition out;
+    out.lambda = p.lambda;
+    if (p.pole) {
+        out.phi = p.taup < 0.0 ? Latitude{-kPi / 2.0, -1.0, 0.0} : Latitude{kPi / 2.0, 1.0, 0.0};
+        return out;
+    }
     const double cphi = 1.0 / std::sqrt(1.0 + tau * tau);
     out.phi = Latitude{with_angle ? std::atan(tau) : std::numeric_limits<double>::quiet_NaN(),
                        tau * cphi, cphi};
-    out.lambda = NormalizeAngle(lambda0 + std::atan2(sheta, cxi));
     return out;
+}
+
+GeodeticPosition InverseProjection(double x, double y, const EllipsoidConstants& k, double zone,
+                                   bool with_angle) {
+    const SpherePosition p = ToSphere(x, y, k, zone);
+    return FromSphere(p, p.pole ? 0.0 : GeodeticTangent(p.taup, k), with_angle);
 }
 
 } // namespace
@@ -244,6 +328,29 @@ GeodeticPosition UtmToGeodetic(double x, double y, const EllipsoidConstants& k, 
 
 GeodeticPosition UtmToGeodeticSines(double x, double y, const EllipsoidConstants& k, double zone) {
     return InverseProjection(x, y, k, zone, false);
+}
+
+void UtmToGeodeticSines(int n, const double* x, const double* y, const double* zone,
+                        const EllipsoidConstants& k, GeodeticPosition* out) {
+    // Each step over the whole block: the Newton steps of one point wait on
+    // each other, those of different points do not.
+    SpherePosition sphere[kUtmBlock];
+    TangentSearch search[kUtmBlock];
+    for (int i = 0; i < n; ++i) {
+        sphere[i] = ToSphere(x[i], y[i], k, zone[i]);
+        search[i] = StartTangent(sphere[i].taup, k);
+        search[i].done = search[i].done || sphere[i].pole;
+    }
+    for (int step = 0; step < kMaxTangentSteps; ++step) {
+        for (int i = 0; i < n; ++i) {
+            if (!search[i].done) {
+                TangentStep(search[i], k);
+            }
+        }
+    }
+    for (int i = 0; i < n; ++i) {
+        out[i] = FromSphere(sphere[i], search[i].tau, false);
+    }
 }
 
 PlanePoint GeodeticToUtm(double lambda, double phi, const Ellipsoid& ellipsoid, double& zone) {

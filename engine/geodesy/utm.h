@@ -47,6 +47,18 @@ GeodeticPosition UtmToGeodetic(double x, double y, const EllipsoidConstants& k, 
 // bit for bit UtmToGeodetic's.
 GeodeticPosition UtmToGeodeticSines(double x, double y, const EllipsoidConstants& k, double zone);
 
+// Points UtmToGeodeticSines takes at once on a block.
+inline constexpr int kUtmBlock = 64;
+
+// UtmToGeodeticSines for n <= kUtmBlock points at once, bit for bit, with the
+// work of different points overlapping.
+void UtmToGeodeticSines(int n, const double* x, const double* y, const double* zone,
+                        const EllipsoidConstants& k, GeodeticPosition* out);
+
+// GeodeticToUtm for n <= kUtmBlock points at once, bit for bit.
+void GeodeticToUtm(int n, const double* lambda, const Latitude* phi, const EllipsoidConstants& k,
+                   double* zone, PlanePoint* out);
+
 // The same on one ellipsoid row or copy.
 PlanePoint GeodeticToUtm(double lambda, double phi, const Ellipsoid& ellipsoid, double& zone);
 GeodeticAngles UtmToGeodetic(double x, double y, const Ellipsoid& ellipsoid, double zone);

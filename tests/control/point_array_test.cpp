@@ -442,6 +442,77 @@ TEST(PointArrays, PointsOutsideTheDomainAreRefused) {
     }
 }
 
+// Runs of UTM points from one datum to the other with a Helmert set take the
+// points in blocks; each point gets, bit for bit, what it gets on the path
+// that works out the uncertainty too and takes them one by one: refused
+// points among good ones, a zone per point or one for all, output zones
+// chosen by the longitude, both directions, the region test on and off.
+TEST(PointArrays, PointsTakenInBlocksGetTheirOwnResults) {
+    constexpr double kInf = std::numeric_limits<double>::infinity();
+    const double odd[][4] = {
+        {kNaN, 4100000, 0, 30},    {440000, kInf, 0, 30},        {2e6, 4100000, 0, 30},
+        {-500000, 4100000, 0, 30}, {440000, 4100000, 0, 0},      {440000, 4100000, 0, 30.5},
+        {440000, 1.2e7, 5, 30},    {440000, 4100000, 1e300, 30}, {1e300, -1e300, 0, 31},
+    };
+    const std::vector<double> good = Zone30Points(300);
+    std::vector<double> with_zones;
+    for (std::size_t i = 0; i < good.size() / 3; ++i) {
+        with_zones.insert(with_zones.end(), {good[3 * i], good[3 * i + 1], good[3 * i + 2],
+                                             29.0 + static_cast<double>(i % 3)});
+        if (i % 7 == 0) {
+            with_zones.insert(with_zones.end(), std::begin(odd[i / 7 % 9]),
+                              std::end(odd[i / 7 % 9]));
+        }
+    }
+    const std::int64_t n = static_cast<std::int64_t>(with_zones.size() / 4);
+    std::vector<double> fixed_zone;
+    for (std::int64_t i = 0; i < n; ++i) {
+        fixed_zone.insert(fixed_zone.end(), with_zones.begin() + 4 * i,
+                          with_zones.begin() + 4 * i + 3);
+    }
+    for (const Choice& choice :
+         {kChoices[0], kChoices[1],
+          Choice{"5 nearest", DZV_PARAMETERS_NEAREST, DZV_MODEL_HELMERT, 5}}) {
+        for (const bool reverse : {false, true}) {
+            for (const double zone_a : {30.0, 0.0}) {
+                for (const double zone_b : {30.0, 0.0}) {
+                    for (const std::int32_t region_only : {0, 1}) {
+                        SCOPED_TRACE(testing::Message()
+                                     << choice.name << " reverse " << reverse << " zones " << zone_a
+                                     << " " << zone_b << " region " << region_only);
+                        RunUnderTest run(choice.parametros, choice.model, choice.seleccion);
+                        if (reverse) {
+                            std::swap(run.run.datum_a, run.run.datum_b);
+                        }
+                        run.run.zone_a = zone_a;
+                        run.run.zone_b = zone_b;
+                        run.run.in_columns = zone_a == 0.0 ? 4 : 3;
+                        run.run.out_columns = 4;
+                        run.run.region_only = region_only;
+                        const std::vector<double>& in = zone_a == 0.0 ? with_zones : fixed_zone;
+                        std::vector<double> blocks(4 * n), alone(4 * n), metres(n);
+                        std::vector<std::int32_t> block_status(n), alone_status(n);
+                        ASSERT_EQ(dzv_transform_points(n, in.data(), blocks.data(),
+                                                       block_status.data(), &run.run),
+                                  DZV_OK)
+                            << run.message;
+                        run.run.uncertainty = metres.data();
+                        ASSERT_EQ(dzv_transform_points(n, in.data(), alone.data(),
+                                                       alone_status.data(), &run.run),
+                                  DZV_OK)
+                            << run.message;
+                        EXPECT_EQ(block_status, alone_status);
+                        EXPECT_TRUE(SameBits(blocks, alone));
+                        EXPECT_GE(std::count(block_status.begin(), block_status.end(),
+                                             DZV_POINT_TRANSFORMED),
+                                  100);
+                    }
+                }
+            }
+        }
+    }
+}
+
 // A caller built with a smaller run (an older version of the header) gets the
 // fields beyond its size as zeros, whatever lies in memory after its struct.
 TEST(PointArrays, FieldsBeyondTheCallersSizeReadAsZero) {

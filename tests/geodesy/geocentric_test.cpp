@@ -4,11 +4,13 @@
 #include "geodesy/geocentric.h"
 #include "geodesy/utm.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <gtest/gtest.h>
 #include <limits>
 #include <numbers>
+#include <vector>
 
 namespace dezadiravevava {
 namespace {
@@ -330,6 +332,64 @@ TEST(Utm, InverseWithoutTheAngleKeepsTheRestBitForBit) {
                     EXPECT_TRUE(std::isnan(g.phi.radians) || g.phi.radians == full.phi.radians)
                         << x << " " << y;
                 }
+            }
+        }
+    }
+}
+
+// Both projections on a block of points give each point what it gets alone,
+// bit for bit: near and far from the central meridian, south of the equator,
+// beyond the pole, not finite, with a zone per point and a zone chosen by the
+// longitude.
+TEST(Utm, BlocksGiveEachPointItsOwnBits) {
+    const double inf = std::numeric_limits<double>::infinity();
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    std::vector<double> xs, ys, zones;
+    for (const double x : {-300000.0, 100000.0, 437512.25, 500000.0, 720000.0, 1300000.0, nan}) {
+        for (const double y : {-6000000.0, 0.0, 3990000.0, 4183624.5, 8500000.0, 2e7, -inf}) {
+            for (const double zone : {29.0, 30.0, 31.0}) {
+                xs.push_back(x);
+                ys.push_back(y);
+                zones.push_back(zone);
+            }
+        }
+    }
+    for (const int row : {kDatumEd50, kDatumEtrs89}) {
+        const EllipsoidConstants k(EllipsoidRow(row));
+        for (std::size_t first = 0; first < xs.size(); first += kUtmBlock) {
+            const int n = static_cast<int>(std::min<std::size_t>(kUtmBlock, xs.size() - first));
+            GeodeticPosition g[kUtmBlock];
+            UtmToGeodeticSines(n, &xs[first], &ys[first], &zones[first], k, g);
+            double lambda[kUtmBlock];
+            Latitude phi[kUtmBlock];
+            double zone_out[kUtmBlock];
+            for (int i = 0; i < n; ++i) {
+                const std::size_t at = first + static_cast<std::size_t>(i);
+                const auto where = ::testing::Message()
+                                   << xs[at] << " " << ys[at] << " " << zones[at];
+                const GeodeticPosition alone = UtmToGeodeticSines(xs[at], ys[at], k, zones[at]);
+                EXPECT_TRUE(SameDouble(g[i].lambda, alone.lambda)) << where;
+                EXPECT_TRUE(SameDouble(g[i].phi.radians, alone.phi.radians)) << where;
+                EXPECT_TRUE(SameDouble(g[i].phi.sin, alone.phi.sin)) << where;
+                EXPECT_TRUE(SameDouble(g[i].phi.cos, alone.phi.cos)) << where;
+                // Forward from the full inverse, half the points with the
+                // zone of their longitude.
+                const GeodeticPosition full = UtmToGeodetic(xs[at], ys[at], k, zones[at]);
+                lambda[i] = full.lambda + 0.05 * i;
+                phi[i] = full.phi;
+                zone_out[i] = i % 2 == 0 ? 0.0 : zones[at];
+            }
+            PlanePoint xy[kUtmBlock];
+            double zone_used[kUtmBlock];
+            std::copy(zone_out, zone_out + n, zone_used);
+            GeodeticToUtm(n, lambda, phi, k, zone_used, xy);
+            for (int i = 0; i < n; ++i) {
+                double zone = zone_out[i];
+                const PlanePoint alone = GeodeticToUtm(lambda[i], phi[i], k, zone);
+                const auto where = ::testing::Message() << lambda[i] << " " << phi[i].sin;
+                EXPECT_TRUE(SameDouble(xy[i].x, alone.x)) << where;
+                EXPECT_TRUE(SameDouble(xy[i].y, alone.y)) << where;
+                EXPECT_TRUE(SameDouble(zone_used[i], zone)) << where;
             }
         }
     }
