@@ -335,7 +335,6 @@ private:
     }
 
     void WriteBatch(LayerPlan& plan, OGRSpatialReference& target, Batch& batch) {
-        VertexWalk scatter(Scatter, &batch, &target);
         for (std::size_t f = 0; f < batch.features.size(); ++f) {
             OGRFeature& feature = *batch.features[f];
             const std::size_t first = batch.first[f];
@@ -354,7 +353,7 @@ private:
             }
             batch.cursor = first;
             OGRGeometry* geometry = feature.GetGeometryRef();
-            if (geometry && geometry->transform(&scatter) != OGRERR_NONE) {
+            if (geometry && !ScatterVertices(*geometry, batch, &target)) {
                 Reject(plan, feature, "geometría que no se puede leer");
                 continue;
             }

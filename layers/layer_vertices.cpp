@@ -74,4 +74,70 @@ void Scatter(void* context, int n, double* x, double* y, double* z) {
     batch.cursor += static_cast<std::size_t>(n);
 }
 
+namespace {
+
+bool ScatterInto(OGRGeometry& geometry, Batch& batch, VertexWalk& walk) {
+    switch (wkbFlatten(geometry.getGeometryType())) {
+    case wkbLineString:
+    case wkbCircularString: {
+        OGRSimpleCurve& curve = *geometry.toSimpleCurve();
+        const int n = curve.getNumPoints();
+        const double* p = batch.points.data() + batch.cursor * 3;
+        if (curve.Is3D()) {
+            for (int i = 0; i < n; ++i, p += 3) {
+                curve.setPoint(i, p[0], p[1], p[2]);
+            }
+        } else {
+            for (int i = 0; i < n; ++i, p += 3) {
+                curve.setPoint(i, p[0], p[1]);
+            }
+        }
+        batch.cursor += static_cast<std::size_t>(n);
+        return true;
+    }
+    case wkbPolygon:
+    case wkbCurvePolygon: {
+        OGRCurvePolygon& polygon = *geometry.toCurvePolygon();
+        if (OGRCurve* ring = polygon.getExteriorRingCurve()) {
+            if (!ScatterInto(*ring, batch, walk)) {
+                return false;
+            }
+        }
+        for (int i = 0; i < polygon.getNumInteriorRings(); ++i) {
+            if (!ScatterInto(*polygon.getInteriorRingCurve(i), batch, walk)) {
+                return false;
+            }
+        }
+        return true;
+    }
+    case wkbMultiPoint:
+    case wkbMultiLineString:
+    case wkbMultiPolygon:
+    case wkbMultiCurve:
+    case wkbMultiSurface:
+    case wkbGeometryCollection: {
+        OGRGeometryCollection& collection = *geometry.toGeometryCollection();
+        for (int i = 0; i < collection.getNumGeometries(); ++i) {
+            if (!ScatterInto(*collection.getGeometryRef(i), batch, walk)) {
+                return false;
+            }
+        }
+        return true;
+    }
+    default:
+        return geometry.transform(&walk) == OGRERR_NONE;
+    }
+}
+
+} // namespace
+
+bool ScatterVertices(OGRGeometry& geometry, Batch& batch, OGRSpatialReference* target) {
+    VertexWalk walk(Scatter, &batch, target);
+    if (!ScatterInto(geometry, batch, walk)) {
+        return false;
+    }
+    geometry.assignSpatialReference(target);
+    return true;
+}
+
 } // namespace quillon::layers

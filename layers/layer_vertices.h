@@ -61,4 +61,12 @@ void GatherVertices(OGRGeometry& geometry, std::vector<double>& points);
 // batch's transformed vertices from its cursor on, and moves the cursor.
 void Scatter(void* context, int n, double* x, double* y, double* z);
 
+// Gives a geometry the batch's transformed vertices from its cursor on, in
+// the order GatherVertices took them, moves the cursor, and gives the
+// geometry `target` as its system: lines and rings are written straight from
+// the array (their M values and dimensions untouched), the kinds
+// GatherVertices left to GDAL's walk go through it again. False when that
+// walk fails.
+bool ScatterVertices(OGRGeometry& geometry, Batch& batch, OGRSpatialReference* target);
+
 } // namespace quillon::layers
