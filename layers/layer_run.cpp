@@ -6,11 +6,11 @@
 #include "staged_output.h"
 
 #include <algorithm>
-#include <array>
 #include <chrono>
 #include <filesystem>
 #include <future>
 #include <stdexcept>
+#include <thread>
 #include <vector>
 
 namespace quillon::layers {
@@ -19,12 +19,15 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Vertices transformed together: enough for the engine's threads, few
-// enough that the features held meanwhile stay a few tens of megabytes.
-constexpr std::size_t kBatchVertices = 65536;
+// Vertices transformed together: enough to make a thread worth its start,
+// few enough that a batch's vertices stay in the processor's cache and the
+// features held meanwhile stay a few megabytes.
+constexpr std::size_t kBatchVertices = 16384;
 constexpr std::size_t kBatchFeatures = 20000;
 // Layers of at least this many features are written with a larger SQLite cache.
 constexpr GIntBig kManyFeatures = 50000;
+// Most batches transformed at once, whatever the number of processors.
+constexpr int kMostBatchesInFlight = 16;
 // Rejected features named one by one in the log; those after are counted.
 constexpr long long kRejectedNamed = 1000;
 
@@ -112,8 +115,16 @@ public:
                 AddLayerExtent(*layer, extent);
             }
         }
+        // Each batch is transformed on one thread, and as many batches at
+        // once as the request has threads.
+        const int threads = request_.threads > 0
+                                ? request_.threads
+                                : static_cast<int>(std::thread::hardware_concurrency());
+        in_flight_ = static_cast<std::size_t>(std::clamp(threads, 1, kMostBatchesInFlight));
+        api::TransformRequest one_thread = request_;
+        one_thread.threads = 1;
         std::string failure;
-        auto run = api::PointArrayRun::Make(request_, &extent, failure);
+        auto run = api::PointArrayRun::Make(one_thread, &extent, failure);
         if (!run) {
             throw Failure(failure);
         }
@@ -251,8 +262,8 @@ private:
     }
 
     // Reads the features of a layer into batches; while the engine transforms
-    // one batch on its threads, the features of the one before are written
-    // and those of the one after read.
+    // the batches read before, each on a thread of its own, the oldest one is
+    // written and the next read.
     void CopyLayer(LayerPlan& plan, const api::PointArrayRun& run, OGRSpatialReference& target) {
         ++outcome_.layers;
         if (progress_.open) {
@@ -262,9 +273,11 @@ private:
         }
         plan.in->ResetReading();
         in_transaction_ = plan.out->StartTransaction() == OGRERR_NONE;
-        // Three batches in turn: one read, one transformed, one written.
-        std::array<Batch, 3> batches;
-        std::array<std::future<void>, 3> transforming;
+        // The batch being read and those in flight, in turn: the one after
+        // the batch being read is always the oldest.
+        const std::size_t ring = in_flight_ + 1;
+        std::vector<Batch> batches(ring);
+        std::vector<std::future<void>> transforming(ring);
         std::size_t filling = 0;
         const auto write_transformed = [&](std::size_t index) {
             if (transforming[index].valid()) {
@@ -296,8 +309,8 @@ private:
                     throw Failure("Operación cancelada por el usuario");
                 }
                 transforming[filling] = TransformBatch(run, batch);
-                write_transformed((filling + 2) % 3); // the batch before
-                filling = (filling + 1) % 3;          // written two turns ago
+                filling = (filling + 1) % ring;
+                write_transformed(filling); // the oldest, before it is read into again
                 if (progress_.step) {
                     progress_.step(read);
                 }
@@ -306,8 +319,9 @@ private:
         if (!batches[filling].features.empty()) {
             transforming[filling] = TransformBatch(run, batches[filling]);
         }
-        write_transformed((filling + 2) % 3);
-        write_transformed(filling);
+        for (std::size_t k = 1; k <= ring; ++k) {
+            write_transformed((filling + k) % ring); // oldest first
+        }
         if (Stopped()) {
             throw Failure("Operación cancelada por el usuario");
         }
@@ -320,7 +334,7 @@ private:
         }
     }
 
-    // The engine's work on a batch, on threads of its own: only the batch's
+    // The engine's work on a batch, on a thread of its own: only the batch's
     // arrays are touched there, never GDAL's objects.
     std::future<void> TransformBatch(const api::PointArrayRun& run, Batch& batch) {
         return std::async(std::launch::async, [&run, &batch] {
@@ -424,6 +438,7 @@ private:
     bool csv_ = false;
     bool keeps_fid_ = false;
     bool in_transaction_ = false;
+    std::size_t in_flight_ = 1; // batches transformed at once
     double transform_seconds_ = 0.0;
     std::string rejected_;
 };
