@@ -27,7 +27,7 @@ constexpr std::size_t kBatchFeatures = 20000;
 // Layers of at least this many features are written with a larger SQLite cache.
 constexpr GIntBig kManyFeatures = 50000;
 // Most batches transformed at once, whatever the number of processors.
-constexpr int kMostBatchesInFlight = 16;
+constexpr int kMostBatchesInFlight = 8;
 // Rejected features named one by one in the log; those after are counted.
 constexpr long long kRejectedNamed = 1000;
 

@@ -15,31 +15,30 @@ void Gather(void* context, int n, double* x, double* y, double* z) {
     }
 }
 
-} // namespace
-
-void GatherVertices(OGRGeometry& geometry, std::vector<double>& points) {
+// Calls `curve` on each line and ring of a geometry, and `other` on each part
+// of another kind (points, compound curves, surfaces...), in the order in
+// which GDAL's own walk (OGRGeometry::transform) reaches their vertices;
+// stops at the first call that returns false, and returns false then.
+template <typename Curve, typename Other>
+bool ForEachPart(OGRGeometry& geometry, Curve& curve, Other& other) {
     switch (wkbFlatten(geometry.getGeometryType())) {
     case wkbLineString:
-    case wkbCircularString: {
-        const OGRSimpleCurve& curve = *geometry.toSimpleCurve();
-        const std::size_t n = static_cast<std::size_t>(curve.getNumPoints());
-        const std::size_t first = points.size();
-        points.resize(first + 3 * n, 0.0); // a 2D curve's heights are 0, as in the walk
-        double* p = points.data() + first;
-        constexpr int kStride = 3 * sizeof(double);
-        curve.getPoints(p, kStride, p + 1, kStride, curve.Is3D() ? p + 2 : nullptr, kStride);
-        return;
-    }
+    case wkbCircularString:
+        return curve(*geometry.toSimpleCurve());
     case wkbPolygon:
     case wkbCurvePolygon: {
         OGRCurvePolygon& polygon = *geometry.toCurvePolygon();
         if (OGRCurve* ring = polygon.getExteriorRingCurve()) {
-            GatherVertices(*ring, points);
+            if (!ForEachPart(*ring, curve, other)) {
+                return false;
+            }
         }
         for (int i = 0; i < polygon.getNumInteriorRings(); ++i) {
-            GatherVertices(*polygon.getInteriorRingCurve(i), points);
+            if (!ForEachPart(*polygon.getInteriorRingCurve(i), curve, other)) {
+                return false;
+            }
         }
-        return;
+        return true;
     }
     case wkbMultiPoint:
     case wkbMultiLineString:
@@ -49,16 +48,36 @@ void GatherVertices(OGRGeometry& geometry, std::vector<double>& points) {
     case wkbGeometryCollection: {
         OGRGeometryCollection& collection = *geometry.toGeometryCollection();
         for (int i = 0; i < collection.getNumGeometries(); ++i) {
-            GatherVertices(*collection.getGeometryRef(i), points);
+            if (!ForEachPart(*collection.getGeometryRef(i), curve, other)) {
+                return false;
+            }
         }
-        return;
+        return true;
     }
-    default: {
+    default:
+        return other(geometry);
+    }
+}
+
+} // namespace
+
+void GatherVertices(OGRGeometry& geometry, std::vector<double>& points) {
+    // Lines and rings straight into the array.
+    auto curve = [&points](const OGRSimpleCurve& line) {
+        const std::size_t n = static_cast<std::size_t>(line.getNumPoints());
+        const std::size_t first = points.size();
+        points.resize(first + 3 * n, 0.0); // a 2D curve's heights are 0, as in the walk
+        double* p = points.data() + first;
+        constexpr int kStride = 3 * sizeof(double);
+        line.getPoints(p, kStride, p + 1, kStride, line.Is3D() ? p + 2 : nullptr, kStride);
+        return true;
+    };
+    auto other = [&points](OGRGeometry& part) {
         VertexWalk walk(Gather, &points, nullptr);
-        geometry.transform(&walk);
-        return;
-    }
-    }
+        part.transform(&walk);
+        return true;
+    };
+    ForEachPart(geometry, curve, other);
 }
 
 void Scatter(void* context, int n, double* x, double* y, double* z) {
@@ -74,66 +93,27 @@ void Scatter(void* context, int n, double* x, double* y, double* z) {
     batch.cursor += static_cast<std::size_t>(n);
 }
 
-namespace {
-
-bool ScatterInto(OGRGeometry& geometry, Batch& batch, VertexWalk& walk) {
-    switch (wkbFlatten(geometry.getGeometryType())) {
-    case wkbLineString:
-    case wkbCircularString: {
-        OGRSimpleCurve& curve = *geometry.toSimpleCurve();
-        const int n = curve.getNumPoints();
+bool ScatterVertices(OGRGeometry& geometry, Batch& batch, OGRSpatialReference* target) {
+    // Lines and rings straight from the array, point by point, which leaves
+    // their M values and their dimension as they are.
+    auto curve = [&batch](OGRSimpleCurve& line) {
+        const int n = line.getNumPoints();
         const double* p = batch.points.data() + batch.cursor * 3;
-        if (curve.Is3D()) {
+        if (line.Is3D()) {
             for (int i = 0; i < n; ++i, p += 3) {
-                curve.setPoint(i, p[0], p[1], p[2]);
+                line.setPoint(i, p[0], p[1], p[2]);
             }
         } else {
             for (int i = 0; i < n; ++i, p += 3) {
-                curve.setPoint(i, p[0], p[1]);
+                line.setPoint(i, p[0], p[1]);
             }
         }
         batch.cursor += static_cast<std::size_t>(n);
         return true;
-    }
-    case wkbPolygon:
-    case wkbCurvePolygon: {
-        OGRCurvePolygon& polygon = *geometry.toCurvePolygon();
-        if (OGRCurve* ring = polygon.getExteriorRingCurve()) {
-            if (!ScatterInto(*ring, batch, walk)) {
-                return false;
-            }
-        }
-        for (int i = 0; i < polygon.getNumInteriorRings(); ++i) {
-            if (!ScatterInto(*polygon.getInteriorRingCurve(i), batch, walk)) {
-                return false;
-            }
-        }
-        return true;
-    }
-    case wkbMultiPoint:
-    case wkbMultiLineString:
-    case wkbMultiPolygon:
-    case wkbMultiCurve:
-    case wkbMultiSurface:
-    case wkbGeometryCollection: {
-        OGRGeometryCollection& collection = *geometry.toGeometryCollection();
-        for (int i = 0; i < collection.getNumGeometries(); ++i) {
-            if (!ScatterInto(*collection.getGeometryRef(i), batch, walk)) {
-                return false;
-            }
-        }
-        return true;
-    }
-    default:
-        return geometry.transform(&walk) == OGRERR_NONE;
-    }
-}
-
-} // namespace
-
-bool ScatterVertices(OGRGeometry& geometry, Batch& batch, OGRSpatialReference* target) {
+    };
     VertexWalk walk(Scatter, &batch, target);
-    if (!ScatterInto(geometry, batch, walk)) {
+    auto other = [&walk](OGRGeometry& part) { return part.transform(&walk) == OGRERR_NONE; };
+    if (!ForEachPart(geometry, curve, other)) {
         return false;
     }
     geometry.assignSpatialReference(target);
