@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QtConcurrent/QtConcurrentRun>
+#include <algorithm>
 #include <dlfcn.h>
 #include <mutex>
 #include <string>
@@ -122,50 +123,40 @@ LayerRunResult LayerSystemOf(const QString& input) {
 
 QStringList LayerMethodArguments(const FormChoices& choices, const QString& catalogueFile,
                                  bool utmLayer) {
+    // The method as a run of the form reads it: a layer always changes
+    // datum, whatever the form's two datums say.
+    FormChoices method = choices;
+    method.targetDatum = choices.sourceDatum == Datum::Ed50 ? Datum::Etrs89 : Datum::Ed50;
+    const EngineArguments a = PlanRun(method, false, 0.0).arguments;
     QStringList arguments;
-    // The selection the local method would use, as PlanRun reads the form.
-    QString selection;
-    QString method;
-    switch (choices.method) {
-    case Method::National:
-        method = QStringLiteral("nacionales");
+    bool estimated = true;
+    switch (a.parametros) {
+    case codes::kNational:
+        arguments << QStringLiteral("--parametros") << QStringLiteral("nacionales");
+        estimated = false;
         break;
-    case Method::Grid:
-        method = QStringLiteral("rejilla");
+    case codes::kGrid:
+        arguments << QStringLiteral("--parametros") << QStringLiteral("rejilla");
+        estimated = false;
         break;
-    case Method::Regional:
-        method = QStringLiteral("regionales");
+    case codes::kByNumber:
+        arguments << QStringLiteral("--parametros") << QStringLiteral("vecinos");
         break;
-    case Method::Local:
-        if (choices.nearestIndex >= 1 && choices.nearestIndex <= 4) {
-            method = QStringLiteral("vecinos");
-            selection = QString::number(
-                kNearestVertexCounts[static_cast<std::size_t>(choices.nearestIndex - 1)]);
-        } else if (choices.distanceIndex >= 1 && choices.distanceIndex <= 4) {
-            method = QStringLiteral("distancia");
-            selection = QString::number(static_cast<long long>(
-                kDistanceLimits[static_cast<std::size_t>(choices.distanceIndex - 1)]));
-        } else {
-            method = QStringLiteral("regionales");
-        }
+    case codes::kByDistance:
+        arguments << QStringLiteral("--parametros") << QStringLiteral("distancia");
+        break;
+    default:
+        arguments << QStringLiteral("--parametros") << QStringLiteral("regionales");
         break;
     }
-    arguments << QStringLiteral("--parametros") << method;
-    const bool estimated = choices.method == Method::Regional || choices.method == Method::Local;
     if (estimated) {
-        switch (choices.model) {
-        case Model::Helmert3D:
-            arguments << QStringLiteral("--modelo") << QStringLiteral("helmert");
-            break;
-        case Model::Molodensky:
-            arguments << QStringLiteral("--modelo") << QStringLiteral("molodensky");
-            break;
-        case Model::Affine2D:
-            arguments << QStringLiteral("--modelo") << QStringLiteral("afin");
-            break;
-        }
-        if (!selection.isEmpty()) {
-            arguments << QStringLiteral("--seleccion") << selection;
+        // By ModelCode.
+        static const QString kModels[] = {QStringLiteral("helmert"), QStringLiteral("molodensky"),
+                                          QStringLiteral("afin")};
+        arguments << QStringLiteral("--modelo") << kModels[std::clamp(a.model, 0, 2)];
+        if (a.parametros == codes::kByNumber || a.parametros == codes::kByDistance) {
+            arguments << QStringLiteral("--seleccion")
+                      << QString::number(static_cast<long long>(a.selecParam));
         }
         if (!catalogueFile.isEmpty()) {
             arguments << QStringLiteral("--catalogo") << catalogueFile;

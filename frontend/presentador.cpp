@@ -341,11 +341,7 @@ void FormPresenter::OpenFile(const QString& path, InputFormat format) {
         TellPointFileRead(contents, messages_);
         return;
     }
-    PointsChange change;
-    if (replace && state_.pointCount > 0) {
-        change.removed = {{0, state_.pointCount}};
-        TakeRows(change.removed, change.removedRecords);
-    }
+    PointsChange change = replace ? TakeAllRows() : PointsChange{};
     if (wasDrawing) {
         LeaveDrawing();
     }
@@ -491,11 +487,7 @@ void FormPresenter::CommitDrawing(const QString& path, double zone) {
     if (state_.drawingMode) {
         LeaveDrawing();
     }
-    PointsChange change;
-    if (state_.pointCount > 0) {
-        change.removed = {{0, state_.pointCount}};
-        TakeRows(change.removed, change.removedRecords);
-    }
+    PointsChange change = TakeAllRows();
     state_.drawingMode = true;
     state_.inputFileName = path;
     state_.drawingZone = zone;
@@ -623,11 +615,7 @@ void FormPresenter::DeleteAll() {
     if (state_.drawingMode) {
         LeaveDrawing();
     }
-    PointsChange change;
-    if (state_.pointCount > 0) {
-        change.removed = {{0, state_.pointCount}};
-        TakeRows(change.removed, change.removedRecords);
-    }
+    PointsChange change = TakeAllRows();
     state_.inputFileName.clear();
     ShowPoints();
     DropRun();
@@ -717,6 +705,15 @@ void FormPresenter::TakeRows(const QVector<QPair<int, int>>& ranges,
         pointModel_.RemoveRecords(ranges[i].first, ranges[i].second,
                                   [&] { state_.pointCount -= ranges[i].second; });
     }
+}
+
+PointsChange FormPresenter::TakeAllRows() {
+    PointsChange change;
+    if (state_.pointCount > 0) {
+        change.removed = {{0, state_.pointCount}};
+        TakeRows(change.removed, change.removedRecords);
+    }
+    return change;
 }
 
 void FormPresenter::PutBackRows(const QVector<QPair<int, int>>& ranges,

@@ -253,6 +253,8 @@ private:
     void TakeRows(const QVector<QPair<int, int>>& ranges, QVector<PointRecord>& records);
     void PutBackRows(const QVector<QPair<int, int>>& ranges, QVector<PointRecord>& records);
     void BringRows(int first, QVector<PointRecord>& records);
+    // A change that takes every row of the list away (none of an empty one).
+    PointsChange TakeAllRows();
     // Reads a point file on a thread of its own while the event loop runs,
     // with the progress window and its Cancel for large files.
     PointFileContents ReadPoints(const QString& path, int room);
