@@ -52,6 +52,51 @@ CoordTriple InputPoint(const double* in, int columns) {
     return CoordTriple(in[0], in[1], columns >= 3 ? in[2] : 0.0);
 }
 
+// NaN over the output of a point refused for `code`.
+PointStatusCode Refuse(double* out, const PointLayout& layout, PointStatusCode code) {
+    for (int k = 0; k < layout.out_columns; ++k) {
+        out[k] = kNaN;
+    }
+    return code;
+}
+
+// The checks before a point's conversion: its coordinates as its columns give
+// them and its zone, or why it is refused (kTransformed: it goes on).
+PointStatusCode Admit(const RunDescription& description, const double* in,
+                      const PointLayout& layout, CoordTriple& point, double& zone_in) {
+    point = InputPoint(in, layout.in_columns);
+    if (!std::isfinite(point.c1) || !std::isfinite(point.c2) || !std::isfinite(point.c3)) {
+        return PointStatusCode::kNotFinite;
+    }
+    zone_in = description.zone_a;
+    if (description.zone_per_point()) {
+        zone_in = in[3];
+        if (!IsZoneNumber(zone_in)) {
+            return PointStatusCode::kZoneInvalid;
+        }
+    }
+    if (layout.region_only && IsRefusedByRegion(point, description.pa, zone_in)) {
+        return PointStatusCode::kOutsideRegion;
+    }
+    return PointStatusCode::kTransformed;
+}
+
+// A transformed point's values as the layout takes them (c1, c2, c3, the zone
+// used), or its refusal when the output cannot hold them.
+PointStatusCode WriteResult(int kind_out, const CoordTriple& result, double zone_out, double* out,
+                            const PointLayout& layout) {
+    if (!IsWritablePoint(kind_out, result, zone_out)) {
+        return Refuse(out, layout, PointStatusCode::kOutOfRange);
+    }
+    const double values[4] = {result.c1, result.c2, result.c3, zone_out};
+    if (layout.out_columns == 4) {
+        std::memcpy(out, values, sizeof values);
+    } else {
+        std::memcpy(out, values, sizeof(double) * static_cast<std::size_t>(layout.out_columns));
+    }
+    return PointStatusCode::kTransformed;
+}
+
 } // namespace
 
 RunArguments RunArgumentsOf(const RunDescription& description) {
@@ -249,25 +294,11 @@ double PreparedRun::adjustment_error() const {
 
 PointStatusCode PreparedRun::Transform(const double* in, double* out,
                                        const PointLayout& layout) const {
-    const auto refuse = [&](PointStatusCode code) {
-        for (int k = 0; k < layout.out_columns; ++k) {
-            out[k] = kNaN;
-        }
-        return code;
-    };
-    const CoordTriple point = InputPoint(in, layout.in_columns);
-    if (!std::isfinite(point.c1) || !std::isfinite(point.c2) || !std::isfinite(point.c3)) {
-        return refuse(PointStatusCode::kNotFinite);
-    }
-    double zone_in = description_.zone_a;
-    if (description_.zone_per_point()) {
-        zone_in = in[3];
-        if (!IsZoneNumber(zone_in)) {
-            return refuse(PointStatusCode::kZoneInvalid);
-        }
-    }
-    if (layout.region_only && IsRefusedByRegion(point, description_.pa, zone_in)) {
-        return refuse(PointStatusCode::kOutsideRegion);
+    CoordTriple point;
+    double zone_in = 0.0;
+    if (const PointStatusCode code = Admit(description_, in, layout, point, zone_in);
+        code != PointStatusCode::kTransformed) {
+        return Refuse(out, layout, code);
     }
     double zone_out = description_.zone_b; // chosen afresh for every point
     PointStatus status = PointStatus::kTransformed;
@@ -275,24 +306,15 @@ PointStatusCode PreparedRun::Transform(const double* in, double* out,
         TransformFilePoint(point, description_.da, description_.pa, zone_in, description_.db,
                            description_.pb, description_.zone_b, set_, model_, zone_out, status);
     if (status == PointStatus::kOutsideGrid) {
-        return refuse(PointStatusCode::kOutsideGrid);
+        return Refuse(out, layout, PointStatusCode::kOutsideGrid);
     }
     if (status == PointStatus::kOutsideGeoid) {
-        return refuse(PointStatusCode::kOutsideGeoid);
+        return Refuse(out, layout, PointStatusCode::kOutsideGeoid);
     }
     if (status == PointStatus::kOutsideDomain) {
-        return refuse(PointStatusCode::kOutsideDomain);
+        return Refuse(out, layout, PointStatusCode::kOutsideDomain);
     }
-    if (!IsWritablePoint(description_.pb, result, zone_out)) {
-        return refuse(PointStatusCode::kOutOfRange);
-    }
-    const double values[4] = {result.c1, result.c2, result.c3, zone_out};
-    if (layout.out_columns == 4) {
-        std::memcpy(out, values, sizeof values);
-    } else {
-        std::memcpy(out, values, sizeof(double) * static_cast<std::size_t>(layout.out_columns));
-    }
-    return PointStatusCode::kTransformed;
+    return WriteResult(description_.pb, result, zone_out, out, layout);
 }
 
 double PreparedRun::Uncertainty(const double* in, const PointLayout& layout) const {
@@ -304,10 +326,7 @@ double PreparedRun::Uncertainty(const double* in, const PointLayout& layout) con
 void PreparedRun::TransformBlocks(std::int64_t first, std::int64_t last, const double* in,
                                   double* out, std::int32_t* status,
                                   const PointLayout& layout) const {
-    const auto refuse = [&](std::int64_t i, PointStatusCode code) {
-        for (int k = 0; k < layout.out_columns; ++k) {
-            out[i * layout.out_columns + k] = kNaN;
-        }
+    const auto settle = [&](std::int64_t i, PointStatusCode code) {
         status[i] = static_cast<std::int32_t>(code);
     };
     // Transform's checks before the conversion, point by point; the points
@@ -321,44 +340,25 @@ void PreparedRun::TransformBlocks(std::int64_t first, std::int64_t last, const d
     for (std::int64_t next = first; next < last;) {
         int m = 0;
         for (; next < last && m < kUtmBlock; ++next) {
-            const double* p = in + next * layout.in_columns;
-            const CoordTriple point = InputPoint(p, layout.in_columns);
-            if (!std::isfinite(point.c1) || !std::isfinite(point.c2) || !std::isfinite(point.c3)) {
-                refuse(next, PointStatusCode::kNotFinite);
+            const PointStatusCode code =
+                Admit(description_, in + next * layout.in_columns, layout, points[m], zones[m]);
+            if (code != PointStatusCode::kTransformed) {
+                settle(next, Refuse(out + next * layout.out_columns, layout, code));
                 continue;
             }
-            const double zone = description_.zone_per_point() ? p[3] : description_.zone_a;
-            if (description_.zone_per_point() && !IsZoneNumber(zone)) {
-                refuse(next, PointStatusCode::kZoneInvalid);
-                continue;
-            }
-            if (layout.region_only && IsRefusedByRegion(point, description_.pa, zone)) {
-                refuse(next, PointStatusCode::kOutsideRegion);
-                continue;
-            }
-            points[m] = point;
-            zones[m] = zone;
-            index[m] = next;
-            ++m;
+            index[m++] = next;
         }
         TransformUtmBlock(m, points, zones, description_.da, description_.db, description_.zone_b,
                           set_, results, out_zones, statuses);
         for (int j = 0; j < m; ++j) {
-            const std::int64_t i = index[j];
+            double* at = out + index[j] * layout.out_columns;
             if (statuses[j] != PointStatus::kTransformed) {
-                refuse(i, PointStatusCode::kOutsideDomain);
+                settle(index[j], Refuse(at, layout, PointStatusCode::kOutsideDomain));
                 continue;
             }
             // The input's own H, as TransformFilePoint gives it without a geoid.
             const CoordTriple result(results[j].c1, results[j].c2, points[j].c3);
-            if (!IsWritablePoint(description_.pb, result, out_zones[j])) {
-                refuse(i, PointStatusCode::kOutOfRange);
-                continue;
-            }
-            const double values[4] = {result.c1, result.c2, result.c3, out_zones[j]};
-            std::memcpy(out + i * layout.out_columns, values,
-                        sizeof(double) * static_cast<std::size_t>(layout.out_columns));
-            status[i] = static_cast<std::int32_t>(PointStatusCode::kTransformed);
+            settle(index[j], WriteResult(description_.pb, result, out_zones[j], at, layout));
         }
     }
 }
